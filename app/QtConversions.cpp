@@ -1,0 +1,57 @@
+#include "QtConversions.h"
+
+#include <QFileInfo>
+#include <QList>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <memory>
+
+namespace {
+
+QList<QRgb> ColorTable()
+{
+    QList<QRgb> table;
+    for (const Rgb& colour : kColorTable)
+        table.append(qRgb(colour.red, colour.green, colour.blue));
+    return table;
+}
+
+void DeleteIndexedImage(void* image)
+{
+    delete static_cast<IndexedImage*>(image);
+}
+
+} // namespace
+
+QImage ToQImage(IndexedImage image)
+{
+    if (image.IsEmpty())
+        return QImage();
+    auto owner = std::make_unique<IndexedImage>(std::move(image));
+    QImage picture(owner->Bytes().data(), owner->Width(), owner->Height(), qsizetype(owner->BytesPerLine()),
+                   QImage::Format_Indexed8, DeleteIndexedImage, owner.get());
+    if (picture.isNull())
+        return QImage(); // owner still frees the pixels
+    owner.release(); // the picture's clean-up frees them from now on
+    picture.setColorTable(ColorTable());
+    return picture;
+}
+
+QByteArray ToGbk(const QString& text)
+{
+    QStringEncoder encoder("GBK");
+    return encoder.isValid() ? QByteArray(encoder(text)) : text.toLocal8Bit();
+}
+
+QString FromGbk(std::string_view bytes)
+{
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    QStringDecoder decoder("GBK");
+    return decoder.isValid() ? QString(decoder(view)) : QString::fromLocal8Bit(view);
+}
+
+std::filesystem::path ToFilesystemPath(const QString& path)
+{
+    return QFileInfo(path).filesystemFilePath();
+}

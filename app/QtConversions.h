@@ -1,0 +1,20 @@
+#pragma once
+// Where the window meets the plain map code: pictures, text in the GBK code
+// page, and file paths.
+
+#include "IndexedImage.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <filesystem>
+#include <string_view>
+
+// The picture takes over the pixels without copying them.
+QImage ToQImage(IndexedImage image);
+
+QByteArray ToGbk(const QString& text);
+QString FromGbk(std::string_view bytes);
+
+std::filesystem::path ToFilesystemPath(const QString& path);

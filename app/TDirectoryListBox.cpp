@@ -1,0 +1,97 @@
+#include "TDirectoryListBox.h"
+
+#include "WorkingDirectory.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kIndentPerLevel = 4;
+constexpr int kRowHeight = 16;
+
+class IndentedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem indented(option);
+        indented.rect.setLeft(option.rect.left() + kIndentPerLevel * index.data(kLevelRole).toInt());
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight);
+    }
+};
+
+// "/a/b" gives "/", "/a", "/a/b".
+QStringList PathFromRoot(const QString& directory)
+{
+    QStringList paths{QStringLiteral("/")};
+    const QStringList names = directory.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString path;
+    for (const QString& name : names) {
+        path += QLatin1Char('/') + name;
+        paths.append(path);
+    }
+    return paths;
+}
+
+} // namespace
+
+TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setIconSize(QSize(16, 16));
+    setItemDelegate(new IndentedRowDelegate(this));
+    connect(this, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* row) { emit DirectoryActivated(RowPath(row)); });
+}
+
+QString TDirectoryListBox::RowPath(const QListWidgetItem* row)
+{
+    return row->data(kPathRole).toString();
+}
+
+void TDirectoryListBox::SetDirectory(const QString& directory)
+{
+    const QString absolute = QDir::cleanPath(QDir(directory).absolutePath());
+    ChangeWorkingDirectory(absolute);
+    directory_ = absolute;
+    clear();
+    const QStringList levels = PathFromRoot(directory_);
+    for (int level = 0; level < levels.size(); ++level) {
+        const bool current = level == levels.size() - 1;
+        const QString name = level == 0 ? levels[0] : QDir(levels[level]).dirName();
+        AddRow(name, levels[level], level,
+               QIcon(current ? QStringLiteral(":/icons/folder-current.xpm") : QStringLiteral(":/icons/folder-open.xpm")));
+    }
+    setCurrentRow(int(levels.size()) - 1);
+    const QDir dir(directory_);
+    const QIcon closed(QStringLiteral(":/icons/folder-closed.xpm"));
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+        AddRow(name, dir.filePath(name), int(levels.size()), closed);
+}
+
+void TDirectoryListBox::AddRow(const QString& text, const QString& path, int level, const QIcon& icon)
+{
+    auto* row = new QListWidgetItem(icon, text, this);
+    row->setData(kPathRole, path);
+    row->setData(kLevelRole, level);
+}
+
+void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        emit DirectoryActivated(RowPath(currentItem()));
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}

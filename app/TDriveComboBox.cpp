@@ -1,0 +1,30 @@
+#include "TDriveComboBox.h"
+
+#include <QStorageInfo>
+
+TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent)
+{
+    addItems(MountedRoots());
+    connect(this, &QComboBox::activated, this, [this](int index) { emit DriveChosen(itemText(index)); });
+}
+
+QStringList TDriveComboBox::MountedRoots()
+{
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+            roots.append(volume.rootPath());
+    }
+    if (!roots.contains(QLatin1String("/")))
+        roots.append(QStringLiteral("/"));
+    roots.sort(); // "/" sorts before every other mount path
+
+    return roots;
+}
+
+void TDriveComboBox::ShowDriveOf(const QString& path)
+{
+    const int index = findText(QStorageInfo(path).rootPath());
+    if (index >= 0)
+        setCurrentIndex(index);
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Changing the process's working directory, as the drive selector, the
+// directory list and the file list do.
+
+#include <QString>
+
+#include <string>
+#include <system_error>
+
+// "File not found", "Invalid filename", "Too many open files",
+// "File access denied", or "I/O error N" with the system's error number.
+std::string DirectoryChangeFailureText(std::error_code error);
+
+// Throws std::runtime_error with DirectoryChangeFailureText when the
+// directory cannot be entered.
+void ChangeWorkingDirectory(const QString& path);

@@ -1,0 +1,60 @@
+#include "MapLinks.h"
+
+std::string UpperCaseAsciiBytes(std::string_view bytes)
+{
+    std::string upper(bytes);
+    for (char& byte : upper) {
+        if (byte >= 'a' && byte <= 'z')
+            byte = char(byte - ('a' - 'A'));
+    }
+    return upper;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        start = end + (crlf ? 2 : 1);
+    }
+    return lines;
+}
+
+std::string MapNameOf(std::string_view fileName)
+{
+    // "." never occurs as the second byte of a GBK character, so a plain
+    // search for the last one is safe.
+    return UpperCaseAsciiBytes(fileName.substr(0, fileName.rfind('.')));
+}
+
+namespace {
+
+bool BeginsWithNameAndSeparator(std::string_view upperLine, std::string_view prefix)
+{
+    if (upperLine.size() <= prefix.size() || upperLine.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    const char separator = upperLine[prefix.size()];
+    return separator == ' ' || separator == '\t';
+}
+
+} // namespace
+
+std::vector<std::string_view> MatchMapLinks(std::string_view mapInfo, std::string_view mapName)
+{
+    const std::string bracketed = "[" + std::string(mapName);
+    std::vector<std::string_view> matches;
+    for (std::string_view line : SplitLines(mapInfo)) {
+        // Only the bytes up to the separator after "[" NAME take part.
+        const std::string upper = UpperCaseAsciiBytes(line.substr(0, bracketed.size() + 1));
+        if (BeginsWithNameAndSeparator(upper, bracketed) || BeginsWithNameAndSeparator(upper, mapName))
+            matches.push_back(line);
+    }
+    return matches;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Picks out the lines of "MapInfo.txt" that belong to a map.
+//
+// Everything works on bytes as they stand in the file (the GBK code page);
+// nothing is decoded. A line belongs to the map NAME when, after upper-casing
+// the bytes a-z, it begins with "[" NAME or with NAME, followed by a space or a
+// tab. Lines end at CR, LF or CR LF; a byte-order mark is an ordinary byte.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr char kMapInfoFileName[] = "MapInfo.txt";
+
+// Bytes a-z become A-Z wherever they stand, also as the second byte of a
+// double-byte character; every other byte is kept.
+std::string UpperCaseAsciiBytes(std::string_view bytes);
+
+// The lines of a text; a line break at the very end adds no empty line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// The map name of a file name (no directory part): the name without its
+// extension (from the last "."), upper-cased.
+std::string MapNameOf(std::string_view fileName);
+
+// The lines of mapInfo that belong to mapName (as MapNameOf gives it),
+// unchanged and in file order.
+std::vector<std::string_view> MatchMapLinks(std::string_view mapInfo, std::string_view mapName);
