@@ -191,6 +191,7 @@ QFrame* TFormMain::BuildLeftPanel(QWidget* parent)
     lv1->setColumnWidth(0, 120);
     lv1->setColumnWidth(1, 50);
     lv1->setRootIsDecorated(false);
+    lv1->header()->setStretchLastSection(false);
     lv1->setSelectionMode(QAbstractItemView::SingleSelection);
     lv1->setSelectionBehavior(QAbstractItemView::SelectRows);
     lv1->setAllColumnsShowFocus(true);

@@ -21,23 +21,45 @@ std::int64_t ReadUpTo(std::istream& file, std::uint8_t* into, std::int64_t size)
 // Walks the cells in file order (column by column) and paints each.
 class CellPainter {
 public:
-    explicit CellPainter(MapLoad& load) : load_(load), height_(load.header.Height()) {}
+    explicit CellPainter(MapLoad& load)
+        : load_(load), width_(load.header.Width()), height_(load.header.Height()) {}
 
     void Paint(const TMapCell& cell)
     {
-        const bool blocked = cell.IsBlocked();
-        load_.matrix[std::size_t(x_)][std::size_t(y_)] = blocked ? kWalkBlocked : kWalkOpen;
-        load_.image.SetPixel(x_, y_, cell.IsFlagged() ? kEntryFlagged
-                                     : blocked        ? kEntryBlocked
-                                                      : kEntryOpen);
+        load_.matrix[std::size_t(x_)][std::size_t(y_)] = WalkValue(cell);
+        load_.image.SetPixel(x_, y_, Entry(cell));
         if (++y_ == height_) {
             y_ = 0;
             ++x_;
         }
     }
 
+    // Paints every cell not painted yet with the same record, whole columns
+    // at a time, so a short file declaring a huge map costs no more than
+    // clearing its memory.
+    void PaintRest(const TMapCell& cell)
+    {
+        while (y_ != 0)
+            Paint(cell);
+        if (x_ == width_)
+            return;
+        for (int x = x_; x < width_; ++x)
+            std::fill(load_.matrix[std::size_t(x)].begin(), load_.matrix[std::size_t(x)].end(), WalkValue(cell));
+        std::uint8_t* row = load_.image.Bytes().data();
+        for (int y = 0; y < height_; ++y, row += load_.image.BytesPerLine())
+            std::fill(row + x_, row + width_, Entry(cell));
+        x_ = width_;
+    }
+
 private:
+    static std::uint8_t WalkValue(const TMapCell& cell) { return cell.IsBlocked() ? kWalkBlocked : kWalkOpen; }
+    static std::uint8_t Entry(const TMapCell& cell)
+    {
+        return cell.IsFlagged() ? kEntryFlagged : cell.IsBlocked() ? kEntryBlocked : kEntryOpen;
+    }
+
     MapLoad& load_;
+    int width_;
     int height_;
     int x_ = 0;
     int y_ = 0;
@@ -64,8 +86,8 @@ void ReadCells(std::istream& file, MapLoad& load)
         // The end of the file: a cut-off record keeps the tail of the one
         // before it, and it (or the last whole record) repeats to the end.
         std::memcpy(cell.bytes.data(), block.data() + whole * kMapCellSize, std::size_t(got % kMapCellSize));
-        for (; painted < cellCount; ++painted)
-            painter.Paint(cell);
+        painter.PaintRest(cell);
+        break;
     }
     load.endOfCells = kMapHeaderSize + cellCount * kMapCellSize;
 }

@@ -1,0 +1,214 @@
+#include "MapBytes.h"
+#include "MapReader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class MapReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() / ("tarvex-reader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    MapLoad Load(const std::string& bytes)
+    {
+        const fs::path path = folder_ / "test.map";
+        WriteBytes(path, bytes);
+        std::optional<MapLoad> load = ReadMapFile(path);
+        EXPECT_TRUE(load.has_value());
+        return load ? std::move(*load) : MapLoad{};
+    }
+
+    fs::path folder_;
+};
+
+std::string MapBytes(int width, int height, const std::vector<std::string>& cells)
+{
+    std::string bytes = MapHeaderBytes(width, height);
+    for (const std::string& cell : cells)
+        bytes += cell;
+    return bytes;
+}
+
+void ExpectSameAsPositionedReads(const MapLoad& load, const std::string& file)
+{
+    const PositionedReadMap expected = ReadByPositionedReads(file);
+    ASSERT_EQ(load.header.bytes, expected.header.bytes);
+    ASSERT_EQ(load.matrix, expected.walk);
+    ASSERT_EQ(load.lastCell.bytes, expected.lastCell.bytes);
+    const int width = expected.header.Width(), height = expected.header.Height();
+    if (width == 0 || height == 0) {
+        ASSERT_TRUE(load.image.IsEmpty());
+        return;
+    }
+    ASSERT_EQ(load.image.Width(), width);
+    ASSERT_EQ(load.image.Height(), height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ASSERT_EQ(load.image.Pixel(x, y), expected.entry[std::size_t(y)][std::size_t(x)]) << x << "," << y;
+}
+
+TEST_F(MapReaderTest, HeaderSizesAreUnsignedLittleEndian)
+{
+    MapLoad load = Load(std::string("\x34\x12\x06\x00", 4) + std::string(48, '\0'));
+    EXPECT_EQ(load.header.Width(), 4660);
+    EXPECT_EQ(load.header.Height(), 6);
+    EXPECT_EQ(load.matrix.size(), 4660u);
+    EXPECT_EQ(load.image.Width(), 4660);
+
+    TMapHeader header;
+    header.bytes[0] = header.bytes[1] = header.bytes[2] = header.bytes[3] = 0xFF;
+    EXPECT_EQ(header.Width(), 65535);
+    EXPECT_EQ(header.Height(), 65535);
+}
+
+TEST_F(MapReaderTest, CellsRunColumnByColumnFromOffset52)
+{
+    // Six cells of a 3 x 2 map, told apart by their blocking and flag bytes.
+    const MapLoad load = Load(MapBytes(3, 2, {CellBytes(0), CellBytes(200), CellBytes(0, 0x80, 0x80),
+                                              CellBytes(150), CellBytes(101, 0x80, 0x80), CellBytes(7)}));
+    EXPECT_EQ(load.matrix, (TMatrix{{0, 220}, {0, 220}, {220, 0}}));
+    EXPECT_EQ(load.image.Pixel(0, 0), kEntryOpen);
+    EXPECT_EQ(load.image.Pixel(0, 1), kEntryBlocked);
+    EXPECT_EQ(load.image.Pixel(1, 0), kEntryFlagged);
+    EXPECT_EQ(load.image.Pixel(1, 1), kEntryBlocked);
+    EXPECT_EQ(load.image.Pixel(2, 0), kEntryFlagged);
+    EXPECT_EQ(load.image.Pixel(2, 1), kEntryOpen);
+    EXPECT_EQ(load.endOfCells, 52 + 6 * 12);
+
+    // 2 x 3: the fifth record, at offset 100, is pixel (1, 1).
+    std::vector<std::string> cells(6, CellBytes(0));
+    cells[4] = CellBytes(255);
+    const MapLoad tall = Load(MapBytes(2, 3, cells));
+    EXPECT_EQ(tall.image.Width(), 2);
+    EXPECT_EQ(tall.image.Height(), 3);
+    EXPECT_EQ(tall.image.Pixel(1, 1), kEntryBlocked);
+    EXPECT_EQ(CellOffset(1, 1, 3), 100);
+}
+
+TEST_F(MapReaderTest, BlockingThresholdAndBothFlagBits)
+{
+    struct Case {
+        int blocking, flag6, flag7;
+        std::uint8_t walk, entry;
+    };
+    const Case cases[] = {
+        {100, 0, 0, 0, kEntryOpen},       {101, 0, 0, 220, kEntryBlocked},  {255, 0, 0, 220, kEntryBlocked},
+        {0, 0x80, 0x80, 0, kEntryFlagged}, {0, 0xFF, 0x7F, 0, kEntryOpen},   {0, 0x80, 0xFF, 0, kEntryFlagged},
+        {0, 0x7F, 0xFF, 0, kEntryOpen},    {200, 0x80, 0x80, 220, kEntryFlagged}, {200, 0x80, 0x00, 220, kEntryBlocked},
+    };
+    std::vector<std::string> cells;
+    for (const Case& c : cases)
+        cells.push_back(CellBytes(c.blocking, c.flag6, c.flag7));
+    const MapLoad load = Load(MapBytes(int(cells.size()), 1, cells));
+    for (std::size_t x = 0; x < cells.size(); ++x) {
+        EXPECT_EQ(load.matrix[x][0], cases[x].walk) << "case " << x;
+        EXPECT_EQ(load.image.Pixel(int(x), 0), cases[x].entry) << "case " << x;
+    }
+}
+
+TEST_F(MapReaderTest, ShortFilesOfEveryLengthMatchPositionedReads)
+{
+    std::mt19937 random(7);
+    std::string full = MapHeaderBytes(5, 7);
+    for (int i = 0; i < 5 * 7 * 12; ++i)
+        full += char(random());
+    for (std::size_t length = 0; length <= full.size(); ++length) {
+        SCOPED_TRACE("length " + std::to_string(length));
+        const std::string file = full.substr(0, length);
+        ExpectSameAsPositionedReads(Load(file), file);
+    }
+}
+
+TEST_F(MapReaderTest, BlocksBoundariesAndTrailingBytesChangeNothing)
+{
+    // More records than one block read holds, cut inside a record past it.
+    std::mt19937 random(11);
+    std::string file = MapHeaderBytes(300, 250);
+    for (int i = 0; i < 300 * 250 * 12; ++i)
+        file += char(random());
+    const std::string cut = file.substr(0, file.size() - 12 * 9000 - 5);
+    ExpectSameAsPositionedReads(Load(cut), cut);
+
+    const MapLoad plain = Load(file);
+    const MapLoad trailing = Load(file + std::string(1000, '\xFF'));
+    EXPECT_EQ(plain.matrix, trailing.matrix);
+    EXPECT_EQ(plain.image.Bytes(), trailing.image.Bytes());
+}
+
+TEST_F(MapReaderTest, NothingCarriesOverFromThePreviousMap)
+{
+    std::vector<std::string> blocked(4, CellBytes(255, 0x80, 0x80));
+    Load(MapBytes(2, 2, blocked));
+
+    const MapLoad oneByte = Load(std::string(1, '\x05'));
+    EXPECT_EQ(oneByte.header.Width(), 5);
+    EXPECT_EQ(oneByte.header.Height(), 0);
+    EXPECT_TRUE(oneByte.image.IsEmpty());
+
+    const MapLoad headerOnly = Load(MapHeaderBytes(3, 2));
+    EXPECT_EQ(headerOnly.matrix, (TMatrix{{0, 0}, {0, 0}, {0, 0}}));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(headerOnly.image.Pixel(x, y), kEntryOpen);
+
+    const MapLoad empty = Load("");
+    EXPECT_EQ(empty.header.Width(), 0);
+    EXPECT_EQ(empty.header.Height(), 0);
+    EXPECT_TRUE(empty.matrix.empty());
+}
+
+TEST_F(MapReaderTest, ZeroWidthOrHeightGivesAnEmptyImage)
+{
+    const MapLoad noRows = Load(MapHeaderBytes(4, 0));
+    EXPECT_EQ(noRows.matrix.size(), 4u);
+    EXPECT_TRUE(noRows.matrix[0].empty());
+    EXPECT_TRUE(noRows.image.IsEmpty());
+    EXPECT_EQ(noRows.image.Width(), 0);
+    EXPECT_TRUE(Load(MapHeaderBytes(0, 9)).image.IsEmpty());
+}
+
+TEST_F(MapReaderTest, NoRegularFileGivesNothing)
+{
+    EXPECT_FALSE(ReadMapFile(folder_ / "missing.map"));
+    fs::create_directory(folder_ / "folder.map");
+    EXPECT_FALSE(ReadMapFile(folder_ / "folder.map"));
+#ifndef _WIN32
+    EXPECT_FALSE(ReadMapFile("/dev/zero")); // never read a device forever
+#endif
+}
+
+TEST_F(MapReaderTest, MapsBeyondCapacityAreRefusedBeforeAllocating)
+{
+    for (const auto& [width, height] : {std::pair{65535, 65535}, std::pair{65535, 4097}}) {
+        try {
+            Load(MapHeaderBytes(width, height));
+            ADD_FAILURE() << width << " x " << height << " was not refused";
+        } catch (const std::runtime_error& failure) {
+            EXPECT_STREQ(failure.what(), "Out of system resources");
+        }
+    }
+}
+
+TEST_F(MapReaderTest, A16384By16384MapLoadsFromAShortFile)
+{
+    const MapLoad load = Load(MapHeaderBytes(16384, 16384) + CellBytes(0) + CellBytes(255, 0x80, 0x80));
+    ASSERT_EQ(load.image.Width(), 16384);
+    EXPECT_EQ(load.image.Pixel(0, 0), kEntryOpen);
+    EXPECT_EQ(load.image.Pixel(0, 1), kEntryFlagged);
+    EXPECT_EQ(load.image.Pixel(16383, 16383), kEntryFlagged);
+    EXPECT_EQ(load.matrix[9000][77], kWalkBlocked);
+    EXPECT_EQ(load.endOfCells, 52 + std::int64_t(12) * 16384 * 16384);
+}
+
+} // namespace

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what is missing on Debian 12, builds, then either starts the viewer
+# on the sample maps ("run") or runs every test headless ("test").
+set -euo pipefail
+
+mode=${1:-}
+if [[ $mode != run && $mode != test ]]; then
+    echo "usage: $0 run|test" >&2
+    exit 2
+fi
+cd "$(dirname "$0")/.."
+
+packages=(cmake make g++ qt6-base-dev libgtest-dev fonts-wqy-zenhei)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if ((${#missing[@]})); then
+    sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build --parallel "$(nproc)"
+
+if [[ $mode == run ]]; then
+    cd build/samples
+    exec ../bin/tarvex-viewer
+fi
+cd build
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)"
