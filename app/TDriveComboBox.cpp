@@ -1,5 +1,6 @@
 #include "TDriveComboBox.h"
 
+#include <QFileInfo>
 #include <QStorageInfo>
 
 TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent)
@@ -12,7 +13,9 @@ QStringList TDriveComboBox::MountedRoots()
 {
     QStringList roots;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+        // Bind mounts of single files are no drives.
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
+            !roots.contains(volume.rootPath()))
             roots.append(volume.rootPath());
     }
     if (!roots.contains(QLatin1String("/")))

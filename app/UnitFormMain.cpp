@@ -230,6 +230,7 @@ void TFormMain::BuildBottom()
     mmo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmo1->setTabChangesFocus(true);
+    mmo1->setTabStopDistance(8 * mmo1->fontMetrics().averageCharWidth()); // eight characters
 }
 
 void TFormMain::ConnectBrowser()
