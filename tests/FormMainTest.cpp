@@ -274,6 +274,30 @@ TEST_F(FormMainTest, AMapWithNoRowsListsItsLinesWithAnEmptyImage)
     EXPECT_EQ(MemoLines(), QStringList{"Wide open"});
 }
 
+TEST_F(FormMainTest, BrokenMapFilesShowWhatTheirBytesSay)
+{
+    emit form_->dirlst1->DirectoryActivated(TEST_DATA_DIR);
+    WriteMapInfo("empty listed\n");
+    ClickMap("empty.map");
+    EXPECT_TRUE(Shown().isNull());
+    EXPECT_EQ(MemoLines(), QStringList{"empty listed"});
+
+    ClickMap("header-only.map");
+    ASSERT_EQ(Shown().size(), QSize(40, 30));
+    EXPECT_EQ(Shown().pixelIndex(39, 29), 0);
+
+    // Its last record keeps its blocking byte and takes the flags of the one before.
+    ClickMap("truncated-record.map");
+    ASSERT_EQ(Shown().size(), QSize(3, 2));
+    EXPECT_EQ(Shown().pixelIndex(2, 0), 9);
+    EXPECT_EQ(Shown().pixelIndex(2, 1), 9);
+
+    ClickMap("declares-65535x65535.map");
+    ASSERT_EQ(failures_.size(), 1u);
+    EXPECT_EQ(failures_[0].text, "Out of system resources.");
+    EXPECT_EQ(Shown().size(), QSize(3, 2));
+}
+
 TEST_F(FormMainTest, AMissingMapInfoIsReportedAndNothingChanges)
 {
     ClickMap("Harbor2.map");
