@@ -1,5 +1,6 @@
 #include "QtConversions.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QList>
 #include <QStringDecoder>
@@ -35,6 +36,9 @@ QImage ToQImage(IndexedImage image)
         return QImage(); // owner still frees the pixels
     owner.release(); // the picture's clean-up frees them from now on
     picture.setColorTable(ColorTable());
+    // 96 dots per inch whatever the screen, so saved files do not depend on it.
+    picture.setDotsPerMeterX(3780);
+    picture.setDotsPerMeterY(3780);
     return picture;
 }
 
@@ -54,4 +58,14 @@ QString FromGbk(std::string_view bytes)
 std::filesystem::path ToFilesystemPath(const QString& path)
 {
     return QFileInfo(path).filesystemFilePath();
+}
+
+std::runtime_error FileFailure(const char* verb, const QString& path, const QString& systemText)
+{
+    QString reason = systemText;
+    while (!reason.isEmpty() && (reason.back().isSpace() || reason.back() == QLatin1Char('.')))
+        reason.chop(1);
+    return std::runtime_error(QStringLiteral("Cannot %1 file \"%2\". %3")
+                                  .arg(QLatin1String(verb), QDir::toNativeSeparators(path), reason)
+                                  .toStdString());
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string_view>
 
 // The picture takes over the pixels without copying them.
@@ -18,3 +19,7 @@ QByteArray ToGbk(const QString& text);
 QString FromGbk(std::string_view bytes);
 
 std::filesystem::path ToFilesystemPath(const QString& path);
+
+// The failure "Cannot <verb> file "<path>". <system text>", the system's text
+// without trailing blanks, line breaks and dots.
+std::runtime_error FileFailure(const char* verb, const QString& path, const QString& systemText);

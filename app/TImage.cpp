@@ -1,13 +1,27 @@
 #include "TImage.h"
 
+#include "ImageScaling.h"
+
 #include <QPaintEvent>
 #include <QPainter>
+
+#include <vector>
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
 void TImage::SetPicture(const QImage& picture)
 {
     picture_ = picture;
+    // Prepared once per picture, so painting only looks colours up.
+    if (picture_.format() == QImage::Format_Indexed8) {
+        screenColors_ = picture_.colorTable();
+        screenColors_.resize(256, qRgb(0, 0, 0));
+        screenPicture_ = picture_;
+    } else if (!picture_.isNull()) {
+        screenPicture_ = picture_.convertToFormat(QImage::Format_RGB32);
+    } else {
+        screenPicture_ = QImage();
+    }
     if (autoSize_ && !picture_.isNull())
         resize(picture_.size());
     update();
@@ -15,6 +29,8 @@ void TImage::SetPicture(const QImage& picture)
 
 void TImage::SetAutoSize(bool on)
 {
+    if (autoSize_ == on)
+        return;
     autoSize_ = on;
     if (autoSize_)
         resize(picture_.size());
@@ -42,20 +58,33 @@ QRect TImage::PictureTarget() const
     return target;
 }
 
+QImage TImage::ScreenPart(const QRect& target, const QRect& exposed) const
+{
+    QImage part(exposed.size(), QImage::Format_RGB32);
+    std::vector<int> sourceColumns(std::size_t(exposed.width()));
+    for (int column = 0; column < exposed.width(); ++column) {
+        sourceColumns[std::size_t(column)] =
+            SourcePixel(exposed.left() + column - target.left(), target.width(), picture_.width());
+    }
+    const bool indexed = screenPicture_.format() == QImage::Format_Indexed8;
+    for (int row = 0; row < exposed.height(); ++row) {
+        const int sourceRow = SourcePixel(exposed.top() + row - target.top(), target.height(), picture_.height());
+        const uchar* source = screenPicture_.constScanLine(sourceRow);
+        auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
+        for (int column = 0; column < exposed.width(); ++column) {
+            const int x = sourceColumns[std::size_t(column)];
+            line[column] = indexed ? screenColors_[source[x]] : reinterpret_cast<const QRgb*>(source)[x];
+        }
+    }
+    return part;
+}
+
 void TImage::paintEvent(QPaintEvent* event)
 {
     if (picture_.isNull())
         return;
     const QRect target = PictureTarget();
     const QRect exposed = event->rect() & target;
-    if (exposed.isEmpty())
-        return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (target.size() == picture_.size()) {
-        // Only the exposed part is converted for the screen.
-        painter.drawImage(exposed.topLeft(), picture_.copy(exposed.translated(-target.topLeft())));
-        return;
-    }
-    painter.drawImage(target, picture_);
+    if (!exposed.isEmpty())
+        QPainter(this).drawImage(exposed.topLeft(), ScreenPart(target, exposed));
 }

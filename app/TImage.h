@@ -1,7 +1,9 @@
 #pragma once
 // The image control of the map area: shows a picture at its own size
 // (auto-size), centred in a larger control, or stretched to the control by
-// repeating or dropping whole pixels. Paints only the exposed part.
+// repeating or dropping whole pixels. A paint costs what the exposed area
+// costs, however large the control: no scaled copy of the whole picture is
+// ever made.
 
 #include <QImage>
 #include <QWidget>
@@ -28,8 +30,12 @@ protected:
 
 private:
     QRect PictureTarget() const;
+    // The screen pixels of the exposed part of target.
+    QImage ScreenPart(const QRect& target, const QRect& exposed) const;
 
     QImage picture_;
+    QImage screenPicture_; // the picture itself when indexed, otherwise a 32-bit copy
+    QList<QRgb> screenColors_;
     bool autoSize_ = true;
     bool stretch_ = false;
     bool center_ = true;

@@ -1,5 +1,7 @@
 #include "UnitFormMain.h"
 
+#include "BitmapFile.h"
+#include "ImageScaling.h"
 #include "MapLinks.h"
 #include "MapReader.h"
 #include "QtConversions.h"
@@ -7,6 +9,7 @@
 #include "TDriveComboBox.h"
 #include "TFileListBox.h"
 #include "TImage.h"
+#include "TSaveDialog.h"
 #include "TSplitter.h"
 #include "TToolbar.h"
 
@@ -31,6 +34,7 @@
 #include <stdexcept>
 
 const char kApplicationTitle[] = "Tarvex1.8地图查看器";
+const char kAboutCredit[] = "由玩家为玩家制作的地图查看器。";
 
 namespace {
 
@@ -51,14 +55,6 @@ QFont WindowFont()
     return font;
 }
 
-// The operating system's error text without trailing blanks, line breaks and dots.
-QString SystemErrorText(QString text)
-{
-    while (!text.isEmpty() && (text.back().isSpace() || text.back() == QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
-
 QVBoxLayout* StackedLayout(QWidget* owner)
 {
     auto* layout = new QVBoxLayout(owner);
@@ -77,9 +73,12 @@ QString FailureBoxText(const QString& message)
 }
 
 TFormMain::TFormMain(QWidget* parent)
-    : QWidget(parent), ExecFailureBox([](QMessageBox& box) { box.exec(); })
+    : QWidget(parent), ExecMessageBox([](QMessageBox& box) { box.exec(); })
 {
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    QIcon icon(QStringLiteral(":/icons/tarvex-32.xpm"));
+    icon.addFile(QStringLiteral(":/icons/tarvex-16.xpm"));
+    setWindowIcon(icon);
     setFont(WindowFont());
     resize(688, 582);
 
@@ -99,6 +98,7 @@ TFormMain::TFormMain(QWidget* parent)
     layout->addWidget(spl2);
     layout->addWidget(mmo1);
 
+    dlgSave1 = new TSaveDialog(this);
     tmr1 = new QTimer(this);
     tmr1->setInterval(1000);
     connect(tmr1, &QTimer::timeout, this, [this] { RunHandler([this] { tmr1Timer(); }); });
@@ -274,7 +274,7 @@ void TFormMain::ShowFailure(const QString& message)
 {
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), FailureBoxText(message),
                     QMessageBox::Ok, this);
-    ExecFailureBox(box);
+    ExecMessageBox(box);
 }
 
 void TFormMain::FormCreate()
@@ -319,11 +319,8 @@ void TFormMain::ShowMapLinks(const QString& mapFilePath)
 {
     const QString infoPath = QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kMapInfoFileName);
     QFile file(infoPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
-                                     .arg(QDir::toNativeSeparators(infoPath), SystemErrorText(file.errorString()))
-                                     .toStdString());
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileFailure("open", infoPath, file.errorString());
     const QByteArray mapInfo = file.readAll();
     const std::string mapName = MapNameOf(ToGbk(QFileInfo(mapFilePath).fileName()).toStdString());
     QStringList lines;
@@ -332,12 +329,46 @@ void TFormMain::ShowMapLinks(const QString& mapFilePath)
     mmo1->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
+void TFormMain::rtbtnBtnZoomInClick()
+{
+    img1->SetAutoSize(false);
+    img1->SetStretch(true);
+    img1->resize(ZoomedInSize(img1->width()), ZoomedInSize(img1->height()));
+}
+
+void TFormMain::rtbtnBtnZoomOutClick()
+{
+    img1->SetAutoSize(false);
+    img1->SetStretch(true);
+    img1->resize(ZoomedOutSize(img1->width()), ZoomedOutSize(img1->height()));
+}
+
+void TFormMain::rtbtnBtnViewClick()
+{
+    img1->SetStretch(false);
+    img1->SetAutoSize(true);
+}
+
+void TFormMain::rtbtnBtnSaveClick()
+{
+    if (dlgSave1->Execute())
+        SaveBitmapFile(img1->Picture(), WithBmpExtension(dlgSave1->FileName()));
+}
+
+void TFormMain::rtbtnBtnContextHelpClick()
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("%1！").arg(QString::fromUtf8(kApplicationTitle)),
+                    QStringLiteral("%1！\n%2").arg(QString::fromUtf8(kApplicationTitle), QString::fromUtf8(kAboutCredit)),
+                    QMessageBox::Ok, this);
+    box.setIconPixmap(windowIcon().pixmap(32, 32));
+    ExecMessageBox(box);
+}
+
+void TFormMain::rtbtnBtnExitClick()
+{
+    close();
+}
+
 void TFormMain::rtbBtnBtnExecuteClick() {}
-void TFormMain::rtbtnBtnZoomInClick() {}
-void TFormMain::rtbtnBtnZoomOutClick() {}
-void TFormMain::rtbtnBtnViewClick() {}
-void TFormMain::rtbtnBtnSaveClick() {}
-void TFormMain::rtbtnBtnContextHelpClick() {}
-void TFormMain::rtbtnBtnExitClick() {}
 void TFormMain::chk1Click() {}
 void TFormMain::tmr1Timer() {}

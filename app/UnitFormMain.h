@@ -24,10 +24,12 @@ class TDriveComboBox;
 class TFileListBox;
 class TImage;
 class TSpacer;
+class TSaveDialog;
 class TSplitter;
 class TToolbar;
 
 extern const char kApplicationTitle[];
+extern const char kAboutCredit[];
 
 // The failure box text: the message, with "." added when its last character
 // sorts after ".".
@@ -60,6 +62,7 @@ public:
     QToolButton* rtbtnBtnContextHelp;
     TSpacer* rtRs3;
     QToolButton* rtbtnBtnExit;
+    TSaveDialog* dlgSave1;
     TSplitter* spl3;
     QTreeWidget* lv1;
     QToolButton* rtbBtnBtnExecute;
@@ -87,9 +90,9 @@ public:
     // Runs a handler; the one place where failures are caught and shown.
     void RunHandler(const std::function<void()>& handler);
 
-    // Runs the failure box; tests replace it to see the box without a
-    // modal loop.
-    std::function<void(QMessageBox&)> ExecFailureBox;
+    // Runs the failure box and the About box; tests replace it to see the
+    // box without a modal loop.
+    std::function<void(QMessageBox&)> ExecMessageBox;
 
 private:
     friend class FormMainTest;

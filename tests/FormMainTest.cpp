@@ -1,111 +1,17 @@
-#include "MapBytes.h"
+#include "FormMainFixture.h"
 #include "TDirectoryListBox.h"
 #include "TDriveComboBox.h"
-#include "TFileListBox.h"
-#include "TImage.h"
 #include "TSplitter.h"
 #include "TToolbar.h"
-#include "UnitFormMain.h"
 #include "WorkingDirectory.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QScrollArea>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-
-QT_BEGIN_NAMESPACE
-// Lets GoogleTest print texts in its failure reports.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
-struct ShownFailure {
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-};
-
-// Builds the window in a folder of test maps, with a "MapInfo.txt" beside
-// the test program, and records the failure boxes instead of showing them.
-class FormMainTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        previousDirectory_ = QDir::currentPath();
-        ASSERT_TRUE(maps_.isValid());
-        Write("Harbor2.map", MapHeaderBytes(3, 2) + CellBytes(0) + CellBytes(200) + CellBytes(0, 0x80, 0x80) +
-                                 CellBytes(150) + CellBytes(101, 0x80, 0x80) + CellBytes(7));
-        Write("Mine7.map", MapHeaderBytes(2, 2) + CellBytes(255) + CellBytes(255) + CellBytes(255) + CellBytes(255));
-        Write("\xE6\xB8\xAF\xE5\x8F\xA3.map", MapHeaderBytes(1, 1) + CellBytes(0)); // 港口.map
-        Write("Wide.map", MapHeaderBytes(7, 0));
-        Write("Huge.map", MapHeaderBytes(65535, 65535));
-        WriteMapInfo("[HARBOR2 Old harbour]\r\nharbor2\tnorth pier\r\nHARBOR20 east gate\r\n"
-                     "Mine7 gate to HARBOR2\r\n[\xB8\xDB\xBF\xDA \xC2\xEB\xCD\xB7]\r\nWide open\r\n");
-        ASSERT_TRUE(QDir::setCurrent(maps_.path()));
-        form_ = std::make_unique<TFormMain>();
-        form_->ExecFailureBox = [this](QMessageBox& box) {
-            failures_.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons()});
-        };
-        form_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
-    }
-
-    void TearDown() override
-    {
-        form_.reset();
-        QFile::remove(MapInfoPath());
-        QDir::setCurrent(previousDirectory_);
-    }
-
-    static QString MapInfoPath() { return QCoreApplication::applicationDirPath() + "/MapInfo.txt"; }
-    static void WriteMapInfo(const QByteArray& bytes)
-    {
-        QFile file(MapInfoPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    void Write(const QString& name, const std::string& bytes) const
-    {
-        WriteBytes(QFile::encodeName(maps_.filePath(name)).toStdString(), bytes);
-    }
-
-    void ClickMap(const QString& name)
-    {
-        const QList<QListWidgetItem*> items = form_->fllst1->findItems(name, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1) << name.toStdString();
-        QTest::mouseClick(form_->fllst1->viewport(), Qt::LeftButton, {},
-                          form_->fllst1->visualItemRect(items[0]).center());
-    }
-    QRect PlaceInForm(const QWidget* control) const
-    {
-        return QRect(control->mapTo(form_.get(), QPoint(0, 0)), control->size());
-    }
-    const QImage& Shown() const { return form_->img1->Picture(); }
-    const QImage& Clean() const { return form_->FCleanBitmap; }
-    QStringList MemoLines() const { return form_->mmo1->toPlainText().split('\n', Qt::SkipEmptyParts); }
-
-    QTemporaryDir maps_;
-    QString previousDirectory_;
-    std::unique_ptr<TFormMain> form_;
-    std::vector<ShownFailure> failures_;
-};
 
 namespace {
 
@@ -223,7 +129,7 @@ TEST_F(FormMainTest, ClickingAMapShowsItsCellsAndItsLinks)
     EXPECT_EQ(MemoLines(), QStringList{"Mine7 gate to HARBOR2"});
     ClickMap("Mine7.map");
     EXPECT_EQ(MemoLines(), QStringList{"Mine7 gate to HARBOR2"});
-    EXPECT_TRUE(failures_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(FormMainTest, AChineseFileNameFindsItsGbkLine)
@@ -237,8 +143,8 @@ TEST_F(FormMainTest, MovingTheSelectionWithTheKeyboardLoadsTheMap)
     ClickMap("Harbor2.map");
     QTest::keyClick(form_->fllst1, Qt::Key_Down); // Huge.map, Mine7.map, Wide.map, 港口.map follow
     EXPECT_EQ(form_->fllst1->currentItem()->text(), "Huge.map");
-    ASSERT_EQ(failures_.size(), 1u);
-    EXPECT_EQ(failures_[0].text, "Out of system resources.");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Out of system resources.");
     QTest::keyClick(form_->fllst1, Qt::Key_Down);
     EXPECT_EQ(Shown().size(), QSize(2, 2));
 }
@@ -247,8 +153,8 @@ TEST_F(FormMainTest, AMapTooLargeKeepsThePreviousMapAndLines)
 {
     ClickMap("Harbor2.map");
     ClickMap("Huge.map");
-    ASSERT_EQ(failures_.size(), 1u);
-    EXPECT_EQ(failures_[0].text, "Out of system resources.");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Out of system resources.");
     EXPECT_EQ(Shown().size(), QSize(3, 2));
     EXPECT_EQ(Clean().size(), QSize(3, 2));
     EXPECT_EQ(MemoLines().size(), 2);
@@ -262,7 +168,7 @@ TEST_F(FormMainTest, AVanishedFileEmptiesTheImageSilentlyAndKeepsTheLines)
     EXPECT_TRUE(Shown().isNull());
     EXPECT_TRUE(Clean().isNull());
     EXPECT_EQ(MemoLines().size(), 2);
-    EXPECT_TRUE(failures_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(FormMainTest, AMapWithNoRowsListsItsLinesWithAnEmptyImage)
@@ -293,8 +199,8 @@ TEST_F(FormMainTest, BrokenMapFilesShowWhatTheirBytesSay)
     EXPECT_EQ(Shown().pixelIndex(2, 1), 9);
 
     ClickMap("declares-65535x65535.map");
-    ASSERT_EQ(failures_.size(), 1u);
-    EXPECT_EQ(failures_[0].text, "Out of system resources.");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Out of system resources.");
     EXPECT_EQ(Shown().size(), QSize(3, 2));
 }
 
@@ -303,8 +209,8 @@ TEST_F(FormMainTest, AMissingMapInfoIsReportedAndNothingChanges)
     ClickMap("Harbor2.map");
     ASSERT_TRUE(QFile::remove(MapInfoPath()));
     ClickMap("Mine7.map");
-    ASSERT_EQ(failures_.size(), 1u);
-    EXPECT_EQ(failures_[0].text, "Cannot open file \"" + QDir::toNativeSeparators(MapInfoPath()) +
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Cannot open file \"" + QDir::toNativeSeparators(MapInfoPath()) +
                                      "\". No such file or directory.");
     EXPECT_EQ(Shown().size(), QSize(3, 2));
     EXPECT_EQ(Clean().size(), QSize(3, 2));
@@ -321,8 +227,8 @@ TEST_F(FormMainTest, AClickWithNothingSelectedFailsAndKeepsTheMap)
     ClickMap("Harbor2.map");
     form_->fllst1->clearSelection();
     form_->RunHandler([this] { form_->fllst1Click(); });
-    ASSERT_EQ(failures_.size(), 1u);
-    EXPECT_EQ(failures_[0].text, "List index out of bounds (-1)"); // ")" sorts before "."
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "List index out of bounds (-1)"); // ")" sorts before "."
     EXPECT_EQ(Shown().size(), QSize(3, 2));
 }
 
@@ -330,12 +236,12 @@ TEST_F(FormMainTest, FailureBoxHasTheTitleAnErrorIconAndOk)
 {
     form_->RunHandler([] { throw std::runtime_error("I/O error 21"); });
     form_->RunHandler([] { throw std::bad_alloc(); });
-    ASSERT_EQ(failures_.size(), 2u);
-    EXPECT_EQ(failures_[0].caption, QString::fromUtf8(kApplicationTitle));
-    EXPECT_EQ(failures_[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(failures_[0].buttons, QMessageBox::Ok);
-    EXPECT_EQ(failures_[0].text, "I/O error 21.");
-    EXPECT_EQ(failures_[1].text, "Out of system resources.");
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].caption, QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes_[0].buttons, QMessageBox::Ok);
+    EXPECT_EQ(boxes_[0].text, "I/O error 21.");
+    EXPECT_EQ(boxes_[1].text, "Out of system resources.");
 
     EXPECT_EQ(FailureBoxText("List index out of bounds (-1)"), "List index out of bounds (-1)");
     EXPECT_EQ(FailureBoxText("Stream write error."), "Stream write error.");
@@ -374,7 +280,7 @@ TEST_F(FormMainTest, BrowserListsMapFilesAndThePathFromTheRoot)
     EXPECT_EQ(QDir::currentPath(), here + "/sub.map");
     EXPECT_EQ(form_->fllst1->count(), 0);
     EXPECT_EQ(form_->dirlst1->item(form_->dirlst1->count() - 1)->text(), "deeper");
-    EXPECT_TRUE(failures_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(FormMainTest, ADirectoryThatCannotBeEnteredKeepsTheLists)
@@ -383,9 +289,9 @@ TEST_F(FormMainTest, ADirectoryThatCannotBeEnteredKeepsTheLists)
     const int rows = form_->fllst1->count();
     emit form_->dirlst1->DirectoryActivated(maps_.filePath("gone"));
     emit form_->dirlst1->DirectoryActivated(maps_.filePath("Harbor2.map"));
-    ASSERT_EQ(failures_.size(), 2u);
-    EXPECT_EQ(failures_[0].text, "File not found.");
-    EXPECT_EQ(failures_[1].text, "Invalid filename.");
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].text, "File not found.");
+    EXPECT_EQ(boxes_[1].text, "Invalid filename.");
     EXPECT_EQ(form_->fllst1->Directory(), before);
     EXPECT_EQ(form_->fllst1->count(), rows);
     EXPECT_EQ(QDir::currentPath(), QDir(before).canonicalPath());
@@ -444,10 +350,3 @@ TEST_F(FormMainTest, DraggingASplitterResizesItsNeighbour)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -10,7 +10,7 @@ if [[ $mode != run && $mode != test ]]; then
 fi
 cd "$(dirname "$0")/.."
 
-packages=(cmake make g++ qt6-base-dev libgtest-dev fonts-wqy-zenhei)
+packages=(cmake make g++ qt6-base-dev libgtest-dev fonts-wqy-zenhei imagemagick)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
