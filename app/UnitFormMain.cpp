@@ -4,6 +4,9 @@
 #include "ImageScaling.h"
 #include "MapLinks.h"
 #include "MapReader.h"
+#include "PlayerMarker.h"
+#include "ProcessList.h"
+#include "Tracker.h"
 #include "QtConversions.h"
 #include "TDirectoryListBox.h"
 #include "TDriveComboBox.h"
@@ -270,11 +273,17 @@ void TFormMain::RunHandler(const std::function<void()>& handler)
     }
 }
 
+// While a failure box is open, failures of timer ticks that arrive
+// meanwhile are dropped rather than stacked on it.
 void TFormMain::ShowFailure(const QString& message)
 {
+    if (FFailureBoxOpen)
+        return;
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), FailureBoxText(message),
                     QMessageBox::Ok, this);
+    FFailureBoxOpen = true;
     ExecMessageBox(box);
+    FFailureBoxOpen = false;
 }
 
 void TFormMain::FormCreate()
@@ -369,6 +378,59 @@ void TFormMain::rtbtnBtnExitClick()
     close();
 }
 
-void TFormMain::rtbBtnBtnExecuteClick() {}
-void TFormMain::chk1Click() {}
-void TFormMain::tmr1Timer() {}
+void TFormMain::rtbBtnBtnExecuteClick()
+{
+    RefreshProcessList();
+}
+
+void TFormMain::RefreshProcessList()
+{
+    lv1->clear();
+    for (const ProcessEntry& process : SnapshotProcesses()) {
+        new QTreeWidgetItem(lv1, {QString::fromLocal8Bit(process.exeFile.c_str()),
+                                  QString::number(process.processId)});
+    }
+    if (lv1->topLevelItemCount() > 0)
+        lv1->topLevelItem(0)->setSelected(true); // the focused row stays as it is
+}
+
+void TFormMain::chk1Click()
+{
+    if (!chk1->isChecked()) {
+        tmr1->stop();
+        return;
+    }
+    tmr1->start();
+    if (!tmr1->isActive())
+        throw std::runtime_error("Not enough timers available");
+}
+
+void TFormMain::tmr1Timer()
+{
+    QImage bitmap = img1->Picture();
+    DrawPlayerMarker(bitmap);
+    img1->SetPicture(bitmap);
+}
+
+void TFormMain::DrawPlayerMarker(QImage& bitmap)
+{
+    const QList<QTreeWidgetItem*> selected = lv1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString processText = selected.first()->text(1);
+    const std::optional<std::int32_t> processId = ParseDecimalInteger(processText.toStdString());
+    if (!processId)
+        throw std::runtime_error(NotAValidInteger(processText.toStdString()));
+    PlayerPosition position;
+    {
+        const ProcessMemory memory(*processId);
+        const std::string addressText = "$" + edt1->text().toStdString();
+        const std::optional<std::uint32_t> address = ParseHexAddress(addressText);
+        if (!address)
+            throw std::runtime_error(NotAValidInteger(addressText));
+        position = ReadPlayerPosition(memory, *address);
+    }
+    bitmap = FCleanBitmap;
+    DrawPlayerMarkerAt(bitmap, position.x - 5, position.y - 5);
+    setWindowTitle(QStringLiteral("%1:%2").arg(position.x).arg(position.y));
+}

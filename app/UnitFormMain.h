@@ -97,8 +97,10 @@ public:
 private:
     friend class FormMainTest;
 
+    void RefreshProcessList();
     void LoadMapFile(const QString& path, QImage& bitmap);
     void ShowMapLinks(const QString& mapFilePath);
+    void DrawPlayerMarker(QImage& bitmap);
 
     void ShowFailure(const QString& message);
     void BuildToolbar();
@@ -119,4 +121,5 @@ private:
     int FCellFlag = 0;
     QImage FCleanBitmap;
     TMapCell FCell;
+    bool FFailureBoxOpen = false;
 };

@@ -1,0 +1,11 @@
+#pragma once
+// The tracker's marker: the letter "X" in a default sans-serif face at 8
+// points, without anti-aliasing, set as colour table entry 2 (green 128) into
+// a 16-colour map picture with its top-left corner at the given pixel.
+// Whatever falls outside the picture is clipped.
+
+#include <QImage>
+
+constexpr int kMarkerEntry = 2;
+
+void DrawPlayerMarkerAt(QImage& picture, int left, int top);

@@ -1,0 +1,21 @@
+#pragma once
+// A snapshot of the running processes.
+//
+// Contract: every process the system reports at that moment, in the system's
+// order (ascending identifiers on Linux), each with the executable file name
+// a user recognises (at most 260 characters) and its identifier. A walk that
+// cannot be made gives an empty list; nothing throws.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr std::size_t kMaxProcessNameLength = 260;
+
+struct ProcessEntry {
+    std::string exeFile; // bytes in the system's encoding
+    std::uint32_t processId = 0;
+};
+
+std::vector<ProcessEntry> SnapshotProcesses();

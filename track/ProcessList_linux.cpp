@@ -1,0 +1,78 @@
+#include "ProcessList.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadSmallFile(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string BaseName(const std::string& path, const char* separators)
+{
+    const std::size_t last = path.find_last_of(separators);
+    return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+bool EndsWithExe(const std::string& name)
+{
+    if (name.size() < 4)
+        return false;
+    std::string ending = name.substr(name.size() - 4);
+    std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ending == ".exe";
+}
+
+bool IsWineLoader(const std::string& name)
+{
+    return name == "wine" || name == "wine64" || name == "wine-preloader" || name == "wine64-preloader";
+}
+
+// A Windows program under Wine is named by the ".exe" its command line starts
+// with (a Windows or a Unix path); any other program by its executable; a
+// kernel thread, or a process whose executable cannot be read, by the
+// kernel's short name.
+std::string ProcessName(const fs::path& folder)
+{
+    const std::string commandLine = ReadSmallFile(folder / "cmdline");
+    const std::string program = commandLine.substr(0, commandLine.find('\0'));
+    if (EndsWithExe(program))
+        return BaseName(program, "\\/");
+    std::error_code error;
+    const std::string executable = BaseName(fs::read_symlink(folder / "exe", error).string(), "/");
+    if (!error && !executable.empty() && !IsWineLoader(executable))
+        return executable;
+    std::string shortName = ReadSmallFile(folder / "comm");
+    if (!shortName.empty() && shortName.back() == '\n')
+        shortName.pop_back();
+    return shortName;
+}
+
+} // namespace
+
+std::vector<ProcessEntry> SnapshotProcesses()
+{
+    std::vector<ProcessEntry> processes;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || !std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); }))
+            continue;
+        ProcessEntry process;
+        process.processId = std::uint32_t(std::strtoul(name.c_str(), nullptr, 10));
+        process.exeFile = ProcessName(entry.path()).substr(0, kMaxProcessNameLength);
+        processes.push_back(std::move(process));
+    }
+    std::sort(processes.begin(), processes.end(),
+              [](const ProcessEntry& a, const ProcessEntry& b) { return a.processId < b.processId; });
+    return processes;
+}

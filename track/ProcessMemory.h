@@ -1,0 +1,28 @@
+#pragma once
+// Reading another process's memory, for one tracker tick.
+//
+// Contract: the constructor opens the process for reading its memory only
+// (never attaching to it or stopping it); the destructor closes it. A process
+// that cannot be opened gives an object whose reads all fail. Read() is true
+// only when all `size` bytes were read, and never throws.
+
+#include <cstddef>
+#include <cstdint>
+
+class ProcessMemory {
+public:
+    explicit ProcessMemory(std::int32_t processId);
+    ~ProcessMemory();
+    ProcessMemory(const ProcessMemory&) = delete;
+    ProcessMemory& operator=(const ProcessMemory&) = delete;
+
+    bool IsOpen() const;
+    bool Read(std::uint32_t address, void* into, std::size_t size) const;
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+};

@@ -1,0 +1,28 @@
+#include "ProcessMemory.h"
+
+#include <windows.h>
+
+// Opened for reading memory only: asking for more rights would fail for more
+// processes and would hand the viewer rights to change the game.
+ProcessMemory::ProcessMemory(std::int32_t processId)
+    : handle_(::OpenProcess(PROCESS_VM_READ, FALSE, DWORD(processId)))
+{
+}
+
+ProcessMemory::~ProcessMemory()
+{
+    if (handle_)
+        ::CloseHandle(handle_);
+}
+
+bool ProcessMemory::IsOpen() const
+{
+    return handle_ != nullptr;
+}
+
+bool ProcessMemory::Read(std::uint32_t address, void* into, std::size_t size) const
+{
+    SIZE_T read = 0;
+    return handle_ && ::ReadProcessMemory(handle_, reinterpret_cast<LPCVOID>(std::uintptr_t(address)), into, size, &read) &&
+           read == size;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// What one tracker tick works out: the process identifier of the selected
+// row, the address typed by the user, and the player's position read there.
+
+#include "ProcessMemory.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// "$" followed by hexadecimal digits (either case) and nothing else; at most
+// 8 significant digits, leading zeros allowed. std::nullopt when invalid.
+std::optional<std::uint32_t> ParseHexAddress(std::string_view dollarText);
+
+// A signed 32-bit decimal integer, optionally with a sign. std::nullopt when
+// invalid or out of range.
+std::optional<std::int32_t> ParseDecimalInteger(std::string_view text);
+
+// "'%s' is not a valid integer value"
+std::string NotAValidInteger(std::string_view text);
+
+// The player's position: x at the address, y two bytes further on, each an
+// unsigned 16-bit little-endian value that counts as 0 when its read fails.
+struct PlayerPosition {
+    int x = 0;
+    int y = 0;
+};
+PlayerPosition ReadPlayerPosition(const ProcessMemory& memory, std::uint32_t address);
