@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -72,6 +73,36 @@ TEST(ProcessListTest, TheWalkNamesThisProcessAndAStartedClient)
                                [](const ProcessEntry& a, const ProcessEntry& b) { return a.processId < b.processId; }));
     for (const ProcessEntry& process : processes)
         EXPECT_LE(process.exeFile.size(), kMaxProcessNameLength);
+}
+
+class ProcessNameTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder_ = std::filesystem::temp_directory_path() / ("tarvex-proc-" + std::to_string(::getpid())); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string NameOf(const std::string& commandLine, const std::string& executable, const std::string& shortName)
+    {
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        std::ofstream(folder_ / "cmdline", std::ios::binary) << commandLine;
+        std::ofstream(folder_ / "comm") << shortName << "\n";
+        if (!executable.empty())
+            std::filesystem::create_symlink(executable, folder_ / "exe");
+        return ProcessNameOf(folder_);
+    }
+
+    std::filesystem::path folder_;
+};
+
+TEST_F(ProcessNameTest, ProgramsUnderWineShowTheirExeName)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(NameOf("C:\\games\\client.exe\0-window\0"s, "/usr/lib/wine/wine64-preloader", "client.exe"), "client.exe");
+    EXPECT_EQ(NameOf("/home/me/Game Client.EXE\0"s, "/usr/bin/wine64-preloader", "Game Client.EXE"), "Game Client.EXE");
+    // Wine's loader never names a process: the kernel's short name does (cut at 15 characters).
+    EXPECT_EQ(NameOf("client\0"s, "/usr/lib/wine/wine64-preloader", "averylongclient"), "averylongclient");
+    EXPECT_EQ(NameOf("/usr/bin/python3\0script.py\0"s, "/usr/bin/python3.11", "python3"), "python3.11");
+    EXPECT_EQ(NameOf("", "", "kthreadd"), "kthreadd"); // kernel threads have neither
 }
 
 TEST(ProcessMemoryTest, ReadsThePlayerPositionOfARunningClient)

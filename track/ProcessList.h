@@ -19,3 +19,12 @@ struct ProcessEntry {
 };
 
 std::vector<ProcessEntry> SnapshotProcesses();
+
+#ifndef _WIN32
+#include <filesystem>
+// The name of the process whose /proc folder is given: a Windows program under
+// Wine by the ".exe" its command line starts with, any other program by its
+// executable, and one whose executable cannot be read by the kernel's short
+// name. Wine's loader never names a process.
+std::string ProcessNameOf(const std::filesystem::path& procFolder);
+#endif

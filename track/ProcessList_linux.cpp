@@ -37,11 +37,9 @@ bool IsWineLoader(const std::string& name)
     return name == "wine" || name == "wine64" || name == "wine-preloader" || name == "wine64-preloader";
 }
 
-// A Windows program under Wine is named by the ".exe" its command line starts
-// with (a Windows or a Unix path); any other program by its executable; a
-// kernel thread, or a process whose executable cannot be read, by the
-// kernel's short name.
-std::string ProcessName(const fs::path& folder)
+} // namespace
+
+std::string ProcessNameOf(const fs::path& folder)
 {
     const std::string commandLine = ReadSmallFile(folder / "cmdline");
     const std::string program = commandLine.substr(0, commandLine.find('\0'));
@@ -57,8 +55,6 @@ std::string ProcessName(const fs::path& folder)
     return shortName;
 }
 
-} // namespace
-
 std::vector<ProcessEntry> SnapshotProcesses()
 {
     std::vector<ProcessEntry> processes;
@@ -69,7 +65,7 @@ std::vector<ProcessEntry> SnapshotProcesses()
             continue;
         ProcessEntry process;
         process.processId = std::uint32_t(std::strtoul(name.c_str(), nullptr, 10));
-        process.exeFile = ProcessName(entry.path()).substr(0, kMaxProcessNameLength);
+        process.exeFile = ProcessNameOf(entry.path()).substr(0, kMaxProcessNameLength);
         processes.push_back(std::move(process));
     }
     std::sort(processes.begin(), processes.end(),
