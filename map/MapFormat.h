@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 constexpr std::int64_t kMapHeaderSize = 52;
@@ -33,7 +34,38 @@ constexpr std::uint8_t kWalkOpen = 0;
 constexpr std::uint8_t kWalkBlocked = 220;
 
 // One walkability value per cell: first index the column x, second the row y.
-using TMatrix = std::vector<std::vector<std::uint8_t>>;
+// The columns lie one after the other in one block of memory.
+class TMatrix {
+public:
+    TMatrix() = default;
+    // All values 0; throws std::bad_alloc when the memory cannot be had.
+    TMatrix(int columns, int rows)
+        : columns_(columns), rows_(rows), values_(std::size_t(columns) * std::size_t(rows))
+    {
+    }
+    TMatrix(std::initializer_list<std::initializer_list<std::uint8_t>> columns)
+        : TMatrix(int(columns.size()), columns.size() ? int(columns.begin()->size()) : 0)
+    {
+        std::uint8_t* value = values_.data();
+        for (const auto& column : columns)
+            for (std::uint8_t v : column)
+                *value++ = v;
+    }
+
+    int Columns() const { return columns_; }
+    int Rows() const { return rows_; }
+    std::uint8_t* operator[](int x) { return values_.data() + std::size_t(x) * std::size_t(rows_); }
+    const std::uint8_t* operator[](int x) const { return values_.data() + std::size_t(x) * std::size_t(rows_); }
+    bool operator==(const TMatrix& other) const
+    {
+        return columns_ == other.columns_ && rows_ == other.rows_ && values_ == other.values_;
+    }
+
+private:
+    int columns_ = 0;
+    int rows_ = 0;
+    std::vector<std::uint8_t> values_;
+};
 
 constexpr std::int64_t CellOffset(int x, int y, int height)
 {

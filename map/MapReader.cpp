@@ -3,13 +3,23 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
 
-constexpr std::int64_t kRecordsPerBlock = 1 << 16; // 768 KiB a read
+// Whole columns are read a block at a time (as many as fit in 256 KiB, at
+// least one) and painted a group of up to 32 columns at a time, so the image
+// is written row by row across the group rather than one row per cell.
+// Large maps are read and painted by two threads, each taking half the
+// columns from a stream of its own.
+constexpr std::int64_t kMaxBlockBytes = 256 << 10;
+constexpr int kColumnsPerGroup = 32;
+constexpr std::int64_t kCellsWorthASecondThread = 1 << 18;
 
 // Reads up to size bytes; returns how many the file still had.
 std::int64_t ReadUpTo(std::istream& file, std::uint8_t* into, std::int64_t size)
@@ -18,78 +28,150 @@ std::int64_t ReadUpTo(std::istream& file, std::uint8_t* into, std::int64_t size)
     return file.gcount();
 }
 
-// Walks the cells in file order (column by column) and paints each.
-class CellPainter {
-public:
-    explicit CellPainter(MapLoad& load)
-        : load_(load), width_(load.header.Width()), height_(load.header.Height()) {}
+// What a cell looks like, by whether it is blocked (bit 0) and flagged (bit 1).
+constexpr std::uint8_t kWalkValues[4] = {kWalkOpen, kWalkBlocked, kWalkOpen, kWalkBlocked};
+constexpr std::uint8_t kEntries[4] = {kEntryOpen, kEntryBlocked, kEntryFlagged, kEntryFlagged};
 
-    void Paint(const TMapCell& cell)
-    {
-        load_.matrix[std::size_t(x_)][std::size_t(y_)] = WalkValue(cell);
-        load_.image.SetPixel(x_, y_, Entry(cell));
-        if (++y_ == height_) {
-            y_ = 0;
-            ++x_;
-        }
-    }
-
-    // Paints every cell not painted yet with the same record, whole columns
-    // at a time, so a short file declaring a huge map costs no more than
-    // clearing its memory.
-    void PaintRest(const TMapCell& cell)
-    {
-        while (y_ != 0)
-            Paint(cell);
-        if (x_ == width_)
-            return;
-        for (int x = x_; x < width_; ++x)
-            std::fill(load_.matrix[std::size_t(x)].begin(), load_.matrix[std::size_t(x)].end(), WalkValue(cell));
-        std::uint8_t* row = load_.image.Bytes().data();
-        for (int y = 0; y < height_; ++y, row += load_.image.BytesPerLine())
-            std::fill(row + x_, row + width_, Entry(cell));
-        x_ = width_;
-    }
-
-private:
-    static std::uint8_t WalkValue(const TMapCell& cell) { return cell.IsBlocked() ? kWalkBlocked : kWalkOpen; }
-    static std::uint8_t Entry(const TMapCell& cell)
-    {
-        return cell.IsFlagged() ? kEntryFlagged : cell.IsBlocked() ? kEntryBlocked : kEntryOpen;
-    }
-
-    MapLoad& load_;
-    int width_;
-    int height_;
-    int x_ = 0;
-    int y_ = 0;
-};
-
-void ReadCells(std::istream& file, MapLoad& load)
+unsigned CellKind(const std::uint8_t* record)
 {
-    const std::int64_t cellCount = std::int64_t(load.header.Width()) * load.header.Height();
-    std::vector<std::uint8_t> block(std::size_t(std::min(cellCount, kRecordsPerBlock) * kMapCellSize));
-    CellPainter painter(load);
-    TMapCell& cell = load.lastCell;
-    std::int64_t painted = 0;
-    while (painted < cellCount) {
-        const std::int64_t wanted = std::min(cellCount - painted, kRecordsPerBlock) * kMapCellSize;
-        const std::int64_t got = ReadUpTo(file, block.data(), wanted);
-        const std::int64_t whole = got / kMapCellSize;
-        for (std::int64_t i = 0; i < whole; ++i) {
-            std::memcpy(cell.bytes.data(), block.data() + i * kMapCellSize, kMapCellSize);
-            painter.Paint(cell);
+    return unsigned(record[1] > 100) | unsigned((record[6] & record[7]) >> 7) << 1;
+}
+
+void PaintCell(MapLoad& load, int x, int y, unsigned kind)
+{
+    load.matrix[x][y] = kWalkValues[kind];
+    load.image.SetPixel(x, y, kEntries[kind]);
+}
+
+// Paints up to kColumnsPerGroup whole columns from their records, down the
+// rows and across the columns.
+void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
+{
+    const int height = load.header.Height();
+    const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
+    std::uint8_t* walk[kColumnsPerGroup];
+    for (int column = 0; column < columns; ++column)
+        walk[column] = load.matrix[firstColumn + column];
+    std::uint8_t* row = load.image.Bytes().data() + firstColumn;
+    for (int y = 0; y < height; ++y, row += load.image.BytesPerLine()) {
+        const std::uint8_t* record = records + std::int64_t(y) * kMapCellSize;
+        for (int column = 0; column < columns; ++column, record += columnBytes) {
+            const unsigned kind = CellKind(record);
+            walk[column][y] = kWalkValues[kind];
+            row[column] = kEntries[kind];
         }
-        painted += whole;
-        if (got == wanted)
-            continue;
-        // The end of the file: a cut-off record keeps the tail of the one
-        // before it, and it (or the last whole record) repeats to the end.
-        std::memcpy(cell.bytes.data(), block.data() + whole * kMapCellSize, std::size_t(got % kMapCellSize));
-        painter.PaintRest(cell);
-        break;
     }
-    load.endOfCells = kMapHeaderSize + cellCount * kMapCellSize;
+}
+
+// Reads and paints the whole columns [first, end) from a stream positioned
+// at their first record, through a block that holds at least one column.
+// Bytes the file no longer has (it shrank while being read) count as zero.
+void PaintWholeColumns(std::istream& file, MapLoad& load, int first, int end, std::vector<std::uint8_t>& block)
+{
+    const std::int64_t columnBytes = std::int64_t(load.header.Height()) * kMapCellSize;
+    const int columnsPerBlock = int(std::int64_t(block.size()) / columnBytes);
+    while (first < end) {
+        const int columns = std::min(columnsPerBlock, end - first);
+        const std::int64_t wanted = columns * columnBytes;
+        const std::int64_t got = ReadUpTo(file, block.data(), wanted);
+        std::fill(block.begin() + got, block.begin() + wanted, std::uint8_t(0));
+        for (int done = 0; done < columns; done += kColumnsPerGroup)
+            PaintGroup(load, block.data() + done * columnBytes, first + done, std::min(kColumnsPerGroup, columns - done));
+        first += columns;
+    }
+}
+
+std::vector<std::uint8_t> ColumnBlock(const MapLoad& load, int columns)
+{
+    const std::int64_t columnBytes = std::int64_t(load.header.Height()) * kMapCellSize;
+    const std::int64_t blockColumns = std::clamp<std::int64_t>(kMaxBlockBytes / columnBytes, 1, columns);
+    return std::vector<std::uint8_t>(std::size_t(blockColumns * columnBytes));
+}
+
+// Paints the first `columns` columns, whose records are all in the file,
+// on two threads when that pays and a second stream can be had.
+void PaintReadableColumns(std::istream& file, MapLoad& load, int columns, const OpenMapStream& openAnother)
+{
+    if (columns == 0)
+        return;
+    std::vector<std::uint8_t> block = ColumnBlock(load, columns);
+    // The halves meet at a multiple of 64 columns, so no cache line of an
+    // image row is written by both threads.
+    const int split = columns / 2 / 64 * 64;
+    std::unique_ptr<std::istream> second;
+    if (openAnother && split > 0 && std::int64_t(columns) * load.header.Height() >= kCellsWorthASecondThread &&
+        std::thread::hardware_concurrency() >= 2) {
+        second = openAnother();
+    }
+    if (second && second->seekg(CellOffset(split, 0, load.header.Height()))) {
+        std::vector<std::uint8_t> secondBlock = ColumnBlock(load, columns - split);
+        try {
+            std::thread helper([&] { PaintWholeColumns(*second, load, split, columns, secondBlock); });
+            PaintWholeColumns(file, load, 0, split, block);
+            helper.join();
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: the same work on this one.
+            file.clear();
+            file.seekg(kMapHeaderSize);
+        }
+    }
+    PaintWholeColumns(file, load, 0, columns, block);
+}
+
+std::int64_t StreamSize(std::istream& file)
+{
+    const std::istream::pos_type start = file.tellg();
+    file.seekg(0, std::ios::end);
+    const std::int64_t size = file.tellg();
+    file.seekg(start);
+    return size;
+}
+
+void ReadCells(std::istream& file, MapLoad& load, const OpenMapStream& openAnother)
+{
+    const int width = load.header.Width();
+    const int height = load.header.Height();
+    const std::int64_t cellCount = std::int64_t(width) * height;
+    if (cellCount == 0)
+        return;
+    const std::int64_t available = std::clamp<std::int64_t>(StreamSize(file) - kMapHeaderSize, 0, cellCount * kMapCellSize);
+    const std::int64_t wholeRecords = available / kMapCellSize;
+    const int wholeColumns = int(wholeRecords / height);
+    PaintReadableColumns(file, load, wholeColumns, openAnother);
+
+    // The records of the column the file ends in, and the last record read.
+    const std::int64_t columnStart = std::int64_t(wholeColumns) * height;
+    std::vector<std::uint8_t> tail(std::size_t(available - columnStart * kMapCellSize));
+    file.clear();
+    file.seekg(kMapHeaderSize + columnStart * kMapCellSize);
+    std::fill(tail.begin() + ReadUpTo(file, tail.data(), std::int64_t(tail.size())), tail.end(), std::uint8_t(0));
+    const int tailRecords = int(wholeRecords - columnStart);
+    for (int y = 0; y < tailRecords; ++y)
+        PaintCell(load, wholeColumns, y, CellKind(tail.data() + y * kMapCellSize));
+    std::uint8_t* cell = load.lastCell.bytes.data();
+    if (tailRecords > 0) {
+        std::memcpy(cell, tail.data() + (tailRecords - 1) * kMapCellSize, kMapCellSize);
+    } else if (wholeRecords > 0) {
+        file.clear();
+        file.seekg(kMapHeaderSize + (wholeRecords - 1) * kMapCellSize);
+        ReadUpTo(file, cell, kMapCellSize);
+    }
+    if (wholeRecords == cellCount)
+        return;
+
+    // A record cut off by the end of the file keeps the tail of the one
+    // before it, and it (or the last whole record) repeats to the end, whole
+    // columns at a time, so a short file declaring a huge map costs no more
+    // than clearing its memory.
+    std::memcpy(cell, tail.data() + tailRecords * kMapCellSize, std::size_t(available % kMapCellSize));
+    const unsigned kind = CellKind(cell);
+    for (int y = tailRecords; y < height; ++y)
+        PaintCell(load, wholeColumns, y, kind);
+    std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
+    std::uint8_t* row = load.image.Bytes().data();
+    for (int y = 0; y < height; ++y, row += load.image.BytesPerLine())
+        std::fill(row + wholeColumns + 1, row + width, kEntries[kind]);
 }
 
 void AllocateMap(MapLoad& load)
@@ -99,7 +181,7 @@ void AllocateMap(MapLoad& load)
     if (std::int64_t(width) * height > kMaxMapCells)
         throw std::runtime_error(kOutOfSystemResources);
     try {
-        load.matrix.assign(std::size_t(width), std::vector<std::uint8_t>(std::size_t(height)));
+        load.matrix = TMatrix(width, height);
         load.image = IndexedImage(width, height);
     } catch (const std::bad_alloc&) {
         throw std::runtime_error(kOutOfSystemResources);
@@ -116,10 +198,19 @@ std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path)
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return std::nullopt;
+    return ReadMap(file, [&path]() -> std::unique_ptr<std::istream> {
+        auto another = std::make_unique<std::ifstream>(path, std::ios::binary);
+        return *another ? std::move(another) : nullptr;
+    });
+}
 
+MapLoad ReadMap(std::istream& file, const OpenMapStream& openAnother)
+{
     MapLoad load;
     ReadUpTo(file, load.header.bytes.data(), kMapHeaderSize);
     AllocateMap(load);
-    ReadCells(file, load);
+    file.clear();
+    ReadCells(file, load, openAnother);
+    load.endOfCells = kMapHeaderSize + std::int64_t(load.header.Width()) * load.header.Height() * kMapCellSize;
     return load;
 }

@@ -13,13 +13,17 @@
 // - A map of more than kMaxMapCells cells, or one whose memory cannot be had,
 //   throws std::runtime_error with kOutOfSystemResources, before the cells are
 //   read.
-// The file is read front to back in large blocks and closed before returning.
+// The file is read in large blocks, large maps by two threads, and closed
+// before returning.
 
 #include "IndexedImage.h"
 #include "MapFormat.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <memory>
 #include <optional>
 
 inline constexpr char kOutOfSystemResources[] = "Out of system resources";
@@ -36,3 +40,10 @@ struct MapLoad {
 };
 
 std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path);
+
+// Opens a second stream on the same map, for reading half of it on another
+// thread; nullptr when none can be had.
+using OpenMapStream = std::function<std::unique_ptr<std::istream>()>;
+
+// The same from an open, seekable stream positioned at the start of the map.
+MapLoad ReadMap(std::istream& file, const OpenMapStream& openAnother = nullptr);

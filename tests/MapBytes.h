@@ -40,7 +40,7 @@ inline void WriteBytes(const std::filesystem::path& path, const std::string& byt
 
 struct PositionedReadMap {
     TMapHeader header;
-    std::vector<std::vector<std::uint8_t>> walk; // [x][y]
+    TMatrix walk;
     std::vector<std::vector<std::uint8_t>> entry; // [y][x]
     TMapCell lastCell;
 };
@@ -59,13 +59,13 @@ inline PositionedReadMap ReadByPositionedReads(const std::string& file)
     PositionedReadMap map;
     PositionedRead(file, 0, map.header.bytes);
     const int width = map.header.Width(), height = map.header.Height();
-    map.walk.assign(std::size_t(width), std::vector<std::uint8_t>(std::size_t(height)));
+    map.walk = TMatrix(width, height);
     map.entry.assign(std::size_t(height), std::vector<std::uint8_t>(std::size_t(width)));
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
             PositionedRead(file, CellOffset(x, y, height), map.lastCell.bytes);
             const bool blocked = map.lastCell.BlockingValue() > 100;
-            map.walk[std::size_t(x)][std::size_t(y)] = blocked ? 220 : 0;
+            map.walk[x][y] = blocked ? 220 : 0;
             const bool flagged = (map.lastCell.bytes[6] & 0x80) && (map.lastCell.bytes[7] & 0x80);
             map.entry[std::size_t(y)][std::size_t(x)] = flagged ? 12 : blocked ? 9 : 0;
         }

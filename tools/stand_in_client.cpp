@@ -72,7 +72,7 @@ std::vector<Position> Route(const std::optional<std::string>& mapFile)
         if (const std::optional<MapLoad> map = ReadMapFile(*mapFile)) {
             for (int y = map->image.Height() / 3; y < map->image.Height(); y += 7)
                 for (int x = 0; x < map->image.Width(); ++x)
-                    if (map->matrix[std::size_t(x)][std::size_t(y)] == kWalkOpen)
+                    if (map->matrix[x][y] == kWalkOpen)
                         route.push_back({std::uint16_t(x), std::uint16_t(y)});
         }
     }

@@ -1,0 +1,188 @@
+// How fast a map file becomes its 16-colour image, side by side with the
+// plain road (position, read 12 bytes, paint one cell, for every cell) and
+// with the floor no loader can beat (read the file once, touch each record).
+//
+//   map_bench [Google Benchmark options]
+//
+// After the runs it prints, per map, the load time over the floor and the
+// plain road over the load.
+
+#include "MapFormat.h"
+#include "MapReader.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BenchMap {
+    const char* name;
+    int width, height;
+    double keptFraction; // below 1: the file is cut short
+};
+
+const BenchMap kMaps[] = {
+    {"256x256", 256, 256, 1.0},
+    {"1000x1000", 1000, 1000, 1.0},
+    {"4000x4000", 4000, 4000, 1.0},
+    {"1000x1000-truncated", 1000, 1000, 0.4},
+};
+
+fs::path MapFolder()
+{
+    static const fs::path folder = [] {
+        const fs::path path = fs::temp_directory_path() / "tarvex-bench-maps";
+        fs::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+// Random cells, written once and kept between runs.
+fs::path MapPath(const BenchMap& map)
+{
+    const fs::path path = MapFolder() / (std::string(map.name) + ".map");
+    const std::int64_t cells = std::int64_t(map.width) * map.height;
+    const std::int64_t size = kMapHeaderSize + std::int64_t(double(cells) * map.keptFraction) * kMapCellSize - 5;
+    std::error_code error;
+    if (fs::file_size(path, error) == std::uintmax_t(size))
+        return path;
+    std::mt19937 random(std::uint32_t(map.width));
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    for (char& byte : bytes)
+        byte = char(random() >> 5);
+    bytes[0] = char(map.width);
+    bytes[1] = char(map.width >> 8);
+    bytes[2] = char(map.height);
+    bytes[3] = char(map.height >> 8);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    return path;
+}
+
+void SetCellsPerSecond(benchmark::State& state, const BenchMap& map)
+{
+    state.counters["cells/s"] = benchmark::Counter(double(map.width) * map.height * double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+}
+
+void ProjectLoad(benchmark::State& state, const BenchMap& map)
+{
+    const fs::path path = MapPath(map);
+    for (auto _ : state) {
+        std::optional<MapLoad> load = ReadMapFile(path);
+        benchmark::DoNotOptimize(load->image.Bytes().data());
+    }
+    SetCellsPerSecond(state, map);
+}
+
+// The plain road: every record positioned and read by itself.
+void PositionedReads(benchmark::State& state, const BenchMap& map)
+{
+    const fs::path path = MapPath(map);
+    for (auto _ : state) {
+        const int file = ::open(path.c_str(), O_RDONLY);
+        TMapHeader header;
+        if (::read(file, header.bytes.data(), header.bytes.size()) < 0)
+            state.SkipWithError("read failed");
+        const int width = header.Width(), height = header.Height();
+        TMatrix matrix(width, height);
+        IndexedImage image(width, height);
+        TMapCell cell;
+        for (int x = 0; x < width; ++x) {
+            for (int y = 0; y < height; ++y) {
+                ::lseek(file, off_t(CellOffset(x, y, height)), SEEK_SET);
+                if (::read(file, cell.bytes.data(), cell.bytes.size()) < 0)
+                    state.SkipWithError("read failed");
+                matrix[x][y] = cell.IsBlocked() ? kWalkBlocked : kWalkOpen;
+                image.SetPixel(x, y, cell.IsFlagged() ? kEntryFlagged : cell.IsBlocked() ? kEntryBlocked : kEntryOpen);
+            }
+        }
+        ::close(file);
+        benchmark::DoNotOptimize(image.Bytes().data());
+    }
+    SetCellsPerSecond(state, map);
+}
+
+// The floor: the file read into memory in one pass, each record touched once.
+void ReadOnce(benchmark::State& state, const BenchMap& map)
+{
+    const fs::path path = MapPath(map);
+    std::vector<std::uint8_t> bytes(std::size_t(fs::file_size(path)));
+    for (auto _ : state) {
+        const int file = ::open(path.c_str(), O_RDONLY);
+        std::size_t got = 0;
+        for (ssize_t n; got < bytes.size() && (n = ::read(file, bytes.data() + got, bytes.size() - got)) > 0;)
+            got += std::size_t(n);
+        ::close(file);
+        unsigned touched = 0;
+        for (std::size_t at = kMapHeaderSize + 1; at < got; at += kMapCellSize)
+            touched += bytes[at];
+        benchmark::DoNotOptimize(touched);
+    }
+    SetCellsPerSecond(state, map);
+}
+
+// Keeps each run's time per iteration for the ratios printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatios() const
+    {
+        std::printf("\n%-22s %18s %22s\n", "map", "load / floor", "positioned / load");
+        for (const BenchMap& map : kMaps) {
+            const double load = Time("load", map), floor = Time("floor", map), plain = Time("positioned", map);
+            std::printf("%-22s %18.2f", map.name, floor > 0 ? load / floor : 0.0);
+            if (plain > 0)
+                std::printf(" %22.1f\n", plain / load);
+            else
+                std::printf(" %22s\n", "(not run)");
+        }
+    }
+
+private:
+    double Time(const std::string& road, const BenchMap& map) const
+    {
+        const auto found = seconds_.find(road + "/" + map.name);
+        return found == seconds_.end() ? 0.0 : found->second;
+    }
+
+    std::map<std::string, double> seconds_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (const BenchMap& map : kMaps) {
+        benchmark::RegisterBenchmark((std::string("load/") + map.name).c_str(), ProjectLoad, map)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("floor/") + map.name).c_str(), ReadOnce, map)->Unit(benchmark::kMillisecond);
+        // Sixteen million positioned reads take half a minute: the largest map is left to the others.
+        if (map.width * map.height <= 1000 * 1000)
+            benchmark::RegisterBenchmark((std::string("positioned/") + map.name).c_str(), PositionedReads, map)
+                ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
