@@ -146,6 +146,23 @@ TEST_F(MapReaderTest, BlocksBoundariesAndTrailingBytesChangeNothing)
     EXPECT_EQ(plain.image.Bytes(), trailing.image.Bytes());
 }
 
+TEST_F(MapReaderTest, LargeMapsCutAnywhereMatchPositionedReads)
+{
+    // Large enough to be read by two threads, which meet at column 256.
+    std::mt19937 random(13);
+    std::string file = MapHeaderBytes(600, 500);
+    for (int i = 0; i < 600 * 500 * 12; ++i)
+        file += char(random());
+    const std::int64_t cellsBytes = 600 * 500 * 12;
+    for (const std::int64_t kept : {cellsBytes, cellsBytes - 1, cellsBytes - 12 * 500, std::int64_t(12 * 500 * 256),
+                                    std::int64_t(12 * 500 * 256 + 7), std::int64_t(12 * 500 * 100 + 12 * 3 + 5),
+                                    std::int64_t(11)}) {
+        SCOPED_TRACE("cell bytes kept: " + std::to_string(kept));
+        const std::string cut = file.substr(0, std::size_t(52 + kept));
+        ExpectSameAsPositionedReads(Load(cut), cut);
+    }
+}
+
 TEST_F(MapReaderTest, NothingCarriesOverFromThePreviousMap)
 {
     std::vector<std::string> blocked(4, CellBytes(255, 0x80, 0x80));
