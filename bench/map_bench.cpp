@@ -7,6 +7,7 @@
 // After the runs it prints, per map, the load time over the floor and the
 // plain road over the load.
 
+#include "BenchMaps.h"
 #include "MapFormat.h"
 #include "MapReader.h"
 
@@ -17,21 +18,13 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct BenchMap {
-    const char* name;
-    int width, height;
-    double keptFraction; // below 1: the file is cut short
-};
 
 const BenchMap kMaps[] = {
     {"256x256", 256, 256, 1.0},
@@ -40,35 +33,9 @@ const BenchMap kMaps[] = {
     {"1000x1000-truncated", 1000, 1000, 0.4},
 };
 
-fs::path MapFolder()
-{
-    static const fs::path folder = [] {
-        const fs::path path = fs::temp_directory_path() / "tarvex-bench-maps";
-        fs::create_directories(path);
-        return path;
-    }();
-    return folder;
-}
-
-// Random cells, written once and kept between runs.
 fs::path MapPath(const BenchMap& map)
 {
-    const fs::path path = MapFolder() / (std::string(map.name) + ".map");
-    const std::int64_t cells = std::int64_t(map.width) * map.height;
-    const std::int64_t size = kMapHeaderSize + std::int64_t(double(cells) * map.keptFraction) * kMapCellSize - 5;
-    std::error_code error;
-    if (fs::file_size(path, error) == std::uintmax_t(size))
-        return path;
-    std::mt19937 random(std::uint32_t(map.width));
-    std::vector<char> bytes(static_cast<std::size_t>(size));
-    for (char& byte : bytes)
-        byte = char(random() >> 5);
-    bytes[0] = char(map.width);
-    bytes[1] = char(map.width >> 8);
-    bytes[2] = char(map.height);
-    bytes[3] = char(map.height >> 8);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    return path;
+    return BenchMapPath(map);
 }
 
 void SetCellsPerSecond(benchmark::State& state, const BenchMap& map)

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "MapFormat.h"
+
 struct Rgb {
     std::uint8_t red, green, blue;
     bool operator==(const Rgb& other) const
@@ -31,8 +33,10 @@ constexpr std::uint8_t kEntryFlagged = 12; // pure blue
 class IndexedImage {
 public:
     IndexedImage() = default;
-    // Throws std::bad_alloc when the pixels cannot be allocated.
+    // All pixels entry 0. Throws std::bad_alloc when the pixels cannot be had.
     IndexedImage(int width, int height);
+    // Pixels and row padding left for the caller to write, every byte.
+    IndexedImage(int width, int height, Uninitialized);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -42,8 +46,8 @@ public:
     std::uint8_t Pixel(int x, int y) const { return pixels_[Index(x, y)]; }
     void SetPixel(int x, int y, std::uint8_t entry) { pixels_[Index(x, y)] = entry; }
 
-    const std::vector<std::uint8_t>& Bytes() const { return pixels_; }
-    std::vector<std::uint8_t>& Bytes() { return pixels_; }
+    const UninitializedBytes& Bytes() const { return pixels_; }
+    UninitializedBytes& Bytes() { return pixels_; }
 
 private:
     std::size_t Index(int x, int y) const { return std::size_t(y) * bytesPerLine_ + std::size_t(x); }
@@ -51,5 +55,5 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::size_t bytesPerLine_ = 0;
-    std::vector<std::uint8_t> pixels_;
+    UninitializedBytes pixels_;
 };

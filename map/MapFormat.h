@@ -5,9 +5,13 @@
 // column by column (the row index runs fastest), so the record of cell (x, y)
 // starts at 52 + 12 * (x * H + y). Bytes after the last record are never read.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 constexpr std::int64_t kMapHeaderSize = 52;
@@ -33,15 +37,44 @@ struct TMapCell {
 constexpr std::uint8_t kWalkOpen = 0;
 constexpr std::uint8_t kWalkBlocked = 220;
 
+// A byte vector whose growth leaves the new bytes as they are, for memory
+// that is written in full right after it is had.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    using std::allocator<T>::allocator;
+    template <typename U>
+    void construct(U* at) noexcept
+    {
+        ::new (static_cast<void*>(at)) U;
+    }
+    template <typename U, typename... Arguments>
+    void construct(U* at, Arguments&&... arguments)
+    {
+        ::new (static_cast<void*>(at)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+using UninitializedBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
+
+struct Uninitialized {};
+
 // One walkability value per cell: first index the column x, second the row y.
 // The columns lie one after the other in one block of memory.
 class TMatrix {
 public:
     TMatrix() = default;
     // All values 0; throws std::bad_alloc when the memory cannot be had.
-    TMatrix(int columns, int rows)
-        : columns_(columns), rows_(rows), values_(std::size_t(columns) * std::size_t(rows))
+    TMatrix(int columns, int rows) : TMatrix(columns, rows, Uninitialized{})
     {
+        std::fill(values_.begin(), values_.end(), std::uint8_t(0));
+    }
+    // Values left for the caller to write, every one of them.
+    TMatrix(int columns, int rows, Uninitialized) : columns_(columns), rows_(rows)
+    {
+        values_.resize(std::size_t(columns) * std::size_t(rows));
     }
     TMatrix(std::initializer_list<std::initializer_list<std::uint8_t>> columns)
         : TMatrix(int(columns.size()), columns.size() ? int(columns.begin()->size()) : 0)
@@ -64,7 +97,7 @@ public:
 private:
     int columns_ = 0;
     int rows_ = 0;
-    std::vector<std::uint8_t> values_;
+    UninitializedBytes values_;
 };
 
 constexpr std::int64_t CellOffset(int x, int y, int height)

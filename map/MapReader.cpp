@@ -52,6 +52,8 @@ void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int
     std::uint8_t* walk[kColumnsPerGroup];
     for (int column = 0; column < columns; ++column)
         walk[column] = load.matrix[firstColumn + column];
+    // The group with the last column also clears the padding at the row ends.
+    const int padding = firstColumn + columns == load.image.Width() ? int(load.image.BytesPerLine()) - load.image.Width() : 0;
     std::uint8_t* row = load.image.Bytes().data() + firstColumn;
     for (int y = 0; y < height; ++y, row += load.image.BytesPerLine()) {
         const std::uint8_t* record = records + std::int64_t(y) * kMapCellSize;
@@ -60,6 +62,7 @@ void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int
             walk[column][y] = kWalkValues[kind];
             row[column] = kEntries[kind];
         }
+        std::fill(row + columns, row + columns + padding, std::uint8_t(0));
     }
 }
 
@@ -170,8 +173,10 @@ void ReadCells(std::istream& file, MapLoad& load, const OpenMapStream& openAnoth
         PaintCell(load, wholeColumns, y, kind);
     std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
     std::uint8_t* row = load.image.Bytes().data();
-    for (int y = 0; y < height; ++y, row += load.image.BytesPerLine())
+    for (int y = 0; y < height; ++y, row += load.image.BytesPerLine()) {
         std::fill(row + wholeColumns + 1, row + width, kEntries[kind]);
+        std::fill(row + width, row + load.image.BytesPerLine(), std::uint8_t(0));
+    }
 }
 
 void AllocateMap(MapLoad& load)
@@ -181,8 +186,9 @@ void AllocateMap(MapLoad& load)
     if (std::int64_t(width) * height > kMaxMapCells)
         throw std::runtime_error(kOutOfSystemResources);
     try {
-        load.matrix = TMatrix(width, height);
-        load.image = IndexedImage(width, height);
+        // Every value and pixel is written by the painting.
+        load.matrix = TMatrix(width, height, Uninitialized{});
+        load.image = IndexedImage(width, height, Uninitialized{});
     } catch (const std::bad_alloc&) {
         throw std::runtime_error(kOutOfSystemResources);
     }

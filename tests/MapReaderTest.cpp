@@ -53,9 +53,12 @@ void ExpectSameAsPositionedReads(const MapLoad& load, const std::string& file)
     }
     ASSERT_EQ(load.image.Width(), width);
     ASSERT_EQ(load.image.Height(), height);
-    for (int y = 0; y < height; ++y)
+    for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
             ASSERT_EQ(load.image.Pixel(x, y), expected.entry[std::size_t(y)][std::size_t(x)]) << x << "," << y;
+        for (std::size_t padding = std::size_t(width); padding < load.image.BytesPerLine(); ++padding)
+            ASSERT_EQ(load.image.Bytes()[std::size_t(y) * load.image.BytesPerLine() + padding], 0) << "row " << y;
+    }
 }
 
 TEST_F(MapReaderTest, HeaderSizesAreUnsignedLittleEndian)
@@ -150,10 +153,10 @@ TEST_F(MapReaderTest, LargeMapsCutAnywhereMatchPositionedReads)
 {
     // Large enough to be read by two threads, which meet at column 256.
     std::mt19937 random(13);
-    std::string file = MapHeaderBytes(600, 500);
-    for (int i = 0; i < 600 * 500 * 12; ++i)
+    std::string file = MapHeaderBytes(601, 500); // rows padded by 3 bytes
+    for (int i = 0; i < 601 * 500 * 12; ++i)
         file += char(random());
-    const std::int64_t cellsBytes = 600 * 500 * 12;
+    const std::int64_t cellsBytes = 601 * 500 * 12;
     for (const std::int64_t kept : {cellsBytes, cellsBytes - 1, cellsBytes - 12 * 500, std::int64_t(12 * 500 * 256),
                                     std::int64_t(12 * 500 * 256 + 7), std::int64_t(12 * 500 * 100 + 12 * 3 + 5),
                                     std::int64_t(11)}) {

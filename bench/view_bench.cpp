@@ -1,0 +1,100 @@
+// How long the map area takes to repaint its visible part (511 x 428) of a
+// 4000 x 4000 map at natural size and after 20 Zoom In steps, and how long
+// one tracker tick takes on that map.
+//
+//   view_bench [Google Benchmark options]
+
+#include "BenchMaps.h"
+#include "ImageScaling.h"
+#include "MapReader.h"
+#include "QtConversions.h"
+#include "TFileListBox.h"
+#include "TImage.h"
+#include "UnitFormMain.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+const BenchMap kMap{"4000x4000", 4000, 4000, 1.0};
+const QSize kVisibleArea(511, 428);
+
+const QImage& MapPicture()
+{
+    static const QImage picture = ToQImage(ReadMapFile(BenchMapPath(kMap))->image);
+    return picture;
+}
+
+void Repaint(benchmark::State& state, int zoomSteps)
+{
+    TImage image;
+    image.SetPicture(MapPicture());
+    QSize size = MapPicture().size();
+    if (zoomSteps > 0) {
+        image.SetAutoSize(false);
+        image.SetStretch(true);
+        for (int i = 0; i < zoomSteps; ++i)
+            size = QSize(ZoomedInSize(size.width()), ZoomedInSize(size.height()));
+        image.resize(size);
+    }
+    QImage screen(kVisibleArea, QImage::Format_RGB32);
+    // Somewhere in the middle of the picture, as after scrolling there.
+    const QRegion visible(QRect(QPoint(size.width() / 2, size.height() / 2), kVisibleArea));
+    for (auto _ : state)
+        image.render(&screen, QPoint(), visible, QWidget::RenderFlags());
+    state.counters["pixels/s"] = benchmark::Counter(double(kVisibleArea.width() * kVisibleArea.height()) *
+                                                        double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The viewer follows this very process, whose "player" stands at (1234, 2345).
+void TrackerTick(benchmark::State& state)
+{
+    auto* position = static_cast<std::uint16_t*>(
+        ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0));
+    position[0] = 1234;
+    position[1] = 2345;
+    QFile::remove(QCoreApplication::applicationDirPath() + "/MapInfo.txt");
+    QFile mapInfo(QCoreApplication::applicationDirPath() + "/MapInfo.txt");
+    mapInfo.open(QIODevice::WriteOnly);
+    mapInfo.close();
+
+    TFormMain form;
+    form.ExecMessageBox = [&state](QMessageBox&) { state.SkipWithError("a failure box would show"); };
+    const QString path = QString::fromStdString(BenchMapPath(kMap).string());
+    form.fllst1->SetDirectory(QFileInfo(path).path());
+    form.fllst1->setCurrentItem(form.fllst1->findItems(QFileInfo(path).fileName(), Qt::MatchExactly).value(0));
+    form.fllst1Click();
+    auto* row = new QTreeWidgetItem(form.lv1, {"view_bench", QString::number(::getpid())});
+    row->setSelected(true);
+    form.edt1->setText(QString::number(reinterpret_cast<std::uintptr_t>(position), 16));
+    for (auto _ : state)
+        form.tmr1Timer();
+    if (form.windowTitle() != "1234:2345")
+        state.SkipWithError("the tick did not read the position");
+    ::munmap(position, 4096);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication application(argc, argv);
+    benchmark::RegisterBenchmark("repaint/natural", Repaint, 0)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("repaint/20-zoom-in-steps", Repaint, 20)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("tracker-tick/4000x4000", TrackerTick)->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
