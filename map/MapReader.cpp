@@ -167,7 +167,8 @@ void ReadCells(std::istream& file, MapLoad& load, const OpenMapStream& openAnoth
     // before it, and it (or the last whole record) repeats to the end, whole
     // columns at a time, so a short file declaring a huge map costs no more
     // than clearing its memory.
-    std::memcpy(cell, tail.data() + tailRecords * kMapCellSize, std::size_t(available % kMapCellSize));
+    if (const std::int64_t cutBytes = available % kMapCellSize)
+        std::memcpy(cell, tail.data() + tailRecords * kMapCellSize, std::size_t(cutBytes));
     const unsigned kind = CellKind(cell);
     for (int y = tailRecords; y < height; ++y)
         PaintCell(load, wholeColumns, y, kind);

@@ -9,20 +9,9 @@ if [[ $mode != run && $mode != test ]]; then
     exit 2
 fi
 cd "$(dirname "$0")/.."
+source tools/packages.sh
 
-packages=(cmake make g++ qt6-base-dev libgtest-dev fonts-wqy-zenhei imagemagick)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    sudo=()
-    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
-
+EnsurePackages cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev fonts-wqy-zenhei imagemagick time
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --parallel "$(nproc)"
 

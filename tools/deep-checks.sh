@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The checks that take longer than the tests: every test again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzzer for a
+# while from its seeds.
+#   bash tools/deep-checks.sh [seconds per fuzzer]      (default: 60)
+set -euo pipefail
+seconds=${1:-60}
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+EnsurePackages cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgtest-dev fonts-wqy-zenhei imagemagick
+
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_SANITIZE=ON -DTARVEX_BUILD_BENCHMARKS=OFF
+cmake --build build-asan --parallel "$(nproc)"
+(cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure --parallel "$(nproc)")
+
+echo "== Fuzzers, ${seconds} s each"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTARVEX_FUZZ=ON
+cmake --build build-fuzz --parallel "$(nproc)"
+corpora=build-fuzz/corpora
+mkdir -p "$corpora/reader" "$corpora/links" "$corpora/address"
+cp tests/data/*.map build-fuzz/samples/Tiny.map "$corpora/reader/"
+for map in Harbor2 Village .hidden; do
+    { echo "$map.map"; cat build-fuzz/bin/MapInfo.txt; } > "$corpora/links/$map"
+done
+for text in 12ab 0 FFFFFFFF 000000001 123456789 0x12 ' 12' '$12' ''; do
+    printf '%s' "$text" > "$corpora/address/seed-$(printf '%s' "$text" | od -An -tx1 | tr -d ' \n')"
+done
+for run in FuzzMapReader:reader FuzzMapLinks:links FuzzAddressText:address; do
+    fuzzer=${run%%:*}
+    echo "-- $fuzzer"
+    (cd build-fuzz && "tests/fuzz/$fuzzer" "corpora/${run##*:}" -max_total_time="$seconds" -max_len=8192 \
+        -print_final_stats=1 2>&1 | grep -E '^(Done|stat::number_of_executed_units|==|SUMMARY|INFO: Seed)' || true)
+    if ls build-fuzz/crash-* build-fuzz/leak-* build-fuzz/timeout-* >/dev/null 2>&1; then
+        echo "$fuzzer found a failing input: $(ls build-fuzz/crash-* build-fuzz/leak-* build-fuzz/timeout-* 2>/dev/null)"
+        exit 1
+    fi
+done
+echo "fuzzers: 3 passed, 0 failed"
