@@ -31,16 +31,13 @@ public:
     }
 };
 
-// "/a/b" gives "/", "/a", "/a/b".
+// "/a/b" gives "/", "/a", "/a/b"; "C:/a" gives "C:/", "C:/a".
 QStringList PathFromRoot(const QString& directory)
 {
-    QStringList paths{QStringLiteral("/")};
-    const QStringList names = directory.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString path;
-    for (const QString& name : names) {
-        path += QLatin1Char('/') + name;
-        paths.append(path);
-    }
+    const QString root = directory.left(directory.indexOf(QLatin1Char('/')) + 1);
+    QStringList paths{root};
+    for (const QString& name : directory.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts))
+        paths.append((paths.size() == 1 ? root : paths.last() + QLatin1Char('/')) + name);
     return paths;
 }
 

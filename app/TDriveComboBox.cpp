@@ -18,9 +18,11 @@ QStringList TDriveComboBox::MountedRoots()
             !roots.contains(volume.rootPath()))
             roots.append(volume.rootPath());
     }
+#ifndef Q_OS_WIN
     if (!roots.contains(QLatin1String("/")))
         roots.append(QStringLiteral("/"));
-    roots.sort(); // "/" sorts before every other mount path
+#endif
+    roots.sort(); // "/" sorts before every other mount path, "C:/" before "D:/"
 
     return roots;
 }

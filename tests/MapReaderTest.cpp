@@ -198,6 +198,15 @@ TEST_F(MapReaderTest, ZeroWidthOrHeightGivesAnEmptyImage)
     EXPECT_TRUE(Load(MapHeaderBytes(0, 9)).image.IsEmpty());
 }
 
+TEST_F(MapReaderTest, FileNamesOutsideAsciiOpen)
+{
+    const fs::path path = folder_ / fs::u8path(u8"\u6E2F\u53E3.map"); // 港口.map
+    WriteBytes(path, MapHeaderBytes(2, 1) + CellBytes(255) + CellBytes(0));
+    const std::optional<MapLoad> load = ReadMapFile(path);
+    ASSERT_TRUE(load);
+    EXPECT_EQ(load->image.Pixel(0, 0), kEntryBlocked);
+}
+
 TEST_F(MapReaderTest, NoRegularFileGivesNothing)
 {
     EXPECT_FALSE(ReadMapFile(folder_ / "missing.map"));

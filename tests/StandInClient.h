@@ -1,51 +1,140 @@
 #pragma once
-// Runs the stand-in game client for a test and ends it afterwards.
+// Runs the stand-in game client for a test and ends it afterwards. The
+// client's first line tells its process identifier and the address of the
+// player's position.
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
+#include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 class StandInClient {
 public:
-    explicit StandInClient(const std::string& arguments)
-        : pipe_(::popen(("exec " + std::string(STAND_IN_CLIENT) + " " + arguments).c_str(), "r"))
+    // program: the client to start; a Linux test may give "wine64 …/stand_in_client.exe".
+    explicit StandInClient(const std::string& arguments, const std::string& program = STAND_IN_CLIENT)
     {
-        unsigned long pid = 0;
-        unsigned address = 0;
-        if (pipe_ && std::fscanf(pipe_, "pid %lu address %X", &pid, &address) == 2) {
-            processId = std::uint32_t(pid);
-            this->address = address;
-        }
+        Start(program + " " + arguments);
     }
-    ~StandInClient()
-    {
-        End();
-        if (pipe_)
-            ::pclose(pipe_);
-    }
+    ~StandInClient() { End(); }
     StandInClient(const StandInClient&) = delete;
     StandInClient& operator=(const StandInClient&) = delete;
 
     // Ends the client and waits until its process is gone.
-    void End()
-    {
-        if (processId == 0)
-            return;
-        ::kill(pid_t(processId), SIGTERM);
-        for (int i = 0; i < 200 && ::kill(pid_t(processId), 0) == 0; ++i) {
-            int status = 0;
-            ::waitpid(pid_t(processId), &status, WNOHANG);
-            ::usleep(10000);
-        }
-    }
+    void End();
 
     std::uint32_t processId = 0;
     std::uint32_t address = 0;
 
 private:
-    FILE* pipe_;
+    void Start(const std::string& commandLine);
+    void ReadFirstLine(const std::string& line)
+    {
+        unsigned long pid = 0;
+        unsigned value = 0;
+        if (std::sscanf(line.c_str(), "pid %lu address %X", &pid, &value) == 2) {
+            processId = std::uint32_t(pid);
+            address = value;
+        }
+    }
+
+#ifdef _WIN32
+    PROCESS_INFORMATION process_{};
+    HANDLE output_ = nullptr;
+#else
+    pid_t child_ = -1;
+    int output_ = -1;
+#endif
 };
+
+#ifdef _WIN32
+inline void StandInClient::Start(const std::string& commandLine)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE write = nullptr;
+    if (!::CreatePipe(&output_, &write, &inherit, 0))
+        return;
+    ::SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write;
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::string mutableLine = commandLine;
+    const BOOL started = ::CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                          &startup, &process_);
+    ::CloseHandle(write);
+    if (!started)
+        return;
+    std::string line;
+    char c = 0;
+    DWORD read = 0;
+    while (::ReadFile(output_, &c, 1, &read, nullptr) && read == 1 && c != '\n')
+        line += c;
+    ReadFirstLine(line);
+}
+
+inline void StandInClient::End()
+{
+    if (process_.hProcess) {
+        ::TerminateProcess(process_.hProcess, 0);
+        ::WaitForSingleObject(process_.hProcess, 10000);
+        ::CloseHandle(process_.hProcess);
+        ::CloseHandle(process_.hThread);
+        process_ = {};
+    }
+    if (output_) {
+        ::CloseHandle(output_);
+        output_ = nullptr;
+    }
+}
+#else
+inline void StandInClient::Start(const std::string& commandLine)
+{
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    // The shell makes way for the command, so the child is the client (or
+    // the Wine process that runs it).
+    const std::string script = "exec " + commandLine;
+    char* const arguments[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(script.c_str()), nullptr};
+    const int spawned = ::posix_spawn(&child_, "/bin/sh", &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    output_ = pipeEnds[0];
+    if (spawned != 0) {
+        child_ = -1;
+        return;
+    }
+    std::string line;
+    char c = 0;
+    while (::read(output_, &c, 1) == 1 && c != '\n')
+        line += c;
+    ReadFirstLine(line);
+}
+
+inline void StandInClient::End()
+{
+    if (child_ > 0) {
+        ::kill(child_, SIGKILL);
+        ::waitpid(child_, nullptr, 0);
+        child_ = -1;
+    }
+    if (output_ >= 0) {
+        ::close(output_);
+        output_ = -1;
+    }
+}
+#endif

@@ -1,0 +1,107 @@
+// What only Linux has: process names read from /proc, and memory below
+// 4 GiB of this very process.
+
+#include "ProcessList.h"
+#include "ProcessMemory.h"
+#include "StandInClient.h"
+#include "Tracker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+class ProcessNameTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder_ = std::filesystem::temp_directory_path() / ("tarvex-proc-" + std::to_string(::getpid())); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string NameOf(const std::string& commandLine, const std::string& executable, const std::string& shortName)
+    {
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        std::ofstream(folder_ / "cmdline", std::ios::binary) << commandLine;
+        std::ofstream(folder_ / "comm") << shortName << "\n";
+        if (!executable.empty())
+            std::filesystem::create_symlink(executable, folder_ / "exe");
+        return ProcessNameOf(folder_);
+    }
+
+    std::filesystem::path folder_;
+};
+
+TEST_F(ProcessNameTest, ProgramsUnderWineShowTheirExeName)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(NameOf("C:\\games\\client.exe\0-window\0"s, "/usr/lib/wine/wine64-preloader", "client.exe"), "client.exe");
+    EXPECT_EQ(NameOf("/home/me/Game Client.EXE\0"s, "/usr/bin/wine64-preloader", "Game Client.EXE"), "Game Client.EXE");
+    // Wine's loader never names a process: the kernel's short name does (cut at 15 characters).
+    EXPECT_EQ(NameOf("client\0"s, "/usr/lib/wine/wine64-preloader", "averylongclient"), "averylongclient");
+    EXPECT_EQ(NameOf("/usr/bin/python3\0script.py\0"s, "/usr/bin/python3.11", "python3"), "python3.11");
+    EXPECT_EQ(NameOf("", "", "kthreadd"), "kthreadd"); // kernel threads have neither
+}
+
+TEST(ProcessMemoryTest, UnmappedAddressesReadAsZeroAndMappedOnesAsStored)
+{
+    // x at FFFFFFFF is never mapped here, and y wraps round to address 1.
+    const ProcessMemory memory(std::int32_t(::getpid()));
+    const PlayerPosition position = ReadPlayerPosition(memory, 0xFFFFFFFF);
+    EXPECT_EQ(position.x, 0);
+    EXPECT_EQ(position.y, 0);
+
+    void* page = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    ASSERT_NE(page, MAP_FAILED);
+    auto* bytes = static_cast<unsigned char*>(page);
+    bytes[0] = 0x34;
+    bytes[1] = 0x12;
+    bytes[2] = 0xFF;
+    bytes[3] = 0xFF;
+    const PlayerPosition own = ReadPlayerPosition(memory, std::uint32_t(reinterpret_cast<std::uintptr_t>(page)));
+    EXPECT_EQ(own.x, 0x1234);
+    EXPECT_EQ(own.y, 65535);
+    ::munmap(page, 4096);
+}
+
+TEST(ProcessListTest, TheWalkRunsInAscendingIdentifiers)
+{
+    const std::vector<ProcessEntry> processes = SnapshotProcesses();
+    ASSERT_GT(processes.size(), 1u);
+    EXPECT_TRUE(std::is_sorted(processes.begin(), processes.end(),
+                               [](const ProcessEntry& a, const ProcessEntry& b) { return a.processId < b.processId; }));
+}
+
+// How most Linux players use the tracker: the Windows game client runs under
+// Wine, shows in the process list under its ".exe" name, and keeps its data
+// at the Windows address it has. Needs the cross-built stand-in client, named
+// by TARVEX_WINDOWS_CLIENT; TARVEX_REQUIRE_WINE makes its absence a failure.
+TEST(WineScenarioTest, AWindowsClientUnderWineIsListedAndReadAtItsWindowsAddress)
+{
+    const char* client = std::getenv("TARVEX_WINDOWS_CLIENT");
+    if (!client || !*client) {
+        if (std::getenv("TARVEX_REQUIRE_WINE"))
+            FAIL() << "TARVEX_WINDOWS_CLIENT names no Windows stand-in client";
+        GTEST_SKIP() << "TARVEX_WINDOWS_CLIENT is not set";
+    }
+    StandInClient windowsClient("--hold 312 207 --seconds 120", std::string("wine ") + client);
+    ASSERT_NE(windowsClient.address, 0u) << "the client under Wine printed no address";
+
+    std::vector<std::uint32_t> listed;
+    for (const ProcessEntry& process : SnapshotProcesses())
+        if (process.exeFile == "stand_in_client.exe")
+            listed.push_back(process.processId);
+    ASSERT_EQ(listed.size(), 1u);
+    const PlayerPosition position = ReadPlayerPosition(ProcessMemory(std::int32_t(listed[0])), windowsClient.address);
+    EXPECT_EQ(position.x, 312);
+    EXPECT_EQ(position.y, 207);
+
+    windowsClient.End();
+    EXPECT_EQ(ReadPlayerPosition(ProcessMemory(std::int32_t(listed[0])), windowsClient.address).x, 0);
+}
+
+} // namespace
