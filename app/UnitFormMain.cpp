@@ -58,9 +58,11 @@ QFont WindowFont()
     return font;
 }
 
-QVBoxLayout* StackedLayout(QWidget* owner)
+// A layout whose controls touch each other and the owner's edges.
+template <typename Layout>
+Layout* TightLayout(QWidget* owner)
 {
-    auto* layout = new QVBoxLayout(owner);
+    auto* layout = new Layout(owner);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     return layout;
@@ -85,13 +87,11 @@ TFormMain::TFormMain(QWidget* parent)
     setFont(WindowFont());
     resize(688, 582);
 
-    auto* layout = StackedLayout(this);
+    auto* layout = TightLayout<QVBoxLayout>(this);
     BuildToolbar();
     layout->addWidget(rtr1);
     auto* middle = new QWidget(this);
-    auto* row = new QHBoxLayout(middle);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    auto* row = TightLayout<QHBoxLayout>(middle);
     row->addWidget(BuildLeftPanel(middle));
     BuildMapArea(middle);
     row->addWidget(sb1, 1);
@@ -169,7 +169,7 @@ QFrame* TFormMain::BuildLeftPanel(QWidget* parent)
     pnl1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnl1->setLineWidth(1);
     pnl1->setFixedWidth(177);
-    auto* column = StackedLayout(pnl1);
+    auto* column = TightLayout<QVBoxLayout>(pnl1);
 
     pnl2 = new QFrame(pnl1);
     pnl2->setFrameStyle(QFrame::Panel | QFrame::Raised);
