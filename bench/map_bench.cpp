@@ -101,13 +101,15 @@ void ReadOnce(benchmark::State& state, const BenchMap& map)
     SetCellsPerSecond(state, map);
 }
 
-// Keeps each run's time per iteration for the ratios printed at the end.
+// Keeps each benchmark's time per iteration (the median when repeated) for
+// the ratios printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
-            seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
+                seconds_[run.run_name.function_name] = run.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
 

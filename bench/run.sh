@@ -3,7 +3,8 @@
 #   bash bench/run.sh [build folder]        (default: build)
 set -euo pipefail
 build=${1:-build}
-"$build/bench/map_bench" --benchmark_min_time=1
+# Five repetitions each, medians shown: the load shares the machine.
+"$build/bench/map_bench" --benchmark_min_time=1 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=1
 
 echo
