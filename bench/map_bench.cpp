@@ -33,11 +33,6 @@ const BenchMap kMaps[] = {
     {"1000x1000-truncated", 1000, 1000, 0.4},
 };
 
-fs::path MapPath(const BenchMap& map)
-{
-    return BenchMapPath(map);
-}
-
 void SetCellsPerSecond(benchmark::State& state, const BenchMap& map)
 {
     state.counters["cells/s"] = benchmark::Counter(double(map.width) * map.height * double(state.iterations()),
@@ -46,7 +41,7 @@ void SetCellsPerSecond(benchmark::State& state, const BenchMap& map)
 
 void ProjectLoad(benchmark::State& state, const BenchMap& map)
 {
-    const fs::path path = MapPath(map);
+    const fs::path path = BenchMapPath(map);
     for (auto _ : state) {
         std::optional<MapLoad> load = ReadMapFile(path);
         benchmark::DoNotOptimize(load->image.Bytes().data());
@@ -57,7 +52,7 @@ void ProjectLoad(benchmark::State& state, const BenchMap& map)
 // The plain road: every record positioned and read by itself.
 void PositionedReads(benchmark::State& state, const BenchMap& map)
 {
-    const fs::path path = MapPath(map);
+    const fs::path path = BenchMapPath(map);
     for (auto _ : state) {
         const int file = ::open(path.c_str(), O_RDONLY);
         TMapHeader header;
@@ -85,7 +80,7 @@ void PositionedReads(benchmark::State& state, const BenchMap& map)
 // The floor: the file read into memory in one pass, each record touched once.
 void ReadOnce(benchmark::State& state, const BenchMap& map)
 {
-    const fs::path path = MapPath(map);
+    const fs::path path = BenchMapPath(map);
     std::vector<std::uint8_t> bytes(std::size_t(fs::file_size(path)));
     for (auto _ : state) {
         const int file = ::open(path.c_str(), O_RDONLY);

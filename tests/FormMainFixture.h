@@ -27,6 +27,13 @@ inline void PrintTo(const QString& text, std::ostream* out)
 }
 QT_END_NAMESPACE
 
+// A file's bytes, or "<missing>".
+inline QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
 struct ShownBox {
     QString caption;
     QString text;

@@ -20,12 +20,6 @@ ExporterRun RunExporter(const QStringList& arguments)
     return {exporter.exitCode(), QString::fromLocal8Bit(exporter.readAllStandardError())};
 }
 
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 TEST_F(FormMainTest, TheExporterWritesWhatSaveWritesForEverySampleMap)
 {
     QTemporaryDir exported;

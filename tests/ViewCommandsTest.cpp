@@ -108,11 +108,6 @@ protected:
         return started;
     }
     QString SavePath(const QString& name) const { return maps_.filePath(name); }
-    static QByteArray Contents(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 };
 
 TEST_F(ViewCommandsTest, ZoomAndViewFollowTheControlSize)
