@@ -1,14 +1,19 @@
-#include "UnitFormMain.h"
+#include "MainWindow.h"
+
+#include "MapLinks.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QScreen>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvex-viewer"));
-    TFormMain formMain;
-    formMain.move(formMain.screen()->availableGeometry().center() - formMain.rect().center());
-    formMain.show();
+    // The links are read from "MapInfo.txt" beside the program itself.
+    MainWindow window(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kMapInfoFileName)),
+                      QDir::currentPath());
+    window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    window.show();
     return application.exec();
 }

@@ -7,10 +7,12 @@
 #include "BenchMaps.h"
 #include "ImageScaling.h"
 #include "MapReader.h"
+#include "ImageControl.h"
+#include "MainWindow.h"
+#include "MapFileList.h"
+#include "PlayerTracker.h"
+#include "ProcessPicker.h"
 #include "QtConversions.h"
-#include "TFileListBox.h"
-#include "TImage.h"
-#include "UnitFormMain.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,8 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QTreeWidget>
+#include <QTemporaryDir>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -37,12 +38,12 @@ const QImage& MapPicture()
 
 void Repaint(benchmark::State& state, int zoomSteps)
 {
-    TImage image;
-    image.SetPicture(MapPicture());
+    ImageControl image;
+    image.setPicture(MapPicture());
     QSize size = MapPicture().size();
     if (zoomSteps > 0) {
-        image.SetAutoSize(false);
-        image.SetStretch(true);
+        image.setAutoSize(false);
+        image.setStretch(true);
         for (int i = 0; i < zoomSteps; ++i)
             size = QSize(ZoomedInSize(size.width()), ZoomedInSize(size.height()));
         image.resize(size);
@@ -63,23 +64,26 @@ void TrackerTick(benchmark::State& state)
         ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0));
     position[0] = 1234;
     position[1] = 2345;
-    QFile::remove(QCoreApplication::applicationDirPath() + "/MapInfo.txt");
-    QFile mapInfo(QCoreApplication::applicationDirPath() + "/MapInfo.txt");
+    QTemporaryDir programFolder;
+    QFile mapInfo(programFolder.filePath("MapInfo.txt"));
     mapInfo.open(QIODevice::WriteOnly);
     mapInfo.close();
 
-    TFormMain form;
-    form.ExecMessageBox = [&state](QMessageBox&) { state.SkipWithError("a failure box would show"); };
     const QString path = QString::fromStdString(BenchMapPath(kMap).string());
-    form.fllst1->SetDirectory(QFileInfo(path).path());
-    form.fllst1->setCurrentItem(form.fllst1->findItems(QFileInfo(path).fileName(), Qt::MatchExactly).value(0));
-    form.fllst1Click();
-    auto* row = new QTreeWidgetItem(form.lv1, {"view_bench", QString::number(::getpid())});
-    row->setSelected(true);
-    form.edt1->setText(QString::number(reinterpret_cast<std::uintptr_t>(position), 16));
+    MainWindow window(mapInfo.fileName(), QFileInfo(path).path());
+    window.setModalRunner([&state](QDialog&) {
+        state.SkipWithError("a box would show");
+        return false;
+    });
+    auto* files = window.findChild<MapFileList*>("fllst1");
+    files->setCurrentItem(files->findItems(QFileInfo(path).fileName(), Qt::MatchExactly).value(0));
+    emit files->fileChosen();
+    window.findChild<ProcessPicker*>("lv1")->showProcesses({{"view_bench", std::uint32_t(::getpid())}});
+    window.findChild<QLineEdit*>("edt1")->setText(QString::number(reinterpret_cast<std::uintptr_t>(position), 16));
+    auto* tracker = window.findChild<PlayerTracker*>();
     for (auto _ : state)
-        form.tmr1Timer();
-    if (form.windowTitle() != "1234:2345")
+        tracker->tick();
+    if (window.windowTitle() != "1234:2345")
         state.SkipWithError("the tick did not read the position");
     ::munmap(position, 4096);
 }

@@ -7,6 +7,7 @@ namespace {
 using Lines = std::vector<std::string_view>;
 
 struct LinkCase {
+    const char* name;
     const char* line;
     bool listed;
 };
@@ -21,21 +22,22 @@ TEST_P(HarborLinkTest, LineIsListedOnlyInTheFourForms)
 }
 
 INSTANTIATE_TEST_SUITE_P(MapInfoLines, HarborLinkTest,
-                         ::testing::Values(LinkCase{"[HARBOR2 Old harbour]", true},
-                                           LinkCase{"[harbor2\tOld harbour]", true},
-                                           LinkCase{"Harbor2 north pier", true},
-                                           LinkCase{"HARBOR2\tnorth pier", true},
-                                           LinkCase{"HARBOR2 ", true},
-                                           LinkCase{"HARBOR2", false},
-                                           LinkCase{"[HARBOR2]", false},
-                                           LinkCase{"HARBOR20 east gate", false},
-                                           LinkCase{"HARBOR2,east gate", false},
-                                           LinkCase{" HARBOR2 north pier", false},
-                                           LinkCase{"[ HARBOR2 Old harbour]", false},
-                                           LinkCase{"Mine7 gate to HARBOR2", false},
-                                           LinkCase{"", false},
-                                           LinkCase{"[HARBOR", false},
-                                           LinkCase{"\xEF\xBB\xBFHARBOR2 pier", false}));
+                         ::testing::Values(LinkCase{"Harbor2_bracket_form", "[HARBOR2 Old harbour]", true},
+                                           LinkCase{"Harbor2_bracket_form_tab_lower_case", "[harbor2\tOld harbour]", true},
+                                           LinkCase{"Harbor2_name_first_form", "Harbor2 north pier", true},
+                                           LinkCase{"Harbor2_name_first_form_tab", "HARBOR2\tnorth pier", true},
+                                           LinkCase{"Harbor2_name_and_space_only", "HARBOR2 ", true},
+                                           LinkCase{"Harbor2_name_alone", "HARBOR2", false},
+                                           LinkCase{"Harbor2_bracket_closed", "[HARBOR2]", false},
+                                           LinkCase{"Harbor2_longer_name", "HARBOR20 east gate", false},
+                                           LinkCase{"Harbor2_comma_after_name", "HARBOR2,east gate", false},
+                                           LinkCase{"Harbor2_blank_before_name", " HARBOR2 north pier", false},
+                                           LinkCase{"Harbor2_blank_inside_bracket", "[ HARBOR2 Old harbour]", false},
+                                           LinkCase{"Harbor2_name_later_in_line", "Mine7 gate to HARBOR2", false},
+                                           LinkCase{"Harbor2_empty_line", "", false},
+                                           LinkCase{"Harbor2_name_cut_short", "[HARBOR", false},
+                                           LinkCase{"Harbor2_byte_order_mark", "\xEF\xBB\xBFHARBOR2 pier", false}),
+                         [](const ::testing::TestParamInfo<LinkCase>& row) { return std::string(row.param.name); });
 
 TEST(MapNameTest, FileNameWithoutExtensionUpperCased)
 {

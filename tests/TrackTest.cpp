@@ -18,6 +18,7 @@
 namespace {
 
 struct AddressCase {
+    const char* name;
     const char* text;
     std::optional<std::uint32_t> address;
 };
@@ -31,28 +32,20 @@ TEST_P(AddressTextTest, HexadecimalDigitsAfterTheDollarOnly)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, AddressTextTest,
-    ::testing::Values(AddressCase{"$12ab", 0x12AB}, AddressCase{"$12AB", 0x12AB}, AddressCase{"$0", 0},
-                      AddressCase{"$FFFFFFFF", 0xFFFFFFFF}, AddressCase{"$80000000", 0x80000000},
-                      AddressCase{"$0FFFFFFFF", 0xFFFFFFFF}, AddressCase{"$000000000001", 1},
-                      AddressCase{"$123456789", std::nullopt}, AddressCase{"$100000000", std::nullopt},
-                      AddressCase{"$", std::nullopt}, AddressCase{"$0x12", std::nullopt},
-                      AddressCase{"$$12", std::nullopt}, AddressCase{"$ 12", std::nullopt},
-                      AddressCase{"$12 ", std::nullopt}, AddressCase{"$1 2", std::nullopt},
-                      AddressCase{"$-1", std::nullopt}, AddressCase{"$+1", std::nullopt},
-                      AddressCase{"$12g", std::nullopt}, AddressCase{"12", std::nullopt},
-                      AddressCase{"", std::nullopt}));
+    ::testing::Values(AddressCase{"lower_case", "$12ab", 0x12AB}, AddressCase{"upper_case", "$12AB", 0x12AB}, AddressCase{"zero", "$0", 0},
+                      AddressCase{"largest", "$FFFFFFFF", 0xFFFFFFFF}, AddressCase{"top_bit", "$80000000", 0x80000000},
+                      AddressCase{"nine_digits_leading_zero", "$0FFFFFFFF", 0xFFFFFFFF}, AddressCase{"many_leading_zeros", "$000000000001", 1},
+                      AddressCase{"nine_significant_digits", "$123456789", std::nullopt}, AddressCase{"just_too_large", "$100000000", std::nullopt},
+                      AddressCase{"nothing_typed", "$", std::nullopt}, AddressCase{"c_prefix", "$0x12", std::nullopt},
+                      AddressCase{"second_dollar", "$$12", std::nullopt}, AddressCase{"blank_before", "$ 12", std::nullopt},
+                      AddressCase{"blank_after", "$12 ", std::nullopt}, AddressCase{"blank_between", "$1 2", std::nullopt},
+                      AddressCase{"minus", "$-1", std::nullopt}, AddressCase{"plus", "$+1", std::nullopt},
+                      AddressCase{"not_a_digit", "$12g", std::nullopt}, AddressCase{"no_dollar", "12", std::nullopt},
+                      AddressCase{"empty", "", std::nullopt}),
+    [](const ::testing::TestParamInfo<AddressCase>& row) { return std::string(row.param.name); });
 
-TEST(ProcessIdTextTest, SignedThirtyTwoBitDecimal)
+TEST(AddressTextTest, TheFailureNamesTheText)
 {
-    EXPECT_EQ(ParseDecimalInteger("0"), 0);
-    EXPECT_EQ(ParseDecimalInteger("4242"), 4242);
-    EXPECT_EQ(ParseDecimalInteger("2147483647"), 2147483647);
-    EXPECT_EQ(ParseDecimalInteger("-2147483648"), -2147483647 - 1);
-    EXPECT_EQ(ParseDecimalInteger("+7"), 7);
-    EXPECT_EQ(ParseDecimalInteger("2147483648"), std::nullopt);
-    EXPECT_EQ(ParseDecimalInteger(""), std::nullopt);
-    EXPECT_EQ(ParseDecimalInteger("12a"), std::nullopt);
-    EXPECT_EQ(ParseDecimalInteger("-"), std::nullopt);
     EXPECT_EQ(NotAValidInteger("$"), "'$' is not a valid integer value");
 }
 

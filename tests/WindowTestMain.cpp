@@ -4,6 +4,9 @@
 
 int main(int argc, char** argv)
 {
+    // Headless unless told otherwise, also when the tests are only listed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -2,42 +2,16 @@
 
 #include <charconv>
 
-namespace {
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
-
+// from_chars takes no prefix, sign or blank for an unsigned number and
+// refuses values past 32 bits, as the address rule asks.
 std::optional<std::uint32_t> ParseHexAddress(std::string_view dollarText)
 {
     if (dollarText.size() < 2 || dollarText[0] != '$')
         return std::nullopt;
+    const std::string_view digits = dollarText.substr(1);
     std::uint32_t value = 0;
-    for (char c : dollarText.substr(1)) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0 || value > 0x0FFFFFFFu)
-            return std::nullopt;
-        value = value * 16 + std::uint32_t(digit);
-    }
-    return value;
-}
-
-std::optional<std::int32_t> ParseDecimalInteger(std::string_view text)
-{
-    if (!text.empty() && text[0] == '+')
-        text.remove_prefix(1);
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+    if (error != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;
     return value;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// What one tracker tick works out: the process identifier of the selected
-// row, the address typed by the user, and the player's position read there.
+// What one tracker tick works out: the address typed by the user, and the
+// player's position read there.
 
 #include "ProcessMemory.h"
 
@@ -12,10 +12,6 @@
 // "$" followed by hexadecimal digits (either case) and nothing else; at most
 // 8 significant digits, leading zeros allowed. std::nullopt when invalid.
 std::optional<std::uint32_t> ParseHexAddress(std::string_view dollarText);
-
-// A signed 32-bit decimal integer, optionally with a sign. std::nullopt when
-// invalid or out of range.
-std::optional<std::int32_t> ParseDecimalInteger(std::string_view text);
 
 // "'%s' is not a valid integer value"
 std::string NotAValidInteger(std::string_view text);

@@ -1,15 +1,16 @@
-#include "TDriveComboBox.h"
+#include "DriveSelector.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>
 
-TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent)
+DriveSelector::DriveSelector(QWidget* parent) : QComboBox(parent)
 {
-    addItems(MountedRoots());
-    connect(this, &QComboBox::activated, this, [this](int index) { emit DriveChosen(itemText(index)); });
+    setObjectName(QStringLiteral("drvcbb1"));
+    addItems(mountedRoots());
+    connect(this, &QComboBox::activated, this, [this](int index) { emit driveChosen(itemText(index)); });
 }
 
-QStringList TDriveComboBox::MountedRoots()
+QStringList DriveSelector::mountedRoots()
 {
     QStringList roots;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
@@ -27,7 +28,7 @@ QStringList TDriveComboBox::MountedRoots()
     return roots;
 }
 
-void TDriveComboBox::ShowDriveOf(const QString& path)
+void DriveSelector::showDriveOf(const QString& path)
 {
     const int index = findText(QStorageInfo(path).rootPath());
     if (index >= 0)

@@ -4,16 +4,16 @@
 
 #include <QComboBox>
 
-class TDriveComboBox : public QComboBox {
+class DriveSelector : public QComboBox {
     Q_OBJECT
 public:
-    explicit TDriveComboBox(QWidget* parent = nullptr);
+    explicit DriveSelector(QWidget* parent = nullptr);
 
     // Shows the file system that holds path, without asking to enter it.
-    void ShowDriveOf(const QString& path);
+    void showDriveOf(const QString& path);
 
-    static QStringList MountedRoots();
+    static QStringList mountedRoots();
 
 signals:
-    void DriveChosen(const QString& root);
+    void driveChosen(const QString& root);
 };

@@ -3,11 +3,13 @@
 // hatched line that follows the mouse, and on release the control takes the
 // new height. The height is at most what the filling control can give up;
 // a control dragged to kSnapHeight or less collapses to nothing.
+// Hand-written because QSplitter resizes both neighbours and never hides one
+// at a snap height.
 
 #include <QPointer>
 #include <QWidget>
 
-class TSplitter : public QWidget {
+class PanelSplitter : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kSnapHeight = 30;
@@ -15,7 +17,7 @@ public:
 
     // resized stands on the given side of the splitter; fill is the control
     // on the other side that takes up what resized gives or takes.
-    TSplitter(QWidget* resized, Side side, QWidget* fill, QWidget* parent);
+    PanelSplitter(QWidget* resized, Side side, QWidget* fill, QWidget* parent);
 
     // The height the resized control gets when dragged to requested.
     static int SnappedHeight(int requested, int maximum);

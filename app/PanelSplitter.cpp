@@ -1,4 +1,4 @@
-#include "TSplitter.h"
+#include "PanelSplitter.h"
 
 #include <QLayout>
 #include <QMouseEvent>
@@ -22,40 +22,40 @@ protected:
 
 } // namespace
 
-TSplitter::TSplitter(QWidget* resized, Side side, QWidget* fill, QWidget* parent)
+PanelSplitter::PanelSplitter(QWidget* resized, Side side, QWidget* fill, QWidget* parent)
     : QWidget(parent), resized_(resized), side_(side), fill_(fill)
 {
     setFixedHeight(3);
     setCursor(Qt::SplitVCursor);
 }
 
-int TSplitter::SnappedHeight(int requested, int maximum)
+int PanelSplitter::SnappedHeight(int requested, int maximum)
 {
     const int height = std::min(requested, maximum);
     return height <= kSnapHeight ? 0 : height;
 }
 
-int TSplitter::MaximumHeight() const
+int PanelSplitter::MaximumHeight() const
 {
     const int fillMinimum = QLayout::closestAcceptableSize(fill_, QSize(fill_->width(), 0)).height();
     return resized_->height() + std::max(0, fill_->height() - fillMinimum);
 }
 
-int TSplitter::RequestedHeight(int mouseY) const
+int PanelSplitter::RequestedHeight(int mouseY) const
 {
     const int moved = mouseY - pressY_;
     return resized_->height() + (side_ == Side::Above ? moved : -moved);
 }
 
 // Where the line stands for a mouse position, kept inside the allowed range.
-int TSplitter::DragLineY(int mouseY) const
+int PanelSplitter::DragLineY(int mouseY) const
 {
     const int height = std::clamp(RequestedHeight(mouseY), 0, MaximumHeight());
     const int moved = height - resized_->height();
     return y() + (side_ == Side::Above ? moved : -moved);
 }
 
-void TSplitter::mousePressEvent(QMouseEvent* event)
+void PanelSplitter::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
@@ -66,13 +66,13 @@ void TSplitter::mousePressEvent(QMouseEvent* event)
     dragLine_->raise();
 }
 
-void TSplitter::mouseMoveEvent(QMouseEvent* event)
+void PanelSplitter::mouseMoveEvent(QMouseEvent* event)
 {
     if (dragLine_)
         dragLine_->move(x(), DragLineY(event->position().toPoint().y()));
 }
 
-void TSplitter::mouseReleaseEvent(QMouseEvent* event)
+void PanelSplitter::mouseReleaseEvent(QMouseEvent* event)
 {
     if (!dragLine_ || event->button() != Qt::LeftButton)
         return;

@@ -1,8 +1,8 @@
-#include "TSaveDialog.h"
+#include "SaveDialog.h"
 
-TSaveDialog::TSaveDialog(QWidget* parent)
-    : QFileDialog(parent), RunModal([](TSaveDialog& dialog) { return dialog.exec() == QDialog::Accepted; })
+SaveDialog::SaveDialog(QWidget* parent) : QFileDialog(parent)
 {
+    setObjectName(QStringLiteral("dlgSave1"));
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
     setNameFilter(QStringLiteral("图象文件 (*.bmp)"));
@@ -11,10 +11,10 @@ TSaveDialog::TSaveDialog(QWidget* parent)
     setSizeGripEnabled(true);
 }
 
-bool TSaveDialog::Execute()
+bool SaveDialog::execute(const ModalRunner& runModal)
 {
     selectFile(fileName_);
-    if (!RunModal(*this) || selectedFiles().value(0).isEmpty())
+    if (!runModal(*this) || selectedFiles().value(0).isEmpty())
         return false;
     fileName_ = selectedFiles().value(0);
     return true;

@@ -1,6 +1,4 @@
-#include "TDirectoryListBox.h"
-
-#include "WorkingDirectory.h"
+#include "DirectoryList.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -43,51 +41,50 @@ QStringList PathFromRoot(const QString& directory)
 
 } // namespace
 
-TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent)
+DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent)
 {
+    setObjectName(QStringLiteral("dirlst1"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));
     setItemDelegate(new IndentedRowDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* row) { emit DirectoryActivated(RowPath(row)); });
+            [this](QListWidgetItem* row) { emit directoryActivated(rowPath(row)); });
 }
 
-QString TDirectoryListBox::RowPath(const QListWidgetItem* row)
+QString DirectoryList::rowPath(const QListWidgetItem* row)
 {
     return row->data(kPathRole).toString();
 }
 
-void TDirectoryListBox::SetDirectory(const QString& directory)
+void DirectoryList::setDirectory(const QString& directory)
 {
-    const QString absolute = QDir::cleanPath(QDir(directory).absolutePath());
-    ChangeWorkingDirectory(absolute);
-    directory_ = absolute;
+    directory_ = directory;
     clear();
     const QStringList levels = PathFromRoot(directory_);
     for (int level = 0; level < levels.size(); ++level) {
         const bool current = level == levels.size() - 1;
         const QString name = level == 0 ? levels[0] : QDir(levels[level]).dirName();
-        AddRow(name, levels[level], level,
+        addRow(name, levels[level], level,
                QIcon(current ? QStringLiteral(":/icons/folder-current.xpm") : QStringLiteral(":/icons/folder-open.xpm")));
     }
     setCurrentRow(int(levels.size()) - 1);
     const QDir dir(directory_);
     const QIcon closed(QStringLiteral(":/icons/folder-closed.xpm"));
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-        AddRow(name, dir.filePath(name), int(levels.size()), closed);
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
+        addRow(name, dir.filePath(name), int(levels.size()), closed);
 }
 
-void TDirectoryListBox::AddRow(const QString& text, const QString& path, int level, const QIcon& icon)
+void DirectoryList::addRow(const QString& text, const QString& path, int level, const QIcon& icon)
 {
     auto* row = new QListWidgetItem(icon, text, this);
     row->setData(kPathRole, path);
     row->setData(kLevelRole, level);
 }
 
-void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
+void DirectoryList::keyPressEvent(QKeyEvent* event)
 {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
-        emit DirectoryActivated(RowPath(currentItem()));
+        emit directoryActivated(rowPath(currentItem()));
         return;
     }
     QListWidget::keyPressEvent(event);

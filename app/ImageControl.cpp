@@ -1,4 +1,4 @@
-#include "TImage.h"
+#include "ImageControl.h"
 
 #include "ImageScaling.h"
 
@@ -7,9 +7,9 @@
 
 #include <vector>
 
-TImage::TImage(QWidget* parent) : QWidget(parent) {}
+ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {}
 
-void TImage::SetPicture(const QImage& picture)
+void ImageControl::setPicture(const QImage& picture)
 {
     picture_ = picture;
     // Prepared once per picture, so painting only looks colours up.
@@ -27,7 +27,7 @@ void TImage::SetPicture(const QImage& picture)
     update();
 }
 
-void TImage::SetAutoSize(bool on)
+void ImageControl::setAutoSize(bool on)
 {
     if (autoSize_ == on)
         return;
@@ -36,29 +36,22 @@ void TImage::SetAutoSize(bool on)
         resize(picture_.size());
 }
 
-void TImage::SetStretch(bool on)
+void ImageControl::setStretch(bool on)
 {
     stretch_ = on;
     update();
 }
 
-void TImage::SetCenter(bool on)
-{
-    center_ = on;
-    update();
-}
-
-QRect TImage::PictureTarget() const
+QRect ImageControl::pictureTarget() const
 {
     if (stretch_)
         return rect();
     QRect target(QPoint(0, 0), picture_.size());
-    if (center_)
-        target.moveTopLeft(QPoint((width() - target.width()) / 2, (height() - target.height()) / 2));
+    target.moveTopLeft(QPoint((width() - target.width()) / 2, (height() - target.height()) / 2));
     return target;
 }
 
-QImage TImage::ScreenPart(const QRect& target, const QRect& exposed) const
+QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
 {
     QImage part(exposed.size(), QImage::Format_RGB32);
     std::vector<int> sourceColumns(std::size_t(exposed.width()));
@@ -79,12 +72,12 @@ QImage TImage::ScreenPart(const QRect& target, const QRect& exposed) const
     return part;
 }
 
-void TImage::paintEvent(QPaintEvent* event)
+void ImageControl::paintEvent(QPaintEvent* event)
 {
     if (picture_.isNull())
         return;
-    const QRect target = PictureTarget();
+    const QRect target = pictureTarget();
     const QRect exposed = event->rect() & target;
     if (!exposed.isEmpty())
-        QPainter(this).drawImage(exposed.topLeft(), ScreenPart(target, exposed));
+        QPainter(this).drawImage(exposed.topLeft(), screenPart(target, exposed));
 }

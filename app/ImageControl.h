@@ -1,0 +1,41 @@
+#pragma once
+// The image control of the map area: shows a picture at its own size
+// (auto-size), centred in a larger control, or stretched to the control by
+// repeating or dropping whole pixels.
+// Hand-written because QLabel smooths or scales the whole picture: a paint
+// here costs what the exposed area costs, however large the control.
+
+#include <QImage>
+#include <QWidget>
+
+class ImageControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit ImageControl(QWidget* parent = nullptr);
+
+    const QImage& picture() const { return picture_; }
+    // With auto-size on, a picture of non-zero size gives the control its size.
+    void setPicture(const QImage& picture);
+
+    bool autoSize() const { return autoSize_; }
+    // Switching it on gives the control the picture's size at once.
+    void setAutoSize(bool on);
+    bool stretch() const { return stretch_; }
+    void setStretch(bool on);
+
+    // Where the picture is drawn, in the control's pixels.
+    QRect pictureTarget() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The screen pixels of the exposed part of target.
+    QImage screenPart(const QRect& target, const QRect& exposed) const;
+
+    QImage picture_;
+    QImage screenPicture_; // the picture itself when indexed, otherwise a 32-bit copy
+    QList<QRgb> screenColors_;
+    bool autoSize_ = true;
+    bool stretch_ = false;
+};

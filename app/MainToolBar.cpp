@@ -1,0 +1,112 @@
+#include "MainToolBar.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QToolButton>
+
+namespace {
+
+// An etched line: a shadow line with a light line beside it.
+void DrawGroove(QPainter& painter, const QPalette& palette, QPoint from, QPoint to, QPoint besideStep)
+{
+    painter.setPen(palette.color(QPalette::Mid));
+    painter.drawLine(from, to);
+    painter.setPen(palette.color(QPalette::Light));
+    painter.drawLine(from + besideStep, to + besideStep);
+}
+
+// "Zoom In (Ctrl++)": the command and its first shortcut.
+QString ToolTipOf(const QAction* command)
+{
+    const QKeySequence shortcut = command->shortcut();
+    if (shortcut.isEmpty())
+        return command->text();
+    return QStringLiteral("%1 (%2)").arg(command->text(), shortcut.toString(QKeySequence::NativeText));
+}
+
+} // namespace
+
+MainToolBar::MainToolBar(const ToolBarCommands& commands, QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("rtr1"));
+    setFixedHeight(29);
+    addButton("rtbBtnBtnExecute", 4, commands.processList);
+    addSeparator("Rsp1", 29, true);
+    addButton("rtbtnBtnZoomIn", 37, commands.zoomIn);
+    addButton("rtbtnBtnZoomOut", 62, commands.zoomOut);
+    addButton("rtbtnBtnView", 87, commands.naturalSize);
+    addSeparator("rtRs1", 112, true);
+    addButton("rtbtnBtnSave", 120, commands.save);
+    addSeparator("rtRs2", 145, true);
+    addButton("rtbtnBtnContextHelp", 153, commands.about);
+    addSeparator("rtRs3", 178, true);
+    addButton("rtbtnBtnExit", 186, commands.exit);
+    addSeparator("Rsp2", 211, false);
+
+    auto* addressLabel = new QLabel(QStringLiteral("内存地址:"), this);
+    addressLabel->setObjectName(QStringLiteral("lbl1"));
+    addressLabel->setGeometry(219, 8, 54, 12);
+    addressEdit_ = new QLineEdit(this);
+    addressEdit_->setObjectName(QStringLiteral("edt1"));
+    addressEdit_->setGeometry(273, 4, 121, 20);
+    addressLabel->setBuddy(addressEdit_);
+    trackingBox_ = new QCheckBox(QStringLiteral("读取坐标"), this);
+    trackingBox_->setObjectName(QStringLiteral("chk1"));
+    trackingBox_->setGeometry(394, 6, 97, 17);
+    connect(addressEdit_, &QLineEdit::textChanged, this, &MainToolBar::addressTextChanged);
+    connect(trackingBox_, &QCheckBox::clicked, this, &MainToolBar::trackingClicked);
+}
+
+QString MainToolBar::addressText() const
+{
+    return addressEdit_->text();
+}
+
+bool MainToolBar::isTrackingTicked() const
+{
+    return trackingBox_->isChecked();
+}
+
+void MainToolBar::addButton(const char* name, int left, QAction* command)
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(left, 2, 25, 25);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setIconSize(QSize(16, 16));
+    button->setDefaultAction(command);
+    command->setToolTip(ToolTipOf(command));
+}
+
+void MainToolBar::addSeparator(const char* name, int left, bool grooved)
+{
+    auto* separator = new ToolBarSeparator(grooved, this);
+    separator->setObjectName(QLatin1String(name));
+    separator->move(left, 2);
+}
+
+void MainToolBar::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    DrawGroove(painter, palette(), QPoint(0, 0), QPoint(width() - 1, 0), QPoint(0, 1));
+}
+
+ToolBarSeparator::ToolBarSeparator(bool grooved, QWidget* parent) : QWidget(parent), grooved_(grooved)
+{
+    setFixedSize(8, 25);
+}
+
+void ToolBarSeparator::paintEvent(QPaintEvent*)
+{
+    if (!grooved_)
+        return;
+    QPainter painter(this);
+    const int middle = width() / 2 - 1;
+    DrawGroove(painter, palette(), QPoint(middle, 1), QPoint(middle, height() - 2), QPoint(1, 0));
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The toolbar strip: the command buttons at their fixed places with the
+// separators between them, then the address box and the tracking check box.
+// Each button shows its command's action: icon, name, shortcut in the tooltip.
+
+#include <QFrame>
+
+class QAction;
+class QCheckBox;
+class QLineEdit;
+
+struct ToolBarCommands {
+    QAction* processList;
+    QAction* zoomIn;
+    QAction* zoomOut;
+    QAction* naturalSize;
+    QAction* save;
+    QAction* about;
+    QAction* exit;
+};
+
+class MainToolBar : public QFrame {
+    Q_OBJECT
+public:
+    MainToolBar(const ToolBarCommands& commands, QWidget* parent);
+
+    QString addressText() const;
+    bool isTrackingTicked() const;
+
+signals:
+    void addressTextChanged(const QString& text);
+    // The user clicked the tracking check box; ticked is its new state.
+    void trackingClicked(bool ticked);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void addButton(const char* name, int left, QAction* command);
+    void addSeparator(const char* name, int left, bool grooved);
+
+    QLineEdit* addressEdit_;
+    QCheckBox* trackingBox_;
+};
+
+// The 8-pixel gap between buttons; a grooved one draws an etched line.
+class ToolBarSeparator : public QWidget {
+    Q_OBJECT
+public:
+    ToolBarSeparator(bool grooved, QWidget* parent);
+
+    bool isGrooved() const { return grooved_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool grooved_;
+};

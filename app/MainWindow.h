@@ -1,0 +1,73 @@
+#pragma once
+// The main window: composes the toolbar, the browser lists, the map view, the
+// link memo and the player tracker, runs the commands, and is the one place
+// where failures are shown.
+
+#include "MapDocument.h"
+#include "SaveDialog.h"
+#include "Tracker.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class DirectoryList;
+class DriveSelector;
+class MainToolBar;
+class MapFileList;
+class MapView;
+class PlayerTracker;
+class ProcessPicker;
+class QPlainTextEdit;
+
+extern const char kApplicationTitle[];
+extern const char kAboutCredit[];
+
+// The failure box text: the message, with "." added when its last character
+// sorts after ".".
+QString FailureBoxText(const QString& message);
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Reads the map links from mapInfoPath and starts in startDirectory.
+    MainWindow(const QString& mapInfoPath, const QString& startDirectory, QWidget* parent = nullptr);
+
+    const MapDocument& document() const { return document_; }
+    const MapView& mapView() const { return *mapView_; }
+
+    // Runs a command; the one place where failures are caught and shown.
+    void runCommand(const std::function<void()>& command);
+
+    // Replaces how modal boxes and dialogs are run (tests answer them).
+    void setModalRunner(ModalRunner runModal) { runModal_ = std::move(runModal); }
+
+private:
+    void buildCommands();
+    QAction* addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
+                        const std::function<void()>& command);
+    void connectParts();
+    void setTabOrderByName();
+
+    void enterDirectory(const QString& directory);
+    void openSelectedMap();
+    void save();
+    void about();
+    void refreshProcesses();
+    void setTracking(bool on);
+    void onPlayerMoved(PlayerPosition position);
+    void showFailure(const QString& message);
+
+    MapDocument document_;
+    ModalRunner runModal_;
+    MainToolBar* toolBar_;
+    DriveSelector* driveSelector_;
+    DirectoryList* directoryList_;
+    MapFileList* fileList_;
+    ProcessPicker* processPicker_;
+    MapView* mapView_;
+    QPlainTextEdit* linkMemo_;
+    SaveDialog* saveDialog_;
+    PlayerTracker* tracker_;
+    bool failureBoxOpen_ = false;
+};

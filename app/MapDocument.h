@@ -1,0 +1,47 @@
+#pragma once
+// The map on show: its header, the walkability value of every cell, the
+// unmarked picture and its lines of "MapInfo.txt". No widgets.
+//
+// load() contract:
+// - No file at the path (or a directory): the document becomes empty (no
+//   picture, no cells) and keeps its lines; nothing is reported.
+// - A map too large to hold, or a "MapInfo.txt" that cannot be read: throws
+//   std::runtime_error with the text the failure box shows; the document
+//   keeps the previous map and lines.
+// - Otherwise the map and its lines replace the previous ones; a map with W
+//   or H 0 has no picture.
+
+#include "MapFormat.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+enum class CellState { Open, Blocked, Flagged };
+
+class MapDocument {
+public:
+    explicit MapDocument(QString mapInfoPath);
+
+    void load(const QString& path);
+
+    const QString& mapInfoPath() const { return mapInfoPath_; }
+    const TMapHeader& header() const { return header_; }
+    const TMatrix& walkability() const { return walkability_; }
+    const QImage& picture() const { return picture_; }
+    const QStringList& linkLines() const { return linkLines_; }
+
+    // The state of a cell as the picture shows it; none outside the map.
+    std::optional<CellState> cellState(int x, int y) const;
+
+private:
+    QStringList readLinkLines(const QString& mapPath) const;
+
+    QString mapInfoPath_;
+    TMapHeader header_;
+    TMatrix walkability_;
+    QImage picture_;
+    QStringList linkLines_;
+};

@@ -1,0 +1,54 @@
+#include "PlayerTracker.h"
+
+#include <QTimer>
+
+#include <limits>
+#include <stdexcept>
+
+PlayerTracker::PlayerTracker(QObject* parent) : QObject(parent), timer_(new QTimer(this))
+{
+    timer_->setObjectName(QStringLiteral("tmr1"));
+    timer_->setInterval(1000);
+    connect(timer_, &QTimer::timeout, this, &PlayerTracker::tick);
+}
+
+void PlayerTracker::setRunning(bool on)
+{
+    if (!on) {
+        timer_->stop();
+        return;
+    }
+    timer_->start();
+    if (!timer_->isActive())
+        throw std::runtime_error("Not enough timers available");
+}
+
+bool PlayerTracker::isRunning() const
+{
+    return timer_->isActive();
+}
+
+void PlayerTracker::tick()
+{
+    try {
+        if (const std::optional<PlayerPosition> position = readPosition())
+            emit positionRead(*position);
+    } catch (const std::exception& failure) {
+        emit failed(QString::fromUtf8(failure.what()));
+    }
+}
+
+std::optional<PlayerPosition> PlayerTracker::readPosition() const
+{
+    if (!processId_)
+        return std::nullopt;
+    // Identifiers are signed 32-bit numbers to the reading side.
+    if (*processId_ > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
+        throw std::runtime_error(NotAValidInteger(std::to_string(*processId_)));
+    const ProcessMemory memory{std::int32_t(*processId_)};
+    const std::string addressText = "$" + addressText_.toStdString();
+    const std::optional<std::uint32_t> address = ParseHexAddress(addressText);
+    if (!address)
+        throw std::runtime_error(NotAValidInteger(addressText));
+    return ReadPlayerPosition(memory, *address);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Follows the player: while running, once a second it reads the position
+// from the chosen process at the typed address and reports it.
+//
+// A tick with no process chosen does nothing. An address text that is not
+// hexadecimal digits reports "'$<text>' is not a valid integer value" through
+// failed() at every tick, and the timer runs on. A process that cannot be
+// read gives the position 0:0.
+
+#include "Tracker.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class QTimer;
+
+class PlayerTracker : public QObject {
+    Q_OBJECT
+public:
+    explicit PlayerTracker(QObject* parent);
+
+    void setProcess(std::optional<std::uint32_t> processId) { processId_ = processId; }
+    std::optional<std::uint32_t> process() const { return processId_; }
+    void setAddressText(const QString& text) { addressText_ = text; }
+    const QString& addressText() const { return addressText_; }
+
+    // The first tick comes a second after the start. Throws "Not enough
+    // timers available" when the system has no timer to give.
+    void setRunning(bool on);
+    bool isRunning() const;
+
+    // One tick, now.
+    void tick();
+
+signals:
+    void positionRead(PlayerPosition position);
+    void failed(const QString& message);
+
+private:
+    std::optional<PlayerPosition> readPosition() const;
+
+    QTimer* timer_;
+    std::optional<std::uint32_t> processId_;
+    QString addressText_;
+};

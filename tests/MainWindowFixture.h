@@ -1,0 +1,139 @@
+#pragma once
+// The main window under test, in a folder of test maps with its own
+// "MapInfo.txt"; message boxes and the save dialog are answered here.
+
+#include "DirectoryList.h"
+#include "MainWindow.h"
+#include "MapBytes.h"
+#include "MapView.h"
+#include "PlayerTracker.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+// Lets GoogleTest print texts in its failure reports.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+// A file's bytes, or "<missing>".
+inline QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+struct ShownBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    QPixmap iconPixmap;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(maps_.isValid() && programFolder_.isValid());
+        Write("Harbor2.map", MapHeaderBytes(3, 2) + CellBytes(0) + CellBytes(200) + CellBytes(0, 0x80, 0x80) +
+                                 CellBytes(150) + CellBytes(101, 0x80, 0x80) + CellBytes(7));
+        Write("Mine7.map", MapHeaderBytes(2, 2) + CellBytes(255) + CellBytes(255) + CellBytes(255) + CellBytes(255));
+        Write("\xE6\xB8\xAF\xE5\x8F\xA3.map", MapHeaderBytes(1, 1) + CellBytes(0)); // 港口.map
+        Write("Wide.map", MapHeaderBytes(7, 0));
+        Write("Huge.map", MapHeaderBytes(65535, 65535));
+        WriteMapInfo("[HARBOR2 Old harbour]\r\nharbor2\tnorth pier\r\nHARBOR20 east gate\r\n"
+                     "Mine7 gate to HARBOR2\r\n[\xB8\xDB\xBF\xDA \xC2\xEB\xCD\xB7]\r\nWide open\r\n");
+        window_ = std::make_unique<MainWindow>(MapInfoPath(), maps_.path());
+        window_->setModalRunner([this](QDialog& dialog) { return Answer(dialog); });
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    // Message boxes are recorded and closed; the save dialog is given
+    // saveAnswer_, or cancelled when it is empty.
+    virtual bool Answer(QDialog& dialog)
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            boxes_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->iconPixmap()});
+            return true;
+        }
+        auto& save = dynamic_cast<QFileDialog&>(dialog);
+        saveStartedWith_ = save.selectedFiles().value(0);
+        if (saveAnswer_.isEmpty())
+            return false;
+        save.selectFile(saveAnswer_);
+        return true;
+    }
+
+    QString MapInfoPath() const { return programFolder_.filePath("MapInfo.txt"); }
+    void WriteMapInfo(const QByteArray& bytes) const
+    {
+        QFile file(MapInfoPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    void Write(const QString& name, const std::string& bytes) const
+    {
+        WriteBytes(QFile::encodeName(maps_.filePath(name)).toStdString(), bytes);
+    }
+
+    template <typename Control>
+    Control* Find(const char* objectName) const
+    {
+        auto* control = window_->findChild<Control*>(QLatin1String(objectName));
+        EXPECT_NE(control, nullptr) << objectName;
+        return control;
+    }
+    QListWidget* FileList() const { return Find<QListWidget>("fllst1"); }
+    PlayerTracker* Tracker() const { return window_->findChild<PlayerTracker*>(); }
+    void Click(const char* buttonName) const { QTest::mouseClick(Find<QWidget>(buttonName), Qt::LeftButton); }
+
+    // As a double click on a row of the directory list does.
+    void EnterFolder(const QString& folder) { emit Find<DirectoryList>("dirlst1")->directoryActivated(folder); }
+    void ClickMap(const QString& name)
+    {
+        const QList<QListWidgetItem*> items = FileList()->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << name.toStdString();
+        FileList()->scrollToItem(items[0]);
+        QTest::mouseClick(FileList()->viewport(), Qt::LeftButton, {}, FileList()->visualItemRect(items[0]).center());
+    }
+    void SaveAs(const QString& path)
+    {
+        saveAnswer_ = path;
+        Click("rtbtnBtnSave");
+    }
+    QRect PlaceInWindow(const QWidget* control) const
+    {
+        return QRect(control->mapTo(window_.get(), QPoint(0, 0)), control->size());
+    }
+    const QImage& Shown() const { return window_->mapView().picture(); }
+    const QImage& Clean() const { return window_->document().picture(); }
+    QStringList MemoLines() const
+    {
+        return Find<QPlainTextEdit>("mmo1")->toPlainText().split('\n', Qt::SkipEmptyParts);
+    }
+    QString Caption() const { return window_->windowTitle(); }
+
+    QTemporaryDir maps_;
+    QTemporaryDir programFolder_;
+    std::unique_ptr<MainWindow> window_;
+    std::vector<ShownBox> boxes_;
+    QString saveAnswer_;
+    QString saveStartedWith_;
+};

@@ -1,0 +1,288 @@
+#include "MainWindowFixture.h"
+
+#include "DriveSelector.h"
+#include "ImageControl.h"
+#include "MapFileList.h"
+#include "ProcessPicker.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const char* const kToolBarControls[] = {"rtbBtnBtnExecute", "Rsp1", "rtbtnBtnZoomIn", "rtbtnBtnZoomOut",
+                                        "rtbtnBtnView", "rtRs1", "rtbtnBtnSave", "rtRs2", "rtbtnBtnContextHelp",
+                                        "rtRs3", "rtbtnBtnExit", "Rsp2", "lbl1", "edt1", "chk1"};
+
+TEST_F(MainWindowTest, TheMapAreaTakesWhatTheFixedPartsLeaveAtAnySize)
+{
+    for (const QSize size : {QSize(688, 582), QSize(900, 700), QSize(760, 600)}) {
+        SCOPED_TRACE(size.width());
+        window_->resize(size);
+        QApplication::processEvents();
+        const QRect toolBar = PlaceInWindow(Find<QWidget>("rtr1"));
+        const QRect panel = PlaceInWindow(Find<QWidget>("pnl1"));
+        const QRect mapArea = PlaceInWindow(Find<QWidget>("sb1"));
+        const QRect memo = PlaceInWindow(Find<QWidget>("mmo1"));
+        EXPECT_EQ(toolBar, QRect(0, 0, size.width(), 29));
+        EXPECT_EQ(panel, QRect(0, 29, 177, size.height() - 29 - 3 - 122));
+        EXPECT_EQ(mapArea, QRect(177, 29, size.width() - 177, panel.height()));
+        EXPECT_EQ(memo, QRect(0, size.height() - 122, size.width(), 122));
+        // Inside the panel the file list takes up the change.
+        EXPECT_EQ(Find<QWidget>("dirlst1")->height(), 124);
+        EXPECT_EQ(Find<QWidget>("lv1")->height(), 150);
+        EXPECT_EQ(FileList()->height(), panel.height() - 2 - 24 - 124 - 3 - 3 - 150);
+    }
+}
+
+TEST_F(MainWindowTest, ToolBarControlsStandLeftToRightWithoutOverlapping)
+{
+    int right = 0;
+    for (const char* name : kToolBarControls) {
+        const QWidget* control = Find<QWidget>(name);
+        EXPECT_GE(control->x(), right) << name;
+        EXPECT_TRUE(QRect(0, 0, 688, 29).contains(control->geometry())) << name;
+        right = control->geometry().right() + 1;
+    }
+    for (const char* name : {"rtbBtnBtnExecute", "rtbtnBtnZoomIn", "rtbtnBtnSave", "rtbtnBtnExit"})
+        EXPECT_EQ(Find<QWidget>(name)->size(), QSize(25, 25)) << name;
+}
+
+TEST_F(MainWindowTest, CommandsHaveShortcutsTooltipsAndAccessibleNames)
+{
+    const std::pair<const char*, const char*> buttons[] = {
+        {"rtbBtnBtnExecute", "Execute (F5)"}, {"rtbtnBtnZoomIn", "Zoom In (Ctrl++)"},
+        {"rtbtnBtnZoomOut", "Zoom Out (Ctrl+-)"}, {"rtbtnBtnView", "View (Ctrl+0)"},
+        {"rtbtnBtnSave", "Save (Ctrl+S)"}, {"rtbtnBtnContextHelp", "Context Help (F1)"},
+        {"rtbtnBtnExit", "Exit (Ctrl+Q)"},
+    };
+    for (const auto& [name, toolTip] : buttons) {
+        auto* button = Find<QToolButton>(name);
+        EXPECT_EQ(button->toolTip(), toolTip);
+        EXPECT_FALSE(button->icon().isNull()) << name;
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), QAccessible::Button);
+        EXPECT_EQ(accessible->text(QAccessible::Name), QString(toolTip).section(" (", 0, 0));
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window_.get())->role(), QAccessible::Window);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QWidget>("rtr1"))->role(), QAccessible::ToolBar);
+
+    ClickMap("Harbor2.map");
+    QTest::keyClick(window_.get(), Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(window_->mapView().imageSize(), QSize(3, 2)); // below 5 pixels nothing grows
+    QTest::keyClick(window_.get(), Qt::Key_0, Qt::ControlModifier);
+    QTest::keyClick(window_.get(), Qt::Key_F1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(boxes_[0].caption.startsWith(QString::fromUtf8(kApplicationTitle)));
+    QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, StartsEmptyInItsFolder)
+{
+    EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(window_->font().pixelSize(), 12);
+    EXPECT_FALSE(Find<QCheckBox>("chk1")->isChecked());
+    EXPECT_FALSE(Tracker()->isRunning());
+    EXPECT_TRUE(Find<QLineEdit>("edt1")->text().isEmpty());
+    EXPECT_TRUE(MemoLines().isEmpty());
+    EXPECT_EQ(Find<ProcessPicker>("lv1")->rowCount(), 0);
+    EXPECT_TRUE(Shown().isNull());
+    EXPECT_EQ(QDir::currentPath(), QDir(maps_.path()).canonicalPath());
+    EXPECT_EQ(FileList()->count(), 5);
+}
+
+TEST_F(MainWindowTest, TabMovesThroughBrowserListsMemoAndTrackerControls)
+{
+    QApplication::setActiveWindow(window_.get());
+    FileList()->setFocus();
+    for (const char* next : {"dirlst1", "drvcbb1", "lv1", "mmo1", "edt1", "chk1", "fllst1"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), next);
+    }
+}
+
+TEST_F(MainWindowTest, ClickingAMapShowsItsCellsAndItsLinks)
+{
+    ClickMap("Harbor2.map");
+    ASSERT_EQ(Shown().size(), QSize(3, 2));
+    const int expected[2][3] = {{0, 12, 12}, {9, 9, 0}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(Shown().pixelIndex(x, y), expected[y][x]) << x << "," << y;
+    EXPECT_EQ(window_->mapView().imageSize(), QSize(3, 2));
+    EXPECT_EQ(MemoLines(), (QStringList{"[HARBOR2 Old harbour]", "harbor2\tnorth pier"}));
+
+    // Another map replaces the lines; the same map again lists them once.
+    ClickMap("Mine7.map");
+    EXPECT_EQ(Shown().pixelIndex(1, 1), 9);
+    EXPECT_EQ(MemoLines(), QStringList{"Mine7 gate to HARBOR2"});
+    ClickMap("Mine7.map");
+    EXPECT_EQ(MemoLines(), QStringList{"Mine7 gate to HARBOR2"});
+    ClickMap(QStringLiteral("港口.map"));
+    EXPECT_EQ(MemoLines(), QStringList{QStringLiteral("[港口 码头]")});
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, MovingTheSelectionWithTheKeyboardLoadsTheMap)
+{
+    ClickMap("Harbor2.map");
+    QTest::keyClick(FileList(), Qt::Key_Down); // Huge.map, Mine7.map, Wide.map, 港口.map follow
+    EXPECT_EQ(FileList()->currentItem()->text(), "Huge.map");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Out of system resources.");
+    EXPECT_EQ(Shown().size(), QSize(3, 2)); // the previous map stays
+    QTest::keyClick(FileList(), Qt::Key_Down);
+    EXPECT_EQ(Shown().size(), QSize(2, 2));
+}
+
+TEST_F(MainWindowTest, FailuresAreShownInOneBoxWithTheTitleAnErrorIconAndOk)
+{
+    ClickMap("Harbor2.map");
+    FileList()->clearSelection();
+    emit Find<MapFileList>("fllst1")->fileChosen();
+    window_->runCommand([] { throw std::bad_alloc(); });
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].caption, QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes_[0].buttons, QMessageBox::Ok);
+    EXPECT_EQ(boxes_[0].text, "List index out of bounds (-1)"); // ")" sorts before "."
+    EXPECT_EQ(boxes_[1].text, "Out of system resources.");
+    EXPECT_EQ(Shown().size(), QSize(3, 2));
+
+    EXPECT_EQ(FailureBoxText("Stream write error."), "Stream write error.");
+    EXPECT_EQ(FailureBoxText("ends with a comma,"), "ends with a comma,");
+    EXPECT_EQ(FailureBoxText(QStringLiteral("地图")), QStringLiteral("地图."));
+    EXPECT_EQ(FailureBoxText(""), "");
+}
+
+TEST_F(MainWindowTest, AMissingMapInfoIsReportedAndNothingChanges)
+{
+    ClickMap("Harbor2.map");
+    ASSERT_TRUE(QFile::remove(MapInfoPath()));
+    ClickMap("Mine7.map");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Cannot open file \"" + QDir::toNativeSeparators(MapInfoPath()) +
+                                  "\". No such file or directory.");
+    EXPECT_EQ(Shown().size(), QSize(3, 2));
+    EXPECT_EQ(MemoLines().size(), 2);
+}
+
+TEST_F(MainWindowTest, TheBrowserListsFollowTheDirectoryEntered)
+{
+    ASSERT_TRUE(QDir(maps_.path()).mkpath("sub.map/deeper"));
+    ASSERT_TRUE(QDir(maps_.path()).mkpath(".hidden"));
+    Write(".secret.map", "");
+    Write("LOUD.MAP", "");
+    Write("notes.txt", "");
+    EnterFolder(maps_.path());
+
+    QStringList files;
+    for (int row = 0; row < FileList()->count(); ++row)
+        files << FileList()->item(row)->text();
+    EXPECT_EQ(files, (QStringList{"Harbor2.map", "Huge.map", "LOUD.MAP", "Mine7.map", "Wide.map", QStringLiteral("港口.map")}));
+
+    auto* directories = Find<QListWidget>("dirlst1");
+    const QString here = QDir(maps_.path()).canonicalPath();
+    const int levels = here.count('/') + 1;
+    ASSERT_EQ(directories->count(), levels + 2); // the path, then ".hidden" and "sub.map"
+    EXPECT_EQ(directories->item(0)->text(), "/");
+    EXPECT_EQ(DirectoryList::rowPath(directories->item(levels - 1)), here);
+    EXPECT_EQ(directories->currentRow(), levels - 1);
+    EXPECT_EQ(directories->item(levels)->text(), ".hidden");
+    EXPECT_EQ(directories->item(levels + 1)->text(), "sub.map");
+    auto* drives = Find<QComboBox>("drvcbb1");
+    EXPECT_TRUE(DriveSelector::mountedRoots().contains(drives->currentText())) << drives->currentText().toStdString();
+
+    // Enter on a row enters that directory: the working directory follows.
+    directories->setCurrentRow(levels + 1);
+    QTest::keyClick(directories, Qt::Key_Return);
+    EXPECT_EQ(QDir::currentPath(), here + "/sub.map");
+    EXPECT_EQ(FileList()->count(), 0);
+    EXPECT_EQ(directories->item(directories->count() - 1)->text(), "deeper");
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, ADirectoryThatCannotBeEnteredKeepsTheLists)
+{
+    EnterFolder(maps_.filePath("gone"));
+    EnterFolder(maps_.filePath("Harbor2.map"));
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].text, "File not found.");
+    EXPECT_EQ(boxes_[1].text, "Invalid filename.");
+    EXPECT_EQ(FileList()->count(), 5);
+    EXPECT_EQ(QDir::currentPath(), QDir(maps_.path()).canonicalPath());
+}
+
+TEST_F(MainWindowTest, DraggingASplitterResizesItsNeighbour)
+{
+    auto drag = [this](const char* splitterName, int dy) {
+        QWidget* splitter = Find<QWidget>(splitterName);
+        QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(10, 1));
+        QMouseEvent move(QEvent::MouseMove, QPointF(10, 1 + dy), splitter->mapToGlobal(QPointF(10, 1 + dy)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(splitter, &move);
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(10, 1 + dy));
+        QApplication::processEvents();
+    };
+    QWidget* memo = Find<QWidget>("mmo1");
+    QWidget* processes = Find<QWidget>("lv1");
+    drag("spl2", -50);
+    EXPECT_EQ(memo->height(), 172);
+    EXPECT_EQ(Find<QWidget>("sb1")->height(), 378);
+
+    drag("spl1", 40);
+    EXPECT_EQ(Find<QWidget>("dirlst1")->height(), 164);
+    EXPECT_EQ(FileList()->height(), 122 - 50 - 40);
+
+    drag("spl3", 130); // the process list down to 20: it collapses
+    EXPECT_FALSE(processes->isVisible());
+    drag("spl3", -60); // and comes back out of its splitter
+    EXPECT_TRUE(processes->isVisible());
+    EXPECT_EQ(processes->height(), 60);
+
+    drag("spl2", -2000); // at most what the map area can give
+    EXPECT_GT(memo->height(), 172);
+    EXPECT_EQ(window_->height(), 582);
+}
+
+TEST_F(MainWindowTest, AboutShowsTheApplicationTextAndIconAndExitCloses)
+{
+    Click("rtbtnBtnContextHelp");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].caption, QStringLiteral("Tarvex1.8地图查看器！"));
+    EXPECT_EQ(boxes_[0].text, QStringLiteral("Tarvex1.8地图查看器！\n") + QString::fromUtf8(kAboutCredit));
+    EXPECT_FALSE(boxes_[0].iconPixmap.isNull());
+    Click("rtbtnBtnExit");
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, SaveWritesTheNaturalSizePictureUnderABmpNameAndRemembersTheName)
+{
+    Write("Field.map", MapHeaderBytes(100, 80) + CellBytes(200));
+    EnterFolder(maps_.path());
+    ClickMap("Field.map");
+    for (int i = 0; i < 3; ++i)
+        Click("rtbtnBtnZoomIn");
+    SaveAs(maps_.filePath("plan.png"));
+    const QImage saved(maps_.filePath("plan.bmp"));
+    ASSERT_EQ(saved.size(), QSize(100, 80));
+    EXPECT_EQ(saved.pixel(99, 79), qRgb(255, 0, 0));
+    EXPECT_FALSE(QFile::exists(maps_.filePath("plan.png")));
+    EXPECT_EQ(window_->mapView().imageSize(), QSize(172, 138)); // the view stays as it was
+
+    // The dialog starts with the name confirmed last time; cancelling writes nothing.
+    ASSERT_TRUE(QFile::remove(maps_.filePath("plan.bmp")));
+    SaveAs("");
+    EXPECT_EQ(saveStartedWith_, maps_.filePath("plan.png"));
+    EXPECT_EQ(QDir(maps_.path()).entryList({"*.bmp"}, QDir::Files), QStringList());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+} // namespace

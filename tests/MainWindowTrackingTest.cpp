@@ -1,0 +1,121 @@
+#include "MainWindowFixture.h"
+
+#include "PlayerMarker.h"
+#include "ProcessPicker.h"
+#include "StandInClient.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace {
+
+class MainWindowTrackingTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        Write("Open.map", MapHeaderBytes(60, 40)); // every cell open
+        EnterFolder(maps_.path());
+        ClickMap("Open.map");
+    }
+
+    void Follow(const StandInClient& client)
+    {
+        Click("rtbBtnBtnExecute");
+        ASSERT_TRUE(Find<ProcessPicker>("lv1")->selectProcess(client.processId));
+        Find<QLineEdit>("edt1")->setText(QString::number(client.address, 16));
+    }
+    static QList<QPoint> MarkerPixels(const QImage& picture)
+    {
+        QList<QPoint> pixels;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixelIndex(x, y) == kMarkerEntry)
+                    pixels.append(QPoint(x, y));
+        return pixels;
+    }
+
+    std::function<void()> whileBoxIsOpen_;
+    bool Answer(QDialog& dialog) override
+    {
+        if (whileBoxIsOpen_)
+            whileBoxIsOpen_();
+        return MainWindowTest::Answer(dialog);
+    }
+};
+
+TEST_F(MainWindowTrackingTest, TickingMarksThePlayerAndShowsTheCoordinates)
+{
+    StandInClient client("--hold 30 20 --seconds 30");
+    Follow(client);
+    Click("chk1");
+    ASSERT_TRUE(Tracker()->isRunning());
+    QTRY_COMPARE_WITH_TIMEOUT(Caption(), QString("30:20"), 3000);
+
+    const QList<QPoint> marker = MarkerPixels(Shown());
+    ASSERT_FALSE(marker.isEmpty());
+    for (const QPoint& pixel : marker)
+        EXPECT_TRUE(QRect(25, 15, 16, 16).contains(pixel)) << pixel.x() << "," << pixel.y();
+    EXPECT_TRUE(MarkerPixels(Clean()).isEmpty());
+
+    // Unticking stops the ticks and keeps the last marker and caption;
+    // saving saves the marker with the map.
+    Click("chk1");
+    EXPECT_FALSE(Tracker()->isRunning());
+    EXPECT_EQ(MarkerPixels(Shown()), marker);
+    SaveAs(maps_.filePath("tracked"));
+    EXPECT_EQ(MarkerPixels(QImage(maps_.filePath("tracked.bmp"))), marker);
+}
+
+TEST_F(MainWindowTrackingTest, EachTickRestoresTheMapBeforeMarking)
+{
+    StandInClient first("--hold 10 10 --seconds 30");
+    Follow(first);
+    Tracker()->tick();
+    StandInClient second("--hold 40 30 --seconds 30");
+    Follow(second);
+    Tracker()->tick();
+    EXPECT_EQ(Caption(), "40:30");
+    for (const QPoint& pixel : MarkerPixels(Shown()))
+        EXPECT_GE(pixel.x(), 35); // nothing left of the first marker
+}
+
+TEST_F(MainWindowTrackingTest, AnEndedProcessReadsAsZeroWithoutAMessage)
+{
+    StandInClient client("--hold 30 20 --seconds 30");
+    Follow(client);
+    client.End();
+    Tracker()->tick();
+    EXPECT_EQ(Caption(), "0:0");
+    EXPECT_TRUE(boxes_.empty());
+    for (const QPoint& pixel : MarkerPixels(Shown()))
+        EXPECT_LT(pixel.x() + pixel.y(), 20); // the marker's corner is at (-5, -5)
+}
+
+TEST_F(MainWindowTrackingTest, WithNoRowSelectedTicksDoNothing)
+{
+    Tracker()->tick();
+    EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(MarkerPixels(Shown()).isEmpty());
+}
+
+TEST_F(MainWindowTrackingTest, ABadAddressIsReportedOnceATickAndBoxesNeverStack)
+{
+    StandInClient client("--hold 30 20 --seconds 30");
+    Follow(client);
+    Find<QLineEdit>("edt1")->clear();
+    // Ticks that come while the box is open fail too, and are dropped.
+    whileBoxIsOpen_ = [this] {
+        Tracker()->tick();
+        Tracker()->tick();
+    };
+    Tracker()->tick();
+    Tracker()->tick();
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].text, "'$' is not a valid integer value.");
+    EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
+    EXPECT_TRUE(MarkerPixels(Shown()).isEmpty());
+}
+
+} // namespace
