@@ -7,7 +7,12 @@
 
 #include <vector>
 
-ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {}
+// Opaque: it paints every pixel itself, so scrolling can move what is on
+// screen and paint only the strip that comes into view.
+ImageControl::ImageControl(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void ImageControl::setPicture(const QImage& picture)
 {
@@ -74,10 +79,11 @@ QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
 
 void ImageControl::paintEvent(QPaintEvent* event)
 {
-    if (picture_.isNull())
-        return;
-    const QRect target = pictureTarget();
+    QPainter painter(this);
+    const QRect target = picture_.isNull() ? QRect() : pictureTarget();
+    for (const QRect& free : QRegion(event->rect()).subtracted(target))
+        painter.fillRect(free, Qt::black); // as the map area around it
     const QRect exposed = event->rect() & target;
     if (!exposed.isEmpty())
-        QPainter(this).drawImage(exposed.topLeft(), screenPart(target, exposed));
+        painter.drawImage(exposed.topLeft(), screenPart(target, exposed));
 }

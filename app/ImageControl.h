@@ -3,7 +3,8 @@
 // (auto-size), centred in a larger control, or stretched to the control by
 // repeating or dropping whole pixels.
 // Hand-written because QLabel smooths or scales the whole picture: a paint
-// here costs what the exposed area costs, however large the control.
+// here costs what the exposed area costs, however large the control. What
+// the picture leaves free is black.
 
 #include <QImage>
 #include <QWidget>

@@ -21,10 +21,13 @@ void DrawGroove(QPainter& painter, const QPalette& palette, QPoint from, QPoint 
 // "Zoom In (Ctrl++)": the command and its first shortcut.
 QString ToolTipOf(const QAction* command)
 {
+    QString name = command->text();
+    if (name.endsWith(QLatin1String("...")))
+        name.chop(3);
     const QKeySequence shortcut = command->shortcut();
     if (shortcut.isEmpty())
-        return command->text();
-    return QStringLiteral("%1 (%2)").arg(command->text(), shortcut.toString(QKeySequence::NativeText));
+        return name;
+    return QStringLiteral("%1 (%2)").arg(name, shortcut.toString(QKeySequence::NativeText));
 }
 
 } // namespace

@@ -3,10 +3,12 @@
 #include "AccessibleRoles.h"
 #include "BitmapFile.h"
 #include "BrowserPanel.h"
+#include "CellReadout.h"
 #include "DirectoryList.h"
 #include "DriveSelector.h"
-#include "MainToolBar.h"
+#include "LinkMemo.h"
 #include "MapFileList.h"
+#include "MapMenu.h"
 #include "MapReader.h"
 #include "MapView.h"
 #include "PanelSplitter.h"
@@ -14,49 +16,17 @@
 #include "PlayerTracker.h"
 #include "ProcessPicker.h"
 #include "TightLayout.h"
+#include "WindowStyle.h"
 #include "WorkingDirectory.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDir>
-#include <QFontDatabase>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 
 const char kApplicationTitle[] = "Tarvex1.8地图查看器";
 const char kAboutCredit[] = "由玩家为玩家制作的地图查看器。";
-
-namespace {
-
-// "宋体" where it exists, otherwise a face with Chinese glyphs; 12 pixels high.
-QFont WindowFont()
-{
-    QString family = QStringLiteral("宋体");
-    if (!QFontDatabase::families().contains(family)) {
-        const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-        if (chinese.contains(QStringLiteral("WenQuanYi Zen Hei")))
-            family = QStringLiteral("WenQuanYi Zen Hei");
-        else if (!chinese.isEmpty())
-            family = chinese.first();
-    }
-    QFont font(family);
-    font.setPixelSize(12);
-    return font;
-}
-
-QPlainTextEdit* NewLinkMemo(QWidget* parent)
-{
-    auto* memo = new QPlainTextEdit(parent);
-    memo->setObjectName(QStringLiteral("mmo1"));
-    memo->setFixedHeight(122);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setTabChangesFocus(true);
-    memo->setTabStopDistance(8 * memo->fontMetrics().averageCharWidth()); // eight characters
-    return memo;
-}
-
-} // namespace
 
 QString FailureBoxText(const QString& message)
 {
@@ -70,9 +40,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
 {
     InstallAccessibleRoles();
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
-    QIcon icon(QStringLiteral(":/icons/tarvex-32.xpm"));
-    icon.addFile(QStringLiteral(":/icons/tarvex-16.xpm"));
-    setWindowIcon(icon);
+    setWindowIcon(ApplicationIcon());
     setFont(WindowFont());
     resize(688, 582);
 
@@ -82,7 +50,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     fileList_ = new MapFileList(this);
     processPicker_ = new ProcessPicker(this);
     mapView_ = new MapView(this);
-    linkMemo_ = NewLinkMemo(this);
+    linkMemo_ = new LinkMemo(this);
     saveDialog_ = new SaveDialog(this);
     tracker_ = new PlayerTracker(this);
 
@@ -103,25 +71,39 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     runCommand([this, startDirectory] { enterDirectory(startDirectory); });
 }
 
+// Each command's text names it in menus and tooltips; the toolbar buttons
+// keep their own captions (icon texts).
 void MainWindow::buildCommands()
 {
-    ToolBarCommands commands{};
-    commands.processList = addCommand("Execute", "execute", {Qt::Key_F5}, [this] { refreshProcesses(); });
-    commands.zoomIn = addCommand("Zoom In", "zoom-in", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
-                                 [this] { mapView_->zoomIn(); });
-    commands.zoomOut = addCommand("Zoom Out", "zoom-out", {Qt::CTRL | Qt::Key_Minus}, [this] { mapView_->zoomOut(); });
-    commands.naturalSize = addCommand("View", "view", {Qt::CTRL | Qt::Key_0}, [this] { mapView_->showNaturalSize(); });
-    commands.save = addCommand("Save", "save", {QKeySequence::Save}, [this] { save(); });
-    commands.about = addCommand("Context Help", "context-help", {Qt::Key_F1}, [this] { about(); });
-    commands.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
-    toolBar_ = new MainToolBar(commands, this);
+    commands_.processList = addCommand("List Processes", "execute", {Qt::Key_F5}, [this] { refreshProcesses(); });
+    commands_.zoomIn = addCommand("Zoom In", "zoom-in", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
+                                  [this] { mapView_->zoomIn(); });
+    commands_.zoomOut = addCommand("Zoom Out", "zoom-out", {Qt::CTRL | Qt::Key_Minus}, [this] { mapView_->zoomOut(); });
+    commands_.naturalSize = addCommand("Natural Size", "view", {Qt::CTRL | Qt::Key_0}, [this] { mapView_->showNaturalSize(); });
+    commands_.save = addCommand("Save...", "save", {QKeySequence::Save}, [this] { save(); });
+    commands_.about = addCommand("About", "context-help", {Qt::Key_F1}, [this] { about(); });
+    commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
+    const std::pair<QAction*, const char*> captions[] = {
+        {commands_.processList, "Execute"}, {commands_.naturalSize, "View"}, {commands_.save, "Save"},
+        {commands_.about, "Context Help"}};
+    for (const auto& [command, caption] : captions)
+        command->setIconText(QLatin1String(caption));
+    fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
+    copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
+        QGuiApplication::clipboard()->setImage(mapView_->picture());
+    });
+    followCommand_ = addCommand("Follow the Player", nullptr, {}, [] {});
+    followCommand_->setCheckable(true);
+    followCommand_->setChecked(true);
+    toolBar_ = new MainToolBar(commands_, this);
 }
 
 QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
                                 const std::function<void()>& command)
 {
-    auto* action = new QAction(QIcon(QStringLiteral(":/icons/%1.xpm").arg(QLatin1String(icon))),
-                               QString::fromLatin1(text), this);
+    auto* action = new QAction(QString::fromLatin1(text), this);
+    if (icon)
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.xpm").arg(QLatin1String(icon))));
     action->setShortcuts(shortcuts);
     connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
     addAction(action);
@@ -142,6 +124,26 @@ void MainWindow::connectParts()
             [this](bool ticked) { runCommand([this, ticked] { setTracking(ticked); }); });
     connect(tracker_, &PlayerTracker::positionRead, this, &MainWindow::onPlayerMoved);
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);
+    connect(mapView_, &MapView::hoveredCellChanged, this, &MainWindow::showReadout);
+    connect(mapView_, &MapView::menuRequested, this, &MainWindow::showMapMenu);
+    for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})
+        connect(zoom, &QAction::triggered, this, &MainWindow::showReadout);
+}
+
+void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
+{
+    const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_},
+                                   {commands_.save, copyPictureCommand_},
+                                   followCommand_};
+    MapMenu(commands, cell, this).exec(globalPosition);
+}
+
+void MainWindow::showReadout()
+{
+    const std::optional<QPoint> cell = mapView_->hoveredCell();
+    const std::optional<CellState> state = cell ? document_.cellState(cell->x(), cell->y()) : std::nullopt;
+    mapView_->setReadoutText(state ? CellReadoutText(*cell, *state, document_.picture().size(), mapView_->imageSize())
+                                   : QString());
 }
 
 void MainWindow::setTabOrderByName()
@@ -166,7 +168,7 @@ void MainWindow::openSelectedMap()
 {
     document_.load(fileList_->selectedFilePath());
     mapView_->setPicture(document_.picture());
-    linkMemo_->setPlainText(document_.linkLines().join(QLatin1Char('\n')));
+    linkMemo_->showLines(document_.linkLines());
 }
 
 void MainWindow::save()
@@ -191,6 +193,7 @@ void MainWindow::refreshProcesses()
 
 void MainWindow::setTracking(bool on)
 {
+    processPicker_->setSelectionAlwaysShown(on);
     tracker_->setRunning(on);
 }
 
@@ -200,6 +203,8 @@ void MainWindow::onPlayerMoved(PlayerPosition position)
     QImage marked = document_.picture();
     DrawPlayerMarkerAt(marked, position.x - 5, position.y - 5);
     mapView_->setPicture(marked);
+    if (followCommand_->isChecked())
+        mapView_->bringCellIntoView(QPoint(position.x, position.y));
     setWindowTitle(QStringLiteral("%1:%2").arg(position.x).arg(position.y));
 }
 

@@ -3,6 +3,7 @@
 // link memo and the player tracker, runs the commands, and is the one place
 // where failures are shown.
 
+#include "MainToolBar.h"
 #include "MapDocument.h"
 #include "SaveDialog.h"
 #include "Tracker.h"
@@ -13,12 +14,11 @@
 
 class DirectoryList;
 class DriveSelector;
-class MainToolBar;
 class MapFileList;
 class MapView;
 class PlayerTracker;
 class ProcessPicker;
-class QPlainTextEdit;
+class LinkMemo;
 
 extern const char kApplicationTitle[];
 extern const char kAboutCredit[];
@@ -46,6 +46,8 @@ private:
     void buildCommands();
     QAction* addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
                         const std::function<void()>& command);
+    void showMapMenu(QPoint globalPosition, std::optional<QPoint> cell);
+    void showReadout();
     void connectParts();
     void setTabOrderByName();
 
@@ -66,8 +68,12 @@ private:
     MapFileList* fileList_;
     ProcessPicker* processPicker_;
     MapView* mapView_;
-    QPlainTextEdit* linkMemo_;
+    LinkMemo* linkMemo_;
     SaveDialog* saveDialog_;
     PlayerTracker* tracker_;
+    ToolBarCommands commands_;
+    QAction* fitCommand_;
+    QAction* copyPictureCommand_;
+    QAction* followCommand_;
     bool failureBoxOpen_ = false;
 };

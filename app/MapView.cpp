@@ -1,9 +1,33 @@
 #include "MapView.h"
 
+#include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
 
-MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl)
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QNativeGestureEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kWheelStep = 120; // one notch of a common wheel
+
+// The offset on a control resized from oldLength to newLength that shows what
+// the middle of the screen pixel at `at` showed before.
+int ScaledOffset(int at, int oldLength, int newLength)
+{
+    if (oldLength <= 0)
+        return at;
+    return int((2 * std::int64_t(at) + 1) * newLength / (2 * std::int64_t(oldLength)));
+}
+
+} // namespace
+
+MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl), readout_(new CellReadout(viewport()))
 {
     setObjectName(QStringLiteral("sb1"));
     setFocusPolicy(Qt::NoFocus);
@@ -13,10 +37,11 @@ MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl
     black.setColor(QPalette::Window, Qt::black);
     viewport()->setPalette(black);
     viewport()->setAutoFillBackground(true);
+    viewport()->setMouseTracking(true);
     image_->setObjectName(QStringLiteral("img1"));
     image_->resize(257, 245);
+    image_->setMouseTracking(true);
     setWidget(image_);
-    image_->setAutoFillBackground(false); // what the picture leaves free stays black
 }
 
 const QImage& MapView::picture() const
@@ -49,14 +74,40 @@ void MapView::showNaturalSize()
     image_->setAutoSize(true);
 }
 
+void MapView::fitToArea()
+{
+    if (picture().isNull())
+        return;
+    const QSize fitted = picture().size().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    image_->setAutoSize(false);
+    image_->setStretch(true);
+    image_->resize(fitted);
+}
+
+// The point keeps its place in the control, then moves onto the cell it
+// showed where rounding put it on a neighbour.
+void MapView::zoomAt(QPoint viewportPoint, bool in)
+{
+    const QPoint onImage = image_->mapFrom(viewport(), viewportPoint);
+    const std::optional<QPoint> cell = cellAt(viewportPoint);
+    const QSize before = image_->size();
+    in ? zoomIn() : zoomOut();
+    const QSize after = image_->size();
+    QPoint target(ScaledOffset(onImage.x(), before.width(), after.width()),
+                  ScaledOffset(onImage.y(), before.height(), after.height()));
+    if (cell) {
+        const QRect pixels = cellRectOnImage(*cell);
+        target = QPoint(std::clamp(target.x(), pixels.left(), pixels.right()),
+                        std::clamp(target.y(), pixels.top(), pixels.bottom()));
+    }
+    horizontalScrollBar()->setValue(target.x() - viewportPoint.x());
+    verticalScrollBar()->setValue(target.y() - viewportPoint.y());
+    setHoveredCell(cellAt(viewportPoint));
+}
+
 QSize MapView::imageSize() const
 {
     return image_->size();
-}
-
-bool MapView::isZoomed() const
-{
-    return image_->stretch();
 }
 
 std::optional<QPoint> MapView::cellAt(QPoint viewportPoint) const
@@ -64,8 +115,128 @@ std::optional<QPoint> MapView::cellAt(QPoint viewportPoint) const
     const QImage& shown = image_->picture();
     const QRect target = image_->pictureTarget();
     const QPoint at = image_->mapFrom(viewport(), viewportPoint);
-    if (shown.isNull() || !target.contains(at))
+    if (shown.isNull() || !target.contains(at) || !viewport()->rect().contains(viewportPoint))
         return std::nullopt;
     return QPoint(SourcePixel(at.x() - target.left(), target.width(), shown.width()),
                   SourcePixel(at.y() - target.top(), target.height(), shown.height()));
+}
+
+// The screen pixels whose source pixel is the cell: from the first at or past
+// cell * target / picture up to the first of the next cell.
+QRect MapView::cellRectOnImage(QPoint cell) const
+{
+    const QRect target = image_->pictureTarget();
+    const QSize pictureSize = picture().size();
+    auto firstPixel = [](int cellIndex, int targetLength, int pictureLength) {
+        return int((std::int64_t(cellIndex) * targetLength + pictureLength - 1) / pictureLength);
+    };
+    const int left = firstPixel(cell.x(), target.width(), pictureSize.width());
+    const int top = firstPixel(cell.y(), target.height(), pictureSize.height());
+    const int right = firstPixel(cell.x() + 1, target.width(), pictureSize.width());
+    const int bottom = firstPixel(cell.y() + 1, target.height(), pictureSize.height());
+    return QRect(target.left() + left, target.top() + top, std::max(1, right - left), std::max(1, bottom - top));
+}
+
+void MapView::bringCellIntoView(QPoint cell)
+{
+    if (dragging_ || picture().isNull() || !picture().rect().contains(cell))
+        return;
+    const QRect onImage = cellRectOnImage(cell);
+    const QRect visible(-image_->pos(), viewport()->size());
+    if (visible.contains(onImage))
+        return;
+    horizontalScrollBar()->setValue(onImage.center().x() - viewport()->width() / 2);
+    verticalScrollBar()->setValue(onImage.center().y() - viewport()->height() / 2);
+}
+
+void MapView::setReadoutText(const QString& text)
+{
+    readout_->showText(text, mouse_);
+}
+
+void MapView::setHoveredCell(std::optional<QPoint> cell)
+{
+    if (cell == hoveredCell_)
+        return;
+    hoveredCell_ = cell;
+    emit hoveredCellChanged(cell);
+}
+
+void MapView::scrollBy(QPoint delta)
+{
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() + delta.x());
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + delta.y());
+}
+
+bool MapView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Leave) {
+        setHoveredCell(std::nullopt);
+    } else if (event->type() == QEvent::NativeGesture) {
+        const auto* gesture = static_cast<QNativeGestureEvent*>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture && gesture->value() != 0.0) {
+            zoomAt(gesture->position().toPoint(), gesture->value() > 0.0);
+            return true;
+        }
+    }
+    return QScrollArea::viewportEvent(event);
+}
+
+void MapView::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (event->modifiers() & Qt::ControlModifier) {
+        // Fine-grained wheels send parts of a notch: one step per whole notch.
+        wheelZoomRemainder_ += delta;
+        while (std::abs(wheelZoomRemainder_) >= kWheelStep) {
+            const bool in = wheelZoomRemainder_ > 0;
+            wheelZoomRemainder_ += in ? -kWheelStep : kWheelStep;
+            zoomAt(event->position().toPoint(), in);
+        }
+        event->accept();
+    } else if (event->modifiers() & Qt::ShiftModifier) {
+        const int lines = QApplication::wheelScrollLines() * horizontalScrollBar()->singleStep();
+        scrollBy(QPoint(-delta * lines / kWheelStep, 0));
+        event->accept();
+    } else {
+        QScrollArea::wheelEvent(event);
+    }
+}
+
+void MapView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton && event->button() != Qt::MiddleButton) {
+        QScrollArea::mousePressEvent(event);
+        return;
+    }
+    pressed_ = true;
+    dragFrom_ = event->position().toPoint();
+}
+
+void MapView::mouseMoveEvent(QMouseEvent* event)
+{
+    mouse_ = event->position().toPoint();
+    if (pressed_ && mouse_ != dragFrom_) {
+        if (!dragging_)
+            viewport()->setCursor(Qt::ClosedHandCursor);
+        dragging_ = true;
+        scrollBy(dragFrom_ - mouse_);
+        dragFrom_ = mouse_;
+    }
+    setHoveredCell(cellAt(mouse_));
+}
+
+void MapView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton && event->button() != Qt::MiddleButton)
+        return;
+    pressed_ = false;
+    if (dragging_)
+        viewport()->unsetCursor();
+    dragging_ = false;
+}
+
+void MapView::contextMenuEvent(QContextMenuEvent* event)
+{
+    emit menuRequested(event->globalPos(), cellAt(event->pos()));
 }

@@ -3,11 +3,18 @@
 // Out stretch the control by a fifth of its current size, width and height
 // each by itself; natural size gives it the picture's own size again. A new
 // picture keeps the zoomed size.
+//
+// On top: Ctrl + wheel (or a pinch) zooms by the same steps keeping the cell
+// under the mouse where it is, as far as the view can scroll; Shift + wheel
+// scrolls sideways; dragging with the left or middle button pans; Fit shows
+// the whole picture as large as the area allows; a readout label tells the
+// cell under the mouse.
 
 #include <QScrollArea>
 
 #include <optional>
 
+class CellReadout;
 class ImageControl;
 
 class MapView : public QScrollArea {
@@ -21,13 +28,50 @@ public:
     void zoomIn();
     void zoomOut();
     void showNaturalSize();
+    // The picture stretched to the largest size that fits the visible area,
+    // keeping its proportions.
+    void fitToArea();
+    // Zooms one step in or out keeping the cell at viewportPoint under it.
+    void zoomAt(QPoint viewportPoint, bool in);
+
     QSize imageSize() const;
-    bool isZoomed() const;
+    bool isDragging() const { return dragging_; }
+    const std::optional<QPoint>& hoveredCell() const { return hoveredCell_; }
 
     // The picture pixel (map cell) shown at a point of the viewport, as the
     // painting maps it; none where no picture is drawn.
     std::optional<QPoint> cellAt(QPoint viewportPoint) const;
+    // Scrolls the cell into the middle of the area when it is not in view.
+    void bringCellIntoView(QPoint cell);
+
+    // The readout's text for the cell under the mouse; empty hides it.
+    void setReadoutText(const QString& text);
+
+signals:
+    // The mouse moved onto another cell, or off the picture (cell empty).
+    void hoveredCellChanged(std::optional<QPoint> cell);
+    void menuRequested(QPoint globalPosition, std::optional<QPoint> cell);
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void setHoveredCell(std::optional<QPoint> cell);
+    // Where a cell lies on the image control.
+    QRect cellRectOnImage(QPoint cell) const;
+    void scrollBy(QPoint delta);
+
     ImageControl* image_;
+    CellReadout* readout_;
+    std::optional<QPoint> hoveredCell_;
+    QPoint mouse_;
+    QPoint dragFrom_;
+    bool pressed_ = false;
+    bool dragging_ = false;
+    int wheelZoomRemainder_ = 0;
 };

@@ -35,10 +35,12 @@ ProcessPicker::ProcessPicker(QWidget* parent) : QTreeView(parent), processes_(ne
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    QPalette unfocused = palette(); // the selection shows only while the list has the focus
-    unfocused.setColor(QPalette::Inactive, QPalette::Highlight, unfocused.color(QPalette::Inactive, QPalette::Base));
-    unfocused.setColor(QPalette::Inactive, QPalette::HighlightedText, unfocused.color(QPalette::Inactive, QPalette::Text));
-    setPalette(unfocused);
+    alwaysShown_ = palette();
+    focusedOnly_ = palette();
+    focusedOnly_.setColor(QPalette::Inactive, QPalette::Highlight, focusedOnly_.color(QPalette::Inactive, QPalette::Base));
+    focusedOnly_.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                          focusedOnly_.color(QPalette::Inactive, QPalette::Text));
+    setSelectionAlwaysShown(false);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ProcessPicker::selectedProcessChanged);
 }
 
@@ -67,6 +69,11 @@ std::optional<std::uint32_t> ProcessPicker::selectedProcessId() const
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first().data(kProcessIdRole).toUInt();
+}
+
+void ProcessPicker::setSelectionAlwaysShown(bool on)
+{
+    setPalette(on ? alwaysShown_ : focusedOnly_);
 }
 
 bool ProcessPicker::selectProcess(std::uint32_t processId)

@@ -27,10 +27,14 @@ public:
     std::optional<std::uint32_t> selectedProcessId() const;
     // Selects the row of processId alone; false when it is not listed.
     bool selectProcess(std::uint32_t processId);
+    // Off: the selection shows only while the list has the focus.
+    void setSelectionAlwaysShown(bool on);
 
 signals:
     void selectedProcessChanged();
 
 private:
     QStandardItemModel* processes_;
+    QPalette alwaysShown_;
+    QPalette focusedOnly_;
 };

@@ -3,12 +3,14 @@
 #include "DriveSelector.h"
 #include "ImageControl.h"
 #include "MapFileList.h"
+#include "MapMenu.h"
 #include "ProcessPicker.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -55,20 +57,26 @@ TEST_F(MainWindowTest, ToolBarControlsStandLeftToRightWithoutOverlapping)
 
 TEST_F(MainWindowTest, CommandsHaveShortcutsTooltipsAndAccessibleNames)
 {
-    const std::pair<const char*, const char*> buttons[] = {
-        {"rtbBtnBtnExecute", "Execute (F5)"}, {"rtbtnBtnZoomIn", "Zoom In (Ctrl++)"},
-        {"rtbtnBtnZoomOut", "Zoom Out (Ctrl+-)"}, {"rtbtnBtnView", "View (Ctrl+0)"},
-        {"rtbtnBtnSave", "Save (Ctrl+S)"}, {"rtbtnBtnContextHelp", "Context Help (F1)"},
-        {"rtbtnBtnExit", "Exit (Ctrl+Q)"},
+    struct Button {
+        const char* name;
+        const char* caption;
+        const char* toolTip;
     };
-    for (const auto& [name, toolTip] : buttons) {
-        auto* button = Find<QToolButton>(name);
-        EXPECT_EQ(button->toolTip(), toolTip);
-        EXPECT_FALSE(button->icon().isNull()) << name;
+    const Button buttons[] = {
+        {"rtbBtnBtnExecute", "Execute", "List Processes (F5)"}, {"rtbtnBtnZoomIn", "Zoom In", "Zoom In (Ctrl++)"},
+        {"rtbtnBtnZoomOut", "Zoom Out", "Zoom Out (Ctrl+-)"}, {"rtbtnBtnView", "View", "Natural Size (Ctrl+0)"},
+        {"rtbtnBtnSave", "Save", "Save (Ctrl+S)"}, {"rtbtnBtnContextHelp", "Context Help", "About (F1)"},
+        {"rtbtnBtnExit", "Exit", "Exit (Ctrl+Q)"},
+    };
+    for (const Button& expected : buttons) {
+        auto* button = Find<QToolButton>(expected.name);
+        EXPECT_EQ(button->text(), expected.caption);
+        EXPECT_EQ(button->toolTip(), expected.toolTip);
+        EXPECT_FALSE(button->icon().isNull()) << expected.name;
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
         ASSERT_NE(accessible, nullptr);
         EXPECT_EQ(accessible->role(), QAccessible::Button);
-        EXPECT_EQ(accessible->text(QAccessible::Name), QString(toolTip).section(" (", 0, 0));
+        EXPECT_EQ(accessible->text(QAccessible::Name), expected.caption);
     }
     EXPECT_EQ(QAccessible::queryAccessibleInterface(window_.get())->role(), QAccessible::Window);
     EXPECT_EQ(QAccessible::queryAccessibleInterface(Find<QWidget>("rtr1"))->role(), QAccessible::ToolBar);
@@ -283,6 +291,24 @@ TEST_F(MainWindowTest, SaveWritesTheNaturalSizePictureUnderABmpNameAndRemembersT
     EXPECT_EQ(saveStartedWith_, maps_.filePath("plan.png"));
     EXPECT_EQ(QDir(maps_.path()).entryList({"*.bmp"}, QDir::Files), QStringList());
     EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
+{
+    ClickMap("Harbor2.map");
+    MapMenu menu({{}, {}, new QAction("Follow", &*window_)}, QPoint(2, 1), window_.get());
+    QAction* copyCell = menu.actions().value(menu.actions().size() - 3);
+    ASSERT_EQ(copyCell->text(), "Copy Cell");
+    copyCell->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "2:1");
+    EXPECT_FALSE(MapMenu({{}, {}, nullptr}, std::nullopt, window_.get()).actions().value(1)->isEnabled());
+
+    for (QAction* action : window_->actions())
+        if (action->text() == "Copy Picture")
+            action->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(copied.size(), QSize(3, 2));
+    EXPECT_EQ(copied.pixel(0, 1), qRgb(255, 0, 0));
 }
 
 } // namespace

@@ -5,7 +5,10 @@
 #include "StandInClient.h"
 
 #include <QCheckBox>
+#include <QAction>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -116,6 +119,51 @@ TEST_F(MainWindowTrackingTest, ABadAddressIsReportedOnceATickAndBoxesNeverStack)
     EXPECT_EQ(boxes_[0].text, "'$' is not a valid integer value.");
     EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
     EXPECT_TRUE(MarkerPixels(Shown()).isEmpty());
+}
+
+TEST_F(MainWindowTrackingTest, TheViewFollowsThePlayerOutOfSightUnlessTurnedOff)
+{
+    auto* area = Find<QScrollArea>("sb1");
+    for (int i = 0; i < 20; ++i)
+        Click("rtbtnBtnZoomIn"); // 60 x 40 cells over about 2300 x 1500 pixels
+    const QPoint start(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value());
+    StandInClient nearby("--hold 2 2 --seconds 30");
+    Follow(nearby);
+    Tracker()->tick();
+    EXPECT_EQ(QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()), start);
+
+    StandInClient farAway("--hold 50 30 --seconds 30");
+    Follow(farAway);
+    Tracker()->tick();
+    const QPoint middle = area->viewport()->rect().center();
+    const std::optional<QPoint> cell = window_->mapView().cellAt(middle);
+    ASSERT_TRUE(cell.has_value());
+    EXPECT_LE(std::abs(cell->x() - 50), 1);
+    EXPECT_LE(std::abs(cell->y() - 30), 1);
+
+    QAction* follow = nullptr;
+    for (QAction* action : window_->actions())
+        if (action->text() == "Follow the Player")
+            follow = action;
+    ASSERT_NE(follow, nullptr);
+    EXPECT_TRUE(follow->isChecked());
+    follow->setChecked(false);
+    Follow(nearby);
+    Tracker()->tick();
+    EXPECT_EQ(Caption(), "2:2");
+    EXPECT_EQ(window_->mapView().cellAt(middle), cell);
+}
+
+TEST_F(MainWindowTrackingTest, TheTrackedRowStaysVisiblySelectedWithoutTheFocus)
+{
+    auto* processes = Find<ProcessPicker>("lv1");
+    auto inactiveHighlight = [processes] { return processes->palette().color(QPalette::Inactive, QPalette::Highlight); };
+    const QColor base = processes->palette().color(QPalette::Inactive, QPalette::Base);
+    EXPECT_EQ(inactiveHighlight(), base); // shown only with the focus, as before
+    Click("chk1");
+    EXPECT_NE(inactiveHighlight(), base);
+    Click("chk1");
+    EXPECT_EQ(inactiveHighlight(), base);
 }
 
 } // namespace

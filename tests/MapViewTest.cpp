@@ -1,8 +1,10 @@
 #include "MainWindowFixture.h"
 
+#include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
 
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -43,6 +45,16 @@ TEST(SourcePixelTest, WholePixelsAreRepeatedOrDropped)
     EXPECT_EQ(SourcePixel(3, 4, 8), 6); // shrinking drops every other pixel
 }
 
+struct PaintCounter : QObject {
+    explicit PaintCounter(QWidget* watched) { watched->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
+
 class MapViewTest : public MainWindowTest {
 protected:
     void SetUp() override
@@ -64,6 +76,38 @@ protected:
             Click(button);
     }
     ImageControl* Image() const { return Find<ImageControl>("img1"); }
+    QScrollArea* Area() const { return Find<QScrollArea>("sb1"); }
+    QPoint Scroll() const { return {Area()->horizontalScrollBar()->value(), Area()->verticalScrollBar()->value()}; }
+    QString Readout() const
+    {
+        auto* readout = Find<QLabel>("cellReadout");
+        return readout->isVisible() ? readout->text() : QString();
+    }
+    // The readout after the mouse moved to a point of the visible area.
+    QString ReadoutAt(QPoint at)
+    {
+        Send(QMouseEvent(QEvent::MouseMove, at, Area()->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier));
+        return Readout();
+    }
+    void Wheel(QPoint at, int delta, Qt::KeyboardModifiers modifiers)
+    {
+        Send(QWheelEvent(at, Area()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+                         Qt::NoScrollPhase, false));
+    }
+    void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button)
+    {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+        Send(QMouseEvent(type, at, Area()->viewport()->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button,
+                         held, Qt::NoModifier));
+    }
+    template <typename Event>
+    void Send(Event event)
+    {
+        QApplication::sendEvent(Area()->viewport(), &event);
+        QApplication::processEvents();
+    }
+    static QString CellOf(const QString& readout) { return readout.section(' ', 0, 0); }
 };
 
 TEST_F(MapViewTest, ZoomAndViewFollowTheControlSize)
@@ -143,6 +187,128 @@ TEST_F(MapViewTest, AZoomedMapPaintsTheCellsUnderTheExposedArea)
             ASSERT_EQ(shown.pixel(x, y), entryColor[cellX % 3]) << x << "," << y;
         }
     }
+}
+
+TEST(CellReadoutTextTest, TellsCellStateSizeAndZoom)
+{
+    EXPECT_EQ(CellReadoutText({12, 34}, CellState::Blocked, {300, 200}, {300, 200}),
+              QStringLiteral("12:34 blocked  300 \u00D7 200 cells  100%"));
+    EXPECT_EQ(CellReadoutText({0, 0}, CellState::Flagged, {300, 200}, {360, 240}),
+              QStringLiteral("0:0 flagged  300 \u00D7 200 cells  120%"));
+    EXPECT_EQ(CellReadoutText({1, 2}, CellState::Open, {3, 200}, {4, 240}),
+              QStringLiteral("1:2 open  3 \u00D7 200 cells  133% \u00D7 120%"));
+}
+
+TEST_F(MapViewTest, TheReadoutTellsTheCellThePaintingShows)
+{
+    ClickMap("Field.map");
+    EXPECT_EQ(ReadoutAt({0, 0}), QStringLiteral("0:0 open  100 \u00D7 80 cells  100%"));
+    EXPECT_EQ(CellOf(ReadoutAt({1, 5})), "1:5");
+    EXPECT_TRUE(ReadoutAt({1, 5}).contains("blocked"));
+    EXPECT_TRUE(ReadoutAt({2, 79}).contains("flagged"));
+    EXPECT_EQ(ReadoutAt({100, 5}), QString()); // off the picture: hidden
+
+    // A new readout repaints the label alone, never the map under it.
+    PaintCounter mapPaints(Image());
+    for (int x = 0; x < 20; ++x)
+        ReadoutAt({x, x});
+    EXPECT_EQ(mapPaints.count, 0);
+
+    for (int zoom = 0; zoom < 6; ++zoom) {
+        Click(zoom < 3 ? "rtbtnBtnZoomIn" : "rtbtnBtnZoomOut");
+        const QSize size = ImageSize();
+        for (const QPoint at : {QPoint(0, 0), QPoint(7, 3), QPoint(size.width() - 1, size.height() - 1)}) {
+            const QPoint cell(SourcePixel(at.x(), size.width(), 100), SourcePixel(at.y(), size.height(), 80));
+            const QString readout = ReadoutAt(at);
+            EXPECT_EQ(CellOf(readout), QStringLiteral("%1:%2").arg(cell.x()).arg(cell.y())) << zoom;
+            EXPECT_TRUE(readout.contains(cell.x() % 3 == 0 ? "open" : cell.x() % 3 == 1 ? "blocked" : "flagged"));
+        }
+    }
+    // Zoomed out below the map's size several cells share a pixel: the one painted.
+    Repeat(3, "rtbtnBtnZoomOut");
+    const QSize small = ImageSize();
+    ASSERT_LT(small.width(), 100);
+    const QImage painted = Image()->grab(QRect(0, 0, small.width(), 1)).toImage();
+    for (int x = 0; x < small.width(); ++x) {
+        const QString readout = ReadoutAt({x, 0});
+        const QRgb shown = painted.pixel(x, 0);
+        EXPECT_TRUE(readout.contains(shown == qRgb(0, 0, 0) ? "open" : shown == qRgb(255, 0, 0) ? "blocked" : "flagged"))
+            << x << " " << readout.toStdString();
+    }
+}
+
+TEST_F(MapViewTest, ControlWheelZoomsKeepingTheCellUnderTheMouse)
+{
+    Write("Plain.map", MapHeaderBytes(300, 200));
+    EnterFolder(maps_.path());
+    ClickMap("Plain.map");
+    Repeat(4, "rtbtnBtnZoomIn"); // larger than the area both ways
+    for (const QPoint at : {QPoint(60, 50), QPoint(250, 200), QPoint(400, 330)}) {
+        for (int step = 0; step < 4; ++step) {
+            SCOPED_TRACE(QStringLiteral("at %1,%2 step %3").arg(at.x()).arg(at.y()).arg(step).toStdString());
+            const QString before = CellOf(ReadoutAt(at));
+            const QSize sizeBefore = ImageSize();
+            Wheel(at, step < 3 ? 120 : -120, Qt::ControlModifier);
+            EXPECT_NE(ImageSize(), sizeBefore);
+            EXPECT_EQ(CellOf(ReadoutAt(at)), before);
+        }
+    }
+    // Half a notch does nothing yet; the other half zooms.
+    const QSize size = ImageSize();
+    Wheel({100, 100}, 60, Qt::ControlModifier);
+    EXPECT_EQ(ImageSize(), size);
+    Wheel({100, 100}, 60, Qt::ControlModifier);
+    EXPECT_EQ(ImageSize(), QSize(ZoomedInSize(size.width()), ZoomedInSize(size.height())));
+}
+
+TEST_F(MapViewTest, DraggingAndTheWheelScrollAClickDoesNot)
+{
+    ClickMap("Field.map");
+    Repeat(20, "rtbtnBtnZoomIn");
+    const QSize size = ImageSize();
+    Area()->horizontalScrollBar()->setValue(200);
+    Area()->verticalScrollBar()->setValue(100);
+    const QString cell = CellOf(ReadoutAt({50, 50}));
+
+    Mouse(QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, {50, 50}, Qt::LeftButton);
+    EXPECT_EQ(Scroll(), QPoint(200, 100));
+    EXPECT_EQ(ImageSize(), size); // nothing else happened either
+
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::MiddleButton}) {
+        Mouse(QEvent::MouseButtonPress, {50, 50}, button);
+        Mouse(QEvent::MouseMove, {40, 45}, button);
+        EXPECT_EQ(Area()->viewport()->cursor().shape(), Qt::ClosedHandCursor);
+        Mouse(QEvent::MouseMove, {30, 20}, button);
+        Mouse(QEvent::MouseButtonRelease, {30, 20}, button);
+        EXPECT_EQ(Scroll(), QPoint(220, 130)) << button;
+        EXPECT_EQ(CellOf(ReadoutAt({30, 20})), cell); // the map moved with the mouse
+        Area()->horizontalScrollBar()->setValue(200);
+        Area()->verticalScrollBar()->setValue(100);
+    }
+    EXPECT_NE(Area()->viewport()->cursor().shape(), Qt::ClosedHandCursor);
+
+    Wheel({50, 50}, -120, Qt::NoModifier);
+    EXPECT_EQ(Scroll().x(), 200);
+    EXPECT_GT(Scroll().y(), 100);
+    Wheel({50, 50}, -120, Qt::ShiftModifier);
+    EXPECT_GT(Scroll().x(), 200);
+}
+
+TEST_F(MapViewTest, FitShowsTheWholeMapAsLargeAsTheAreaAllows)
+{
+    const QSize area = Area()->maximumViewportSize();
+    ClickMap("Harbor2.map"); // 3 x 2
+    QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
+    EXPECT_EQ(ImageSize(), QSize(area.width(), area.width() * 2 / 3));
+    EXPECT_EQ(Area()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(Area()->verticalScrollBar()->maximum(), 0);
+
+    Write("Strip.map", MapHeaderBytes(1000, 10));
+    EnterFolder(maps_.path());
+    ClickMap("Strip.map"); // stretched into the fitted size first, as any map while zoomed
+    QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
+    EXPECT_EQ(ImageSize(), QSize(area.width(), area.width() / 100));
 }
 
 } // namespace
