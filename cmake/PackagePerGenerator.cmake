@@ -1,6 +1,6 @@
 # Read by CPack for each package it makes.
 if(CPACK_GENERATOR STREQUAL "DEB")
-  set(CPACK_PACKAGING_INSTALL_PREFIX ${CPACK_DEBIAN_PROGRAM_DIR})
+  set(CPACK_PACKAGING_INSTALL_PREFIX ${CPACK_TARVEX_DEB_PROGRAM_DIR})
   set(CPACK_COMPONENTS_ALL program system)
 else()
   # One folder to unpack anywhere: what `cmake --install` lays out, to which
