@@ -10,6 +10,7 @@
 #include "ImageControl.h"
 #include "MainWindow.h"
 #include "MapFileList.h"
+#include "MapView.h"
 #include "PlayerTracker.h"
 #include "ProcessPicker.h"
 #include "QtConversions.h"
@@ -20,6 +21,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <sys/mman.h>
@@ -55,6 +58,61 @@ void Repaint(benchmark::State& state, int zoomSteps)
         image.render(&screen, QPoint(), visible, QWidget::RenderFlags());
     state.counters["pixels/s"] = benchmark::Counter(double(kVisibleArea.width() * kVisibleArea.height()) *
                                                         double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The map view on screen (offscreen), its visible area in the middle of the
+// 4000 x 4000 map after zoomSteps Zoom In steps.
+class ShownMapView {
+public:
+    explicit ShownMapView(int zoomSteps)
+    {
+        view_.resize(kVisibleArea);
+        view_.setPicture(MapPicture());
+        for (int i = 0; i < zoomSteps; ++i)
+            view_.zoomIn();
+        view_.show();
+        QApplication::processEvents();
+        for (QScrollBar* bar : {view_.horizontalScrollBar(), view_.verticalScrollBar()})
+            bar->setValue(bar->maximum() / 2);
+        QApplication::processEvents();
+    }
+    QWidget* area() { return view_.viewport(); }
+    QWidget* image() { return view_.findChild<QWidget*>("img1"); }
+
+private:
+    MapView view_{nullptr};
+};
+
+void SendMouse(QWidget* area, QEvent::Type type, QPoint at)
+{
+    QMouseEvent event(type, at, area->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(area, &event);
+}
+
+// What the screen gets when the whole visible area is painted anew.
+void RepaintArea(benchmark::State& state)
+{
+    ShownMapView shown(0);
+    for (auto _ : state) {
+        shown.image()->update();
+        QApplication::processEvents();
+    }
+}
+
+// One step of a drag: 8 pixels sideways, back and forth.
+void PanStep(benchmark::State& state)
+{
+    ShownMapView shown(20);
+    const QPoint middle = shown.area()->rect().center();
+    SendMouse(shown.area(), QEvent::MouseButtonPress, middle);
+    int step = 8;
+    for (auto _ : state) {
+        SendMouse(shown.area(), QEvent::MouseMove, middle + QPoint(step, 0));
+        QApplication::processEvents();
+        step = -step;
+    }
+    SendMouse(shown.area(), QEvent::MouseButtonRelease, middle);
 }
 
 // The viewer follows this very process, whose "player" stands at (1234, 2345).
@@ -96,6 +154,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     benchmark::RegisterBenchmark("repaint/natural", Repaint, 0)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("repaint/20-zoom-in-steps", Repaint, 20)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("map-area/repaint-natural", RepaintArea)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("map-area/pan-8-pixels-20-zoom-in-steps", PanStep)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("tracker-tick/4000x4000", TrackerTick)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
