@@ -2,6 +2,8 @@
 #include "StandInClient.h"
 
 #include <QAbstractItemModel>
+#include <QAccessible>
+#include <QApplication>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 
@@ -35,6 +37,15 @@ TEST(ProcessPickerTest, ListsProcessesInTheGivenOrderAndSelectsTheFirst)
     EXPECT_EQ(picker.selectedProcessId(), 1u);
     picker.selectionModel()->clearSelection();
     EXPECT_EQ(picker.selectedProcessId(), std::nullopt);
+
+    picker.show(); // rows are laid out for a shown list
+    QApplication::processEvents();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&picker);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->tableInterface(), nullptr);
+    EXPECT_EQ(accessible->tableInterface()->rowCount(), 2);
+    EXPECT_EQ(accessible->tableInterface()->columnCount(), 2);
+    EXPECT_EQ(accessible->tableInterface()->cellAt(1, 0)->text(QAccessible::Name), "game.exe");
 
     picker.showProcesses({});
     EXPECT_EQ(picker.rowCount(), 0);
