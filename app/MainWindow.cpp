@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 const char kApplicationTitle[] = "Tarvex1.8地图查看器";
@@ -171,10 +172,29 @@ void MainWindow::openSelectedMap()
     linkMemo_->showLines(document_.linkLines());
 }
 
+// The name confirmed in the dialog gets ".bmp"; a file that name then hits,
+// which the dialog did not show, is replaced only when the user agrees.
 void MainWindow::save()
 {
-    if (saveDialog_->execute(runModal_))
-        SaveBitmapFile(mapView_->picture(), WithBmpExtension(saveDialog_->fileName()));
+    if (mapView_->picture().isNull())
+        throw std::runtime_error("There is no map to save");
+    if (!saveDialog_->execute(runModal_))
+        return;
+    const QString confirmed = saveDialog_->fileName();
+    const QString target = WithBmpExtension(confirmed);
+    if (target != confirmed && QFileInfo::exists(target) && !askToReplace(target))
+        return;
+    SaveBitmapFile(mapView_->picture(), target);
+}
+
+bool MainWindow::askToReplace(const QString& path)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kApplicationTitle),
+                    QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    runModal_(box);
+    return box.clickedButton() == box.button(QMessageBox::Yes);
 }
 
 void MainWindow::about()

@@ -54,6 +54,7 @@ private:
     void enterDirectory(const QString& directory);
     void openSelectedMap();
     void save();
+    bool askToReplace(const QString& path);
     void about();
     void refreshProcesses();
     void setTracking(bool on);

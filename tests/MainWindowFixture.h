@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -65,12 +66,14 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     }
 
-    // Message boxes are recorded and closed; the save dialog is given
-    // saveAnswer_, or cancelled when it is empty.
+    // Message boxes are recorded and closed (a question with replaceAnswer_);
+    // the save dialog is given saveAnswer_, or cancelled when it is empty.
     virtual bool Answer(QDialog& dialog)
     {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             boxes_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->iconPixmap()});
+            if (box->button(QMessageBox::Yes))
+                box->button(replaceAnswer_)->click();
             return true;
         }
         auto& save = dynamic_cast<QFileDialog&>(dialog);
@@ -135,5 +138,6 @@ protected:
     std::unique_ptr<MainWindow> window_;
     std::vector<ShownBox> boxes_;
     QString saveAnswer_;
+    QMessageBox::StandardButton replaceAnswer_ = QMessageBox::No;
     QString saveStartedWith_;
 };

@@ -311,4 +311,36 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     EXPECT_EQ(copied.pixel(0, 1), qRgb(255, 0, 0));
 }
 
+TEST_F(MainWindowTest, SaveNeverEmptiesAFileAndAsksBeforeReplacingAnotherName)
+{
+    Write("plan.bmp", "earlier picture");
+    SaveAs(maps_.filePath("plan.bmp"));
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "There is no map to save.");
+    EXPECT_EQ(Contents(maps_.filePath("plan.bmp")), "earlier picture");
+
+    // A map that vanished leaves no picture either.
+    ClickMap("Harbor2.map");
+    ASSERT_TRUE(QFile::remove(maps_.filePath("Mine7.map")));
+    ClickMap("Mine7.map");
+    SaveAs(maps_.filePath("plan.bmp"));
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(Contents(maps_.filePath("plan.bmp")), "earlier picture");
+
+    // "plan.png" becomes "plan.bmp", which the dialog never asked about.
+    ClickMap("Harbor2.map");
+    SaveAs(maps_.filePath("plan.png"));
+    ASSERT_EQ(boxes_.size(), 3u);
+    EXPECT_EQ(boxes_[2].icon, QMessageBox::Question);
+    EXPECT_TRUE(boxes_[2].text.contains(QDir::toNativeSeparators(maps_.filePath("plan.bmp"))));
+    EXPECT_EQ(Contents(maps_.filePath("plan.bmp")), "earlier picture");
+    replaceAnswer_ = QMessageBox::Yes;
+    SaveAs(maps_.filePath("plan.png"));
+    EXPECT_EQ(QImage(maps_.filePath("plan.bmp")).size(), QSize(3, 2));
+
+    // The name confirmed itself is replaced without a question, as always.
+    SaveAs(maps_.filePath("plan.bmp"));
+    EXPECT_EQ(boxes_.size(), 4u);
+}
+
 } // namespace
