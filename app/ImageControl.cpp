@@ -5,6 +5,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 // Opaque: it paints every pixel itself, so scrolling can move what is on
@@ -18,18 +20,39 @@ void ImageControl::setPicture(const QImage& picture)
 {
     picture_ = picture;
     // Prepared once per picture, so painting only looks colours up.
-    if (picture_.format() == QImage::Format_Indexed8) {
-        screenColors_ = picture_.colorTable();
-        screenColors_.resize(256, qRgb(0, 0, 0));
-        screenPicture_ = picture_;
-    } else if (!picture_.isNull()) {
-        screenPicture_ = picture_.convertToFormat(QImage::Format_RGB32);
-    } else {
-        screenPicture_ = QImage();
-    }
+    screenColors_ = picture_.colorTable();
+    screenColors_.resize(256, qRgb(0, 0, 0));
+    const bool indexed = picture_.format() == QImage::Format_Indexed8;
+    screenPicture_ = indexed || picture_.isNull() ? QImage() : picture_.convertToFormat(QImage::Format_RGB32);
     if (autoSize_ && !picture_.isNull())
         resize(picture_.size());
     update();
+}
+
+QImage& ImageControl::pictureForDrawing()
+{
+    return picture_;
+}
+
+// The control pixels whose picture pixel lies in pixels: from the first at
+// or past x * target / picture up to the first of the pixel after the last.
+QRect ImageControl::controlRectOf(const QRect& pixels) const
+{
+    const QRect target = pictureTarget();
+    auto firstShowing = [](int pixel, int targetLength, int pictureLength) {
+        return int((std::int64_t(pixel) * targetLength + pictureLength - 1) / pictureLength);
+    };
+    const int left = firstShowing(pixels.left(), target.width(), picture_.width());
+    const int top = firstShowing(pixels.top(), target.height(), picture_.height());
+    const int right = firstShowing(pixels.right() + 1, target.width(), picture_.width());
+    const int bottom = firstShowing(pixels.bottom() + 1, target.height(), picture_.height());
+    return QRect(target.left() + left, target.top() + top, std::max(1, right - left), std::max(1, bottom - top));
+}
+
+void ImageControl::repaintPixels(const QRect& pixels)
+{
+    if (!pixels.isEmpty() && !picture_.isNull())
+        update(controlRectOf(pixels));
 }
 
 void ImageControl::setAutoSize(bool on)
@@ -64,14 +87,15 @@ QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
         sourceColumns[std::size_t(column)] =
             SourcePixel(exposed.left() + column - target.left(), target.width(), picture_.width());
     }
-    const bool indexed = screenPicture_.format() == QImage::Format_Indexed8;
+    const bool indexed = screenPicture_.isNull();
+    const QImage& source = indexed ? picture_ : screenPicture_;
     for (int row = 0; row < exposed.height(); ++row) {
         const int sourceRow = SourcePixel(exposed.top() + row - target.top(), target.height(), picture_.height());
-        const uchar* source = screenPicture_.constScanLine(sourceRow);
+        const uchar* sourceLine = source.constScanLine(sourceRow);
         auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
         for (int column = 0; column < exposed.width(); ++column) {
             const int x = sourceColumns[std::size_t(column)];
-            line[column] = indexed ? screenColors_[source[x]] : reinterpret_cast<const QRgb*>(source)[x];
+            line[column] = indexed ? screenColors_[sourceLine[x]] : reinterpret_cast<const QRgb*>(sourceLine)[x];
         }
     }
     return part;

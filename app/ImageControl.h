@@ -24,8 +24,14 @@ public:
     bool stretch() const { return stretch_; }
     void setStretch(bool on);
 
+    // The picture to draw on in place; repaintPixels() then shows the change.
+    QImage& pictureForDrawing();
+    void repaintPixels(const QRect& pixels);
+
     // Where the picture is drawn, in the control's pixels.
     QRect pictureTarget() const;
+    // Where some of its pixels are drawn (at least one control pixel each way).
+    QRect controlRectOf(const QRect& pixels) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -35,7 +41,7 @@ private:
     QImage screenPart(const QRect& target, const QRect& exposed) const;
 
     QImage picture_;
-    QImage screenPicture_; // the picture itself when indexed, otherwise a 32-bit copy
+    QImage screenPicture_; // a 32-bit copy of a picture that is not indexed
     QList<QRgb> screenColors_;
     bool autoSize_ = true;
     bool stretch_ = false;

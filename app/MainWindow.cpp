@@ -12,7 +12,6 @@
 #include "MapReader.h"
 #include "MapView.h"
 #include "PanelSplitter.h"
-#include "PlayerMarker.h"
 #include "PlayerTracker.h"
 #include "ProcessPicker.h"
 #include "TightLayout.h"
@@ -220,9 +219,7 @@ void MainWindow::setTracking(bool on)
 // The map is restored from its unmarked copy, then marked where the player is.
 void MainWindow::onPlayerMoved(PlayerPosition position)
 {
-    QImage marked = document_.picture();
-    DrawPlayerMarkerAt(marked, position.x - 5, position.y - 5);
-    mapView_->setPicture(marked);
+    mapView_->showMarker(document_.picture(), QPoint(position.x - 5, position.y - 5));
     if (followCommand_->isChecked())
         mapView_->bringCellIntoView(QPoint(position.x, position.y));
     setWindowTitle(QStringLiteral("%1:%2").arg(position.x).arg(position.y));

@@ -3,6 +3,7 @@
 #include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
+#include "PlayerMarker.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -52,6 +53,7 @@ const QImage& MapView::picture() const
 void MapView::setPicture(const QImage& picture)
 {
     image_->setPicture(picture);
+    markerOnPicture_ = QRect();
 }
 
 void MapView::zoomIn()
@@ -96,7 +98,7 @@ void MapView::zoomAt(QPoint viewportPoint, bool in)
     QPoint target(ScaledOffset(onImage.x(), before.width(), after.width()),
                   ScaledOffset(onImage.y(), before.height(), after.height()));
     if (cell) {
-        const QRect pixels = cellRectOnImage(*cell);
+        const QRect pixels = image_->controlRectOf(QRect(*cell, QSize(1, 1)));
         target = QPoint(std::clamp(target.x(), pixels.left(), pixels.right()),
                         std::clamp(target.y(), pixels.top(), pixels.bottom()));
     }
@@ -121,32 +123,28 @@ std::optional<QPoint> MapView::cellAt(QPoint viewportPoint) const
                   SourcePixel(at.y() - target.top(), target.height(), shown.height()));
 }
 
-// The screen pixels whose source pixel is the cell: from the first at or past
-// cell * target / picture up to the first of the next cell.
-QRect MapView::cellRectOnImage(QPoint cell) const
-{
-    const QRect target = image_->pictureTarget();
-    const QSize pictureSize = picture().size();
-    auto firstPixel = [](int cellIndex, int targetLength, int pictureLength) {
-        return int((std::int64_t(cellIndex) * targetLength + pictureLength - 1) / pictureLength);
-    };
-    const int left = firstPixel(cell.x(), target.width(), pictureSize.width());
-    const int top = firstPixel(cell.y(), target.height(), pictureSize.height());
-    const int right = firstPixel(cell.x() + 1, target.width(), pictureSize.width());
-    const int bottom = firstPixel(cell.y() + 1, target.height(), pictureSize.height());
-    return QRect(target.left() + left, target.top() + top, std::max(1, right - left), std::max(1, bottom - top));
-}
-
 void MapView::bringCellIntoView(QPoint cell)
 {
     if (dragging_ || picture().isNull() || !picture().rect().contains(cell))
         return;
-    const QRect onImage = cellRectOnImage(cell);
+    const QRect onImage = image_->controlRectOf(QRect(cell, QSize(1, 1)));
     const QRect visible(-image_->pos(), viewport()->size());
     if (visible.contains(onImage))
         return;
     horizontalScrollBar()->setValue(onImage.center().x() - viewport()->width() / 2);
     verticalScrollBar()->setValue(onImage.center().y() - viewport()->height() / 2);
+}
+
+void MapView::showMarker(const QImage& unmarked, QPoint topLeft)
+{
+    QImage& shown = image_->pictureForDrawing();
+    const QRect previous = markerOnPicture_;
+    for (int y = previous.top(); y <= previous.bottom(); ++y)
+        std::copy_n(unmarked.constScanLine(y) + previous.left(), previous.width(), shown.scanLine(y) + previous.left());
+    markerOnPicture_ = PlayerMarkerBounds(topLeft) & shown.rect();
+    DrawPlayerMarkerAt(shown, topLeft.x(), topLeft.y());
+    image_->repaintPixels(previous);
+    image_->repaintPixels(markerOnPicture_);
 }
 
 void MapView::setReadoutText(const QString& text)

@@ -44,6 +44,11 @@ public:
     // Scrolls the cell into the middle of the area when it is not in view.
     void bringCellIntoView(QPoint cell);
 
+    // Marks the player on the picture with its top-left corner at topLeft,
+    // after restoring from unmarked what the previous marker covered. Costs
+    // what the two markers cover, whatever the map's size.
+    void showMarker(const QImage& unmarked, QPoint topLeft);
+
     // The readout's text for the cell under the mouse; empty hides it.
     void setReadoutText(const QString& text);
 
@@ -62,12 +67,11 @@ protected:
 
 private:
     void setHoveredCell(std::optional<QPoint> cell);
-    // Where a cell lies on the image control.
-    QRect cellRectOnImage(QPoint cell) const;
     void scrollBy(QPoint delta);
 
     ImageControl* image_;
     CellReadout* readout_;
+    QRect markerOnPicture_;
     std::optional<QPoint> hoveredCell_;
     QPoint mouse_;
     QPoint dragFrom_;

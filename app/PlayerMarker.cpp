@@ -38,6 +38,17 @@ const QVector<QPoint>& MarkerPixels()
 
 } // namespace
 
+QRect PlayerMarkerBounds(QPoint topLeft)
+{
+    static const QRect bounds = [] {
+        QRect united;
+        for (const QPoint& pixel : MarkerPixels())
+            united |= QRect(pixel, QSize(1, 1));
+        return united;
+    }();
+    return bounds.translated(topLeft);
+}
+
 void DrawPlayerMarkerAt(QImage& picture, int left, int top)
 {
     const QRect bounds = picture.rect();

@@ -9,3 +9,6 @@
 constexpr int kMarkerEntry = 2;
 
 void DrawPlayerMarkerAt(QImage& picture, int left, int top);
+
+// The pixels a marker drawn there may cover.
+QRect PlayerMarkerBounds(QPoint topLeft);

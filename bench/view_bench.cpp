@@ -115,6 +115,27 @@ void PanStep(benchmark::State& state)
     SendMouse(shown.area(), QEvent::MouseButtonRelease, middle);
 }
 
+// One tick's drawing on an N x N map in the view on screen: the marker moves
+// between two places, each time restoring the map under the previous one.
+void MarkerTick(benchmark::State& state)
+{
+    const int side = int(state.range(0));
+    QImage unmarked(side, side, QImage::Format_Indexed8);
+    unmarked.setColorTable(MapPicture().colorTable());
+    unmarked.fill(9);
+    MapView view(nullptr);
+    view.resize(kVisibleArea);
+    view.setPicture(unmarked);
+    view.show();
+    QApplication::processEvents();
+    int step = 0;
+    for (auto _ : state) {
+        view.showMarker(unmarked, QPoint(100 + step % 2 * 20, 100));
+        QApplication::processEvents();
+        ++step;
+    }
+}
+
 // The viewer follows this very process, whose "player" stands at (1234, 2345).
 void TrackerTick(benchmark::State& state)
 {
@@ -156,6 +177,7 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("repaint/20-zoom-in-steps", Repaint, 20)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("map-area/repaint-natural", RepaintArea)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("map-area/pan-8-pixels-20-zoom-in-steps", PanStep)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("marker-tick", MarkerTick)->Arg(256)->Arg(4000)->Arg(16384)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("tracker-tick/4000x4000", TrackerTick)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
