@@ -65,11 +65,11 @@ void DirectoryList::setDirectory(const QString& directory)
         const bool current = level == levels.size() - 1;
         const QString name = level == 0 ? levels[0] : QDir(levels[level]).dirName();
         addRow(name, levels[level], level,
-               QIcon(current ? QStringLiteral(":/icons/folder-current.xpm") : QStringLiteral(":/icons/folder-open.xpm")));
+               QIcon(current ? QStringLiteral(":/icons/folder-current.png") : QStringLiteral(":/icons/folder-open.png")));
     }
     setCurrentRow(int(levels.size()) - 1);
     const QDir dir(directory_);
-    const QIcon closed(QStringLiteral(":/icons/folder-closed.xpm"));
+    const QIcon closed(QStringLiteral(":/icons/folder-closed.png"));
     for (const QString& name : dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
         addRow(name, dir.filePath(name), int(levels.size()), closed);
 }

@@ -51,7 +51,6 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     processPicker_ = new ProcessPicker(this);
     mapView_ = new MapView(this);
     linkMemo_ = new LinkMemo(this);
-    saveDialog_ = new SaveDialog(this);
     tracker_ = new PlayerTracker(this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
@@ -103,7 +102,7 @@ QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<
 {
     auto* action = new QAction(QString::fromLatin1(text), this);
     if (icon)
-        action->setIcon(QIcon(QStringLiteral(":/icons/%1.xpm").arg(QLatin1String(icon))));
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(icon))));
     action->setShortcuts(shortcuts);
     connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
     addAction(action);
@@ -177,6 +176,8 @@ void MainWindow::save()
 {
     if (mapView_->picture().isNull())
         throw std::runtime_error("There is no map to save");
+    if (!saveDialog_)
+        saveDialog_ = new SaveDialog(this); // made when first needed: it takes long to build
     if (!saveDialog_->execute(runModal_))
         return;
     const QString confirmed = saveDialog_->fileName();

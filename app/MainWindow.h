@@ -70,7 +70,7 @@ private:
     ProcessPicker* processPicker_;
     MapView* mapView_;
     LinkMemo* linkMemo_;
-    SaveDialog* saveDialog_;
+    SaveDialog* saveDialog_ = nullptr;
     PlayerTracker* tracker_;
     ToolBarCommands commands_;
     QAction* fitCommand_;

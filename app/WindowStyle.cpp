@@ -19,7 +19,7 @@ QFont WindowFont()
 
 QIcon ApplicationIcon()
 {
-    QIcon icon(QStringLiteral(":/icons/tarvex-32.xpm"));
-    icon.addFile(QStringLiteral(":/icons/tarvex-16.xpm"));
+    QIcon icon(QStringLiteral(":/icons/tarvex-32.png"));
+    icon.addFile(QStringLiteral(":/icons/tarvex-16.png"));
     return icon;
 }

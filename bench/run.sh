@@ -1,11 +1,35 @@
 #!/usr/bin/env bash
-# Runs the benchmarks of a build and measures the peak memory of one load.
+# Runs the benchmarks of a build, prints the ratios they are judged by in one
+# table, and measures the peak memory of one load.
 #   bash bench/run.sh [build folder]        (default: build)
 set -euo pipefail
 build=${1:-build}
-# Five repetitions each, medians shown: the load shares the machine.
-"$build/bench/map_bench" --benchmark_min_time=1 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
-QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=1
+out=${TMPDIR:-/tmp}/tarvex-bench-$$.txt
+trap 'rm -f "$out"' EXIT
+# Five repetitions each, medians kept: the runs share the machine.
+aggregates=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
+"$build/bench/map_bench" --benchmark_min_time=1 "${aggregates[@]}" | tee "$out"
+QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=0.5 "${aggregates[@]}" | tee -a "$out"
+
+echo
+echo "Ratios of medians (wall time, CPU time):"
+awk '
+    function seconds(value, unit) { return value * (unit == "ns" ? 1e-9 : unit == "us" ? 1e-6 : unit == "ms" ? 1e-3 : 1) }
+    $1 ~ /_median$/ { name = $1; sub(/_median$/, "", name); wall[name] = seconds($2, $3); cpu[name] = seconds($4, $5) }
+    function ratio(label, over, under, limit) {
+        if (!(over in wall) || !(under in wall)) return
+        printf "  %-52s %6.2f %6.2f   (target %s)\n", label, wall[over] / wall[under], cpu[over] / cpu[under], limit
+    }
+    END {
+        ratio("marker tick 16384x16384 / 256x256", "marker-tick/16384", "marker-tick/256", "<= 1.5")
+        ratio("click to screen / load alone, 1000x1000", "click/click-to-screen-1000x1000", "click/load-alone-1000x1000", "<= 1.5")
+        ratio("start-up / minimal Qt window", "start/viewer", "start/minimal-window", "<= 1.3")
+        ratio("pan 8 pixels zoomed / repaint natural", "map-area/pan-8-pixels-20-zoom-in-steps", "map-area/repaint-natural", "<= 1.5")
+        for (name in wall) if (name ~ /^load\//) {
+            size = name; sub(/^load\//, "", size)
+            ratio("load / floor " size, name, "floor/" size, "")
+        }
+    }' "$out"
 
 echo
 echo "Peak memory of one load (/usr/bin/time -v):"

@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -136,6 +137,48 @@ void MarkerTick(benchmark::State& state)
     }
 }
 
+const BenchMap kClickedMap{"1000x1000", 1000, 1000, 1.0};
+
+// The load alone, for the click beside it.
+void LoadAlone(benchmark::State& state)
+{
+    const auto path = BenchMapPath(kClickedMap);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadMapFile(path)->image.Bytes().data());
+}
+
+// From a click in the file list to the end of the first paint of the map.
+void ClickToScreen(benchmark::State& state)
+{
+    QTemporaryDir programFolder;
+    QFile mapInfo(programFolder.filePath("MapInfo.txt"));
+    mapInfo.open(QIODevice::WriteOnly);
+    mapInfo.close();
+    const QString path = QString::fromStdString(BenchMapPath(kClickedMap).string());
+    MainWindow window(mapInfo.fileName(), QFileInfo(path).path());
+    window.show();
+    QApplication::processEvents();
+    auto* files = window.findChild<MapFileList*>("fllst1");
+    files->setCurrentItem(files->findItems(QFileInfo(path).fileName(), Qt::MatchExactly).value(0));
+    for (auto _ : state) {
+        emit files->fileChosen();
+        QApplication::processEvents();
+    }
+    if (window.mapView().picture().width() != 1000)
+        state.SkipWithError("the map was not shown");
+}
+
+// A program started until its window is first painted.
+void StartUntilPainted(benchmark::State& state, const char* window)
+{
+    for (auto _ : state) {
+        QProcess probe;
+        probe.start(STARTUP_PROBE, {window});
+        if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+            state.SkipWithError("the probe did not paint its window");
+    }
+}
+
 // The viewer follows this very process, whose "player" stands at (1234, 2345).
 void TrackerTick(benchmark::State& state)
 {
@@ -178,6 +221,10 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("map-area/repaint-natural", RepaintArea)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("map-area/pan-8-pixels-20-zoom-in-steps", PanStep)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("marker-tick", MarkerTick)->Arg(256)->Arg(4000)->Arg(16384)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("click/load-alone-1000x1000", LoadAlone)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("click/click-to-screen-1000x1000", ClickToScreen)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("start/minimal-window", StartUntilPainted, "minimal")->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("start/viewer", StartUntilPainted, "viewer")->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("tracker-tick/4000x4000", TrackerTick)->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
