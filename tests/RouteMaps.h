@@ -58,7 +58,7 @@ inline TMatrix RandomMatrix(int columns, int rows, double blockedChance, std::mt
 // to neighbouring rooms by corridors two cells wide: a maze of corridors
 // that links every room, and a quarter of the other neighbours linked too.
 // A few pillars stand in each room.
-inline TMatrix RoomsAndCorridors(int columns, int rows, std::uint32_t seed)
+inline TMatrix RoomMaze(int columns, int rows, std::uint32_t seed)
 {
     TMatrix walk(columns, rows);
     std::fill(walk[0], walk[0] + std::size_t(columns) * std::size_t(rows), kWalkBlocked);
@@ -116,6 +116,40 @@ inline TMatrix RoomsAndCorridors(int columns, int rows, std::uint32_t seed)
             corridor(centres[std::size_t(block)], centres[std::size_t(block + down)]);
         if ((block + 1) % down != 0 && between(0, 3) == 0)
             corridor(centres[std::size_t(block)], centres[std::size_t(block + 1)]);
+    }
+    return walk;
+}
+
+// Rooms dug at random places, each joined to the one dug before it by a
+// corridor two cells wide, as in the sample dungeon: one room per 4000
+// cells, so on large maps the corridors cross everywhere.
+inline TMatrix ChainedRooms(int columns, int rows, std::uint32_t seed)
+{
+    TMatrix walk(columns, rows);
+    std::fill(walk[0], walk[0] + std::size_t(columns) * std::size_t(rows), kWalkBlocked);
+    std::mt19937 random(seed);
+    auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, std::max(low, high))(random); };
+    auto open = [&walk](int left, int top, int width, int height) {
+        for (int x = std::max(left, 0); x < std::min(left + width, walk.Columns()); ++x)
+            for (int y = std::max(top, 0); y < std::min(top + height, walk.Rows()); ++y)
+                walk[x][y] = kWalkOpen;
+    };
+    int previousX = columns / 2, previousY = rows / 2;
+    const int rooms = int(std::int64_t(columns) * rows / 4000) + 4;
+    for (int room = 0; room < rooms; ++room) {
+        const int width = between(6, 24), height = between(5, 16);
+        const int left = between(1, columns - width - 2), top = between(1, rows - height - 2);
+        open(left, top, width, height);
+        const int x = left + width / 2, y = top + height / 2;
+        open(std::min(x, previousX), previousY, std::abs(x - previousX) + 1, 2);
+        open(x, std::min(y, previousY), 2, std::abs(y - previousY) + 1);
+        for (int pillar = 0; pillar < width * height / 40; ++pillar) {
+            const int pillarX = between(left + 1, left + width - 2), pillarY = between(top + 1, top + height - 2);
+            if (pillarX < columns && pillarY < rows)
+                walk[pillarX][pillarY] = kWalkBlocked;
+        }
+        previousX = x;
+        previousY = y;
     }
     return walk;
 }

@@ -165,10 +165,12 @@ TEST(RouteFlagTest, FlaggedCellsAreOpenedEvenWhereTheyBlock)
 
 // Many random maps and pairs: the A* route is a legal walk exactly as long
 // as the breadth-first one, and both find one or neither does.
+constexpr double kRoomMaze = -1, kChainedRooms = -2;
+
 struct RandomMaps {
     const char* name;
     int maxColumns, maxRows;
-    double blockedChance; // below 0: rooms and corridors
+    double blockedChance; // or, for rooms and corridors, kRoomMaze or kChainedRooms
     int maps;
 };
 
@@ -195,8 +197,9 @@ TEST_P(RouteDifferentialTest, AStarIsAsShortAsBreadthFirst)
     for (int map = 0; map < kind.maps; ++map) {
         const int columns = std::uniform_int_distribution<int>(1, kind.maxColumns)(random);
         const int rows = std::uniform_int_distribution<int>(1, kind.maxRows)(random);
-        const TMatrix walk = kind.blockedChance < 0 ? RoomsAndCorridors(columns, rows, random())
-                                                    : RandomMatrix(columns, rows, kind.blockedChance, random);
+        const TMatrix walk = kind.blockedChance == kRoomMaze      ? RoomMaze(columns, rows, random())
+                             : kind.blockedChance == kChainedRooms ? ChainedRooms(columns, rows, random())
+                                                                   : RandomMatrix(columns, rows, kind.blockedChance, random);
         const bool walkable = std::any_of(walk[0], walk[0] + std::size_t(columns) * std::size_t(rows),
                                           [](std::uint8_t value) { return value != kWalkBlocked; });
         // Mostly walkable ends; the others anywhere up to one cell past the edges.
@@ -232,12 +235,13 @@ INSTANTIATE_TEST_SUITE_P(Maps, RouteDifferentialTest,
                                            RandomMaps{"Narrow", 3, 80, 0.25, 300},
                                            RandomMaps{"Flat", 80, 3, 0.25, 300},
                                            RandomMaps{"Small", 5, 5, 0.3, 500},
-                                           RandomMaps{"RoomsAndCorridors", 300, 200, -1, 40}),
+                                           RandomMaps{"RoomMaze", 300, 200, kRoomMaze, 40},
+                                           RandomMaps{"ChainedRooms", 300, 200, kChainedRooms, 40}),
                          MapsName);
 
 TEST(RouteMemoryTest, AStarKeepsToFourBytesPerCell)
 {
-    const TMatrix walk = RoomsAndCorridors(1000, 800, 11);
+    const TMatrix walk = RoomMaze(1000, 800, 11);
     std::mt19937 random(12);
     for (int pair = 0; pair < 20; ++pair) {
         const Cell from = RandomWalkableCell(walk, random), to = RandomWalkableCell(walk, random);
