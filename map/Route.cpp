@@ -16,6 +16,25 @@ constexpr int kMaxSide = 65535; // so that every cell index fits in 32 bits
 constexpr std::array<int, 8> kStepX{-1, -1, -1, 0, 0, 1, 1, 1};
 constexpr std::array<int, 8> kStepY{-1, 0, 1, -1, 1, -1, 0, 1};
 constexpr std::uint8_t kStepBits = 7;
+constexpr std::uint8_t kAllSteps = 0xFF;
+
+// The steps worth trying from a cell entered by the given step: a neighbour
+// that is also a neighbour of the cell stepped from (or that cell itself)
+// was reached from there in fewer steps, since any step to a walkable cell
+// is allowed. That leaves 3 steps after a straight step, 5 after a diagonal.
+constexpr std::array<std::uint8_t, 8> StepsAfter()
+{
+    std::array<std::uint8_t, 8> after{};
+    for (int entered = 0; entered < 8; ++entered) {
+        for (int step = 0; step < 8; ++step) {
+            const int fromX = kStepX[step] + kStepX[entered], fromY = kStepY[step] + kStepY[entered];
+            if (fromX < -1 || fromX > 1 || fromY < -1 || fromY > 1)
+                after[std::size_t(entered)] |= std::uint8_t(1 << step);
+        }
+    }
+    return after;
+}
+constexpr std::array<std::uint8_t, 8> kStepsAfter = StepsAfter();
 
 struct FreeMemory {
     void operator()(std::uint8_t* bytes) const { std::free(bytes); }
@@ -63,13 +82,16 @@ Route TraceBack(const std::uint8_t* states, Cell from, Cell to, int rows)
     return route;
 }
 
-// Visits the walkable neighbours of (x, y): visit(step, x, y, index).
+// Visits the walkable neighbours of (x, y) that the given steps (bit by
+// step) lead to: visit(step, x, y, index).
 template <typename Visit>
-void ForEachWalkableNeighbour(const TMatrix& walk, int x, int y, std::size_t index, Visit&& visit)
+void ForEachWalkableNeighbour(const TMatrix& walk, int x, int y, std::size_t index, std::uint8_t steps, Visit&& visit)
 {
     const int columns = walk.Columns(), rows = walk.Rows();
     const std::uint8_t* values = walk[0];
     for (int step = 0; step < 8; ++step) {
+        if (!(steps >> step & 1))
+            continue;
         const int nextX = x + kStepX[step], nextY = y + kStepY[step];
         if (unsigned(nextX) >= unsigned(columns) || unsigned(nextY) >= unsigned(rows))
             continue;
@@ -89,7 +111,7 @@ class AStarSearch {
 public:
     AStarSearch(const TMatrix& walk, Cell from, Cell to)
         : walk_(walk), from_(from), to_(to), rows_(walk.Rows()),
-          states_(ZeroedStates(std::size_t(walk.Columns()) * std::size_t(walk.Rows())))
+          start_(IndexOf(from, rows_)), states_(ZeroedStates(std::size_t(walk.Columns()) * std::size_t(walk.Rows())))
     {
     }
 
@@ -98,7 +120,7 @@ public:
         // With a consistent estimate every neighbour's total is the expanded
         // cell's total, or one or two more: three buckets hold them all.
         least_ = Estimate(from_.x, from_.y);
-        Open(IndexOf(from_, rows_), least_, 0);
+        Open(start_, least_, 0);
         const std::size_t goal = IndexOf(to_, rows_);
         for (;; ++least_) {
             std::vector<std::uint32_t>& bucket = open_[std::size_t(least_ % 3)];
@@ -146,7 +168,8 @@ private:
     {
         const int x = int(at / unsigned(rows_)), y = int(at % unsigned(rows_));
         const std::int64_t stepsToNeighbour = least_ - Estimate(x, y) + 1;
-        ForEachWalkableNeighbour(walk_, x, y, at, [&](int step, int nextX, int nextY, std::size_t next) {
+        const std::uint8_t steps = at == start_ ? kAllSteps : kStepsAfter[states_[at] & kStepBits];
+        ForEachWalkableNeighbour(walk_, x, y, at, steps, [&](int step, int nextX, int nextY, std::size_t next) {
             const std::uint8_t state = states_[next];
             if (state & kClosed)
                 return;
@@ -159,6 +182,7 @@ private:
     const TMatrix& walk_;
     const Cell from_, to_;
     const int rows_;
+    const std::size_t start_;
     CellStates states_;
     std::array<std::vector<std::uint32_t>, 3> open_;
     std::int64_t least_ = 0; // the total of the bucket being expanded
@@ -210,7 +234,7 @@ std::optional<Route> FindRouteBreadthFirst(const TMatrix& walk, Cell from, Cell 
     for (; head < queue.size() && !reached; ++head) {
         const std::uint32_t at = queue[head];
         const int x = int(at / unsigned(rows)), y = int(at % unsigned(rows));
-        ForEachWalkableNeighbour(walk, x, y, at, [&](int step, int, int, std::size_t next) {
+        ForEachWalkableNeighbour(walk, x, y, at, kAllSteps, [&](int step, int, int, std::size_t next) {
             if (states[next] & kSeen)
                 return;
             states[next] = std::uint8_t(kSeen | step);
