@@ -120,21 +120,21 @@ public:
         // With a consistent estimate every neighbour's total is the expanded
         // cell's total, or one or two more: three buckets hold them all.
         least_ = Estimate(from_.x, from_.y);
-        Open(start_, least_, 0);
-        const std::size_t goal = IndexOf(to_, rows_);
+        Open(from_.x, from_.y, start_, least_, 0);
         for (;; ++least_) {
             std::vector<std::uint32_t>& bucket = open_[std::size_t(least_ % 3)];
             // Last in, first out: among equal totals the deepest cell goes first.
             while (!bucket.empty()) {
-                const std::uint32_t at = bucket.back();
+                const Cell at{int(bucket.back() >> 16), int(bucket.back() & 0xFFFF)};
                 bucket.pop_back();
-                if (states_[at] & kClosed)
+                const std::size_t index = IndexOf(at, rows_);
+                if (states_[index] & kClosed)
                     continue; // left behind when a shorter way reached it
-                states_[at] |= kClosed;
+                states_[index] |= kClosed;
                 ++expanded_;
-                if (at == goal)
+                if (at == to_)
                     return TraceBack(states_.get(), from_, to_, rows_);
-                Expand(at);
+                Expand(at, index);
             }
             if (open_[0].empty() && open_[1].empty() && open_[2].empty())
                 return std::nullopt;
@@ -152,10 +152,11 @@ public:
 private:
     std::int64_t Estimate(int x, int y) const { return std::max(std::abs(x - to_.x), std::abs(y - to_.y)); }
 
-    void Open(std::size_t index, std::int64_t total, int step)
+    // Open cells are kept as column and row, 16 bits each.
+    void Open(int x, int y, std::size_t index, std::int64_t total, int step)
     {
         states_[index] = std::uint8_t(kOpen | (total & 3) << kTotalShift | step);
-        open_[std::size_t(total % 3)].push_back(std::uint32_t(index));
+        open_[std::size_t(total % 3)].push_back(std::uint32_t(x) << 16 | std::uint32_t(y));
     }
 
     // An open cell's total lies in [least_, least_ + 2]: its value modulo 4 tells which.
@@ -164,18 +165,17 @@ private:
         return least_ + ((std::int64_t(state >> kTotalShift) - least_) & 3);
     }
 
-    void Expand(std::uint32_t at)
+    void Expand(Cell at, std::size_t index)
     {
-        const int x = int(at / unsigned(rows_)), y = int(at % unsigned(rows_));
-        const std::int64_t stepsToNeighbour = least_ - Estimate(x, y) + 1;
-        const std::uint8_t steps = at == start_ ? kAllSteps : kStepsAfter[states_[at] & kStepBits];
-        ForEachWalkableNeighbour(walk_, x, y, at, steps, [&](int step, int nextX, int nextY, std::size_t next) {
+        const std::int64_t stepsToNeighbour = least_ - Estimate(at.x, at.y) + 1;
+        const std::uint8_t steps = index == start_ ? kAllSteps : kStepsAfter[states_[index] & kStepBits];
+        ForEachWalkableNeighbour(walk_, at.x, at.y, index, steps, [&](int step, int nextX, int nextY, std::size_t next) {
             const std::uint8_t state = states_[next];
             if (state & kClosed)
                 return;
             const std::int64_t total = stepsToNeighbour + Estimate(nextX, nextY);
             if (!(state & kOpen) || total < OpenTotal(state))
-                Open(next, total, step);
+                Open(nextX, nextY, next, total, step);
         });
     }
 
