@@ -41,7 +41,9 @@ struct RouteSearchCost {
 
 // A* with the Chebyshev distance as the estimate: one byte per cell (the
 // step that entered it, its total cost modulo 4, open, closed) and three
-// buckets of open cells, one for each total cost an open cell can have.
+// buckets of open cells, one for each total cost an open cell can have, at
+// 4 bytes an entry (on large maps of rooms and corridors, 1 to 2.2 bytes per
+// cell in all).
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost = nullptr);
 
 // The same answer by a plain breadth-first search: the reference for the

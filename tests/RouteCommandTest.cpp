@@ -1,5 +1,4 @@
 #include "MapBytes.h"
-#include "RouteMaps.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,31 +95,6 @@ TEST_F(RouteCommandTest, PrintsTheStepsThenEveryCell)
     run = Run({row, "2", "0", "0", "0"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, "2\n2:0\n1:0\n0:0\n");
-}
-
-TEST_F(RouteCommandTest, TheCellsPrintedAreAShortestWalk)
-{
-    // Column 2 blocked but for its last row: 4 steps down to the gap, 4 up.
-    const std::string map = WriteMap("wall.map", {".....", ".....", "XXXX.", ".....", "....."});
-    const CommandRun run = Run({map, "0", "0", "4", "0"});
-    ASSERT_EQ(run.exitCode, 0) << run.errors;
-    std::istringstream lines(run.output);
-    int steps = -1;
-    lines >> steps;
-    EXPECT_EQ(steps, 8);
-    Route route;
-    for (std::string line; lines >> line;) {
-        Cell cell;
-        char colon = 0;
-        std::istringstream(line) >> cell.x >> colon >> cell.y;
-        EXPECT_EQ(colon, ':') << line;
-        route.push_back(cell);
-    }
-    EXPECT_EQ(route.size(), 9u);
-    TMatrix walk(5, 5);
-    for (int y = 0; y < 4; ++y)
-        walk[2][y] = kWalkBlocked;
-    EXPECT_EQ(RouteFault(walk, route, {0, 0}, {4, 0}), "");
 }
 
 TEST_F(RouteCommandTest, NoRouteSaysSoAndWhyWhenAnEndIsTheCause)
