@@ -102,10 +102,25 @@ void ForEachWalkableNeighbour(const TMatrix& walk, int x, int y, std::size_t ind
 }
 
 // A* cell states: the step bits, then the cell's total (steps so far plus
-// estimate) modulo 4, then whether it is open or closed.
+// estimate) modulo 4, then whether it is open or closed, and whether the
+// flood from the goal reached it.
 constexpr int kTotalShift = 3;
 constexpr std::uint8_t kOpen = 1 << 5;
 constexpr std::uint8_t kClosed = 1 << 6;
+constexpr std::uint8_t kFlooded = 1 << 7;
+
+// How many cells the flood from the goal may reach before the search starts.
+constexpr std::size_t kFloodLimit = 1 << 14;
+
+std::uint32_t Packed(int x, int y)
+{
+    return std::uint32_t(x) << 16 | std::uint32_t(y);
+}
+
+Cell Unpacked(std::uint32_t packed)
+{
+    return {int(packed >> 16), int(packed & 0xFFFF)};
+}
 
 class AStarSearch {
 public:
@@ -119,13 +134,15 @@ public:
     {
         // With a consistent estimate every neighbour's total is the expanded
         // cell's total, or one or two more: three buckets hold them all.
+        if (GoalIsShutIn())
+            return std::nullopt;
         least_ = Estimate(from_.x, from_.y);
         Open(from_.x, from_.y, start_, least_, 0);
         for (;; ++least_) {
             std::vector<std::uint32_t>& bucket = open_[std::size_t(least_ % 3)];
             // Last in, first out: among equal totals the deepest cell goes first.
             while (!bucket.empty()) {
-                const Cell at{int(bucket.back() >> 16), int(bucket.back() & 0xFFFF)};
+                const Cell at = Unpacked(bucket.back());
                 bucket.pop_back();
                 const std::size_t index = IndexOf(at, rows_);
                 if (states_[index] & kClosed)
@@ -143,26 +160,51 @@ public:
 
     RouteSearchCost Cost() const
     {
-        std::size_t bytes = std::size_t(walk_.Columns()) * std::size_t(rows_);
+        std::size_t openBytes = 0;
         for (const std::vector<std::uint32_t>& bucket : open_)
-            bytes += bucket.capacity() * sizeof(std::uint32_t);
-        return {bytes, expanded_};
+            openBytes += bucket.capacity() * sizeof(std::uint32_t);
+        return {std::size_t(walk_.Columns()) * std::size_t(rows_) + std::max(openBytes, floodBytes_), expanded_};
     }
 
 private:
+    // A goal in a small walled-in area would have the search go through all
+    // it can reach from the start before giving up, which on a large map
+    // takes seconds: a short breadth-first flood from the goal tells first.
+    bool GoalIsShutIn()
+    {
+        std::vector<std::uint32_t> flood{Packed(to_.x, to_.y)};
+        states_[IndexOf(to_, rows_)] = kFlooded;
+        bool reachedStart = false;
+        for (std::size_t head = 0; head < flood.size() && !reachedStart; ++head) {
+            if (flood.size() > kFloodLimit)
+                break;
+            const Cell at = Unpacked(flood[head]);
+            ForEachWalkableNeighbour(walk_, at.x, at.y, IndexOf(at, rows_), kAllSteps,
+                                     [&](int, int nextX, int nextY, std::size_t next) {
+                                         if (states_[next] & kFlooded)
+                                             return;
+                                         states_[next] |= kFlooded;
+                                         flood.push_back(Packed(nextX, nextY));
+                                         reachedStart = reachedStart || next == start_;
+                                     });
+        }
+        floodBytes_ = flood.capacity() * sizeof(std::uint32_t);
+        return !reachedStart && flood.size() <= kFloodLimit;
+    }
+
     std::int64_t Estimate(int x, int y) const { return std::max(std::abs(x - to_.x), std::abs(y - to_.y)); }
 
     // Open cells are kept as column and row, 16 bits each.
     void Open(int x, int y, std::size_t index, std::int64_t total, int step)
     {
         states_[index] = std::uint8_t(kOpen | (total & 3) << kTotalShift | step);
-        open_[std::size_t(total % 3)].push_back(std::uint32_t(x) << 16 | std::uint32_t(y));
+        open_[std::size_t(total % 3)].push_back(Packed(x, y));
     }
 
     // An open cell's total lies in [least_, least_ + 2]: its value modulo 4 tells which.
     std::int64_t OpenTotal(std::uint8_t state) const
     {
-        return least_ + ((std::int64_t(state >> kTotalShift) - least_) & 3);
+        return least_ + ((std::int64_t(state >> kTotalShift & 3) - least_) & 3);
     }
 
     void Expand(Cell at, std::size_t index)
@@ -187,6 +229,7 @@ private:
     std::array<std::vector<std::uint32_t>, 3> open_;
     std::int64_t least_ = 0; // the total of the bucket being expanded
     std::size_t expanded_ = 0;
+    std::size_t floodBytes_ = 0;
 };
 
 } // namespace

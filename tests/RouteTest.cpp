@@ -93,6 +93,13 @@ TEST_P(RouteCaseTest, WalledInGoalIsUnreachable)
 
     const TMatrix splitByAColumn{{o, o, o}, {X, X, X}, {o, o, o}};
     EXPECT_FALSE(Find(splitByAColumn, {0, 0}, {2, 2}));
+
+    // Halves too large to be walked round before the search starts.
+    TMatrix halves(400, 300);
+    std::fill(halves[200], halves[201], X);
+    EXPECT_FALSE(Find(halves, {0, 0}, {399, 299}));
+    EXPECT_FALSE(Find(halves, {399, 0}, {0, 299}));
+    EXPECT_EQ(Find(halves, {201, 0}, {399, 299})->size(), 300u);
 }
 
 TEST_P(RouteCaseTest, SingleRowAndSingleColumnMapsAreWalkedStraight)
