@@ -10,6 +10,8 @@ trap 'rm -f "$out"' EXIT
 aggregates=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
 "$build/bench/map_bench" --benchmark_min_time=1 "${aggregates[@]}" | tee "$out"
 QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=0.5 "${aggregates[@]}" | tee -a "$out"
+# Every route pair three times; the medians per pair and their ratios follow.
+"$build/bench/route_bench" --benchmark_repetitions=3
 
 echo
 echo "Ratios of medians (wall time, CPU time):"

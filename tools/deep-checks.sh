@@ -19,7 +19,7 @@ echo "== Fuzzers, ${seconds} s each"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTARVEX_FUZZ=ON
 cmake --build build-fuzz --parallel "$(nproc)"
 corpora=build-fuzz/corpora
-mkdir -p "$corpora/reader" "$corpora/links" "$corpora/address"
+mkdir -p "$corpora/reader" "$corpora/links" "$corpora/address" "$corpora/route"
 cp tests/data/*.map build-fuzz/samples/Tiny.map "$corpora/reader/"
 for map in Harbor2 Village .hidden; do
     { echo "$map.map"; cat build-fuzz/bin/MapInfo.txt; } > "$corpora/links/$map"
@@ -27,7 +27,14 @@ done
 for text in 12ab 0 FFFFFFFF 000000001 123456789 0x12 ' 12' '$12' ''; do
     printf '%s' "$text" > "$corpora/address/seed-$(printf '%s' "$text" | od -An -tx1 | tr -d ' \n')"
 done
-for run in FuzzMapReader:reader FuzzMapLinks:links FuzzAddressText:address; do
+# Routes: columns, rows, the two ends, then one bit per cell (set: blocked).
+printf '\x05\x05\x01\x01\x05\x05' > "$corpora/route/open-corner-to-corner"
+printf '\x05\x05\x01\x01\x05\x05\x10\x11\x11' > "$corpora/route/diagonal-wall"
+printf '\x01\x14\x01\x01\x01\x14\x00\x10' > "$corpora/route/column-cut"
+printf '\x14\x01\x01\x01\x14\x01' > "$corpora/route/row"
+printf '\x05\x05\x01\x01\x03\x03\xC0\x29\x07' > "$corpora/route/walled-in"
+{ printf '\x28\x1E\x01\x01\x27\x1D'; head -c 150 /dev/zero | tr '\0' '\111'; } > "$corpora/route/striped"
+for run in FuzzMapReader:reader FuzzMapLinks:links FuzzAddressText:address FuzzRoute:route; do
     fuzzer=${run%%:*}
     echo "-- $fuzzer"
     (cd build-fuzz && "tests/fuzz/$fuzzer" "corpora/${run##*:}" -max_total_time="$seconds" -max_len=8192 \
@@ -37,4 +44,4 @@ for run in FuzzMapReader:reader FuzzMapLinks:links FuzzAddressText:address; do
         exit 1
     fi
 done
-echo "fuzzers: 3 passed, 0 failed"
+echo "fuzzers: 4 passed, 0 failed"

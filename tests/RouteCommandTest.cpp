@@ -1,0 +1,159 @@
+#include "MapBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CommandRun {
+    int exitCode = -1;
+    std::string output;
+    std::string errors;
+};
+
+std::string Quoted(const std::string& argument)
+{
+    std::string quoted = "'";
+    for (char c : argument)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string FileText(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+class RouteCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() / ("tarvex-route-test-" + std::to_string(::getpid()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    CommandRun Run(const std::vector<std::string>& arguments) const
+    {
+        std::string command = Quoted(TARVEX_ROUTE);
+        for (const std::string& argument : arguments)
+            command += " " + Quoted(argument);
+        const fs::path errors = folder_ / "errors.txt";
+        command += " 2>" + Quoted(errors.string());
+        CommandRun run;
+        FILE* program = ::popen(command.c_str(), "r");
+        if (!program)
+            return run;
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, program)) > 0;)
+            run.output.append(buffer, got);
+        const int status = ::pclose(program);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.errors = FileText(errors);
+        return run;
+    }
+
+    // A map file of the given columns, each a string of '.' (open), 'X'
+    // (blocked), 'B' (blocked and flagged: blue).
+    std::string WriteMap(const std::string& name, const std::vector<std::string>& columns) const
+    {
+        std::string bytes = MapHeaderBytes(int(columns.size()), int(columns.front().size()));
+        for (const std::string& column : columns)
+            for (char cell : column)
+                bytes += cell == '.' ? CellBytes(30) : cell == 'X' ? CellBytes(180) : CellBytes(180, 0x80, 0x80);
+        const fs::path path = folder_ / name;
+        WriteBytes(path, bytes);
+        return path.string();
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(RouteCommandTest, PrintsTheStepsThenEveryCell)
+{
+    const std::string strip = WriteMap("strip.map", {"...."});
+    CommandRun run = Run({strip, "0", "0", "0", "3"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "3\n0:0\n0:1\n0:2\n0:3\n");
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(Run({strip, "0", "2", "0", "2"}).output, "0\n0:2\n");
+
+    // Blue cells are walked through even where their blocking value blocks.
+    const std::string row = WriteMap("blue.map", {".", "B", "."});
+    run = Run({row, "2", "0", "0", "0"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "2\n2:0\n1:0\n0:0\n");
+}
+
+TEST_F(RouteCommandTest, NoRouteSaysSoAndWhyWhenAnEndIsTheCause)
+{
+    const std::string map = WriteMap("split.map", {"...", "XXX", "...", "X.."});
+    CommandRun run = Run({map, "0", "0", "2", "2"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output, "no route\n");
+    EXPECT_EQ(run.errors, "");
+
+    run = Run({map, "3", "0", "2", "2"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output, "no route\n");
+    EXPECT_NE(run.errors.find("3:0 is blocked"), std::string::npos) << run.errors;
+
+    run = Run({map, "2", "2", "4", "-1"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output, "no route\n");
+    EXPECT_NE(run.errors.find("4:-1 lies outside the map of 4 x 3 cells"), std::string::npos) << run.errors;
+}
+
+TEST_F(RouteCommandTest, WrongCommandLinesAndUnreadableMapsExitWithTwo)
+{
+    const std::string map = WriteMap("small.map", {"..", ".."});
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {map, "0", "0", "1"},
+        {map, "0", "0", "1", "1", "1"},
+        {map, "0", "0", "1", "1x"},
+        {map, "0", "", "1", "1"},
+        {map, "0", "0", "1", "99999999999"},
+        {map, "--frobnicate", "0", "1", "1"},
+        {(folder_ / "missing.map").string(), "0", "0", "1", "1"},
+        {folder_.string(), "0", "0", "1", "1"},
+    };
+    for (const std::vector<std::string>& arguments : wrong) {
+        const CommandRun run = Run(arguments);
+        std::string line;
+        for (const std::string& argument : arguments)
+            line += " " + argument;
+        EXPECT_EQ(run.exitCode, 2) << line;
+        EXPECT_EQ(run.output, "") << line;
+        EXPECT_NE(run.errors, "") << line;
+    }
+    const CommandRun missing = Run({(folder_ / "missing.map").string(), "0", "0", "1", "1"});
+    EXPECT_NE(missing.errors.find("missing.map: no such map file"), std::string::npos) << missing.errors;
+
+    const CommandRun huge = Run({std::string(TEST_DATA_DIR) + "/declares-65535x65535.map", "0", "0", "1", "1"});
+    EXPECT_EQ(huge.exitCode, 2);
+    EXPECT_NE(huge.errors.find("Out of system resources"), std::string::npos) << huge.errors;
+}
+
+TEST_F(RouteCommandTest, HelpIsShownOnRequest)
+{
+    for (const char* option : {"--help", "-h"}) {
+        const CommandRun run = Run({option});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.output.rfind("Usage: tarvex-route MAP X1 Y1 X2 Y2\n", 0), 0u) << run.output;
+    }
+}
+
+} // namespace

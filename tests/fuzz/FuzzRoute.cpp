@@ -1,0 +1,54 @@
+// Any bytes as a small map and two ends: the A* route must be a legal walk
+// as long as the breadth-first one, and both must find one or neither.
+//
+// Input: columns (byte 0, below 64), rows (byte 1, below 64), the ends'
+// x1, y1, x2, y2 (bytes 2 to 5, each taken modulo the side plus 2, less 1,
+// so that one cell past each edge is tried too), then one bit per cell,
+// column by column, set for blocked; cells past the input's end are open.
+
+#include "../RouteMaps.h"
+#include "Route.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void Check(bool holds)
+{
+    if (!holds)
+        std::abort();
+}
+
+int Byte(const std::uint8_t* data, std::size_t size, std::size_t at)
+{
+    return at < size ? data[at] : 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const int columns = Byte(data, size, 0) % 64, rows = Byte(data, size, 1) % 64;
+    auto coordinate = [&](std::size_t at, int side) { return Byte(data, size, at) % (side + 2) - 1; };
+    const Cell from{coordinate(2, columns), coordinate(3, rows)}, to{coordinate(4, columns), coordinate(5, rows)};
+    TMatrix walk(columns, rows);
+    for (int x = 0; x < columns; ++x) {
+        for (int y = 0; y < rows; ++y) {
+            const std::size_t bit = std::size_t(x) * std::size_t(rows) + std::size_t(y);
+            if (Byte(data, size, 6 + bit / 8) >> (bit % 8) & 1)
+                walk[x][y] = kWalkBlocked;
+        }
+    }
+
+    const std::optional<Route> route = FindRoute(walk, from, to);
+    const std::optional<Route> reference = FindRouteBreadthFirst(walk, from, to);
+    Check(bool(route) == bool(reference));
+    if (route) {
+        Check(route->size() == reference->size());
+        Check(RouteFault(walk, *route, from, to).empty());
+        Check(RouteFault(walk, *reference, from, to).empty());
+        Check((route->size() == 1) == (from == to));
+    }
+    return 0;
+}
