@@ -4,10 +4,13 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
+
+const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
 
 // Opaque: it paints every pixel itself, so scrolling can move what is on
 // screen and paint only the strip that comes into view.
@@ -110,4 +113,27 @@ void ImageControl::paintEvent(QPaintEvent* event)
     const QRect exposed = event->rect() & target;
     if (!exposed.isEmpty())
         painter.drawImage(exposed.topLeft(), screenPart(target, exposed));
+    if (!route_.empty() && !target.isEmpty())
+        paintRoute(painter, target);
+}
+
+void ImageControl::setRoute(std::vector<QPoint> cells)
+{
+    route_ = std::move(cells);
+    update();
+}
+
+void ImageControl::paintRoute(QPainter& painter, const QRect& target) const
+{
+    const double across = double(target.width()) / picture_.width();
+    const double down = double(target.height()) / picture_.height();
+    QPolygonF line;
+    line.reserve(qsizetype(route_.size()));
+    for (const QPoint& cell : route_)
+        line.append(QPointF(target.left() + (cell.x() + 0.5) * across, target.top() + (cell.y() + 0.5) * down));
+    painter.setPen(QPen(kRouteColour, 0));
+    if (line.size() == 1)
+        painter.drawPoint(line.first());
+    else
+        painter.drawPolyline(line);
 }

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <vector>
+
 class ImageControl : public QWidget {
     Q_OBJECT
 public:
@@ -28,6 +30,11 @@ public:
     QImage& pictureForDrawing();
     void repaintPixels(const QRect& pixels);
 
+    // A route drawn over the picture as a thin line through the cells'
+    // middles, in a colour the map's pictures never have; empty: none.
+    void setRoute(std::vector<QPoint> cells);
+    const std::vector<QPoint>& route() const { return route_; }
+
     // Where the picture is drawn, in the control's pixels.
     QRect pictureTarget() const;
     // Where some of its pixels are drawn (at least one control pixel each way).
@@ -39,10 +46,12 @@ protected:
 private:
     // The screen pixels of the exposed part of target.
     QImage screenPart(const QRect& target, const QRect& exposed) const;
+    void paintRoute(QPainter& painter, const QRect& target) const;
 
     QImage picture_;
     QImage screenPicture_; // a 32-bit copy of a picture that is not indexed
     QList<QRgb> screenColors_;
+    std::vector<QPoint> route_;
     bool autoSize_ = true;
     bool stretch_ = false;
 };

@@ -14,6 +14,7 @@
 #include "PanelSplitter.h"
 #include "PlayerTracker.h"
 #include "ProcessPicker.h"
+#include "RoutePlanner.h"
 #include "TightLayout.h"
 #include "WindowStyle.h"
 #include "WorkingDirectory.h"
@@ -22,7 +23,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QMessageBox>
 
 const char kApplicationTitle[] = "Tarvex1.8地图查看器";
@@ -52,6 +52,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     mapView_ = new MapView(this);
     linkMemo_ = new LinkMemo(this);
     tracker_ = new PlayerTracker(this);
+    routes_ = new RoutePlanner(document_, this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
     column->addWidget(toolBar_);
@@ -91,6 +92,8 @@ void MainWindow::buildCommands()
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
         QGuiApplication::clipboard()->setImage(mapView_->picture());
     });
+    clearRouteCommand_ = addCommand("Clear Route", nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
+    clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown
     followCommand_ = addCommand("Follow the Player", nullptr, {}, [] {});
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
@@ -125,6 +128,11 @@ void MainWindow::connectParts()
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);
     connect(mapView_, &MapView::hoveredCellChanged, this, &MainWindow::showReadout);
     connect(mapView_, &MapView::menuRequested, this, &MainWindow::showMapMenu);
+    connect(routes_, &RoutePlanner::routeChanged, this, [this] {
+        mapView_->setRoute(routes_->route());
+        clearRouteCommand_->setEnabled(routes_->isAsked());
+        showReadout();
+    });
     for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})
         connect(zoom, &QAction::triggered, this, &MainWindow::showReadout);
 }
@@ -133,6 +141,8 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 {
     const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_},
                                    {commands_.save, copyPictureCommand_},
+                                   routes_,
+                                   clearRouteCommand_,
                                    followCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
 }
@@ -141,8 +151,12 @@ void MainWindow::showReadout()
 {
     const std::optional<QPoint> cell = mapView_->hoveredCell();
     const std::optional<CellState> state = cell ? document_.cellState(cell->x(), cell->y()) : std::nullopt;
-    mapView_->setReadoutText(state ? CellReadoutText(*cell, *state, document_.picture().size(), mapView_->imageSize())
-                                   : QString());
+    QStringList parts;
+    if (state)
+        parts << CellReadoutText(*cell, *state, document_.picture().size(), mapView_->imageSize());
+    if (!routes_->summary().isEmpty())
+        parts << routes_->summary();
+    mapView_->setReadoutText(parts.join(QLatin1String("  ")));
 }
 
 void MainWindow::setTabOrderByName()
@@ -166,35 +180,19 @@ void MainWindow::enterDirectory(const QString& directory)
 void MainWindow::openSelectedMap()
 {
     document_.load(fileList_->selectedFilePath());
+    routes_->clear();
     mapView_->setPicture(document_.picture());
     linkMemo_->showLines(document_.linkLines());
 }
 
-// The name confirmed in the dialog gets ".bmp"; a file that name then hits,
-// which the dialog did not show, is replaced only when the user agrees.
 void MainWindow::save()
 {
     if (mapView_->picture().isNull())
         throw std::runtime_error("There is no map to save");
     if (!saveDialog_)
         saveDialog_ = new SaveDialog(this); // made when first needed: it takes long to build
-    if (!saveDialog_->execute(runModal_))
-        return;
-    const QString confirmed = saveDialog_->fileName();
-    const QString target = WithBmpExtension(confirmed);
-    if (target != confirmed && QFileInfo::exists(target) && !askToReplace(target))
-        return;
-    SaveBitmapFile(mapView_->picture(), target);
-}
-
-bool MainWindow::askToReplace(const QString& path)
-{
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kApplicationTitle),
-                    QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::No);
-    runModal_(box);
-    return box.clickedButton() == box.button(QMessageBox::Yes);
+    if (const std::optional<QString> name = saveDialog_->askForBmpName(runModal_))
+        SaveBitmapFile(mapView_->picture(), *name);
 }
 
 void MainWindow::about()
@@ -214,6 +212,8 @@ void MainWindow::refreshProcesses()
 void MainWindow::setTracking(bool on)
 {
     processPicker_->setSelectionAlwaysShown(on);
+    if (!on)
+        routes_->setPlayer(std::nullopt);
     tracker_->setRunning(on);
 }
 
@@ -221,6 +221,7 @@ void MainWindow::setTracking(bool on)
 void MainWindow::onPlayerMoved(PlayerPosition position)
 {
     mapView_->showMarker(document_.picture(), QPoint(position.x - 5, position.y - 5));
+    routes_->setPlayer(QPoint(position.x, position.y));
     if (followCommand_->isChecked())
         mapView_->bringCellIntoView(QPoint(position.x, position.y));
     setWindowTitle(QStringLiteral("%1:%2").arg(position.x).arg(position.y));

@@ -18,6 +18,7 @@ class MapFileList;
 class MapView;
 class PlayerTracker;
 class ProcessPicker;
+class RoutePlanner;
 class LinkMemo;
 
 extern const char kApplicationTitle[];
@@ -54,7 +55,6 @@ private:
     void enterDirectory(const QString& directory);
     void openSelectedMap();
     void save();
-    bool askToReplace(const QString& path);
     void about();
     void refreshProcesses();
     void setTracking(bool on);
@@ -72,9 +72,11 @@ private:
     LinkMemo* linkMemo_;
     SaveDialog* saveDialog_ = nullptr;
     PlayerTracker* tracker_;
+    RoutePlanner* routes_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
     QAction* copyPictureCommand_;
+    QAction* clearRouteCommand_;
     QAction* followCommand_;
     bool failureBoxOpen_ = false;
 };

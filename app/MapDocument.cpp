@@ -3,6 +3,7 @@
 #include "IndexedImage.h"
 #include "MapLinks.h"
 #include "MapReader.h"
+#include "Route.h"
 #include "QtConversions.h"
 
 #include <QFile>
@@ -21,6 +22,7 @@ void MapDocument::load(const QString& path)
     }
     QStringList lines = readLinkLines(path);
     header_ = map->header;
+    OpenFlaggedCells(map->matrix, map->image); // flagged cells can be walked, blocked or not
     walkability_ = std::move(map->matrix);
     picture_ = ToQImage(std::move(map->image));
     linkLines_ = std::move(lines);

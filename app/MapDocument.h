@@ -1,6 +1,7 @@
 #pragma once
-// The map on show: its header, the walkability value of every cell, the
-// unmarked picture and its lines of "MapInfo.txt". No widgets.
+// The map on show: its header, the walkability value of every cell (open or
+// blocked; flagged cells are open), the unmarked picture and its lines of
+// "MapInfo.txt". No widgets.
 //
 // load() contract:
 // - No file at the path (or a directory): the document becomes empty (no

@@ -1,5 +1,7 @@
 #include "MapMenu.h"
 
+#include "RoutePlanner.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -8,12 +10,27 @@ MapMenu::MapMenu(const MapMenuCommands& commands, std::optional<QPoint> cell, QW
     addActions(commands.view);
     addSeparator();
     addActions(commands.picture);
-    QAction* copyCell = addAction(QStringLiteral("Copy Cell"));
-    copyCell->setEnabled(cell.has_value());
-    if (cell) {
-        const QString text = QStringLiteral("%1:%2").arg(cell->x()).arg(cell->y());
-        connect(copyCell, &QAction::triggered, this, [text] { QGuiApplication::clipboard()->setText(text); });
-    }
+    addCellCommand(QStringLiteral("Copy Cell"), cell, true, [](QPoint at) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("%1:%2").arg(at.x()).arg(at.y()));
+    });
+    addSeparator();
+    RoutePlanner* routes = commands.routes;
+    addCellCommand(QStringLiteral("Route from the Player to Here"), cell, routes->player().has_value(),
+                   [routes](QPoint at) { routes->routeFromPlayer(at); });
+    addCellCommand(QStringLiteral("Route from Here"), cell, true, [routes](QPoint at) { routes->startAt(at); });
+    addCellCommand(QStringLiteral("...to Here"), cell, routes->chosenStart().has_value(),
+                   [routes](QPoint at) { routes->routeTo(at); });
+    commands.clearRoute->setEnabled(routes->isAsked() || routes->chosenStart().has_value());
+    addAction(commands.clearRoute);
     addSeparator();
     addAction(commands.follow);
+}
+
+void MapMenu::addCellCommand(const QString& text, std::optional<QPoint> cell, bool enabled,
+                             const std::function<void(QPoint)>& command)
+{
+    QAction* action = addAction(text);
+    action->setEnabled(cell.has_value() && enabled);
+    if (cell)
+        connect(action, &QAction::triggered, this, [command, at = *cell] { command(at); });
 }

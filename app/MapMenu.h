@@ -1,14 +1,20 @@
 #pragma once
 // The map area's context menu: the view commands, Save, Copy Picture, Copy
-// Cell (the cell clicked, as "x:y") and the follow switch.
+// Cell (the cell clicked, as "x:y"), the routes to the cell clicked, and the
+// follow switch.
 
 #include <QMenu>
 
+#include <functional>
 #include <optional>
+
+class RoutePlanner;
 
 struct MapMenuCommands {
     QList<QAction*> view;
     QList<QAction*> picture;
+    RoutePlanner* routes;
+    QAction* clearRoute;
     QAction* follow;
 };
 
@@ -16,4 +22,9 @@ class MapMenu : public QMenu {
     Q_OBJECT
 public:
     MapMenu(const MapMenuCommands& commands, std::optional<QPoint> cell, QWidget* parent);
+
+private:
+    // An entry that acts on the cell clicked; disabled without one.
+    void addCellCommand(const QString& text, std::optional<QPoint> cell, bool enabled,
+                        const std::function<void(QPoint)>& command);
 };

@@ -147,6 +147,11 @@ void MapView::showMarker(const QImage& unmarked, QPoint topLeft)
     image_->repaintPixels(markerOnPicture_);
 }
 
+void MapView::setRoute(std::vector<QPoint> cells)
+{
+    image_->setRoute(std::move(cells));
+}
+
 void MapView::setReadoutText(const QString& text)
 {
     readout_->showText(text, mouse_);

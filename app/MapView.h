@@ -13,6 +13,7 @@
 #include <QScrollArea>
 
 #include <optional>
+#include <vector>
 
 class CellReadout;
 class ImageControl;
@@ -48,6 +49,9 @@ public:
     // after restoring from unmarked what the previous marker covered. Costs
     // what the two markers cover, whatever the map's size.
     void showMarker(const QImage& unmarked, QPoint topLeft);
+
+    // The route drawn over the map; empty: none.
+    void setRoute(std::vector<QPoint> cells);
 
     // The readout's text for the cell under the mouse; empty hides it.
     void setReadoutText(const QString& text);

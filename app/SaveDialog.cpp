@@ -1,5 +1,11 @@
 #include "SaveDialog.h"
 
+#include "BitmapFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
 SaveDialog::SaveDialog(QWidget* parent) : QFileDialog(parent)
 {
     setObjectName(QStringLiteral("dlgSave1"));
@@ -11,11 +17,24 @@ SaveDialog::SaveDialog(QWidget* parent) : QFileDialog(parent)
     setSizeGripEnabled(true);
 }
 
-bool SaveDialog::execute(const ModalRunner& runModal)
+std::optional<QString> SaveDialog::askForBmpName(const ModalRunner& runModal)
 {
     selectFile(fileName_);
     if (!runModal(*this) || selectedFiles().value(0).isEmpty())
-        return false;
+        return std::nullopt;
     fileName_ = selectedFiles().value(0);
-    return true;
+    const QString bmpName = WithBmpExtension(fileName_);
+    if (bmpName != fileName_ && QFileInfo::exists(bmpName) && !askToReplace(bmpName, runModal))
+        return std::nullopt;
+    return bmpName;
+}
+
+bool SaveDialog::askToReplace(const QString& path, const ModalRunner& runModal)
+{
+    QMessageBox box(QMessageBox::Question, parentWidget()->windowTitle(),
+                    QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
+                    QMessageBox::Yes | QMessageBox::No, parentWidget());
+    box.setDefaultButton(QMessageBox::No);
+    runModal(box);
+    return box.clickedButton() == box.button(QMessageBox::Yes);
 }

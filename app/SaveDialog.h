@@ -5,6 +5,7 @@
 #include <QFileDialog>
 
 #include <functional>
+#include <optional>
 
 // Runs a modal dialog or box and tells whether it was accepted; tests answer
 // in place of the user.
@@ -15,10 +16,16 @@ class SaveDialog : public QFileDialog {
 public:
     explicit SaveDialog(QWidget* parent);
 
-    // Shows the dialog; true when the user confirmed a name, then fileName().
-    bool execute(const ModalRunner& runModal);
+    // Shows the dialog and gives the name to write: the confirmed name with
+    // ".bmp" for its extension. None when the user cancelled, or declined to
+    // replace an existing file of that other name, which the dialog never
+    // showed.
+    std::optional<QString> askForBmpName(const ModalRunner& runModal);
+    // The name confirmed last, before its extension changed.
     const QString& fileName() const { return fileName_; }
 
 private:
+    bool askToReplace(const QString& path, const ModalRunner& runModal);
+
     QString fileName_;
 };

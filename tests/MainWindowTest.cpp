@@ -5,6 +5,7 @@
 #include "MapFileList.h"
 #include "MapMenu.h"
 #include "ProcessPicker.h"
+#include "RoutePlanner.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -296,12 +297,24 @@ TEST_F(MainWindowTest, SaveWritesTheNaturalSizePictureUnderABmpNameAndRemembersT
 TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
 {
     ClickMap("Harbor2.map");
-    MapMenu menu({{}, {}, new QAction("Follow", &*window_)}, QPoint(2, 1), window_.get());
-    QAction* copyCell = menu.actions().value(menu.actions().size() - 3);
-    ASSERT_EQ(copyCell->text(), "Copy Cell");
-    copyCell->trigger();
+    RoutePlanner routes(window_->document(), nullptr);
+    QAction clearRoute("Clear Route");
+    QAction follow("Follow");
+    const MapMenuCommands commands{{}, {}, &routes, &clearRoute, &follow};
+    auto entry = [](const QMenu& menu, const QString& text) {
+        for (QAction* action : menu.actions())
+            if (action->text() == text)
+                return action;
+        return static_cast<QAction*>(nullptr);
+    };
+    MapMenu menu(commands, QPoint(2, 1), window_.get());
+    entry(menu, "Copy Cell")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "2:1");
-    EXPECT_FALSE(MapMenu({{}, {}, nullptr}, std::nullopt, window_.get()).actions().value(1)->isEnabled());
+    EXPECT_FALSE(entry(menu, "Route from the Player to Here")->isEnabled()); // not tracking
+    EXPECT_FALSE(entry(menu, "...to Here")->isEnabled());
+    entry(menu, "Route from Here")->trigger();
+    EXPECT_TRUE(entry(MapMenu(commands, QPoint(0, 0), window_.get()), "...to Here")->isEnabled());
+    EXPECT_FALSE(entry(MapMenu(commands, std::nullopt, window_.get()), "Copy Cell")->isEnabled());
 
     for (QAction* action : window_->actions())
         if (action->text() == "Copy Picture")

@@ -1,7 +1,9 @@
 #include "MainWindowFixture.h"
 
+#include "ImageControl.h"
 #include "PlayerMarker.h"
 #include "ProcessPicker.h"
+#include "RoutePlanner.h"
 #include "StandInClient.h"
 
 #include <QCheckBox>
@@ -164,6 +166,38 @@ TEST_F(MainWindowTrackingTest, TheTrackedRowStaysVisiblySelectedWithoutTheFocus)
     EXPECT_NE(inactiveHighlight(), base);
     Click("chk1");
     EXPECT_EQ(inactiveHighlight(), base);
+}
+
+TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThePlayer)
+{
+    StandInClient client("--hold 10 10 --seconds 30");
+    Follow(client);
+    Click("chk1");
+    Tracker()->tick();
+    auto* routes = window_->findChild<RoutePlanner*>();
+    routes->routeFromPlayer(QPoint(40, 30));
+    auto* image = Find<ImageControl>("img1");
+    ASSERT_EQ(image->route().size(), 31u); // 30 diagonal and straight steps on an open map
+    EXPECT_EQ(image->route().front(), QPoint(10, 10));
+    QApplication::processEvents();
+    const QImage onScreen = image->grab().toImage();
+    EXPECT_EQ(onScreen.pixel(25, 25), qRgb(255, 140, 0)); // on the diagonal part of the way
+
+    // Neither the picture, nor a tick's restoring, nor Save holds the route.
+    const QImage shown = Shown();
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            ASSERT_NE(shown.color(shown.pixelIndex(x, y)), qRgb(255, 140, 0));
+    SaveAs(maps_.filePath("with-route"));
+    EXPECT_EQ(QImage(maps_.filePath("with-route.bmp")).convertToFormat(QImage::Format_Indexed8, Shown().colorTable()),
+              Shown());
+
+    StandInClient moved("--hold 20 10 --seconds 30");
+    Follow(moved);
+    Tracker()->tick();
+    EXPECT_EQ(image->route().front(), QPoint(20, 10));
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_TRUE(image->route().empty());
 }
 
 } // namespace

@@ -36,7 +36,7 @@ TEST_F(MapDocumentTest, AMapBringsItsCellsPictureAndLines)
     EXPECT_EQ(document_.header().Width(), 3);
     ASSERT_EQ(document_.walkability().Columns(), 3);
     EXPECT_EQ(document_.walkability()[0][1], kWalkBlocked);
-    EXPECT_EQ(document_.walkability()[2][0], kWalkBlocked); // flagged and blocked
+    EXPECT_EQ(document_.walkability()[2][0], kWalkOpen); // flagged, so walkable though blocked
     EXPECT_EQ(document_.walkability()[2][1], kWalkOpen);
     ASSERT_EQ(document_.picture().size(), QSize(3, 2));
     EXPECT_EQ(document_.picture().format(), QImage::Format_Indexed8);

@@ -1,0 +1,72 @@
+#include "RoutePlanner.h"
+#include "MapBytes.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A 5 x 3 map whose middle column is blocked but for its flagged bottom cell:
+//   . # . . .
+//   . # . . .
+//   . F . # .
+class RoutePlannerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.isValid());
+        WriteBytes(QFile::encodeName(folder_.filePath("MapInfo.txt")).toStdString(), "");
+        std::string map = MapHeaderBytes(5, 3);
+        for (int x = 0; x < 5; ++x)
+            for (int y = 0; y < 3; ++y)
+                map += x == 1 ? (y == 2 ? CellBytes(200, 0x80, 0x80) : CellBytes(200))
+                              : (x == 3 && y == 2 ? CellBytes(200) : CellBytes(0));
+        WriteBytes(QFile::encodeName(folder_.filePath("Wall.map")).toStdString(), map);
+        document_.load(folder_.filePath("Wall.map"));
+    }
+
+    QTemporaryDir folder_;
+    MapDocument document_{folder_.filePath("MapInfo.txt")};
+    RoutePlanner routes_{document_, nullptr};
+    QSignalSpy changes_{&routes_, &RoutePlanner::routeChanged};
+};
+
+TEST_F(RoutePlannerTest, ARouteBetweenTwoChosenCellsGoesThroughTheFlaggedCell)
+{
+    EXPECT_EQ(routes_.summary(), QString());
+    routes_.routeTo(QPoint(4, 0)); // no start chosen yet: nothing
+    EXPECT_FALSE(routes_.isAsked());
+    routes_.startAt(QPoint(0, 0));
+    routes_.routeTo(QPoint(4, 0));
+    ASSERT_EQ(routes_.route().size(), 6u);
+    EXPECT_EQ(routes_.route()[2], QPoint(1, 2)); // the only way through the wall
+    EXPECT_EQ(routes_.route().back(), QPoint(4, 0));
+    EXPECT_EQ(routes_.summary(), "route: 5 steps");
+
+    routes_.routeTo(QPoint(3, 2)); // blocked
+    EXPECT_TRUE(routes_.route().empty());
+    EXPECT_EQ(routes_.summary(), "no route");
+    routes_.clear();
+    EXPECT_EQ(routes_.summary(), QString());
+    EXPECT_FALSE(routes_.chosenStart().has_value());
+    EXPECT_EQ(changes_.count(), 3);
+}
+
+TEST_F(RoutePlannerTest, ARouteFromThePlayerFollowsThePlayer)
+{
+    routes_.routeFromPlayer(QPoint(4, 1)); // not tracking: no start
+    EXPECT_EQ(routes_.summary(), "no route");
+    routes_.setPlayer(QPoint(4, 2));
+    EXPECT_EQ(routes_.summary(), "route: 1 step");
+    const int changes = changes_.count();
+    routes_.setPlayer(QPoint(4, 2)); // has not moved: nothing worked out again
+    EXPECT_EQ(changes_.count(), changes);
+    routes_.setPlayer(QPoint(0, 1));
+    EXPECT_EQ(routes_.route().front(), QPoint(0, 1));
+    EXPECT_EQ(routes_.summary(), "route: 4 steps");
+}
+
+} // namespace
