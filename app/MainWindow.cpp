@@ -106,7 +106,8 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
 void MainWindow::buildCommands()
 {
     ToolBarCommands commands{};
-    commands.processList = addCommand("Execute", "execute", {Qt::Key_F5}, [this] { refreshProcesses(); });
+    commands.processList = addCommand("Execute", "execute", {}, [this] { refreshProcesses(); });
+    addCommand("Refresh", "execute", {Qt::Key_F5}, [this] { processPicker_->refreshKeepingSelection(); });
     commands.zoomIn = addCommand("Zoom In", "zoom-in", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
                                  [this] { mapView_->zoomIn(); });
     commands.zoomOut = addCommand("Zoom Out", "zoom-out", {Qt::CTRL | Qt::Key_Minus}, [this] { mapView_->zoomOut(); });
@@ -140,6 +141,10 @@ void MainWindow::connectParts()
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);
     connect(toolBar_, &MainToolBar::trackingClicked, this,
             [this](bool ticked) { runCommand([this, ticked] { setTracking(ticked); }); });
+    connect(tracker_, &PlayerTracker::processAccessRead, this, [this](std::uint32_t processId, ProcessAccess access) {
+        processPicker_->showAccess(processId, access);
+        toolBar_->setTrackingNote(ProcessAccessNote(access));
+    });
     connect(tracker_, &PlayerTracker::positionRead, this, &MainWindow::onPlayerMoved);
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);
 }

