@@ -9,6 +9,7 @@
 #include "MapFileList.h"
 #include "MapReader.h"
 #include "MapView.h"
+#include "OpenPath.h"
 #include "PanelSplitter.h"
 #include "PlayerMarker.h"
 #include "PlayerTracker.h"
@@ -18,9 +19,13 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
+
+#include <stdexcept>
 
 const char kApplicationTitle[] = "Tarvex1.8地图查看器";
 const char kAboutCredit[] = "由玩家为玩家制作的地图查看器。";
@@ -100,6 +105,9 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
 
     connectParts();
     setTabOrderByName();
+    for (QWidget* child : findChildren<QWidget*>()) // a drop anywhere is a drop on the window
+        child->setAcceptDrops(false);
+    setAcceptDrops(true);
     runCommand([this, startDirectory] { enterDirectory(startDirectory); });
 }
 
@@ -172,6 +180,36 @@ void MainWindow::openSelectedMap()
     document_.load(fileList_->selectedFilePath());
     mapView_->setPicture(document_.picture());
     linkMemo_->setPlainText(document_.linkLines().join(QLatin1Char('\n')));
+}
+
+void MainWindow::openPath(const QString& path)
+{
+    const OpenTarget target = ResolveOpenTarget(path);
+    enterDirectory(target.folder);
+    if (target.mapFile.isEmpty())
+        return;
+    if (!fileList_->selectFile(target.mapFile))
+        throw std::runtime_error(
+            QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(path).toStdString());
+    runCommand([this] { openSelectedMap(); });
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (IsWorthDropping(*event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+// Opened once the drop is over, so that a failure box does not hold up the
+// program the file came from.
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QUrl url = event->mimeData()->urls().value(0);
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, url] { runCommand([this, url] { openPath(DroppedPath(url)); }); }, Qt::QueuedConnection);
 }
 
 void MainWindow::save()
