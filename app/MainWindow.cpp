@@ -105,8 +105,9 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
 
     connectParts();
     setTabOrderByName();
-    for (QWidget* child : findChildren<QWidget*>()) // a drop anywhere is a drop on the window
-        child->setAcceptDrops(false);
+    for (QWidget* child : findChildren<QWidget*>()) // a drop anywhere is a drop on the window (not in a dialog)
+        if (child->window() == this)
+            child->setAcceptDrops(false);
     setAcceptDrops(true);
     runCommand([this, startDirectory] { enterDirectory(startDirectory); });
 }

@@ -143,6 +143,8 @@ TEST_F(MainWindowTrackingTest, F5KeepsTheFollowedProcessAndTheButtonSelectsTheFi
     StandInClient client("--hold 30 20 --seconds 30");
     Follow(client);
     auto* processes = Find<ProcessPicker>("lv1");
+    QApplication::setActiveWindow(window_.get()); // shortcuts work in the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     QTest::keyClick(window_.get(), Qt::Key_F5);
     EXPECT_EQ(processes->selectedProcessId(), client.processId);
     EXPECT_EQ(Tracker()->process(), client.processId);
