@@ -1,5 +1,7 @@
 #include "DirectoryList.h"
 
+#include "FolderWatch.h"
+
 #include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
@@ -41,7 +43,7 @@ QStringList PathFromRoot(const QString& directory)
 
 } // namespace
 
-DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent)
+DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent), watch_(new FolderWatch(this))
 {
     setObjectName(QStringLiteral("dirlst1"));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -49,6 +51,7 @@ DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent)
     setItemDelegate(new IndentedRowDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* row) { emit directoryActivated(rowPath(row)); });
+    connect(watch_, &FolderWatch::changed, this, &DirectoryList::followDirectory);
 }
 
 QString DirectoryList::rowPath(const QListWidgetItem* row)
@@ -68,17 +71,30 @@ void DirectoryList::setDirectory(const QString& directory)
                QIcon(current ? QStringLiteral(":/icons/folder-current.png") : QStringLiteral(":/icons/folder-open.png")));
     }
     setCurrentRow(int(levels.size()) - 1);
-    const QDir dir(directory_);
-    const QIcon closed(QStringLiteral(":/icons/folder-closed.png"));
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
-        addRow(name, dir.filePath(name), int(levels.size()), closed);
+    levels_ = int(levels.size());
+    watch_->watch(directory_);
+    followDirectory();
 }
 
-void DirectoryList::addRow(const QString& text, const QString& path, int level, const QIcon& icon)
+QStringList DirectoryList::subdirectories() const
 {
-    auto* row = new QListWidgetItem(icon, text, this);
-    row->setData(kPathRole, path);
-    row->setData(kLevelRole, level);
+    return QDir(directory_).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+}
+
+void DirectoryList::followDirectory()
+{
+    const QDir dir(directory_);
+    const QIcon closed(QStringLiteral(":/icons/folder-closed.png"));
+    UpdateRows(*this, levels_, subdirectories(),
+               [&](const QString& name, int row) { addRow(name, dir.filePath(name), levels_, closed, row); });
+}
+
+void DirectoryList::addRow(const QString& text, const QString& path, int level, const QIcon& icon, int row)
+{
+    auto* item = new QListWidgetItem(icon, text);
+    item->setData(kPathRole, path);
+    item->setData(kLevelRole, level);
+    insertItem(row < 0 ? count() : row, item);
 }
 
 void DirectoryList::keyPressEvent(QKeyEvent* event)

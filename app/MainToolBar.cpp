@@ -73,6 +73,11 @@ bool MainToolBar::isTrackingTicked() const
     return trackingBox_->isChecked();
 }
 
+void MainToolBar::setTrackingNote(const QString& note)
+{
+    trackingBox_->setToolTip(note);
+}
+
 void MainToolBar::addButton(const char* name, int left, QAction* command)
 {
     auto* button = new QToolButton(this);

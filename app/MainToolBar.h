@@ -26,6 +26,8 @@ public:
 
     QString addressText() const;
     bool isTrackingTicked() const;
+    // The tracking box's tooltip: why the position cannot be read, or nothing.
+    void setTrackingNote(const QString& note);
 
 signals:
     void addressTextChanged(const QString& text);

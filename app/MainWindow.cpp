@@ -11,6 +11,7 @@
 #include "MapMenu.h"
 #include "MapReader.h"
 #include "MapView.h"
+#include "OpenPath.h"
 #include "PanelSplitter.h"
 #include "PlayerTracker.h"
 #include "ProcessPicker.h"
@@ -23,7 +24,11 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QMessageBox>
+#include <QMimeData>
+
+#include <stdexcept>
 
 const char kApplicationTitle[] = "Tarvex1.8地图查看器";
 const char kAboutCredit[] = "由玩家为玩家制作的地图查看器。";
@@ -68,6 +73,10 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
 
     connectParts();
     setTabOrderByName();
+    for (QWidget* child : findChildren<QWidget*>()) // a drop anywhere is a drop on the window (not in a dialog)
+        if (child->window() == this)
+            child->setAcceptDrops(false);
+    setAcceptDrops(true);
     runCommand([this, startDirectory] { enterDirectory(startDirectory); });
 }
 
@@ -75,7 +84,8 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
 // keep their own captions (icon texts).
 void MainWindow::buildCommands()
 {
-    commands_.processList = addCommand("List Processes", "execute", {Qt::Key_F5}, [this] { refreshProcesses(); });
+    commands_.processList = addCommand("List Processes", "execute", {}, [this] { refreshProcesses(); });
+    addCommand("Refresh", nullptr, {Qt::Key_F5}, [this] { processPicker_->refreshKeepingSelection(); });
     commands_.zoomIn = addCommand("Zoom In", "zoom-in", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
                                   [this] { mapView_->zoomIn(); });
     commands_.zoomOut = addCommand("Zoom Out", "zoom-out", {Qt::CTRL | Qt::Key_Minus}, [this] { mapView_->zoomOut(); });
@@ -98,6 +108,7 @@ void MainWindow::buildCommands()
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
     toolBar_ = new MainToolBar(commands_, this);
+    commands_.processList->setToolTip(QStringLiteral("List Processes (F5 keeps the selected one)"));
 }
 
 QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
@@ -124,6 +135,10 @@ void MainWindow::connectParts()
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);
     connect(toolBar_, &MainToolBar::trackingClicked, this,
             [this](bool ticked) { runCommand([this, ticked] { setTracking(ticked); }); });
+    connect(tracker_, &PlayerTracker::processAccessRead, this, [this](std::uint32_t processId, ProcessAccess access) {
+        processPicker_->showAccess(processId, access);
+        toolBar_->setTrackingNote(ProcessAccessNote(access));
+    });
     connect(tracker_, &PlayerTracker::positionRead, this, &MainWindow::onPlayerMoved);
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);
     connect(mapView_, &MapView::hoveredCellChanged, this, &MainWindow::showReadout);
@@ -183,6 +198,36 @@ void MainWindow::openSelectedMap()
     routes_->clear();
     mapView_->setPicture(document_.picture());
     linkMemo_->showLines(document_.linkLines());
+}
+
+void MainWindow::openPath(const QString& path)
+{
+    const OpenTarget target = ResolveOpenTarget(path);
+    enterDirectory(target.folder);
+    if (target.mapFile.isEmpty())
+        return;
+    if (!fileList_->selectFile(target.mapFile))
+        throw std::runtime_error(
+            QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(path).toStdString());
+    runCommand([this] { openSelectedMap(); });
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (IsWorthDropping(*event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+// Opened once the drop is over, so that a failure box does not hold up the
+// program the file came from.
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QUrl url = event->mimeData()->urls().value(0);
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, url] { runCommand([this, url] { openPath(DroppedPath(url)); }); }, Qt::QueuedConnection);
 }
 
 void MainWindow::save()

@@ -43,6 +43,17 @@ public:
     // Replaces how modal boxes and dialogs are run (tests answer them).
     void setModalRunner(ModalRunner runModal) { runModal_ = std::move(runModal); }
 
+    // Opens what the command line or a drop names: a folder is entered as
+    // the directory list enters it; for a ".map" file its folder is entered
+    // and the file selected and loaded as a click on it loads it (a failing
+    // load shows the failure box). Throws std::runtime_error with one line
+    // naming the path when it cannot be opened.
+    void openPath(const QString& path);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void buildCommands();
     QAction* addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,

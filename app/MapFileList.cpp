@@ -1,25 +1,54 @@
 #include "MapFileList.h"
 
+#include "FolderWatch.h"
+
 #include <QDir>
 #include <QKeyEvent>
 
 #include <stdexcept>
 
-MapFileList::MapFileList(QWidget* parent) : QListWidget(parent)
+MapFileList::MapFileList(QWidget* parent) : QListWidget(parent), watch_(new FolderWatch(this))
 {
     setObjectName(QStringLiteral("fllst1"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     connect(this, &QListWidget::itemClicked, this, &MapFileList::fileChosen);
+    connect(watch_, &FolderWatch::changed, this, &MapFileList::followDirectory);
 }
 
 void MapFileList::setDirectory(const QString& directory)
 {
     directory_ = directory;
+    watch_->watch(directory);
     clear();
-    addItems(QDir(directory).entryList({QStringLiteral("*.map")}, QDir::Files, QDir::Name | QDir::IgnoreCase));
-    for (int row = 0; row < count(); ++row)
-        item(row)->setSizeHint(QSize(0, 12));
+    followDirectory();
+}
+
+QStringList MapFileList::listing() const
+{
+    return QDir(directory_).entryList({QStringLiteral("*.map")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
+void MapFileList::followDirectory()
+{
+    UpdateRows(*this, 0, listing(), [this](const QString& name, int row) { insertFile(name, row); });
+}
+
+void MapFileList::insertFile(const QString& name, int row)
+{
+    auto* file = new QListWidgetItem(name);
+    file->setSizeHint(QSize(0, 12));
+    insertItem(row, file);
+}
+
+bool MapFileList::selectFile(const QString& name)
+{
+    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        return false;
+    setCurrentItem(found.first(), QItemSelectionModel::ClearAndSelect);
+    scrollToItem(found.first());
+    return true;
 }
 
 QString MapFileList::selectedFilePath() const

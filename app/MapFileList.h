@@ -1,8 +1,12 @@
 #pragma once
 // The file list: the "*.map" files of one directory (letter case ignored),
-// sorted by name, without directories, hidden files or system files.
+// sorted by name, without directories, hidden files or system files. It
+// follows its directory: files created, removed or renamed there show up or
+// go within a second, and the selection and scroll position stay.
 
 #include <QListWidget>
+
+class FolderWatch;
 
 class MapFileList : public QListWidget {
     Q_OBJECT
@@ -15,6 +19,9 @@ public:
     // The full path of the selected file; throws "List index out of bounds
     // (-1)" when no file is selected.
     QString selectedFilePath() const;
+    // Makes the file of that bare name the selected one; false when it is
+    // not listed.
+    bool selectFile(const QString& name);
 
 signals:
     // A click on a file (also the selected one), or a move of the selection
@@ -25,5 +32,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QStringList listing() const;
+    void followDirectory();
+    void insertFile(const QString& name, int row);
+
     QString directory_;
+    FolderWatch* watch_;
 };

@@ -31,17 +31,16 @@ bool PlayerTracker::isRunning() const
 void PlayerTracker::tick()
 {
     try {
-        if (const std::optional<PlayerPosition> position = readPosition())
-            emit positionRead(*position);
+        read();
     } catch (const std::exception& failure) {
         emit failed(QString::fromUtf8(failure.what()));
     }
 }
 
-std::optional<PlayerPosition> PlayerTracker::readPosition() const
+void PlayerTracker::read()
 {
     if (!processId_)
-        return std::nullopt;
+        return;
     // Identifiers are signed 32-bit numbers to the reading side.
     if (*processId_ > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
         throw std::runtime_error(NotAValidInteger(std::to_string(*processId_)));
@@ -50,5 +49,6 @@ std::optional<PlayerPosition> PlayerTracker::readPosition() const
     const std::optional<std::uint32_t> address = ParseHexAddress(addressText);
     if (!address)
         throw std::runtime_error(NotAValidInteger(addressText));
-    return ReadPlayerPosition(memory, *address);
+    emit processAccessRead(*processId_, memory.Access());
+    emit positionRead(ReadPlayerPosition(memory, *address));
 }

@@ -5,7 +5,8 @@
 // A tick with no process chosen does nothing. An address text that is not
 // hexadecimal digits reports "'$<text>' is not a valid integer value" through
 // failed() at every tick, and the timer runs on. A process that cannot be
-// read gives the position 0:0.
+// read gives the position 0:0; every tick that gets to the process tells
+// first whether it could be opened, and if not, why.
 
 #include "Tracker.h"
 
@@ -36,11 +37,12 @@ public:
     void tick();
 
 signals:
+    void processAccessRead(std::uint32_t processId, ProcessAccess access);
     void positionRead(PlayerPosition position);
     void failed(const QString& message);
 
 private:
-    std::optional<PlayerPosition> readPosition() const;
+    void read();
 
     QTimer* timer_;
     std::optional<std::uint32_t> processId_;

@@ -1,47 +1,116 @@
 #include "ProcessPicker.h"
 
+#include "ProcessDetails.h"
+
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 
 namespace {
 
-constexpr int kProcessIdRole = Qt::UserRole;
+constexpr int kProcessIdRole = Qt::UserRole;      // on both cells of a row
+constexpr int kKeyRole = Qt::UserRole + 1;        // what filters and sorts: the bare name, the identifier
+constexpr int kDetailsRole = Qt::UserRole + 2;    // command line and owner, for the tooltip
+constexpr int kAccessRole = Qt::UserRole + 3;
 constexpr int kNameColumn = 0;
 constexpr int kIdColumn = 1;
 
+const QString kNameHeader = QStringLiteral("进程");
+
+QString DetailsText(std::uint32_t processId)
+{
+    const ProcessDetails details = DetailsOfProcess(processId);
+    QStringList lines;
+    if (!details.commandLine.empty())
+        lines.append(QString::fromLocal8Bit(details.commandLine.c_str()));
+    if (!details.owner.empty())
+        lines.append(QStringLiteral("Owner: %1").arg(QString::fromLocal8Bit(details.owner.c_str())));
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Rich text, so a long command line wraps and no character in it is taken
+// for markup.
+QString ToolTip(const QStringList& paragraphs)
+{
+    QStringList shown;
+    for (const QString& paragraph : paragraphs)
+        if (!paragraph.isEmpty())
+            shown.append(paragraph.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>")));
+    return QStringLiteral("<p>%1</p>").arg(shown.join(QLatin1String("<br>")));
+}
+
 QList<QStandardItem*> RowOf(const ProcessEntry& process)
 {
-    auto* name = new QStandardItem(QString::fromLocal8Bit(process.exeFile.c_str()));
-    auto* id = new QStandardItem(QString::number(process.processId));
-    id->setData(process.processId, kProcessIdRole);
-    for (QStandardItem* cell : {name, id})
+    const QString name = QString::fromLocal8Bit(process.exeFile.c_str());
+    auto* nameCell = new QStandardItem(name);
+    nameCell->setData(name, kKeyRole);
+    nameCell->setData(DetailsText(process.processId), kDetailsRole);
+    nameCell->setData(int(ProcessAccess::Open), kAccessRole);
+    auto* idCell = new QStandardItem(QString::number(process.processId));
+    idCell->setData(process.processId, kKeyRole);
+    for (QStandardItem* cell : {nameCell, idCell}) {
         cell->setEditable(false);
-    return {name, id};
+        cell->setData(process.processId, kProcessIdRole);
+        cell->setToolTip(ToolTip({name, nameCell->data(kDetailsRole).toString()}));
+    }
+    return {nameCell, idCell};
 }
 
 } // namespace
 
-ProcessPicker::ProcessPicker(QWidget* parent) : QTreeView(parent), processes_(new QStandardItemModel(0, 2, this))
+QString ProcessAccessNote(ProcessAccess access)
+{
+    switch (access) {
+    case ProcessAccess::Ended:
+        return QStringLiteral("The process has ended.");
+    case ProcessAccess::Denied:
+        return QStringLiteral("The system does not let the viewer read this process's memory, so the position "
+                              "reads as 0:0. The README's section \"Permission to read another process\" tells "
+                              "how to allow it.");
+    case ProcessAccess::Open:
+    case ProcessAccess::Failed:
+        break;
+    }
+    return {};
+}
+
+ProcessPicker::ProcessPicker(QWidget* parent)
+    : QTreeView(parent), processes_(new QStandardItemModel(0, 2, this)), shown_(new QSortFilterProxyModel(this))
 {
     setObjectName(QStringLiteral("lv1"));
-    processes_->setHorizontalHeaderLabels({QStringLiteral("进程"), QStringLiteral("PID")});
-    setModel(processes_);
+    processes_->setHorizontalHeaderLabels({kNameHeader, QStringLiteral("PID")});
+    shown_->setSourceModel(processes_);
+    shown_->setFilterRole(kKeyRole);
+    shown_->setFilterKeyColumn(-1); // any column
+    shown_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    shown_->setSortRole(kKeyRole);
+    shown_->setSortCaseSensitivity(Qt::CaseInsensitive);
+    setModel(shown_);
     setColumnWidth(kNameColumn, 120);
     setColumnWidth(kIdColumn, 50);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
+    setTextElideMode(Qt::ElideRight);
     header()->setStretchLastSection(false);
+    header()->setSortIndicator(-1, Qt::AscendingOrder); // the system's order until a header is clicked
+    setSortingEnabled(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setAllColumnsShowFocus(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAttribute(Qt::WA_InputMethodEnabled);
     alwaysShown_ = palette();
     focusedOnly_ = palette();
     focusedOnly_.setColor(QPalette::Inactive, QPalette::Highlight, focusedOnly_.color(QPalette::Inactive, QPalette::Base));
     focusedOnly_.setColor(QPalette::Inactive, QPalette::HighlightedText,
                           focusedOnly_.color(QPalette::Inactive, QPalette::Text));
     setSelectionAlwaysShown(false);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ProcessPicker::selectedProcessChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!filtering_)
+            chosen_ = selectedProcessId();
+        emit selectedProcessChanged();
+    });
 }
 
 void ProcessPicker::refresh()
@@ -49,18 +118,42 @@ void ProcessPicker::refresh()
     showProcesses(SnapshotProcesses());
 }
 
+void ProcessPicker::refreshKeepingSelection()
+{
+    const std::optional<std::uint32_t> kept = selectedProcessId();
+    fill(SnapshotProcesses());
+    if (!kept)
+        selectFirstRow();
+    else
+        selectProcess(*kept);
+    emit selectedProcessChanged();
+}
+
 void ProcessPicker::showProcesses(const std::vector<ProcessEntry>& processes)
 {
+    fill(processes);
+    selectFirstRow();
+    emit selectedProcessChanged();
+}
+
+void ProcessPicker::fill(const std::vector<ProcessEntry>& processes)
+{
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
     processes_->removeRows(0, processes_->rowCount());
+    chosen_.reset();
     for (const ProcessEntry& process : processes)
         processes_->appendRow(RowOf(process));
-    if (processes_->rowCount() > 0) // the focused row stays as it is
-        selectionModel()->select(processes_->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void ProcessPicker::selectFirstRow()
+{
+    if (shown_->rowCount() > 0) // the focused row stays as it is
+        selectionModel()->select(shown_->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 int ProcessPicker::rowCount() const
 {
-    return processes_->rowCount();
+    return shown_->rowCount();
 }
 
 std::optional<std::uint32_t> ProcessPicker::selectedProcessId() const
@@ -79,9 +172,90 @@ void ProcessPicker::setSelectionAlwaysShown(bool on)
 bool ProcessPicker::selectProcess(std::uint32_t processId)
 {
     const QModelIndexList found =
-        processes_->match(processes_->index(0, kIdColumn), kProcessIdRole, processId, 1, Qt::MatchExactly);
+        shown_->match(shown_->index(0, kIdColumn), kProcessIdRole, processId, 1, Qt::MatchExactly);
     if (found.isEmpty())
         return false;
     selectionModel()->select(found.first(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     return true;
+}
+
+// The tracker hears of a selection that was filtered away or came back.
+void ProcessPicker::setFilterText(const QString& text)
+{
+    filterText_ = text;
+    processes_->setHeaderData(kNameColumn, Qt::Horizontal,
+                              text.isEmpty() ? kNameHeader : QStringLiteral("%1 [%2]").arg(kNameHeader, text));
+    filtering_ = true;
+    shown_->setFilterFixedString(text);
+    if (chosen_ && !selectedProcessId())
+        selectProcess(*chosen_);
+    filtering_ = false;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    if (!selected.isEmpty())
+        scrollTo(selected.first());
+    emit selectedProcessChanged();
+}
+
+// Esc clears the filter before any shortcut of the window may take it.
+bool ProcessPicker::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && !filterText_.isEmpty() &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        return true;
+    }
+    return QTreeView::event(event);
+}
+
+void ProcessPicker::keyPressEvent(QKeyEvent* event)
+{
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (event->key() == Qt::Key_Backspace && !filterText_.isEmpty()) {
+        const int last = filterText_.size() >= 2 && filterText_.back().isLowSurrogate() ? 2 : 1;
+        setFilterText(filterText_.chopped(last));
+    } else if (event->key() == Qt::Key_Escape && !filterText_.isEmpty()) {
+        setFilterText(QString());
+    } else if (!command && !event->text().isEmpty() && event->text().front().isPrint()) {
+        setFilterText(filterText_ + event->text());
+    } else {
+        QTreeView::keyPressEvent(event);
+    }
+}
+
+// Text typed through an input method, Chinese names for instance.
+void ProcessPicker::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty())
+        setFilterText(filterText_ + event->commitString());
+    event->accept();
+}
+
+QStandardItem* ProcessPicker::nameItemOf(std::uint32_t processId) const
+{
+    const QModelIndexList found =
+        processes_->match(processes_->index(0, kNameColumn), kProcessIdRole, processId, 1, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : processes_->itemFromIndex(found.first());
+}
+
+void ProcessPicker::showAccess(std::uint32_t processId, ProcessAccess access)
+{
+    QStandardItem* name = nameItemOf(processId);
+    if (name && name->data(kAccessRole).toInt() != int(access))
+        markRow(name, access);
+}
+
+void ProcessPicker::markRow(QStandardItem* name, ProcessAccess access)
+{
+    const bool ended = access == ProcessAccess::Ended;
+    const QString bareName = name->data(kKeyRole).toString();
+    name->setData(int(access), kAccessRole);
+    name->setText(ended ? QStringLiteral("%1 (ended)").arg(bareName) : bareName);
+    const QString toolTip = ToolTip({bareName, name->data(kDetailsRole).toString(), ProcessAccessNote(access)});
+    for (QStandardItem* cell : {name, processes_->item(name->row(), kIdColumn)}) {
+        cell->setToolTip(toolTip);
+        if (ended)
+            cell->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+        else
+            cell->setData(QVariant(), Qt::ForegroundRole);
+    }
 }

@@ -1,19 +1,92 @@
+// tarvex-viewer [MAP-OR-FOLDER]: the map viewer, started on a folder or a map.
+
 #include "MainWindow.h"
 
 #include "MapLinks.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QScreen>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+const char kProgramName[] = "tarvex-viewer";
+
+void Print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+void Describe(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Shows the walkability of Tarvex 1.8 map files, one pixel per cell, with the map's lines of\n"
+        "MapInfo.txt, and can follow the player on a running game client.\n"
+        "\n"
+        "With a folder the viewer starts in it; with a .map file it starts in the file's folder\n"
+        "with the map loaded. Without one it starts in the current folder."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("MAP-OR-FOLDER"), QStringLiteral("a .map file or a folder to open"),
+                                 QStringLiteral("[MAP-OR-FOLDER]"));
+}
+
+// --help and --version are answered before the window system is asked for:
+// they work without a display.
+bool AnsweredWithoutWindow(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    QCommandLineParser parser;
+    Describe(parser);
+    parser.parse(arguments);
+    if (parser.isSet(QStringLiteral("help"))) {
+        // Without the application object the parser knows no program name.
+        Print(stdout, parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String(kProgramName)));
+        return true;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        Print(stdout, QStringLiteral("%1 %2\n").arg(QLatin1String(kProgramName), QLatin1String(TARVEX_VERSION)));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    QCoreApplication::setApplicationName(QLatin1String(kProgramName));
+    QCoreApplication::setApplicationVersion(QLatin1String(TARVEX_VERSION));
+    if (AnsweredWithoutWindow(argc, argv))
+        return 0;
+
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarvex-viewer"));
+    QCommandLineParser parser;
+    Describe(parser);
+    parser.process(application); // a wrong option ends here with a message
+    if (parser.positionalArguments().size() > 1) {
+        Print(stderr, QStringLiteral("%1: give one map or folder at most\n").arg(QLatin1String(kProgramName)));
+        return 1;
+    }
+
     // The links are read from "MapInfo.txt" beside the program itself.
     MainWindow window(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kMapInfoFileName)),
                       QDir::currentPath());
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
+    if (!parser.positionalArguments().isEmpty()) {
+        try {
+            window.openPath(parser.positionalArguments().first());
+        } catch (const std::exception& failure) {
+            Print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), QString::fromUtf8(failure.what())));
+        }
+    }
     return application.exec();
 }

@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, CommandsHaveShortcutsTooltipsAndAccessibleNames)
         const char* toolTip;
     };
     const Button buttons[] = {
-        {"rtbBtnBtnExecute", "Execute", "List Processes (F5)"}, {"rtbtnBtnZoomIn", "Zoom In", "Zoom In (Ctrl++)"},
+        {"rtbBtnBtnExecute", "Execute", "List Processes (F5 keeps the selected one)"}, {"rtbtnBtnZoomIn", "Zoom In", "Zoom In (Ctrl++)"},
         {"rtbtnBtnZoomOut", "Zoom Out", "Zoom Out (Ctrl+-)"}, {"rtbtnBtnView", "View", "Natural Size (Ctrl+0)"},
         {"rtbtnBtnSave", "Save", "Save (Ctrl+S)"}, {"rtbtnBtnContextHelp", "Context Help", "About (F1)"},
         {"rtbtnBtnExit", "Exit", "Exit (Ctrl+Q)"},

@@ -5,6 +5,7 @@
 #include "ProcessPicker.h"
 #include "RoutePlanner.h"
 #include "StandInClient.h"
+#include "Unprivileged.h"
 
 #include <QCheckBox>
 #include <QAction>
@@ -95,6 +96,68 @@ TEST_F(MainWindowTrackingTest, AnEndedProcessReadsAsZeroWithoutAMessage)
     EXPECT_TRUE(boxes_.empty());
     for (const QPoint& pixel : MarkerPixels(Shown()))
         EXPECT_LT(pixel.x() + pixel.y(), 20); // the marker's corner is at (-5, -5)
+}
+
+TEST_F(MainWindowTrackingTest, AnEndedProcessIsGreyedAndMarkedInItsRow)
+{
+    StandInClient client("--hold 30 20 --seconds 30");
+    Follow(client);
+    auto* processes = Find<ProcessPicker>("lv1");
+    const QModelIndex row = processes->selectionModel()->selectedRows(0).value(0);
+    const QColor normal = row.data(Qt::ForegroundRole).value<QBrush>().color();
+    Tracker()->tick();
+    EXPECT_EQ(row.data().toString(), "stand_in_client");
+
+    client.End();
+    Tracker()->tick();
+    EXPECT_EQ(row.data().toString(), "stand_in_client (ended)");
+    EXPECT_EQ(row.data(Qt::ForegroundRole).value<QBrush>().color(),
+              processes->palette().color(QPalette::Disabled, QPalette::Text));
+    EXPECT_NE(row.data(Qt::ForegroundRole).value<QBrush>().color(), normal);
+    EXPECT_EQ(processes->selectedProcessId(), client.processId); // still the one followed
+    EXPECT_EQ(Caption(), "0:0");
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTrackingTest, AProcessThatMayNotBeReadSaysSoInTheTooltipsWithoutABox)
+{
+    StandInClient client("--hold 30 20 --seconds 30 --private");
+    Follow(client);
+    auto* trackingBox = Find<QCheckBox>("chk1");
+    const QModelIndex row = Find<ProcessPicker>("lv1")->selectionModel()->selectedRows(0).value(0);
+    {
+        const Unprivileged asAnOrdinaryUser;
+        Tracker()->tick();
+    }
+    EXPECT_EQ(Caption(), "0:0");
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(trackingBox->toolTip().contains("Permission to read another process")) << trackingBox->toolTip().toStdString();
+    EXPECT_TRUE(row.data(Qt::ToolTipRole).toString().contains("Permission to read another process"));
+    EXPECT_EQ(row.data().toString(), "stand_in_client");
+
+    // Following a process that can be read, the box's note goes.
+    StandInClient readable("--hold 12 34 --seconds 30");
+    Follow(readable);
+    Tracker()->tick();
+    EXPECT_EQ(Caption(), "12:34");
+    EXPECT_TRUE(trackingBox->toolTip().isEmpty());
+}
+
+TEST_F(MainWindowTrackingTest, F5KeepsTheFollowedProcessAndTheButtonSelectsTheFirstRow)
+{
+    StandInClient client("--hold 30 20 --seconds 30");
+    Follow(client);
+    auto* processes = Find<ProcessPicker>("lv1");
+    QApplication::setActiveWindow(window_.get()); // shortcuts work in the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_F5);
+    EXPECT_EQ(processes->selectedProcessId(), client.processId);
+    EXPECT_EQ(Tracker()->process(), client.processId);
+
+    Click("rtbBtnBtnExecute");
+    EXPECT_EQ(processes->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(Tracker()->process(), processes->selectedProcessId());
+    EXPECT_NE(Tracker()->process(), client.processId);
 }
 
 TEST_F(MainWindowTrackingTest, WithNoRowSelectedTicksDoNothing)
@@ -196,7 +259,17 @@ TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThe
     Follow(moved);
     Tracker()->tick();
     EXPECT_EQ(image->route().front(), QPoint(20, 10));
-    QTest::keyClick(window_.get(), Qt::Key_Escape);
+
+    // Esc in the filtered process list clears the filter; elsewhere the route.
+    auto* processes = Find<ProcessPicker>("lv1");
+    QApplication::setActiveWindow(window_.get());
+    processes->setFocus();
+    QTest::keyClicks(processes, "stand");
+    EXPECT_EQ(processes->filterText(), "stand");
+    QTest::keyClick(processes, Qt::Key_Escape);
+    EXPECT_EQ(processes->filterText(), "");
+    EXPECT_FALSE(image->route().empty());
+    QTest::keyClick(processes, Qt::Key_Escape);
     EXPECT_TRUE(image->route().empty());
 }
 

@@ -40,22 +40,30 @@ TEST_F(PlayerTrackerTest, ReadsThePositionOnceASecondWhileRunning)
     EXPECT_EQ(failures_.count(), 0);
 }
 
-TEST_F(PlayerTrackerTest, AnEndedProcessReadsAsZero)
+TEST_F(PlayerTrackerTest, AnEndedProcessReadsAsZeroAndIsToldAsEnded)
 {
+    QSignalSpy accesses(&tracker_, &PlayerTracker::processAccessRead);
     StandInClient client("--hold 30 20 --seconds 30");
     Follow(client);
+    tracker_.tick();
+    ASSERT_EQ(accesses.count(), 1);
+    EXPECT_EQ(accesses.last().at(0).toUInt(), client.processId);
+    EXPECT_EQ(accesses.last().at(1).value<ProcessAccess>(), ProcessAccess::Open);
     client.End();
     tracker_.tick();
-    ASSERT_EQ(positions_.count(), 1);
+    ASSERT_EQ(positions_.count(), 2);
     EXPECT_EQ(LastPosition().x, 0);
     EXPECT_EQ(LastPosition().y, 0);
+    EXPECT_EQ(accesses.last().at(1).value<ProcessAccess>(), ProcessAccess::Ended);
     EXPECT_EQ(failures_.count(), 0);
 }
 
 TEST_F(PlayerTrackerTest, WithoutAProcessTicksDoNothingWhateverTheAddress)
 {
+    QSignalSpy accesses(&tracker_, &PlayerTracker::processAccessRead);
     tracker_.setAddressText("not hex");
     tracker_.tick();
+    EXPECT_EQ(accesses.count(), 0);
     EXPECT_EQ(positions_.count(), 0);
     EXPECT_EQ(failures_.count(), 0);
 }

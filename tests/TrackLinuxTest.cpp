@@ -1,10 +1,12 @@
-// What only Linux has: process names read from /proc, and memory below
-// 4 GiB of this very process.
+// What only Linux has: process names, command lines and owners read from
+// /proc, and memory below 4 GiB of this very process.
 
+#include "ProcessDetails.h"
 #include "ProcessList.h"
 #include "ProcessMemory.h"
 #include "StandInClient.h"
 #include "Tracker.h"
+#include "Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <pwd.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -45,6 +48,49 @@ TEST_F(ProcessNameTest, ProgramsUnderWineShowTheirExeName)
     EXPECT_EQ(NameOf("client\0"s, "/usr/lib/wine/wine64-preloader", "averylongclient"), "averylongclient");
     EXPECT_EQ(NameOf("/usr/bin/python3\0script.py\0"s, "/usr/bin/python3.11", "python3"), "python3.11");
     EXPECT_EQ(NameOf("", "", "kthreadd"), "kthreadd"); // kernel threads have neither
+}
+
+TEST_F(ProcessNameTest, NamesAreNeverCutInsideACharacter)
+{
+    const std::string game = "\xE6\xB8\xB8\xE6\x88\x8F"; // 游戏, three bytes a character
+    EXPECT_EQ(WholeCharacters(game, 6), game);
+    EXPECT_EQ(WholeCharacters(game, 5), game.substr(0, 3));
+    EXPECT_EQ(WholeCharacters(game, 4), game.substr(0, 3));
+    EXPECT_EQ(WholeCharacters("ab" + game, 3), "ab");
+    EXPECT_EQ(WholeCharacters("\xF0\x9F\x98\x80", 3), "");         // four bytes
+    EXPECT_EQ(WholeCharacters("x\xC3\xA9", 3), "x\xC3\xA9");       // é whole
+    EXPECT_EQ(WholeCharacters("plain", 3), "pla");
+    // The kernel's short name comes cut at 15 bytes, wherever that falls.
+    EXPECT_EQ(NameOf("", "", "client" + game.substr(0, 5)), "client" + game.substr(0, 3));
+}
+
+TEST(ProcessDetailsTest, TheCommandLineAndOwnerOfAProcessWhileItRuns)
+{
+    StandInClient client("--hold 1 1 --seconds 30");
+    const ProcessDetails details = DetailsOfProcess(client.processId);
+    EXPECT_EQ(details.commandLine, std::string(STAND_IN_CLIENT) + " --hold 1 1 --seconds 30");
+    EXPECT_EQ(details.owner, ::getpwuid(::geteuid())->pw_name);
+    client.End();
+    const ProcessDetails ended = DetailsOfProcess(client.processId);
+    EXPECT_EQ(ended.commandLine, "");
+    EXPECT_EQ(ended.owner, "");
+}
+
+TEST(ProcessMemoryTest, TellsWhetherAProcessHasEndedOrMayNotBeRead)
+{
+    StandInClient open("--hold 1 1 --seconds 30");
+    StandInClient refusing("--hold 1 1 --seconds 30 --private");
+    EXPECT_EQ(ProcessMemory(std::int32_t(open.processId)).Access(), ProcessAccess::Open);
+    {
+        const Unprivileged asAnOrdinaryUser;
+        const ProcessMemory memory(std::int32_t(refusing.processId));
+        EXPECT_EQ(memory.Access(), ProcessAccess::Denied);
+        EXPECT_FALSE(memory.IsOpen());
+    }
+    open.End();
+    const ProcessMemory ended(std::int32_t(open.processId));
+    EXPECT_EQ(ended.Access(), ProcessAccess::Ended);
+    EXPECT_FALSE(ended.IsOpen());
 }
 
 TEST(ProcessMemoryTest, UnmappedAddressesReadAsZeroAndMappedOnesAsStored)

@@ -3,7 +3,10 @@
 // an address below 4 GiB and moves the player along the open cells of a map
 // every half second, or holds a given position.
 //
-//   stand_in_client [--map FILE.map] [--hold X Y] [--seconds N]
+//   stand_in_client [--map FILE.map] [--hold X Y] [--seconds N] [--private]
+//
+// --private keeps other programs of the same user from reading its memory
+// (on Linux: not dumpable), as a protected game client would.
 //
 // The first line it prints is "pid <identifier> address <hex address>".
 
@@ -64,6 +67,13 @@ void AllowReadingByAnyProcess()
 #endif
 }
 
+void RefuseReadingByOthers()
+{
+#ifndef _WIN32
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0); // then only a tracing-capable process may read it
+#endif
+}
+
 // The open cells of a map in reading order, or a small square walk.
 std::vector<Position> Route(const std::optional<std::string>& mapFile)
 {
@@ -98,6 +108,7 @@ int main(int argc, char** argv)
     std::optional<std::string> mapFile;
     std::optional<Position> hold;
     int seconds = 3600;
+    bool readable = true;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--map" && i + 1 < argc) {
@@ -107,8 +118,10 @@ int main(int argc, char** argv)
             i += 2;
         } else if (option == "--seconds" && i + 1 < argc) {
             seconds = std::atoi(argv[++i]);
+        } else if (option == "--private") {
+            readable = false;
         } else {
-            std::fprintf(stderr, "usage: %s [--map FILE.map] [--hold X Y] [--seconds N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--map FILE.map] [--hold X Y] [--seconds N] [--private]\n", argv[0]);
             return 2;
         }
     }
@@ -117,7 +130,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no memory below 4 GiB to be had\n");
         return 1;
     }
-    AllowReadingByAnyProcess();
+    if (readable)
+        AllowReadingByAnyProcess();
+    else
+        RefuseReadingByOthers();
     volatile std::uint8_t* position = page + 0x120;
     const std::vector<Position> route = hold ? std::vector<Position>{*hold} : Route(mapFile);
     Store(position, route.front());

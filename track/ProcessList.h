@@ -27,4 +27,9 @@ std::vector<ProcessEntry> SnapshotProcesses();
 // executable, and one whose executable cannot be read by the kernel's short
 // name. Wine's loader never names a process.
 std::string ProcessNameOf(const std::filesystem::path& procFolder);
+
+// UTF-8 bytes cut to at most maxBytes without leaving part of a character at
+// the end, also when they came cut already (the kernel's short names are cut
+// at 15 bytes wherever that falls).
+std::string WholeCharacters(std::string bytes, std::size_t maxBytes);
 #endif

@@ -39,6 +39,23 @@ bool IsWineLoader(const std::string& name)
 
 } // namespace
 
+std::string WholeCharacters(std::string bytes, std::size_t maxBytes)
+{
+    if (bytes.size() > maxBytes)
+        bytes.resize(maxBytes);
+    auto isContinuation = [](unsigned char byte) { return (byte & 0xC0) == 0x80; };
+    std::size_t lead = bytes.size();
+    while (lead > 0 && bytes.size() - lead < 4 && isContinuation((unsigned char)bytes[lead - 1]))
+        --lead;
+    if (lead == 0)
+        return bytes;
+    const unsigned char first = (unsigned char)bytes[lead - 1];
+    const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (lead - 1 + length > bytes.size())
+        bytes.resize(lead - 1);
+    return bytes;
+}
+
 std::string ProcessNameOf(const fs::path& folder)
 {
     const std::string commandLine = ReadSmallFile(folder / "cmdline");
@@ -52,7 +69,7 @@ std::string ProcessNameOf(const fs::path& folder)
     std::string shortName = ReadSmallFile(folder / "comm");
     if (!shortName.empty() && shortName.back() == '\n')
         shortName.pop_back();
-    return shortName;
+    return WholeCharacters(shortName, shortName.size());
 }
 
 std::vector<ProcessEntry> SnapshotProcesses()
@@ -65,7 +82,7 @@ std::vector<ProcessEntry> SnapshotProcesses()
             continue;
         ProcessEntry process;
         process.processId = std::uint32_t(std::strtoul(name.c_str(), nullptr, 10));
-        process.exeFile = ProcessNameOf(entry.path()).substr(0, kMaxProcessNameLength);
+        process.exeFile = WholeCharacters(ProcessNameOf(entry.path()), kMaxProcessNameLength);
         processes.push_back(std::move(process));
     }
     std::sort(processes.begin(), processes.end(),

@@ -3,11 +3,14 @@
 //
 // Contract: the constructor opens the process for reading its memory only
 // (never attaching to it or stopping it); the destructor closes it. A process
-// that cannot be opened gives an object whose reads all fail. Read() is true
-// only when all `size` bytes were read, and never throws.
+// that cannot be opened gives an object whose reads all fail, and Access()
+// tells why: the process has ended, or the system refuses access to it.
+// Read() is true only when all `size` bytes were read, and never throws.
 
 #include <cstddef>
 #include <cstdint>
+
+enum class ProcessAccess { Open, Ended, Denied, Failed };
 
 class ProcessMemory {
 public:
@@ -17,9 +20,11 @@ public:
     ProcessMemory& operator=(const ProcessMemory&) = delete;
 
     bool IsOpen() const;
+    ProcessAccess Access() const { return access_; }
     bool Read(std::uint32_t address, void* into, std::size_t size) const;
 
 private:
+    ProcessAccess access_ = ProcessAccess::Open;
 #ifdef _WIN32
     void* handle_ = nullptr;
 #else

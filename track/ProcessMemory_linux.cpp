@@ -1,5 +1,7 @@
 #include "ProcessMemory.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -10,6 +12,14 @@
 ProcessMemory::ProcessMemory(std::int32_t processId)
     : fd_(::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC))
 {
+    if (fd_ >= 0)
+        return;
+    if (errno == ENOENT || errno == ESRCH)
+        access_ = ProcessAccess::Ended;
+    else if (errno == EACCES || errno == EPERM)
+        access_ = ProcessAccess::Denied;
+    else
+        access_ = ProcessAccess::Failed;
 }
 
 ProcessMemory::~ProcessMemory()

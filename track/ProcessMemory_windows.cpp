@@ -7,6 +7,16 @@
 ProcessMemory::ProcessMemory(std::int32_t processId)
     : handle_(::OpenProcess(PROCESS_VM_READ, FALSE, DWORD(processId)))
 {
+    if (handle_)
+        return;
+    // An identifier that names no process is an invalid parameter.
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_INVALID_PARAMETER)
+        access_ = ProcessAccess::Ended;
+    else if (error == ERROR_ACCESS_DENIED)
+        access_ = ProcessAccess::Denied;
+    else
+        access_ = ProcessAccess::Failed;
 }
 
 ProcessMemory::~ProcessMemory()

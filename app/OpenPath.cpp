@@ -1,0 +1,82 @@
+#include "OpenPath.h"
+
+#include "QtConversions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::runtime_error CannotOpen(const QString& path, const QString& reason)
+{
+    return std::runtime_error(QStringLiteral("Cannot open \"%1\": %2").arg(path, reason).toStdString());
+}
+
+bool HasMapExtension(const QString& path)
+{
+    return path.endsWith(QLatin1String(".map"), Qt::CaseInsensitive);
+}
+
+QString SystemText(const std::error_code& error)
+{
+    return QString::fromLocal8Bit(error.message().c_str());
+}
+
+} // namespace
+
+OpenTarget ResolveOpenTarget(const QString& path)
+{
+    if (path.isEmpty())
+        throw CannotOpen(path, QStringLiteral("no path given"));
+    // Bytes that do not decode became replacement characters on the way in.
+    if (path.contains(QChar::ReplacementCharacter))
+        throw CannotOpen(path, QStringLiteral("the name holds bytes that are not valid in the system's encoding"));
+    const fs::path native = ToFilesystemPath(path);
+    std::error_code error;
+    const fs::file_status status = fs::status(native, error);
+    if (error == std::errc::filename_too_long)
+        throw CannotOpen(path, QStringLiteral("the path is longer than the system allows"));
+    if (status.type() == fs::file_type::not_found || error == std::errc::no_such_file_or_directory ||
+        error == std::errc::not_a_directory)
+        throw CannotOpen(path, QStringLiteral("no such file or folder"));
+    if (error)
+        throw CannotOpen(path, SystemText(error));
+    const QFileInfo info(path);
+    if (fs::is_directory(status)) {
+        fs::directory_iterator probe(native, error);
+        if (error)
+            throw CannotOpen(path, QStringLiteral("the folder cannot be read: %1").arg(SystemText(error)));
+        return {QDir::cleanPath(info.absoluteFilePath()), QString()};
+    }
+    if (!fs::is_regular_file(status) || !HasMapExtension(path))
+        throw CannotOpen(path, QStringLiteral("not a folder or a .map file"));
+    if (info.isHidden())
+        throw CannotOpen(path, QStringLiteral("hidden files are not listed"));
+    return {QDir::cleanPath(info.absolutePath()), info.fileName()};
+}
+
+bool IsWorthDropping(const QMimeData& data)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.size() != 1)
+        return false;
+    if (!urls.first().isLocalFile())
+        return true; // the drop says why it cannot be opened
+    const QFileInfo info(urls.first().toLocalFile());
+    return !info.exists() || info.isDir() || HasMapExtension(info.fileName());
+}
+
+QString DroppedPath(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        throw CannotOpen(url.toDisplayString(), QStringLiteral("only files on this computer can be opened"));
+    return url.toLocalFile();
+}

@@ -1,0 +1,7 @@
+#include "ProcessDetails.h"
+
+// Not told on Windows yet: the list shows names and identifiers only.
+ProcessDetails DetailsOfProcess(std::uint32_t)
+{
+    return {};
+}
