@@ -13,18 +13,22 @@
 // - A map of more than kMaxMapCells cells, or one whose memory cannot be had,
 //   throws std::runtime_error with kOutOfSystemResources, before the cells are
 //   read.
-// The file is read in large blocks, large maps by two threads, and closed
-// before returning.
+// - The file is opened once, without waiting, and read only when the open
+//   file is a regular one (a FIFO or device swapped in for the file gives
+//   std::nullopt at once); both reading threads share that one open file.
+// The file is read in large blocks, large maps by two threads when a
+// processor is free for the second, and closed before returning.
 
 #include "IndexedImage.h"
 #include "MapFormat.h"
 
+#include "ProcessorLoad.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <iosfwd>
-#include <memory>
 #include <optional>
+#include <string_view>
 
 inline constexpr char kOutOfSystemResources[] = "Out of system resources";
 
@@ -39,11 +43,27 @@ struct MapLoad {
     std::int64_t endOfCells = kMapHeaderSize; // offset after the last record
 };
 
-std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path);
+// How many threads read the cells of a map of that many cells: 1 or 2.
+using ReadingThreads = std::function<int(std::int64_t cells)>;
 
-// Opens a second stream on the same map, for reading half of it on another
-// thread; nullptr when none can be had.
-using OpenMapStream = std::function<std::unique_ptr<std::istream>()>;
+// Two when the map is large enough to pay for a second thread and a
+// processor is free for it (the load taken only for such maps), else one.
+int ReadingThreadsFor(std::int64_t cells, const ProcessorLoad& load);
+int ReadingThreadsNow(std::int64_t cells);
 
-// The same from an open, seekable stream positioned at the start of the map.
-MapLoad ReadMap(std::istream& file, const OpenMapStream& openAnother = nullptr);
+std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
+                                   const ReadingThreads& threads = ReadingThreadsNow);
+
+// Where the cells come from: the size, and positioned reads that deliver the
+// bytes there (fewer at the end) and may run on two threads at once.
+class MapSource {
+public:
+    virtual ~MapSource() = default;
+    virtual std::int64_t Size() const = 0;
+    virtual std::int64_t ReadAt(std::int64_t offset, std::uint8_t* into, std::int64_t size) const = 0;
+};
+
+MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads = ReadingThreadsNow);
+
+// The same from the bytes of a whole map file in memory.
+MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads = ReadingThreadsNow);
