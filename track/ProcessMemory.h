@@ -4,7 +4,10 @@
 // Contract: the constructor opens the process for reading its memory only
 // (never attaching to it or stopping it); the destructor closes it. A process
 // that cannot be opened gives an object whose reads all fail. Read() is true
-// only when all `size` bytes were read, and never throws.
+// only when all `size` bytes were read, and never throws. Given a start time
+// (ProcessStartTime.h), only the process that started then is opened: an
+// identifier that now names another process opens nothing, and the check is
+// made on the process opened, so no other can come in between.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +15,7 @@
 class ProcessMemory {
 public:
     explicit ProcessMemory(std::int32_t processId);
+    ProcessMemory(std::int32_t processId, std::uint64_t startTime);
     ~ProcessMemory();
     ProcessMemory(const ProcessMemory&) = delete;
     ProcessMemory& operator=(const ProcessMemory&) = delete;
