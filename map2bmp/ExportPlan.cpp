@@ -104,8 +104,8 @@ ExportPlan PlanExport(const std::vector<fs::path>& named, const fs::path& output
     std::map<std::string, std::vector<std::size_t>> byPicture;
     std::vector<Conversion> candidates;
     for (const fs::path& map : maps) {
-        byPicture[OutputKey(outputFolder / WithBmpExtension(map.filename()))].push_back(candidates.size());
-        candidates.push_back({map, outputFolder / WithBmpExtension(map.filename())});
+        byPicture[OutputKey(outputFolder / BmpPathFor(map.filename()))].push_back(candidates.size());
+        candidates.push_back({map, outputFolder / BmpPathFor(map.filename())});
     }
     for (std::size_t index = 0; index < candidates.size(); ++index) {
         const Conversion& candidate = candidates[index];

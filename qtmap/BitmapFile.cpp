@@ -137,7 +137,7 @@ QString WithBmpExtension(const QString& fileName)
     return (lastDot > lastSeparator ? fileName.left(lastDot) : fileName) + QStringLiteral(".bmp");
 }
 
-std::filesystem::path WithBmpExtension(const std::filesystem::path& fileName)
+std::filesystem::path BmpPathFor(const std::filesystem::path& fileName)
 {
     // "." never occurs as the second byte of a GBK character.
     std::filesystem::path name = fileName.filename();

@@ -13,7 +13,7 @@ inline constexpr char kNoMapToSave[] = "There is no map to save";
 // The name with its extension replaced by ".bmp": the extension runs from the
 // last "." after the last path separator; a name without one gets ".bmp".
 QString WithBmpExtension(const QString& fileName);
-std::filesystem::path WithBmpExtension(const std::filesystem::path& fileName);
+std::filesystem::path BmpPathFor(const std::filesystem::path& fileName);
 
 // Writes the picture in place of fileName. The file is replaced only once
 // every byte is written, so a failure leaves an earlier file of that name as

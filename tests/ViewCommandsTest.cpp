@@ -207,12 +207,16 @@ TEST_F(ViewCommandsTest, SaveWritesTheNaturalSizeBitmapUnderABmpName)
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(ViewCommandsTest, CancellingOrSavingWithoutAMapWritesNothingOrAnEmptyFile)
+TEST_F(ViewCommandsTest, CancellingOrSavingWithoutAMapWritesNothing)
 {
     AnswerSaveDialog("");
     EXPECT_EQ(QDir(maps_.path()).entryList({"*.bmp"}, QDir::Files), QStringList());
+    EXPECT_TRUE(boxes_.empty());
+    Write("nothing.bmp", "earlier picture");
     AnswerSaveDialog(SavePath("nothing"));
-    EXPECT_EQ(Contents(SavePath("nothing.bmp")), QByteArray());
+    EXPECT_EQ(Contents(SavePath("nothing.bmp")), "earlier picture");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "There is no map to save.");
 }
 
 TEST_F(ViewCommandsTest, AFileThatCannotBeCreatedIsReported)
