@@ -6,6 +6,8 @@ build=${1:-build}
 # Five repetitions each, medians shown: the load shares the machine.
 "$build/bench/map_bench" --benchmark_min_time=1 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=1
+# The exporter runs as a program of its own, one job against two.
+"$build/bench/export_bench" "$build/bin/tarvex-map2bmp" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 echo
 echo "Peak memory of one load (/usr/bin/time -v):"
