@@ -39,20 +39,28 @@ unsigned CellKind(const std::uint8_t* record)
     return unsigned(record[1] > 100) | unsigned((record[6] & record[7]) >> 7) << 1;
 }
 
+// An image-only load has no walkability values to write.
+bool HasWalkValues(const MapLoad& load)
+{
+    return load.matrix.Columns() > 0;
+}
+
 void PaintCell(MapLoad& load, int x, int y, unsigned kind)
 {
-    load.matrix[x][y] = kWalkValues[kind];
+    if (HasWalkValues(load))
+        load.matrix[x][y] = kWalkValues[kind];
     load.image.SetPixel(x, y, kEntries[kind]);
 }
 
 // Paints up to kColumnsPerGroup whole columns from their records, down the
 // rows and across the columns.
+template <bool kWithWalkValues>
 void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
 {
     const int height = load.header.Height();
     const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
     std::uint8_t* walk[kColumnsPerGroup];
-    for (int column = 0; column < columns; ++column)
+    for (int column = 0; kWithWalkValues && column < columns; ++column)
         walk[column] = load.matrix[firstColumn + column];
     // The group with the last column also clears the padding at the row ends.
     const int padding = firstColumn + columns == load.image.Width() ? int(load.image.BytesPerLine()) - load.image.Width() : 0;
@@ -61,11 +69,20 @@ void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int
         const std::uint8_t* record = records + std::int64_t(y) * kMapCellSize;
         for (int column = 0; column < columns; ++column, record += columnBytes) {
             const unsigned kind = CellKind(record);
-            walk[column][y] = kWalkValues[kind];
+            if constexpr (kWithWalkValues)
+                walk[column][y] = kWalkValues[kind];
             row[column] = kEntries[kind];
         }
         std::fill(row + columns, row + columns + padding, std::uint8_t(0));
     }
+}
+
+void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
+{
+    if (HasWalkValues(load))
+        PaintGroup<true>(load, records, firstColumn, columns);
+    else
+        PaintGroup<false>(load, records, firstColumn, columns);
 }
 
 // Reads and paints the whole columns [first, end), through a block that
@@ -151,7 +168,8 @@ void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& thr
     const unsigned kind = CellKind(cell);
     for (int y = tailRecords; y < height; ++y)
         PaintCell(load, wholeColumns, y, kind);
-    std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
+    if (HasWalkValues(load))
+        std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
     std::uint8_t* row = load.image.Bytes().data();
     for (int y = 0; y < height; ++y, row += load.image.BytesPerLine()) {
         std::fill(row + wholeColumns + 1, row + width, kEntries[kind]);
@@ -159,7 +177,7 @@ void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& thr
     }
 }
 
-void AllocateMap(MapLoad& load)
+void AllocateMap(MapLoad& load, MapParts parts)
 {
     const int width = load.header.Width();
     const int height = load.header.Height();
@@ -167,7 +185,8 @@ void AllocateMap(MapLoad& load)
         throw std::runtime_error(kOutOfSystemResources);
     try {
         // Every value and pixel is written by the painting.
-        load.matrix = TMatrix(width, height, Uninitialized{});
+        if (parts == MapParts::WalkValuesAndImage)
+            load.matrix = TMatrix(width, height, Uninitialized{});
         load.image = IndexedImage(width, height, Uninitialized{});
     } catch (const std::bad_alloc&) {
         throw std::runtime_error(kOutOfSystemResources);
@@ -194,7 +213,8 @@ public:
     std::int64_t ReadAt(std::int64_t offset, std::uint8_t* into, std::int64_t size) const override
     {
         const std::int64_t got = std::clamp<std::int64_t>(Size() - offset, 0, size);
-        std::memcpy(into, bytes_.data() + offset, std::size_t(got));
+        if (got > 0)
+            std::memcpy(into, bytes_.data() + offset, std::size_t(got));
         return got;
     }
 
@@ -214,25 +234,25 @@ int ReadingThreadsNow(std::int64_t cells)
     return cells >= kCellsWorthASecondThread ? ReadingThreadsFor(cells, CurrentProcessorLoad()) : 1;
 }
 
-std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path, const ReadingThreads& threads)
+std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)
 {
     const RegularFile file(path);
     if (!file.IsOpen())
         return std::nullopt;
-    return ReadMap(FileSource(file), threads);
+    return ReadMap(FileSource(file), threads, parts);
 }
 
-MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads)
+MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads, MapParts parts)
 {
     MapLoad load;
     ReadOrZero(source, 0, load.header.bytes.data(), kMapHeaderSize);
-    AllocateMap(load);
+    AllocateMap(load, parts);
     ReadCells(source, load, threads);
     load.endOfCells = kMapHeaderSize + std::int64_t(load.header.Width()) * load.header.Height() * kMapCellSize;
     return load;
 }
 
-MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads)
+MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads, MapParts parts)
 {
-    return ReadMap(BytesSource(file), threads);
+    return ReadMap(BytesSource(file), threads, parts);
 }

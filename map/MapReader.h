@@ -37,7 +37,7 @@ constexpr std::int64_t kMaxMapCells = std::int64_t(1) << 28;
 
 struct MapLoad {
     TMapHeader header;
-    TMatrix matrix;        // Width() columns of Height() values
+    TMatrix matrix;        // Width() columns of Height() values; none in a picture-only load
     IndexedImage image;    // empty when W or H is 0
     TMapCell lastCell;     // the cell buffer as the last record left it
     std::int64_t endOfCells = kMapHeaderSize; // offset after the last record
@@ -51,8 +51,13 @@ using ReadingThreads = std::function<int(std::int64_t cells)>;
 int ReadingThreadsFor(std::int64_t cells, const ProcessorLoad& load);
 int ReadingThreadsNow(std::int64_t cells);
 
+// What a load keeps: a picture-only load (as a converter to pictures needs)
+// leaves the matrix empty and costs one byte per cell instead of two.
+enum class MapParts { WalkValuesAndImage, ImageOnly };
+
 std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
-                                   const ReadingThreads& threads = ReadingThreadsNow);
+                                   const ReadingThreads& threads = ReadingThreadsNow,
+                                   MapParts parts = MapParts::WalkValuesAndImage);
 
 // Where the cells come from: the size, and positioned reads that deliver the
 // bytes there (fewer at the end) and may run on two threads at once.
@@ -63,7 +68,9 @@ public:
     virtual std::int64_t ReadAt(std::int64_t offset, std::uint8_t* into, std::int64_t size) const = 0;
 };
 
-MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads = ReadingThreadsNow);
+MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads = ReadingThreadsNow,
+                MapParts parts = MapParts::WalkValuesAndImage);
 
 // The same from the bytes of a whole map file in memory.
-MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads = ReadingThreadsNow);
+MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads = ReadingThreadsNow,
+                     MapParts parts = MapParts::WalkValuesAndImage);

@@ -260,6 +260,12 @@ TEST_F(MapReaderTest, OneThreadAndTwoGiveTheSameMap)
         const MapLoad one = ReadMapBytes(file.substr(0, file.size() - cut), [](std::int64_t) { return 1; });
         EXPECT_EQ(one.matrix, two->matrix);
         EXPECT_EQ(one.image.Bytes(), two->image.Bytes());
+        // A picture-only load paints the same picture and keeps no values.
+        const std::optional<MapLoad> pictureOnly = ReadMapFile(path, [](std::int64_t) { return 2; }, MapParts::ImageOnly);
+        ASSERT_TRUE(pictureOnly);
+        EXPECT_EQ(pictureOnly->matrix.Columns(), 0);
+        EXPECT_EQ(pictureOnly->image.Bytes(), two->image.Bytes());
+        EXPECT_EQ(pictureOnly->lastCell.bytes, two->lastCell.bytes);
     }
 }
 

@@ -39,21 +39,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     const PositionedReadMap reference = ReadByPositionedReads(file);
-    // The input's last byte says whether one thread or two read it.
+    // The input's last byte says whether one thread or two read it, and
+    // whether the walkability values are kept.
     const int threads = size > 0 && data[size - 1] & 1 ? 2 : 1;
+    const MapParts parts = size > 0 && data[size - 1] & 2 ? MapParts::ImageOnly : MapParts::WalkValuesAndImage;
     const auto threadsAsked = [threads](std::int64_t) { return threads; };
 #ifdef FUZZ_THROUGH_FILE
     static const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("tarvex-fuzz-" + std::to_string(::getpid()) + ".map");
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(file.data(), std::streamsize(file.size()));
-    const std::optional<MapLoad> read = ReadMapFile(path, threadsAsked);
+    const std::optional<MapLoad> read = ReadMapFile(path, threadsAsked, parts);
     Check(read.has_value());
     const MapLoad& load = *read;
 #else
-    const MapLoad load = ReadMapBytes(file, threadsAsked);
+    const MapLoad load = ReadMapBytes(file, threadsAsked, parts);
 #endif
     Check(load.header.bytes == reference.header.bytes);
-    Check(load.matrix == reference.walk);
+    Check(parts == MapParts::ImageOnly ? load.matrix.Columns() == 0 : load.matrix == reference.walk);
     Check(load.lastCell.bytes == reference.lastCell.bytes);
     Check(load.image.IsEmpty() == (width == 0 || height == 0));
     for (int y = 0; y < load.image.Height(); ++y)
