@@ -224,14 +224,14 @@ private:
 
 } // namespace
 
-int ReadingThreadsFor(std::int64_t cells, const ProcessorLoad& load)
+int ReadingThreadsFor(std::int64_t cells, const CpuLoad& load)
 {
     return cells >= kCellsWorthASecondThread && load.usableProcessors - load.runnableThreads >= 1 ? 2 : 1;
 }
 
 int ReadingThreadsNow(std::int64_t cells)
 {
-    return cells >= kCellsWorthASecondThread ? ReadingThreadsFor(cells, CurrentProcessorLoad()) : 1;
+    return cells >= kCellsWorthASecondThread ? ReadingThreadsFor(cells, CurrentCpuLoad()) : 1;
 }
 
 std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)

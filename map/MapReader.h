@@ -22,7 +22,7 @@
 #include "IndexedImage.h"
 #include "MapFormat.h"
 
-#include "ProcessorLoad.h"
+#include "CpuLoad.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -48,7 +48,7 @@ using ReadingThreads = std::function<int(std::int64_t cells)>;
 
 // Two when the map is large enough to pay for a second thread and a
 // processor is free for it (the load taken only for such maps), else one.
-int ReadingThreadsFor(std::int64_t cells, const ProcessorLoad& load);
+int ReadingThreadsFor(std::int64_t cells, const CpuLoad& load);
 int ReadingThreadsNow(std::int64_t cells);
 
 // What a load keeps: a picture-only load (as a converter to pictures needs)

@@ -291,7 +291,7 @@ TEST(ReadingThreadsTest, RunnableThreadsFromTheLoadAverage)
     EXPECT_EQ(RunnableThreadsOfLoadAverage("0.58 0.34 0.13 140 7242"), std::nullopt);
     EXPECT_EQ(RunnableThreadsOfLoadAverage("0.58 0.34"), std::nullopt);
     EXPECT_EQ(RunnableThreadsOfLoadAverage(""), std::nullopt);
-    const ProcessorLoad load = CurrentProcessorLoad();
+    const CpuLoad load = CurrentCpuLoad();
     EXPECT_GE(load.usableProcessors, 1);
     EXPECT_GE(load.runnableThreads, 1);
 }

@@ -1,4 +1,4 @@
-#include "ProcessorLoad.h"
+#include "CpuLoad.h"
 
 #include <algorithm>
 #include <bitset>
@@ -6,9 +6,9 @@
 
 #include <windows.h>
 
-ProcessorLoad CurrentProcessorLoad()
+CpuLoad CurrentCpuLoad()
 {
-    ProcessorLoad load;
+    CpuLoad load;
     DWORD_PTR process = 0, system = 0;
     if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system))
         load.usableProcessors = std::max<int>(1, int(std::bitset<64>(std::uint64_t(process)).count()));

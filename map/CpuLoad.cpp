@@ -1,4 +1,4 @@
-#include "ProcessorLoad.h"
+#include "CpuLoad.h"
 
 #include <charconv>
 

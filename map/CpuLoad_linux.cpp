@@ -1,4 +1,4 @@
-#include "ProcessorLoad.h"
+#include "CpuLoad.h"
 
 #include "RegularFile.h"
 
@@ -6,9 +6,9 @@
 
 #include <sched.h>
 
-ProcessorLoad CurrentProcessorLoad()
+CpuLoad CurrentCpuLoad()
 {
-    ProcessorLoad load;
+    CpuLoad load;
     cpu_set_t processors;
     CPU_ZERO(&processors);
     if (::sched_getaffinity(0, sizeof processors, &processors) == 0)
