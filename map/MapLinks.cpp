@@ -1,5 +1,7 @@
 #include "MapLinks.h"
 
+#include "RegularFile.h"
+
 std::string UpperCaseAsciiBytes(std::string_view bytes)
 {
     std::string upper(bytes);
@@ -87,4 +89,20 @@ std::vector<std::string_view> MatchMapLinks(std::string_view mapInfo, std::strin
 std::string MoreMapLinksLine(std::size_t moreLines)
 {
     return "... and " + std::to_string(moreLines) + (moreLines == 1 ? " more line" : " more lines") + " for this map";
+}
+
+MapInfoLinks ReadMapInfoLinks(const std::filesystem::path& mapInfoPath, std::string_view mapName)
+{
+    MapInfoLinks links;
+    const WholeFile mapInfo = ReadWholeRegularFile(mapInfoPath, kMaxMapInfoBytes);
+    if (!mapInfo.read) {
+        links.failure = mapInfo.failure;
+        return links;
+    }
+    const MapLinks matched = MatchMapLinks(mapInfo.bytes, mapName, kMaxListedMapLinks);
+    links.lines.assign(matched.lines.begin(), matched.lines.end());
+    if (matched.moreLines > 0)
+        links.lines.push_back(MoreMapLinksLine(matched.moreLines));
+    links.read = true;
+    return links;
 }

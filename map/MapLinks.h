@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,3 +44,16 @@ MapLinks MatchMapLinks(std::string_view mapInfo, std::string_view mapName, std::
 // The line shown after the first lines when there were more:
 // "... and 1234 more lines for this map".
 std::string MoreMapLinksLine(std::size_t moreLines);
+
+// What the memo shows for a map: "MapInfo.txt" read (RegularFile.h: opened
+// without waiting, regular files only, at most kMaxMapInfoBytes) and its
+// lines for mapName, at most kMaxListedMapLinks of them, then
+// MoreMapLinksLine() when there were more. When the file cannot be read,
+// read is false and failure holds the system's text for the error (or
+// "File too large") for the message "Cannot open file "%s". %s".
+struct MapInfoLinks {
+    bool read = false;
+    std::string failure;
+    std::vector<std::string> lines;
+};
+MapInfoLinks ReadMapInfoLinks(const std::filesystem::path& mapInfoPath, std::string_view mapName);

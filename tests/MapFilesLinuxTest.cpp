@@ -157,4 +157,25 @@ TEST_F(MapFilesLinuxTest, OpenFailuresCarryTheSystemsText)
     EXPECT_EQ(ReadWholeRegularFile(folder_ / "folder", kMaxMapInfoBytes).failure, "Is a directory");
 }
 
+TEST_F(MapFilesLinuxTest, TheMemoLinesOfAMapComeWholeOrWithTheReason)
+{
+    std::string text = "[HARBOR2 Old harbour]\nMine7 gate\n";
+    for (int i = 0; i < 10005; ++i)
+        text += "Harbor2 pier " + std::to_string(i) + "\n";
+    WriteBytes(folder_ / kMapInfoFileName, text);
+    const MapInfoLinks links = ReadMapInfoLinks(folder_ / kMapInfoFileName, MapNameOf("Harbor2.map"));
+    ASSERT_TRUE(links.read);
+    ASSERT_EQ(links.lines.size(), 10001u);
+    EXPECT_EQ(links.lines[0], "[HARBOR2 Old harbour]");
+    EXPECT_EQ(links.lines[9999], "Harbor2 pier 9998");
+    EXPECT_EQ(links.lines[10000], "... and 6 more lines for this map");
+    EXPECT_EQ(ReadMapInfoLinks(folder_ / kMapInfoFileName, "MINE7").lines, std::vector<std::string>{"Mine7 gate"});
+
+    const fs::path fifo = Fifo("fifo");
+    const MapInfoLinks fromFifo = WithinSeconds([&] { return ReadMapInfoLinks(fifo, "MINE7"); });
+    EXPECT_FALSE(fromFifo.read);
+    EXPECT_EQ(fromFifo.failure, kNotARegularFile);
+    EXPECT_EQ(ReadMapInfoLinks(folder_ / "missing.txt", "MINE7").failure, "No such file or directory");
+}
+
 } // namespace
