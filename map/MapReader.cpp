@@ -236,10 +236,20 @@ int ReadingThreadsNow(std::int64_t cells)
 
 std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)
 {
+    return ReadMapFileTellingWhyNot(path, threads, parts).map;
+}
+
+MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)
+{
+    MapFileRead read;
     const RegularFile file(path);
-    if (!file.IsOpen())
-        return std::nullopt;
-    return ReadMap(FileSource(file), threads, parts);
+    if (!file.IsOpen()) {
+        read.noRegularFile = file.FoundNoRegularFile();
+        read.failure = file.OpenFailure();
+        return read;
+    }
+    read.map = ReadMap(FileSource(file), threads, parts);
+    return read;
 }
 
 MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads, MapParts parts)

@@ -28,6 +28,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 inline constexpr char kOutOfSystemResources[] = "Out of system resources";
@@ -58,6 +59,19 @@ enum class MapParts { WalkValuesAndImage, ImageOnly };
 std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
                                    const ReadingThreads& threads = ReadingThreadsNow,
                                    MapParts parts = MapParts::WalkValuesAndImage);
+
+// The same, telling why there is no map: either no regular file is at the
+// path (none at all, a folder, a device, a FIFO), or the file is there but
+// cannot be opened, and failure holds the system's text for the error
+// ("Permission denied") for "Cannot open file "%s". %s".
+struct MapFileRead {
+    std::optional<MapLoad> map;
+    bool noRegularFile = false;
+    std::string failure;
+};
+MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path,
+                                     const ReadingThreads& threads = ReadingThreadsNow,
+                                     MapParts parts = MapParts::WalkValuesAndImage);
 
 // Where the cells come from: the size, and positioned reads that deliver the
 // bytes there (fewer at the end) and may run on two threads at once.

@@ -24,6 +24,10 @@ public:
     // Why the file is not open: the system's text for the error ("No such
     // file or directory", "Permission denied"...), or kNotARegularFile.
     const std::string& OpenFailure() const { return openFailure_; }
+    // Not open because no regular file is at the path (none at all, a
+    // folder, a device, a FIFO...), rather than because one could not be
+    // opened.
+    bool FoundNoRegularFile() const { return foundNoRegularFile_; }
 
     // The size now; 0 when it cannot be had.
     std::int64_t Size() const;
@@ -37,6 +41,7 @@ private:
 
     std::intptr_t handle_ = kNoHandle; // the platform's descriptor or handle
     std::string openFailure_;
+    bool foundNoRegularFile_ = false;
 };
 
 inline constexpr char kNotARegularFile[] = "Not a regular file";

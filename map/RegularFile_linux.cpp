@@ -13,6 +13,7 @@ RegularFile::RegularFile(const std::filesystem::path& path)
     // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one.
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (descriptor < 0) {
+        foundNoRegularFile_ = errno == ENOENT || errno == ENOTDIR;
         openFailure_ = LastSystemErrorText();
         return;
     }
@@ -23,6 +24,7 @@ RegularFile::RegularFile(const std::filesystem::path& path)
         return;
     }
     if (!S_ISREG(status.st_mode)) {
+        foundNoRegularFile_ = true;
         openFailure_ = S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : kNotARegularFile;
         ::close(descriptor);
         return;
@@ -36,7 +38,8 @@ RegularFile::~RegularFile()
 }
 
 RegularFile::RegularFile(RegularFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), openFailure_(std::move(other.openFailure_))
+    : handle_(std::exchange(other.handle_, kNoHandle)), openFailure_(std::move(other.openFailure_)),
+      foundNoRegularFile_(other.foundNoRegularFile_)
 {
 }
 
@@ -46,6 +49,7 @@ RegularFile& RegularFile::operator=(RegularFile&& other) noexcept
         Close();
         handle_ = std::exchange(other.handle_, kNoHandle);
         openFailure_ = std::move(other.openFailure_);
+        foundNoRegularFile_ = other.foundNoRegularFile_;
     }
     return *this;
 }

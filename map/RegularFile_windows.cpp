@@ -22,12 +22,18 @@ RegularFile::RegularFile(const std::filesystem::path& path)
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        foundNoRegularFile_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                              (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+        ::SetLastError(error);
         openFailure_ = LastSystemErrorText();
         return;
     }
     BY_HANDLE_FILE_INFORMATION information{};
     if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &information) ||
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        foundNoRegularFile_ = true;
         openFailure_ = kNotARegularFile;
         ::CloseHandle(file);
         return;
@@ -41,7 +47,8 @@ RegularFile::~RegularFile()
 }
 
 RegularFile::RegularFile(RegularFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), openFailure_(std::move(other.openFailure_))
+    : handle_(std::exchange(other.handle_, kNoHandle)), openFailure_(std::move(other.openFailure_)),
+      foundNoRegularFile_(other.foundNoRegularFile_)
 {
 }
 
@@ -51,6 +58,7 @@ RegularFile& RegularFile::operator=(RegularFile&& other) noexcept
         Close();
         handle_ = std::exchange(other.handle_, kNoHandle);
         openFailure_ = std::move(other.openFailure_);
+        foundNoRegularFile_ = other.foundNoRegularFile_;
     }
     return *this;
 }

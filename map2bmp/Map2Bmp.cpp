@@ -145,9 +145,10 @@ void Convert(const Conversion& conversion, const ReadingThreads& readingThreads)
     std::error_code error;
     if (fs::is_symlink(fs::symlink_status(conversion.picture, error)))
         throw std::runtime_error(QStringLiteral("%1 is a symbolic link; not written").arg(ShownFileName(conversion.picture)).toStdString());
-    std::optional<MapLoad> map = ReadMapFile(conversion.map, readingThreads, MapParts::ImageOnly);
-    if (!map)
-        throw std::runtime_error("no such map file, or it cannot be read");
+    MapFileRead read = ReadMapFileTellingWhyNot(conversion.map, readingThreads, MapParts::ImageOnly);
+    if (!read.map)
+        throw std::runtime_error((read.noRegularFile ? "no such map file: " : "cannot open the map file: ") + read.failure);
+    std::optional<MapLoad>& map = read.map;
     if (map->image.IsEmpty())
         throw std::runtime_error(QStringLiteral("the map is empty (%1 x %2 cells); no picture written")
                                      .arg(map->header.Width()).arg(map->header.Height()).toStdString());

@@ -15,9 +15,9 @@
 #include <stdexcept>
 
 #ifndef _WIN32
+#include "AsOrdinaryUser.h"
+
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -110,36 +110,6 @@ TEST(BitmapFileTest, NamesThatAreNotUtf8AreWrittenByteForByte)
     EXPECT_EQ(BmpPathFor(fs::path("maps.v2/plan")), fs::path("maps.v2/plan.bmp"));
 }
 
-// Runs the work in a child process as the user "nobody" (or as this user
-// when it is not root, whose permissions are then checked already), and
-// gives what the work returned; nullopt when no such child can be had.
-std::optional<std::string> AsAnOrdinaryUser(const std::function<std::string()>& work)
-{
-    if (::geteuid() != 0)
-        return work();
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        return std::nullopt;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-        std::string result = ::setgid(65534) == 0 && ::setuid(65534) == 0 ? work() : "\x01no user";
-        (void)!::write(pipeEnds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    std::string result;
-    char buffer[256];
-    for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, std::size_t(got));
-    ::close(pipeEnds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (child < 0 || result == "\x01no user")
-        return std::nullopt;
-    return result;
-}
-
 TEST(BitmapFilePermissionTest, AWritableFileInAFolderThatIsNotIsWrittenInPlace)
 {
     QTemporaryDir folder;
@@ -150,7 +120,7 @@ TEST(BitmapFilePermissionTest, AWritableFileInAFolderThatIsNotIsWrittenInPlace)
     earlier.close();
     ::chmod(QFile::encodeName(path).constData(), 0666);
     ::chmod(QFile::encodeName(folder.path()).constData(), 0555);
-    const std::optional<std::string> failure = AsAnOrdinaryUser([&] { return FailureOf([&] { SaveBitmapFile(Picture(5, 4), path); }); });
+    const std::optional<std::string> failure = AsOrdinaryUser([&] { return FailureOf([&] { SaveBitmapFile(Picture(5, 4), path); }); });
     ::chmod(QFile::encodeName(folder.path()).constData(), 0700);
     if (!failure)
         GTEST_SKIP() << "no ordinary user to run as";
@@ -168,13 +138,13 @@ TEST(BitmapFilePermissionTest, AFileThatIsNotWritableGivesTheSystemsText)
     earlier.write("earlier picture");
     earlier.close();
     ::chmod(QFile::encodeName(path).constData(), 0444);
-    const std::optional<std::string> failure = AsAnOrdinaryUser([&] { return FailureOf([&] { SaveBitmapFile(Picture(5, 4), path); }); });
+    const std::optional<std::string> failure = AsOrdinaryUser([&] { return FailureOf([&] { SaveBitmapFile(Picture(5, 4), path); }); });
     if (!failure)
         GTEST_SKIP() << "no ordinary user to run as";
     EXPECT_EQ(*failure, "Cannot create file \"" + path.toStdString() + "\". Permission denied");
     EXPECT_EQ(Contents(path), "earlier picture");
 
-    const std::optional<std::string> inLockedFolder = AsAnOrdinaryUser([&] {
+    const std::optional<std::string> inLockedFolder = AsOrdinaryUser([&] {
         ::mkdir((folder.path().toStdString() + "/locked").c_str(), 0555);
         return FailureOf([&] { SaveBitmapFile(Picture(5, 4), folder.filePath("locked/new.bmp")); });
     });

@@ -1,6 +1,7 @@
 // What only Linux shows: FIFOs and devices where a map or "MapInfo.txt" is
 // expected, and a map file swapped for a FIFO while it is being opened.
 
+#include "AsOrdinaryUser.h"
 #include "MapBytes.h"
 #include "MapLinks.h"
 #include "MapReader.h"
@@ -176,6 +177,27 @@ TEST_F(MapFilesLinuxTest, TheMemoLinesOfAMapComeWholeOrWithTheReason)
     EXPECT_FALSE(fromFifo.read);
     EXPECT_EQ(fromFifo.failure, kNotARegularFile);
     EXPECT_EQ(ReadMapInfoLinks(folder_ / "missing.txt", "MINE7").failure, "No such file or directory");
+}
+
+TEST_F(MapFilesLinuxTest, NoMapTellsWhetherThereWasNoFileOrItCouldNotBeOpened)
+{
+    for (const fs::path& noFile : {folder_ / "missing.map", folder_ / "missing" / "x.map", Fifo("fifo.map"), folder_}) {
+        const MapFileRead read = WithinSeconds([&] { return ReadMapFileTellingWhyNot(noFile); });
+        EXPECT_FALSE(read.map) << noFile;
+        EXPECT_TRUE(read.noRegularFile) << noFile;
+    }
+    WriteBytes(folder_ / "locked.map", MapHeaderBytes(2, 2));
+    fs::permissions(folder_, fs::perms::all);
+    fs::permissions(folder_ / "locked.map", fs::perms::none);
+    const std::optional<std::string> failure = AsOrdinaryUser([&] {
+        const MapFileRead read = ReadMapFileTellingWhyNot(folder_ / "locked.map");
+        return read.map || read.noRegularFile ? std::string("read or not found") : read.failure;
+    });
+    if (!failure)
+        GTEST_SKIP() << "no ordinary user to run as";
+    EXPECT_EQ(*failure, "Permission denied");
+    fs::permissions(folder_ / "locked.map", fs::perms::owner_all);
+    EXPECT_TRUE(ReadMapFileTellingWhyNot(folder_ / "locked.map").map);
 }
 
 } // namespace
