@@ -1,5 +1,7 @@
 #include "MapLinks.h"
 
+#include "RegularFile.h"
+
 std::string UpperCaseAsciiBytes(std::string_view bytes)
 {
     std::string upper(bytes);
@@ -10,20 +12,35 @@ std::string UpperCaseAsciiBytes(std::string_view bytes)
     return upper;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text)
+namespace {
+
+// Calls eachLine(line) for every line, in order, until it returns false.
+template <typename EachLine>
+void ForEachLine(std::string_view text, EachLine eachLine)
 {
-    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
+            eachLine(text.substr(start));
+            return;
         }
-        lines.push_back(text.substr(start, end - start));
+        if (!eachLine(text.substr(start, end - start)))
+            return;
         const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
         start = end + (crlf ? 2 : 1);
     }
+}
+
+} // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    ForEachLine(text, [&lines](std::string_view line) {
+        lines.push_back(line);
+        return true;
+    });
     return lines;
 }
 
@@ -46,15 +63,46 @@ bool BeginsWithNameAndSeparator(std::string_view upperLine, std::string_view pre
 
 } // namespace
 
-std::vector<std::string_view> MatchMapLinks(std::string_view mapInfo, std::string_view mapName)
+MapLinks MatchMapLinks(std::string_view mapInfo, std::string_view mapName, std::size_t maxLines)
 {
     const std::string bracketed = "[" + std::string(mapName);
-    std::vector<std::string_view> matches;
-    for (std::string_view line : SplitLines(mapInfo)) {
+    MapLinks links;
+    ForEachLine(mapInfo, [&](std::string_view line) {
         // Only the bytes up to the separator after "[" NAME take part.
         const std::string upper = UpperCaseAsciiBytes(line.substr(0, bracketed.size() + 1));
-        if (BeginsWithNameAndSeparator(upper, bracketed) || BeginsWithNameAndSeparator(upper, mapName))
-            matches.push_back(line);
+        if (BeginsWithNameAndSeparator(upper, bracketed) || BeginsWithNameAndSeparator(upper, mapName)) {
+            if (links.lines.size() < maxLines)
+                links.lines.push_back(line);
+            else
+                ++links.moreLines;
+        }
+        return true;
+    });
+    return links;
+}
+
+std::vector<std::string_view> MatchMapLinks(std::string_view mapInfo, std::string_view mapName)
+{
+    return MatchMapLinks(mapInfo, mapName, std::size_t(-1)).lines;
+}
+
+std::string MoreMapLinksLine(std::size_t moreLines)
+{
+    return "... and " + std::to_string(moreLines) + (moreLines == 1 ? " more line" : " more lines") + " for this map";
+}
+
+MapInfoLinks ReadMapInfoLinks(const std::filesystem::path& mapInfoPath, std::string_view mapName)
+{
+    MapInfoLinks links;
+    const WholeFile mapInfo = ReadWholeRegularFile(mapInfoPath, kMaxMapInfoBytes);
+    if (!mapInfo.read) {
+        links.failure = mapInfo.failure;
+        return links;
     }
-    return matches;
+    const MapLinks matched = MatchMapLinks(mapInfo.bytes, mapName, kMaxListedMapLinks);
+    links.lines.assign(matched.lines.begin(), matched.lines.end());
+    if (matched.moreLines > 0)
+        links.lines.push_back(MoreMapLinksLine(matched.moreLines));
+    links.read = true;
+    return links;
 }

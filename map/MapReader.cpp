@@ -1,9 +1,9 @@
 #include "MapReader.h"
 
+#include "RegularFile.h"
+
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <memory>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -16,16 +16,18 @@ namespace {
 // least one) and painted a group of up to 32 columns at a time, so the image
 // is written row by row across the group rather than one row per cell.
 // Large maps are read and painted by two threads, each taking half the
-// columns from a stream of its own.
+// columns through positioned reads of the same open file.
 constexpr std::int64_t kMaxBlockBytes = 256 << 10;
 constexpr int kColumnsPerGroup = 32;
 constexpr std::int64_t kCellsWorthASecondThread = 1 << 18;
 
-// Reads up to size bytes; returns how many the file still had.
-std::int64_t ReadUpTo(std::istream& file, std::uint8_t* into, std::int64_t size)
+// Reads up to size bytes at offset, the rest of them zero; returns how many
+// the file had.
+std::int64_t ReadOrZero(const MapSource& source, std::int64_t offset, std::uint8_t* into, std::int64_t size)
 {
-    file.read(reinterpret_cast<char*>(into), std::streamsize(size));
-    return file.gcount();
+    const std::int64_t got = std::clamp<std::int64_t>(source.ReadAt(offset, into, size), 0, size);
+    std::fill(into + got, into + size, std::uint8_t(0));
+    return got;
 }
 
 // What a cell looks like, by whether it is blocked (bit 0) and flagged (bit 1).
@@ -37,20 +39,28 @@ unsigned CellKind(const std::uint8_t* record)
     return unsigned(record[1] > 100) | unsigned((record[6] & record[7]) >> 7) << 1;
 }
 
+// An image-only load has no walkability values to write.
+bool HasWalkValues(const MapLoad& load)
+{
+    return load.matrix.Columns() > 0;
+}
+
 void PaintCell(MapLoad& load, int x, int y, unsigned kind)
 {
-    load.matrix[x][y] = kWalkValues[kind];
+    if (HasWalkValues(load))
+        load.matrix[x][y] = kWalkValues[kind];
     load.image.SetPixel(x, y, kEntries[kind]);
 }
 
 // Paints up to kColumnsPerGroup whole columns from their records, down the
 // rows and across the columns.
+template <bool kWithWalkValues>
 void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
 {
     const int height = load.header.Height();
     const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
     std::uint8_t* walk[kColumnsPerGroup];
-    for (int column = 0; column < columns; ++column)
+    for (int column = 0; kWithWalkValues && column < columns; ++column)
         walk[column] = load.matrix[firstColumn + column];
     // The group with the last column also clears the padding at the row ends.
     const int padding = firstColumn + columns == load.image.Width() ? int(load.image.BytesPerLine()) - load.image.Width() : 0;
@@ -59,25 +69,32 @@ void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int
         const std::uint8_t* record = records + std::int64_t(y) * kMapCellSize;
         for (int column = 0; column < columns; ++column, record += columnBytes) {
             const unsigned kind = CellKind(record);
-            walk[column][y] = kWalkValues[kind];
+            if constexpr (kWithWalkValues)
+                walk[column][y] = kWalkValues[kind];
             row[column] = kEntries[kind];
         }
         std::fill(row + columns, row + columns + padding, std::uint8_t(0));
     }
 }
 
-// Reads and paints the whole columns [first, end) from a stream positioned
-// at their first record, through a block that holds at least one column.
-// Bytes the file no longer has (it shrank while being read) count as zero.
-void PaintWholeColumns(std::istream& file, MapLoad& load, int first, int end, std::vector<std::uint8_t>& block)
+void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
+{
+    if (HasWalkValues(load))
+        PaintGroup<true>(load, records, firstColumn, columns);
+    else
+        PaintGroup<false>(load, records, firstColumn, columns);
+}
+
+// Reads and paints the whole columns [first, end), through a block that
+// holds at least one column. Bytes the file no longer has (it shrank while
+// being read) count as zero.
+void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int end, std::vector<std::uint8_t>& block)
 {
     const std::int64_t columnBytes = std::int64_t(load.header.Height()) * kMapCellSize;
     const int columnsPerBlock = int(std::int64_t(block.size()) / columnBytes);
     while (first < end) {
         const int columns = std::min(columnsPerBlock, end - first);
-        const std::int64_t wanted = columns * columnBytes;
-        const std::int64_t got = ReadUpTo(file, block.data(), wanted);
-        std::fill(block.begin() + got, block.begin() + wanted, std::uint8_t(0));
+        ReadOrZero(source, CellOffset(first, 0, load.header.Height()), block.data(), columns * columnBytes);
         for (int done = 0; done < columns; done += kColumnsPerGroup)
             PaintGroup(load, block.data() + done * columnBytes, first + done, std::min(kColumnsPerGroup, columns - done));
         first += columns;
@@ -92,8 +109,8 @@ std::vector<std::uint8_t> ColumnBlock(const MapLoad& load, int columns)
 }
 
 // Paints the first `columns` columns, whose records are all in the file,
-// on two threads when that pays and a second stream can be had.
-void PaintReadableColumns(std::istream& file, MapLoad& load, int columns, const OpenMapStream& openAnother)
+// on two threads when asked to and the map is wide enough to split.
+void PaintReadableColumns(const MapSource& source, MapLoad& load, int columns, int threads)
 {
     if (columns == 0)
         return;
@@ -101,65 +118,44 @@ void PaintReadableColumns(std::istream& file, MapLoad& load, int columns, const 
     // The halves meet at a multiple of 64 columns, so no cache line of an
     // image row is written by both threads.
     const int split = columns / 2 / 64 * 64;
-    std::unique_ptr<std::istream> second;
-    if (openAnother && split > 0 && std::int64_t(columns) * load.header.Height() >= kCellsWorthASecondThread &&
-        std::thread::hardware_concurrency() >= 2) {
-        second = openAnother();
-    }
-    if (second && second->seekg(CellOffset(split, 0, load.header.Height()))) {
+    if (threads >= 2 && split > 0) {
         std::vector<std::uint8_t> secondBlock = ColumnBlock(load, columns - split);
         try {
-            std::thread helper([&] { PaintWholeColumns(*second, load, split, columns, secondBlock); });
-            PaintWholeColumns(file, load, 0, split, block);
+            std::thread helper([&] { PaintWholeColumns(source, load, split, columns, secondBlock); });
+            PaintWholeColumns(source, load, 0, split, block);
             helper.join();
             return;
         } catch (const std::system_error&) {
             // No thread to be had: the same work on this one.
-            file.clear();
-            file.seekg(kMapHeaderSize);
         }
     }
-    PaintWholeColumns(file, load, 0, columns, block);
+    PaintWholeColumns(source, load, 0, columns, block);
 }
 
-std::int64_t StreamSize(std::istream& file)
-{
-    const std::istream::pos_type start = file.tellg();
-    file.seekg(0, std::ios::end);
-    const std::int64_t size = file.tellg();
-    file.seekg(start);
-    return size;
-}
-
-void ReadCells(std::istream& file, MapLoad& load, const OpenMapStream& openAnother)
+void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& threads)
 {
     const int width = load.header.Width();
     const int height = load.header.Height();
     const std::int64_t cellCount = std::int64_t(width) * height;
     if (cellCount == 0)
         return;
-    const std::int64_t available = std::clamp<std::int64_t>(StreamSize(file) - kMapHeaderSize, 0, cellCount * kMapCellSize);
+    const std::int64_t available = std::clamp<std::int64_t>(source.Size() - kMapHeaderSize, 0, cellCount * kMapCellSize);
     const std::int64_t wholeRecords = available / kMapCellSize;
     const int wholeColumns = int(wholeRecords / height);
-    PaintReadableColumns(file, load, wholeColumns, openAnother);
+    PaintReadableColumns(source, load, wholeColumns, threads ? threads(cellCount) : 1);
 
     // The records of the column the file ends in, and the last record read.
     const std::int64_t columnStart = std::int64_t(wholeColumns) * height;
     std::vector<std::uint8_t> tail(std::size_t(available - columnStart * kMapCellSize));
-    file.clear();
-    file.seekg(kMapHeaderSize + columnStart * kMapCellSize);
-    std::fill(tail.begin() + ReadUpTo(file, tail.data(), std::int64_t(tail.size())), tail.end(), std::uint8_t(0));
+    ReadOrZero(source, kMapHeaderSize + columnStart * kMapCellSize, tail.data(), std::int64_t(tail.size()));
     const int tailRecords = int(wholeRecords - columnStart);
     for (int y = 0; y < tailRecords; ++y)
         PaintCell(load, wholeColumns, y, CellKind(tail.data() + y * kMapCellSize));
     std::uint8_t* cell = load.lastCell.bytes.data();
-    if (tailRecords > 0) {
+    if (tailRecords > 0)
         std::memcpy(cell, tail.data() + (tailRecords - 1) * kMapCellSize, kMapCellSize);
-    } else if (wholeRecords > 0) {
-        file.clear();
-        file.seekg(kMapHeaderSize + (wholeRecords - 1) * kMapCellSize);
-        ReadUpTo(file, cell, kMapCellSize);
-    }
+    else if (wholeRecords > 0)
+        ReadOrZero(source, kMapHeaderSize + (wholeRecords - 1) * kMapCellSize, cell, kMapCellSize);
     if (wholeRecords == cellCount)
         return;
 
@@ -172,7 +168,8 @@ void ReadCells(std::istream& file, MapLoad& load, const OpenMapStream& openAnoth
     const unsigned kind = CellKind(cell);
     for (int y = tailRecords; y < height; ++y)
         PaintCell(load, wholeColumns, y, kind);
-    std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
+    if (HasWalkValues(load))
+        std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
     std::uint8_t* row = load.image.Bytes().data();
     for (int y = 0; y < height; ++y, row += load.image.BytesPerLine()) {
         std::fill(row + wholeColumns + 1, row + width, kEntries[kind]);
@@ -180,7 +177,7 @@ void ReadCells(std::istream& file, MapLoad& load, const OpenMapStream& openAnoth
     }
 }
 
-void AllocateMap(MapLoad& load)
+void AllocateMap(MapLoad& load, MapParts parts)
 {
     const int width = load.header.Width();
     const int height = load.header.Height();
@@ -188,36 +185,84 @@ void AllocateMap(MapLoad& load)
         throw std::runtime_error(kOutOfSystemResources);
     try {
         // Every value and pixel is written by the painting.
-        load.matrix = TMatrix(width, height, Uninitialized{});
+        if (parts == MapParts::WalkValuesAndImage)
+            load.matrix = TMatrix(width, height, Uninitialized{});
         load.image = IndexedImage(width, height, Uninitialized{});
     } catch (const std::bad_alloc&) {
         throw std::runtime_error(kOutOfSystemResources);
     }
 }
 
+class FileSource : public MapSource {
+public:
+    explicit FileSource(const RegularFile& file) : file_(file) {}
+    std::int64_t Size() const override { return file_.Size(); }
+    std::int64_t ReadAt(std::int64_t offset, std::uint8_t* into, std::int64_t size) const override
+    {
+        return file_.ReadAt(offset, into, size);
+    }
+
+private:
+    const RegularFile& file_;
+};
+
+class BytesSource : public MapSource {
+public:
+    explicit BytesSource(std::string_view bytes) : bytes_(bytes) {}
+    std::int64_t Size() const override { return std::int64_t(bytes_.size()); }
+    std::int64_t ReadAt(std::int64_t offset, std::uint8_t* into, std::int64_t size) const override
+    {
+        const std::int64_t got = std::clamp<std::int64_t>(Size() - offset, 0, size);
+        if (got > 0)
+            std::memcpy(into, bytes_.data() + offset, std::size_t(got));
+        return got;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
 } // namespace
 
-std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path)
+int ReadingThreadsFor(std::int64_t cells, const CpuLoad& load)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    return ReadMap(file, [&path]() -> std::unique_ptr<std::istream> {
-        auto another = std::make_unique<std::ifstream>(path, std::ios::binary);
-        return *another ? std::move(another) : nullptr;
-    });
+    return cells >= kCellsWorthASecondThread && load.usableProcessors - load.runnableThreads >= 1 ? 2 : 1;
 }
 
-MapLoad ReadMap(std::istream& file, const OpenMapStream& openAnother)
+int ReadingThreadsNow(std::int64_t cells)
+{
+    return cells >= kCellsWorthASecondThread ? ReadingThreadsFor(cells, CurrentCpuLoad()) : 1;
+}
+
+std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)
+{
+    return ReadMapFileTellingWhyNot(path, threads, parts).map;
+}
+
+MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)
+{
+    MapFileRead read;
+    const RegularFile file(path);
+    if (!file.IsOpen()) {
+        read.noRegularFile = file.FoundNoRegularFile();
+        read.failure = file.OpenFailure();
+        return read;
+    }
+    read.map = ReadMap(FileSource(file), threads, parts);
+    return read;
+}
+
+MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads, MapParts parts)
 {
     MapLoad load;
-    ReadUpTo(file, load.header.bytes.data(), kMapHeaderSize);
-    AllocateMap(load);
-    file.clear();
-    ReadCells(file, load, openAnother);
+    ReadOrZero(source, 0, load.header.bytes.data(), kMapHeaderSize);
+    AllocateMap(load, parts);
+    ReadCells(source, load, threads);
     load.endOfCells = kMapHeaderSize + std::int64_t(load.header.Width()) * load.header.Height() * kMapCellSize;
     return load;
+}
+
+MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads, MapParts parts)
+{
+    return ReadMap(BytesSource(file), threads, parts);
 }

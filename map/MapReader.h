@@ -13,18 +13,23 @@
 // - A map of more than kMaxMapCells cells, or one whose memory cannot be had,
 //   throws std::runtime_error with kOutOfSystemResources, before the cells are
 //   read.
-// The file is read in large blocks, large maps by two threads, and closed
-// before returning.
+// - The file is opened once, without waiting, and read only when the open
+//   file is a regular one (a FIFO or device swapped in for the file gives
+//   std::nullopt at once); both reading threads share that one open file.
+// The file is read in large blocks, large maps by two threads when a
+// processor is free for the second, and closed before returning.
 
 #include "IndexedImage.h"
 #include "MapFormat.h"
 
+#include "CpuLoad.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <iosfwd>
-#include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 inline constexpr char kOutOfSystemResources[] = "Out of system resources";
 
@@ -33,17 +38,53 @@ constexpr std::int64_t kMaxMapCells = std::int64_t(1) << 28;
 
 struct MapLoad {
     TMapHeader header;
-    TMatrix matrix;        // Width() columns of Height() values
+    TMatrix matrix;        // Width() columns of Height() values; none in a picture-only load
     IndexedImage image;    // empty when W or H is 0
     TMapCell lastCell;     // the cell buffer as the last record left it
     std::int64_t endOfCells = kMapHeaderSize; // offset after the last record
 };
 
-std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path);
+// How many threads read the cells of a map of that many cells: 1 or 2.
+using ReadingThreads = std::function<int(std::int64_t cells)>;
 
-// Opens a second stream on the same map, for reading half of it on another
-// thread; nullptr when none can be had.
-using OpenMapStream = std::function<std::unique_ptr<std::istream>()>;
+// Two when the map is large enough to pay for a second thread and a
+// processor is free for it (the load taken only for such maps), else one.
+int ReadingThreadsFor(std::int64_t cells, const CpuLoad& load);
+int ReadingThreadsNow(std::int64_t cells);
 
-// The same from an open, seekable stream positioned at the start of the map.
-MapLoad ReadMap(std::istream& file, const OpenMapStream& openAnother = nullptr);
+// What a load keeps: a picture-only load (as a converter to pictures needs)
+// leaves the matrix empty and costs one byte per cell instead of two.
+enum class MapParts { WalkValuesAndImage, ImageOnly };
+
+std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
+                                   const ReadingThreads& threads = ReadingThreadsNow,
+                                   MapParts parts = MapParts::WalkValuesAndImage);
+
+// The same, telling why there is no map: either no regular file is at the
+// path (none at all, a folder, a device, a FIFO), or the file is there but
+// cannot be opened, and failure holds the system's text for the error
+// ("Permission denied") for "Cannot open file "%s". %s".
+struct MapFileRead {
+    std::optional<MapLoad> map;
+    bool noRegularFile = false;
+    std::string failure;
+};
+MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path,
+                                     const ReadingThreads& threads = ReadingThreadsNow,
+                                     MapParts parts = MapParts::WalkValuesAndImage);
+
+// Where the cells come from: the size, and positioned reads that deliver the
+// bytes there (fewer at the end) and may run on two threads at once.
+class MapSource {
+public:
+    virtual ~MapSource() = default;
+    virtual std::int64_t Size() const = 0;
+    virtual std::int64_t ReadAt(std::int64_t offset, std::uint8_t* into, std::int64_t size) const = 0;
+};
+
+MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads = ReadingThreadsNow,
+                MapParts parts = MapParts::WalkValuesAndImage);
+
+// The same from the bytes of a whole map file in memory.
+MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads = ReadingThreadsNow,
+                     MapParts parts = MapParts::WalkValuesAndImage);

@@ -1,17 +1,22 @@
 // tarvex-map2bmp: turns map files into the BMP pictures the viewer's Save
-// writes at natural size.
+// writes at natural size, several at a time.
 
 #include "BitmapFile.h"
+#include "ExportPlan.h"
+#include "FileNames.h"
 #include "MapReader.h"
 #include "QtConversions.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStringList>
+#include <QStringDecoder>
 
+#include <atomic>
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -21,50 +26,202 @@
 #include <unistd.h>
 #endif
 
+namespace fs = std::filesystem;
+
 namespace {
 
-const char kUsage[] =
-    "Usage: tarvex-map2bmp [-o FOLDER] MAP...\n"
-    "\n"
+const char kDescription[] =
     "Turns map files into 16-colour BMP pictures, one pixel per map cell, exactly\n"
     "as the viewer's Save writes them: open cells black, blocked cells red,\n"
-    "flagged cells blue. FILE.map becomes FOLDER/FILE.bmp. A folder given as a\n"
-    "MAP stands for the .map files in it. An existing picture is replaced.\n"
-    "\n"
-    "  -o FOLDER   where the pictures go (made if missing; default: the current folder)\n"
-    "  -h, --help  show this text\n"
+    "flagged cells blue. FILE.map becomes FOLDER/FILE.bmp; a folder given as a\n"
+    "MAP stands for the .map files in it. Only files named *.map (any letter\n"
+    "case) are read. An existing picture is replaced, but never a file named on\n"
+    "the command line, never through a symbolic link, and never by two maps.\n"
     "\n"
     "Exit status: 0 when every map was converted, 1 when some could not be\n"
-    "(each is named on standard error), 2 when the command line is wrong.\n";
+    "(each is named on standard error), 2 when the command line is wrong.";
 
 void Print(FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
-// The map files named on the command line, folders replaced by their maps.
-QStringList MapFiles(const QStringList& inputs)
-{
-    QStringList files;
-    for (const QString& input : inputs) {
-        const QFileInfo info(input);
-        if (!info.isDir()) {
-            files.append(input);
-            continue;
+// The command line for QCommandLineParser, and the file names in it as the
+// system's bytes: Qt's own decoding would turn names that are not valid
+// UTF-8 into different ones.
+class CommandLine {
+public:
+    CommandLine(int argc, char** argv)
+    {
+#ifdef _WIN32
+        Q_UNUSED(argc);
+        Q_UNUSED(argv);
+        arguments_ = QCoreApplication::arguments();
+#else
+        for (int i = 0; i < argc; ++i) {
+            const QByteArray bytes(argv[i]);
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            QString text = utf8(bytes);
+            if (utf8.hasError()) {
+                // A stand-in no valid argument equals: a lone surrogate never
+                // comes out of valid UTF-8.
+                text = QChar(0xD800) + QString::number(i);
+                rawBytes_.emplace(text, bytes.toStdString());
+            }
+            arguments_.append(text);
         }
-        const QDir folder(input);
-        for (const QString& name : folder.entryList({QStringLiteral("*.map")}, QDir::Files, QDir::Name | QDir::IgnoreCase))
-            files.append(folder.filePath(name));
+#endif
     }
-    return files;
+
+    const QStringList& Arguments() const { return arguments_; }
+
+    fs::path PathOf(const QString& argument) const
+    {
+#ifdef _WIN32
+        return fs::path(argument.toStdWString());
+#else
+        const auto raw = rawBytes_.find(argument);
+        return fs::path(raw != rawBytes_.end() ? raw->second : argument.toStdString());
+#endif
+    }
+
+private:
+    QStringList arguments_;
+    std::map<QString, std::string> rawBytes_;
+};
+
+struct Options {
+    fs::path outputFolder = ".";
+    std::vector<fs::path> named;
+    int jobs = 1;
+};
+
+// The options, or the exit status when there is nothing to convert.
+std::optional<Options> ParseCommandLine(const CommandLine& commandLine, int& exitStatus)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption outputOption(QStringLiteral("o"), QStringLiteral("Where the pictures go (made if missing; default: the current folder)."),
+                                          QStringLiteral("FOLDER"), QStringLiteral("."));
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const QCommandLineOption jobsOption(QStringLiteral("jobs"), QStringLiteral("How many maps are converted at a time (default: %1, the number of cores).").arg(cores),
+                                        QStringLiteral("N"), QString::number(cores));
+    parser.addOption(outputOption);
+    parser.addOption(jobsOption);
+    parser.addPositionalArgument(QStringLiteral("MAP"), QStringLiteral("Map files, or folders of map files."), QStringLiteral("MAP..."));
+    exitStatus = 2;
+    if (!parser.parse(commandLine.Arguments())) {
+        Print(stderr, QStringLiteral("tarvex-map2bmp: %1\n\n%2").arg(parser.errorText(), parser.helpText()));
+        return std::nullopt;
+    }
+    if (parser.isSet(helpOption) || parser.isSet(versionOption)) {
+        Print(stdout, parser.isSet(helpOption) ? parser.helpText()
+                                               : QStringLiteral("tarvex-map2bmp %1\n").arg(QCoreApplication::applicationVersion()));
+        exitStatus = 0;
+        return std::nullopt;
+    }
+    Options options;
+    bool isNumber = false;
+    options.jobs = parser.value(jobsOption).toInt(&isNumber);
+    if (!isNumber || options.jobs < 1 || options.jobs > 1024) {
+        Print(stderr, QStringLiteral("tarvex-map2bmp: --jobs takes a number from 1 to 1024, not \"%1\"\n").arg(parser.value(jobsOption)));
+        return std::nullopt;
+    }
+    options.outputFolder = commandLine.PathOf(parser.value(outputOption));
+    for (const QString& argument : parser.positionalArguments())
+        options.named.push_back(commandLine.PathOf(argument));
+    if (options.named.empty()) {
+        Print(stderr, parser.helpText());
+        return std::nullopt;
+    }
+    return options;
 }
 
-void Convert(const QString& mapFile, const QDir& output)
+// Converts one map; throws with the reason when it cannot.
+void Convert(const Conversion& conversion, const ReadingThreads& readingThreads)
 {
-    const std::optional<MapLoad> map = ReadMapFile(ToFilesystemPath(mapFile));
-    if (!map)
-        throw std::runtime_error("no such map file, or it cannot be read");
-    SaveBitmapFile(ToQImage(map->image), output.filePath(WithBmpExtension(QFileInfo(mapFile).fileName())));
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(conversion.picture, error)))
+        throw std::runtime_error(QStringLiteral("%1 is a symbolic link; not written").arg(ShownFileName(conversion.picture)).toStdString());
+    MapFileRead read = ReadMapFileTellingWhyNot(conversion.map, readingThreads, MapParts::ImageOnly);
+    if (!read.map)
+        throw std::runtime_error((read.noRegularFile ? "no such map file: " : "cannot open the map file: ") + read.failure);
+    std::optional<MapLoad>& map = read.map;
+    if (map->image.IsEmpty())
+        throw std::runtime_error(QStringLiteral("the map is empty (%1 x %2 cells); no picture written")
+                                     .arg(map->header.Width()).arg(map->header.Height()).toStdString());
+    SaveBitmapFile(ToQImage(std::move(map->image)), conversion.picture);
+}
+
+// Progress on a terminal, and failures, from any of the converting threads.
+class Report {
+public:
+    explicit Report(std::size_t total) : total_(total), showProgress_(total > 1 && isatty(fileno(stderr))) {}
+
+    void Starting(const fs::path& map)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (showProgress_)
+            Print(stderr, QStringLiteral("\r\033[K[%1/%2] %3").arg(++started_).arg(total_).arg(ShownFileName(map)));
+    }
+    void Refused(const fs::path& name, const QString& reason)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++refused_;
+        PrintFailure(name, reason);
+    }
+    void Failed(const fs::path& name, const QString& reason)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ++failed_;
+        PrintFailure(name, reason);
+    }
+    void Finished() const
+    {
+        if (showProgress_)
+            Print(stderr, QStringLiteral("\r\033[K%1 of %2 maps converted\n").arg(total_ - failed_).arg(total_));
+    }
+    bool AllConverted() const { return failed_ == 0 && refused_ == 0; }
+
+private:
+    void PrintFailure(const fs::path& name, const QString& reason)
+    {
+        Print(stderr, QStringLiteral("%1tarvex-map2bmp: %2: %3\n")
+                          .arg(showProgress_ ? QStringLiteral("\r\033[K") : QString(), ShownFileName(name), reason));
+    }
+
+    std::mutex mutex_;
+    const std::size_t total_;
+    const bool showProgress_;
+    std::size_t started_ = 0;
+    std::size_t failed_ = 0;
+    std::size_t refused_ = 0;
+};
+
+void ConvertAll(const std::vector<Conversion>& conversions, int jobs, Report& report)
+{
+    // With several maps at a time each is read by one thread.
+    const int workers = std::max(1, std::min<int>(jobs, int(conversions.size())));
+    const ReadingThreads readingThreads = workers > 1 ? ReadingThreads([](std::int64_t) { return 1; }) : ReadingThreadsNow;
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t index = next++; index < conversions.size(); index = next++) {
+            report.Starting(conversions[index].map);
+            try {
+                Convert(conversions[index], readingThreads);
+            } catch (const std::exception& failure) {
+                report.Failed(conversions[index].map, QString::fromUtf8(failure.what()));
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < workers; ++i)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 } // namespace
@@ -72,50 +229,24 @@ void Convert(const QString& mapFile, const QDir& output)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    QString outputFolder = QStringLiteral(".");
-    QStringList inputs;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (argument == QLatin1String("-o") && i + 1 < arguments.size()) {
-            outputFolder = arguments[++i];
-        } else if (argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-")) {
-            Print(stderr, QStringLiteral("tarvex-map2bmp: unknown option %1\n\n").arg(argument));
-            std::fputs(kUsage, stderr);
-            return 2;
-        } else {
-            inputs.append(argument);
-        }
-    }
-    if (inputs.isEmpty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (!QDir().mkpath(outputFolder)) {
-        Print(stderr, QStringLiteral("tarvex-map2bmp: cannot make the folder %1\n").arg(outputFolder));
+    QCoreApplication::setApplicationName(QStringLiteral("tarvex-map2bmp"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARVEX_VERSION));
+    int exitStatus = 0;
+    const std::optional<Options> options = ParseCommandLine(CommandLine(argc, argv), exitStatus);
+    if (!options)
+        return exitStatus;
+    std::error_code error;
+    fs::create_directories(options->outputFolder, error);
+    if (!fs::is_directory(options->outputFolder, error)) {
+        Print(stderr, QStringLiteral("tarvex-map2bmp: cannot make the folder %1\n").arg(ShownFileName(options->outputFolder)));
         return 1;
     }
 
-    const QStringList files = MapFiles(inputs);
-    const bool showProgress = files.size() > 1 && isatty(fileno(stderr));
-    int failed = 0;
-    for (int i = 0; i < files.size(); ++i) {
-        if (showProgress)
-            Print(stderr, QStringLiteral("\r\033[K[%1/%2] %3").arg(i + 1).arg(files.size()).arg(files[i]));
-        try {
-            Convert(files[i], QDir(outputFolder));
-        } catch (const std::exception& failure) {
-            ++failed;
-            Print(stderr, QStringLiteral("%1tarvex-map2bmp: %2: %3\n")
-                              .arg(showProgress ? QStringLiteral("\r\033[K") : QString(), files[i],
-                                   QString::fromUtf8(failure.what())));
-        }
-    }
-    if (showProgress)
-        Print(stderr, QStringLiteral("\r\033[K%1 of %2 maps converted\n").arg(files.size() - failed).arg(files.size()));
-    return failed == 0 ? 0 : 1;
+    const ExportPlan plan = PlanExport(options->named, options->outputFolder);
+    Report report(plan.conversions.size());
+    for (const Refusal& refusal : plan.refusals)
+        report.Refused(refusal.name, refusal.reason);
+    ConvertAll(plan.conversions, options->jobs, report);
+    report.Finished();
+    return report.AllConverted() ? 0 : 1;
 }

@@ -1,12 +1,131 @@
 #include "BitmapFile.h"
 
+#include "FileNames.h"
 #include "QtConversions.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+void RefuseNullPicture(const QImage& picture)
+{
+    if (picture.isNull() || picture.width() == 0 || picture.height() == 0)
+        throw std::runtime_error(kNoMapToSave);
+}
+
+#ifdef Q_OS_WIN
+QString SystemText(DWORD error)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const QString message = QString::fromWCharArray(text, int(length));
+    ::LocalFree(text);
+    return message;
+}
+
+// Why the file cannot be opened for writing, asked of the system; empty
+// when it can be.
+QString WhyNotWritable(const QString& fileName)
+{
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(fileName).utf16()),
+                                      GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+        return QString();
+    }
+    return SystemText(::GetLastError());
+}
+
+QString LastErrorText()
+{
+    return SystemText(::GetLastError());
+}
+#else
+QString WhyNotWritable(const QString& fileName)
+{
+    const QByteArray name = QFile::encodeName(fileName);
+    const int file = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (file >= 0) {
+        ::close(file);
+        return QString();
+    }
+    if (errno != ENOENT)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    // No such file: the folder decides.
+    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    return ::access(folder.constData(), W_OK | X_OK) == 0 ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+}
+
+QString LastErrorText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+#endif
+
+// QImage::save() writes to a QIODevice; this one hands the bytes to a C
+// stream opened on any path the system can name.
+class StdioDevice : public QIODevice {
+public:
+    explicit StdioDevice(std::FILE* file) : file_(file) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        return std::fwrite(data, 1, std::size_t(size), file_) == std::size_t(size) ? size : -1;
+    }
+
+private:
+    std::FILE* file_;
+};
+
+struct CloseFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::FILE* OpenForWriting(const std::filesystem::path& path)
+{
+#ifdef Q_OS_WIN
+    return ::_wfopen(path.c_str(), L"wb");
+#else
+    return std::fopen(path.c_str(), "wbe");
+#endif
+}
+
+// A name no other save uses at the same moment, beside the file it replaces.
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& fileName)
+{
+    static std::atomic<unsigned> counter{0};
+    const QString suffix = QStringLiteral(".%1-%2.tmp").arg(QCoreApplication::applicationPid()).arg(counter++);
+    std::filesystem::path temporary = fileName;
+    temporary += suffix.toStdString();
+    return temporary;
+}
+
+} // namespace
 
 QString WithBmpExtension(const QString& fileName)
 {
@@ -18,16 +137,57 @@ QString WithBmpExtension(const QString& fileName)
     return (lastDot > lastSeparator ? fileName.left(lastDot) : fileName) + QStringLiteral(".bmp");
 }
 
+std::filesystem::path BmpPathFor(const std::filesystem::path& fileName)
+{
+    // "." never occurs as the second byte of a GBK character.
+    std::filesystem::path name = fileName.filename();
+    const auto& native = name.native();
+    const auto lastDot = native.rfind('.');
+    std::filesystem::path withBmp = lastDot == native.npos ? name : std::filesystem::path(native.substr(0, lastDot));
+    withBmp += ".bmp";
+    return fileName.parent_path() / withBmp;
+}
+
 void SaveBitmapFile(const QImage& picture, const QString& fileName)
 {
+    RefuseNullPicture(picture);
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileFailure("create", QFileInfo(fileName).absoluteFilePath(), file.errorString());
+    // A writable file in a folder that is not writable is written in place.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QString why = WhyNotWritable(fileName);
+        throw FileFailure("create", QFileInfo(fileName).absoluteFilePath(), why.isEmpty() ? file.errorString() : why);
+    }
     // commit() alone would not notice a failure of the last buffered write
     // and would put a cut-off file in place: flush and check first. Without
     // a commit the temporary file is removed.
-    const bool written = (picture.isNull() || picture.save(&file, "BMP")) && file.flush() &&
-                         file.error() == QFileDevice::NoError;
+    const bool written = picture.save(&file, "BMP") && file.flush() && file.error() == QFileDevice::NoError;
     if (!written || !file.commit())
         throw std::runtime_error("Stream write error");
+}
+
+void SaveBitmapFile(const QImage& picture, const std::filesystem::path& fileName)
+{
+    RefuseNullPicture(picture);
+    const std::filesystem::path temporary = TemporaryNameFor(fileName);
+    std::unique_ptr<std::FILE, CloseFile> file(OpenForWriting(temporary));
+    if (!file) {
+        const QString why = LastErrorText();
+        throw FileFailure("create", ShownFileName(std::filesystem::absolute(fileName)), why);
+    }
+    StdioDevice device(file.get());
+    const bool written = picture.save(&device, "BMP") && std::fflush(file.get()) == 0 && !std::ferror(file.get());
+    const bool closed = std::fclose(file.release()) == 0;
+    std::error_code error;
+    if (!written || !closed) {
+        std::filesystem::remove(temporary, error);
+        throw std::runtime_error("Stream write error");
+    }
+    std::filesystem::rename(temporary, fileName, error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw FileFailure("create", ShownFileName(std::filesystem::absolute(fileName)),
+                          QString::fromLocal8Bit(error.message().c_str()));
+    }
 }

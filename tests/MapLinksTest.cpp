@@ -89,4 +89,32 @@ TEST(MapLinksTest, UpperCasingTouchesOnlyAToZ)
     EXPECT_EQ(UpperCaseAsciiBytes("az{`@AZ\xE1\xFA"), "AZ{`@AZ\xE1\xFA");
 }
 
+TEST(MapLinksTest, AtMostTheFirstLinesAreListedAndTheRestCounted)
+{
+    std::string file;
+    for (int i = 0; i < 25; ++i)
+        file += "Harbor2 line " + std::to_string(i) + "\nMine7 other\r\n";
+    const MapLinks links = MatchMapLinks(file, MapNameOf("Harbor2.map"), 10);
+    ASSERT_EQ(links.lines.size(), 10u);
+    EXPECT_EQ(links.lines.front(), "Harbor2 line 0");
+    EXPECT_EQ(links.lines.back(), "Harbor2 line 9");
+    EXPECT_EQ(links.moreLines, 15u);
+    EXPECT_EQ(MatchMapLinks(file, MapNameOf("Harbor2.map"), 25).moreLines, 0u);
+    EXPECT_EQ(MatchMapLinks(file, MapNameOf("Harbor2.map"), 0).moreLines, 25u);
+
+    EXPECT_EQ(MoreMapLinksLine(15), "... and 15 more lines for this map");
+    EXPECT_EQ(MoreMapLinksLine(1), "... and 1 more line for this map");
+}
+
+TEST(MapLinksTest, AMillionMatchingLinesCostOnlyTheListedOnes)
+{
+    std::string file;
+    for (int i = 0; i < 1000000; ++i)
+        file += "HARBOR2 x\n";
+    const MapLinks links = MatchMapLinks(file, "HARBOR2", kMaxListedMapLinks);
+    EXPECT_EQ(links.lines.size(), 10000u);
+    EXPECT_EQ(links.moreLines, 990000u);
+    EXPECT_LE(links.lines.capacity(), 2 * kMaxListedMapLinks);
+}
+
 } // namespace

@@ -240,4 +240,60 @@ TEST_F(MapReaderTest, A16384By16384MapLoadsFromAShortFile)
     EXPECT_EQ(load.endOfCells, 52 + std::int64_t(12) * 16384 * 16384);
 }
 
+TEST_F(MapReaderTest, OneThreadAndTwoGiveTheSameMap)
+{
+    std::mt19937 random(17);
+    std::string file = MapHeaderBytes(300, 40);
+    for (int i = 0; i < 300 * 40 * 12; ++i)
+        file += char(random());
+    const fs::path path = folder_ / "wide.map";
+    for (const std::size_t cut : {std::size_t(0), std::size_t(12 * 40 * 200 + 5)}) {
+        WriteBytes(path, file.substr(0, file.size() - cut));
+        int threadsAskedFor = 0;
+        const std::optional<MapLoad> two = ReadMapFile(path, [&threadsAskedFor](std::int64_t cells) {
+            threadsAskedFor = int(cells);
+            return 2;
+        });
+        ASSERT_TRUE(two);
+        EXPECT_EQ(threadsAskedFor, 300 * 40);
+        ExpectSameAsPositionedReads(*two, file.substr(0, file.size() - cut));
+        const MapLoad one = ReadMapBytes(file.substr(0, file.size() - cut), [](std::int64_t) { return 1; });
+        EXPECT_EQ(one.matrix, two->matrix);
+        EXPECT_EQ(one.image.Bytes(), two->image.Bytes());
+        // A picture-only load paints the same picture and keeps no values.
+        const std::optional<MapLoad> pictureOnly = ReadMapFile(path, [](std::int64_t) { return 2; }, MapParts::ImageOnly);
+        ASSERT_TRUE(pictureOnly);
+        EXPECT_EQ(pictureOnly->matrix.Columns(), 0);
+        EXPECT_EQ(pictureOnly->image.Bytes(), two->image.Bytes());
+        EXPECT_EQ(pictureOnly->lastCell.bytes, two->lastCell.bytes);
+    }
+}
+
+TEST(ReadingThreadsTest, ASecondThreadOnlyForLargeMapsAndAFreeProcessor)
+{
+    const std::int64_t large = 1000 * 1000, small = 256 * 256;
+    EXPECT_EQ(ReadingThreadsFor(large, {2, 1}), 2);
+    EXPECT_EQ(ReadingThreadsFor(large, {2, 2}), 1); // the other core is busy
+    EXPECT_EQ(ReadingThreadsFor(large, {1, 1}), 1); // one core only
+    EXPECT_EQ(ReadingThreadsFor(large, {8, 3}), 2);
+    EXPECT_EQ(ReadingThreadsFor(large, {4, 9}), 1);
+    EXPECT_EQ(ReadingThreadsFor(small, {2, 1}), 1);
+    EXPECT_EQ(ReadingThreadsNow(small), 1);
+    const int now = ReadingThreadsNow(large);
+    EXPECT_TRUE(now == 1 || now == 2);
+}
+
+TEST(ReadingThreadsTest, RunnableThreadsFromTheLoadAverage)
+{
+    EXPECT_EQ(RunnableThreadsOfLoadAverage("0.58 0.34 0.13 5/140 7242\n"), 5);
+    EXPECT_EQ(RunnableThreadsOfLoadAverage("12.00 9.50 3.10 17/2048 99"), 17);
+    EXPECT_EQ(RunnableThreadsOfLoadAverage("0.58 0.34 0.13 0/140 7242"), std::nullopt);
+    EXPECT_EQ(RunnableThreadsOfLoadAverage("0.58 0.34 0.13 140 7242"), std::nullopt);
+    EXPECT_EQ(RunnableThreadsOfLoadAverage("0.58 0.34"), std::nullopt);
+    EXPECT_EQ(RunnableThreadsOfLoadAverage(""), std::nullopt);
+    const CpuLoad load = CurrentCpuLoad();
+    EXPECT_GE(load.usableProcessors, 1);
+    EXPECT_GE(load.runnableThreads, 1);
+}
+
 } // namespace

@@ -160,9 +160,8 @@ TEST(RouteFlagTest, FlaggedCellsAreOpenedEvenWhereTheyBlock)
 {
     // One row of four cells: open, flagged and blocked (blue), blocked with
     // one flag bit (red), open.
-    std::istringstream file(MapHeaderBytes(4, 1) + CellBytes(0) + CellBytes(200, 0x80, 0x80) +
-                            CellBytes(200, 0x80, 0x00) + CellBytes(0));
-    MapLoad load = ReadMap(file);
+    MapLoad load = ReadMapBytes(MapHeaderBytes(4, 1) + CellBytes(0) + CellBytes(200, 0x80, 0x80) +
+                                CellBytes(200, 0x80, 0x00) + CellBytes(0));
     EXPECT_FALSE(FindRoute(load.matrix, {0, 0}, {1, 0}));
     OpenFlaggedCells(load.matrix, load.image);
     EXPECT_EQ(FindRoute(load.matrix, {0, 0}, {1, 0}), Route({{0, 0}, {1, 0}}));

@@ -2,8 +2,10 @@
 // /proc, and memory below 4 GiB of this very process.
 
 #include "ProcessDetails.h"
+#include "ProcStat_linux.h"
 #include "ProcessList.h"
 #include "ProcessMemory.h"
+#include "ProcessStartTime.h"
 #include "StandInClient.h"
 #include "Tracker.h"
 #include "Unprivileged.h"
@@ -91,6 +93,40 @@ TEST(ProcessMemoryTest, TellsWhetherAProcessHasEndedOrMayNotBeRead)
     const ProcessMemory ended(std::int32_t(open.processId));
     EXPECT_EQ(ended.Access(), ProcessAccess::Ended);
     EXPECT_FALSE(ended.IsOpen());
+}
+
+std::string StatLine(const std::string& commandName, const std::string& startTime)
+{
+    // Fields 3 to 21, then the start time, then the rest.
+    return "4242 (" + commandName + ") S 1 4242 4242 0 -1 4194560 150 0 0 0 3 1 0 0 20 0 1 0 " + startTime +
+           " 12345678 300 18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 1 0 0 0 0 0\n";
+}
+
+TEST(ProcessStartTimeTest, Field22CountedFromTheLastParenthesis)
+{
+    EXPECT_EQ(StartTimeOfStatLine(StatLine("client", "987654")), 987654u);
+    EXPECT_EQ(StartTimeOfStatLine(StatLine("Game Client", "55")), 55u);
+    EXPECT_EQ(StartTimeOfStatLine(StatLine("a) 1 2 3 (b", "77")), 77u); // a name that mimics fields
+    EXPECT_EQ(StartTimeOfStatLine(StatLine("))", "18446744073709551615")), 18446744073709551615u);
+    EXPECT_EQ(StartTimeOfStatLine("4242 (client) S 1 4242"), std::nullopt); // cut short
+    EXPECT_EQ(StartTimeOfStatLine(StatLine("client", "x12")), std::nullopt);
+    EXPECT_EQ(StartTimeOfStatLine(StatLine("client", "")), std::nullopt);
+    EXPECT_EQ(StartTimeOfStatLine("4242 client S"), std::nullopt);
+    EXPECT_EQ(StartTimeOfStatLine(""), std::nullopt);
+}
+
+TEST_F(ProcessNameTest, TheStartTimeIsReadFromTheProcFolder)
+{
+    std::filesystem::create_directories(folder_);
+    EXPECT_EQ(StartTimeInProcFolder(folder_), std::nullopt); // no stat: no such process
+    std::ofstream(folder_ / "stat") << StatLine("my (odd) client", "123456");
+    EXPECT_EQ(StartTimeInProcFolder(folder_), 123456u);
+    // A new process under the same identifier has another start time.
+    std::ofstream(folder_ / "stat") << StatLine("client", "123999");
+    EXPECT_EQ(StartTimeInProcFolder(folder_), 123999u);
+
+    EXPECT_EQ(ProcessStartTime(std::uint32_t(::getpid())), StartTimeInProcFolder("/proc/self"));
+    EXPECT_TRUE(ProcessStartTime(std::uint32_t(::getpid())).has_value());
 }
 
 TEST(ProcessMemoryTest, UnmappedAddressesReadAsZeroAndMappedOnesAsStored)

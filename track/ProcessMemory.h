@@ -6,6 +6,9 @@
 // that cannot be opened gives an object whose reads all fail, and Access()
 // tells why: the process has ended, or the system refuses access to it.
 // Read() is true only when all `size` bytes were read, and never throws.
+// Given a start time (ProcessStartTime.h), only the process that started then
+// is opened: an identifier that now names another process opens nothing, and
+// the check is made on the process opened, so no other can come in between.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +18,7 @@ enum class ProcessAccess { Open, Ended, Denied, Failed };
 class ProcessMemory {
 public:
     explicit ProcessMemory(std::int32_t processId);
+    ProcessMemory(std::int32_t processId, std::uint64_t startTime);
     ~ProcessMemory();
     ProcessMemory(const ProcessMemory&) = delete;
     ProcessMemory& operator=(const ProcessMemory&) = delete;

@@ -1,6 +1,7 @@
 #include "ProcessMemory.h"
 
 #include <cerrno>
+#include "ProcStat_linux.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -20,6 +21,18 @@ ProcessMemory::ProcessMemory(std::int32_t processId)
         access_ = ProcessAccess::Denied;
     else
         access_ = ProcessAccess::Failed;
+}
+
+// Through the open /proc/PID folder, which stays the folder of the process
+// it was opened for even when the identifier is given to a new one.
+ProcessMemory::ProcessMemory(std::int32_t processId, std::uint64_t startTime)
+{
+    const int folder = ::open(("/proc/" + std::to_string(processId)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    if (StartTimeInOpenProcFolder(folder) == startTime)
+        fd_ = ::openat(folder, "mem", O_RDONLY | O_CLOEXEC);
+    ::close(folder);
 }
 
 ProcessMemory::~ProcessMemory()

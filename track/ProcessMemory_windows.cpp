@@ -19,6 +19,19 @@ ProcessMemory::ProcessMemory(std::int32_t processId)
         access_ = ProcessAccess::Failed;
 }
 
+// The creation time is asked of the handle itself, which keeps naming the
+// process it was opened for.
+ProcessMemory::ProcessMemory(std::int32_t processId, std::uint64_t startTime)
+    : handle_(::OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(processId)))
+{
+    FILETIME creation{}, exit{}, kernel{}, user{};
+    if (handle_ && (!::GetProcessTimes(handle_, &creation, &exit, &kernel, &user) ||
+                    (std::uint64_t(creation.dwHighDateTime) << 32 | creation.dwLowDateTime) != startTime)) {
+        ::CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+}
+
 ProcessMemory::~ProcessMemory()
 {
     if (handle_)

@@ -32,3 +32,8 @@ PlayerPosition ReadPlayerPosition(const ProcessMemory& memory, std::uint32_t add
     position.y = readUnsigned16(address + 2); // wraps modulo 2^32
     return position;
 }
+
+PlayerPosition ReadPlayerPosition(std::int32_t processId, std::uint64_t startTime, std::uint32_t address)
+{
+    return ReadPlayerPosition(ProcessMemory(processId, startTime), address);
+}

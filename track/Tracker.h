@@ -23,3 +23,7 @@ struct PlayerPosition {
     int y = 0;
 };
 PlayerPosition ReadPlayerPosition(const ProcessMemory& memory, std::uint32_t address);
+
+// The same in the process that started at startTime (ProcessStartTime.h):
+// 0:0 once it has ended, also when its identifier now names another process.
+PlayerPosition ReadPlayerPosition(std::int32_t processId, std::uint64_t startTime, std::uint32_t address);

@@ -1,0 +1,36 @@
+#pragma once
+// Which map files the exporter converts, and where each picture goes.
+//
+// Names are kept as the system's bytes (std::filesystem::path). Only files
+// whose name ends in ".map" (any letter case) are read; a folder stands for
+// the .map files in it (hidden ones left out). Everything that cannot be
+// converted safely is refused with its name and the reason, and nothing is
+// written for it:
+// - any other file named on the command line,
+// - a folder that cannot be read,
+// - two maps that would give the same picture (both of them),
+// - a map whose picture would replace a file named on the command line.
+
+#include <QString>
+
+#include <filesystem>
+#include <vector>
+
+struct Conversion {
+    std::filesystem::path map;
+    std::filesystem::path picture;
+};
+
+struct Refusal {
+    std::filesystem::path name;
+    QString reason;
+};
+
+struct ExportPlan {
+    std::vector<Conversion> conversions; // in the order the maps were named
+    std::vector<Refusal> refusals;
+};
+
+ExportPlan PlanExport(const std::vector<std::filesystem::path>& named, const std::filesystem::path& outputFolder);
+
+bool HasMapExtension(const std::filesystem::path& name);

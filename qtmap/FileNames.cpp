@@ -1,0 +1,93 @@
+#include "FileNames.h"
+
+#include <QStringDecoder>
+
+#include <system_error>
+
+namespace {
+
+QString DecodedOrEmpty(QStringDecoder&& decoder, const QByteArray& bytes)
+{
+    if (!decoder.isValid())
+        return QString();
+    const QString text = decoder(bytes);
+    return decoder.hasError() ? QString() : text;
+}
+
+// Valid GBK decodes without error and without the private-use characters
+// that stand in for bytes GBK leaves undefined.
+bool HasPrivateUseCharacters(const QString& text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF)
+            return true;
+    return false;
+}
+
+QString EscapedBytes(const QByteArray& bytes)
+{
+    QString shown;
+    for (char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value >= 0x20 && value < 0x7F)
+            shown += QLatin1Char(byte);
+        else
+            shown += QLatin1String("\\x") + QString::number(value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    }
+    return shown;
+}
+
+} // namespace
+
+QString ShownFileName(const std::filesystem::path& name)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdWString(name.native());
+#else
+    const QByteArray bytes = QByteArray::fromStdString(name.native());
+    const QString utf8 = DecodedOrEmpty(QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless), bytes);
+    if (!utf8.isEmpty() || bytes.isEmpty())
+        return utf8;
+    const QString gbk = DecodedOrEmpty(QStringDecoder("GBK", QStringDecoder::Flag::Stateless), bytes);
+    if (!gbk.isEmpty() && !HasPrivateUseCharacters(gbk))
+        return gbk;
+    return EscapedBytes(bytes);
+#endif
+}
+
+QString ToQtPath(const std::filesystem::path& path)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdWString(path.native());
+#else
+    return QString::fromStdString(path.native());
+#endif
+}
+
+bool QtCanNamePath(const std::filesystem::path& path)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return true;
+#else
+    return ToQtPath(path).toStdString() == path.native();
+#endif
+}
+
+FolderListing ListFolder(const std::filesystem::path& folder)
+{
+    FolderListing listing;
+    std::error_code error;
+    std::filesystem::directory_iterator entry(folder, error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        std::error_code typeError;
+        listing.entries.push_back({entry->path().filename(), entry->is_directory(typeError)});
+    }
+    if (error) {
+        listing.failure = QString::fromLocal8Bit(error.message().c_str());
+        listing.entries.clear();
+        return listing;
+    }
+    listing.read = true;
+    return listing;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// File names as the system has them: on Linux a name is bytes, which need
+// not be valid UTF-8 (archives made on Windows unpack names in GBK bytes).
+// Names travel as std::filesystem::path, which keeps those bytes; they are
+// decoded only to be shown.
+
+#include <QString>
+
+#include <filesystem>
+#include <vector>
+
+// How a name (or a whole path) is shown: valid UTF-8 as it stands; else,
+// when its bytes are valid GBK, decoded as GBK; else every byte outside
+// printable ASCII escaped as \xB8. On Windows names are Unicode already.
+QString ShownFileName(const std::filesystem::path& name);
+
+// The entries of a folder, names kept byte for byte, "." and ".." left out,
+// in the system's order. On failure: read is false and failure holds the
+// system's text for the error.
+struct FolderEntry {
+    std::filesystem::path name; // the name only, no folder part
+    bool isFolder = false;      // following symbolic links
+};
+struct FolderListing {
+    bool read = false;
+    QString failure;
+    std::vector<FolderEntry> entries;
+};
+FolderListing ListFolder(const std::filesystem::path& folder);
+
+// The path as Qt's file classes take it; only faithful where ShownFileName
+// shows the bytes unchanged (valid UTF-8, or any name on Windows).
+QString ToQtPath(const std::filesystem::path& path);
+bool QtCanNamePath(const std::filesystem::path& path);
