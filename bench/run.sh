@@ -7,7 +7,7 @@ build=${1:-build}
 "$build/bench/map_bench" --benchmark_min_time=1 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=1
 # Every route pair three times; the medians per pair and the ratios follow.
-"$build/bench/route_bench" --benchmark_repetitions=3
+"$build/bench/route_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 echo
 echo "Peak memory of one load (/usr/bin/time -v):"
