@@ -12,7 +12,7 @@ aggregates=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
 QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=0.5 "${aggregates[@]}" | tee -a "$out"
 "$build/bench/export_bench" "$build/bin/tarvex-map2bmp" "${aggregates[@]}" | tee -a "$out"
 # Every route pair three times; the medians per pair and their ratios follow.
-"$build/bench/route_bench" --benchmark_repetitions=3
+"$build/bench/route_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 
 echo
 echo "Ratios of medians (wall time, CPU time):"
