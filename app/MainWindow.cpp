@@ -15,6 +15,7 @@
 #include "PanelSplitter.h"
 #include "PlayerTracker.h"
 #include "ProcessPicker.h"
+#include "QtConversions.h"
 #include "RoutePlanner.h"
 #include "TightLayout.h"
 #include "WindowStyle.h"
@@ -41,7 +42,7 @@ QString FailureBoxText(const QString& message)
 }
 
 MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory, QWidget* parent)
-    : QWidget(parent), document_(mapInfoPath), runModal_([](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; })
+    : QWidget(parent), document_(ToFilesystemPath(mapInfoPath)), runModal_([](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; })
 {
     InstallAccessibleRoles();
     setWindowTitle(QString::fromUtf8(kApplicationTitle));

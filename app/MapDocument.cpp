@@ -2,29 +2,47 @@
 
 #include "IndexedImage.h"
 #include "MapLinks.h"
+#include "FileNames.h"
 #include "MapReader.h"
 #include "Route.h"
 #include "QtConversions.h"
 
-#include <QFile>
-#include <QFileInfo>
 
-MapDocument::MapDocument(QString mapInfoPath) : mapInfoPath_(std::move(mapInfoPath)) {}
+namespace {
 
-void MapDocument::load(const QString& path)
+// Lines of a few screens' width are shown whole; longer ones (a line of
+// megabytes would hold the memo for many seconds) end in a note.
+constexpr qsizetype kLongestShownLine = 4096;
+
+QString ShownLine(const std::string& bytes)
 {
-    std::optional<MapLoad> map = ReadMapFile(ToFilesystemPath(path));
-    if (!map) {
+    QString line = FromGbk(bytes);
+    if (line.size() > kLongestShownLine)
+        line = line.left(kLongestShownLine) + QStringLiteral(" ... (%1 more characters)").arg(line.size() - kLongestShownLine);
+    return line;
+}
+
+} // namespace
+
+MapDocument::MapDocument(std::filesystem::path mapInfoPath) : mapInfoPath_(std::move(mapInfoPath)) {}
+
+void MapDocument::load(const std::filesystem::path& path)
+{
+    MapFileRead read = ReadMapFileTellingWhyNot(path);
+    if (read.noRegularFile) {
         header_ = TMapHeader();
         walkability_ = TMatrix();
         picture_ = QImage();
         return;
     }
+    if (!read.map)
+        throw FileFailure("open", ShownFileName(path), QString::fromStdString(read.failure));
     QStringList lines = readLinkLines(path);
-    header_ = map->header;
-    OpenFlaggedCells(map->matrix, map->image); // flagged cells can be walked, blocked or not
-    walkability_ = std::move(map->matrix);
-    picture_ = ToQImage(std::move(map->image));
+    MapLoad& map = *read.map;
+    header_ = map.header;
+    OpenFlaggedCells(map.matrix, map.image); // flagged cells can be walked, blocked or not
+    walkability_ = std::move(map.matrix);
+    picture_ = ToQImage(std::move(map.image));
     linkLines_ = std::move(lines);
 }
 
@@ -42,15 +60,13 @@ std::optional<CellState> MapDocument::cellState(int x, int y) const
     }
 }
 
-QStringList MapDocument::readLinkLines(const QString& mapPath) const
+QStringList MapDocument::readLinkLines(const std::filesystem::path& mapPath) const
 {
-    QFile file(mapInfoPath_);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileFailure("open", mapInfoPath_, file.errorString());
-    const QByteArray mapInfo = file.readAll();
-    const std::string mapName = MapNameOf(ToGbk(QFileInfo(mapPath).fileName()).toStdString());
+    const MapInfoLinks links = ReadMapInfoLinks(mapInfoPath_, MapNameOf(GbkFileName(mapPath.filename())));
+    if (!links.read)
+        throw FileFailure("open", ShownFileName(mapInfoPath_), QString::fromStdString(links.failure));
     QStringList lines;
-    for (std::string_view line : MatchMapLinks(std::string_view(mapInfo.constData(), std::size_t(mapInfo.size())), mapName))
-        lines.append(FromGbk(line));
+    for (const std::string& line : links.lines)
+        lines.append(ShownLine(line));
     return lines;
 }

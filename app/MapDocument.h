@@ -4,11 +4,16 @@
 // "MapInfo.txt". No widgets.
 //
 // load() contract:
-// - No file at the path (or a directory): the document becomes empty (no
-//   picture, no cells) and keeps its lines; nothing is reported.
-// - A map too large to hold, or a "MapInfo.txt" that cannot be read: throws
-//   std::runtime_error with the text the failure box shows; the document
-//   keeps the previous map and lines.
+// - No regular file at the path (missing, a folder, a device): the document
+//   becomes empty (no picture, no cells) and keeps its lines; nothing is
+//   reported.
+// - A map file that cannot be opened, a map too large to hold, or a
+//   "MapInfo.txt" that cannot be read (also one over 64 MiB, or no regular
+//   file): throws std::runtime_error with the text the failure box shows; the
+//   document keeps the previous map and lines.
+// - Otherwise the map and its lines (the first 10,000, then a line telling
+//   how many more) replace the previous ones; a map with W or H 0 has no
+//   picture. Paths are kept byte for byte.
 // - Otherwise the map and its lines replace the previous ones; a map with W
 //   or H 0 has no picture.
 
@@ -18,17 +23,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <optional>
 
 enum class CellState { Open, Blocked, Flagged };
 
 class MapDocument {
 public:
-    explicit MapDocument(QString mapInfoPath);
+    explicit MapDocument(std::filesystem::path mapInfoPath);
 
-    void load(const QString& path);
+    void load(const std::filesystem::path& path);
 
-    const QString& mapInfoPath() const { return mapInfoPath_; }
+    const std::filesystem::path& mapInfoPath() const { return mapInfoPath_; }
     const TMapHeader& header() const { return header_; }
     const TMatrix& walkability() const { return walkability_; }
     const QImage& picture() const { return picture_; }
@@ -38,9 +44,9 @@ public:
     std::optional<CellState> cellState(int x, int y) const;
 
 private:
-    QStringList readLinkLines(const QString& mapPath) const;
+    QStringList readLinkLines(const std::filesystem::path& mapPath) const;
 
-    QString mapInfoPath_;
+    std::filesystem::path mapInfoPath_;
     TMapHeader header_;
     TMatrix walkability_;
     QImage picture_;

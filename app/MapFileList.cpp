@@ -1,10 +1,14 @@
 #include "MapFileList.h"
 
+#include "FileNames.h"
 #include "FolderWatch.h"
+#include "QtConversions.h"
 
 #include <QDir>
 #include <QKeyEvent>
 
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 MapFileList::MapFileList(QWidget* parent) : QListWidget(parent), watch_(new FolderWatch(this))
@@ -24,9 +28,33 @@ void MapFileList::setDirectory(const QString& directory)
     followDirectory();
 }
 
-QStringList MapFileList::listing() const
+namespace {
+
+bool IsMapFileName(const std::filesystem::path::string_type& name)
 {
-    return QDir(directory_).entryList({QStringLiteral("*.map")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    if (name.size() < 5 || name.front() == '.') // ".map" alone, and hidden files, are left out
+        return false;
+    const auto extension = name.substr(name.size() - 4);
+    return extension[0] == '.' && std::tolower(extension[1]) == 'm' && std::tolower(extension[2]) == 'a' &&
+           std::tolower(extension[3]) == 'p';
+}
+
+} // namespace
+
+QStringList MapFileList::listing()
+{
+    namesShown_.clear();
+    QStringList shown;
+    for (const FolderEntry& entry : ListFolder(ToFilesystemPath(directory_)).entries) {
+        if (entry.isFolder || !IsMapFileName(entry.name.native()))
+            continue;
+        const QString name = ShownFileName(entry.name);
+        namesShown_.emplace(name, entry.name);
+        shown.append(name);
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return shown;
 }
 
 void MapFileList::followDirectory()
@@ -51,12 +79,14 @@ bool MapFileList::selectFile(const QString& name)
     return true;
 }
 
-QString MapFileList::selectedFilePath() const
+std::filesystem::path MapFileList::selectedFilePath() const
 {
     const QListWidgetItem* selected = currentItem();
     if (!selected || !selected->isSelected())
         throw std::runtime_error("List index out of bounds (-1)");
-    return directory_ + QLatin1Char('/') + selected->text();
+    const auto name = namesShown_.find(selected->text());
+    return ToFilesystemPath(directory_) /
+           (name != namesShown_.end() ? name->second : ToFilesystemPath(selected->text()));
 }
 
 void MapFileList::keyPressEvent(QKeyEvent* event)

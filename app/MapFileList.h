@@ -2,9 +2,14 @@
 // The file list: the "*.map" files of one directory (letter case ignored),
 // sorted by name, without directories, hidden files or system files. It
 // follows its directory: files created, removed or renamed there show up or
-// go within a second, and the selection and scroll position stay.
+// go within a second, and the selection and scroll position stay. Names are
+// kept as the system's bytes: one that is not valid UTF-8 is shown decoded
+// as GBK (or with its bytes escaped) and opened under its own bytes.
 
 #include <QListWidget>
+
+#include <filesystem>
+#include <map>
 
 class FolderWatch;
 
@@ -18,7 +23,7 @@ public:
 
     // The full path of the selected file; throws "List index out of bounds
     // (-1)" when no file is selected.
-    QString selectedFilePath() const;
+    std::filesystem::path selectedFilePath() const;
     // Makes the file of that bare name the selected one; false when it is
     // not listed.
     bool selectFile(const QString& name);
@@ -32,10 +37,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QStringList listing() const;
+    // The names shown, sorted; remembers each one's bytes.
+    QStringList listing();
     void followDirectory();
     void insertFile(const QString& name, int row);
 
     QString directory_;
+    std::map<QString, std::filesystem::path> namesShown_;
     FolderWatch* watch_;
 };

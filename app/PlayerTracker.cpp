@@ -1,5 +1,7 @@
 #include "PlayerTracker.h"
 
+#include "ProcessStartTime.h"
+
 #include <QTimer>
 
 #include <limits>
@@ -10,6 +12,12 @@ PlayerTracker::PlayerTracker(QObject* parent) : QObject(parent), timer_(new QTim
     timer_->setObjectName(QStringLiteral("tmr1"));
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, &PlayerTracker::tick);
+}
+
+void PlayerTracker::setProcess(std::optional<std::uint32_t> processId)
+{
+    processId_ = processId;
+    startTime_ = processId ? ProcessStartTime(*processId) : std::nullopt;
 }
 
 void PlayerTracker::setRunning(bool on)
@@ -44,11 +52,13 @@ void PlayerTracker::read()
     // Identifiers are signed 32-bit numbers to the reading side.
     if (*processId_ > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
         throw std::runtime_error(NotAValidInteger(std::to_string(*processId_)));
-    const ProcessMemory memory{std::int32_t(*processId_)};
+    std::optional<ProcessMemory> memory;
+    if (startTime_)
+        memory.emplace(std::int32_t(*processId_), *startTime_);
     const std::string addressText = "$" + addressText_.toStdString();
     const std::optional<std::uint32_t> address = ParseHexAddress(addressText);
     if (!address)
         throw std::runtime_error(NotAValidInteger(addressText));
-    emit processAccessRead(*processId_, memory.Access());
-    emit positionRead(ReadPlayerPosition(memory, *address));
+    emit processAccessRead(*processId_, memory ? memory->Access() : ProcessAccess::Ended);
+    emit positionRead(memory ? ReadPlayerPosition(*memory, *address) : PlayerPosition{});
 }

@@ -23,7 +23,9 @@ class PlayerTracker : public QObject {
 public:
     explicit PlayerTracker(QObject* parent);
 
-    void setProcess(std::optional<std::uint32_t> processId) { processId_ = processId; }
+    // The process chosen, told apart by its start time from any later one
+    // that gets the same identifier: that one reads as ended.
+    void setProcess(std::optional<std::uint32_t> processId);
     std::optional<std::uint32_t> process() const { return processId_; }
     void setAddressText(const QString& text) { addressText_ = text; }
     const QString& addressText() const { return addressText_; }
@@ -46,5 +48,6 @@ private:
 
     QTimer* timer_;
     std::optional<std::uint32_t> processId_;
+    std::optional<std::uint64_t> startTime_; // none: it had ended when chosen
     QString addressText_;
 };

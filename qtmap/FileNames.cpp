@@ -1,5 +1,7 @@
 #include "FileNames.h"
 
+#include "QtConversions.h"
+
 #include <QStringDecoder>
 
 #include <system_error>
@@ -52,6 +54,17 @@ QString ShownFileName(const std::filesystem::path& name)
     if (!gbk.isEmpty() && !HasPrivateUseCharacters(gbk))
         return gbk;
     return EscapedBytes(bytes);
+#endif
+}
+
+std::string GbkFileName(const std::filesystem::path& name)
+{
+#ifdef Q_OS_WIN
+    return ToGbk(QString::fromStdWString(name.native())).toStdString();
+#else
+    const QByteArray bytes = QByteArray::fromStdString(name.native());
+    const QString utf8 = DecodedOrEmpty(QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless), bytes);
+    return utf8.isEmpty() ? name.native() : ToGbk(utf8).toStdString();
 #endif
 }
 

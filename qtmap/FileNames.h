@@ -28,6 +28,10 @@ struct FolderListing {
 };
 FolderListing ListFolder(const std::filesystem::path& folder);
 
+// A file name's bytes in the GBK code page, as "MapInfo.txt" writes names:
+// a valid UTF-8 name converted, any other taken as GBK bytes already.
+std::string GbkFileName(const std::filesystem::path& name);
+
 // The path as Qt's file classes take it; only faithful where ShownFileName
 // shows the bytes unchanged (valid UTF-8, or any name on Windows).
 QString ToQtPath(const std::filesystem::path& path);

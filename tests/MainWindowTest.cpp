@@ -3,6 +3,11 @@
 #include "DriveSelector.h"
 #include "ImageControl.h"
 #include "MapFileList.h"
+#ifndef _WIN32
+#include "Unprivileged.h"
+
+#include <sys/stat.h>
+#endif
 #include "MapMenu.h"
 #include "ProcessPicker.h"
 #include "RoutePlanner.h"
@@ -355,5 +360,63 @@ TEST_F(MainWindowTest, SaveNeverEmptiesAFileAndAsksBeforeReplacingAnotherName)
     SaveAs(maps_.filePath("plan.bmp"));
     EXPECT_EQ(boxes_.size(), 4u);
 }
+
+TEST_F(MainWindowTest, NamesThatAreNotUtf8AreShownDecodedAndOpenedByTheirBytes)
+{
+    WriteBytes(QFile::encodeName(maps_.path()).toStdString() + "/\xC2\xEB\xCD\xB7.map", // 码头 in GBK
+               MapHeaderBytes(2, 1) + CellBytes(200) + CellBytes(0));
+    WriteBytes(QFile::encodeName(maps_.path()).toStdString() + "/\xFF\xFE.map", MapHeaderBytes(1, 1) + CellBytes(0));
+    WriteMapInfo("[\xC2\xEB\xCD\xB7 pier]\r\n");
+    EnterFolder(maps_.path());
+    ClickMap(QStringLiteral("码头.map"));
+    EXPECT_EQ(Shown().size(), QSize(2, 1));
+    EXPECT_EQ(MemoLines(), QStringList{QStringLiteral("[码头 pier]")});
+    ClickMap("\\xFF\\xFE.map");
+    EXPECT_EQ(Shown().size(), QSize(1, 1));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainWindowTest, AMapInfoThatIsNoFileOrTooLargeIsReportedAtOnce)
+{
+    ClickMap("Harbor2.map");
+    ASSERT_TRUE(QFile::remove(MapInfoPath()));
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo(QFile::encodeName(MapInfoPath()).constData(), 0600), 0);
+    ClickMap("Mine7.map"); // a pipe nobody writes to: answered at once, not waited on
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(boxes_[0].text.startsWith("Cannot open file \"" + QDir::toNativeSeparators(MapInfoPath()) + "\". "));
+    ASSERT_TRUE(QFile::remove(MapInfoPath()));
+#endif
+    QFile huge(MapInfoPath());
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize((qint64(64) << 20) + 1)); // sparse: no disk needed
+    huge.close();
+    ClickMap("Mine7.map");
+    ASSERT_FALSE(boxes_.empty());
+    EXPECT_EQ(boxes_.back().text, "Cannot open file \"" + QDir::toNativeSeparators(MapInfoPath()) + "\". File too large.");
+    EXPECT_EQ(Shown().size(), QSize(3, 2));
+    EXPECT_EQ(MemoLines().size(), 2);
+}
+
+#ifndef _WIN32
+TEST_F(MainWindowTest, AMapThatCannotBeOpenedIsReportedAndTheMapStays)
+{
+    ClickMap("Harbor2.map");
+    // Only the file itself refuses: its folder is open to everybody.
+    ASSERT_TRUE(QFile::setPermissions(maps_.path(), QFileDevice::Permissions(0x7555)));
+    ASSERT_TRUE(QFile::setPermissions(maps_.filePath("Mine7.map"), QFileDevice::Permissions()));
+    {
+        const Unprivileged asAnOrdinaryUser;
+        if (::geteuid() == 0)
+            GTEST_SKIP() << "root reads every file";
+        ClickMap("Mine7.map");
+    }
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Cannot open file \"" + QDir::toNativeSeparators(maps_.filePath("Mine7.map")) +
+                                  "\". Permission denied.");
+    EXPECT_EQ(Shown().size(), QSize(3, 2));
+    EXPECT_EQ(MemoLines().size(), 2);
+}
+#endif
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "BitmapFile.h"
 #include "MainWindowFixture.h"
 #include "MapDocument.h"
+#include "QtConversions.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -36,11 +37,11 @@ TEST(ExporterTest, WritesWhatTheViewersSaveWritesForEverySampleMap)
     ASSERT_EQ(RunExporter({"-o", exported.path(), SAMPLES_DIR}).exitCode, 0);
     const QStringList maps = QDir(SAMPLES_DIR).entryList({"*.map"}, QDir::Files);
     ASSERT_GE(maps.size(), 6);
-    MapDocument document(exported.filePath("MapInfo.txt"));
+    MapDocument document(ToFilesystemPath(exported.filePath("MapInfo.txt")));
     WriteBytes(QFile::encodeName(exported.filePath("MapInfo.txt")).toStdString(), "");
     for (const QString& map : maps) {
         SCOPED_TRACE(map.toStdString());
-        document.load(QDir(SAMPLES_DIR).filePath(map));
+        document.load(ToFilesystemPath(QDir(SAMPLES_DIR).filePath(map)));
         const QString saved = exported.filePath("saved-by-the-viewer.bmp");
         SaveBitmapFile(document.picture(), saved);
         const QByteArray fromExporter = Contents(exported.filePath(QFileInfo(map).completeBaseName() + ".bmp"));

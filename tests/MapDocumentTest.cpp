@@ -1,5 +1,6 @@
 #include "MapDocument.h"
 #include "MapBytes.h"
+#include "QtConversions.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,11 +24,11 @@ protected:
     {
         WriteBytes(QFile::encodeName(folder_.filePath(name)).toStdString(), bytes);
     }
-    QString Path(const QString& name) const { return folder_.filePath(name); }
-    static QString Data(const char* name) { return QString(TEST_DATA_DIR) + "/" + name; }
+    std::filesystem::path Path(const QString& name) const { return ToFilesystemPath(folder_.filePath(name)); }
+    static std::filesystem::path Data(const char* name) { return std::filesystem::path(TEST_DATA_DIR) / name; }
 
     QTemporaryDir folder_;
-    MapDocument document_{folder_.filePath("MapInfo.txt")};
+    MapDocument document_{ToFilesystemPath(folder_.filePath("MapInfo.txt"))};
 };
 
 TEST_F(MapDocumentTest, AMapBringsItsCellsPictureAndLines)
@@ -57,7 +58,7 @@ TEST_F(MapDocumentTest, AVanishedFileEmptiesTheMapAndKeepsTheLines)
     EXPECT_TRUE(document_.picture().isNull());
     EXPECT_EQ(document_.walkability().Columns(), 0);
     EXPECT_EQ(document_.linkLines(), QStringList{"[HARBOR2 Old harbour]"});
-    document_.load(folder_.path()); // a folder is no map either
+    document_.load(ToFilesystemPath(folder_.path())); // a folder is no map either
     EXPECT_TRUE(document_.picture().isNull());
 }
 
@@ -93,13 +94,13 @@ TEST_F(MapDocumentTest, FailuresKeepThePreviousMapAndLines)
     EXPECT_THROW(document_.load(Data("declares-65535x65535.map")), std::runtime_error);
     EXPECT_EQ(document_.picture().size(), QSize(3, 2));
 
-    ASSERT_TRUE(QFile::remove(Path("MapInfo.txt")));
+    ASSERT_TRUE(QFile::remove(folder_.filePath("MapInfo.txt")));
     try {
         document_.load(Path("Wide.map"));
         FAIL() << "loaded without MapInfo.txt";
     } catch (const std::runtime_error& failure) {
         EXPECT_EQ(QString::fromUtf8(failure.what()),
-                  "Cannot open file \"" + QDir::toNativeSeparators(Path("MapInfo.txt")) + "\". No such file or directory");
+                  "Cannot open file \"" + QDir::toNativeSeparators(folder_.filePath("MapInfo.txt")) + "\". No such file or directory");
     }
     EXPECT_EQ(document_.picture().size(), QSize(3, 2));
     EXPECT_EQ(document_.walkability().Columns(), 3);

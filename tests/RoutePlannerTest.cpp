@@ -1,5 +1,6 @@
 #include "RoutePlanner.h"
 #include "MapBytes.h"
+#include "QtConversions.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -25,11 +26,11 @@ protected:
                 map += x == 1 ? (y == 2 ? CellBytes(200, 0x80, 0x80) : CellBytes(200))
                               : (x == 3 && y == 2 ? CellBytes(200) : CellBytes(0));
         WriteBytes(QFile::encodeName(folder_.filePath("Wall.map")).toStdString(), map);
-        document_.load(folder_.filePath("Wall.map"));
+        document_.load(ToFilesystemPath(folder_.filePath("Wall.map")));
     }
 
     QTemporaryDir folder_;
-    MapDocument document_{folder_.filePath("MapInfo.txt")};
+    MapDocument document_{ToFilesystemPath(folder_.filePath("MapInfo.txt"))};
     RoutePlanner routes_{document_, nullptr};
     QSignalSpy changes_{&routes_, &RoutePlanner::routeChanged};
 };

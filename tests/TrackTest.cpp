@@ -129,6 +129,7 @@ TEST(ProcessIdentityTest, OnlyTheProcessThatStartedThenIsRead)
     // The same identifier with another start time is another process, as
     // after the chosen one ended and the identifier was given again.
     EXPECT_FALSE(ProcessMemory(processId, *startTime + 1).IsOpen());
+    EXPECT_EQ(ProcessMemory(processId, *startTime + 1).Access(), ProcessAccess::Ended); // another process now
     const PlayerPosition other = ReadPlayerPosition(processId, *startTime + 1, client.address);
     EXPECT_EQ(other.x, 0);
     EXPECT_EQ(other.y, 0);

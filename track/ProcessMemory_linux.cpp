@@ -1,26 +1,34 @@
 #include "ProcessMemory.h"
 
-#include <cerrno>
 #include "ProcStat_linux.h"
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <string>
 
+namespace {
+
+ProcessAccess AccessAfterFailedOpen(int error)
+{
+    if (error == ENOENT || error == ESRCH)
+        return ProcessAccess::Ended;
+    if (error == EACCES || error == EPERM)
+        return ProcessAccess::Denied;
+    return ProcessAccess::Failed;
+}
+
+} // namespace
+
 // /proc/PID/mem reads another process's memory without stopping it; the
 // kernel allows it where it would allow tracing that process.
 ProcessMemory::ProcessMemory(std::int32_t processId)
     : fd_(::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC))
 {
-    if (fd_ >= 0)
-        return;
-    if (errno == ENOENT || errno == ESRCH)
-        access_ = ProcessAccess::Ended;
-    else if (errno == EACCES || errno == EPERM)
-        access_ = ProcessAccess::Denied;
-    else
-        access_ = ProcessAccess::Failed;
+    if (fd_ < 0)
+        access_ = AccessAfterFailedOpen(errno);
 }
 
 // Through the open /proc/PID folder, which stays the folder of the process
@@ -28,10 +36,17 @@ ProcessMemory::ProcessMemory(std::int32_t processId)
 ProcessMemory::ProcessMemory(std::int32_t processId, std::uint64_t startTime)
 {
     const int folder = ::open(("/proc/" + std::to_string(processId)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
+    if (folder < 0) {
+        access_ = AccessAfterFailedOpen(errno);
         return;
-    if (StartTimeInOpenProcFolder(folder) == startTime)
+    }
+    if (StartTimeInOpenProcFolder(folder) != startTime) {
+        access_ = ProcessAccess::Ended; // its identifier now names another process
+    } else {
         fd_ = ::openat(folder, "mem", O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            access_ = AccessAfterFailedOpen(errno);
+    }
     ::close(folder);
 }
 
