@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 WholeFile ReadWholeRegularFile(const std::filesystem::path& path, std::int64_t maxBytes)
 {
@@ -35,4 +36,26 @@ WholeFile ReadWholeRegularFile(const std::filesystem::path& path, std::int64_t m
     }
     whole.read = true;
     return whole;
+}
+
+RegularFile::~RegularFile()
+{
+    Close();
+}
+
+RegularFile::RegularFile(RegularFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNoHandle)), openFailure_(std::move(other.openFailure_)),
+      foundNoRegularFile_(other.foundNoRegularFile_)
+{
+}
+
+RegularFile& RegularFile::operator=(RegularFile&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, kNoHandle);
+        openFailure_ = std::move(other.openFailure_);
+        foundNoRegularFile_ = other.foundNoRegularFile_;
+    }
+    return *this;
 }

@@ -32,28 +32,6 @@ RegularFile::RegularFile(const std::filesystem::path& path)
     handle_ = descriptor;
 }
 
-RegularFile::~RegularFile()
-{
-    Close();
-}
-
-RegularFile::RegularFile(RegularFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)), openFailure_(std::move(other.openFailure_)),
-      foundNoRegularFile_(other.foundNoRegularFile_)
-{
-}
-
-RegularFile& RegularFile::operator=(RegularFile&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kNoHandle);
-        openFailure_ = std::move(other.openFailure_);
-        foundNoRegularFile_ = other.foundNoRegularFile_;
-    }
-    return *this;
-}
-
 void RegularFile::Close()
 {
     if (handle_ != kNoHandle)
