@@ -73,3 +73,14 @@ void CellReadout::showText(const QString& text, QPoint avoid)
     show();
     raise();
 }
+
+QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route)
+{
+    const std::optional<CellState> state = cell ? document.cellState(cell->x(), cell->y()) : std::nullopt;
+    QStringList parts;
+    if (state)
+        parts << CellReadoutText(*cell, *state, document.picture().size(), shownSize);
+    if (!route.isEmpty())
+        parts << route;
+    return parts.join(QLatin1String("  "));
+}

@@ -20,3 +20,7 @@ public:
 // "12:34 blocked  300 x 200 cells  120%": the cell, its state, the map's size
 // in cells and the zoom (width and height apart when they differ).
 QString CellReadoutText(QPoint cell, CellState state, QSize mapSize, QSize shownSize);
+
+// The readout for the cell under the mouse (none: off the map), followed by
+// what the route planner says; empty when there is nothing to tell.
+QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route);

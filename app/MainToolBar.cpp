@@ -36,17 +36,17 @@ MainToolBar::MainToolBar(const ToolBarCommands& commands, QWidget* parent) : QFr
 {
     setObjectName(QStringLiteral("rtr1"));
     setFixedHeight(29);
-    addButton("rtbBtnBtnExecute", 4, commands.processList);
+    addButton("rtbBtnBtnExecute", 4, "Execute", commands.processList);
     addSeparator("Rsp1", 29, true);
-    addButton("rtbtnBtnZoomIn", 37, commands.zoomIn);
-    addButton("rtbtnBtnZoomOut", 62, commands.zoomOut);
-    addButton("rtbtnBtnView", 87, commands.naturalSize);
+    addButton("rtbtnBtnZoomIn", 37, "Zoom In", commands.zoomIn);
+    addButton("rtbtnBtnZoomOut", 62, "Zoom Out", commands.zoomOut);
+    addButton("rtbtnBtnView", 87, "View", commands.naturalSize);
     addSeparator("rtRs1", 112, true);
-    addButton("rtbtnBtnSave", 120, commands.save);
+    addButton("rtbtnBtnSave", 120, "Save", commands.save);
     addSeparator("rtRs2", 145, true);
-    addButton("rtbtnBtnContextHelp", 153, commands.about);
+    addButton("rtbtnBtnContextHelp", 153, "Context Help", commands.about);
     addSeparator("rtRs3", 178, true);
-    addButton("rtbtnBtnExit", 186, commands.exit);
+    addButton("rtbtnBtnExit", 186, "Exit", commands.exit);
     addSeparator("Rsp2", 211, false);
 
     auto* addressLabel = new QLabel(QStringLiteral("内存地址:"), this);
@@ -78,7 +78,7 @@ void MainToolBar::setTrackingNote(const QString& note)
     trackingBox_->setToolTip(note);
 }
 
-void MainToolBar::addButton(const char* name, int left, QAction* command)
+void MainToolBar::addButton(const char* name, int left, const char* caption, QAction* command)
 {
     auto* button = new QToolButton(this);
     button->setObjectName(QLatin1String(name));
@@ -87,6 +87,7 @@ void MainToolBar::addButton(const char* name, int left, QAction* command)
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     button->setIconSize(QSize(16, 16));
+    command->setIconText(QLatin1String(caption)); // the button's caption; menus show the command's text
     button->setDefaultAction(command);
     command->setToolTip(ToolTipOf(command));
 }

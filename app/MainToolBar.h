@@ -1,7 +1,8 @@
 #pragma once
 // The toolbar strip: the command buttons at their fixed places with the
 // separators between them, then the address box and the tracking check box.
-// Each button shows its command's action: icon, name, shortcut in the tooltip.
+// Each button shows its command's action under its own caption: the icon,
+// and the command's name and shortcut in the tooltip.
 
 #include <QFrame>
 
@@ -38,7 +39,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void addButton(const char* name, int left, QAction* command);
+    void addButton(const char* name, int left, const char* caption, QAction* command);
     void addSeparator(const char* name, int left, bool grooved);
 
     QLineEdit* addressEdit_;

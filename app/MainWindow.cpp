@@ -4,6 +4,7 @@
 #include "BitmapFile.h"
 #include "BrowserPanel.h"
 #include "CellReadout.h"
+#include "FailureBox.h"
 #include "DirectoryList.h"
 #include "DriveSelector.h"
 #include "LinkMemo.h"
@@ -24,22 +25,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QDir>
-#include <QDragEnterEvent>
 #include <QMessageBox>
-#include <QMimeData>
+#include <QDir>
 
 #include <stdexcept>
-
-const char kApplicationTitle[] = "Tarvex1.8地图查看器";
-const char kAboutCredit[] = "由玩家为玩家制作的地图查看器。";
-
-QString FailureBoxText(const QString& message)
-{
-    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
-        return message + QLatin1Char('.');
-    return message;
-}
 
 MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory, QWidget* parent)
     : QWidget(parent), document_(ToFilesystemPath(mapInfoPath)), runModal_([](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; })
@@ -74,15 +63,11 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
 
     connectParts();
     setTabOrderByName();
-    for (QWidget* child : findChildren<QWidget*>()) // a drop anywhere is a drop on the window (not in a dialog)
-        if (child->window() == this)
-            child->setAcceptDrops(false);
-    setAcceptDrops(true);
+    connect(new DropOpener(this), &DropOpener::dropped, this,
+            [this](const QUrl& url) { runCommand([this, url] { openPath(DroppedPath(url)); }); });
     runCommand([this, startDirectory] { enterDirectory(startDirectory); });
 }
 
-// Each command's text names it in menus and tooltips; the toolbar buttons
-// keep their own captions (icon texts).
 void MainWindow::buildCommands()
 {
     commands_.processList = addCommand("List Processes", "execute", {}, [this] { refreshProcesses(); });
@@ -94,11 +79,6 @@ void MainWindow::buildCommands()
     commands_.save = addCommand("Save...", "save", {QKeySequence::Save}, [this] { save(); });
     commands_.about = addCommand("About", "context-help", {Qt::Key_F1}, [this] { about(); });
     commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
-    const std::pair<QAction*, const char*> captions[] = {
-        {commands_.processList, "Execute"}, {commands_.naturalSize, "View"}, {commands_.save, "Save"},
-        {commands_.about, "Context Help"}};
-    for (const auto& [command, caption] : captions)
-        command->setIconText(QLatin1String(caption));
     fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
         QGuiApplication::clipboard()->setImage(mapView_->picture());
@@ -165,14 +145,7 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 
 void MainWindow::showReadout()
 {
-    const std::optional<QPoint> cell = mapView_->hoveredCell();
-    const std::optional<CellState> state = cell ? document_.cellState(cell->x(), cell->y()) : std::nullopt;
-    QStringList parts;
-    if (state)
-        parts << CellReadoutText(*cell, *state, document_.picture().size(), mapView_->imageSize());
-    if (!routes_->summary().isEmpty())
-        parts << routes_->summary();
-    mapView_->setReadoutText(parts.join(QLatin1String("  ")));
+    mapView_->setReadoutText(ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), routes_->summary()));
 }
 
 void MainWindow::setTabOrderByName()
@@ -211,24 +184,6 @@ void MainWindow::openPath(const QString& path)
         throw std::runtime_error(
             QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(path).toStdString());
     runCommand([this] { openSelectedMap(); });
-}
-
-void MainWindow::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (IsWorthDropping(*event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-// Opened once the drop is over, so that a failure box does not hold up the
-// program the file came from.
-void MainWindow::dropEvent(QDropEvent* event)
-{
-    const QUrl url = event->mimeData()->urls().value(0);
-    event->acceptProposedAction();
-    QMetaObject::invokeMethod(
-        this, [this, url] { runCommand([this, url] { openPath(DroppedPath(url)); }); }, Qt::QueuedConnection);
 }
 
 void MainWindow::save()
@@ -290,9 +245,7 @@ void MainWindow::showFailure(const QString& message)
 {
     if (failureBoxOpen_)
         return;
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), FailureBoxText(message),
-                    QMessageBox::Ok, this);
     failureBoxOpen_ = true;
-    runModal_(box);
+    ShowFailureBox(this, message, runModal_);
     failureBoxOpen_ = false;
 }

@@ -21,13 +21,6 @@ class ProcessPicker;
 class RoutePlanner;
 class LinkMemo;
 
-extern const char kApplicationTitle[];
-extern const char kAboutCredit[];
-
-// The failure box text: the message, with "." added when its last character
-// sorts after ".".
-QString FailureBoxText(const QString& message);
-
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -49,10 +42,6 @@ public:
     // load shows the failure box). Throws std::runtime_error with one line
     // naming the path when it cannot be opened.
     void openPath(const QString& path);
-
-protected:
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildCommands();

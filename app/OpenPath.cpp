@@ -3,9 +3,12 @@
 #include "QtConversions.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
+#include <QWidget>
 
 #include <filesystem>
 #include <stdexcept>
@@ -79,4 +82,33 @@ QString DroppedPath(const QUrl& url)
     if (!url.isLocalFile())
         throw CannotOpen(url.toDisplayString(), QStringLiteral("only files on this computer can be opened"));
     return url.toLocalFile();
+}
+
+DropOpener::DropOpener(QWidget* window) : QObject(window)
+{
+    for (QWidget* control : window->findChildren<QWidget*>()) // not those of its dialogs
+        if (control->window() == window)
+            control->setAcceptDrops(false);
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+}
+
+bool DropOpener::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::DragEnter) {
+        auto* enter = static_cast<QDragEnterEvent*>(event);
+        if (IsWorthDropping(*enter->mimeData()))
+            enter->acceptProposedAction();
+        else
+            enter->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QUrl url = drop->mimeData()->urls().value(0);
+        drop->acceptProposedAction();
+        QMetaObject::invokeMethod(this, [this, url] { emit dropped(url); }, Qt::QueuedConnection);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

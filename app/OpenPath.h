@@ -2,10 +2,12 @@
 // What the command line and a drop on the window open: a folder, or a
 // ".map" file in its folder.
 
+#include <QObject>
 #include <QString>
+#include <QUrl>
 
 class QMimeData;
-class QUrl;
+class QWidget;
 
 struct OpenTarget {
     QString folder;  // absolute and clean
@@ -23,6 +25,22 @@ OpenTarget ResolveOpenTarget(const QString& path);
 // that is plainly neither a folder nor a ".map" file. Anything else (text,
 // several files, a picture) is refused.
 bool IsWorthDropping(const QMimeData& data);
+
+// Takes the drops on a window, wherever on it they land (its controls pass
+// them on), refusing what IsWorthDropping() refuses; tells of a drop once it
+// is over, so that a failure box does not hold up the program the drag came
+// from.
+class DropOpener : public QObject {
+    Q_OBJECT
+public:
+    explicit DropOpener(QWidget* window);
+
+signals:
+    void dropped(const QUrl& url);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 // The local path a dropped URL names; throws std::runtime_error when the URL
 // is not a file on this computer.

@@ -1,4 +1,6 @@
 #include "MainWindowFixture.h"
+#include "FailureBox.h"
+#include "WindowStyle.h"
 
 #include "ImageControl.h"
 #include "PlayerMarker.h"

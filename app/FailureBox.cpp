@@ -1,0 +1,19 @@
+#include "FailureBox.h"
+
+#include "WindowStyle.h"
+
+#include <QMessageBox>
+
+QString FailureBoxText(const QString& message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+void ShowFailureBox(QWidget* owner, const QString& message, const ModalRunner& runModal)
+{
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), FailureBoxText(message),
+                    QMessageBox::Ok, owner);
+    runModal(box);
+}
