@@ -42,7 +42,7 @@ without_qt() { # folder, command...
 }
 
 source tools/packages.sh
-EnsurePackages desktop-file-utils xvfb xauth xdotool imagemagick lintian appstream man-db patchelf
+EnsurePackages desktop-file-utils xvfb xauth xdotool imagemagick lintian appstream man-db patchelf inotify-tools
 
 # The indented command blocks of the README section with this heading.
 readme_commands() {
@@ -191,17 +191,19 @@ status=0
 check "the installed viewer starts offscreen" test "$status" -eq 124
 
 # Through the same link, a click on a map reads the MapInfo.txt beside the
-# real viewer, which leads on to the configuration file: made a pipe here,
-# so that its writer finishes only once the viewer opens it.
+# real viewer, which leads on to the configuration file: watched here for the
+# viewer opening it.
 cp build/samples/Harbor2.map "$scratch/maps/"
 mkdir -p "$scratch/etc"
-mkfifo "$scratch/etc/MapInfo.txt"
+printf 'Harbor2 pier\n' > "$scratch/etc/MapInfo.txt"
 ln -sfn "$scratch/etc/MapInfo.txt" "$program/MapInfo.txt"
-bash tools/package-screenshot.sh "$root/usr/bin/tarvex-viewer" "$scratch/maps" Harbor2.map "$scratch/installed.png" \
-    >/dev/null 2>&1 &
 opened=0
-timeout 30 sh -c 'printf "Harbor2 pier\n" > "$1"' sh "$scratch/etc/MapInfo.txt" && opened=1
-wait || true
+inotifywait -q -t 60 -e open "$scratch/etc/MapInfo.txt" >/dev/null 2>&1 &
+watcher=$!
+sleep 1 # the watch is set
+bash tools/package-screenshot.sh "$root/usr/bin/tarvex-viewer" "$scratch/maps" Harbor2.map "$scratch/installed.png" \
+    >/dev/null 2>&1 || true
+wait "$watcher" && opened=1
 check "the viewer reads MapInfo.txt beside its real path, through a link" test "$opened" -eq 1
 
 echo "--- the README"
