@@ -1,30 +1,14 @@
 #include "TDriveComboBox.h"
 
-#include <QFileInfo>
+#include "Drives.h"
+
 #include <QStorageInfo>
 
 TDriveComboBox::TDriveComboBox(QWidget* parent) : QComboBox(parent)
 {
-    addItems(MountedRoots());
-    connect(this, &QComboBox::activated, this, [this](int index) { emit DriveChosen(itemText(index)); });
-}
-
-QStringList TDriveComboBox::MountedRoots()
-{
-    QStringList roots;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        // Bind mounts of single files are no drives.
-        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir() &&
-            !roots.contains(volume.rootPath()))
-            roots.append(volume.rootPath());
-    }
-#ifndef Q_OS_WIN
-    if (!roots.contains(QLatin1String("/")))
-        roots.append(QStringLiteral("/"));
-#endif
-    roots.sort(); // "/" sorts before every other mount path, "C:/" before "D:/"
-
-    return roots;
+    addItems(DriveRoots());
+    connect(this, &QComboBox::activated, this,
+            [this](int index) { emit DriveChosen(DriveCurrentDirectory(itemText(index))); });
 }
 
 void TDriveComboBox::ShowDriveOf(const QString& path)

@@ -1,6 +1,6 @@
 #pragma once
-// The drive selector: the mounted file systems, "/" first, then the others
-// by mount path. Choosing one asks to enter its root directory.
+// The drive selector: the drives of Drives.h. Choosing one asks to enter
+// that drive's current directory.
 
 #include <QComboBox>
 
@@ -9,11 +9,9 @@ class TDriveComboBox : public QComboBox {
 public:
     explicit TDriveComboBox(QWidget* parent = nullptr);
 
-    // Shows the file system that holds path, without asking to enter it.
+    // Shows the drive that holds path, without asking to enter it.
     void ShowDriveOf(const QString& path);
 
-    static QStringList MountedRoots();
-
 signals:
-    void DriveChosen(const QString& root);
+    void DriveChosen(const QString& directory);
 };

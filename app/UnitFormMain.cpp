@@ -1,5 +1,6 @@
 #include "UnitFormMain.h"
 
+#include "AboutBox.h"
 #include "BitmapFile.h"
 #include "ImageScaling.h"
 #include "MapLinks.h"
@@ -366,11 +367,8 @@ void TFormMain::rtbtnBtnSaveClick()
 
 void TFormMain::rtbtnBtnContextHelpClick()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("%1！").arg(QString::fromUtf8(kApplicationTitle)),
-                    QStringLiteral("%1！\n%2").arg(QString::fromUtf8(kApplicationTitle), QString::fromUtf8(kAboutCredit)),
-                    QMessageBox::Ok, this);
-    box.setIconPixmap(windowIcon().pixmap(32, 32));
-    ExecMessageBox(box);
+    ShowAboutBox(this, QStringLiteral("%1！").arg(QString::fromUtf8(kApplicationTitle)), QString::fromUtf8(kAboutCredit),
+                 ExecMessageBox);
 }
 
 void TFormMain::rtbtnBtnExitClick()
