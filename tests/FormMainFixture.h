@@ -2,8 +2,10 @@
 // The window under test.
 
 #include "MapBytes.h"
+#include "QtConversions.h"
 #include "TFileListBox.h"
 #include "TImage.h"
+#include "TSaveDialog.h"
 #include "UnitFormMain.h"
 
 #include <QApplication>
@@ -32,6 +34,19 @@ inline QByteArray Contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The system's words for why path cannot be opened so, without the closing
+// dot, as file failures quote them.
+inline QString SystemReason(const QString& path, QIODevice::OpenMode mode)
+{
+    QFile file(path);
+    if (file.open(mode))
+        return "<opened>";
+    QString reason = file.errorString();
+    while (reason.endsWith('.'))
+        reason.chop(1);
+    return reason;
 }
 
 struct ShownBox {
@@ -63,6 +78,8 @@ protected:
         form_->ExecMessageBox = [this](QMessageBox& box) {
             boxes_.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons(), box.iconPixmap()});
         };
+        // A system save dialog takes and gives its file name only while it is shown.
+        form_->dlgSave1->setOption(QFileDialog::DontUseNativeDialog);
         form_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
     }
@@ -83,7 +100,7 @@ protected:
     }
     void Write(const QString& name, const std::string& bytes) const
     {
-        WriteBytes(QFile::encodeName(maps_.filePath(name)).toStdString(), bytes);
+        WriteBytes(ToFilesystemPath(maps_.filePath(name)), bytes);
     }
 
     void ClickMap(const QString& name)

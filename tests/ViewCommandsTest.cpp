@@ -220,8 +220,9 @@ TEST_F(ViewCommandsTest, AFileThatCannotBeCreatedIsReported)
     ClickMap("Harbor2.map");
     AnswerSaveDialog(SavePath("no-such-folder/plan"));
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "Cannot create file \"" + QDir::toNativeSeparators(SavePath("no-such-folder/plan.bmp")) +
-                                  "\". No such file or directory.");
+    const QString path = SavePath("no-such-folder/plan.bmp");
+    EXPECT_EQ(boxes_[0].text, "Cannot create file \"" + QDir::toNativeSeparators(path) + "\". " +
+                                  SystemReason(path, QIODevice::WriteOnly) + ".");
 }
 
 #ifndef _WIN32
@@ -294,6 +295,7 @@ TEST(BitmapFileTest, FourBitFilesHaveTheseBytes)
     }
 }
 
+#ifndef _WIN32 // ImageMagick and the Qt-drawn About box are tools of the Linux build
 TEST(BitmapFileTest, ImageMagickReadsBackTheSamePixels)
 {
     QTemporaryDir folder;
@@ -328,6 +330,8 @@ TEST_F(ViewCommandsTest, AboutShowsTheApplicationTextAndIcon)
     EXPECT_TRUE(boxes_[0].text.endsWith(QString::fromUtf8(kAboutCredit)));
     EXPECT_FALSE(boxes_[0].iconPixmap.isNull());
 }
+
+#endif
 
 TEST_F(ViewCommandsTest, ExitClosesTheWindow)
 {
