@@ -112,6 +112,12 @@ sleep 2
 check "the window opens with its title" test "$(title)" = "Tarvex1.8地图查看器"
 shot 1-started
 
+# The drive selector lists the drive letters, Q: (without a medium) too.
+click 75 42
+sleep 1
+shot 1-drives
+xdotool key Escape
+
 # The file list: Dungeon.map, Harbor2.map, ... 12 pixels a row from y 189.
 click 30 201
 sleep 1
