@@ -39,6 +39,7 @@ fi
 export WINEPREFIX=$root/build-windows/wine-prefix WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"
 export LOCPATH=$root/build-windows/locale
+mkdir -p "$LOCPATH"
 [[ -d $LOCPATH/zh_CN.UTF-8 ]] || localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8"
 export LC_ALL=zh_CN.UTF-8
 
