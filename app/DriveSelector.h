@@ -1,6 +1,6 @@
 #pragma once
-// The drive selector: the mounted file systems, "/" first, then the others
-// by mount path. Choosing one asks to enter its root directory.
+// The drive selector: the drives of Drives.h. Choosing one asks to enter
+// that drive's current directory.
 
 #include <QComboBox>
 
@@ -9,11 +9,9 @@ class DriveSelector : public QComboBox {
 public:
     explicit DriveSelector(QWidget* parent = nullptr);
 
-    // Shows the file system that holds path, without asking to enter it.
+    // Shows the drive that holds path, without asking to enter it.
     void showDriveOf(const QString& path);
 
-    static QStringList mountedRoots();
-
 signals:
-    void driveChosen(const QString& root);
+    void driveChosen(const QString& directory);
 };

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AboutBox.h"
 #include "AccessibleRoles.h"
 #include "BitmapFile.h"
 #include "BrowserPanel.h"
@@ -25,7 +26,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QDir>
 
 #include <stdexcept>
@@ -198,11 +198,7 @@ void MainWindow::save()
 
 void MainWindow::about()
 {
-    const QString text = QStringLiteral("%1！").arg(QString::fromUtf8(kApplicationTitle));
-    QMessageBox box(QMessageBox::NoIcon, text, text + QLatin1Char('\n') + QString::fromUtf8(kAboutCredit),
-                    QMessageBox::Ok, this);
-    box.setIconPixmap(windowIcon().pixmap(32, 32));
-    runModal_(box);
+    ShowAboutBox(this, runModal_);
 }
 
 void MainWindow::refreshProcesses()

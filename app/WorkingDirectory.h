@@ -1,6 +1,7 @@
 #pragma once
 // Changing the process's working directory, as the drive selector, the
-// directory list and the file list do.
+// directory list and the file list do. One implementation per platform: the
+// failures are the system's own (errno values here, Windows error codes there).
 
 #include <QString>
 

@@ -1,15 +1,16 @@
 # Cross-building for 64-bit Windows with Debian's mingw-w64 (POSIX threads);
-# tests run under Wine, in a Wine prefix of the build's own.
+# tests run under Wine, in a Wine prefix of the build's own. For the viewer,
+# add Qt for Windows to CMAKE_PREFIX_PATH and CMAKE_FIND_ROOT_PATH.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+find_program(CMAKE_STRIP x86_64-w64-mingw32-strip)
+find_program(CMAKE_OBJDUMP x86_64-w64-mingw32-objdump)
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# One self-contained .exe each: no compiler run-time DLLs to find under Wine.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -7,6 +7,7 @@
 #include "MapBytes.h"
 #include "MapView.h"
 #include "PlayerTracker.h"
+#include "QtConversions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -93,7 +94,7 @@ protected:
     }
     void Write(const QString& name, const std::string& bytes) const
     {
-        WriteBytes(QFile::encodeName(maps_.filePath(name)).toStdString(), bytes);
+        WriteBytes(ToFilesystemPath(maps_.filePath(name)), bytes);
     }
 
     template <typename Control>

@@ -55,7 +55,7 @@ TEST(ExporterTest, ConvertsWhatItCanAndNamesWhatItCannot)
     QTemporaryDir folder;
     const QString good = folder.filePath("good.MAP");
     const QString huge = QString(TEST_DATA_DIR) + "/declares-65535x65535.map";
-    WriteBytes(QFile::encodeName(good).toStdString(), MapHeaderBytes(2, 2));
+    WriteBytes(ToFilesystemPath(good), MapHeaderBytes(2, 2));
     const QString output = folder.filePath("pictures/new");
 
     const ExporterRun run = RunExporter({folder.filePath("missing.map"), huge, good, "-o", output});

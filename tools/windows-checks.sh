@@ -1,22 +1,181 @@
 #!/usr/bin/env bash
-# Cross-builds everything that needs no Qt for 64-bit Windows with mingw-w64,
-# runs its tests under Wine, then the Wine scenario of the Linux build (run
-# tools/setup.sh test first): the Windows stand-in client under Wine is
-# listed by its ".exe" name and read at its Windows address.
+# The Windows build, checked under Wine (run tools/setup.sh test first):
+# 1. cross-builds everything with mingw-w64 and Qt for Windows into
+#    build-windows/ and runs the tests there under Wine, the window tests on
+#    a virtual screen;
+# 2. the Wine scenario of the Linux build: the Windows stand-in client under
+#    Wine is listed by its ".exe" name and read at its Windows address;
+# 3. packs the Windows zip into build-windows/packages/, unpacks it and drives
+#    the unpacked viewer under Wine with xdotool: title, a map drawn pixel for
+#    pixel, its MapInfo.txt lines, Save, the process list, the tracker and the
+#    About box. Screenshots are left in build-windows/screenshots/.
+#
+# Qt for Windows comes from TARVEX_QT_MINGW_ARCHIVE, by default
+# ../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz beside the project folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 source tools/packages.sh
-EnsurePackages cmake make g++-mingw-w64-x86-64-posix googletest wine wine64
+EnsurePackages cmake make g++-mingw-w64-x86-64-posix googletest qt6-base-dev qt6-base-dev-tools wine wine64 \
+    xvfb xdotool xclip imagemagick fonts-wqy-zenhei locales unzip
 
-# Wine makes its prefix on first start: one of the build's own.
-export WINEPREFIX=$PWD/build-windows/wine-prefix WINEDEBUG=-all
+qt_archive=${TARVEX_QT_MINGW_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz}
+if [[ ! -f $qt_archive ]]; then
+    echo "Qt for Windows not found: $qt_archive (set TARVEX_QT_MINGW_ARCHIVE)" >&2
+    exit 1
+fi
+mkdir -p build-windows
+qt=$root/build-windows/qt6-mingw
+stamp=$(stat -c '%s %Y' "$qt_archive")
+if [[ $(cat "$qt/.unpacked-from" 2>/dev/null) != "$stamp" ]]; then
+    rm -rf "$qt"
+    tar -xJf "$qt_archive" -C build-windows
+    echo "$stamp" > "$qt/.unpacked-from"
+fi
+
+# Wine makes its prefix on first start: one of the build's own. Chinese file
+# names and the ANSI code page 936 need a Chinese UTF-8 locale, made here
+# rather than on the machine.
+export WINEPREFIX=$root/build-windows/wine-prefix WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"
+export LOCPATH=$root/build-windows/locale
+mkdir -p "$LOCPATH"
+[[ -d $LOCPATH/zh_CN.UTF-8 ]] || localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8"
+export LC_ALL=zh_CN.UTF-8
+
 cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DTARVEX_BUILD_APP=OFF -DTARVEX_BUILD_BENCHMARKS=OFF
+    -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_FIND_ROOT_PATH="$qt" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DTARVEX_BUILD_BENCHMARKS=OFF
 cmake --build build-windows --parallel "$(nproc)"
+
+# A drive letter that lists but cannot be entered, as a drive without a
+# medium: its folder does not exist.
+ln -sfn "$root/build-windows/no-medium" "$WINEPREFIX/dosdevices/q:"
+export TARVEX_DRIVE_WITHOUT_MEDIUM=Q
+
+scratch=$(mktemp -d)
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [[ -z ${xvfb:-} ]] || kill "$xvfb" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 50); do [[ -s $scratch/display ]] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$scratch/display")
+
+echo "== The tests under Wine"
 (cd build-windows && ctest --output-on-failure)
 
 echo "== The Windows client under Wine, followed from Linux"
-TARVEX_REQUIRE_WINE=1 TARVEX_WINDOWS_CLIENT=$PWD/build-windows/bin/stand_in_client.exe \
+TARVEX_REQUIRE_WINE=1 TARVEX_WINDOWS_CLIENT=$root/build-windows/bin/stand_in_client.exe \
     build/tests/track_tests --gtest_filter='WineScenarioTest.*'
-wineserver -k || true
+
+echo "== The Windows zip, unpacked and driven under Wine"
+(cd build-windows && cpack)
+zip=$(ls build-windows/packages/tarvex-map-viewer-*-win64.zip)
+unzip -q "$zip" -d "$scratch/unpacked"
+program=$(ls -d "$scratch"/unpacked/tarvex-map-viewer-*-win64)
+shots=$root/build-windows/screenshots
+rm -rf "$shots" && mkdir -p "$shots"
+
+passes=0 failures=0
+check() { # description, command...
+    if "${@:2}"; then echo "ok: $1"; passes=$((passes + 1)); else echo "FAILED: $1"; failures=$((failures + 1)); fi
+}
+shot() { import -window root "$shots/$1.png"; }
+# Clicks at x,y of the viewer's client area.
+click() { xdotool mousemove --window "$window" "$1" "$2" sleep 0.2 click 1 sleep 0.5; }
+title() { xdotool getwindowname "$window"; }
+
+for file in tarvex-viewer.exe tarvex-map2bmp.exe stand_in_client.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+    libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll MapInfo.txt README.md Harbor2.map; do
+    check "the zip holds $file" test -s "$program/$file"
+done
+# Every DLL a program imports is in the folder or is part of Windows (the
+# system folder, or an "api-ms-win-" name of the system's own API sets).
+for exe in "$program"/*.exe "$program"/*.dll "$program"/platforms/*.dll; do
+    for dll in $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p'); do
+        if [[ ! -e $program/$dll && ! -e $WINEPREFIX/drive_c/windows/system32/${dll,,} && ${dll,,} != api-ms-win-* ]]; then
+            echo "missing: $dll for ${exe#$program/}"
+            failures=$((failures + 1))
+        fi
+    done
+done
+
+cd "$program"
+wine tarvex-viewer.exe >"$scratch/viewer.log" 2>&1 &
+viewer=$!
+window=$(timeout 60 xdotool search --sync --name 'Tarvex1\.8' | head -1)
+sleep 2
+check "the window opens with its title" test "$(title)" = "Tarvex1.8地图查看器"
+shot 1-started
+
+# The drive selector lists the drive letters, Q: (without a medium) too.
+click 75 42
+sleep 1
+shot 1-drives
+xdotool key Escape
+
+# The file list: Dungeon.map, Harbor2.map, ... 12 pixels a row from y 189.
+click 30 201
+sleep 1
+shot 2-harbor2
+"$root/build/bin/tarvex-map2bmp" -o "$scratch/linux" Harbor2.map >/dev/null
+# The map area's picture starts at 178,30 of the client area (inside its frame).
+eval "$(xdotool getwindowgeometry --shell "$window")"
+convert "$shots/2-harbor2.png" -crop "200x150+$((X + 178))+$((Y + 30))" +repage "$scratch/drawn.png"
+check "Harbor2.map is drawn pixel for pixel" \
+    test "$(compare -metric AE "$scratch/drawn.png" "$scratch/linux/Harbor2.bmp" null: 2>&1)" = 0
+
+# The memo's text, through the clipboard: the map's lines of MapInfo.txt.
+click 300 500
+xdotool key ctrl+a ctrl+c
+sleep 1
+xclip -o -selection clipboard | tr -d '\r' >"$scratch/memo.txt"
+iconv -f GBK -t UTF-8 MapInfo.txt | tr -d '\r' | grep -iE '^\[?harbor2[ 	].' >"$scratch/expected-memo.txt" || true
+check "the memo shows the GBK lines of Harbor2" diff <(cat "$scratch/expected-memo.txt") <(cat "$scratch/memo.txt"; echo)
+
+# Save, through the system's save dialog: "harbor" gets ".bmp".
+click 132 14
+sleep 2
+shot 3-save-dialog
+xdotool type --delay 20 "Z:${scratch//\//\\}\\harbor"
+xdotool key Return
+for _ in $(seq 30); do [[ -s $scratch/harbor.bmp ]] && break; sleep 0.2; done
+check "Save writes the bytes the Linux build writes" cmp "$scratch/harbor.bmp" "$scratch/linux/Harbor2.bmp"
+
+# The stand-in client under Wine, found in the process list and followed.
+wine stand_in_client.exe --hold 123 45 --seconds 120 >"$scratch/client.txt" 2>&1 &
+for _ in $(seq 50); do [[ -s $scratch/client.txt ]] && break; sleep 0.2; done
+address=$(tr -d '\r' <"$scratch/client.txt" | sed -n 's/^pid [0-9]* address \([0-9a-fA-F]*\)$/\1/p')
+click 16 14
+click 60 344
+xdotool type --delay 50 stand_in
+shot 4-process-list
+click 333 14
+xdotool type --delay 20 "$address"
+click 400 14
+for _ in $(seq 30); do [[ $(title) == 123:45 ]] && break; sleep 0.2; done
+shot 5-tracking
+check "the tracker follows the stand-in client (caption 123:45)" test "$(title)" = 123:45
+click 400 14
+
+# About: the system's box, with the application text in its title.
+click 165 14
+about=$(timeout 20 xdotool search --sync --name 'Tarvex1\.8地图查看器！' | head -1 || true)
+sleep 1
+shot 6-about
+check "About shows the system's box" test -n "$about"
+xdotool key --window "$about" Return
+sleep 1
+
+click 198 14
+for _ in $(seq 50); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.2; done
+check "Exit ends the viewer" sh -c "! kill -0 $viewer 2>/dev/null"
+cd "$root"
+
+echo "screenshots: $shots"
+echo "windows-checks: $passes passed, $failures failed"
+test "$failures" -eq 0

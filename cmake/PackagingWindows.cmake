@@ -1,0 +1,21 @@
+# The Windows zip: one folder that runs by double-clicking tarvex-viewer.exe,
+# with no Qt installed. It holds the viewer, the batch exporter, the stand-in
+# client, the DLLs and plugins they need (cmake/WindowsRuntime.cmake), the
+# sample maps with their "MapInfo.txt" beside the viewer, and the README.
+install(TARGETS tarvex-viewer tarvex-map2bmp stand_in_client RUNTIME DESTINATION .)
+install(FILES ${TARVEX_WINDOWS_DLLS} ${TARVEX_BIN_DIR}/MapInfo.txt README.md DESTINATION .)
+install(FILES ${TARVEX_PLATFORM_PLUGIN} DESTINATION platforms)
+install(FILES ${TARVEX_STYLE_PLUGIN} DESTINATION styles)
+# The viewer starts in its own folder when double-clicked: the maps are listed at once.
+install(DIRECTORY ${TARVEX_SAMPLES_DIR}/ DESTINATION . FILES_MATCHING PATTERN "*.map")
+
+set(CPACK_PACKAGE_NAME tarvex-map-viewer)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Tarvex map viewer developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Viewer for the map files of the Tarvex 1.8 game client")
+set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)
