@@ -54,14 +54,18 @@ QByteArray Contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(cannot be read)");
 }
 
+void WriteEarlierPicture(const QString& path)
+{
+    QFile earlier(path);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier picture");
+}
+
 TEST(BitmapFileTest, NoPictureWritesNothing)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("plan.bmp");
-    QFile earlier(path);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier picture");
-    earlier.close();
+    WriteEarlierPicture(path);
     EXPECT_EQ(FailureOf([&] { SaveBitmapFile(QImage(), path); }), "There is no map to save");
     EXPECT_EQ(FailureOf([&] { SaveBitmapFile(QImage(0, 0, QImage::Format_Indexed8), path); }), "There is no map to save");
     EXPECT_EQ(FailureOf([&] { SaveBitmapFile(QImage(), fs::path(path.toStdString())); }), "There is no map to save");
@@ -119,10 +123,7 @@ TEST(BitmapFilePermissionTest, AWritableFileInAFolderThatIsNotIsWrittenInPlace)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("plan.bmp");
-    QFile earlier(path);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier picture");
-    earlier.close();
+    WriteEarlierPicture(path);
     ::chmod(QFile::encodeName(path).constData(), 0666);
     ::chmod(QFile::encodeName(folder.path()).constData(), 0555);
     const std::optional<std::string> failure = AsOrdinaryUser([&] { return FailureOf([&] { SaveBitmapFile(Picture(5, 4), path); }); });
@@ -138,10 +139,7 @@ TEST(BitmapFilePermissionTest, AFileThatIsNotWritableGivesTheSystemsText)
     QTemporaryDir folder;
     ::chmod(QFile::encodeName(folder.path()).constData(), 0777);
     const QString path = folder.filePath("plan.bmp");
-    QFile earlier(path);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier picture");
-    earlier.close();
+    WriteEarlierPicture(path);
     ::chmod(QFile::encodeName(path).constData(), 0444);
     const std::optional<std::string> failure = AsOrdinaryUser([&] { return FailureOf([&] { SaveBitmapFile(Picture(5, 4), path); }); });
     if (!failure)
