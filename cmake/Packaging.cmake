@@ -21,7 +21,7 @@ set(TARVEX_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${TARVEX_PACKAGING_DIR})
 
 # "program": what both packages hold in the program folder.
-install(TARGETS tarvex-viewer tarvex-map2bmp RUNTIME DESTINATION . COMPONENT program)
+install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route RUNTIME DESTINATION . COMPONENT program)
 
 # "folder": the rest of the portable folder; the Debian package puts these
 # where Debian expects them instead.
@@ -38,7 +38,7 @@ set(TARVEX_DEB_DOC_DIR ${system_share}/doc/tarvex-map-viewer)
 
 set(TARVEX_LINKS ${TARVEX_PACKAGING_DIR}/links)
 file(MAKE_DIRECTORY ${TARVEX_LINKS}/bin)
-foreach(program tarvex-viewer tarvex-map2bmp)
+foreach(program tarvex-viewer tarvex-map2bmp tarvex-route)
   file(CREATE_LINK ../lib/tarvex/${program} ${TARVEX_LINKS}/bin/${program} SYMBOLIC)
   install(FILES ${TARVEX_LINKS}/bin/${program} DESTINATION ${system_usr}/${CMAKE_INSTALL_BINDIR}
           COMPONENT system EXCLUDE_FROM_ALL)

@@ -86,21 +86,28 @@ TEST(BitmapFileTest, BothWaysOfNamingWriteTheSameBytes)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary file left
 }
 
+// "Cannot create file "<path>". <reason>", the reason in the system's own
+// words: on Windows those of its language, so only its presence is checked.
+void ExpectCannotCreate(const std::string& failure, const QString& path, const std::string& linuxReason)
+{
+    const std::string prefix = "Cannot create file \"" + QDir::toNativeSeparators(path).toStdString() + "\". ";
+#ifdef _WIN32
+    static_cast<void>(linuxReason);
+    EXPECT_EQ(failure.substr(0, prefix.size()), prefix);
+    EXPECT_GT(failure.size(), prefix.size());
+#else
+    EXPECT_EQ(failure, prefix + linuxReason);
+#endif
+}
+
 TEST(BitmapFileTest, ATargetThatIsAFolderGivesTheSystemsText)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkdir("plan.bmp"));
     const QString path = folder.filePath("plan.bmp");
-#ifdef _WIN32
-    const std::string reason = "Access is denied";
-#else
-    const std::string reason = "Is a directory";
-#endif
-    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(Picture(2, 2), path); }),
-              "Cannot create file \"" + QDir::toNativeSeparators(path).toStdString() + "\". " + reason);
-    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(Picture(2, 2), folder.filePath("missing/plan.bmp")); }),
-              "Cannot create file \"" + QDir::toNativeSeparators(folder.filePath("missing/plan.bmp")).toStdString() +
-                  "\". No such file or directory");
+    ExpectCannotCreate(FailureOf([&] { SaveBitmapFile(Picture(2, 2), path); }), path, "Is a directory");
+    const QString missing = folder.filePath("missing/plan.bmp");
+    ExpectCannotCreate(FailureOf([&] { SaveBitmapFile(Picture(2, 2), missing); }), missing, "No such file or directory");
 }
 
 #ifndef _WIN32
@@ -260,19 +267,6 @@ TEST(BitmapFileTest, ImageMagickReadsBackTheSamePixels)
     }
 }
 #endif
-
-TEST(BitmapFileTest, AFileThatCannotBeCreatedIsReported)
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath("no-such-folder/plan.bmp");
-    try {
-        SaveBitmapFile(ToQImage(Pattern(2, 2)), path);
-        FAIL() << "saved into a missing folder";
-    } catch (const std::runtime_error& failure) {
-        EXPECT_EQ(QString::fromUtf8(failure.what()),
-                  "Cannot create file \"" + QDir::toNativeSeparators(path) + "\". No such file or directory");
-    }
-}
 
 #ifndef _WIN32
 TEST(BitmapFileTest, AFailedWriteKeepsTheEarlierFileAndLeavesNoPartialOne)
