@@ -1,11 +1,14 @@
 #include "DirectoryList.h"
 
+#include "FileNames.h"
 #include "FolderWatch.h"
 
-#include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -32,12 +35,12 @@ public:
 };
 
 // "/a/b" gives "/", "/a", "/a/b"; "C:/a" gives "C:/", "C:/a".
-QStringList PathFromRoot(const QString& directory)
+std::vector<std::filesystem::path> PathFromRoot(const std::filesystem::path& directory)
 {
-    const QString root = directory.left(directory.indexOf(QLatin1Char('/')) + 1);
-    QStringList paths{root};
-    for (const QString& name : directory.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts))
-        paths.append((paths.size() == 1 ? root : paths.last() + QLatin1Char('/')) + name);
+    std::vector<std::filesystem::path> paths{directory.root_path()};
+    for (const std::filesystem::path& name : directory.relative_path())
+        if (!name.empty())
+            paths.push_back(paths.back() / name);
     return paths;
 }
 
@@ -54,45 +57,56 @@ DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent), watch_(new 
     connect(watch_, &FolderWatch::changed, this, &DirectoryList::followDirectory);
 }
 
-QString DirectoryList::rowPath(const QListWidgetItem* row)
+std::filesystem::path DirectoryList::rowPath(const QListWidgetItem* row)
 {
-    return row->data(kPathRole).toString();
+    return PathFromVariant(row->data(kPathRole));
 }
 
-void DirectoryList::setDirectory(const QString& directory)
+void DirectoryList::setDirectory(const std::filesystem::path& directory)
 {
     directory_ = directory;
     clear();
-    const QStringList levels = PathFromRoot(directory_);
-    for (int level = 0; level < levels.size(); ++level) {
+    const std::vector<std::filesystem::path> levels = PathFromRoot(directory_);
+    for (std::size_t level = 0; level < levels.size(); ++level) {
         const bool current = level == levels.size() - 1;
-        const QString name = level == 0 ? levels[0] : QDir(levels[level]).dirName();
-        addRow(name, levels[level], level,
+        const QString name = level == 0 ? ToQtPath(levels[0]) : ShownFileName(levels[level].filename());
+        addRow(name, levels[level], int(level),
                QIcon(current ? QStringLiteral(":/icons/folder-current.png") : QStringLiteral(":/icons/folder-open.png")));
     }
     setCurrentRow(int(levels.size()) - 1);
     levels_ = int(levels.size());
-    watch_->watch(directory_);
+    watch_->watch(ToQtPath(directory_));
     followDirectory();
 }
 
-QStringList DirectoryList::subdirectories() const
+QStringList DirectoryList::subdirectories()
 {
-    return QDir(directory_).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    namesShown_.clear();
+    QStringList shown;
+    for (const FolderEntry& entry : ListFolder(directory_).entries) {
+        if (!entry.isFolder)
+            continue;
+        const QString name = ShownFileName(entry.name);
+        namesShown_.emplace(name, entry.name);
+        shown.append(name);
+    }
+    std::sort(shown.begin(), shown.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return shown;
 }
 
 void DirectoryList::followDirectory()
 {
-    const QDir dir(directory_);
     const QIcon closed(QStringLiteral(":/icons/folder-closed.png"));
-    UpdateRows(*this, levels_, subdirectories(),
-               [&](const QString& name, int row) { addRow(name, dir.filePath(name), levels_, closed, row); });
+    const QStringList names = subdirectories();
+    UpdateRows(*this, levels_, names,
+               [&](const QString& name, int row) { addRow(name, directory_ / namesShown_.at(name), levels_, closed, row); });
 }
 
-void DirectoryList::addRow(const QString& text, const QString& path, int level, const QIcon& icon, int row)
+void DirectoryList::addRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon, int row)
 {
     auto* item = new QListWidgetItem(icon, text);
-    item->setData(kPathRole, path);
+    item->setData(kPathRole, PathToVariant(path));
     item->setData(kLevelRole, level);
     insertItem(row < 0 ? count() : row, item);
 }

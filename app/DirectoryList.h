@@ -3,9 +3,14 @@
 // level and each 4 pixels further in, then every subdirectory. A double click
 // or Enter on a row asks to enter that directory. Subdirectories created,
 // removed or renamed show up or go within a second; the selection and scroll
-// position stay.
+// position stay. Folder names are kept as the system's bytes: one that is
+// not valid UTF-8 is shown decoded as GBK (or with its bytes escaped) and
+// entered under its own bytes.
 
 #include <QListWidget>
+
+#include <filesystem>
+#include <map>
 
 class FolderWatch;
 
@@ -14,25 +19,27 @@ class DirectoryList : public QListWidget {
 public:
     explicit DirectoryList(QWidget* parent = nullptr);
 
-    const QString& directory() const { return directory_; }
+    const std::filesystem::path& directory() const { return directory_; }
     // directory is absolute and clean.
-    void setDirectory(const QString& directory);
+    void setDirectory(const std::filesystem::path& directory);
 
-    static QString rowPath(const QListWidgetItem* row);
+    static std::filesystem::path rowPath(const QListWidgetItem* row);
 
 signals:
-    void directoryActivated(const QString& directory);
+    void directoryActivated(const std::filesystem::path& directory);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QStringList subdirectories() const;
+    // The subdirectories' names as shown, sorted; remembers each one's bytes.
+    QStringList subdirectories();
     void followDirectory();
     // At the end when row is -1.
-    void addRow(const QString& text, const QString& path, int level, const QIcon& icon, int row = -1);
+    void addRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon, int row = -1);
 
-    QString directory_;
+    std::filesystem::path directory_;
+    std::map<QString, std::filesystem::path> namesShown_;
     int levels_ = 0; // the rows of the path from the root
     FolderWatch* watch_;
 };

@@ -8,6 +8,7 @@
 #include "FailureBox.h"
 #include "DirectoryList.h"
 #include "DriveSelector.h"
+#include "FileNames.h"
 #include "LinkMemo.h"
 #include "MapFileList.h"
 #include "MapMenu.h"
@@ -65,7 +66,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     setTabOrderByName();
     connect(new DropOpener(this), &DropOpener::dropped, this,
             [this](const QUrl& url) { runCommand([this, url] { openPath(DroppedPath(url)); }); });
-    runCommand([this, startDirectory] { enterDirectory(startDirectory); });
+    runCommand([this, startDirectory] { enterDirectory(ToFilesystemPath(startDirectory)); });
 }
 
 void MainWindow::buildCommands()
@@ -107,9 +108,11 @@ QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<
 void MainWindow::connectParts()
 {
     connect(driveSelector_, &DriveSelector::driveChosen, this,
-            [this](const QString& root) { runCommand([this, root] { enterDirectory(root); }); });
+            [this](const QString& root) { runCommand([this, root] { enterDirectory(ToFilesystemPath(root)); }); });
     connect(directoryList_, &DirectoryList::directoryActivated, this,
-            [this](const QString& directory) { runCommand([this, directory] { enterDirectory(directory); }); });
+            [this](const std::filesystem::path& directory) {
+                runCommand([this, directory] { enterDirectory(directory); });
+            });
     connect(fileList_, &MapFileList::fileChosen, this, [this] { runCommand([this] { openSelectedMap(); }); });
     connect(processPicker_, &ProcessPicker::selectedProcessChanged, this,
             [this] { tracker_->setProcess(processPicker_->selectedProcessId()); });
@@ -157,13 +160,15 @@ void MainWindow::setTabOrderByName()
 
 // The one place where the working directory changes. If the directory cannot
 // be entered, every list keeps what it showed.
-void MainWindow::enterDirectory(const QString& directory)
+void MainWindow::enterDirectory(const std::filesystem::path& directory)
 {
-    const QString absolute = QDir::cleanPath(QDir(directory).absolutePath());
+    std::filesystem::path absolute = std::filesystem::absolute(directory).lexically_normal();
+    if (!absolute.has_filename() && absolute != absolute.root_path())
+        absolute = absolute.parent_path(); // no trailing separator
     ChangeWorkingDirectory(absolute);
     directoryList_->setDirectory(absolute);
     fileList_->setDirectory(absolute);
-    driveSelector_->showDriveOf(absolute);
+    driveSelector_->showDriveOf(ToQtPath(absolute));
 }
 
 void MainWindow::openSelectedMap()
@@ -177,7 +182,7 @@ void MainWindow::openSelectedMap()
 void MainWindow::openPath(const QString& path)
 {
     const OpenTarget target = ResolveOpenTarget(path);
-    enterDirectory(target.folder);
+    enterDirectory(ToFilesystemPath(target.folder));
     if (target.mapFile.isEmpty())
         return;
     if (!fileList_->selectFile(target.mapFile))

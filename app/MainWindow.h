@@ -10,6 +10,7 @@
 
 #include <QWidget>
 
+#include <filesystem>
 #include <functional>
 
 class DirectoryList;
@@ -52,7 +53,7 @@ private:
     void connectParts();
     void setTabOrderByName();
 
-    void enterDirectory(const QString& directory);
+    void enterDirectory(const std::filesystem::path& directory);
     void openSelectedMap();
     void save();
     void about();

@@ -20,10 +20,10 @@ MapFileList::MapFileList(QWidget* parent) : QListWidget(parent), watch_(new Fold
     connect(watch_, &FolderWatch::changed, this, &MapFileList::followDirectory);
 }
 
-void MapFileList::setDirectory(const QString& directory)
+void MapFileList::setDirectory(const std::filesystem::path& directory)
 {
     directory_ = directory;
-    watch_->watch(directory);
+    watch_->watch(ToQtPath(directory));
     clear();
     followDirectory();
 }
@@ -45,7 +45,7 @@ QStringList MapFileList::listing()
 {
     namesShown_.clear();
     QStringList shown;
-    for (const FolderEntry& entry : ListFolder(ToFilesystemPath(directory_)).entries) {
+    for (const FolderEntry& entry : ListFolder(directory_).entries) {
         if (entry.isFolder || !IsMapFileName(entry.name.native()))
             continue;
         const QString name = ShownFileName(entry.name);
@@ -85,7 +85,7 @@ std::filesystem::path MapFileList::selectedFilePath() const
     if (!selected || !selected->isSelected())
         throw std::runtime_error("List index out of bounds (-1)");
     const auto name = namesShown_.find(selected->text());
-    return ToFilesystemPath(directory_) /
+    return directory_ /
            (name != namesShown_.end() ? name->second : ToFilesystemPath(selected->text()));
 }
 

@@ -18,8 +18,8 @@ class MapFileList : public QListWidget {
 public:
     explicit MapFileList(QWidget* parent = nullptr);
 
-    const QString& directory() const { return directory_; }
-    void setDirectory(const QString& directory);
+    const std::filesystem::path& directory() const { return directory_; }
+    void setDirectory(const std::filesystem::path& directory);
 
     // The full path of the selected file; throws "List index out of bounds
     // (-1)" when no file is selected.
@@ -42,7 +42,7 @@ private:
     void followDirectory();
     void insertFile(const QString& name, int row);
 
-    QString directory_;
+    std::filesystem::path directory_;
     std::map<QString, std::filesystem::path> namesShown_;
     FolderWatch* watch_;
 };

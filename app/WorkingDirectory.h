@@ -3,8 +3,7 @@
 // directory list and the file list do. One implementation per platform: the
 // failures are the system's own (errno values here, Windows error codes there).
 
-#include <QString>
-
+#include <filesystem>
 #include <string>
 #include <system_error>
 
@@ -14,4 +13,4 @@ std::string DirectoryChangeFailureText(std::error_code error);
 
 // Throws std::runtime_error with DirectoryChangeFailureText when the
 // directory cannot be entered.
-void ChangeWorkingDirectory(const QString& path);
+void ChangeWorkingDirectory(const std::filesystem::path& path);

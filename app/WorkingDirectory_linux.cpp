@@ -1,7 +1,5 @@
 #include "WorkingDirectory.h"
 
-#include "QtConversions.h"
-
 #include <filesystem>
 #include <stdexcept>
 
@@ -18,10 +16,10 @@ std::string DirectoryChangeFailureText(std::error_code error)
     return "I/O error " + std::to_string(error.value());
 }
 
-void ChangeWorkingDirectory(const QString& path)
+void ChangeWorkingDirectory(const std::filesystem::path& path)
 {
     std::error_code error;
-    std::filesystem::current_path(ToFilesystemPath(path), error);
+    std::filesystem::current_path(path, error);
     if (error)
         throw std::runtime_error(DirectoryChangeFailureText(error));
 }

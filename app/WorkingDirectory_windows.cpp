@@ -1,7 +1,5 @@
 #include "WorkingDirectory.h"
 
-#include <QDir>
-
 #include <stdexcept>
 
 #include <windows.h>
@@ -24,10 +22,9 @@ std::string DirectoryChangeFailureText(std::error_code error)
     return "I/O error " + std::to_string(error.value());
 }
 
-void ChangeWorkingDirectory(const QString& path)
+void ChangeWorkingDirectory(const std::filesystem::path& path)
 {
-    const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
-    if (!::SetCurrentDirectoryW(native.c_str()))
+    if (!::SetCurrentDirectoryW(std::filesystem::path(path).make_preferred().c_str()))
         throw std::runtime_error(
             DirectoryChangeFailureText(std::error_code(int(::GetLastError()), std::system_category())));
 }

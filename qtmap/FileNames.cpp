@@ -68,6 +68,24 @@ std::string GbkFileName(const std::filesystem::path& name)
 #endif
 }
 
+QVariant PathToVariant(const std::filesystem::path& path)
+{
+#ifdef Q_OS_WIN
+    return QString::fromStdWString(path.native());
+#else
+    return QByteArray::fromStdString(path.native());
+#endif
+}
+
+std::filesystem::path PathFromVariant(const QVariant& data)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(data.toString().toStdWString());
+#else
+    return std::filesystem::path(data.toByteArray().toStdString());
+#endif
+}
+
 QString ToQtPath(const std::filesystem::path& path)
 {
 #ifdef Q_OS_WIN

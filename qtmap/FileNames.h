@@ -5,6 +5,7 @@
 // decoded only to be shown.
 
 #include <QString>
+#include <QVariant>
 
 #include <filesystem>
 #include <vector>
@@ -31,6 +32,10 @@ FolderListing ListFolder(const std::filesystem::path& folder);
 // A file name's bytes in the GBK code page, as "MapInfo.txt" writes names:
 // a valid UTF-8 name converted, any other taken as GBK bytes already.
 std::string GbkFileName(const std::filesystem::path& name);
+
+// A path kept byte for byte in a QVariant (item data), and back.
+QVariant PathToVariant(const std::filesystem::path& path);
+std::filesystem::path PathFromVariant(const QVariant& data);
 
 // The path as Qt's file classes take it; only faithful where ShownFileName
 // shows the bytes unchanged (valid UTF-8, or any name on Windows).

@@ -109,7 +109,10 @@ protected:
     void Click(const char* buttonName) const { QTest::mouseClick(Find<QWidget>(buttonName), Qt::LeftButton); }
 
     // As a double click on a row of the directory list does.
-    void EnterFolder(const QString& folder) { emit Find<DirectoryList>("dirlst1")->directoryActivated(folder); }
+    void EnterFolder(const QString& folder)
+    {
+        emit Find<DirectoryList>("dirlst1")->directoryActivated(ToFilesystemPath(folder));
+    }
     void ClickMap(const QString& name)
     {
         const QList<QListWidgetItem*> items = FileList()->findItems(name, Qt::MatchExactly);

@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, TheBrowserListsFollowTheDirectoryEntered)
     const int levels = here.count('/') + 1;
     ASSERT_EQ(directories->count(), levels + 2); // the path, then ".hidden" and "sub.map"
     EXPECT_EQ(directories->item(0)->text(), "/");
-    EXPECT_EQ(DirectoryList::rowPath(directories->item(levels - 1)), here);
+    EXPECT_EQ(DirectoryList::rowPath(directories->item(levels - 1)), ToFilesystemPath(here));
     EXPECT_EQ(directories->currentRow(), levels - 1);
     EXPECT_EQ(directories->item(levels)->text(), ".hidden");
     EXPECT_EQ(directories->item(levels + 1)->text(), "sub.map");
@@ -376,6 +376,20 @@ TEST_F(MainWindowTest, NamesThatAreNotUtf8AreShownDecodedAndOpenedByTheirBytes)
     EXPECT_EQ(MemoLines(), QStringList{QStringLiteral("[码头 pier]")});
     ClickMap("\\xFF\\xFE.map");
     EXPECT_EQ(Shown().size(), QSize(1, 1));
+
+    // A folder named in GBK bytes is listed decoded and entered by its bytes.
+    const std::string folder = QFile::encodeName(maps_.path()).toStdString() + "/\xB5\xD8\xCD\xBC"; // 地图
+    std::filesystem::create_directory(folder);
+    WriteBytes(folder + "/Deep.map", MapHeaderBytes(1, 2) + CellBytes(0) + CellBytes(0));
+    EnterFolder(maps_.path());
+    auto* directories = Find<QListWidget>("dirlst1");
+    const QList<QListWidgetItem*> rows = directories->findItems(QStringLiteral("地图"), Qt::MatchExactly);
+    ASSERT_EQ(rows.size(), 1);
+    directories->setCurrentItem(rows[0]);
+    QTest::keyClick(directories, Qt::Key_Return);
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(folder));
+    ClickMap("Deep.map");
+    EXPECT_EQ(Shown().size(), QSize(1, 2));
     EXPECT_TRUE(boxes_.empty());
 }
 

@@ -2,6 +2,7 @@
 // error codes when a directory cannot be entered, and the system's About box.
 
 #include "Drives.h"
+#include "FileNames.h"
 #include "MainWindowFixture.h"
 #include "MapFileList.h"
 #include "WindowStyle.h"
@@ -50,7 +51,7 @@ TEST_F(MainWindowTest, ChoosingADriveEntersItsCurrentDirectoryNotItsRoot)
 
     emit Drives()->activated(ownDrive); // the same drive again: nothing moves
     EXPECT_EQ(QDir::currentPath(), here);
-    EXPECT_EQ(Find<MapFileList>("fllst1")->directory(), here);
+    EXPECT_EQ(ToQtPath(Find<MapFileList>("fllst1")->directory()), here);
     EXPECT_EQ(FileList()->count(), 5);
 
     for (int other = 0; other < Drives()->count(); ++other) {
@@ -62,7 +63,7 @@ TEST_F(MainWindowTest, ChoosingADriveEntersItsCurrentDirectoryNotItsRoot)
         Drives()->setCurrentIndex(other); // as the user's choice does
         emit Drives()->activated(other);
         EXPECT_EQ(QDir::currentPath(), entered);
-        EXPECT_EQ(Find<DirectoryList>("dirlst1")->directory(), entered);
+        EXPECT_EQ(ToQtPath(Find<DirectoryList>("dirlst1")->directory()), entered);
         EXPECT_EQ(Drives()->currentText(), root);
         emit Drives()->activated(other); // and again: still there
         EXPECT_EQ(QDir::currentPath(), entered);
@@ -81,7 +82,7 @@ TEST_F(MainWindowTest, ADriveWithoutAMediumGivesItsFailureAndKeepsTheLists)
         GTEST_SKIP() << "no drive without a medium given";
     const int drive = Drives()->findText(letter + ":/");
     ASSERT_GE(drive, 0) << "the drive is listed";
-    const QString before = Find<MapFileList>("fllst1")->directory();
+    const QString before = ToQtPath(Find<MapFileList>("fllst1")->directory());
     const int rows = FileList()->count();
 
     Drives()->setCurrentIndex(drive);
@@ -90,7 +91,7 @@ TEST_F(MainWindowTest, ADriveWithoutAMediumGivesItsFailureAndKeepsTheLists)
     EXPECT_EQ(boxes_[0].caption, QString::fromUtf8(kApplicationTitle));
     EXPECT_TRUE(boxes_[0].text == "Invalid filename." || boxes_[0].text.startsWith("I/O error "))
         << boxes_[0].text.toStdString();
-    EXPECT_EQ(Find<MapFileList>("fllst1")->directory(), before);
+    EXPECT_EQ(ToQtPath(Find<MapFileList>("fllst1")->directory()), before);
     EXPECT_EQ(FileList()->count(), rows);
     EXPECT_EQ(QDir::currentPath(), before);
     EXPECT_EQ(Drives()->currentText(), letter + ":/"); // the chosen drive stays shown
