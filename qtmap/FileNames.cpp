@@ -2,6 +2,7 @@
 
 #include "QtConversions.h"
 
+#include <QDir>
 #include <QStringDecoder>
 
 #include <system_error>
@@ -89,7 +90,7 @@ std::filesystem::path PathFromVariant(const QVariant& data)
 QString ToQtPath(const std::filesystem::path& path)
 {
 #ifdef Q_OS_WIN
-    return QString::fromStdWString(path.native());
+    return QDir::fromNativeSeparators(QString::fromStdWString(path.native())); // "/", as Qt writes paths
 #else
     return QString::fromStdString(path.native());
 #endif
