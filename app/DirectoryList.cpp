@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -79,28 +78,13 @@ void DirectoryList::setDirectory(const std::filesystem::path& directory)
     followDirectory();
 }
 
-QStringList DirectoryList::subdirectories()
-{
-    namesShown_.clear();
-    QStringList shown;
-    for (const FolderEntry& entry : ListFolder(directory_).entries) {
-        if (!entry.isFolder)
-            continue;
-        const QString name = ShownFileName(entry.name);
-        namesShown_.emplace(name, entry.name);
-        shown.append(name);
-    }
-    std::sort(shown.begin(), shown.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    return shown;
-}
-
 void DirectoryList::followDirectory()
 {
     const QIcon closed(QStringLiteral(":/icons/folder-closed.png"));
-    const QStringList names = subdirectories();
-    UpdateRows(*this, levels_, names,
-               [&](const QString& name, int row) { addRow(name, directory_ / namesShown_.at(name), levels_, closed, row); });
+    subdirectories_ = ListShownEntries(directory_, [](const FolderEntry& entry) { return entry.isFolder; });
+    UpdateRows(*this, levels_, subdirectories_.names, [&](const QString& name, int row) {
+        addRow(name, directory_ / subdirectories_.bytesOf.at(name), levels_, closed, row);
+    });
 }
 
 void DirectoryList::addRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon, int row)

@@ -7,10 +7,11 @@
 // not valid UTF-8 is shown decoded as GBK (or with its bytes escaped) and
 // entered under its own bytes.
 
+#include "FileNames.h"
+
 #include <QListWidget>
 
 #include <filesystem>
-#include <map>
 
 class FolderWatch;
 
@@ -32,14 +33,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // The subdirectories' names as shown, sorted; remembers each one's bytes.
-    QStringList subdirectories();
     void followDirectory();
     // At the end when row is -1.
     void addRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon, int row = -1);
 
     std::filesystem::path directory_;
-    std::map<QString, std::filesystem::path> namesShown_;
+    ShownEntries subdirectories_;
     int levels_ = 0; // the rows of the path from the root
     FolderWatch* watch_;
 };

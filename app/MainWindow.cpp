@@ -110,9 +110,7 @@ void MainWindow::connectParts()
     connect(driveSelector_, &DriveSelector::driveChosen, this,
             [this](const QString& root) { runCommand([this, root] { enterDirectory(ToFilesystemPath(root)); }); });
     connect(directoryList_, &DirectoryList::directoryActivated, this,
-            [this](const std::filesystem::path& directory) {
-                runCommand([this, directory] { enterDirectory(directory); });
-            });
+            [this](const std::filesystem::path& folder) { runCommand([this, folder] { enterDirectory(folder); }); });
     connect(fileList_, &MapFileList::fileChosen, this, [this] { runCommand([this] { openSelectedMap(); }); });
     connect(processPicker_, &ProcessPicker::selectedProcessChanged, this,
             [this] { tracker_->setProcess(processPicker_->selectedProcessId()); });
@@ -162,9 +160,7 @@ void MainWindow::setTabOrderByName()
 // be entered, every list keeps what it showed.
 void MainWindow::enterDirectory(const std::filesystem::path& directory)
 {
-    std::filesystem::path absolute = std::filesystem::absolute(directory).lexically_normal();
-    if (!absolute.has_filename() && absolute != absolute.root_path())
-        absolute = absolute.parent_path(); // no trailing separator
+    const std::filesystem::path absolute = CleanAbsolutePath(directory);
     ChangeWorkingDirectory(absolute);
     directoryList_->setDirectory(absolute);
     fileList_->setDirectory(absolute);

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QKeyEvent>
 
-#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -41,25 +40,12 @@ bool IsMapFileName(const std::filesystem::path::string_type& name)
 
 } // namespace
 
-QStringList MapFileList::listing()
-{
-    namesShown_.clear();
-    QStringList shown;
-    for (const FolderEntry& entry : ListFolder(directory_).entries) {
-        if (entry.isFolder || !IsMapFileName(entry.name.native()))
-            continue;
-        const QString name = ShownFileName(entry.name);
-        namesShown_.emplace(name, entry.name);
-        shown.append(name);
-    }
-    std::sort(shown.begin(), shown.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
-    return shown;
-}
-
 void MapFileList::followDirectory()
 {
-    UpdateRows(*this, 0, listing(), [this](const QString& name, int row) { insertFile(name, row); });
+    files_ = ListShownEntries(directory_, [](const FolderEntry& entry) {
+        return !entry.isFolder && IsMapFileName(entry.name.native());
+    });
+    UpdateRows(*this, 0, files_.names, [this](const QString& name, int row) { insertFile(name, row); });
 }
 
 void MapFileList::insertFile(const QString& name, int row)
@@ -84,9 +70,8 @@ std::filesystem::path MapFileList::selectedFilePath() const
     const QListWidgetItem* selected = currentItem();
     if (!selected || !selected->isSelected())
         throw std::runtime_error("List index out of bounds (-1)");
-    const auto name = namesShown_.find(selected->text());
-    return directory_ /
-           (name != namesShown_.end() ? name->second : ToFilesystemPath(selected->text()));
+    const auto name = files_.bytesOf.find(selected->text());
+    return directory_ / (name != files_.bytesOf.end() ? name->second : ToFilesystemPath(selected->text()));
 }
 
 void MapFileList::keyPressEvent(QKeyEvent* event)

@@ -6,10 +6,11 @@
 // kept as the system's bytes: one that is not valid UTF-8 is shown decoded
 // as GBK (or with its bytes escaped) and opened under its own bytes.
 
+#include "FileNames.h"
+
 #include <QListWidget>
 
 #include <filesystem>
-#include <map>
 
 class FolderWatch;
 
@@ -37,12 +38,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // The names shown, sorted; remembers each one's bytes.
-    QStringList listing();
     void followDirectory();
     void insertFile(const QString& name, int row);
 
     std::filesystem::path directory_;
-    std::map<QString, std::filesystem::path> namesShown_;
+    ShownEntries files_;
     FolderWatch* watch_;
 };

@@ -11,6 +11,13 @@
 // "File access denied", or "I/O error N" with the system's error number.
 std::string DirectoryChangeFailureText(std::error_code error);
 
+// The path absolute, without "." or ".." and without a trailing separator.
+inline std::filesystem::path CleanAbsolutePath(const std::filesystem::path& path)
+{
+    const std::filesystem::path clean = std::filesystem::absolute(path).lexically_normal();
+    return clean.has_filename() || clean == clean.root_path() ? clean : clean.parent_path();
+}
+
 // Throws std::runtime_error with DirectoryChangeFailureText when the
 // directory cannot be entered.
 void ChangeWorkingDirectory(const std::filesystem::path& path);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <system_error>
 
 namespace {
@@ -122,4 +123,19 @@ FolderListing ListFolder(const std::filesystem::path& folder)
     }
     listing.read = true;
     return listing;
+}
+
+ShownEntries ListShownEntries(const std::filesystem::path& folder, const std::function<bool(const FolderEntry&)>& keep)
+{
+    ShownEntries shown;
+    for (const FolderEntry& entry : ListFolder(folder).entries) {
+        if (!keep(entry))
+            continue;
+        const QString name = ShownFileName(entry.name);
+        shown.bytesOf.emplace(name, entry.name);
+        shown.names.append(name);
+    }
+    std::sort(shown.names.begin(), shown.names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return shown;
 }

@@ -7,7 +7,11 @@
 #include <QString>
 #include <QVariant>
 
+#include <QStringList>
+
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <vector>
 
 // How a name (or a whole path) is shown: valid UTF-8 as it stands; else,
@@ -32,6 +36,15 @@ FolderListing ListFolder(const std::filesystem::path& folder);
 // A file name's bytes in the GBK code page, as "MapInfo.txt" writes names:
 // a valid UTF-8 name converted, any other taken as GBK bytes already.
 std::string GbkFileName(const std::filesystem::path& name);
+
+// The entries of a folder that keep() takes, by the names they are shown
+// under, sorted as a person reads them (letter case aside), each with the
+// name's own bytes.
+struct ShownEntries {
+    QStringList names;
+    std::map<QString, std::filesystem::path> bytesOf;
+};
+ShownEntries ListShownEntries(const std::filesystem::path& folder, const std::function<bool(const FolderEntry&)>& keep);
 
 // A path kept byte for byte in a QVariant (item data), and back.
 QVariant PathToVariant(const std::filesystem::path& path);
