@@ -147,24 +147,49 @@ void LoadAlone(benchmark::State& state)
         benchmark::DoNotOptimize(ReadMapFile(path)->image.Bytes().data());
 }
 
+// The viewer's window in the folder of a benchmark map, that map selected in
+// the file list, with an empty "MapInfo.txt"; a box would end the benchmark.
+class WindowOnMap {
+public:
+    WindowOnMap(benchmark::State& state, const BenchMap& map)
+        : path_(QString::fromStdString(BenchMapPath(map).string())), window_(mapInfoPath(), QFileInfo(path_).path())
+    {
+        window_.setModalRunner([&state](QDialog&) {
+            state.SkipWithError("a box would show");
+            return false;
+        });
+        files_ = window_.findChild<MapFileList*>("fllst1");
+        files_->setCurrentItem(files_->findItems(QFileInfo(path_).fileName(), Qt::MatchExactly).value(0));
+    }
+    MainWindow& window() { return window_; }
+    // As a click on the selected map does.
+    void click() { emit files_->fileChosen(); }
+
+private:
+    QString mapInfoPath()
+    {
+        QFile mapInfo(programFolder_.filePath("MapInfo.txt"));
+        mapInfo.open(QIODevice::WriteOnly);
+        return mapInfo.fileName();
+    }
+
+    QTemporaryDir programFolder_;
+    QString path_;
+    MainWindow window_;
+    MapFileList* files_;
+};
+
 // From a click in the file list to the end of the first paint of the map.
 void ClickToScreen(benchmark::State& state)
 {
-    QTemporaryDir programFolder;
-    QFile mapInfo(programFolder.filePath("MapInfo.txt"));
-    mapInfo.open(QIODevice::WriteOnly);
-    mapInfo.close();
-    const QString path = QString::fromStdString(BenchMapPath(kClickedMap).string());
-    MainWindow window(mapInfo.fileName(), QFileInfo(path).path());
-    window.show();
+    WindowOnMap shown(state, kClickedMap);
+    shown.window().show();
     QApplication::processEvents();
-    auto* files = window.findChild<MapFileList*>("fllst1");
-    files->setCurrentItem(files->findItems(QFileInfo(path).fileName(), Qt::MatchExactly).value(0));
     for (auto _ : state) {
-        emit files->fileChosen();
+        shown.click();
         QApplication::processEvents();
     }
-    if (window.mapView().picture().width() != 1000)
+    if (shown.window().mapView().picture().width() != 1000)
         state.SkipWithError("the map was not shown");
 }
 
@@ -186,20 +211,9 @@ void TrackerTick(benchmark::State& state)
         ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0));
     position[0] = 1234;
     position[1] = 2345;
-    QTemporaryDir programFolder;
-    QFile mapInfo(programFolder.filePath("MapInfo.txt"));
-    mapInfo.open(QIODevice::WriteOnly);
-    mapInfo.close();
-
-    const QString path = QString::fromStdString(BenchMapPath(kMap).string());
-    MainWindow window(mapInfo.fileName(), QFileInfo(path).path());
-    window.setModalRunner([&state](QDialog&) {
-        state.SkipWithError("a box would show");
-        return false;
-    });
-    auto* files = window.findChild<MapFileList*>("fllst1");
-    files->setCurrentItem(files->findItems(QFileInfo(path).fileName(), Qt::MatchExactly).value(0));
-    emit files->fileChosen();
+    WindowOnMap shown(state, kMap);
+    shown.click();
+    MainWindow& window = shown.window();
     window.findChild<ProcessPicker*>("lv1")->showProcesses({{"view_bench", std::uint32_t(::getpid())}});
     window.findChild<QLineEdit*>("edt1")->setText(QString::number(reinterpret_cast<std::uintptr_t>(position), 16));
     auto* tracker = window.findChild<PlayerTracker*>();
