@@ -79,7 +79,7 @@ QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSi
     const std::optional<CellState> state = cell ? document.cellState(cell->x(), cell->y()) : std::nullopt;
     QStringList parts;
     if (state)
-        parts << CellReadoutText(*cell, *state, document.picture().size(), shownSize);
+        parts << CellReadoutText(*cell, *state, QSize(document.walkability().Columns(), document.walkability().Rows()), shownSize);
     if (!route.isEmpty())
         parts << route;
     return parts.join(QLatin1String("  "));

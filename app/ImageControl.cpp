@@ -7,10 +7,22 @@
 #include <QPolygonF>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
+
+namespace {
+
+const std::array<QRgb, 16> kScreenColours = [] {
+    std::array<QRgb, 16> colours{};
+    for (std::size_t entry = 0; entry < colours.size(); ++entry)
+        colours[entry] = qRgb(kColorTable[entry].red, kColorTable[entry].green, kColorTable[entry].blue);
+    return colours;
+}();
+
+} // namespace
 
 // Opaque: it paints every pixel itself, so scrolling can move what is on
 // screen and paint only the strip that comes into view.
@@ -19,22 +31,12 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ImageControl::setPicture(const QImage& picture)
+void ImageControl::setPicture(IndexedImage picture)
 {
-    picture_ = picture;
-    // Prepared once per picture, so painting only looks colours up.
-    screenColors_ = picture_.colorTable();
-    screenColors_.resize(256, qRgb(0, 0, 0));
-    const bool indexed = picture_.format() == QImage::Format_Indexed8;
-    screenPicture_ = indexed || picture_.isNull() ? QImage() : picture_.convertToFormat(QImage::Format_RGB32);
-    if (autoSize_ && !picture_.isNull())
-        resize(picture_.size());
+    picture_ = std::move(picture);
+    if (autoSize_ && !picture_.IsEmpty())
+        resize(pictureSize());
     update();
-}
-
-QImage& ImageControl::pictureForDrawing()
-{
-    return picture_;
 }
 
 // The control pixels whose picture pixel lies in pixels: from the first at
@@ -45,16 +47,16 @@ QRect ImageControl::controlRectOf(const QRect& pixels) const
     auto firstShowing = [](int pixel, int targetLength, int pictureLength) {
         return int((std::int64_t(pixel) * targetLength + pictureLength - 1) / pictureLength);
     };
-    const int left = firstShowing(pixels.left(), target.width(), picture_.width());
-    const int top = firstShowing(pixels.top(), target.height(), picture_.height());
-    const int right = firstShowing(pixels.right() + 1, target.width(), picture_.width());
-    const int bottom = firstShowing(pixels.bottom() + 1, target.height(), picture_.height());
+    const int left = firstShowing(pixels.left(), target.width(), picture_.Width());
+    const int top = firstShowing(pixels.top(), target.height(), picture_.Height());
+    const int right = firstShowing(pixels.right() + 1, target.width(), picture_.Width());
+    const int bottom = firstShowing(pixels.bottom() + 1, target.height(), picture_.Height());
     return QRect(target.left() + left, target.top() + top, std::max(1, right - left), std::max(1, bottom - top));
 }
 
 void ImageControl::repaintPixels(const QRect& pixels)
 {
-    if (!pixels.isEmpty() && !picture_.isNull())
+    if (!pixels.isEmpty() && !picture_.IsEmpty())
         update(controlRectOf(pixels));
 }
 
@@ -64,7 +66,7 @@ void ImageControl::setAutoSize(bool on)
         return;
     autoSize_ = on;
     if (autoSize_)
-        resize(picture_.size());
+        resize(pictureSize());
 }
 
 void ImageControl::setStretch(bool on)
@@ -77,7 +79,7 @@ QRect ImageControl::pictureTarget() const
 {
     if (stretch_)
         return rect();
-    QRect target(QPoint(0, 0), picture_.size());
+    QRect target(QPoint(0, 0), pictureSize());
     target.moveTopLeft(QPoint((width() - target.width()) / 2, (height() - target.height()) / 2));
     return target;
 }
@@ -88,17 +90,15 @@ QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
     std::vector<int> sourceColumns(std::size_t(exposed.width()));
     for (int column = 0; column < exposed.width(); ++column) {
         sourceColumns[std::size_t(column)] =
-            SourcePixel(exposed.left() + column - target.left(), target.width(), picture_.width());
+            SourcePixel(exposed.left() + column - target.left(), target.width(), picture_.Width());
     }
-    const bool indexed = screenPicture_.isNull();
-    const QImage& source = indexed ? picture_ : screenPicture_;
     for (int row = 0; row < exposed.height(); ++row) {
-        const int sourceRow = SourcePixel(exposed.top() + row - target.top(), target.height(), picture_.height());
-        const uchar* sourceLine = source.constScanLine(sourceRow);
+        const int sourceRow = SourcePixel(exposed.top() + row - target.top(), target.height(), picture_.Height());
+        const std::uint8_t* pairs = picture_.Row(sourceRow);
         auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
         for (int column = 0; column < exposed.width(); ++column) {
             const int x = sourceColumns[std::size_t(column)];
-            line[column] = indexed ? screenColors_[sourceLine[x]] : reinterpret_cast<const QRgb*>(sourceLine)[x];
+            line[column] = kScreenColours[x % 2 ? pairs[x / 2] & 0x0F : pairs[x / 2] >> 4];
         }
     }
     return part;
@@ -107,7 +107,7 @@ QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
 void ImageControl::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const QRect target = picture_.isNull() ? QRect() : pictureTarget();
+    const QRect target = picture_.IsEmpty() ? QRect() : pictureTarget();
     for (const QRect& free : QRegion(event->rect()).subtracted(target))
         painter.fillRect(free, Qt::black); // as the map area around it
     const QRect exposed = event->rect() & target;
@@ -125,8 +125,8 @@ void ImageControl::setRoute(std::vector<QPoint> cells)
 
 void ImageControl::paintRoute(QPainter& painter, const QRect& target) const
 {
-    const double across = double(target.width()) / picture_.width();
-    const double down = double(target.height()) / picture_.height();
+    const double across = double(target.width()) / picture_.Width();
+    const double down = double(target.height()) / picture_.Height();
     QPolygonF line;
     line.reserve(qsizetype(route_.size()));
     for (const QPoint& cell : route_)

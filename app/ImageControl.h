@@ -6,6 +6,8 @@
 // here costs what the exposed area costs, however large the control. What
 // the picture leaves free is black.
 
+#include "IndexedImage.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -16,9 +18,10 @@ class ImageControl : public QWidget {
 public:
     explicit ImageControl(QWidget* parent = nullptr);
 
-    const QImage& picture() const { return picture_; }
+    const IndexedImage& picture() const { return picture_; }
+    QSize pictureSize() const { return QSize(picture_.Width(), picture_.Height()); }
     // With auto-size on, a picture of non-zero size gives the control its size.
-    void setPicture(const QImage& picture);
+    void setPicture(IndexedImage picture);
 
     bool autoSize() const { return autoSize_; }
     // Switching it on gives the control the picture's size at once.
@@ -27,7 +30,7 @@ public:
     void setStretch(bool on);
 
     // The picture to draw on in place; repaintPixels() then shows the change.
-    QImage& pictureForDrawing();
+    IndexedImage& pictureForDrawing() { return picture_; }
     void repaintPixels(const QRect& pixels);
 
     // A route drawn over the picture as a thin line through the cells'
@@ -48,9 +51,7 @@ private:
     QImage screenPart(const QRect& target, const QRect& exposed) const;
     void paintRoute(QPainter& painter, const QRect& target) const;
 
-    QImage picture_;
-    QImage screenPicture_; // a 32-bit copy of a picture that is not indexed
-    QList<QRgb> screenColors_;
+    IndexedImage picture_;
     std::vector<QPoint> route_;
     bool autoSize_ = true;
     bool stretch_ = false;

@@ -82,7 +82,7 @@ void MainWindow::buildCommands()
     commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
     fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
-        QGuiApplication::clipboard()->setImage(mapView_->picture());
+        QGuiApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
     });
     clearRouteCommand_ = addCommand("Clear Route", nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
     clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown
@@ -169,9 +169,12 @@ void MainWindow::enterDirectory(const std::filesystem::path& directory)
 
 void MainWindow::openSelectedMap()
 {
-    document_.load(fileList_->selectedFilePath());
+    IndexedImage picture = document_.load(fileList_->selectedFilePath(), [this] {
+        routes_->clear();
+        mapView_->setPicture(IndexedImage());
+    });
     routes_->clear();
-    mapView_->setPicture(document_.picture());
+    mapView_->setPicture(std::move(picture));
     linkMemo_->showLines(document_.linkLines());
 }
 
@@ -189,7 +192,7 @@ void MainWindow::openPath(const QString& path)
 
 void MainWindow::save()
 {
-    if (mapView_->picture().isNull())
+    if (mapView_->picture().IsEmpty())
         throw std::runtime_error("There is no map to save");
     if (!saveDialog_)
         saveDialog_ = new SaveDialog(this); // made when first needed: it takes long to build
@@ -215,10 +218,9 @@ void MainWindow::setTracking(bool on)
     tracker_->setRunning(on);
 }
 
-// The map is restored from its unmarked copy, then marked where the player is.
 void MainWindow::onPlayerMoved(PlayerPosition position)
 {
-    mapView_->showMarker(document_.picture(), QPoint(position.x - 5, position.y - 5));
+    mapView_->showMarker(QPoint(position.x - 5, position.y - 5));
     routes_->setPlayer(QPoint(position.x, position.y));
     if (followCommand_->isChecked())
         mapView_->bringCellIntoView(QPoint(position.x, position.y));

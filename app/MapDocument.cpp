@@ -4,7 +4,6 @@
 #include "MapLinks.h"
 #include "FileNames.h"
 #include "MapReader.h"
-#include "Route.h"
 #include "QtConversions.h"
 
 
@@ -26,34 +25,38 @@ QString ShownLine(const std::string& bytes)
 
 MapDocument::MapDocument(std::filesystem::path mapInfoPath) : mapInfoPath_(std::move(mapInfoPath)) {}
 
-void MapDocument::load(const std::filesystem::path& path)
+IndexedImage MapDocument::load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo)
 {
-    MapFileRead read = ReadMapFileTellingWhyNot(path);
+    QStringList lines;
+    MapFileRead read = ReadMapFileTellingWhyNot(path, ReadingThreadsNow, MapParts::WalkValuesAndImage, [&] {
+        lines = readLinkLines(path);
+        header_ = TMapHeader();
+        walkability_ = TMatrix();
+        if (letPreviousGo)
+            letPreviousGo();
+    });
     if (read.noRegularFile) {
         header_ = TMapHeader();
         walkability_ = TMatrix();
-        picture_ = QImage();
-        return;
+        return IndexedImage();
     }
     if (!read.map)
         throw FileFailure("open", ShownFileName(path), QString::fromStdString(read.failure));
-    QStringList lines = readLinkLines(path);
     MapLoad& map = *read.map;
     header_ = map.header;
-    OpenFlaggedCells(map.matrix, map.image); // flagged cells can be walked, blocked or not
     walkability_ = std::move(map.matrix);
-    picture_ = ToQImage(std::move(map.image));
     linkLines_ = std::move(lines);
+    return std::move(map.image);
 }
 
 std::optional<CellState> MapDocument::cellState(int x, int y) const
 {
-    if (picture_.isNull() || !picture_.rect().contains(x, y))
+    if (x < 0 || y < 0 || x >= walkability_.Columns() || y >= walkability_.Rows())
         return std::nullopt;
-    switch (picture_.pixelIndex(x, y)) {
-    case kEntryBlocked:
+    switch (walkability_[x][y]) {
+    case kWalkBlocked:
         return CellState::Blocked;
-    case kEntryFlagged:
+    case kWalkFlagged:
         return CellState::Flagged;
     default:
         return CellState::Open;

@@ -1,29 +1,33 @@
 #pragma once
-// The map on show: its header, the walkability value of every cell (open or
-// blocked; flagged cells are open), the unmarked picture and its lines of
-// "MapInfo.txt". No widgets.
+// The map on show: its header, the walkability value of every cell (open,
+// blocked or flagged) and its lines of "MapInfo.txt". No widgets. Its picture
+// goes to whoever shows it: a map costs the values (a byte a cell) and the
+// picture (half a byte), never a second copy of either.
 //
 // load() contract:
 // - No regular file at the path (missing, a folder, a device): the document
-//   becomes empty (no picture, no cells) and keeps its lines; nothing is
-//   reported.
-// - A map file that cannot be opened, a map too large to hold, or a
-//   "MapInfo.txt" that cannot be read (also one over 64 MiB, or no regular
-//   file): throws std::runtime_error with the text the failure box shows; the
-//   document keeps the previous map and lines.
+//   becomes empty (no cells) and keeps its lines; the picture returned is
+//   empty; nothing is reported.
+// - A map file that cannot be opened, a map of more than kMaxMapCells cells,
+//   or a "MapInfo.txt" that cannot be read (also one over 64 MiB, or no
+//   regular file): throws std::runtime_error with the text the failure box
+//   shows; the document keeps the previous map and lines, and
+//   letPreviousGo is not called.
+// - Otherwise letPreviousGo is called and the previous map let go before the
+//   new one's memory is had; when that memory cannot be had, throws
+//   std::runtime_error with kOutOfSystemResources and the document is empty.
 // - Otherwise the map and its lines (the first 10,000, then a line telling
-//   how many more) replace the previous ones; a map with W or H 0 has no
-//   picture. Paths are kept byte for byte.
-// - Otherwise the map and its lines replace the previous ones; a map with W
-//   or H 0 has no picture.
+//   how many more) replace the previous ones and the map's picture is
+//   returned; a map with W or H 0 has none. Paths are kept byte for byte.
 
+#include "IndexedImage.h"
 #include "MapFormat.h"
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 enum class CellState { Open, Blocked, Flagged };
@@ -32,15 +36,14 @@ class MapDocument {
 public:
     explicit MapDocument(std::filesystem::path mapInfoPath);
 
-    void load(const std::filesystem::path& path);
+    IndexedImage load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo = {});
 
     const std::filesystem::path& mapInfoPath() const { return mapInfoPath_; }
     const TMapHeader& header() const { return header_; }
     const TMatrix& walkability() const { return walkability_; }
-    const QImage& picture() const { return picture_; }
     const QStringList& linkLines() const { return linkLines_; }
 
-    // The state of a cell as the picture shows it; none outside the map.
+    // The state of a cell as its picture shows it; none outside the map.
     std::optional<CellState> cellState(int x, int y) const;
 
 private:
@@ -49,6 +52,5 @@ private:
     std::filesystem::path mapInfoPath_;
     TMapHeader header_;
     TMatrix walkability_;
-    QImage picture_;
     QStringList linkLines_;
 };

@@ -45,15 +45,21 @@ MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl
     setWidget(image_);
 }
 
-const QImage& MapView::picture() const
+const IndexedImage& MapView::picture() const
 {
     return image_->picture();
 }
 
-void MapView::setPicture(const QImage& picture)
+QSize MapView::pictureSize() const
 {
-    image_->setPicture(picture);
+    return image_->pictureSize();
+}
+
+void MapView::setPicture(IndexedImage picture)
+{
+    image_->setPicture(std::move(picture));
     markerOnPicture_ = QRect();
+    underMarker_.clear();
 }
 
 void MapView::zoomIn()
@@ -78,9 +84,9 @@ void MapView::showNaturalSize()
 
 void MapView::fitToArea()
 {
-    if (picture().isNull())
+    if (picture().IsEmpty())
         return;
-    const QSize fitted = picture().size().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QSize fitted = pictureSize().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(fitted);
@@ -114,10 +120,10 @@ QSize MapView::imageSize() const
 
 std::optional<QPoint> MapView::cellAt(QPoint viewportPoint) const
 {
-    const QImage& shown = image_->picture();
+    const QSize shown = pictureSize();
     const QRect target = image_->pictureTarget();
     const QPoint at = image_->mapFrom(viewport(), viewportPoint);
-    if (shown.isNull() || !target.contains(at) || !viewport()->rect().contains(viewportPoint))
+    if (shown.isEmpty() || !target.contains(at) || !viewport()->rect().contains(viewportPoint))
         return std::nullopt;
     return QPoint(SourcePixel(at.x() - target.left(), target.width(), shown.width()),
                   SourcePixel(at.y() - target.top(), target.height(), shown.height()));
@@ -125,7 +131,7 @@ std::optional<QPoint> MapView::cellAt(QPoint viewportPoint) const
 
 void MapView::bringCellIntoView(QPoint cell)
 {
-    if (dragging_ || picture().isNull() || !picture().rect().contains(cell))
+    if (dragging_ || !QRect(QPoint(0, 0), pictureSize()).contains(cell))
         return;
     const QRect onImage = image_->controlRectOf(QRect(cell, QSize(1, 1)));
     const QRect visible(-image_->pos(), viewport()->size());
@@ -135,13 +141,19 @@ void MapView::bringCellIntoView(QPoint cell)
     verticalScrollBar()->setValue(onImage.center().y() - viewport()->height() / 2);
 }
 
-void MapView::showMarker(const QImage& unmarked, QPoint topLeft)
+void MapView::showMarker(QPoint topLeft)
 {
-    QImage& shown = image_->pictureForDrawing();
+    IndexedImage& shown = image_->pictureForDrawing();
     const QRect previous = markerOnPicture_;
+    auto under = underMarker_.cbegin();
     for (int y = previous.top(); y <= previous.bottom(); ++y)
-        std::copy_n(unmarked.constScanLine(y) + previous.left(), previous.width(), shown.scanLine(y) + previous.left());
-    markerOnPicture_ = PlayerMarkerBounds(topLeft) & shown.rect();
+        for (int x = previous.left(); x <= previous.right(); ++x)
+            shown.SetPixel(x, y, *under++);
+    markerOnPicture_ = PlayerMarkerBounds(topLeft) & QRect(QPoint(0, 0), pictureSize());
+    underMarker_.clear();
+    for (int y = markerOnPicture_.top(); y <= markerOnPicture_.bottom(); ++y)
+        for (int x = markerOnPicture_.left(); x <= markerOnPicture_.right(); ++x)
+            underMarker_.push_back(shown.Pixel(x, y));
     DrawPlayerMarkerAt(shown, topLeft.x(), topLeft.y());
     image_->repaintPixels(previous);
     image_->repaintPixels(markerOnPicture_);

@@ -10,7 +10,11 @@
 // the whole picture as large as the area allows; a readout label tells the
 // cell under the mouse.
 
+#include "IndexedImage.h"
+
 #include <QScrollArea>
+
+#include <cstdint>
 
 #include <optional>
 #include <vector>
@@ -23,8 +27,9 @@ class MapView : public QScrollArea {
 public:
     explicit MapView(QWidget* parent);
 
-    const QImage& picture() const;
-    void setPicture(const QImage& picture);
+    const IndexedImage& picture() const;
+    QSize pictureSize() const;
+    void setPicture(IndexedImage picture);
 
     void zoomIn();
     void zoomOut();
@@ -46,9 +51,9 @@ public:
     void bringCellIntoView(QPoint cell);
 
     // Marks the player on the picture with its top-left corner at topLeft,
-    // after restoring from unmarked what the previous marker covered. Costs
-    // what the two markers cover, whatever the map's size.
-    void showMarker(const QImage& unmarked, QPoint topLeft);
+    // after putting back the pixels the previous marker covered. Costs what
+    // the two markers cover, whatever the map's size.
+    void showMarker(QPoint topLeft);
 
     // The route drawn over the map; empty: none.
     void setRoute(std::vector<QPoint> cells);
@@ -76,6 +81,7 @@ private:
     ImageControl* image_;
     CellReadout* readout_;
     QRect markerOnPicture_;
+    std::vector<std::uint8_t> underMarker_; // the pixels of markerOnPicture_ row by row, before the marker
     std::optional<QPoint> hoveredCell_;
     QPoint mouse_;
     QPoint dragFrom_;

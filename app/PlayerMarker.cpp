@@ -1,6 +1,7 @@
 #include "PlayerMarker.h"
 
 #include <QFont>
+#include <QImage>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPoint>
@@ -49,12 +50,12 @@ QRect PlayerMarkerBounds(QPoint topLeft)
     return bounds.translated(topLeft);
 }
 
-void DrawPlayerMarkerAt(QImage& picture, int left, int top)
+void DrawPlayerMarkerAt(IndexedImage& picture, int left, int top)
 {
-    const QRect bounds = picture.rect();
+    const QRect bounds(0, 0, picture.Width(), picture.Height());
     for (const QPoint& pixel : MarkerPixels()) {
         const QPoint at(left + pixel.x(), top + pixel.y());
         if (bounds.contains(at))
-            picture.setPixel(at, kMarkerEntry);
+            picture.SetPixel(at.x(), at.y(), kMarkerEntry);
     }
 }

@@ -4,11 +4,14 @@
 // a 16-colour map picture with its top-left corner at the given pixel.
 // Whatever falls outside the picture is clipped.
 
-#include <QImage>
+#include "IndexedImage.h"
+
+#include <QPoint>
+#include <QRect>
 
 constexpr int kMarkerEntry = 2;
 
-void DrawPlayerMarkerAt(QImage& picture, int left, int top);
+void DrawPlayerMarkerAt(IndexedImage& picture, int left, int top);
 
 // The pixels a marker drawn there may cover.
 QRect PlayerMarkerBounds(QPoint topLeft);

@@ -67,7 +67,7 @@ void PositionedReads(benchmark::State& state, const BenchMap& map)
                 ::lseek(file, off_t(CellOffset(x, y, height)), SEEK_SET);
                 if (::read(file, cell.bytes.data(), cell.bytes.size()) < 0)
                     state.SkipWithError("read failed");
-                matrix[x][y] = cell.IsBlocked() ? kWalkBlocked : kWalkOpen;
+                matrix[x][y] = cell.IsFlagged() ? kWalkFlagged : cell.IsBlocked() ? kWalkBlocked : kWalkOpen;
                 image.SetPixel(x, y, cell.IsFlagged() ? kEntryFlagged : cell.IsBlocked() ? kEntryBlocked : kEntryOpen);
             }
         }

@@ -34,9 +34,9 @@ namespace {
 const BenchMap kMap{"4000x4000", 4000, 4000, 1.0};
 const QSize kVisibleArea(511, 428);
 
-const QImage& MapPicture()
+const IndexedImage& MapPicture()
 {
-    static const QImage picture = ToQImage(ReadMapFile(BenchMapPath(kMap))->image);
+    static const IndexedImage picture = ReadMapFile(BenchMapPath(kMap))->image;
     return picture;
 }
 
@@ -44,7 +44,7 @@ void Repaint(benchmark::State& state, int zoomSteps)
 {
     ImageControl image;
     image.setPicture(MapPicture());
-    QSize size = MapPicture().size();
+    QSize size(MapPicture().Width(), MapPicture().Height());
     if (zoomSteps > 0) {
         image.setAutoSize(false);
         image.setStretch(true);
@@ -121,17 +121,16 @@ void PanStep(benchmark::State& state)
 void MarkerTick(benchmark::State& state)
 {
     const int side = int(state.range(0));
-    QImage unmarked(side, side, QImage::Format_Indexed8);
-    unmarked.setColorTable(MapPicture().colorTable());
-    unmarked.fill(9);
+    IndexedImage blocked(side, side);
+    std::fill(blocked.Bytes().begin(), blocked.Bytes().end(), std::uint8_t(kEntryBlocked << 4 | kEntryBlocked));
     MapView view(nullptr);
     view.resize(kVisibleArea);
-    view.setPicture(unmarked);
+    view.setPicture(std::move(blocked));
     view.show();
     QApplication::processEvents();
     int step = 0;
     for (auto _ : state) {
-        view.showMarker(unmarked, QPoint(100 + step % 2 * 20, 100));
+        view.showMarker(QPoint(100 + step % 2 * 20, 100));
         QApplication::processEvents();
         ++step;
     }
@@ -189,7 +188,7 @@ void ClickToScreen(benchmark::State& state)
         shown.click();
         QApplication::processEvents();
     }
-    if (shown.window().mapView().picture().width() != 1000)
+    if (shown.window().mapView().picture().Width() != 1000)
         state.SkipWithError("the map was not shown");
 }
 

@@ -13,6 +13,6 @@ IndexedImage::IndexedImage(int width, int height, Uninitialized)
         return; // a picture with no pixels has no size either
     width_ = width;
     height_ = height;
-    bytesPerLine_ = (std::size_t(width) + 3) & ~std::size_t(3);
+    bytesPerLine_ = ((std::size_t(width) + 1) / 2 + 3) & ~std::size_t(3);
     pixels_.resize(bytesPerLine_ * std::size_t(height));
 }

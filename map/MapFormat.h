@@ -34,8 +34,11 @@ struct TMapCell {
     bool IsFlagged() const { return (bytes[6] & bytes[7] & 0x80) != 0; }
 };
 
+// The walkability value of a cell: blocked (shown red), flagged (shown blue,
+// walkable whether it blocks or not) or open.
 constexpr std::uint8_t kWalkOpen = 0;
 constexpr std::uint8_t kWalkBlocked = 220;
+constexpr std::uint8_t kWalkFlagged = 1;
 
 // A byte vector whose growth leaves the new bytes as they are, for memory
 // that is written in full right after it is had.

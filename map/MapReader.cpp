@@ -3,6 +3,7 @@
 #include "RegularFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -31,8 +32,16 @@ std::int64_t ReadOrZero(const MapSource& source, std::int64_t offset, std::uint8
 }
 
 // What a cell looks like, by whether it is blocked (bit 0) and flagged (bit 1).
-constexpr std::uint8_t kWalkValues[4] = {kWalkOpen, kWalkBlocked, kWalkOpen, kWalkBlocked};
+constexpr std::uint8_t kWalkValues[4] = {kWalkOpen, kWalkBlocked, kWalkFlagged, kWalkFlagged};
 constexpr std::uint8_t kEntries[4] = {kEntryOpen, kEntryBlocked, kEntryFlagged, kEntryFlagged};
+
+// The picture byte of two neighbouring cells, by their kinds (left one * 4 + right one).
+constexpr std::array<std::uint8_t, 16> kEntryPairs = [] {
+    std::array<std::uint8_t, 16> pairs{};
+    for (unsigned kinds = 0; kinds < 16; ++kinds)
+        pairs[kinds] = std::uint8_t(kEntries[kinds >> 2] << 4 | kEntries[kinds & 3]);
+    return pairs;
+}();
 
 unsigned CellKind(const std::uint8_t* record)
 {
@@ -53,7 +62,9 @@ void PaintCell(MapLoad& load, int x, int y, unsigned kind)
 }
 
 // Paints up to kColumnsPerGroup whole columns from their records, down the
-// rows and across the columns.
+// rows and across the columns, two pixels a byte. A group that starts at an
+// odd column completes the byte its left neighbour began; one that ends at an
+// even column begins a byte with a zero right half.
 template <bool kWithWalkValues>
 void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
 {
@@ -62,18 +73,35 @@ void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int
     std::uint8_t* walk[kColumnsPerGroup];
     for (int column = 0; kWithWalkValues && column < columns; ++column)
         walk[column] = load.matrix[firstColumn + column];
+    const int endColumn = firstColumn + columns;
     // The group with the last column also clears the padding at the row ends.
-    const int padding = firstColumn + columns == load.image.Width() ? int(load.image.BytesPerLine()) - load.image.Width() : 0;
-    std::uint8_t* row = load.image.Bytes().data() + firstColumn;
-    for (int y = 0; y < height; ++y, row += load.image.BytesPerLine()) {
+    const std::size_t endByte = std::size_t(endColumn + 1) / 2;
+    const std::size_t padding = endColumn == load.image.Width() ? load.image.BytesPerLine() - endByte : 0;
+    const bool oddStart = firstColumn % 2 != 0;
+    const bool oddEnd = (columns - int(oddStart)) % 2 != 0;
+    for (int y = 0; y < height; ++y) {
         const std::uint8_t* record = records + std::int64_t(y) * kMapCellSize;
-        for (int column = 0; column < columns; ++column, record += columnBytes) {
+        std::uint8_t* pair = load.image.Row(y) + firstColumn / 2;
+        int column = 0;
+        auto nextKind = [&] {
             const unsigned kind = CellKind(record);
             if constexpr (kWithWalkValues)
                 walk[column][y] = kWalkValues[kind];
-            row[column] = kEntries[kind];
+            record += columnBytes;
+            ++column;
+            return kind;
+        };
+        if (oddStart) {
+            *pair = std::uint8_t((*pair & 0xF0) | kEntries[nextKind()]);
+            ++pair;
         }
-        std::fill(row + columns, row + columns + padding, std::uint8_t(0));
+        while (column + 1 < columns) {
+            const unsigned left = nextKind();
+            *pair++ = kEntryPairs[left << 2 | nextKind()];
+        }
+        if (oddEnd)
+            *pair++ = std::uint8_t(kEntries[nextKind()] << 4);
+        std::fill(pair, pair + padding, std::uint8_t(0));
     }
 }
 
@@ -104,7 +132,8 @@ void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int en
 std::vector<std::uint8_t> ColumnBlock(const MapLoad& load, int columns)
 {
     const std::int64_t columnBytes = std::int64_t(load.header.Height()) * kMapCellSize;
-    const std::int64_t blockColumns = std::clamp<std::int64_t>(kMaxBlockBytes / columnBytes, 1, columns);
+    // An even number where it can be, so that groups start at whole bytes.
+    const std::int64_t blockColumns = std::clamp<std::int64_t>(kMaxBlockBytes / columnBytes / 2 * 2, 1, columns);
     return std::vector<std::uint8_t>(std::size_t(blockColumns * columnBytes));
 }
 
@@ -115,9 +144,9 @@ void PaintReadableColumns(const MapSource& source, MapLoad& load, int columns, i
     if (columns == 0)
         return;
     std::vector<std::uint8_t> block = ColumnBlock(load, columns);
-    // The halves meet at a multiple of 64 columns, so no cache line of an
+    // The halves meet at a multiple of 128 columns, so no cache line of an
     // image row is written by both threads.
-    const int split = columns / 2 / 64 * 64;
+    const int split = columns / 2 / 128 * 128;
     if (threads >= 2 && split > 0) {
         std::vector<std::uint8_t> secondBlock = ColumnBlock(load, columns - split);
         try {
@@ -149,6 +178,14 @@ void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& thr
     std::vector<std::uint8_t> tail(std::size_t(available - columnStart * kMapCellSize));
     ReadOrZero(source, kMapHeaderSize + columnStart * kMapCellSize, tail.data(), std::int64_t(tail.size()));
     const int tailRecords = int(wholeRecords - columnStart);
+    // The pixels from the first column not read whole on start as zero bits,
+    // so that each can be set by itself.
+    if (wholeColumns < width) {
+        for (int y = 0; y < height; ++y) {
+            std::uint8_t* row = load.image.Row(y);
+            std::fill(row + (wholeColumns + 1) / 2, row + load.image.BytesPerLine(), std::uint8_t(0));
+        }
+    }
     for (int y = 0; y < tailRecords; ++y)
         PaintCell(load, wholeColumns, y, CellKind(tail.data() + y * kMapCellSize));
     std::uint8_t* cell = load.lastCell.bytes.data();
@@ -170,19 +207,26 @@ void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& thr
         PaintCell(load, wholeColumns, y, kind);
     if (HasWalkValues(load))
         std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
-    std::uint8_t* row = load.image.Bytes().data();
-    for (int y = 0; y < height; ++y, row += load.image.BytesPerLine()) {
-        std::fill(row + wholeColumns + 1, row + width, kEntries[kind]);
-        std::fill(row + width, row + load.image.BytesPerLine(), std::uint8_t(0));
+    const int firstRepeated = wholeColumns + 1;
+    const std::uint8_t repeatedPair = kEntryPairs[kind << 2 | kind];
+    for (int y = 0; y < height && firstRepeated < width; ++y) {
+        std::uint8_t* row = load.image.Row(y);
+        if (firstRepeated % 2)
+            load.image.SetPixel(firstRepeated, y, kEntries[kind]);
+        std::fill(row + (firstRepeated + 1) / 2, row + width / 2, repeatedPair);
+        if (width % 2)
+            row[width / 2] = std::uint8_t(kEntries[kind] << 4);
     }
 }
 
-void AllocateMap(MapLoad& load, MapParts parts)
+void AllocateMap(MapLoad& load, MapParts parts, const std::function<void()>& beforeAllocating)
 {
     const int width = load.header.Width();
     const int height = load.header.Height();
     if (std::int64_t(width) * height > kMaxMapCells)
         throw std::runtime_error(kOutOfSystemResources);
+    if (beforeAllocating)
+        beforeAllocating();
     try {
         // Every value and pixel is written by the painting.
         if (parts == MapParts::WalkValuesAndImage)
@@ -239,7 +283,8 @@ std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path, const Read
     return ReadMapFileTellingWhyNot(path, threads, parts).map;
 }
 
-MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)
+MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts,
+                                     const std::function<void()>& beforeAllocating)
 {
     MapFileRead read;
     const RegularFile file(path);
@@ -248,15 +293,16 @@ MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path, const Re
         read.failure = file.OpenFailure();
         return read;
     }
-    read.map = ReadMap(FileSource(file), threads, parts);
+    read.map = ReadMap(FileSource(file), threads, parts, beforeAllocating);
     return read;
 }
 
-MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads, MapParts parts)
+MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads, MapParts parts,
+                const std::function<void()>& beforeAllocating)
 {
     MapLoad load;
     ReadOrZero(source, 0, load.header.bytes.data(), kMapHeaderSize);
-    AllocateMap(load, parts);
+    AllocateMap(load, parts, beforeAllocating);
     ReadCells(source, load, threads);
     load.endOfCells = kMapHeaderSize + std::int64_t(load.header.Width()) * load.header.Height() * kMapCellSize;
     return load;

@@ -33,7 +33,7 @@
 
 inline constexpr char kOutOfSystemResources[] = "Out of system resources";
 
-// 16384 x 16384 cells; a loaded map costs about two bytes per cell.
+// 16384 x 16384 cells; a loaded map costs a byte and a half per cell.
 constexpr std::int64_t kMaxMapCells = std::int64_t(1) << 28;
 
 struct MapLoad {
@@ -53,7 +53,7 @@ int ReadingThreadsFor(std::int64_t cells, const CpuLoad& load);
 int ReadingThreadsNow(std::int64_t cells);
 
 // What a load keeps: a picture-only load (as a converter to pictures needs)
-// leaves the matrix empty and costs one byte per cell instead of two.
+// leaves the matrix empty and costs half a byte per cell instead of one and a half.
 enum class MapParts { WalkValuesAndImage, ImageOnly };
 
 std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
@@ -64,6 +64,10 @@ std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
 // path (none at all, a folder, a device, a FIFO), or the file is there but
 // cannot be opened, and failure holds the system's text for the error
 // ("Permission denied") for "Cannot open file "%s". %s".
+// beforeAllocating, when given, runs once the file is open and its size
+// accepted, just before the map's memory is had: a viewer lets its previous
+// map go there, so that two large maps are never held at once. What it
+// throws leaves the read as it is thrown.
 struct MapFileRead {
     std::optional<MapLoad> map;
     bool noRegularFile = false;
@@ -71,7 +75,8 @@ struct MapFileRead {
 };
 MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path,
                                      const ReadingThreads& threads = ReadingThreadsNow,
-                                     MapParts parts = MapParts::WalkValuesAndImage);
+                                     MapParts parts = MapParts::WalkValuesAndImage,
+                                     const std::function<void()>& beforeAllocating = {});
 
 // Where the cells come from: the size, and positioned reads that deliver the
 // bytes there (fewer at the end) and may run on two threads at once.
@@ -83,7 +88,7 @@ public:
 };
 
 MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads = ReadingThreadsNow,
-                MapParts parts = MapParts::WalkValuesAndImage);
+                MapParts parts = MapParts::WalkValuesAndImage, const std::function<void()>& beforeAllocating = {});
 
 // The same from the bytes of a whole map file in memory.
 MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads = ReadingThreadsNow,

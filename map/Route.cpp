@@ -240,15 +240,6 @@ bool IsWalkable(const TMatrix& walk, Cell cell)
            walk[cell.x][cell.y] != kWalkBlocked;
 }
 
-void OpenFlaggedCells(TMatrix& walk, const IndexedImage& picture)
-{
-    const int columns = std::min(walk.Columns(), picture.Width()), rows = std::min(walk.Rows(), picture.Height());
-    for (int y = 0; y < rows; ++y) // along the picture's rows: flagged cells are few
-        for (int x = 0; x < columns; ++x)
-            if (picture.Pixel(x, y) == kEntryFlagged)
-                walk[x][y] = kWalkOpen;
-}
-
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)
 {
     auto [answered, answer] = TrivialAnswer(walk, from, to);

@@ -5,8 +5,8 @@
 // - A step goes from a cell to one of its 8 neighbours and costs 1 in every
 //   direction. A cell can be entered unless its walkability value is
 //   kWalkBlocked; a diagonal step needs only the cell it enters to be
-//   walkable, even between two blocked cells. (Flagged cells are walkable:
-//   see OpenFlaggedCells.)
+//   walkable, even between two blocked cells. (A flagged cell holds
+//   kWalkFlagged, so it can be entered.)
 // - The route lists the cells from `from` to `to`, both included: its number
 //   of steps is size() - 1, and from == to gives that one cell. Of several
 //   shortest routes any one may come back.
@@ -50,11 +50,6 @@ std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSea
 // tests and the benchmarks.
 std::optional<Route> FindRouteBreadthFirst(const TMatrix& walk, Cell from, Cell to,
                                            RouteSearchCost* cost = nullptr);
-
-// A loaded map's matrix keeps 220 for a blocked cell that is also flagged,
-// which the picture shows blue: this opens those cells, so that every cell
-// not painted red can be entered.
-void OpenFlaggedCells(TMatrix& walk, const IndexedImage& picture);
 
 // True when the cell lies inside the map and can be entered.
 bool IsWalkable(const TMatrix& walk, Cell cell);

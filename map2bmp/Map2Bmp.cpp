@@ -152,7 +152,7 @@ void Convert(const Conversion& conversion, const ReadingThreads& readingThreads)
     if (map->image.IsEmpty())
         throw std::runtime_error(QStringLiteral("the map is empty (%1 x %2 cells); no picture written")
                                      .arg(map->header.Width()).arg(map->header.Height()).toStdString());
-    SaveBitmapFile(ToQImage(std::move(map->image)), conversion.picture);
+    SaveBitmapFile(map->image, conversion.picture);
 }
 
 // Progress on a terminal, and failures, from any of the converting threads.

@@ -1,12 +1,13 @@
 #include "BitmapFile.h"
 
+#include "BitmapFormat.h"
+
 #include "FileNames.h"
 #include "QtConversions.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QIODevice>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -27,10 +28,24 @@
 
 namespace {
 
-void RefuseNullPicture(const QImage& picture)
+void RefuseNullPicture(const IndexedImage& picture)
 {
-    if (picture.isNull() || picture.width() == 0 || picture.height() == 0)
+    if (picture.IsEmpty())
         throw std::runtime_error(kNoMapToSave);
+}
+
+// Hands the file's bytes to write, headers first, then the rows bottom-up;
+// false as soon as a write fails.
+template <typename Write>
+bool WriteBitmap(const IndexedImage& picture, Write write)
+{
+    const auto headers = BitmapHeadersOf(picture);
+    if (!write(headers.data(), headers.size()))
+        return false;
+    for (int y = picture.Height() - 1; y >= 0; --y)
+        if (!write(picture.Row(y), picture.BytesPerLine()))
+            return false;
+    return true;
 }
 
 #ifdef Q_OS_WIN
@@ -85,23 +100,6 @@ QString LastErrorText()
 }
 #endif
 
-// QImage::save() writes to a QIODevice; this one hands the bytes to a C
-// stream opened on any path the system can name.
-class StdioDevice : public QIODevice {
-public:
-    explicit StdioDevice(std::FILE* file) : file_(file) { open(QIODevice::WriteOnly); }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 size) override
-    {
-        return std::fwrite(data, 1, std::size_t(size), file_) == std::size_t(size) ? size : -1;
-    }
-
-private:
-    std::FILE* file_;
-};
-
 struct CloseFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -148,7 +146,7 @@ std::filesystem::path BmpPathFor(const std::filesystem::path& fileName)
     return fileName.parent_path() / withBmp;
 }
 
-void SaveBitmapFile(const QImage& picture, const QString& fileName)
+void SaveBitmapFile(const IndexedImage& picture, const QString& fileName)
 {
     RefuseNullPicture(picture);
     QSaveFile file(fileName);
@@ -161,12 +159,14 @@ void SaveBitmapFile(const QImage& picture, const QString& fileName)
     // commit() alone would not notice a failure of the last buffered write
     // and would put a cut-off file in place: flush and check first. Without
     // a commit the temporary file is removed.
-    const bool written = picture.save(&file, "BMP") && file.flush() && file.error() == QFileDevice::NoError;
+    const bool written = WriteBitmap(picture, [&file](const std::uint8_t* bytes, std::size_t size) {
+        return file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size);
+    }) && file.flush() && file.error() == QFileDevice::NoError;
     if (!written || !file.commit())
         throw std::runtime_error("Stream write error");
 }
 
-void SaveBitmapFile(const QImage& picture, const std::filesystem::path& fileName)
+void SaveBitmapFile(const IndexedImage& picture, const std::filesystem::path& fileName)
 {
     RefuseNullPicture(picture);
     const std::filesystem::path temporary = TemporaryNameFor(fileName);
@@ -175,8 +175,9 @@ void SaveBitmapFile(const QImage& picture, const std::filesystem::path& fileName
         const QString why = LastErrorText();
         throw FileFailure("create", ShownFileName(std::filesystem::absolute(fileName)), why);
     }
-    StdioDevice device(file.get());
-    const bool written = picture.save(&device, "BMP") && std::fflush(file.get()) == 0 && !std::ferror(file.get());
+    const bool written = WriteBitmap(picture, [&file](const std::uint8_t* bytes, std::size_t size) {
+        return std::fwrite(bytes, 1, size, file.get()) == size;
+    }) && std::fflush(file.get()) == 0 && !std::ferror(file.get());
     const bool closed = std::fclose(file.release()) == 0;
     std::error_code error;
     if (!written || !closed) {

@@ -1,9 +1,8 @@
 #pragma once
-// Saving a picture as a BMP file. A 16-colour indexed picture is written with
-// 4 bits per pixel: file header, 40-byte information header, the 16-entry
-// colour table, rows bottom-up padded to 4 bytes.
+// Saving a 16-colour picture as a 4-bit BMP file (BitmapFormat.h).
 
-#include <QImage>
+#include "IndexedImage.h"
+
 #include <QString>
 
 #include <filesystem>
@@ -19,12 +18,12 @@ std::filesystem::path BmpPathFor(const std::filesystem::path& fileName);
 // every byte is written, so a failure leaves an earlier file of that name as
 // it was and no partial file behind; a writable file in a folder that is not
 // writable is written in place instead.
-// Throws std::runtime_error with kNoMapToSave for a null or 0 x 0 picture
+// Throws std::runtime_error with kNoMapToSave for a picture of no pixels
 // (nothing is written), "Cannot create file "%s". %s" with the system's
 // text for the error, or "Stream write error".
-void SaveBitmapFile(const QImage& picture, const QString& fileName);
+void SaveBitmapFile(const IndexedImage& picture, const QString& fileName);
 
 // The same for a name kept as the system's bytes (FileNames.h), which need
 // not be valid UTF-8. The new file is written beside the old one and renamed
 // over it, which replaces a symbolic link at fileName rather than its target.
-void SaveBitmapFile(const QImage& picture, const std::filesystem::path& fileName);
+void SaveBitmapFile(const IndexedImage& picture, const std::filesystem::path& fileName);

@@ -6,7 +6,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <memory>
+#include <new>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -23,27 +23,23 @@ QList<QRgb> ColorTable()
     return table;
 }
 
-void DeleteIndexedImage(void* image)
-{
-    delete static_cast<IndexedImage*>(image);
-}
-
 } // namespace
 
-QImage ToQImage(IndexedImage image)
+QImage ToQImage(const IndexedImage& image)
 {
     if (image.IsEmpty())
         return QImage();
-    auto owner = std::make_unique<IndexedImage>(std::move(image));
-    QImage picture(owner->Bytes().data(), owner->Width(), owner->Height(), qsizetype(owner->BytesPerLine()),
-                   QImage::Format_Indexed8, DeleteIndexedImage, owner.get());
+    QImage picture(image.Width(), image.Height(), QImage::Format_Indexed8);
     if (picture.isNull())
-        return QImage(); // owner still frees the pixels
-    owner.release(); // the picture's clean-up frees them from now on
+        throw std::bad_alloc();
     picture.setColorTable(ColorTable());
-    // 96 dots per inch whatever the screen, so saved files do not depend on it.
     picture.setDotsPerMeterX(3780);
     picture.setDotsPerMeterY(3780);
+    for (int y = 0; y < image.Height(); ++y) {
+        uchar* line = picture.scanLine(y);
+        for (int x = 0; x < image.Width(); ++x)
+            line[x] = image.Pixel(x, y);
+    }
     return picture;
 }
 

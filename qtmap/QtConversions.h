@@ -12,8 +12,9 @@
 #include <stdexcept>
 #include <string_view>
 
-// The picture takes over the pixels without copying them.
-QImage ToQImage(IndexedImage image);
+// A copy at one byte a pixel with the colour table, as the clipboard and
+// Qt's painting take it; 96 dots per inch.
+QImage ToQImage(const IndexedImage& image);
 
 QByteArray ToGbk(const QString& text);
 QString FromGbk(std::string_view bytes);

@@ -79,7 +79,6 @@ int FindAndPrint(const char* mapPath, Cell from, Cell to)
     std::optional<MapLoad> map = ReadMapFile(mapPath);
     if (!map)
         return Fail(std::string(mapPath) + ": no such map file, or it cannot be read");
-    OpenFlaggedCells(map->matrix, map->image);
     std::optional<Route> route = FindRoute(map->matrix, from, to);
     if (!route) {
         std::puts("no route");

@@ -29,13 +29,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QImage Picture(int width, int height)
+IndexedImage Picture(int width, int height)
 {
     IndexedImage image(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image.SetPixel(x, y, std::uint8_t((x + y) % 16));
-    return ToQImage(std::move(image));
+    return image;
 }
 
 std::string FailureOf(const std::function<void()>& save)
@@ -66,19 +66,19 @@ TEST(BitmapFileTest, NoPictureWritesNothing)
     QTemporaryDir folder;
     const QString path = folder.filePath("plan.bmp");
     WriteEarlierPicture(path);
-    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(QImage(), path); }), "There is no map to save");
-    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(QImage(0, 0, QImage::Format_Indexed8), path); }), "There is no map to save");
-    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(QImage(), fs::path(path.toStdString())); }), "There is no map to save");
+    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(IndexedImage(), path); }), "There is no map to save");
+    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(IndexedImage(0, 5), path); }), "There is no map to save");
+    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(IndexedImage(), fs::path(path.toStdString())); }), "There is no map to save");
     EXPECT_EQ(Contents(path), "earlier picture");
     EXPECT_FALSE(QFile::exists(folder.filePath("other.bmp")));
-    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(QImage(), folder.filePath("other.bmp")); }), "There is no map to save");
+    EXPECT_EQ(FailureOf([&] { SaveBitmapFile(IndexedImage(), folder.filePath("other.bmp")); }), "There is no map to save");
     EXPECT_FALSE(QFile::exists(folder.filePath("other.bmp")));
 }
 
 TEST(BitmapFileTest, BothWaysOfNamingWriteTheSameBytes)
 {
     QTemporaryDir folder;
-    const QImage picture = Picture(7, 5);
+    const IndexedImage picture = Picture(7, 5);
     SaveBitmapFile(picture, folder.filePath("by-qt.bmp"));
     SaveBitmapFile(picture, fs::path(folder.filePath("by-bytes.bmp").toStdString()));
     EXPECT_GT(Contents(folder.filePath("by-qt.bmp")).size(), 118);
@@ -210,7 +210,7 @@ TEST(BitmapFileTest, FourBitFilesHaveTheseBytes)
     for (int width = 1; width <= 9; ++width) {
         SCOPED_TRACE("width " + std::to_string(width));
         const QString path = folder.filePath(QString("w%1.bmp").arg(width));
-        SaveBitmapFile(ToQImage(Pattern(width, 3)), path);
+        SaveBitmapFile(Pattern(width, 3), path);
         const QByteArray bytes = Contents(path);
         auto u16 = [&](int at) { return quint8(bytes[at]) | quint8(bytes[at + 1]) << 8; };
         auto u32 = [&](int at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
@@ -252,7 +252,7 @@ TEST(BitmapFileTest, ImageMagickReadsBackTheSamePixels)
     QTemporaryDir folder;
     const IndexedImage image = Pattern(7, 5);
     const QString path = folder.filePath("plan.bmp");
-    SaveBitmapFile(ToQImage(image), path);
+    SaveBitmapFile(image, path);
 
     QProcess convert;
     convert.start("convert", {path, "-depth", "8", "rgb:-"});
@@ -282,7 +282,7 @@ TEST(BitmapFileTest, AFailedWriteKeepsTheEarlierFileAndLeavesNoPartialOne)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::string failure;
     try {
-        SaveBitmapFile(ToQImage(Pattern(100, 80)), path);
+        SaveBitmapFile(Pattern(100, 80), path);
     } catch (const std::runtime_error& error) {
         failure = error.what();
     }

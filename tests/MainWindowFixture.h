@@ -129,8 +129,7 @@ protected:
     {
         return QRect(control->mapTo(window_.get(), QPoint(0, 0)), control->size());
     }
-    const QImage& Shown() const { return window_->mapView().picture(); }
-    const QImage& Clean() const { return window_->document().picture(); }
+    QImage Shown() const { return ToQImage(window_->mapView().picture()); }
     QStringList MemoLines() const
     {
         return Find<QPlainTextEdit>("mmo1")->toPlainText().split('\n', Qt::SkipEmptyParts);

@@ -41,9 +41,9 @@ TEST(ExporterTest, WritesWhatTheViewersSaveWritesForEverySampleMap)
     WriteBytes(QFile::encodeName(exported.filePath("MapInfo.txt")).toStdString(), "");
     for (const QString& map : maps) {
         SCOPED_TRACE(map.toStdString());
-        document.load(ToFilesystemPath(QDir(SAMPLES_DIR).filePath(map)));
+        const IndexedImage picture = document.load(ToFilesystemPath(QDir(SAMPLES_DIR).filePath(map)));
         const QString saved = exported.filePath("saved-by-the-viewer.bmp");
-        SaveBitmapFile(document.picture(), saved);
+        SaveBitmapFile(picture, saved);
         const QByteArray fromExporter = Contents(exported.filePath(QFileInfo(map).completeBaseName() + ".bmp"));
         EXPECT_GT(fromExporter.size(), 118);
         EXPECT_TRUE(fromExporter == Contents(saved));

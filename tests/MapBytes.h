@@ -65,8 +65,8 @@ inline PositionedReadMap ReadByPositionedReads(const std::string& file)
         for (int y = 0; y < height; ++y) {
             PositionedRead(file, CellOffset(x, y, height), map.lastCell.bytes);
             const bool blocked = map.lastCell.BlockingValue() > 100;
-            map.walk[x][y] = blocked ? 220 : 0;
             const bool flagged = (map.lastCell.bytes[6] & 0x80) && (map.lastCell.bytes[7] & 0x80);
+            map.walk[x][y] = flagged ? kWalkFlagged : blocked ? kWalkBlocked : kWalkOpen;
             map.entry[std::size_t(y)][std::size_t(x)] = flagged ? 12 : blocked ? 9 : 0;
         }
     }

@@ -33,16 +33,16 @@ protected:
 
 TEST_F(MapDocumentTest, AMapBringsItsCellsPictureAndLines)
 {
-    document_.load(Path("Harbor2.map"));
+    const IndexedImage picture = document_.load(Path("Harbor2.map"));
     EXPECT_EQ(document_.header().Width(), 3);
     ASSERT_EQ(document_.walkability().Columns(), 3);
     EXPECT_EQ(document_.walkability()[0][1], kWalkBlocked);
-    EXPECT_EQ(document_.walkability()[2][0], kWalkOpen); // flagged, so walkable though blocked
+    EXPECT_EQ(document_.walkability()[2][0], kWalkFlagged); // walkable though blocked
     EXPECT_EQ(document_.walkability()[2][1], kWalkOpen);
-    ASSERT_EQ(document_.picture().size(), QSize(3, 2));
-    EXPECT_EQ(document_.picture().format(), QImage::Format_Indexed8);
-    EXPECT_EQ(document_.picture().color(9), qRgb(255, 0, 0));
-    EXPECT_EQ(document_.picture().color(12), qRgb(0, 0, 255));
+    ASSERT_EQ(picture.Width(), 3);
+    ASSERT_EQ(picture.Height(), 2);
+    EXPECT_EQ(picture.Pixel(0, 1), kEntryBlocked);
+    EXPECT_EQ(picture.Pixel(2, 0), kEntryFlagged);
     EXPECT_EQ(document_.cellState(0, 0), CellState::Open);
     EXPECT_EQ(document_.cellState(0, 1), CellState::Blocked);
     EXPECT_EQ(document_.cellState(1, 0), CellState::Flagged);
@@ -54,55 +54,56 @@ TEST_F(MapDocumentTest, AMapBringsItsCellsPictureAndLines)
 TEST_F(MapDocumentTest, AVanishedFileEmptiesTheMapAndKeepsTheLines)
 {
     document_.load(Path("Harbor2.map"));
-    document_.load(Path("gone.map"));
-    EXPECT_TRUE(document_.picture().isNull());
+    EXPECT_TRUE(document_.load(Path("gone.map")).IsEmpty());
     EXPECT_EQ(document_.walkability().Columns(), 0);
+    EXPECT_EQ(document_.cellState(0, 0), std::nullopt);
     EXPECT_EQ(document_.linkLines(), QStringList{"[HARBOR2 Old harbour]"});
-    document_.load(ToFilesystemPath(folder_.path())); // a folder is no map either
-    EXPECT_TRUE(document_.picture().isNull());
+    EXPECT_TRUE(document_.load(ToFilesystemPath(folder_.path())).IsEmpty()); // a folder is no map either
 }
 
 TEST_F(MapDocumentTest, AMapWithNoRowsListsItsLinesWithoutAPicture)
 {
     document_.load(Path("Harbor2.map"));
-    document_.load(Path("Wide.map"));
-    EXPECT_TRUE(document_.picture().isNull());
+    EXPECT_TRUE(document_.load(Path("Wide.map")).IsEmpty());
     EXPECT_EQ(document_.walkability().Columns(), 7);
     EXPECT_EQ(document_.linkLines(), QStringList{"Wide open"});
 }
 
 TEST_F(MapDocumentTest, BrokenMapFilesShowWhatTheirBytesSay)
 {
-    document_.load(Data("empty.map"));
-    EXPECT_TRUE(document_.picture().isNull());
+    EXPECT_TRUE(document_.load(Data("empty.map")).IsEmpty());
     EXPECT_EQ(document_.linkLines(), QStringList{"empty listed"});
 
-    document_.load(Data("header-only.map"));
-    ASSERT_EQ(document_.picture().size(), QSize(40, 30));
-    EXPECT_EQ(document_.picture().pixelIndex(39, 29), 0);
+    const IndexedImage headerOnly = document_.load(Data("header-only.map"));
+    ASSERT_EQ(headerOnly.Width(), 40);
+    ASSERT_EQ(headerOnly.Height(), 30);
+    EXPECT_EQ(headerOnly.Pixel(39, 29), 0);
 
     // Its last record keeps its blocking byte and takes the flags of the one before.
-    document_.load(Data("truncated-record.map"));
-    ASSERT_EQ(document_.picture().size(), QSize(3, 2));
-    EXPECT_EQ(document_.picture().pixelIndex(2, 0), 9);
-    EXPECT_EQ(document_.picture().pixelIndex(2, 1), 9);
+    const IndexedImage truncated = document_.load(Data("truncated-record.map"));
+    ASSERT_EQ(truncated.Width(), 3);
+    EXPECT_EQ(truncated.Pixel(2, 0), 9);
+    EXPECT_EQ(truncated.Pixel(2, 1), 9);
 }
 
 TEST_F(MapDocumentTest, FailuresKeepThePreviousMapAndLines)
 {
-    document_.load(Path("Harbor2.map"));
-    EXPECT_THROW(document_.load(Data("declares-65535x65535.map")), std::runtime_error);
-    EXPECT_EQ(document_.picture().size(), QSize(3, 2));
+    int previousLetGo = 0;
+    const auto letGo = [&previousLetGo] { ++previousLetGo; };
+    document_.load(Path("Harbor2.map"), letGo);
+    EXPECT_EQ(previousLetGo, 1);
+    EXPECT_THROW(document_.load(Data("declares-65535x65535.map"), letGo), std::runtime_error);
+    EXPECT_EQ(document_.walkability().Columns(), 3);
 
     ASSERT_TRUE(QFile::remove(folder_.filePath("MapInfo.txt")));
     try {
-        document_.load(Path("Wide.map"));
+        document_.load(Path("Wide.map"), letGo);
         FAIL() << "loaded without MapInfo.txt";
     } catch (const std::runtime_error& failure) {
         EXPECT_EQ(QString::fromUtf8(failure.what()),
                   "Cannot open file \"" + QDir::toNativeSeparators(folder_.filePath("MapInfo.txt")) + "\". No such file or directory");
     }
-    EXPECT_EQ(document_.picture().size(), QSize(3, 2));
+    EXPECT_EQ(previousLetGo, 1); // neither failure touched the map on show
     EXPECT_EQ(document_.walkability().Columns(), 3);
     EXPECT_EQ(document_.linkLines(), QStringList{"[HARBOR2 Old harbour]"});
 

@@ -1,0 +1,14 @@
+#pragma once
+// A 16-colour picture as a 4-bit BMP file: the 14-byte file header, the
+// 40-byte information header (96 dots per inch, 16 colours used) and the
+// colour table, then the picture's rows from the bottom one up, each of
+// BytesPerLine() bytes.
+
+#include "IndexedImage.h"
+
+#include <array>
+#include <cstdint>
+
+constexpr std::size_t kBitmapHeadersSize = 14 + 40 + 4 * kColorTable.size();
+
+std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeadersOf(const IndexedImage& picture);
