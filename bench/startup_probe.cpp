@@ -1,17 +1,25 @@
 // Starts a window and exits as soon as it has been painted once: either the
 // viewer's main window, as the program builds it, or a minimal Qt Widgets
-// window for comparison.
+// window for comparison. Maps named after "viewer" are opened one after the
+// other and the player marked on each, for the peak memory of the viewer.
 //
-//   startup_probe viewer|minimal
+//   startup_probe viewer [FILE.map...]
+//   startup_probe minimal
 
 #include "MainWindow.h"
+#include "MapView.h"
 #include "MapLinks.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -32,15 +40,31 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 || (std::strcmp(argv[1], "viewer") != 0 && std::strcmp(argv[1], "minimal") != 0))
+    const bool viewer = argc >= 2 && std::strcmp(argv[1], "viewer") == 0;
+    if (!viewer && (argc != 2 || std::strcmp(argv[1], "minimal") != 0))
         return 2;
     QApplication application(argc, argv);
     std::unique_ptr<QWidget> window;
-    if (std::strcmp(argv[1], "viewer") == 0)
-        window = std::make_unique<MainWindow>(
-            QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kMapInfoFileName)), QDir::currentPath());
-    else
+    QTemporaryDir emptyMapInfoFolder;
+    if (viewer) {
+        QDir mapInfoFolder(QCoreApplication::applicationDirPath());
+        if (argc > 2) { // maps to open: their lines are none of the probe's business
+            mapInfoFolder.setPath(emptyMapInfoFolder.path());
+            QFile(mapInfoFolder.filePath(QLatin1String(kMapInfoFileName))).open(QIODevice::WriteOnly);
+        }
+        auto mainWindow = std::make_unique<MainWindow>(mapInfoFolder.filePath(QLatin1String(kMapInfoFileName)), QDir::currentPath());
+        mainWindow->setModalRunner([](QDialog&) -> bool {
+            std::fputs("startup_probe: a box would show\n", stderr);
+            std::exit(1);
+        });
+        for (int map = 2; map < argc; ++map) {
+            mainWindow->openPath(QString::fromLocal8Bit(argv[map]));
+            mainWindow->findChild<MapView*>(QStringLiteral("sb1"))->showMarker(QPoint(100, 100));
+        }
+        window = std::move(mainWindow);
+    } else {
         window = std::make_unique<QLabel>(QStringLiteral("Tarvex"));
+    }
     FirstPaint firstPaint;
     window->installEventFilter(&firstPaint);
     window->show();
