@@ -1,6 +1,8 @@
 // Starts a window and exits as soon as it has been painted once: either the
 // viewer's main window, as the program builds it, or a minimal Qt Widgets
-// window for comparison. Maps named after "viewer" are opened one after the
+// window for comparison. It prints the moment the first paint ended on the
+// system's steady clock (nanoseconds), so that a caller can tell the time
+// from its start without the time the program takes to end. Maps named after "viewer" are opened one after the
 // other and the player marked on each, for the peak memory of the viewer.
 //
 //   startup_probe viewer [FILE.map...]
@@ -18,22 +20,33 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
-// Quits the application at the first paint of the widget it watches.
+// Quits the application once the first paint of the widget it watches ends.
 class FirstPaint : public QObject {
 public:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        if (event->type() == QEvent::Paint && !painted_) {
+            painted_ = true;
+            QTimer::singleShot(0, qApp, [] {
+                const auto now = std::chrono::steady_clock::now().time_since_epoch();
+                std::printf("%lld\n", static_cast<long long>(std::chrono::nanoseconds(now).count()));
+                QCoreApplication::quit();
+            });
+        }
         return false;
     }
+
+private:
+    bool painted_ = false;
 };
 
 } // namespace
@@ -45,11 +58,11 @@ int main(int argc, char** argv)
         return 2;
     QApplication application(argc, argv);
     std::unique_ptr<QWidget> window;
-    QTemporaryDir emptyMapInfoFolder;
+    std::optional<QTemporaryDir> emptyMapInfoFolder;
     if (viewer) {
         QDir mapInfoFolder(QCoreApplication::applicationDirPath());
         if (argc > 2) { // maps to open: their lines are none of the probe's business
-            mapInfoFolder.setPath(emptyMapInfoFolder.path());
+            mapInfoFolder.setPath(emptyMapInfoFolder.emplace().path());
             QFile(mapInfoFolder.filePath(QLatin1String(kMapInfoFileName))).open(QIODevice::WriteOnly);
         }
         auto mainWindow = std::make_unique<MainWindow>(mapInfoFolder.filePath(QLatin1String(kMapInfoFileName)), QDir::currentPath());
