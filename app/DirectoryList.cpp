@@ -2,6 +2,7 @@
 
 #include "FileNames.h"
 #include "FolderWatch.h"
+#include "WindowStyle.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -70,7 +71,7 @@ void DirectoryList::setDirectory(const std::filesystem::path& directory)
         const bool current = level == levels.size() - 1;
         const QString name = level == 0 ? ToQtPath(levels[0]) : ShownFileName(levels[level].filename());
         addRow(name, levels[level], int(level),
-               QIcon(current ? QStringLiteral(":/icons/folder-current.png") : QStringLiteral(":/icons/folder-open.png")));
+               IconNamed(current ? "folder-current" : "folder-open"));
     }
     setCurrentRow(int(levels.size()) - 1);
     levels_ = int(levels.size());
@@ -80,7 +81,7 @@ void DirectoryList::setDirectory(const std::filesystem::path& directory)
 
 void DirectoryList::followDirectory()
 {
-    const QIcon closed(QStringLiteral(":/icons/folder-closed.png"));
+    const QIcon closed = IconNamed("folder-closed");
     subdirectories_ = ListShownEntries(directory_, [](const FolderEntry& entry) { return entry.isFolder; });
     UpdateRows(*this, levels_, subdirectories_.names, [&](const QString& name, int row) {
         addRow(name, directory_ / subdirectories_.bytesOf.at(name), levels_, closed, row);

@@ -98,7 +98,7 @@ QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<
 {
     auto* action = new QAction(QString::fromLatin1(text), this);
     if (icon)
-        action->setIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(icon))));
+        action->setIcon(IconNamed(icon));
     action->setShortcuts(shortcuts);
     connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
     addAction(action);

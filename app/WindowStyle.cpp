@@ -1,6 +1,27 @@
 #include "WindowStyle.h"
 
+#include "IconPixels.h"
+
 #include <QFontDatabase>
+#include <QPixmap>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+QPixmap PixmapNamed(const char* name)
+{
+    const auto found = std::find_if(kIconPixels.begin(), kIconPixels.end(),
+                                    [name](const IconPixels& icon) { return std::strcmp(icon.name, name) == 0; });
+    if (found == kIconPixels.end())
+        throw std::logic_error(std::string("no icon named ") + name);
+    return QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(found->pixels), found->size, found->size,
+                                     QImage::Format_ARGB32));
+}
+
+} // namespace
 
 QFont WindowFont()
 {
@@ -19,7 +40,12 @@ QFont WindowFont()
 
 QIcon ApplicationIcon()
 {
-    QIcon icon(QStringLiteral(":/icons/tarvex-32.png"));
-    icon.addFile(QStringLiteral(":/icons/tarvex-16.png"));
+    QIcon icon(PixmapNamed("tarvex-32"));
+    icon.addPixmap(PixmapNamed("tarvex-16"));
     return icon;
+}
+
+QIcon IconNamed(const char* name)
+{
+    return QIcon(PixmapNamed(name));
 }

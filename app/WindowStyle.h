@@ -12,3 +12,6 @@ inline constexpr char kAboutCredit[] = "由玩家为玩家制作的地图查看�
 QFont WindowFont();
 // The program's icon, 32 and 16 pixels.
 QIcon ApplicationIcon();
+// One of the window's icons, by the name of its file in app/icons without
+// ".png" ("zoom-in").
+QIcon IconNamed(const char* name);
