@@ -1,5 +1,6 @@
 #include "MapReader.h"
 
+#include "CellPainting.h"
 #include "RegularFile.h"
 
 #include <algorithm>
@@ -13,12 +14,12 @@
 
 namespace {
 
-// Whole columns are read a block at a time (as many as fit in 256 KiB, at
-// least one) and painted a group of up to 32 columns at a time, so the image
-// is written row by row across the group rather than one row per cell.
-// Large maps are read and painted by two threads, each taking half the
-// columns through positioned reads of the same open file.
-constexpr std::int64_t kMaxBlockBytes = 256 << 10;
+// Whole columns are read a block at a time (as many as fit in 128 KiB, at
+// least one). Each column's walkability values are worked out as it is read;
+// the picture is painted a group of 32 columns at a time, row by row across
+// the group. Large maps are read and painted by two threads, each taking half
+// the columns through positioned reads of the same open file.
+constexpr std::int64_t kMaxBlockBytes = 128 << 10;
 constexpr int kColumnsPerGroup = 32;
 constexpr std::int64_t kCellsWorthASecondThread = 1 << 18;
 
@@ -31,10 +32,6 @@ std::int64_t ReadOrZero(const MapSource& source, std::int64_t offset, std::uint8
     return got;
 }
 
-// What a cell looks like, by whether it is blocked (bit 0) and flagged (bit 1).
-constexpr std::uint8_t kWalkValues[4] = {kWalkOpen, kWalkBlocked, kWalkFlagged, kWalkFlagged};
-constexpr std::uint8_t kEntries[4] = {kEntryOpen, kEntryBlocked, kEntryFlagged, kEntryFlagged};
-
 // The picture byte of two neighbouring cells, by their kinds (left one * 4 + right one).
 constexpr std::array<std::uint8_t, 16> kEntryPairs = [] {
     std::array<std::uint8_t, 16> pairs{};
@@ -42,11 +39,6 @@ constexpr std::array<std::uint8_t, 16> kEntryPairs = [] {
         pairs[kinds] = std::uint8_t(kEntries[kinds >> 2] << 4 | kEntries[kinds & 3]);
     return pairs;
 }();
-
-unsigned CellKind(const std::uint8_t* record)
-{
-    return unsigned(record[1] > 100) | unsigned((record[6] & record[7]) >> 7) << 1;
-}
 
 // An image-only load has no walkability values to write.
 bool HasWalkValues(const MapLoad& load)
@@ -61,80 +53,91 @@ void PaintCell(MapLoad& load, int x, int y, unsigned kind)
     load.image.SetPixel(x, y, kEntries[kind]);
 }
 
-// Paints up to kColumnsPerGroup whole columns from their records, down the
-// rows and across the columns, two pixels a byte. A group that starts at an
-// odd column completes the byte its left neighbour began; one that ends at an
-// even column begins a byte with a zero right half.
-template <bool kWithWalkValues>
-void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
+// Paints the pixels of rows [top, bottom) in columns [first, end) from the
+// columns' walkability values (walk[0] is column firstWalk's), two pixels a
+// byte: a range that starts at an odd column completes the byte its left
+// neighbour began; one that ends at an even column begins a byte with a zero
+// right half.
+void PaintRows(IndexedImage& image, const std::uint8_t* const* walk, int firstWalk, int first, int end, int top, int bottom)
 {
-    const int height = load.header.Height();
-    const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
-    std::uint8_t* walk[kColumnsPerGroup];
-    for (int column = 0; kWithWalkValues && column < columns; ++column)
-        walk[column] = load.matrix[firstColumn + column];
-    const int endColumn = firstColumn + columns;
-    // The group with the last column also clears the padding at the row ends.
-    const std::size_t endByte = std::size_t(endColumn + 1) / 2;
-    const std::size_t padding = endColumn == load.image.Width() ? load.image.BytesPerLine() - endByte : 0;
-    const bool oddStart = firstColumn % 2 != 0;
-    const bool oddEnd = (columns - int(oddStart)) % 2 != 0;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* record = records + std::int64_t(y) * kMapCellSize;
-        std::uint8_t* pair = load.image.Row(y) + firstColumn / 2;
-        int column = 0;
-        auto nextKind = [&] {
-            const unsigned kind = CellKind(record);
-            if constexpr (kWithWalkValues)
-                walk[column][y] = kWalkValues[kind];
-            record += columnBytes;
-            ++column;
-            return kind;
-        };
+    const bool oddStart = first % 2 != 0;
+    const bool oddEnd = (end - first - int(oddStart)) % 2 != 0;
+    for (int y = top; y < bottom; ++y) {
+        std::uint8_t* pair = image.Row(y) + first / 2;
+        const std::uint8_t* const* column = walk + (first - firstWalk);
+        auto nextEntry = [&] { return kEntryOfWalkValue[(*column++)[y]]; };
         if (oddStart) {
-            *pair = std::uint8_t((*pair & 0xF0) | kEntries[nextKind()]);
+            *pair = std::uint8_t((*pair & 0xF0) | nextEntry());
             ++pair;
         }
-        while (column + 1 < columns) {
-            const unsigned left = nextKind();
-            *pair++ = kEntryPairs[left << 2 | nextKind()];
+        for (int x = first + int(oddStart); x + 1 < end; x += 2) {
+            const unsigned left = nextEntry();
+            *pair++ = std::uint8_t(left << 4 | nextEntry());
         }
         if (oddEnd)
-            *pair++ = std::uint8_t(kEntries[nextKind()] << 4);
-        std::fill(pair, pair + padding, std::uint8_t(0));
+            *pair = std::uint8_t(nextEntry() << 4);
     }
 }
 
-void PaintGroup(MapLoad& load, const std::uint8_t* records, int firstColumn, int columns)
+// Paints the picture columns [first, end), at most kColumnsPerGroup of them,
+// from their walkability values (walk[0] is column first's).
+void PaintGroup(IndexedImage& image, const std::uint8_t* const* walk, int first, int end)
 {
-    if (HasWalkValues(load))
-        PaintGroup<true>(load, records, firstColumn, columns);
-    else
-        PaintGroup<false>(load, records, firstColumn, columns);
+    const int tiledEnd = first % 2 == 0 ? first + (end - first) / 16 * 16 : first;
+    const int tiledRows = tiledEnd > first ? PaintRowTiles(walk, tiledEnd - first, image.Height(), image, first) : 0;
+    PaintRows(image, walk, first, tiledEnd, end, 0, tiledRows);
+    PaintRows(image, walk, first, first, end, tiledRows, image.Height());
+    // The group with the last column also clears the padding at the row ends.
+    if (end == image.Width()) {
+        for (int y = 0; y < image.Height(); ++y)
+            std::fill(image.Row(y) + (end + 1) / 2, image.Row(y) + image.BytesPerLine(), std::uint8_t(0));
+    }
 }
 
 // Reads and paints the whole columns [first, end), through a block that
-// holds at least one column. Bytes the file no longer has (it shrank while
-// being read) count as zero.
-void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int end, std::vector<std::uint8_t>& block)
+// holds at least one column, in groups of kColumnsPerGroup from first. Bytes
+// the file no longer has (it shrank while being read) count as zero.
+void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int end, UninitializedBytes& block)
 {
-    const std::int64_t columnBytes = std::int64_t(load.header.Height()) * kMapCellSize;
+    const int height = load.header.Height();
+    const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
     const int columnsPerBlock = int(std::int64_t(block.size()) / columnBytes);
-    while (first < end) {
-        const int columns = std::min(columnsPerBlock, end - first);
-        ReadOrZero(source, CellOffset(first, 0, load.header.Height()), block.data(), columns * columnBytes);
-        for (int done = 0; done < columns; done += kColumnsPerGroup)
-            PaintGroup(load, block.data() + done * columnBytes, first + done, std::min(kColumnsPerGroup, columns - done));
-        first += columns;
+    // A picture-only load keeps a group's walkability values here.
+    UninitializedBytes scratch(HasWalkValues(load) ? 0 : std::size_t(kColumnsPerGroup) * std::size_t(height));
+    const std::uint8_t* walk[kColumnsPerGroup];
+    int groupStart = first;
+    for (int x = first; x < end;) {
+        const int columns = std::min(columnsPerBlock, end - x);
+        ReadOrZero(source, CellOffset(x, 0, height), block.data(), columns * columnBytes);
+        for (int column = 0; column < columns; ++column, ++x) {
+            std::uint8_t* values =
+                HasWalkValues(load) ? load.matrix[x] : scratch.data() + std::size_t(x - groupStart) * std::size_t(height);
+            WalkValuesOfRecords(block.data() + column * columnBytes, height, values);
+            walk[x - groupStart] = values;
+            if (x + 1 - groupStart == kColumnsPerGroup || x + 1 == end) {
+                PaintGroup(load.image, walk, groupStart, x + 1);
+                groupStart = x + 1;
+            }
+        }
     }
 }
 
-std::vector<std::uint8_t> ColumnBlock(const MapLoad& load, int columns)
+std::size_t ColumnBlockBytes(const MapLoad& load, int columns)
 {
     const std::int64_t columnBytes = std::int64_t(load.header.Height()) * kMapCellSize;
-    // An even number where it can be, so that groups start at whole bytes.
-    const std::int64_t blockColumns = std::clamp<std::int64_t>(kMaxBlockBytes / columnBytes / 2 * 2, 1, columns);
-    return std::vector<std::uint8_t>(std::size_t(blockColumns * columnBytes));
+    return std::size_t(std::clamp<std::int64_t>(kMaxBlockBytes / columnBytes, 1, columns) * columnBytes);
+}
+
+// The calling thread keeps its block from one load to the next: memory
+// touched for the first time costs a small map's load more than painting it.
+UninitializedBytes& CallersColumnBlock(const MapLoad& load, int columns)
+{
+    thread_local UninitializedBytes block;
+    if (block.size() < ColumnBlockBytes(load, columns)) {
+        block = UninitializedBytes(); // the old one goes first
+        block.resize(ColumnBlockBytes(load, columns)); // written by each read before use
+    }
+    return block;
 }
 
 // Paints the first `columns` columns, whose records are all in the file,
@@ -143,12 +146,13 @@ void PaintReadableColumns(const MapSource& source, MapLoad& load, int columns, i
 {
     if (columns == 0)
         return;
-    std::vector<std::uint8_t> block = ColumnBlock(load, columns);
+    UninitializedBytes& block = CallersColumnBlock(load, columns);
     // The halves meet at a multiple of 128 columns, so no cache line of an
     // image row is written by both threads.
     const int split = columns / 2 / 128 * 128;
     if (threads >= 2 && split > 0) {
-        std::vector<std::uint8_t> secondBlock = ColumnBlock(load, columns - split);
+        // Had here, so that no failure to get it is thrown on the helper's thread.
+        UninitializedBytes secondBlock(ColumnBlockBytes(load, columns - split));
         try {
             std::thread helper([&] { PaintWholeColumns(source, load, split, columns, secondBlock); });
             PaintWholeColumns(source, load, 0, split, block);
