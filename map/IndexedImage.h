@@ -61,7 +61,6 @@ public:
     UninitializedBytes& Bytes() { return pixels_; }
 
 private:
-
     int width_ = 0;
     int height_ = 0;
     std::size_t bytesPerLine_ = 0;

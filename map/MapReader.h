@@ -66,8 +66,8 @@ std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
 // ("Permission denied") for "Cannot open file "%s". %s".
 // beforeAllocating, when given, runs once the file is open and its size
 // accepted, just before the map's memory is had: a viewer lets its previous
-// map go there, so that two large maps are never held at once. What it
-// throws leaves the read as it is thrown.
+// map go there, so that two large maps are never held at once. What it throws
+// ends the read and comes out of it.
 struct MapFileRead {
     std::optional<MapLoad> map;
     bool noRegularFile = false;

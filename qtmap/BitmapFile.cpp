@@ -1,7 +1,6 @@
 #include "BitmapFile.h"
 
 #include "BitmapFormat.h"
-
 #include "FileNames.h"
 #include "QtConversions.h"
 
