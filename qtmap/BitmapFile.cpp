@@ -17,6 +17,7 @@
 #include <memory>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -169,11 +170,13 @@ void SaveBitmapFile(const IndexedImage& picture, const std::filesystem::path& fi
 {
     RefuseNullPicture(picture);
     const std::filesystem::path temporary = TemporaryNameFor(fileName);
+    std::vector<char> buffer(64 << 10); // a few large writes rather than one per 4 KiB; outlives the stream
     std::unique_ptr<std::FILE, CloseFile> file(OpenForWriting(temporary));
     if (!file) {
         const QString why = LastErrorText();
         throw FileFailure("create", ShownFileName(std::filesystem::absolute(fileName)), why);
     }
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
     const bool written = WriteBitmap(picture, [&file](const std::uint8_t* bytes, std::size_t size) {
         return std::fwrite(bytes, 1, size, file.get()) == size;
     }) && std::fflush(file.get()) == 0 && !std::ferror(file.get());
