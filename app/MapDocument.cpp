@@ -30,14 +30,12 @@ IndexedImage MapDocument::load(const std::filesystem::path& path, const std::fun
     QStringList lines;
     MapFileRead read = ReadMapFileTellingWhyNot(path, ReadingThreadsNow, MapParts::WalkValuesAndImage, [&] {
         lines = readLinkLines(path);
-        header_ = TMapHeader();
-        walkability_ = TMatrix();
+        clearMap();
         if (letPreviousGo)
             letPreviousGo();
     });
     if (read.noRegularFile) {
-        header_ = TMapHeader();
-        walkability_ = TMatrix();
+        clearMap();
         return IndexedImage();
     }
     if (!read.map)
@@ -47,6 +45,12 @@ IndexedImage MapDocument::load(const std::filesystem::path& path, const std::fun
     walkability_ = std::move(map.matrix);
     linkLines_ = std::move(lines);
     return std::move(map.image);
+}
+
+void MapDocument::clearMap()
+{
+    header_ = TMapHeader();
+    walkability_ = TMatrix();
 }
 
 std::optional<CellState> MapDocument::cellState(int x, int y) const

@@ -48,6 +48,7 @@ public:
 
 private:
     QStringList readLinkLines(const std::filesystem::path& mapPath) const;
+    void clearMap(); // header and cells; the lines stay
 
     std::filesystem::path mapInfoPath_;
     TMapHeader header_;

@@ -1,8 +1,8 @@
 #include "PlayerMarker.h"
 
 #include <QFont>
-#include <QImage>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QPoint>
 #include <QVector>

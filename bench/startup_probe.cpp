@@ -2,21 +2,22 @@
 // viewer's main window, as the program builds it, or a minimal Qt Widgets
 // window for comparison. It prints the moment the first paint ended on the
 // system's steady clock (nanoseconds), so that a caller can tell the time
-// from its start without the time the program takes to end. Maps named after "viewer" are opened one after the
-// other and the player marked on each, for the peak memory of the viewer.
+// from its start without the time the program takes to end. Maps named after
+// "viewer" are opened one after the other and the player marked on each, for
+// the peak memory of the viewer.
 //
 //   startup_probe viewer [FILE.map...]
 //   startup_probe minimal
 
 #include "MainWindow.h"
-#include "MapView.h"
 #include "MapLinks.h"
+#include "MapView.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLabel>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 

@@ -4,7 +4,6 @@
 #include "RegularFile.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -31,14 +30,6 @@ std::int64_t ReadOrZero(const MapSource& source, std::int64_t offset, std::uint8
     std::fill(into + got, into + size, std::uint8_t(0));
     return got;
 }
-
-// The picture byte of two neighbouring cells, by their kinds (left one * 4 + right one).
-constexpr std::array<std::uint8_t, 16> kEntryPairs = [] {
-    std::array<std::uint8_t, 16> pairs{};
-    for (unsigned kinds = 0; kinds < 16; ++kinds)
-        pairs[kinds] = std::uint8_t(kEntries[kinds >> 2] << 4 | kEntries[kinds & 3]);
-    return pairs;
-}();
 
 // An image-only load has no walkability values to write.
 bool HasWalkValues(const MapLoad& load)
@@ -212,7 +203,7 @@ void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& thr
     if (HasWalkValues(load))
         std::fill(load.matrix[std::min(wholeColumns + 1, width)], load.matrix[width], kWalkValues[kind]);
     const int firstRepeated = wholeColumns + 1;
-    const std::uint8_t repeatedPair = kEntryPairs[kind << 2 | kind];
+    const std::uint8_t repeatedPair = std::uint8_t(kEntries[kind] << 4 | kEntries[kind]);
     for (int y = 0; y < height && firstRepeated < width; ++y) {
         std::uint8_t* row = load.image.Row(y);
         if (firstRepeated % 2)
