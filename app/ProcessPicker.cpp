@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSortFilterProxyModel>
+#include <QStyleOptionHeader>
 #include <QStandardItemModel>
 
 namespace {
@@ -57,6 +58,26 @@ QList<QStandardItem*> RowOf(const ProcessEntry& process)
     return {nameCell, idCell};
 }
 
+// Measures its labels in the font they are shown in. Qt's header measures
+// them in bold, whatever they are shown in, and loading the bold face of the
+// window's font was a tenth of the window's start.
+class PlainLabelHeader : public QHeaderView {
+public:
+    using QHeaderView::QHeaderView;
+
+protected:
+    QSize sectionSizeFromContents(int section) const override
+    {
+        QStyleOptionHeader label;
+        initStyleOption(&label);
+        label.section = section;
+        label.text = model()->headerData(section, orientation()).toString();
+        if (isSortIndicatorShown())
+            label.sortIndicator = QStyleOptionHeader::SortDown;
+        return style()->sizeFromContents(QStyle::CT_HeaderSection, &label, QSize(), this);
+    }
+};
+
 } // namespace
 
 QString ProcessAccessNote(ProcessAccess access)
@@ -79,6 +100,10 @@ ProcessPicker::ProcessPicker(QWidget* parent)
     : QTreeView(parent), processes_(new QStandardItemModel(0, 2, this)), shown_(new QSortFilterProxyModel(this))
 {
     setObjectName(QStringLiteral("lv1"));
+    auto* plainLabelHeader = new PlainLabelHeader(Qt::Horizontal, this);
+    plainLabelHeader->setDefaultAlignment(header()->defaultAlignment());
+    plainLabelHeader->setSectionsMovable(header()->sectionsMovable());
+    setHeader(plainLabelHeader);
     processes_->setHorizontalHeaderLabels({kNameHeader, QStringLiteral("PID")});
     shown_->setSourceModel(processes_);
     shown_->setFilterRole(kKeyRole);

@@ -1,5 +1,6 @@
 #include "ProcessPicker.h"
 #include "StandInClient.h"
+#include "WindowStyle.h"
 
 #include <QAbstractItemModel>
 #include <QAccessible>
@@ -8,6 +9,7 @@
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -114,6 +116,25 @@ TEST(ProcessPickerTest, TypingFiltersByNameOrIdentifierAndShowsTheFilterInTheHea
     picker.showProcesses({{"bash", 2812}, {"zsh", 9000}, {"Stand_In_Client", 812}});
     EXPECT_EQ(Names(picker), QStringList({"bash", "Stand_In_Client"}));
     EXPECT_EQ(picker.selectedProcessId(), 2812u);
+}
+
+// Qt's own header measures its labels in bold; this one in the font they show in.
+TEST(ProcessPickerTest, TheHeaderIsAsHighAsQtsOwnAndFitsItsLabel)
+{
+    ProcessPicker picker(nullptr);
+    QFont large = WindowFont();
+    large.setPixelSize(30); // far from the application's font
+    picker.setFont(large);
+    QTreeView qtsOwn;
+    qtsOwn.setFont(picker.font());
+    qtsOwn.setModel(picker.model());
+    qtsOwn.setSortingEnabled(true);
+    EXPECT_EQ(picker.header()->sizeHint().height(), qtsOwn.header()->sizeHint().height());
+    EXPECT_EQ(picker.header()->defaultAlignment(), qtsOwn.header()->defaultAlignment());
+    EXPECT_EQ(picker.header()->sectionsMovable(), qtsOwn.header()->sectionsMovable());
+
+    picker.setFilterText("stand_in_client");
+    EXPECT_GE(picker.header()->sectionSizeHint(0), picker.fontMetrics().horizontalAdvance(NameHeader(picker)));
 }
 
 TEST(ProcessPickerTest, HeaderClicksSortAndARefreshShowsTheSystemsOrderAgain)
