@@ -25,11 +25,31 @@
 #include "WorkingDirectory.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QDir>
 
 #include <stdexcept>
+
+namespace {
+
+// Makes a font the application's for as long as it lives. A line edit and a
+// text box lay their first, empty text out in the application's font before
+// they take the window's; loading that font, which the window never shows,
+// was a twentieth of the start. Dialogs, menus and tooltips keep the
+// application's font.
+class ApplicationFontWhileAlive {
+public:
+    explicit ApplicationFontWhileAlive(const QFont& font) : kept_(QApplication::font()) { QApplication::setFont(font); }
+    ~ApplicationFontWhileAlive() { QApplication::setFont(kept_); }
+    ApplicationFontWhileAlive(const ApplicationFontWhileAlive&) = delete;
+    ApplicationFontWhileAlive& operator=(const ApplicationFontWhileAlive&) = delete;
+
+private:
+    const QFont kept_;
+};
+
+} // namespace
 
 MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory, QWidget* parent)
     : QWidget(parent), document_(ToFilesystemPath(mapInfoPath)), runModal_([](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; })
@@ -38,6 +58,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     setWindowIcon(ApplicationIcon());
     setFont(WindowFont());
+    const ApplicationFontWhileAlive windowFontWhileBuilding(font());
     resize(688, 582);
 
     buildCommands();
@@ -82,7 +103,7 @@ void MainWindow::buildCommands()
     commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
     fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
-        QGuiApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
+        QApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
     });
     clearRouteCommand_ = addCommand("Clear Route", nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
     clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown

@@ -22,6 +22,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -116,6 +117,16 @@ TEST(WindowIconsTest, AreThePixelsOfTheirPngFiles)
             for (int x = 0; x < icon.size; ++x)
                 ASSERT_EQ(decoded.pixel(x, y), compiled.pixel(x, y)) << icon.name << " " << x << "," << y;
     }
+}
+
+// The window is built with its font as the application's for a while.
+TEST_F(MainWindowTest, ControlsHaveTheWindowsFontAndBoxesTheApplications)
+{
+    EXPECT_NE(QApplication::font().family(), window_->font().family());
+    for (const char* name : {"edt1", "mmo1", "lv1", "dirlst1"})
+        EXPECT_EQ(Find<QWidget>(name)->font(), window_->font()) << name;
+    QMessageBox box(window_.get());
+    EXPECT_EQ(box.font(), QApplication::font());
 }
 
 TEST_F(MainWindowTest, StartsEmptyInItsFolder)
