@@ -8,8 +8,10 @@ build=${1:-build}
 out=${TMPDIR:-/tmp}/tarvex-bench-$$.txt
 pictures=$(mktemp -d)
 trap 'rm -f "$out"; rm -rf "$pictures"' EXIT
-# Five repetitions each, medians kept: the runs share the machine.
-aggregates=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_color=false)
+# Five repetitions each, medians kept: the runs share the machine. The
+# repetitions of a program's benchmarks run in a random order, so that a slow
+# moment of the machine does not fall on one side of a ratio alone.
+aggregates=(--benchmark_repetitions=5 --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true --benchmark_color=false)
 "$build/bench/map_bench" --benchmark_min_time=1 "${aggregates[@]}" | tee "$out"
 QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=0.5 "${aggregates[@]}" | tee -a "$out"
 "$build/bench/export_bench" "$build/bin/tarvex-map2bmp" "${aggregates[@]}" | tee -a "$out"
