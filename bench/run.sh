@@ -22,7 +22,12 @@ echo
 echo "Ratios of medians (wall time, CPU time):"
 awk '
     function seconds(value, unit) { return value * (unit == "ns" ? 1e-9 : unit == "us" ? 1e-6 : unit == "ms" ? 1e-3 : 1) }
-    $1 ~ /_median$/ { name = $1; sub(/_median$/, "", name); wall[name] = seconds($2, $3); cpu[name] = seconds($4, $5) }
+    # A program started by a benchmark reports its own CPU time as a counter.
+    function counted(text, number) { number = text + 0; return number * (text ~ /m$/ ? 1e-3 : text ~ /u$/ ? 1e-6 : 1) }
+    $1 ~ /_median$/ {
+        name = $1; sub(/_median$/, "", name); wall[name] = seconds($2, $3); cpu[name] = seconds($4, $5)
+        for (i = 6; i <= NF; i++) if (split($i, counter, "=") == 2 && counter[1] ~ /_cpu_s$/) cpu[name] = counted(counter[2])
+    }
     function ratio(label, over, under, limit) {
         if (!(over in wall) || !(under in wall)) return
         printf "  %-52s %6.2f %6.2f   (target %s)\n", label, wall[over] / wall[under], cpu[over] / cpu[under], limit
