@@ -36,7 +36,7 @@ namespace {
 // Makes a font the application's for as long as it lives. A line edit and a
 // text box lay their first, empty text out in the application's font before
 // they take the window's; loading that font, which the window never shows,
-// was a twentieth of the start. Dialogs, menus and tooltips keep the
+// cost the start a millisecond. Dialogs, menus and tooltips keep the
 // application's font.
 class ApplicationFontWhileAlive {
 public:
