@@ -2,6 +2,7 @@
 
 #include "ImageScaling.h"
 
+#include <QList>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
@@ -23,6 +25,24 @@ const std::array<QRgb, 16> kScreenColours = [] {
 }();
 
 } // namespace
+
+QImage ToQImage(const IndexedImage& image)
+{
+    if (image.IsEmpty())
+        return QImage();
+    QImage picture(image.Width(), image.Height(), QImage::Format_Indexed8);
+    if (picture.isNull())
+        throw std::bad_alloc();
+    picture.setColorTable(QList<QRgb>(kScreenColours.begin(), kScreenColours.end()));
+    picture.setDotsPerMeterX(3780);
+    picture.setDotsPerMeterY(3780);
+    for (int y = 0; y < image.Height(); ++y) {
+        uchar* line = picture.scanLine(y);
+        for (int x = 0; x < image.Width(); ++x)
+            line[x] = image.Pixel(x, y);
+    }
+    return picture;
+}
 
 // Opaque: it paints every pixel itself, so scrolling can move what is on
 // screen and paint only the strip that comes into view.

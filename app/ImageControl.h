@@ -13,6 +13,10 @@
 
 #include <vector>
 
+// A copy at one byte a pixel with the colour table, as the clipboard and
+// Qt's painting take it; 96 dots per inch.
+QImage ToQImage(const IndexedImage& image);
+
 class ImageControl : public QWidget {
     Q_OBJECT
 public:

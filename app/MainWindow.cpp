@@ -9,6 +9,7 @@
 #include "DirectoryList.h"
 #include "DriveSelector.h"
 #include "FileNames.h"
+#include "ImageControl.h"
 #include "LinkMemo.h"
 #include "MapFileList.h"
 #include "MapMenu.h"

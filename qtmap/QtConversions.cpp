@@ -2,46 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
-
-#include <new>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #include <string>
 #endif
-
-namespace {
-
-QList<QRgb> ColorTable()
-{
-    QList<QRgb> table;
-    for (const Rgb& colour : kColorTable)
-        table.append(qRgb(colour.red, colour.green, colour.blue));
-    return table;
-}
-
-} // namespace
-
-QImage ToQImage(const IndexedImage& image)
-{
-    if (image.IsEmpty())
-        return QImage();
-    QImage picture(image.Width(), image.Height(), QImage::Format_Indexed8);
-    if (picture.isNull())
-        throw std::bad_alloc();
-    picture.setColorTable(ColorTable());
-    picture.setDotsPerMeterX(3780);
-    picture.setDotsPerMeterY(3780);
-    for (int y = 0; y < image.Height(); ++y) {
-        uchar* line = picture.scanLine(y);
-        for (int x = 0; x < image.Width(); ++x)
-            line[x] = image.Pixel(x, y);
-    }
-    return picture;
-}
 
 #ifdef Q_OS_WIN
 // Qt's converters know GBK only where Qt was built with ICU; Windows knows it

@@ -1,20 +1,13 @@
 #pragma once
-// Where the window meets the plain map code: pictures, text in the GBK code
-// page, and file paths.
-
-#include "IndexedImage.h"
+// Where Qt meets the plain map code: text in the GBK code page, and file
+// paths.
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 
 #include <filesystem>
 #include <stdexcept>
 #include <string_view>
-
-// A copy at one byte a pixel with the colour table, as the clipboard and
-// Qt's painting take it; 96 dots per inch.
-QImage ToQImage(const IndexedImage& image);
 
 QByteArray ToGbk(const QString& text);
 QString FromGbk(std::string_view bytes);

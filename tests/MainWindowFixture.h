@@ -3,6 +3,7 @@
 // "MapInfo.txt"; message boxes and the save dialog are answered here.
 
 #include "DirectoryList.h"
+#include "ImageControl.h"
 #include "MainWindow.h"
 #include "MapBytes.h"
 #include "MapView.h"
