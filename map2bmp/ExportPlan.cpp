@@ -65,13 +65,35 @@ fs::path Resolved(const fs::path& path)
     return error ? fs::absolute(path, error).lexically_normal() : resolved;
 }
 
+// Resolved(), with each folder resolved once: a name in a folder already
+// resolved is that folder and the name, unless the name is a link. Resolving
+// each path from its root took a few system calls per folder on the way, and
+// the exporter's planning longer than its start.
+class Resolver {
+public:
+    fs::path operator()(const fs::path& path)
+    {
+        const fs::path name = path.filename();
+        if (name.empty() || name == "." || name == "..")
+            return Resolved(path);
+        const auto [folder, isNew] = folders_.try_emplace(path.parent_path());
+        if (isNew)
+            folder->second = Resolved(path.has_parent_path() ? path.parent_path() : fs::path("."));
+        std::error_code error;
+        return fs::is_symlink(fs::symlink_status(path, error)) ? Resolved(path) : folder->second / name;
+    }
+
+private:
+    std::map<fs::path, fs::path> folders_; // as named -> resolved
+};
+
 // Maps named twice (also through another path) are converted once.
-std::vector<fs::path> WithoutRepeats(const std::vector<fs::path>& maps)
+std::vector<fs::path> WithoutRepeats(const std::vector<fs::path>& maps, Resolver& resolved)
 {
     std::vector<fs::path> once;
     std::set<fs::path> seen;
     for (const fs::path& map : maps)
-        if (seen.insert(Resolved(map)).second)
+        if (seen.insert(resolved(map)).second)
             once.push_back(map);
     return once;
 }
@@ -96,10 +118,11 @@ ExportPlan PlanExport(const std::vector<fs::path>& named, const fs::path& output
         else
             plan.refusals.push_back({name, QStringLiteral("not a .map file; not read")});
     }
-    maps = WithoutRepeats(maps);
+    Resolver resolved;
+    maps = WithoutRepeats(maps, resolved);
     std::map<fs::path, fs::path> namedFiles; // resolved -> as named
     for (const fs::path& name : named)
-        namedFiles.emplace(Resolved(name), name);
+        namedFiles.emplace(resolved(name), name);
 
     std::map<std::string, std::vector<std::size_t>> byPicture;
     std::vector<Conversion> candidates;
@@ -116,7 +139,7 @@ ExportPlan PlanExport(const std::vector<fs::path>& named, const fs::path& output
                                                         .arg(ShownFileName(candidate.picture), ShownFileName(other.map))});
             continue;
         }
-        const auto replaced = namedFiles.find(Resolved(candidate.picture));
+        const auto replaced = namedFiles.find(resolved(candidate.picture));
         if (replaced != namedFiles.end()) {
             plan.refusals.push_back({candidate.map, QStringLiteral("its picture would replace %1, which was named as an input; not written")
                                                         .arg(ShownFileName(replaced->second))});

@@ -132,6 +132,17 @@ TEST_F(ExporterFolderTest, TwoMapsForOnePictureAreBothNamedAndNeitherWritten)
     EXPECT_EQ(QImage(output + "/X.bmp").size(), QSize(3, 2));
 }
 
+TEST_F(ExporterFolderTest, AMapReachedThroughLinksIsConvertedOnce)
+{
+    Map("c/Z.map");
+    fs::create_directory_symlink(Path("c"), Path("linked"));
+    fs::create_symlink(Path("c/Z.map"), Path("c/alias.map"));
+    const QString output = QtPath("out");
+    const ExporterRun run = RunExporter({"-o", output, QtPath("c/Z.map"), QtPath("linked"), QtPath("linked/../c")});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(QDir(output).entryList(QDir::Files), QStringList{"Z.bmp"});
+}
+
 TEST_F(ExporterFolderTest, EmptyMapsAndLinksAtOutputNamesAreReported)
 {
     Map("wide.map", 4, 0);
