@@ -3,9 +3,8 @@
 // window for comparison. It prints the moment the first paint ended on the
 // system's steady clock and the CPU time it had taken by then (nanoseconds
 // both), so that a caller can tell the time from its start without the time
-// the program takes to end. Maps named after
-// "viewer" are opened one after the other and the player marked on each, for
-// the peak memory of the viewer.
+// the program takes to end. Maps named after "viewer" are opened one after
+// the other and the player marked on each, for the peak memory of the viewer.
 //
 //   startup_probe viewer [FILE.map...]
 //   startup_probe minimal
