@@ -1,5 +1,6 @@
 #include "ImageControl.h"
 
+#include "BitmapFormat.h"
 #include "ImageScaling.h"
 
 #include <QList>
@@ -34,8 +35,8 @@ QImage ToQImage(const IndexedImage& image)
     if (picture.isNull())
         throw std::bad_alloc();
     picture.setColorTable(QList<QRgb>(kScreenColours.begin(), kScreenColours.end()));
-    picture.setDotsPerMeterX(3780);
-    picture.setDotsPerMeterY(3780);
+    picture.setDotsPerMeterX(int(kBitmapDotsPerMeter));
+    picture.setDotsPerMeterY(int(kBitmapDotsPerMeter));
     for (int y = 0; y < image.Height(); ++y) {
         uchar* line = picture.scanLine(y);
         for (int x = 0; x < image.Width(); ++x)

@@ -2,8 +2,6 @@
 
 namespace {
 
-constexpr std::uint32_t kDotsPerMeter = 3780; // 96 dots per inch
-
 class LittleEndianWriter {
 public:
     explicit LittleEndianWriter(std::uint8_t* at) : at_(at) {}
@@ -39,8 +37,8 @@ std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeadersOf(const IndexedImage&
     out.Put16(4);                                // bits per pixel
     out.Put32(0);                                // no compression
     out.Put32(pixelBytes);
-    out.Put32(kDotsPerMeter);
-    out.Put32(kDotsPerMeter);
+    out.Put32(kBitmapDotsPerMeter);
+    out.Put32(kBitmapDotsPerMeter);
     out.Put32(std::uint32_t(kColorTable.size())); // colours used
     out.Put32(std::uint32_t(kColorTable.size())); // colours important
     for (const Rgb& colour : kColorTable) {

@@ -10,5 +10,6 @@
 #include <cstdint>
 
 constexpr std::size_t kBitmapHeadersSize = 14 + 40 + 4 * kColorTable.size();
+constexpr std::uint32_t kBitmapDotsPerMeter = 3780; // 96 dots per inch
 
 std::array<std::uint8_t, kBitmapHeadersSize> BitmapHeadersOf(const IndexedImage& picture);

@@ -90,7 +90,8 @@ void WalkValuesOfRecords(const std::uint8_t* records, int count, std::uint8_t* w
         walk[done] = kWalkValues[CellKind(records)];
 }
 
-int PaintRowTiles(const std::uint8_t* const* walk, int columns, int rows, IndexedImage& image, int column)
+int PaintRowTiles([[maybe_unused]] const std::uint8_t* const* walk, [[maybe_unused]] int columns,
+                  [[maybe_unused]] int rows, [[maybe_unused]] IndexedImage& image, [[maybe_unused]] int column)
 {
     int done = 0;
 #if defined(__SSE2__)
@@ -104,12 +105,6 @@ int PaintRowTiles(const std::uint8_t* const* walk, int columns, int rows, Indexe
                 StoreEntryPairs(tile[y], image.Row(done + y) + (column + first) / 2);
         }
     }
-#else
-    static_cast<void>(walk);
-    static_cast<void>(columns);
-    static_cast<void>(rows);
-    static_cast<void>(image);
-    static_cast<void>(column);
 #endif
     return done;
 }

@@ -4,7 +4,9 @@
 #   bash tools/icon-pixels.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-icons=(context-help execute exit folder-closed folder-current folder-open save tarvex-16 tarvex-32 view zoom-in zoom-out)
+export LC_ALL=C # the icons in the same order everywhere
+icons=()
+for png in app/icons/*.png; do icons+=("$(basename "$png" .png)"); done
 {
     echo "// Made by tools/icon-pixels.sh from app/icons/*.png: change those and run it."
     echo
@@ -23,7 +25,7 @@ icons=(context-help execute exit folder-closed folder-current folder-open save t
     echo
     echo "} // namespace"
     echo
-    echo "const std::array<IconPixels, $(( ${#icons[@]} ))> kIconPixels{{"
+    echo "const std::array<IconPixels, ${#icons[@]}> kIconPixels{{"
     for icon in "${icons[@]}"; do
         size=$(identify -format %w "app/icons/$icon.png")
         echo "    {\"$icon\", $size, k${icon//-/_}},"
