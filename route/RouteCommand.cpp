@@ -66,12 +66,13 @@ std::optional<std::string> EndFault(const TMatrix& walk, Cell cell)
     return std::nullopt;
 }
 
-void PrintRoute(const Route& route)
+// False when the text did not all reach the output.
+bool PrintRoute(const Route& route)
 {
     std::string text = std::to_string(route.size() - 1) + "\n";
     for (const Cell cell : route)
         text += CellText(cell) + "\n";
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }
 
 int FindAndPrint(const char* mapPath, Cell from, Cell to)
@@ -87,8 +88,7 @@ int FindAndPrint(const char* mapPath, Cell from, Cell to)
                 std::fprintf(stderr, "tarvex-route: %s\n", fault->c_str());
         return kNoRoute;
     }
-    PrintRoute(*route);
-    if (std::fflush(stdout) != 0)
+    if (!PrintRoute(*route) || std::fflush(stdout) != 0)
         return Fail("cannot write the route");
     return kFound;
 }

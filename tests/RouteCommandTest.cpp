@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -145,6 +146,24 @@ TEST_F(RouteCommandTest, WrongCommandLinesAndUnreadableMapsExitWithTwo)
     const CommandRun huge = Run({std::string(TEST_DATA_DIR) + "/declares-65535x65535.map", "0", "0", "1", "1"});
     EXPECT_EQ(huge.exitCode, 2);
     EXPECT_NE(huge.errors.find("Out of system resources"), std::string::npos) << huge.errors;
+}
+
+// Short routes stay in the output's buffer until it is flushed; long ones
+// are written at once. Either way a full disk is told, not taken for done.
+TEST_F(RouteCommandTest, AnOutputThatCannotBeWrittenExitsWithTwo)
+{
+    const std::string shortStrip = WriteMap("short.map", {std::string(10, '.')});
+    const std::string longStrip = WriteMap("long.map", {std::string(2000, '.')});
+    const std::pair<std::string, std::string> routes[] = {{shortStrip, "9"}, {longStrip, "1999"}};
+    for (const auto& [map, lastRow] : routes) {
+        const fs::path errors = folder_ / "errors.txt";
+        const std::string command = Quoted(TARVEX_ROUTE) + " " + Quoted(map) + " 0 0 0 " + lastRow + " >/dev/full 2>" +
+                                    Quoted(errors.string());
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << map;
+        EXPECT_EQ(WEXITSTATUS(status), 2) << map;
+        EXPECT_NE(FileText(errors).find("cannot write the route"), std::string::npos) << map;
+    }
 }
 
 TEST_F(RouteCommandTest, HelpIsShownOnRequest)
