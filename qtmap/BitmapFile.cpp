@@ -113,14 +113,14 @@ std::FILE* OpenForWriting(const std::filesystem::path& path)
 #endif
 }
 
-// A name no other save uses at the same moment, beside the file it replaces.
+// A short name no other save uses at the same moment, in the folder of the
+// file it replaces: one made from that file's name could pass the system's
+// limit on the length of a name.
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& fileName)
 {
     static std::atomic<unsigned> counter{0};
-    const QString suffix = QStringLiteral(".%1-%2.tmp").arg(QCoreApplication::applicationPid()).arg(counter++);
-    std::filesystem::path temporary = fileName;
-    temporary += suffix.toStdString();
-    return temporary;
+    const QString name = QStringLiteral(".tarvex-%1-%2.tmp").arg(QCoreApplication::applicationPid()).arg(counter++);
+    return fileName.parent_path() / name.toStdString();
 }
 
 } // namespace

@@ -127,6 +127,16 @@ TEST(BitmapFileTest, NamesThatAreNotUtf8AreWrittenByteForByte)
     EXPECT_EQ(BmpPathFor(fs::path("maps.v2/plan")), fs::path("maps.v2/plan.bmp"));
 }
 
+TEST(BitmapFileTest, ANameAsLongAsTheSystemAllowsIsWritten)
+{
+    QTemporaryDir folder;
+    const std::string longest = std::string(255 - 4, 'd') + ".bmp";
+    const fs::path name = fs::path(folder.path().toStdString()) / longest;
+    SaveBitmapFile(Picture(3, 2), name);
+    EXPECT_TRUE(fs::is_regular_file(name));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary file left
+}
+
 TEST(BitmapFilePermissionTest, AWritableFileInAFolderThatIsNotIsWrittenInPlace)
 {
     QTemporaryDir folder;
