@@ -70,8 +70,7 @@ void DirectoryList::setDirectory(const std::filesystem::path& directory)
     for (std::size_t level = 0; level < levels.size(); ++level) {
         const bool current = level == levels.size() - 1;
         const QString name = level == 0 ? ToQtPath(levels[0]) : ShownFileName(levels[level].filename());
-        addRow(name, levels[level], int(level),
-               IconNamed(current ? "folder-current" : "folder-open"));
+        addItem(makeRow(name, levels[level], int(level), IconNamed(current ? "folder-current" : "folder-open")));
     }
     setCurrentRow(int(levels.size()) - 1);
     levels_ = int(levels.size());
@@ -82,18 +81,19 @@ void DirectoryList::setDirectory(const std::filesystem::path& directory)
 void DirectoryList::followDirectory()
 {
     const QIcon closed = IconNamed("folder-closed");
-    subdirectories_ = ListShownEntries(directory_, [](const FolderEntry& entry) { return entry.isFolder; });
-    UpdateRows(*this, levels_, subdirectories_.names, [&](const QString& name, int row) {
-        addRow(name, directory_ / subdirectories_.bytesOf.at(name), levels_, closed, row);
+    const std::vector<ShownEntry> subdirectories =
+        ListShownEntries(directory_, [](const FolderEntry& entry) { return entry.isFolder; });
+    UpdateRows(*this, levels_, subdirectories, [&](const ShownEntry& subdirectory) {
+        return makeRow(subdirectory.name, directory_ / subdirectory.bytes, levels_, closed);
     });
 }
 
-void DirectoryList::addRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon, int row)
+QListWidgetItem* DirectoryList::makeRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon)
 {
     auto* item = new QListWidgetItem(icon, text);
     item->setData(kPathRole, PathToVariant(path));
     item->setData(kLevelRole, level);
-    insertItem(row < 0 ? count() : row, item);
+    return item;
 }
 
 void DirectoryList::keyPressEvent(QKeyEvent* event)

@@ -7,8 +7,6 @@
 // not valid UTF-8 is shown decoded as GBK (or with its bytes escaped) and
 // entered under its own bytes.
 
-#include "FileNames.h"
-
 #include <QListWidget>
 
 #include <filesystem>
@@ -34,11 +32,9 @@ protected:
 
 private:
     void followDirectory();
-    // At the end when row is -1.
-    void addRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon, int row = -1);
+    static QListWidgetItem* makeRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon);
 
     std::filesystem::path directory_;
-    ShownEntries subdirectories_;
     int levels_ = 0; // the rows of the path from the root
     FolderWatch* watch_;
 };

@@ -2,8 +2,9 @@
 
 #include <QFileSystemWatcher>
 #include <QListWidget>
-#include <QSet>
 #include <QTimer>
+
+#include <set>
 
 FolderWatch::FolderWatch(QObject* parent)
     : QObject(parent), watcher_(new QFileSystemWatcher(this)), settle_(new QTimer(this)), poll_(new QTimer(this))
@@ -31,22 +32,43 @@ bool FolderWatch::isPolling() const
     return poll_->isActive();
 }
 
-void UpdateRows(QListWidget& list, int first, const QStringList& names,
-                const std::function<void(const QString& name, int row)>& insertRow)
+namespace {
+
+constexpr int kEntryBytesRole = Qt::UserRole + 16; // clear of the lists' own roles
+
+} // namespace
+
+std::filesystem::path EntryBytes(const QListWidgetItem& row)
 {
-    const QSet<QString> listed(names.begin(), names.end());
+    return PathFromVariant(row.data(kEntryBytesRole));
+}
+
+void UpdateRows(QListWidget& list, int first, const std::vector<ShownEntry>& entries,
+                const std::function<QListWidgetItem*(const ShownEntry& entry)>& makeRow)
+{
+    std::set<std::filesystem::path> listed;
+    for (const ShownEntry& entry : entries)
+        listed.insert(entry.bytes);
     bool selectedGone = false;
-    for (int row = list.count() - 1; row >= first; --row) {
-        if (listed.contains(list.item(row)->text()))
-            continue;
+    const auto takeRow = [&](int row) {
         selectedGone = selectedGone || list.item(row)->isSelected();
         delete list.takeItem(row);
+    };
+    for (int row = list.count() - 1; row >= first; --row)
+        if (listed.count(EntryBytes(*list.item(row))) == 0)
+            takeRow(row);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const int row = first + int(i);
+        if (row < list.count() && EntryBytes(*list.item(row)) == entries[i].bytes)
+            continue;
+        QListWidgetItem* made = makeRow(entries[i]);
+        made->setData(kEntryBytesRole, PathToVariant(entries[i].bytes));
+        list.insertItem(row, made);
     }
+    // Rows of entries that came before others they used to follow were made
+    // again in their new place; their old rows are left below the last entry.
+    while (list.count() > first + int(entries.size()))
+        takeRow(list.count() - 1);
     if (selectedGone) // rather than the neighbour a single-selection list would pick
         list.clearSelection();
-    for (int i = 0; i < names.size(); ++i) {
-        const int row = first + i;
-        if (row >= list.count() || list.item(row)->text() != names[i])
-            insertRow(names[i], row);
-    }
 }

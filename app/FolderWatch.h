@@ -4,13 +4,17 @@
 // where the system cannot watch the folder); UpdateRows brings the rows in
 // line with a new listing without disturbing the rows that stay.
 
-#include <QObject>
-#include <QStringList>
+#include "FileNames.h"
 
+#include <QObject>
+
+#include <filesystem>
 #include <functional>
+#include <vector>
 
 class QFileSystemWatcher;
 class QListWidget;
+class QListWidgetItem;
 class QTimer;
 
 class FolderWatch : public QObject {
@@ -32,10 +36,12 @@ private:
     QTimer* poll_;
 };
 
-// Makes the rows of list from row `first` on hold names, in their order:
-// rows whose text is no longer listed go, rows for new names are made by
-// insertRow(name, row) at their place, the rest stay as they are, with
-// their selection and the scroll position. When the selected row goes,
-// nothing is selected. Both lists in the same order.
-void UpdateRows(QListWidget& list, int first, const QStringList& names,
-                const std::function<void(const QString& name, int row)>& insertRow);
+// Makes the rows of list from row `first` on hold the entries, in their
+// order, each row knowing its entry by the name's bytes: rows of entries no
+// longer listed go, rows for new entries are made by makeRow(entry) and put
+// in their place, the rest stay as they are, with their selection and the
+// scroll position. When the selected row goes, nothing is selected.
+void UpdateRows(QListWidget& list, int first, const std::vector<ShownEntry>& entries,
+                const std::function<QListWidgetItem*(const ShownEntry& entry)>& makeRow);
+// The bytes of the name of the entry a row made by UpdateRows shows.
+std::filesystem::path EntryBytes(const QListWidgetItem& row);

@@ -206,7 +206,7 @@ void MainWindow::openPath(const QString& path)
     enterDirectory(ToFilesystemPath(target.folder));
     if (target.mapFile.isEmpty())
         return;
-    if (!fileList_->selectFile(target.mapFile))
+    if (!fileList_->selectFile(ToFilesystemPath(target.mapFile)))
         throw std::runtime_error(
             QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(path).toStdString());
     runCommand([this] { openSelectedMap(); });

@@ -2,9 +2,7 @@
 
 #include "FileNames.h"
 #include "FolderWatch.h"
-#include "QtConversions.h"
 
-#include <QDir>
 #include <QKeyEvent>
 
 #include <cctype>
@@ -42,27 +40,26 @@ bool IsMapFileName(const std::filesystem::path::string_type& name)
 
 void MapFileList::followDirectory()
 {
-    files_ = ListShownEntries(directory_, [](const FolderEntry& entry) {
+    const std::vector<ShownEntry> files = ListShownEntries(directory_, [](const FolderEntry& entry) {
         return !entry.isFolder && IsMapFileName(entry.name.native());
     });
-    UpdateRows(*this, 0, files_.names, [this](const QString& name, int row) { insertFile(name, row); });
+    UpdateRows(*this, 0, files, [](const ShownEntry& file) {
+        auto* row = new QListWidgetItem(file.name);
+        row->setSizeHint(QSize(0, 12));
+        return row;
+    });
 }
 
-void MapFileList::insertFile(const QString& name, int row)
+bool MapFileList::selectFile(const std::filesystem::path& name)
 {
-    auto* file = new QListWidgetItem(name);
-    file->setSizeHint(QSize(0, 12));
-    insertItem(row, file);
-}
-
-bool MapFileList::selectFile(const QString& name)
-{
-    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found.isEmpty())
-        return false;
-    setCurrentItem(found.first(), QItemSelectionModel::ClearAndSelect);
-    scrollToItem(found.first());
-    return true;
+    for (int row = 0; row < count(); ++row) {
+        if (EntryBytes(*item(row)) != name)
+            continue;
+        setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+        scrollToItem(item(row));
+        return true;
+    }
+    return false;
 }
 
 std::filesystem::path MapFileList::selectedFilePath() const
@@ -70,8 +67,7 @@ std::filesystem::path MapFileList::selectedFilePath() const
     const QListWidgetItem* selected = currentItem();
     if (!selected || !selected->isSelected())
         throw std::runtime_error("List index out of bounds (-1)");
-    const auto name = files_.bytesOf.find(selected->text());
-    return directory_ / (name != files_.bytesOf.end() ? name->second : ToFilesystemPath(selected->text()));
+    return directory_ / EntryBytes(*selected);
 }
 
 void MapFileList::keyPressEvent(QKeyEvent* event)

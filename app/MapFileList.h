@@ -6,8 +6,6 @@
 // kept as the system's bytes: one that is not valid UTF-8 is shown decoded
 // as GBK (or with its bytes escaped) and opened under its own bytes.
 
-#include "FileNames.h"
-
 #include <QListWidget>
 
 #include <filesystem>
@@ -25,9 +23,9 @@ public:
     // The full path of the selected file; throws "List index out of bounds
     // (-1)" when no file is selected.
     std::filesystem::path selectedFilePath() const;
-    // Makes the file of that bare name the selected one; false when it is
-    // not listed.
-    bool selectFile(const QString& name);
+    // Makes the file of that bare name (its bytes) the selected one; false
+    // when it is not listed.
+    bool selectFile(const std::filesystem::path& name);
 
 signals:
     // A click on a file (also the selected one), or a move of the selection
@@ -39,9 +37,7 @@ protected:
 
 private:
     void followDirectory();
-    void insertFile(const QString& name, int row);
 
     std::filesystem::path directory_;
-    ShownEntries files_;
     FolderWatch* watch_;
 };

@@ -125,17 +125,19 @@ FolderListing ListFolder(const std::filesystem::path& folder)
     return listing;
 }
 
-ShownEntries ListShownEntries(const std::filesystem::path& folder, const std::function<bool(const FolderEntry&)>& keep)
+std::vector<ShownEntry> ListShownEntries(const std::filesystem::path& folder,
+                                         const std::function<bool(const FolderEntry&)>& keep)
 {
-    ShownEntries shown;
-    for (const FolderEntry& entry : ListFolder(folder).entries) {
-        if (!keep(entry))
-            continue;
-        const QString name = ShownFileName(entry.name);
-        shown.bytesOf.emplace(name, entry.name);
-        shown.names.append(name);
-    }
-    std::sort(shown.names.begin(), shown.names.end(),
-              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    std::vector<ShownEntry> shown;
+    for (const FolderEntry& entry : ListFolder(folder).entries)
+        if (keep(entry))
+            shown.push_back({ShownFileName(entry.name), entry.name});
+    std::sort(shown.begin(), shown.end(), [](const ShownEntry& a, const ShownEntry& b) {
+        if (const int byReading = a.name.compare(b.name, Qt::CaseInsensitive))
+            return byReading < 0;
+        if (const int byCase = a.name.compare(b.name))
+            return byCase < 0;
+        return a.bytes < b.bytes;
+    });
     return shown;
 }

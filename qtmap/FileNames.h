@@ -7,11 +7,8 @@
 #include <QString>
 #include <QVariant>
 
-#include <QStringList>
-
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <vector>
 
 // How a name (or a whole path) is shown: valid UTF-8 as it stands; else,
@@ -37,14 +34,16 @@ FolderListing ListFolder(const std::filesystem::path& folder);
 // a valid UTF-8 name converted, any other taken as GBK bytes already.
 std::string GbkFileName(const std::filesystem::path& name);
 
-// The entries of a folder that keep() takes, by the names they are shown
-// under, sorted as a person reads them (letter case aside), each with the
-// name's own bytes.
-struct ShownEntries {
-    QStringList names;
-    std::map<QString, std::filesystem::path> bytesOf;
+// The entries of a folder that keep() takes, each with the name it is shown
+// under and the name's own bytes, sorted as a person reads them (letter case
+// aside), then by case and by bytes: two names shown alike (one in UTF-8,
+// one in GBK) are two entries, and the order never depends on the system's.
+struct ShownEntry {
+    QString name;
+    std::filesystem::path bytes;
 };
-ShownEntries ListShownEntries(const std::filesystem::path& folder, const std::function<bool(const FolderEntry&)>& keep);
+std::vector<ShownEntry> ListShownEntries(const std::filesystem::path& folder,
+                                         const std::function<bool(const FolderEntry&)>& keep);
 
 // A path kept byte for byte in a QVariant (item data), and back.
 QVariant PathToVariant(const std::filesystem::path& path);

@@ -68,6 +68,29 @@ TEST_F(FolderListingTest, EveryNameIsKeptByteForByte)
     EXPECT_EQ(missing.failure, QStringLiteral("No such file or directory"));
 }
 
+#ifndef _WIN32
+// Names that read alike, in letter case or in two encodings, come in one
+// order, whatever order the system lists them in.
+TEST_F(FolderListingTest, ShownEntriesComeInOneOrderWhateverTheSystemsOrder)
+{
+    const std::vector<fs::path> names = {"b.map", "a.map", "A.map", "\xB8\xDB\xBF\xDA.map", fs::u8path(u8"\u6E2F\u53E3.map")};
+    std::vector<std::vector<fs::path>> orders;
+    for (const bool forwards : {true, false}) {
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            std::ofstream(folder_ / names[forwards ? i : names.size() - 1 - i]) << "x";
+        std::vector<fs::path> order;
+        for (const ShownEntry& entry : ListShownEntries(folder_, [](const FolderEntry&) { return true; }))
+            order.push_back(entry.bytes);
+        orders.push_back(order);
+    }
+    EXPECT_EQ(orders[0], orders[1]);
+    ASSERT_EQ(orders[0].size(), names.size());
+    EXPECT_EQ(std::vector<fs::path>(orders[0].begin(), orders[0].begin() + 3), std::vector<fs::path>({"A.map", "a.map", "b.map"}));
+}
+#endif
+
 TEST(FileNamesTest, QtNamesOnlyWhatItCanName)
 {
     EXPECT_TRUE(QtCanNamePath(fs::u8path(u8"maps/\u6E2F\u53E3.map")));

@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSet>
 #include <QTimer>
 #include <QToolButton>
 
@@ -404,6 +405,20 @@ TEST_F(MainWindowTest, NamesThatAreNotUtf8AreShownDecodedAndOpenedByTheirBytes)
     EXPECT_EQ(MemoLines(), QStringList{QStringLiteral("[码头 pier]")});
     ClickMap("\\xFF\\xFE.map");
     EXPECT_EQ(Shown().size(), QSize(1, 1));
+
+    // The same name in UTF-8 beside it: two rows read alike, each opens its
+    // own file, and so does the path of the UTF-8 one.
+    WriteBytes(QFile::encodeName(maps_.filePath(QStringLiteral("码头.map"))).toStdString(),
+               MapHeaderBytes(3, 1) + CellBytes(0) + CellBytes(0) + CellBytes(0));
+    QTRY_COMPARE_WITH_TIMEOUT(FileList()->findItems(QStringLiteral("码头.map"), Qt::MatchExactly).size(), 2, 5000);
+    QSet<int> widths;
+    for (QListWidgetItem* row : FileList()->findItems(QStringLiteral("码头.map"), Qt::MatchExactly)) {
+        QTest::mouseClick(FileList()->viewport(), Qt::LeftButton, {}, FileList()->visualItemRect(row).center());
+        widths.insert(Shown().width());
+    }
+    EXPECT_EQ(widths, QSet<int>({2, 3}));
+    window_->openPath(maps_.filePath(QStringLiteral("码头.map")));
+    EXPECT_EQ(Shown().size(), QSize(3, 1));
 
     // A folder named in GBK bytes is listed decoded and entered by its bytes.
     const std::string folder = QFile::encodeName(maps_.path()).toStdString() + "/\xB5\xD8\xCD\xBC"; // 地图
