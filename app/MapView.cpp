@@ -67,6 +67,7 @@ void MapView::zoomIn()
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedInSize(image_->width()), ZoomedInSize(image_->height()));
+    followMouse();
 }
 
 void MapView::zoomOut()
@@ -74,12 +75,14 @@ void MapView::zoomOut()
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedOutSize(image_->width()), ZoomedOutSize(image_->height()));
+    followMouse();
 }
 
 void MapView::showNaturalSize()
 {
     image_->setStretch(false);
     image_->setAutoSize(true);
+    followMouse();
 }
 
 void MapView::fitToArea()
@@ -90,6 +93,7 @@ void MapView::fitToArea()
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(fitted);
+    followMouse();
 }
 
 // The point keeps its place in the control, then moves onto the cell it
@@ -177,6 +181,18 @@ void MapView::setHoveredCell(std::optional<QPoint> cell)
     emit hoveredCellChanged(cell);
 }
 
+void MapView::followMouse()
+{
+    if (mouseOver_)
+        setHoveredCell(cellAt(mouse_));
+}
+
+void MapView::scrollContentsBy(int dx, int dy)
+{
+    QScrollArea::scrollContentsBy(dx, dy);
+    followMouse();
+}
+
 void MapView::scrollBy(QPoint delta)
 {
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() + delta.x());
@@ -186,6 +202,7 @@ void MapView::scrollBy(QPoint delta)
 bool MapView::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::Leave) {
+        mouseOver_ = false;
         setHoveredCell(std::nullopt);
     } else if (event->type() == QEvent::NativeGesture) {
         const auto* gesture = static_cast<QNativeGestureEvent*>(event);
@@ -231,6 +248,7 @@ void MapView::mousePressEvent(QMouseEvent* event)
 void MapView::mouseMoveEvent(QMouseEvent* event)
 {
     mouse_ = event->position().toPoint();
+    mouseOver_ = true;
     if (pressed_ && mouse_ != dragFrom_) {
         if (!dragging_)
             viewport()->setCursor(Qt::ClosedHandCursor);

@@ -73,9 +73,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     void setHoveredCell(std::optional<QPoint> cell);
+    // The map moved or changed its scale under a mouse that stood still.
+    void followMouse();
     void scrollBy(QPoint delta);
 
     ImageControl* image_;
@@ -84,6 +87,7 @@ private:
     std::vector<std::uint8_t> underMarker_; // the pixels of markerOnPicture_ row by row, before the marker
     std::optional<QPoint> hoveredCell_;
     QPoint mouse_;
+    bool mouseOver_ = false; // mouse_ is where the mouse stands
     QPoint dragFrom_;
     bool pressed_ = false;
     bool dragging_ = false;

@@ -237,6 +237,31 @@ TEST_F(MapViewTest, TheReadoutTellsTheCellThePaintingShows)
     }
 }
 
+// The map changes its scale or moves under a mouse that stands still: the
+// readout tells the cell the mouse now stands on.
+TEST_F(MapViewTest, TheReadoutFollowsTheMapUnderAStillMouse)
+{
+    ClickMap("Field.map");
+    const QPoint at(90, 70);
+    ASSERT_EQ(CellOf(ReadoutAt(at)), "90:70");
+    const auto cellUnderMouse = [&] {
+        const QSize size = ImageSize();
+        const QPoint onImage = at + Scroll();
+        return QStringLiteral("%1:%2").arg(SourcePixel(onImage.x(), size.width(), 100)).arg(SourcePixel(onImage.y(), size.height(), 80));
+    };
+    Click("rtbtnBtnZoomIn");
+    EXPECT_EQ(CellOf(Readout()), cellUnderMouse());
+    Click("rtbtnBtnView");
+    EXPECT_EQ(CellOf(Readout()), "90:70");
+    Click("rtbtnBtnZoomOut"); // the picture shrinks from under the mouse
+    EXPECT_EQ(Readout(), QString());
+    Repeat(21, "rtbtnBtnZoomIn");
+    EXPECT_EQ(CellOf(Readout()), cellUnderMouse());
+    Area()->horizontalScrollBar()->setValue(300);
+    Area()->verticalScrollBar()->setValue(200);
+    EXPECT_EQ(CellOf(Readout()), cellUnderMouse());
+}
+
 TEST_F(MapViewTest, ControlWheelZoomsKeepingTheCellUnderTheMouse)
 {
     Write("Plain.map", MapHeaderBytes(300, 200));
