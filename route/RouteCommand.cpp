@@ -77,9 +77,10 @@ bool PrintRoute(const Route& route)
 
 int FindAndPrint(const char* mapPath, Cell from, Cell to)
 {
-    std::optional<MapLoad> map = ReadMapFile(mapPath);
-    if (!map)
-        return Fail(std::string(mapPath) + ": no such map file, or it cannot be read");
+    MapFileRead read = ReadMapFileTellingWhyNot(mapPath);
+    if (!read.map)
+        return Fail(std::string(mapPath) + (read.noRegularFile ? ": no such map file" : ": cannot be read: " + read.failure));
+    std::optional<MapLoad>& map = read.map;
     std::optional<Route> route = FindRoute(map->matrix, from, to);
     if (!route) {
         std::puts("no route");

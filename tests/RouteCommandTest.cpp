@@ -1,3 +1,4 @@
+#include "AsOrdinaryUser.h"
 #include "MapBytes.h"
 
 #include <gtest/gtest.h>
@@ -142,6 +143,19 @@ TEST_F(RouteCommandTest, WrongCommandLinesAndUnreadableMapsExitWithTwo)
     }
     const CommandRun missing = Run({(folder_ / "missing.map").string(), "0", "0", "1", "1"});
     EXPECT_NE(missing.errors.find("missing.map: no such map file"), std::string::npos) << missing.errors;
+    fs::permissions(map, fs::perms::none);
+    const std::optional<std::string> unreadable = AsOrdinaryUser([&] { // who cannot write errors.txt: told on stdout
+        std::string told;
+        if (FILE* program = ::popen((Quoted(TARVEX_ROUTE) + " " + Quoted(map) + " 0 0 1 1 2>&1").c_str(), "r")) {
+            char buffer[256];
+            for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, program)) > 0;)
+                told.append(buffer, got);
+            ::pclose(program);
+        }
+        return told;
+    });
+    ASSERT_TRUE(unreadable);
+    EXPECT_NE(unreadable->find("small.map: cannot be read: Permission denied"), std::string::npos) << *unreadable;
 
     const CommandRun huge = Run({std::string(TEST_DATA_DIR) + "/declares-65535x65535.map", "0", "0", "1", "1"});
     EXPECT_EQ(huge.exitCode, 2);
