@@ -237,8 +237,10 @@ int main(int argc, char** argv)
         return exitStatus;
     std::error_code error;
     fs::create_directories(options->outputFolder, error);
-    if (!fs::is_directory(options->outputFolder, error)) {
-        Print(stderr, QStringLiteral("tarvex-map2bmp: cannot make the folder %1\n").arg(ShownFileName(options->outputFolder)));
+    std::error_code ignored;
+    if (!fs::is_directory(options->outputFolder, ignored)) {
+        const QString why = error ? QString::fromLocal8Bit(error.message().c_str()) : QStringLiteral("it is not a folder");
+        Print(stderr, QStringLiteral("tarvex-map2bmp: cannot make the folder %1: %2\n").arg(ShownFileName(options->outputFolder), why));
         return 1;
     }
 

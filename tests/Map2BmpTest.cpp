@@ -65,6 +65,13 @@ TEST(ExporterTest, ConvertsWhatItCanAndNamesWhatItCannot)
     EXPECT_EQ(QImage(output + "/good.bmp").size(), QSize(2, 2));
     EXPECT_EQ(QDir(output).entryList(QDir::Files), QStringList{"good.bmp"});
 
+    // A file where the output folder should be: the reason is given.
+    const ExporterRun blocked = RunExporter({"-o", good + "/pictures", good});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_TRUE(blocked.errors.startsWith("tarvex-map2bmp: cannot make the folder " + good + "/pictures: "))
+        << blocked.errors.toStdString();
+    EXPECT_GT(blocked.errors.trimmed().size(), QString("tarvex-map2bmp: cannot make the folder " + good + "/pictures:").size());
+
     EXPECT_EQ(RunExporter({"--help"}).exitCode, 0);
     EXPECT_EQ(RunExporter({}).exitCode, 2);
     EXPECT_EQ(RunExporter({"--frobnicate", good}).exitCode, 2);
