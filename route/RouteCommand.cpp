@@ -80,12 +80,12 @@ int FindAndPrint(const char* mapPath, Cell from, Cell to)
     MapFileRead read = ReadMapFileTellingWhyNot(mapPath);
     if (!read.map)
         return Fail(std::string(mapPath) + (read.noRegularFile ? ": no such map file" : ": cannot be read: " + read.failure));
-    std::optional<MapLoad>& map = read.map;
-    std::optional<Route> route = FindRoute(map->matrix, from, to);
+    const TMatrix& walk = read.map->matrix;
+    std::optional<Route> route = FindRoute(walk, from, to);
     if (!route) {
         std::puts("no route");
         for (const Cell end : {from, to})
-            if (const std::optional<std::string> fault = EndFault(map->matrix, end))
+            if (const std::optional<std::string> fault = EndFault(walk, end))
                 std::fprintf(stderr, "tarvex-route: %s\n", fault->c_str());
         return kNoRoute;
     }
