@@ -67,7 +67,6 @@ void MapView::zoomIn()
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedInSize(image_->width()), ZoomedInSize(image_->height()));
-    followMouse();
 }
 
 void MapView::zoomOut()
@@ -75,14 +74,12 @@ void MapView::zoomOut()
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedOutSize(image_->width()), ZoomedOutSize(image_->height()));
-    followMouse();
 }
 
 void MapView::showNaturalSize()
 {
     image_->setStretch(false);
     image_->setAutoSize(true);
-    followMouse();
 }
 
 void MapView::fitToArea()
@@ -93,7 +90,6 @@ void MapView::fitToArea()
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(fitted);
-    followMouse();
 }
 
 // The point keeps its place in the control, then moves onto the cell it
@@ -191,6 +187,14 @@ void MapView::scrollContentsBy(int dx, int dy)
 {
     QScrollArea::scrollContentsBy(dx, dy);
     followMouse();
+}
+
+bool MapView::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool filtered = QScrollArea::eventFilter(watched, event);
+    if (watched == image_ && event->type() == QEvent::Resize)
+        followMouse();
+    return filtered;
 }
 
 void MapView::scrollBy(QPoint delta)

@@ -74,6 +74,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // the picture's control resized: a zoom
 
 private:
     void setHoveredCell(std::optional<QPoint> cell);
