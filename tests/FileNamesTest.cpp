@@ -1,9 +1,12 @@
 #include "FileNames.h"
+#include "QtConversions.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
+
+#include <QTemporaryDir>
 
 namespace fs = std::filesystem;
 
@@ -27,14 +30,8 @@ TEST(FileNamesTest, NamesAreShownAsUtf8ThenGbkThenEscaped)
 
 class FolderListingTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() / ("tarvex-names-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    fs::path folder_;
+    QTemporaryDir temporary_;
+    const fs::path folder_ = ToFilesystemPath(temporary_.path());
 };
 
 TEST_F(FolderListingTest, EveryNameIsKeptByteForByte)

@@ -14,7 +14,7 @@ class MapReaderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder_ = fs::temp_directory_path() / ("tarvex-reader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+        folder_ = fs::temp_directory_path() / ("tarvex-reader-" + std::to_string(std::random_device{}()) +
                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder_);
     }
