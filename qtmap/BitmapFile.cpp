@@ -16,7 +16,9 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_WIN
@@ -100,19 +102,6 @@ QString LastErrorText()
 }
 #endif
 
-struct CloseFile {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::FILE* OpenForWriting(const std::filesystem::path& path)
-{
-#ifdef Q_OS_WIN
-    return ::_wfopen(path.c_str(), L"wb");
-#else
-    return std::fopen(path.c_str(), "wbe");
-#endif
-}
-
 // A short name no other save uses at the same moment, in the folder of the
 // file it replaces: one made from that file's name could pass the system's
 // limit on the length of a name.
@@ -122,6 +111,74 @@ std::filesystem::path TemporaryNameFor(const std::filesystem::path& fileName)
     const QString name = QStringLiteral(".tarvex-%1-%2.tmp").arg(QCoreApplication::applicationPid()).arg(counter++);
     return fileName.parent_path() / name.toStdString();
 }
+
+// A new file that gets its temporary name only once every byte is in it,
+// where the system can: a writer stopped half-way then leaves nothing
+// behind. Elsewhere it is written under that name from the start, which
+// is removed when the file is not finished.
+class UnfinishedFile {
+public:
+    explicit UnfinishedFile(std::filesystem::path temporaryName) : name_(std::move(temporaryName))
+    {
+#ifndef Q_OS_WIN
+        static const bool linkable = ::access("/proc/self/fd", X_OK) == 0; // what gives an unnamed file a name
+        const std::filesystem::path folder = name_.has_parent_path() ? name_.parent_path() : ".";
+        const int unnamed = linkable ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+        if (unnamed >= 0) {
+            file_ = ::fdopen(unnamed, "wb");
+            if (file_)
+                return;
+            ::close(unnamed);
+        }
+#endif
+        file_ = OpenForWriting(name_);
+        named_ = file_ != nullptr;
+    }
+    ~UnfinishedFile()
+    {
+        if (file_)
+            std::fclose(file_);
+        if (named_) {
+            std::error_code ignored;
+            std::filesystem::remove(name_, ignored);
+        }
+    }
+    UnfinishedFile(const UnfinishedFile&) = delete;
+    UnfinishedFile& operator=(const UnfinishedFile&) = delete;
+
+    std::FILE* stream() const { return file_; }
+
+    // Writes out what is buffered and gives the file its name; false, with
+    // nothing left under that name, when either fails.
+    bool finish()
+    {
+        bool finished = std::fflush(file_) == 0 && !std::ferror(file_);
+#ifndef Q_OS_WIN
+        if (finished && !named_) {
+            const std::string self = "/proc/self/fd/" + std::to_string(::fileno(file_));
+            named_ = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+            finished = named_;
+        }
+#endif
+        finished = std::fclose(std::exchange(file_, nullptr)) == 0 && finished;
+        named_ = named_ && !finished;
+        return finished;
+    }
+
+private:
+    static std::FILE* OpenForWriting(const std::filesystem::path& path)
+    {
+#ifdef Q_OS_WIN
+        return ::_wfopen(path.c_str(), L"wb");
+#else
+        return std::fopen(path.c_str(), "wbe");
+#endif
+    }
+
+    const std::filesystem::path name_;
+    std::FILE* file_ = nullptr;
+    bool named_ = false;
+};
 
 } // namespace
 
@@ -171,21 +228,18 @@ void SaveBitmapFile(const IndexedImage& picture, const std::filesystem::path& fi
     RefuseNullPicture(picture);
     const std::filesystem::path temporary = TemporaryNameFor(fileName);
     std::vector<char> buffer(64 << 10); // a few large writes rather than one per 4 KiB; outlives the stream
-    std::unique_ptr<std::FILE, CloseFile> file(OpenForWriting(temporary));
-    if (!file) {
+    UnfinishedFile file(temporary);
+    if (!file.stream()) {
         const QString why = LastErrorText();
         throw FileFailure("create", ShownFileName(std::filesystem::absolute(fileName)), why);
     }
-    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
+    std::setvbuf(file.stream(), buffer.data(), _IOFBF, buffer.size());
     const bool written = WriteBitmap(picture, [&file](const std::uint8_t* bytes, std::size_t size) {
-        return std::fwrite(bytes, 1, size, file.get()) == size;
-    }) && std::fflush(file.get()) == 0 && !std::ferror(file.get());
-    const bool closed = std::fclose(file.release()) == 0;
-    std::error_code error;
-    if (!written || !closed) {
-        std::filesystem::remove(temporary, error);
+        return std::fwrite(bytes, 1, size, file.stream()) == size;
+    });
+    if (!written || !file.finish())
         throw std::runtime_error("Stream write error");
-    }
+    std::error_code error;
     std::filesystem::rename(temporary, fileName, error);
     if (error) {
         std::error_code ignored;

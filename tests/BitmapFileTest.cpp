@@ -24,6 +24,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -302,6 +304,32 @@ TEST(BitmapFileTest, AFailedWriteKeepsTheEarlierFileAndLeavesNoPartialOne)
     EXPECT_EQ(failure, "Stream write error");
     EXPECT_EQ(Contents(path), "earlier picture");
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"plan.bmp"});
+}
+
+// As an export stopped with Ctrl+C or killed: the writer ends in the middle of
+// the picture, by the signal of the file size limit.
+TEST(BitmapFileTest, AWriterStoppedHalfWayLeavesNoFileBehind)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("plan.bmp");
+    WriteBytes(QFile::encodeName(path).toStdString(), "earlier picture");
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit noCore{0, 0};
+        const rlimit halfThePicture{1 << 20, 1 << 20};
+        setrlimit(RLIMIT_CORE, &noCore);
+        setrlimit(RLIMIT_FSIZE, &halfThePicture);
+        SaveBitmapFile(Pattern(4096, 1024), fs::path(QFile::encodeName(path).toStdString()));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+    EXPECT_EQ(Contents(path), "earlier picture");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{"plan.bmp"});
 }
 #endif
 
