@@ -26,4 +26,6 @@ void SaveBitmapFile(const IndexedImage& picture, const QString& fileName);
 // The same for a name kept as the system's bytes (FileNames.h), which need
 // not be valid UTF-8. The new file is written beside the old one and renamed
 // over it, which replaces a symbolic link at fileName rather than its target.
+// On Linux it has no name until it is whole: a writer killed half-way leaves
+// no file behind.
 void SaveBitmapFile(const IndexedImage& picture, const std::filesystem::path& fileName);
