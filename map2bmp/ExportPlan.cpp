@@ -49,6 +49,8 @@ void AddFolderMaps(const fs::path& folder, std::vector<fs::path>& maps, std::vec
     for (const FolderEntry& entry : listing.entries)
         if (!entry.isFolder && !IsHidden(entry.name) && HasMapExtension(entry.name))
             found.push_back(entry.name);
+    if (found.empty())
+        refusals.push_back({folder, QStringLiteral("no .map files in the folder")});
     std::sort(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
         const std::string lowerA = LowerAscii(a.string()), lowerB = LowerAscii(b.string());
         return lowerA != lowerB ? lowerA < lowerB : a < b;

@@ -7,7 +7,7 @@
 // converted safely is refused with its name and the reason, and nothing is
 // written for it:
 // - any other file named on the command line,
-// - a folder that cannot be read,
+// - a folder that cannot be read, or holds no .map files,
 // - two maps that would give the same picture (both of them),
 // - a map whose picture would replace a file named on the command line.
 

@@ -224,6 +224,19 @@ void ConvertAll(const std::vector<Conversion>& conversions, int jobs, Report& re
         helper.join();
 }
 
+// Says why on standard error when the folder cannot be made.
+bool MakeFolder(const fs::path& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    std::error_code ignored;
+    if (fs::is_directory(folder, ignored))
+        return true;
+    const QString why = error ? QString::fromLocal8Bit(error.message().c_str()) : QStringLiteral("it is not a folder");
+    Print(stderr, QStringLiteral("tarvex-map2bmp: cannot make the folder %1: %2\n").arg(ShownFileName(folder), why));
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -235,16 +248,9 @@ int main(int argc, char** argv)
     const std::optional<Options> options = ParseCommandLine(CommandLine(argc, argv), exitStatus);
     if (!options)
         return exitStatus;
-    std::error_code error;
-    fs::create_directories(options->outputFolder, error);
-    std::error_code ignored;
-    if (!fs::is_directory(options->outputFolder, ignored)) {
-        const QString why = error ? QString::fromLocal8Bit(error.message().c_str()) : QStringLiteral("it is not a folder");
-        Print(stderr, QStringLiteral("tarvex-map2bmp: cannot make the folder %1: %2\n").arg(ShownFileName(options->outputFolder), why));
-        return 1;
-    }
-
     const ExportPlan plan = PlanExport(options->named, options->outputFolder);
+    if (!plan.conversions.empty() && !MakeFolder(options->outputFolder))
+        return 1;
     Report report(plan.conversions.size());
     for (const Refusal& refusal : plan.refusals)
         report.Refused(refusal.name, refusal.reason);

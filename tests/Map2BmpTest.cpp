@@ -119,6 +119,16 @@ TEST_F(ExporterFolderTest, OnlyMapFilesAreReadAndNoInputIsEverReplaced)
     EXPECT_FALSE(fs::exists(Path("notes.bmp")));
 }
 
+TEST_F(ExporterFolderTest, AFolderWithoutMapsIsNamedAndNothingToConvertMakesNoFolder)
+{
+    Map("maps/hidden/.old.map");
+    File("notes.txt", "text");
+    const ExporterRun run = RunExporter({"-o", QtPath("out"), QtPath("maps"), QtPath("notes.txt")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QtPath("maps") + ": no .map files in the folder")) << run.errors.toStdString();
+    EXPECT_FALSE(fs::exists(Path("out")));
+}
+
 TEST_F(ExporterFolderTest, TwoMapsForOnePictureAreBothNamedAndNeitherWritten)
 {
     Map("a/X.map", 3, 2);
