@@ -160,7 +160,8 @@ public:
         }
 #endif
         finished = std::fclose(std::exchange(file_, nullptr)) == 0 && finished;
-        named_ = named_ && !finished;
+        if (finished)
+            named_ = false; // the name is the caller's from now on
         return finished;
     }
 
