@@ -20,7 +20,10 @@ namespace {
 // the columns through positioned reads of the same open file.
 constexpr std::int64_t kMaxBlockBytes = 128 << 10;
 constexpr int kColumnsPerGroup = 32;
-constexpr std::int64_t kCellsWorthASecondThread = 1 << 18;
+// Below some two million cells a load takes a few milliseconds: starting a
+// second thread, and two threads slowing each other on a shared machine, cost
+// it more CPU time than the thread saves in waiting.
+constexpr std::int64_t kCellsWorthASecondThread = 1 << 21;
 
 // Reads up to size bytes at offset, the rest of them zero; returns how many
 // the file had.
@@ -138,10 +141,10 @@ void PaintReadableColumns(const MapSource& source, MapLoad& load, int columns, i
     if (columns == 0)
         return;
     UninitializedBytes& block = CallersColumnBlock(load, columns);
-    // The halves meet at a multiple of 128 columns, so no cache line of an
-    // image row is written by both threads.
-    const int split = columns / 2 / 128 * 128;
-    if (threads >= 2 && split > 0) {
+    // The halves meet at the multiple of 128 columns nearest the middle, so
+    // that no cache line of an image row is written by both threads.
+    const int split = (columns + 128) / 256 * 128;
+    if (threads >= 2 && split > 0 && split < columns) {
         // Had here, so that no failure to get it is thrown on the helper's thread.
         UninitializedBytes secondBlock(ColumnBlockBytes(load, columns - split));
         try {

@@ -255,38 +255,44 @@ TEST_F(MapReaderTest, A16384By16384MapLoadsFromAShortFile)
     EXPECT_EQ(load.endOfCells, 52 + std::int64_t(12) * 16384 * 16384);
 }
 
+// Widths whose halves meet at the first multiple of 128 columns, at the
+// nearest one above the middle, and where no split is left; each whole and cut
+// short in its first half.
 TEST_F(MapReaderTest, OneThreadAndTwoGiveTheSameMap)
 {
     std::mt19937 random(17);
-    std::string file = MapHeaderBytes(300, 40);
-    for (int i = 0; i < 300 * 40 * 12; ++i)
-        file += char(random());
-    const fs::path path = folder_ / "wide.map";
-    for (const std::size_t cut : {std::size_t(0), std::size_t(12 * 40 * 200 + 5)}) {
-        WriteBytes(path, file.substr(0, file.size() - cut));
-        int threadsAskedFor = 0;
-        const std::optional<MapLoad> two = ReadMapFile(path, [&threadsAskedFor](std::int64_t cells) {
-            threadsAskedFor = int(cells);
-            return 2;
-        });
-        ASSERT_TRUE(two);
-        EXPECT_EQ(threadsAskedFor, 300 * 40);
-        ExpectSameAsPositionedReads(*two, file.substr(0, file.size() - cut));
-        const MapLoad one = ReadMapBytes(file.substr(0, file.size() - cut), [](std::int64_t) { return 1; });
-        EXPECT_EQ(one.matrix, two->matrix);
-        EXPECT_EQ(one.image.Bytes(), two->image.Bytes());
-        // A picture-only load paints the same picture and keeps no values.
-        const std::optional<MapLoad> pictureOnly = ReadMapFile(path, [](std::int64_t) { return 2; }, MapParts::ImageOnly);
-        ASSERT_TRUE(pictureOnly);
-        EXPECT_EQ(pictureOnly->matrix.Columns(), 0);
-        EXPECT_EQ(pictureOnly->image.Bytes(), two->image.Bytes());
-        EXPECT_EQ(pictureOnly->lastCell.bytes, two->lastCell.bytes);
+    for (const int width : {300, 1000, 128}) {
+        std::string file = MapHeaderBytes(width, 40);
+        for (int i = 0; i < width * 40 * 12; ++i)
+            file += char(random());
+        const fs::path path = folder_ / "wide.map";
+        for (const std::size_t cut : {std::size_t(0), std::size_t(12 * 40 * (width - width / 3) + 5)}) {
+            SCOPED_TRACE(testing::Message() << width << " columns, " << cut << " bytes cut");
+            WriteBytes(path, file.substr(0, file.size() - cut));
+            int threadsAskedFor = 0;
+            const std::optional<MapLoad> two = ReadMapFile(path, [&threadsAskedFor](std::int64_t cells) {
+                threadsAskedFor = int(cells);
+                return 2;
+            });
+            ASSERT_TRUE(two);
+            EXPECT_EQ(threadsAskedFor, width * 40);
+            ExpectSameAsPositionedReads(*two, file.substr(0, file.size() - cut));
+            const MapLoad one = ReadMapBytes(file.substr(0, file.size() - cut), [](std::int64_t) { return 1; });
+            EXPECT_EQ(one.matrix, two->matrix);
+            EXPECT_EQ(one.image.Bytes(), two->image.Bytes());
+            // A picture-only load paints the same picture and keeps no values.
+            const std::optional<MapLoad> pictureOnly = ReadMapFile(path, [](std::int64_t) { return 2; }, MapParts::ImageOnly);
+            ASSERT_TRUE(pictureOnly);
+            EXPECT_EQ(pictureOnly->matrix.Columns(), 0);
+            EXPECT_EQ(pictureOnly->image.Bytes(), two->image.Bytes());
+            EXPECT_EQ(pictureOnly->lastCell.bytes, two->lastCell.bytes);
+        }
     }
 }
 
 TEST(ReadingThreadsTest, ASecondThreadOnlyForLargeMapsAndAFreeProcessor)
 {
-    const std::int64_t large = 1000 * 1000, small = 256 * 256;
+    const std::int64_t large = 2000 * 2000, small = 1000 * 1000;
     EXPECT_EQ(ReadingThreadsFor(large, {2, 1}), 2);
     EXPECT_EQ(ReadingThreadsFor(large, {2, 2}), 1); // the other core is busy
     EXPECT_EQ(ReadingThreadsFor(large, {1, 1}), 1); // one core only
