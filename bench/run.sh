@@ -48,8 +48,8 @@ awk '
         ratio("pan 8 pixels zoomed / repaint natural", "map-area/pan-8-pixels-20-zoom-in-steps", "map-area/repaint-natural", "<= 1.5")
         split("256x256 <=1.5 1000x1000 <=1.2 4000x4000 <=1.2 1000x1000-truncated -", loads, " ")
         for (i = 1; i in loads; i += 2)
-            ratio("load / floor " loads[i], "load/" loads[i] "/process_time/real_time",
-                  "floor/" loads[i] "/process_time/real_time", loads[i + 1] == "-" ? "none" : "CPU " loads[i + 1])
+            ratio("load / floor " loads[i], "load/" loads[i] "/manual_time",
+                  "beside_floor_" loads[i], loads[i + 1] == "-" ? "none" : "CPU " loads[i + 1])
     }' "$out"
 
 echo
