@@ -146,7 +146,7 @@ void LoadBesideFloor(benchmark::State& state, const BenchMap& map)
 // the ratios printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {} // no colour codes: bench/run.sh reads what it prints
+    RatioReporter() : ConsoleReporter(OO_None) {} // no colour codes, counters as name=value: bench/run.sh reads what it prints
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
