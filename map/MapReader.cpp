@@ -14,7 +14,7 @@
 namespace {
 
 // Whole columns are read a block at a time (as many as fit in 128 KiB, at
-// least one). Each column's walkability values are worked out as it is read;
+// least one; two threads share the 128 KiB). Each column's walkability values are worked out as it is read;
 // the picture is painted a group of 32 columns at a time, row by row across
 // the group. Large maps are read and painted by two threads, each taking half
 // the columns through positioned reads of the same open file.
@@ -88,25 +88,27 @@ void PaintGroup(IndexedImage& image, const std::uint8_t* const* walk, int first,
     }
 }
 
-// Reads and paints the whole columns [first, end), through a block that
-// holds at least one column, in groups of kColumnsPerGroup from first. Bytes
-// the file no longer has (it shrank while being read) count as zero.
-void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int end, UninitializedBytes& block)
+// Reads and paints the whole columns [first, end), through a block of
+// blockBytes that holds at least one column, in groups of kColumnsPerGroup
+// from first. Bytes the file no longer has (it shrank while being read)
+// count as zero.
+void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int end, std::uint8_t* block,
+                       std::int64_t blockBytes)
 {
     const int height = load.header.Height();
     const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
-    const int columnsPerBlock = int(std::int64_t(block.size()) / columnBytes);
+    const int columnsPerBlock = int(blockBytes / columnBytes);
     // A picture-only load keeps a group's walkability values here.
     UninitializedBytes scratch(HasWalkValues(load) ? 0 : std::size_t(kColumnsPerGroup) * std::size_t(height));
     const std::uint8_t* walk[kColumnsPerGroup];
     int groupStart = first;
     for (int x = first; x < end;) {
         const int columns = std::min(columnsPerBlock, end - x);
-        ReadOrZero(source, CellOffset(x, 0, height), block.data(), columns * columnBytes);
+        ReadOrZero(source, CellOffset(x, 0, height), block, columns * columnBytes);
         for (int column = 0; column < columns; ++column, ++x) {
             std::uint8_t* values =
                 HasWalkValues(load) ? load.matrix[x] : scratch.data() + std::size_t(x - groupStart) * std::size_t(height);
-            WalkValuesOfRecords(block.data() + column * columnBytes, height, values);
+            WalkValuesOfRecords(block + column * columnBytes, height, values);
             walk[x - groupStart] = values;
             if (x + 1 - groupStart == kColumnsPerGroup || x + 1 == end) {
                 PaintGroup(load.image, walk, groupStart, x + 1);
@@ -116,20 +118,22 @@ void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int en
     }
 }
 
-std::size_t ColumnBlockBytes(const MapLoad& load, int columns)
+std::int64_t ColumnBytes(const MapLoad& load)
 {
-    const std::int64_t columnBytes = std::int64_t(load.header.Height()) * kMapCellSize;
-    return std::size_t(std::clamp<std::int64_t>(kMaxBlockBytes / columnBytes, 1, columns) * columnBytes);
+    return std::int64_t(load.header.Height()) * kMapCellSize;
 }
 
 // The calling thread keeps its block from one load to the next: memory
 // touched for the first time costs a small map's load more than painting it.
-UninitializedBytes& CallersColumnBlock(const MapLoad& load, int columns)
+// It holds at least a column for each reading thread, which share it.
+UninitializedBytes& CallersColumnBlock(const MapLoad& load, int columns, int threads)
 {
+    const std::size_t bytes =
+        std::size_t(std::clamp<std::int64_t>(kMaxBlockBytes / ColumnBytes(load), threads, columns) * ColumnBytes(load));
     thread_local UninitializedBytes block;
-    if (block.size() < ColumnBlockBytes(load, columns)) {
+    if (block.size() < bytes) {
         block = UninitializedBytes(); // the old one goes first
-        block.resize(ColumnBlockBytes(load, columns)); // written by each read before use
+        block.resize(bytes); // written by each read before use
     }
     return block;
 }
@@ -140,23 +144,23 @@ void PaintReadableColumns(const MapSource& source, MapLoad& load, int columns, i
 {
     if (columns == 0)
         return;
-    UninitializedBytes& block = CallersColumnBlock(load, columns);
     // The halves meet at the multiple of 128 columns nearest the middle, so
     // that no cache line of an image row is written by both threads.
     const int split = (columns + 128) / 256 * 128;
-    if (threads >= 2 && split > 0 && split < columns) {
-        // Had here, so that no failure to get it is thrown on the helper's thread.
-        UninitializedBytes secondBlock(ColumnBlockBytes(load, columns - split));
+    const bool twoThreads = threads >= 2 && split > 0 && split < columns;
+    UninitializedBytes& block = CallersColumnBlock(load, columns, twoThreads ? 2 : 1);
+    if (twoThreads) {
+        const std::int64_t half = std::int64_t(block.size()) / ColumnBytes(load) / 2 * ColumnBytes(load);
         try {
-            std::thread helper([&] { PaintWholeColumns(source, load, split, columns, secondBlock); });
-            PaintWholeColumns(source, load, 0, split, block);
+            std::thread helper([&] { PaintWholeColumns(source, load, split, columns, block.data() + half, half); });
+            PaintWholeColumns(source, load, 0, split, block.data(), half);
             helper.join();
             return;
         } catch (const std::system_error&) {
             // No thread to be had: the same work on this one.
         }
     }
-    PaintWholeColumns(source, load, 0, columns, block);
+    PaintWholeColumns(source, load, 0, columns, block.data(), std::int64_t(block.size()));
 }
 
 void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& threads)
