@@ -256,18 +256,19 @@ TEST_F(MapReaderTest, A16384By16384MapLoadsFromAShortFile)
 }
 
 // Widths whose halves meet at the first multiple of 128 columns, at the
-// nearest one above the middle, and where no split is left; each whole and cut
-// short in its first half.
+// nearest one above the middle, and where no split is left, and columns so
+// tall that the threads read one at a time; each whole and cut short in its
+// first half.
 TEST_F(MapReaderTest, OneThreadAndTwoGiveTheSameMap)
 {
     std::mt19937 random(17);
-    for (const int width : {300, 1000, 128}) {
-        std::string file = MapHeaderBytes(width, 40);
-        for (int i = 0; i < width * 40 * 12; ++i)
+    for (const auto& [width, height] : {std::pair{300, 40}, {1000, 40}, {128, 40}, {130, 6000}}) {
+        std::string file = MapHeaderBytes(width, height);
+        for (int i = 0; i < width * height * 12; ++i)
             file += char(random());
         const fs::path path = folder_ / "wide.map";
-        for (const std::size_t cut : {std::size_t(0), std::size_t(12 * 40 * (width - width / 3) + 5)}) {
-            SCOPED_TRACE(testing::Message() << width << " columns, " << cut << " bytes cut");
+        for (const std::size_t cut : {std::size_t(0), std::size_t(12 * height * (width - width / 3) + 5)}) {
+            SCOPED_TRACE(testing::Message() << width << " x " << height << ", " << cut << " bytes cut");
             WriteBytes(path, file.substr(0, file.size() - cut));
             int threadsAskedFor = 0;
             const std::optional<MapLoad> two = ReadMapFile(path, [&threadsAskedFor](std::int64_t cells) {
@@ -275,7 +276,7 @@ TEST_F(MapReaderTest, OneThreadAndTwoGiveTheSameMap)
                 return 2;
             });
             ASSERT_TRUE(two);
-            EXPECT_EQ(threadsAskedFor, width * 40);
+            EXPECT_EQ(threadsAskedFor, width * height);
             ExpectSameAsPositionedReads(*two, file.substr(0, file.size() - cut));
             const MapLoad one = ReadMapBytes(file.substr(0, file.size() - cut), [](std::int64_t) { return 1; });
             EXPECT_EQ(one.matrix, two->matrix);
