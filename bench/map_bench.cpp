@@ -83,10 +83,10 @@ void ReadOnce(const fs::path& path, std::vector<std::uint8_t>& bytes)
     benchmark::DoNotOptimize(touched);
 }
 
-// "load/MAP" keeps the floor's wall time of MAP in this counter.
-std::string FloorCounter(const std::string& loadName)
+// The counter of the floor's "wall" or "cpu" time beside the load of a map.
+std::string FloorCounter(const std::string& mapName, const char* time)
 {
-    return "beside_floor_" + loadName.substr(loadName.find('/') + 1) + "_wall_s";
+    return "beside_floor_" + mapName + "_" + time + "_s";
 }
 
 struct Spent {
@@ -138,8 +138,8 @@ void LoadBesideFloor(benchmark::State& state, const BenchMap& map)
     }
     const auto average = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
     state.counters["load_cpu_s"] = average(loads.cpuSeconds);
-    state.counters[FloorCounter(std::string("load/") + map.name)] = average(floors.wallSeconds);
-    state.counters[std::string("beside_floor_") + map.name + "_cpu_s"] = average(floors.cpuSeconds);
+    state.counters[FloorCounter(map.name, "wall")] = average(floors.wallSeconds);
+    state.counters[FloorCounter(map.name, "cpu")] = average(floors.cpuSeconds);
 }
 
 // Keeps each benchmark's time per iteration (the median when repeated) for
@@ -151,11 +151,12 @@ public:
     {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-                seconds_[run.run_name.function_name] = seconds;
-                const auto floor = run.counters.find(FloorCounter(run.run_name.function_name));
+                const std::string& name = run.run_name.function_name; // "load/MAP", "positioned/MAP"
+                seconds_[name] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                const std::string mapName = name.substr(name.find('/') + 1);
+                const auto floor = run.counters.find(FloorCounter(mapName, "wall"));
                 if (floor != run.counters.end())
-                    seconds_["floor" + run.run_name.function_name.substr(4)] = floor->second.value;
+                    seconds_["floor/" + mapName] = floor->second.value;
             }
         ConsoleReporter::ReportRuns(runs);
     }

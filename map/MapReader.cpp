@@ -14,10 +14,11 @@
 namespace {
 
 // Whole columns are read a block at a time (as many as fit in 128 KiB, at
-// least one; two threads share the 128 KiB). Each column's walkability values are worked out as it is read;
+// least one). Each column's walkability values are worked out as it is read;
 // the picture is painted a group of 32 columns at a time, row by row across
 // the group. Large maps are read and painted by two threads, each taking half
-// the columns through positioned reads of the same open file.
+// the columns through positioned reads of the same open file, and half the
+// block.
 constexpr std::int64_t kMaxBlockBytes = 128 << 10;
 constexpr int kColumnsPerGroup = 32;
 // Below some two million cells a load takes a few milliseconds: starting a
