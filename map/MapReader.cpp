@@ -91,16 +91,15 @@ void PaintGroup(IndexedImage& image, const std::uint8_t* const* walk, int first,
 
 // Reads and paints the whole columns [first, end), through a block of
 // blockBytes that holds at least one column, in groups of kColumnsPerGroup
-// from first. Bytes the file no longer has (it shrank while being read)
-// count as zero.
+// from first. A picture-only load keeps a group's walkability values in
+// scratch (GroupScratchBytes). Bytes the file no longer has (it shrank while
+// being read) count as zero.
 void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int end, std::uint8_t* block,
-                       std::int64_t blockBytes)
+                       std::int64_t blockBytes, std::uint8_t* scratch)
 {
     const int height = load.header.Height();
     const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
     const int columnsPerBlock = int(blockBytes / columnBytes);
-    // A picture-only load keeps a group's walkability values here.
-    UninitializedBytes scratch(HasWalkValues(load) ? 0 : std::size_t(kColumnsPerGroup) * std::size_t(height));
     const std::uint8_t* walk[kColumnsPerGroup];
     int groupStart = first;
     for (int x = first; x < end;) {
@@ -108,7 +107,7 @@ void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int en
         ReadOrZero(source, CellOffset(x, 0, height), block, columns * columnBytes);
         for (int column = 0; column < columns; ++column, ++x) {
             std::uint8_t* values =
-                HasWalkValues(load) ? load.matrix[x] : scratch.data() + std::size_t(x - groupStart) * std::size_t(height);
+                HasWalkValues(load) ? load.matrix[x] : scratch + std::size_t(x - groupStart) * std::size_t(height);
             WalkValuesOfRecords(block + column * columnBytes, height, values);
             walk[x - groupStart] = values;
             if (x + 1 - groupStart == kColumnsPerGroup || x + 1 == end) {
@@ -117,6 +116,11 @@ void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int en
             }
         }
     }
+}
+
+std::size_t GroupScratchBytes(const MapLoad& load)
+{
+    return HasWalkValues(load) ? 0 : std::size_t(kColumnsPerGroup) * std::size_t(load.header.Height());
 }
 
 std::int64_t ColumnBytes(const MapLoad& load)
@@ -150,18 +154,23 @@ void PaintReadableColumns(const MapSource& source, MapLoad& load, int columns, i
     const int split = (columns + 128) / 256 * 128;
     const bool twoThreads = threads >= 2 && split > 0 && split < columns;
     UninitializedBytes& block = CallersColumnBlock(load, columns, twoThreads ? 2 : 1);
+    // Had here, so that no failure to get it is thrown on the helper's thread.
+    UninitializedBytes scratch(GroupScratchBytes(load) * (twoThreads ? 2 : 1));
     if (twoThreads) {
         const std::int64_t half = std::int64_t(block.size()) / ColumnBytes(load) / 2 * ColumnBytes(load);
         try {
-            std::thread helper([&] { PaintWholeColumns(source, load, split, columns, block.data() + half, half); });
-            PaintWholeColumns(source, load, 0, split, block.data(), half);
+            std::thread helper([&] {
+                PaintWholeColumns(source, load, split, columns, block.data() + half, half,
+                                  scratch.data() + GroupScratchBytes(load));
+            });
+            PaintWholeColumns(source, load, 0, split, block.data(), half, scratch.data());
             helper.join();
             return;
         } catch (const std::system_error&) {
             // No thread to be had: the same work on this one.
         }
     }
-    PaintWholeColumns(source, load, 0, columns, block.data(), std::int64_t(block.size()));
+    PaintWholeColumns(source, load, 0, columns, block.data(), std::int64_t(block.size()), scratch.data());
 }
 
 void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& threads)
