@@ -8,6 +8,7 @@
 // plain road over the load.
 
 #include "BenchMaps.h"
+#include "InTurn.h"
 #include "MapFormat.h"
 #include "MapReader.h"
 
@@ -109,9 +110,8 @@ Spent Timed(Work work)
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), ProcessCpuSeconds() - startedCpu};
 }
 
-// The project's load, and the floor in turn with it (which of them first
-// alternating), so that a slow moment of the machine falls on both alike.
-// The load's wall time is the benchmark's; its CPU time and the floor's
+// The project's load, and the floor in turn with it (InTurn.h). The load's
+// wall time is the benchmark's; its CPU time and the floor's
 // times are counters.
 void LoadBesideFloor(benchmark::State& state, const BenchMap& map)
 {
@@ -124,13 +124,10 @@ void LoadBesideFloor(benchmark::State& state, const BenchMap& map)
     Spent loads, floors;
     bool loadFirst = true;
     for (auto _ : state) {
-        Spent loadSpent;
-        if (loadFirst)
-            loadSpent = Timed(load);
-        const Spent floorSpent = Timed([&] { ReadOnce(path, bytes); });
-        if (!loadFirst)
-            loadSpent = Timed(load);
-        loadFirst = !loadFirst;
+        Spent loadSpent, floorSpent;
+        InTurn(
+            loadFirst, [&] { loadSpent = Timed(load); },
+            [&] { floorSpent = Timed([&] { ReadOnce(path, bytes); }); });
         state.SetIterationTime(loadSpent.wallSeconds);
         loads.cpuSeconds += loadSpent.cpuSeconds;
         floors.wallSeconds += floorSpent.wallSeconds;

@@ -5,6 +5,7 @@
 //   view_bench [Google Benchmark options]
 
 #include "BenchMaps.h"
+#include "InTurn.h"
 #include "ImageScaling.h"
 #include "MapReader.h"
 #include "ImageControl.h"
@@ -199,15 +200,15 @@ void ClickToScreen(benchmark::State& state)
     double loadSeconds = 0;
     bool clickFirst = true;
     for (auto _ : state) {
-        if (!clickFirst)
-            loadSeconds += SecondsToLoad(path);
-        const auto clicked = std::chrono::steady_clock::now();
-        shown.click();
-        QApplication::processEvents();
-        state.SetIterationTime(SecondsSince(clicked));
-        if (clickFirst)
-            loadSeconds += SecondsToLoad(path);
-        clickFirst = !clickFirst;
+        InTurn(
+            clickFirst,
+            [&] {
+                const auto clicked = std::chrono::steady_clock::now();
+                shown.click();
+                QApplication::processEvents();
+                state.SetIterationTime(SecondsSince(clicked));
+            },
+            [&] { loadSeconds += SecondsToLoad(path); });
     }
     state.counters["beside_load_wall_s"] = benchmark::Counter(loadSeconds, benchmark::Counter::kAvgIterations);
     if (shown.window().mapView().picture().Width() != 1000)
@@ -249,12 +250,9 @@ void StartBesideMinimalWindow(benchmark::State& state)
     bool viewerFirst = true;
     for (auto _ : state) {
         std::optional<PaintedAfter> viewer, minimal;
-        if (viewerFirst)
-            viewer = StartUntilPainted("viewer");
-        minimal = StartUntilPainted("minimal");
-        if (!viewerFirst)
-            viewer = StartUntilPainted("viewer");
-        viewerFirst = !viewerFirst;
+        InTurn(
+            viewerFirst, [&] { viewer = StartUntilPainted("viewer"); },
+            [&] { minimal = StartUntilPainted("minimal"); });
         if (!viewer || !minimal) {
             state.SkipWithError("a probe did not paint its window");
             break;

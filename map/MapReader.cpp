@@ -89,6 +89,11 @@ void PaintGroup(IndexedImage& image, const std::uint8_t* const* walk, int first,
     }
 }
 
+std::int64_t ColumnBytes(const MapLoad& load)
+{
+    return std::int64_t(load.header.Height()) * kMapCellSize;
+}
+
 // Reads and paints the whole columns [first, end), through a block of
 // blockBytes that holds at least one column, in groups of kColumnsPerGroup
 // from first. A picture-only load keeps a group's walkability values in
@@ -98,7 +103,7 @@ void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int en
                        std::int64_t blockBytes, std::uint8_t* scratch)
 {
     const int height = load.header.Height();
-    const std::int64_t columnBytes = std::int64_t(height) * kMapCellSize;
+    const std::int64_t columnBytes = ColumnBytes(load);
     const int columnsPerBlock = int(blockBytes / columnBytes);
     const std::uint8_t* walk[kColumnsPerGroup];
     int groupStart = first;
@@ -121,11 +126,6 @@ void PaintWholeColumns(const MapSource& source, MapLoad& load, int first, int en
 std::size_t GroupScratchBytes(const MapLoad& load)
 {
     return HasWalkValues(load) ? 0 : std::size_t(kColumnsPerGroup) * std::size_t(load.header.Height());
-}
-
-std::int64_t ColumnBytes(const MapLoad& load)
-{
-    return std::int64_t(load.header.Height()) * kMapCellSize;
 }
 
 // The calling thread keeps its block from one load to the next: memory
