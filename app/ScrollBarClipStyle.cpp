@@ -1,0 +1,19 @@
+#include "ScrollBarClipStyle.h"
+
+#include <QPainter>
+#include <QStyleOption>
+
+ScrollBarClipStyle::ScrollBarClipStyle(QStyle* style) : QProxyStyle(style) {}
+
+void ScrollBarClipStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                            QPainter* painter, const QWidget* widget) const
+{
+    if (control != CC_ScrollBar) {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    painter->save();
+    painter->setClipRect(option->rect, Qt::IntersectClip);
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    painter->restore();
+}
