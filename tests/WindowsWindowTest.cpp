@@ -1,6 +1,7 @@
 // What the window does only on Windows: the drive letters, the system's
 // error codes when a directory cannot be entered, and the system's About box.
 
+#include "DriveSelector.h"
 #include "Drives.h"
 #include "FileNames.h"
 #include "MainWindowFixture.h"
@@ -31,7 +32,8 @@ TEST(WindowsDirectoryChangeTest, SystemErrorCodesGiveTheirTexts)
 
 TEST_F(MainWindowTest, TheDriveSelectorListsDriveLettersAndShowsTheWorkingOne)
 {
-    auto Drives = [this] { return Find<QComboBox>("drvcbb1"); };
+    auto Drives = [this] { return Find<DriveSelector>("drvcbb1"); };
+    Drives()->listDrives();
     QStringList listed;
     for (int i = 0; i < Drives()->count(); ++i)
         listed << Drives()->itemText(i);
@@ -43,7 +45,8 @@ TEST_F(MainWindowTest, TheDriveSelectorListsDriveLettersAndShowsTheWorkingOne)
 
 TEST_F(MainWindowTest, ChoosingADriveEntersItsCurrentDirectoryNotItsRoot)
 {
-    auto Drives = [this] { return Find<QComboBox>("drvcbb1"); };
+    auto Drives = [this] { return Find<DriveSelector>("drvcbb1"); };
+    Drives()->listDrives();
     const QString here = QDir::currentPath();
     const int ownDrive = Drives()->findText(here.left(3));
     ASSERT_GE(ownDrive, 0);
@@ -76,7 +79,8 @@ TEST_F(MainWindowTest, ChoosingADriveEntersItsCurrentDirectoryNotItsRoot)
 // entered (tools/windows-checks.sh makes one in its Wine prefix).
 TEST_F(MainWindowTest, ADriveWithoutAMediumGivesItsFailureAndKeepsTheLists)
 {
-    auto Drives = [this] { return Find<QComboBox>("drvcbb1"); };
+    auto Drives = [this] { return Find<DriveSelector>("drvcbb1"); };
+    Drives()->listDrives();
     const QString letter = qEnvironmentVariable("TARVEX_DRIVE_WITHOUT_MEDIUM");
     if (letter.isEmpty())
         GTEST_SKIP() << "no drive without a medium given";
