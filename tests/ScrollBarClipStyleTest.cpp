@@ -80,8 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ScrollBarCase{"long_horizontal", Qt::Horizontal, 700, 30, kEnabled, QStyle::SC_None, false},
         ScrollBarCase{"long_vertical", Qt::Vertical, 400, 30, kEnabled, QStyle::SC_None, false},
-        ScrollBarCase{"short_horizontal", Qt::Horizontal, 40, 0, kEnabled, QStyle::SC_None, false},
-        ScrollBarCase{"at_the_end", Qt::Vertical, 150, 100, kEnabled, QStyle::SC_None, false},
         ScrollBarCase{"disabled", Qt::Horizontal, 300, 50, QStyle::State_None, QStyle::SC_None, false},
         ScrollBarCase{"slider_hovered", Qt::Vertical, 300, 50, kEnabled | QStyle::State_MouseOver,
                       QStyle::SC_ScrollBarSlider, false},
