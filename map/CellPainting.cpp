@@ -34,43 +34,34 @@ namespace {
                         _mm_and_si128(flagged, _mm_set1_epi32(kWalkFlagged)));
 }
 
-// Rows of a 16 x 16 byte matrix become its columns.
-[[gnu::always_inline]] inline void Transpose(__m128i (&rows)[16])
+// Walkability values as picture entries, a byte each.
+[[gnu::always_inline]] inline __m128i EntriesOf(__m128i walk)
 {
-    __m128i step[16];
-    for (int i = 0; i < 8; ++i) {
-        step[i] = _mm_unpacklo_epi8(rows[2 * i], rows[2 * i + 1]);
-        step[i + 8] = _mm_unpackhi_epi8(rows[2 * i], rows[2 * i + 1]);
-    }
-    for (int i = 0; i < 4; ++i) {
-        rows[i] = _mm_unpacklo_epi16(step[2 * i], step[2 * i + 1]);
-        rows[i + 4] = _mm_unpackhi_epi16(step[2 * i], step[2 * i + 1]);
-        rows[i + 8] = _mm_unpacklo_epi16(step[8 + 2 * i], step[8 + 2 * i + 1]);
-        rows[i + 12] = _mm_unpackhi_epi16(step[8 + 2 * i], step[8 + 2 * i + 1]);
-    }
-    for (int group = 0; group < 16; group += 4) {
-        for (int i = 0; i < 2; ++i) {
-            step[group + i] = _mm_unpacklo_epi32(rows[group + 2 * i], rows[group + 2 * i + 1]);
-            step[group + i + 2] = _mm_unpackhi_epi32(rows[group + 2 * i], rows[group + 2 * i + 1]);
-        }
-    }
-    for (int group = 0; group < 16; group += 4) { // rows group to group + 3
-        for (int pair = 0; pair < 4; pair += 2) {
-            rows[group + pair] = _mm_unpacklo_epi64(step[group + pair], step[group + pair + 1]);
-            rows[group + pair + 1] = _mm_unpackhi_epi64(step[group + pair], step[group + pair + 1]);
-        }
-    }
+    return _mm_or_si128(
+        _mm_and_si128(_mm_cmpeq_epi8(walk, _mm_set1_epi8(char(kWalkBlocked))), _mm_set1_epi8(kEntryBlocked)),
+        _mm_and_si128(_mm_cmpeq_epi8(walk, _mm_set1_epi8(char(kWalkFlagged))), _mm_set1_epi8(kEntryFlagged)));
 }
 
-// 16 walkability values as 8 picture bytes, two entries a byte, the first on the left.
-[[gnu::always_inline]] inline void StoreEntryPairs(__m128i walk, std::uint8_t* pairs)
+// Eight columns of 16 bytes become 16 rows of 8 bytes, two rows to a result
+// (rows 2i and 2i + 1 in the low and high half of rows[i]).
+[[gnu::always_inline]] inline void Transpose(const __m128i (&columns)[8], __m128i (&rows)[8])
 {
-    const __m128i entries =
-        _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(walk, _mm_set1_epi8(char(kWalkBlocked))), _mm_set1_epi8(kEntryBlocked)),
-                     _mm_and_si128(_mm_cmpeq_epi8(walk, _mm_set1_epi8(char(kWalkFlagged))), _mm_set1_epi8(kEntryFlagged)));
-    const __m128i joined = _mm_and_si128(_mm_or_si128(_mm_slli_epi16(entries, 4), _mm_srli_epi16(entries, 8)),
-                                         _mm_set1_epi16(0xFF));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(pairs), _mm_packus_epi16(joined, joined));
+    __m128i pairs[8]; // 16-bit: a row's bytes of two neighbouring columns; rows 0-7, then 8-15
+    for (int i = 0; i < 4; ++i) {
+        pairs[i] = _mm_unpacklo_epi8(columns[2 * i], columns[2 * i + 1]);
+        pairs[i + 4] = _mm_unpackhi_epi8(columns[2 * i], columns[2 * i + 1]);
+    }
+    for (int half = 0; half < 8; half += 4) {
+        // 32-bit: a row's bytes of four columns, left half and right half, four rows at a time
+        const __m128i leftTop = _mm_unpacklo_epi16(pairs[half], pairs[half + 1]);
+        const __m128i leftBottom = _mm_unpackhi_epi16(pairs[half], pairs[half + 1]);
+        const __m128i rightTop = _mm_unpacklo_epi16(pairs[half + 2], pairs[half + 3]);
+        const __m128i rightBottom = _mm_unpackhi_epi16(pairs[half + 2], pairs[half + 3]);
+        rows[half] = _mm_unpacklo_epi32(leftTop, rightTop);
+        rows[half + 1] = _mm_unpackhi_epi32(leftTop, rightTop);
+        rows[half + 2] = _mm_unpacklo_epi32(leftBottom, rightBottom);
+        rows[half + 3] = _mm_unpackhi_epi32(leftBottom, rightBottom);
+    }
 }
 #endif
 
@@ -97,12 +88,20 @@ int PaintRowTiles([[maybe_unused]] const std::uint8_t* const* walk, [[maybe_unus
 #if defined(__SSE2__)
     for (; done + 16 <= rows; done += 16) {
         for (int first = 0; first + 16 <= columns; first += 16) {
-            __m128i tile[16];
-            for (int x = 0; x < 16; ++x)
-                tile[x] = Load(walk[first + x] + done);
-            Transpose(tile);
-            for (int y = 0; y < 16; ++y)
-                StoreEntryPairs(tile[y], image.Row(done + y) + (column + first) / 2);
+            // Two neighbouring columns make one column of picture bytes, the
+            // left one's entries in the high half: entries fit in 4 bits, so
+            // the 16-bit shift moves nothing into the next byte.
+            __m128i bytes[8];
+            for (int pair = 0; pair < 8; ++pair)
+                bytes[pair] = _mm_or_si128(_mm_slli_epi16(EntriesOf(Load(walk[first + 2 * pair] + done)), 4),
+                                           EntriesOf(Load(walk[first + 2 * pair + 1] + done)));
+            __m128i twoRows[8];
+            Transpose(bytes, twoRows);
+            for (int y = 0; y < 16; y += 2) {
+                const __m128 both = _mm_castsi128_ps(twoRows[y / 2]);
+                _mm_storel_pi(reinterpret_cast<__m64*>(image.Row(done + y) + (column + first) / 2), both);
+                _mm_storeh_pi(reinterpret_cast<__m64*>(image.Row(done + y + 1) + (column + first) / 2), both);
+            }
         }
     }
 #endif
