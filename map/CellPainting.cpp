@@ -14,10 +14,15 @@ namespace {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
 
-// The walkability values of 4 records (48 bytes, read as the 32-bit words
-// d0 to d11), one per 32-bit lane: byte 1 of a record is in its first word,
-// bytes 6 and 7 at the top of its second.
-[[gnu::always_inline]] inline __m128i WalkValuesOfFourRecords(const std::uint8_t* records)
+// What decides the walkability of 4 records (48 bytes, read as the 32-bit
+// words d0 to d11), one record per 32-bit lane: byte 1 of a record is in its
+// first word, bytes 6 and 7 at the top of its second.
+struct FourRecords {
+    __m128i blocking; // byte 1, 0 to 255
+    __m128i flagged;  // all ones where bit 7 of bytes 6 and 7 is set in both
+};
+
+[[gnu::always_inline]] inline FourRecords FourRecordsAt(const std::uint8_t* records)
 {
     const __m128 a = _mm_castsi128_ps(Load(records));      // d0 d1 d2 d3
     const __m128 b = _mm_castsi128_ps(Load(records + 16)); // d4 d5 d6 d7
@@ -27,11 +32,8 @@ namespace {
     const __m128i second = _mm_castps_si128(_mm_shuffle_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 1, 1)),
                                                            _mm_shuffle_ps(b, c, _MM_SHUFFLE(2, 2, 3, 3)),
                                                            _MM_SHUFFLE(2, 0, 2, 0))); // d1 d4 d7 d10
-    const __m128i blocked = _mm_cmpgt_epi32(_mm_and_si128(_mm_srli_epi32(first, 8), _mm_set1_epi32(0xFF)),
-                                            _mm_set1_epi32(100));
-    const __m128i flagged = _mm_srai_epi32(_mm_and_si128(second, _mm_slli_epi32(second, 8)), 31); // bit 7 of both
-    return _mm_or_si128(_mm_andnot_si128(flagged, _mm_and_si128(blocked, _mm_set1_epi32(kWalkBlocked))),
-                        _mm_and_si128(flagged, _mm_set1_epi32(kWalkFlagged)));
+    return {_mm_and_si128(_mm_srli_epi32(first, 8), _mm_set1_epi32(0xFF)),
+            _mm_srai_epi32(_mm_and_si128(second, _mm_slli_epi32(second, 8)), 31)};
 }
 
 // Walkability values as picture entries, a byte each.
@@ -71,10 +73,19 @@ void WalkValuesOfRecords(const std::uint8_t* records, int count, std::uint8_t* w
 {
     int done = 0;
 #if defined(__SSE2__)
+    // 16 records at a time, their tests packed into bytes before they are combined.
     for (; done + 16 <= count; done += 16, records += 16 * kMapCellSize) {
-        const __m128i first = _mm_packs_epi32(WalkValuesOfFourRecords(records), WalkValuesOfFourRecords(records + 48));
-        const __m128i second = _mm_packs_epi32(WalkValuesOfFourRecords(records + 96), WalkValuesOfFourRecords(records + 144));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(walk + done), _mm_packus_epi16(first, second));
+        const FourRecords r[4] = {FourRecordsAt(records), FourRecordsAt(records + 48), FourRecordsAt(records + 96),
+                                  FourRecordsAt(records + 144)};
+        const __m128i blocking = _mm_packus_epi16(_mm_packs_epi32(r[0].blocking, r[1].blocking),
+                                                  _mm_packs_epi32(r[2].blocking, r[3].blocking));
+        const __m128i flagged = _mm_packs_epi16(_mm_packs_epi32(r[0].flagged, r[1].flagged),
+                                                _mm_packs_epi32(r[2].flagged, r[3].flagged));
+        const __m128i blocked = _mm_cmpeq_epi8(_mm_max_epu8(blocking, _mm_set1_epi8(101)), blocking); // above 100
+        const __m128i blockedValues = _mm_and_si128(blocked, _mm_set1_epi8(char(kWalkBlocked)));
+        const __m128i values = _mm_or_si128(_mm_andnot_si128(flagged, blockedValues),
+                                            _mm_and_si128(flagged, _mm_set1_epi8(kWalkFlagged)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(walk + done), values);
     }
 #endif
     for (; done < count; ++done, records += kMapCellSize)

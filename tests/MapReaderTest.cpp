@@ -112,13 +112,17 @@ TEST_F(MapReaderTest, BlockingThresholdAndBothFlagBits)
         {0, 0x7F, 0xFF, kWalkOpen, kEntryOpen},      {200, 0x80, 0x80, kWalkFlagged, kEntryFlagged},
         {200, 0x80, 0x00, kWalkBlocked, kEntryBlocked},
     };
+    // A column of 17 cells per case: 16 of them read together, one alone.
+    constexpr int kRows = 17;
     std::vector<std::string> cells;
     for (const Case& c : cases)
-        cells.push_back(CellBytes(c.blocking, c.flag6, c.flag7));
-    const MapLoad load = Load(MapBytes(int(cells.size()), 1, cells));
-    for (std::size_t x = 0; x < cells.size(); ++x) {
-        EXPECT_EQ(load.matrix[int(x)][0], cases[x].walk) << "case " << x;
-        EXPECT_EQ(load.image.Pixel(int(x), 0), cases[x].entry) << "case " << x;
+        cells.insert(cells.end(), kRows, CellBytes(c.blocking, c.flag6, c.flag7));
+    const MapLoad load = Load(MapBytes(int(std::size(cases)), kRows, cells));
+    for (int x = 0; x < int(std::size(cases)); ++x) {
+        for (int y = 0; y < kRows; ++y) {
+            EXPECT_EQ(load.matrix[x][y], cases[x].walk) << "case " << x << " row " << y;
+            EXPECT_EQ(load.image.Pixel(x, y), cases[x].entry) << "case " << x << " row " << y;
+        }
     }
 }
 
