@@ -1,9 +1,15 @@
 #include "ScrollBarClipStyle.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QStyleOption>
 
 ScrollBarClipStyle::ScrollBarClipStyle(QStyle* style) : QProxyStyle(style) {}
+
+void ScrollBarClipStyle::UseForApplication()
+{
+    QApplication::setStyle(new ScrollBarClipStyle(QApplication::style()));
+}
 
 void ScrollBarClipStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                                             QPainter* painter, const QWidget* widget) const

@@ -12,6 +12,9 @@ class ScrollBarClipStyle : public QProxyStyle {
 public:
     // Takes the style over, as the base of this one.
     explicit ScrollBarClipStyle(QStyle* style);
+    // Makes the application's style, whichever it is (the system's, or the
+    // one named by -style), the base of one of these, the application's own.
+    static void UseForApplication();
 
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                             const QWidget* widget = nullptr) const override;

@@ -76,7 +76,7 @@ int main(int argc, char** argv)
         Print(stderr, QStringLiteral("%1: give one map or folder at most\n").arg(QLatin1String(kProgramName)));
         return 1;
     }
-    QApplication::setStyle(new ScrollBarClipStyle(QApplication::style()));
+    ScrollBarClipStyle::UseForApplication();
 
     // The links are read from "MapInfo.txt" beside the program itself.
     MainWindow window(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kMapInfoFileName)),

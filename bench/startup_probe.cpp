@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     std::unique_ptr<QWidget> window;
     std::optional<QTemporaryDir> emptyMapInfoFolder;
     if (viewer) {
-        QApplication::setStyle(new ScrollBarClipStyle(QApplication::style())); // as the program does
+        ScrollBarClipStyle::UseForApplication(); // as the program does
         QDir mapInfoFolder(QCoreApplication::applicationDirPath());
         if (argc > 2) { // maps to open: their lines are none of the probe's business
             mapInfoFolder.setPath(emptyMapInfoFolder.emplace().path());
