@@ -6,6 +6,8 @@
 #include "ProcessList.h"
 #include "ProcessMemory.h"
 #include "ProcessStartTime.h"
+#include "ReadRefusal_linux.h"
+#include "ProcessReader.h"
 #include "StandInClient.h"
 #include "Tracker.h"
 #include "Unprivileged.h"
@@ -93,6 +95,55 @@ TEST(ProcessMemoryTest, TellsWhetherAProcessHasEndedOrMayNotBeRead)
     const ProcessMemory ended(std::int32_t(open.processId));
     EXPECT_EQ(ended.Access(), ProcessAccess::Ended);
     EXPECT_FALSE(ended.IsOpen());
+}
+
+// Each fact leads to its own reason; the first that applies is told.
+TEST(ReadRefusalTest, EachReasonAndTheWayOut)
+{
+    ReadRefusalFacts facts;
+    facts.processUser = "anna";
+    facts.viewerUser = "ben";
+    facts.viewerProgram = "/opt/tarvex/tarvex-viewer";
+    facts.systemMessage = "Operation not permitted";
+    auto why = [&facts] { return ExplainReadRefusal(facts); };
+
+    EXPECT_EQ(why(), "The system refuses to let the viewer read it: Operation not permitted.");
+    facts.yamaScope = 1;
+    EXPECT_NE(why().find("ptrace_scope is 1"), std::string::npos);
+    EXPECT_NE(why().find("\"Start a Game Client...\""), std::string::npos);
+    EXPECT_NE(why().find("sudo sysctl kernel.yama.ptrace_scope=0"), std::string::npos);
+    EXPECT_NE(why().find("sudo setcap cap_sys_ptrace=ep /opt/tarvex/tarvex-viewer"), std::string::npos);
+    facts.viewerIsAncestor = true; // scope 1 lets a program read what it started
+    EXPECT_EQ(why().find("ptrace_scope"), std::string::npos);
+    facts.yamaScope = 2;
+    EXPECT_NE(why().find("ptrace_scope is 2"), std::string::npos);
+    EXPECT_EQ(why().find("Start a Game Client"), std::string::npos);
+    facts.yamaScope = 3;
+    EXPECT_NE(why().find("until the system restarts"), std::string::npos);
+    facts.viewerMayTrace = true;
+    EXPECT_EQ(why().find("ptrace_scope"), std::string::npos);
+
+    facts.viewerMayTrace = false;
+    facts.protectedMemory = true;
+    EXPECT_NE(why().find("not dumpable"), std::string::npos);
+    facts.otherUser = true;
+    EXPECT_EQ(why().find("It runs as the user anna and the viewer as ben"), 0u);
+    facts.tracerId = 77;
+    facts.tracerName = "gdb";
+    EXPECT_NE(why().find("Another program traces it: gdb (process 77)."), std::string::npos);
+    facts.ended = true;
+    EXPECT_EQ(why(), "The process has ended.");
+}
+
+TEST(ReadRefusalTest, TheFinderTellsWhyAProtectedClientCannotBeRead)
+{
+    StandInClient open("--hold 1 1 --seconds 30");
+    StandInClient refusing("--hold 1 1 --seconds 30 --private");
+    EXPECT_EQ(ProcessReader(std::int32_t(open.processId)).Refusal(), "");
+    const Unprivileged asAnOrdinaryUser;
+    const std::string why = ProcessReader(std::int32_t(refusing.processId)).Refusal();
+    // As root the tests read it as "nobody": then the user differs.
+    EXPECT_TRUE(why.find("not dumpable") != std::string::npos || why.find("It runs as the user") == 0) << why;
 }
 
 std::string StatLine(const std::string& commandName, const std::string& startTime)

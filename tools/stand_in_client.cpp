@@ -3,21 +3,27 @@
 // an address below 4 GiB and moves the player along the open cells of a map
 // every half second, or holds a given position.
 //
-//   stand_in_client [--map FILE.map] [--hold X Y] [--seconds N] [--private]
+//   stand_in_client [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden]
 //
 // --private keeps other programs of the same user from reading its memory
 // (on Linux: not dumpable), as a protected game client would.
+// --hidden keeps the position as a real client does, for trying the finder:
+// at a place that differs from run to run in a larger block of other values,
+// among decoys: copies of the first position that never move, and pairs that
+// move but never onto a cell the player can stand on.
 //
 // The first line it prints is "pid <identifier> address <hex address>".
 
 #include "MapReader.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,18 +42,20 @@ struct Position {
     std::uint16_t x, y;
 };
 
-// A page below 4 GiB, so a 32-bit address reaches it.
-volatile std::uint8_t* LowPage()
+// Zeroed memory below 4 GiB, so a 32-bit address reaches it; `from` is
+// where to start looking on Windows.
+volatile std::uint8_t* LowMemory(std::size_t size, std::uintptr_t from = 0x10000000)
 {
 #ifdef _WIN32
-    for (std::uintptr_t at = 0x10000000; at < 0xF0000000; at += 0x10000) {
-        if (void* page = ::VirtualAlloc(reinterpret_cast<void*>(at), 4096, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))
-            return static_cast<volatile std::uint8_t*>(page);
+    for (std::uintptr_t at = from; at < 0xF0000000; at += 0x10000) {
+        if (void* block = ::VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))
+            return static_cast<volatile std::uint8_t*>(block);
     }
     return nullptr;
 #else
-    void* page = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-    return page == MAP_FAILED ? nullptr : static_cast<volatile std::uint8_t*>(page);
+    static_cast<void>(from);
+    void* block = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    return block == MAP_FAILED ? nullptr : static_cast<volatile std::uint8_t*>(block);
 #endif
 }
 
@@ -74,23 +82,32 @@ void RefuseReadingByOthers()
 #endif
 }
 
-// The open cells of a map in reading order, or a small square walk.
-std::vector<Position> Route(const std::optional<std::string>& mapFile)
+struct Walks {
+    std::vector<Position> route;   // open cells in reading order, or a small line
+    std::vector<Position> blocked; // cells no one can stand on
+};
+
+Walks WalksOn(const std::optional<std::string>& mapFile)
 {
-    std::vector<Position> route;
+    Walks walks;
     if (mapFile) {
         if (const std::optional<MapLoad> map = ReadMapFile(*mapFile)) {
             for (int y = map->image.Height() / 3; y < map->image.Height(); y += 7)
                 for (int x = 0; x < map->image.Width(); ++x)
-                    if (map->matrix[x][y] == kWalkOpen)
-                        route.push_back({std::uint16_t(x), std::uint16_t(y)});
+                    (map->matrix[x][y] == kWalkOpen ? walks.route : walks.blocked)
+                        .push_back({std::uint16_t(x), std::uint16_t(y)});
+            for (Position& cell : walks.blocked)
+                if (map->matrix[cell.x][cell.y] != kWalkBlocked)
+                    cell = {std::uint16_t(cell.x + map->image.Width()), cell.y}; // flagged: move it off the map
         }
     }
-    if (route.empty()) {
+    if (walks.route.empty()) {
         for (std::uint16_t i = 0; i < 40; ++i)
-            route.push_back({std::uint16_t(10 + i), 10});
+            walks.route.push_back({std::uint16_t(10 + i), 10});
     }
-    return route;
+    if (walks.blocked.empty())
+        walks.blocked.push_back({60000, 60000});
+    return walks;
 }
 
 void Store(volatile std::uint8_t* at, Position position)
@@ -101,6 +118,43 @@ void Store(volatile std::uint8_t* at, Position position)
     at[3] = std::uint8_t(position.y >> 8);
 }
 
+// Where --hidden keeps the position and its decoys: a block of 16 MiB whose
+// place in memory and whose inner layout change from run to run.
+struct HiddenLayout {
+    volatile std::uint8_t* position = nullptr;
+    std::vector<volatile std::uint8_t*> stillCopies;
+    std::vector<volatile std::uint8_t*> movingOffMap;
+};
+
+HiddenLayout HideIn(std::mt19937& random)
+{
+    constexpr std::size_t kBlock = std::size_t(16) << 20;
+    HiddenLayout layout;
+    volatile std::uint8_t* block = LowMemory(kBlock, 0x10000000 + (random() % 0x4000) * 0x10000);
+    if (!block)
+        return layout;
+    // Other fields of the client's objects, as they surround a real position.
+    for (std::size_t at = 0; at < kBlock; at += 2) {
+        const unsigned value = random();
+        block[at] = std::uint8_t(value);
+        block[at + 1] = std::uint8_t(value >> 8);
+    }
+    // Each in a MiB of its own, so none overlaps another.
+    constexpr std::size_t kSlot = std::size_t(1) << 20;
+    std::vector<std::size_t> slots(kBlock / kSlot);
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        slots[i] = i;
+    std::shuffle(slots.begin(), slots.end(), random);
+    std::size_t used = 0;
+    auto somewhere = [&] { return block + slots[used++] * kSlot + 2 * (random() % (kSlot / 2 - 4)); };
+    layout.position = somewhere();
+    for (int i = 0; i < 6; ++i)
+        layout.stillCopies.push_back(somewhere());
+    for (int i = 0; i < 6; ++i)
+        layout.movingOffMap.push_back(somewhere());
+    return layout;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -109,6 +163,7 @@ int main(int argc, char** argv)
     std::optional<Position> hold;
     int seconds = 3600;
     bool readable = true;
+    bool hidden = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--map" && i + 1 < argc) {
@@ -120,13 +175,23 @@ int main(int argc, char** argv)
             seconds = std::atoi(argv[++i]);
         } else if (option == "--private") {
             readable = false;
+        } else if (option == "--hidden") {
+            hidden = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--map FILE.map] [--hold X Y] [--seconds N] [--private]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden]\n",
+                         argv[0]);
             return 2;
         }
     }
-    volatile std::uint8_t* page = LowPage();
-    if (!page) {
+    std::mt19937 random(std::random_device{}() ^ unsigned(ProcessId()));
+    HiddenLayout layout;
+    if (hidden) {
+        layout = HideIn(random);
+    } else if (volatile std::uint8_t* page = LowMemory(4096)) {
+        layout.position = page + 0x120;
+    }
+    volatile std::uint8_t* position = layout.position;
+    if (!position) {
         std::fprintf(stderr, "no memory below 4 GiB to be had\n");
         return 1;
     }
@@ -134,9 +199,11 @@ int main(int argc, char** argv)
         AllowReadingByAnyProcess();
     else
         RefuseReadingByOthers();
-    volatile std::uint8_t* position = page + 0x120;
-    const std::vector<Position> route = hold ? std::vector<Position>{*hold} : Route(mapFile);
+    const Walks walks = WalksOn(mapFile);
+    const std::vector<Position> route = hold ? std::vector<Position>{*hold} : walks.route;
     Store(position, route.front());
+    for (volatile std::uint8_t* copy : layout.stillCopies)
+        Store(copy, route.front());
     std::printf("pid %lu address %X\n", ProcessId(),
                 static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(position)));
     std::printf("Type the address into the viewer's memory address box, pick this process and tick 读取坐标.\n");
@@ -145,6 +212,8 @@ int main(int argc, char** argv)
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     for (std::size_t step = 0; std::chrono::steady_clock::now() < end; ++step) {
         Store(position, route[step % route.size()]);
+        for (std::size_t i = 0; i < layout.movingOffMap.size(); ++i)
+            Store(layout.movingOffMap[i], walks.blocked[(step * 7 + i * 13) % walks.blocked.size()]);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
     return 0;

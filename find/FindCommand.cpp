@@ -1,0 +1,186 @@
+// tarvex-find: finds where a game client keeps the player's position, one
+// request a line from standard input.
+
+#include "AddressFinder.h"
+#include "MapReader.h"
+
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: tarvex-find PID\n"
+    "\n"
+    "Finds the address at which the game client with process identifier PID\n"
+    "keeps the player's position: x and y as unsigned 16-bit little-endian\n"
+    "numbers, y right after x, as the viewer's tracker reads them. The client\n"
+    "is only read, never stopped or written to; memory above 4 GiB, which the\n"
+    "tracker cannot reach, is not searched.\n"
+    "\n"
+    "Reads one request a line from standard input:\n"
+    "  X:Y           the player is at X:Y: keep the places holding that pair\n"
+    "                (the first request searches all the client's memory)\n"
+    "  map FILE.map  keep the places holding a cell of that map the player\n"
+    "                can stand on (a first search needs no position at all);\n"
+    "                moved then keeps only pairs on such cells\n"
+    "  moved         the player has moved: keep the places whose pair changed\n"
+    "  still         the player stood still: keep those whose pair did not\n"
+    "  list          print up to 100 places as ADDRESS X:Y\n"
+    "After each request, also one that could not be carried out (the reason\n"
+    "goes to standard error), it prints the number of places left on a line of\n"
+    "its own. A place left alone is the address to type into the viewer.\n"
+    "\n"
+    "  -h, --help     show this text\n"
+    "      --version  show the version\n"
+    "\n"
+    "Exit status: 0 at the end of input; 2 when the command line is wrong or\n"
+    "the process cannot be read (the reason on standard error).\n";
+
+constexpr int kDone = 0;
+constexpr int kFailure = 2;
+constexpr std::size_t kListed = 100;
+
+void Complain(const std::string& message)
+{
+    std::fprintf(stderr, "tarvex-find: %s\n", message.c_str());
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+class FindSession {
+public:
+    explicit FindSession(const ProcessReader& reader) : finder_(reader) {}
+
+    // Carries the request out, or says why not, then prints the count.
+    void Run(std::string_view request)
+    {
+        if (const std::optional<FinderOutcome> outcome = Carry(request))
+            Tell(*outcome);
+        std::printf("%llu\n", static_cast<unsigned long long>(finder_.Count()));
+        std::fflush(stdout);
+    }
+
+private:
+    std::optional<FinderOutcome> Carry(std::string_view request)
+    {
+        if (const auto position = ParsePosition(request))
+            return finder_.KeepPosition(position->first, position->second, progress_);
+        if (request.substr(0, 4) == "map ")
+            return UseMap(Trimmed(request.substr(4)));
+        if (request == "list") {
+            for (const FoundPlace& place : finder_.First(kListed))
+                std::printf("%08X %u:%u\n", place.address, unsigned(place.x), unsigned(place.y));
+            return std::nullopt;
+        }
+        if (request != "moved" && request != "still") {
+            Complain("not a request: \"" + std::string(request) + "\" (X:Y, map FILE.map, moved, still or list)");
+            return std::nullopt;
+        }
+        if (!finder_.HasScanned()) {
+            Complain("\"" + std::string(request) + "\" needs a search first: give the position as X:Y, or a map");
+            return std::nullopt;
+        }
+        return request == "moved" ? finder_.KeepMoved(cells_, progress_) : finder_.KeepStill(progress_);
+    }
+
+    std::optional<FinderOutcome> UseMap(std::string_view path)
+    {
+        MapFileRead read = ReadMapFileTellingWhyNot(std::string(path));
+        if (!read.map) {
+            Complain(std::string(path) + (read.noRegularFile ? ": no such map file" : ": cannot be read: " + read.failure));
+            return std::nullopt;
+        }
+        cells_ = StandableCellsOf(read.map->matrix);
+        return finder_.KeepOnMap(cells_, progress_);
+    }
+
+    static void Tell(const FinderOutcome& outcome)
+    {
+        if (outcome.bytesAboveReach > 0)
+            Complain(std::to_string((outcome.bytesAboveReach + 1023) >> 10) +
+                     " KiB of writable memory above 4 GiB were not searched: the tracker reads below 4 GiB only");
+        if (outcome.tooMany)
+            Complain("more than " + std::to_string(kMaxFinderEntries) +
+                     " places hold such a position, too many to keep: give the position as X:Y instead");
+    }
+
+    AddressFinder finder_;
+    FinderProgress progress_;
+    StandableCells cells_;
+};
+
+std::optional<std::int32_t> ParseProcessId(std::string_view text)
+{
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value <= 0)
+        return std::nullopt;
+    return value;
+}
+
+int FindIn(std::int32_t processId)
+{
+    const ProcessReader reader(processId);
+    if (!reader.Refusal().empty()) {
+        Complain("cannot read process " + std::to_string(processId) + ": " + reader.Refusal());
+        return kFailure;
+    }
+    FindSession session(reader);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const std::string_view request = Trimmed(line);
+        if (request.empty())
+            continue;
+        session.Run(request);
+        if (!reader.IsRunning()) {
+            Complain("process " + std::to_string(processId) + " has ended");
+            return kFailure;
+        }
+    }
+    return kDone;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "-h" || argument == "--help") {
+            std::fputs(kUsage, stdout);
+            return kDone;
+        }
+        if (argument == "--version") {
+            std::puts("tarvex-find " TARVEX_VERSION);
+            return kDone;
+        }
+    }
+    const std::optional<std::int32_t> processId = argc == 2 ? ParseProcessId(argv[1]) : std::nullopt;
+    if (!processId) {
+        std::fputs(kUsage, stderr);
+        return kFailure;
+    }
+    try {
+        return FindIn(*processId);
+    } catch (const std::bad_alloc&) {
+        Complain(kOutOfSystemResources);
+        return kFailure;
+    } catch (const std::exception& failure) {
+        Complain(failure.what());
+        return kFailure;
+    }
+}

@@ -1,0 +1,125 @@
+#pragma once
+// Finds where a game client keeps the player's x and y: two unsigned 16-bit
+// little-endian values, y right after x, as the tracker reads them.
+//
+// Contract:
+// - Candidates are 2-byte-aligned addresses below 4 GiB (the tracker's reach)
+//   in the memory the client can read and write. Writable memory above 4 GiB
+//   is never looked at; the first scan tells how much was left out.
+// - The first step scans all that memory: KeepPosition() keeps the places
+//   holding exactly that pair, KeepOnMap() those holding a pair that lies on
+//   a cell of the map the player can stand on. Every later step narrows the
+//   candidates it has, each remembering the pair it held at the last look:
+//   KeepPosition() and KeepOnMap() as before, KeepMoved() those whose pair
+//   changed (and, with cells given, lies on one), KeepStill() those whose
+//   pair did not change. Moved and still need a first scan before them.
+// - Candidates whose memory cannot be read any more (freed, or the process
+//   ended) are dropped. A step reads the process only; it never stops or
+//   writes into it. Two threads scan.
+// - Storage: 8 bytes a candidate at most (address and pair; a run of
+//   neighbouring places holding the same pair, as zeroed memory gives, costs
+//   16 bytes). A first scan that would keep more than kMaxFinderEntries
+//   entries stops, keeps nothing and says so (tooMany).
+// - A step cancelled through its progress keeps the candidates of before.
+// - Nothing throws but std::bad_alloc; the finder is used by one thread at a
+//   time (the one that runs the steps).
+
+#include "MapFormat.h"
+#include "ProcessReader.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// The cells a player can stand on, one bit each.
+class StandableCells {
+public:
+    StandableCells() = default;
+    StandableCells(int width, int height);
+
+    void Allow(int x, int y);
+    bool Contains(unsigned x, unsigned y) const
+    {
+        if (x >= width_ || y >= height_)
+            return false;
+        const std::size_t at = std::size_t(y) * width_ + x;
+        return (bits_[at >> 6] >> (at & 63) & 1) != 0;
+    }
+    unsigned Width() const { return width_; }
+    unsigned Height() const { return height_; }
+    bool IsEmpty() const { return width_ == 0 || height_ == 0; }
+
+private:
+    unsigned width_ = 0;
+    unsigned height_ = 0;
+    std::vector<std::uint64_t> bits_;
+};
+
+// The cells of a map that can be entered, as a route enters them.
+StandableCells StandableCellsOf(const TMatrix& walk);
+
+// "X:Y", also "X,Y" and "X Y", blanks around each number allowed; each from
+// 0 to 65535. std::nullopt for anything else.
+std::optional<std::pair<std::uint16_t, std::uint16_t>> ParsePosition(std::string_view text);
+
+// Shared with the thread that shows progress and may cancel.
+struct FinderProgress {
+    std::atomic<std::uint64_t> bytesDone{0};
+    std::atomic<std::uint64_t> bytesTotal{0};
+    std::atomic<bool> cancel{false};
+};
+
+struct FinderOutcome {
+    bool cancelled = false;
+    bool tooMany = false;                // the first scan found more than can be kept
+    std::uint64_t candidates = 0;
+    std::uint64_t bytesAboveReach = 0;   // writable memory above 4 GiB, not looked at (first scan)
+};
+
+struct FoundPlace {
+    std::uint32_t address = 0;
+    std::uint16_t x = 0;
+    std::uint16_t y = 0;
+};
+
+constexpr std::size_t kMaxFinderEntries = std::size_t(7) << 20; // 56 MiB of 8-byte entries
+
+class AddressFinder {
+public:
+    explicit AddressFinder(const ProcessReader& reader) : reader_(reader) {}
+
+    FinderOutcome KeepPosition(std::uint16_t x, std::uint16_t y, FinderProgress& progress);
+    FinderOutcome KeepOnMap(const StandableCells& cells, FinderProgress& progress);
+    FinderOutcome KeepMoved(const StandableCells& cells, FinderProgress& progress); // cells may be empty
+    FinderOutcome KeepStill(FinderProgress& progress);
+
+    bool HasScanned() const { return scanned_; }
+    std::uint64_t Count() const { return count_; }
+    // Starts again from no scan.
+    void Forget();
+    // The first candidates with the pair each holds now (0:0 where it cannot
+    // be read any more).
+    std::vector<FoundPlace> First(std::size_t count) const;
+
+    // One entry: a place and the pair it held; an odd address starts a run,
+    // whose next entry's address field counts its places.
+    struct Entry {
+        std::uint32_t address;
+        std::uint32_t pair; // x | y << 16
+    };
+
+private:
+    template <typename Keep>
+    FinderOutcome Scan(Keep keep, FinderProgress& progress);
+    template <typename Keep>
+    FinderOutcome Narrow(Keep keep, FinderProgress& progress);
+    void Adopt(std::vector<std::vector<Entry>> segments, const std::vector<std::uint64_t>& counts);
+
+    const ProcessReader& reader_;
+    std::vector<std::vector<Entry>> segments_; // in address order; a scan makes one a chunk of memory
+    std::uint64_t count_ = 0;
+    bool scanned_ = false;
+};

@@ -1,0 +1,136 @@
+#include "ProcessReader.h"
+
+#include "WhyUnreadable.h"
+
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// "start-end perms offset device inode path" lines of /proc/PID/maps.
+std::vector<MemoryRegion> ReadWriteMappings(std::int32_t processId)
+{
+    std::vector<MemoryRegion> regions;
+    std::ifstream maps("/proc/" + std::to_string(processId) + "/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        std::istringstream fields(line);
+        std::uint64_t start = 0, end = 0;
+        char dash = 0;
+        std::string permissions;
+        if (!(fields >> std::hex >> start >> dash >> end >> permissions) || permissions.size() < 2)
+            continue;
+        if (permissions[0] == 'r' && permissions[1] == 'w' && end > start)
+            regions.push_back({start, end});
+    }
+    return MergeTouchingRegions(std::move(regions));
+}
+
+// process_vm_readv stops at the first remote piece it cannot read in full
+// and tells how many bytes it read before: the pieces up to there are
+// whole, that one partly read.
+std::size_t ReadBatch(pid_t processId, ReadPiece* pieces, std::size_t count, int& error)
+{
+    thread_local std::vector<iovec> local, remote;
+    local.resize(count);
+    remote.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        local[i] = {pieces[i].into, pieces[i].size};
+        remote[i] = {reinterpret_cast<void*>(static_cast<std::uintptr_t>(pieces[i].address)), pieces[i].size};
+    }
+    const ssize_t read = ::process_vm_readv(processId, local.data(), count, remote.data(), count, 0);
+    if (read < 0) {
+        error = errno;
+        pieces[0].got = 0;
+        return 1; // the first piece failed: the next batch starts after it
+    }
+    std::size_t left = std::size_t(read);
+    std::size_t done = 0;
+    for (; done < count && left >= pieces[done].size; ++done) {
+        pieces[done].got = pieces[done].size;
+        left -= pieces[done].size;
+    }
+    if (done < count) {
+        pieces[done].got = left;
+        ++done;
+    }
+    return done;
+}
+
+} // namespace
+
+ProcessReader::ProcessReader(std::int32_t processId) : processId_(processId)
+{
+    const std::vector<MemoryRegion> regions = WritableRegions();
+    unsigned char probe = 0;
+    ReadPiece first{regions.empty() ? 0 : regions.front().start, 1, &probe, 0};
+    int error = 0;
+    if (regions.empty()) {
+        // Address 0 is never mapped: a process that may be read answers EFAULT.
+        ReadPiece nothing{0, 1, &probe, 0};
+        ReadBatch(processId, &nothing, 1, error);
+        if (error == EFAULT)
+            return; // readable, with no writable memory
+    } else if (ReadBatch(processId, &first, 1, error) && first.got == 1) {
+        return;
+    } else {
+        // Some systems refuse the call (seccomp filters, old kernels) where the file is allowed.
+        memoryFile_ = ::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
+        if (memoryFile_ >= 0 && ::pread(memoryFile_, &probe, 1, off_t(first.address)) == 1)
+            return;
+        error = errno;
+    }
+    if (memoryFile_ >= 0)
+        ::close(memoryFile_);
+    memoryFile_ = -1;
+    refusal_ = WhyUnreadable(processId, error);
+}
+
+ProcessReader::~ProcessReader()
+{
+    if (memoryFile_ >= 0)
+        ::close(memoryFile_);
+}
+
+bool ProcessReader::IsRunning() const
+{
+    return ::access(("/proc/" + std::to_string(processId_) + "/maps").c_str(), F_OK) == 0;
+}
+
+std::vector<MemoryRegion> ProcessReader::WritableRegions() const
+{
+    return ReadWriteMappings(processId_);
+}
+
+void ProcessReader::ReadPieces(ReadPiece* pieces, std::size_t count) const
+{
+    if (!refusal_.empty()) {
+        for (std::size_t i = 0; i < count; ++i)
+            pieces[i].got = 0;
+        return;
+    }
+    if (memoryFile_ >= 0) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const ssize_t read = ::pread(memoryFile_, pieces[i].into, pieces[i].size, off_t(pieces[i].address));
+            pieces[i].got = read > 0 ? std::size_t(read) : 0;
+        }
+        return;
+    }
+    int error = 0;
+    for (std::size_t at = 0; at < count;)
+        at += ReadBatch(processId_, pieces + at, std::min<std::size_t>(count - at, IOV_MAX), error);
+}
+
+std::size_t ProcessReader::Read(std::uint64_t address, void* into, std::size_t size) const
+{
+    ReadPiece piece{address, size, static_cast<unsigned char*>(into), 0};
+    ReadPieces(&piece, 1);
+    return piece.got;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Why another process's memory cannot be read, told in whole sentences for
+// the user: the process has ended, runs as another user, protects its
+// memory, the system's tracing rules (Linux's Yama) refuse it and how to get
+// past them, another program traces it; otherwise the system's own reason.
+// Never empty, never throws but std::bad_alloc.
+
+#include <cstdint>
+#include <string>
+
+// systemError: what the failed open or read reported (errno on Linux,
+// GetLastError() on Windows).
+std::string WhyUnreadable(std::int32_t processId, int systemError);
