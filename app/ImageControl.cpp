@@ -136,6 +136,28 @@ void ImageControl::paintEvent(QPaintEvent* event)
         painter.drawImage(exposed.topLeft(), screenPart(target, exposed));
     if (!route_.empty() && !target.isEmpty())
         paintRoute(painter, target);
+    if (spotlight_ && !target.isEmpty())
+        paintSpotlight(painter, target);
+}
+
+void ImageControl::setSpotlight(std::optional<QPoint> cell)
+{
+    spotlight_ = cell;
+    update();
+}
+
+// A ring of 8 pixels' radius around the cell's middle, white inside black,
+// so that it shows on every colour of the map.
+void ImageControl::paintSpotlight(QPainter& painter, const QRect& target) const
+{
+    const QPointF middle(target.left() + (spotlight_->x() + 0.5) * target.width() / picture_.Width(),
+                         target.top() + (spotlight_->y() + 0.5) * target.height() / picture_.Height());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 4));
+    painter.drawEllipse(middle, 8, 8);
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawEllipse(middle, 8, 8);
 }
 
 void ImageControl::setRoute(std::vector<QPoint> cells)

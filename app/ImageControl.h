@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 // A copy at one byte a pixel with the colour table, as the clipboard and
@@ -40,6 +41,9 @@ public:
     // A route drawn over the picture as a thin line through the cells'
     // middles, in a colour the map's pictures never have; empty: none.
     void setRoute(std::vector<QPoint> cells);
+    // A ring drawn around one cell; none: no ring.
+    void setSpotlight(std::optional<QPoint> cell);
+    const std::optional<QPoint>& spotlight() const { return spotlight_; }
     const std::vector<QPoint>& route() const { return route_; }
 
     // Where the picture is drawn, in the control's pixels.
@@ -54,9 +58,11 @@ private:
     // The screen pixels of the exposed part of target.
     QImage screenPart(const QRect& target, const QRect& exposed) const;
     void paintRoute(QPainter& painter, const QRect& target) const;
+    void paintSpotlight(QPainter& painter, const QRect& target) const;
 
     IndexedImage picture_;
     std::vector<QPoint> route_;
+    std::optional<QPoint> spotlight_;
     bool autoSize_ = true;
     bool stretch_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QToolButton>
 
@@ -60,6 +61,14 @@ MainToolBar::MainToolBar(const ToolBarCommands& commands, QWidget* parent) : QFr
     trackingBox_->setObjectName(QStringLiteral("chk1"));
     trackingBox_->setGeometry(394, 6, 97, 17);
     connect(addressEdit_, &QLineEdit::textChanged, this, &MainToolBar::addressTextChanged);
+    addressEdit_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(addressEdit_, &QLineEdit::customContextMenuRequested, this, [this](QPoint at) {
+        QMenu* menu = addressEdit_->createStandardContextMenu();
+        menu->addSeparator();
+        menu->addActions(addressMenuCommands_);
+        menu->exec(addressEdit_->mapToGlobal(at));
+        delete menu;
+    });
     connect(trackingBox_, &QCheckBox::clicked, this, &MainToolBar::trackingClicked);
 }
 
@@ -76,6 +85,18 @@ bool MainToolBar::isTrackingTicked() const
 void MainToolBar::setTrackingNote(const QString& note)
 {
     trackingBox_->setToolTip(note);
+}
+
+void MainToolBar::useAddress(const QString& address)
+{
+    addressEdit_->setText(address);
+    if (!trackingBox_->isChecked())
+        trackingBox_->click();
+}
+
+void MainToolBar::addAddressMenuCommand(QAction* command)
+{
+    addressMenuCommands_.append(command);
 }
 
 void MainToolBar::addButton(const char* name, int left, const char* caption, QAction* command)

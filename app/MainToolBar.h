@@ -29,6 +29,11 @@ public:
     bool isTrackingTicked() const;
     // The tracking box's tooltip: why the position cannot be read, or nothing.
     void setTrackingNote(const QString& note);
+    // As the user would: types the address into the box and ticks the
+    // tracking box when it is not ticked.
+    void useAddress(const QString& address);
+    // An entry of the address box's context menu, after the editing ones.
+    void addAddressMenuCommand(QAction* command);
 
 signals:
     void addressTextChanged(const QString& text);
@@ -44,6 +49,7 @@ private:
 
     QLineEdit* addressEdit_;
     QCheckBox* trackingBox_;
+    QList<QAction*> addressMenuCommands_;
 };
 
 // The 8-pixel gap between buttons; a grooved one draws an etched line.

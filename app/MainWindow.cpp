@@ -6,6 +6,7 @@
 #include "BrowserPanel.h"
 #include "CellReadout.h"
 #include "FailureBox.h"
+#include "FinderWindow.h"
 #include "DirectoryList.h"
 #include "DriveSelector.h"
 #include "FileNames.h"
@@ -111,8 +112,10 @@ void MainWindow::buildCommands()
     followCommand_ = addCommand("Follow the Player", nullptr, {}, [] {});
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
+    findAddressCommand_ = addCommand("Find the Player's Address...", nullptr, {QKeySequence::Find}, [this] { openFinder(); });
     toolBar_ = new MainToolBar(commands_, this);
     commands_.processList->setToolTip(QStringLiteral("List Processes (F5 keeps the selected one)"));
+    toolBar_->addAddressMenuCommand(findAddressCommand_);
 }
 
 QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
@@ -162,7 +165,8 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    {commands_.save, copyPictureCommand_},
                                    routes_,
                                    clearRouteCommand_,
-                                   followCommand_};
+                                   followCommand_,
+                                   findAddressCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
 }
 
@@ -198,6 +202,7 @@ void MainWindow::openSelectedMap()
     routes_->clear();
     mapView_->setPicture(std::move(picture));
     linkMemo_->showLines(document_.linkLines());
+    showMapToFinder();
 }
 
 void MainWindow::openPath(const QString& path)
@@ -238,6 +243,35 @@ void MainWindow::setTracking(bool on)
     if (!on)
         routes_->setPlayer(std::nullopt);
     tracker_->setRunning(on);
+}
+
+// For the process selected in the process list; the finder keeps searching
+// the process it has while that one stays selected.
+void MainWindow::openFinder()
+{
+    const std::optional<std::uint32_t> processId = processPicker_->selectedProcessId();
+    if (!processId)
+        throw std::runtime_error("No process is selected. List the processes with the first button of the toolbar, "
+                                 "click the row of the game client, then find the player's address.");
+    if (!finderWindow_) {
+        finderWindow_ = new FinderWindow(this);
+        connect(finderWindow_, &FinderWindow::candidateHovered, mapView_, &MapView::setSpotlight);
+        connect(finderWindow_, &FinderWindow::addressChosen, this, [this](std::uint32_t address) {
+            toolBar_->useAddress(QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper());
+        });
+    }
+    if (finderWindow_->process() != std::int32_t(*processId))
+        finderWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
+    showMapToFinder();
+    finderWindow_->show();
+    finderWindow_->raise();
+    finderWindow_->activateWindow();
+}
+
+void MainWindow::showMapToFinder()
+{
+    if (finderWindow_)
+        finderWindow_->setMap(StandableCellsOf(document_.walkability()));
 }
 
 void MainWindow::onPlayerMoved(PlayerPosition position)

@@ -14,6 +14,7 @@
 #include <functional>
 
 class DirectoryList;
+class FinderWindow;
 class DriveSelector;
 class MapFileList;
 class MapView;
@@ -59,6 +60,8 @@ private:
     void about();
     void refreshProcesses();
     void setTracking(bool on);
+    void openFinder();
+    void showMapToFinder();
     void onPlayerMoved(PlayerPosition position);
     void showFailure(const QString& message);
 
@@ -79,5 +82,7 @@ private:
     QAction* copyPictureCommand_;
     QAction* clearRouteCommand_;
     QAction* followCommand_;
+    QAction* findAddressCommand_;
+    FinderWindow* finderWindow_ = nullptr;
     bool failureBoxOpen_ = false;
 };

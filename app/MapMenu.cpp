@@ -24,6 +24,7 @@ MapMenu::MapMenu(const MapMenuCommands& commands, std::optional<QPoint> cell, QW
     addAction(commands.clearRoute);
     addSeparator();
     addAction(commands.follow);
+    addAction(commands.findAddress);
 }
 
 void MapMenu::addCellCommand(const QString& text, std::optional<QPoint> cell, bool enabled,

@@ -16,6 +16,7 @@ struct MapMenuCommands {
     RoutePlanner* routes;
     QAction* clearRoute;
     QAction* follow;
+    QAction* findAddress;
 };
 
 class MapMenu : public QMenu {

@@ -164,6 +164,13 @@ void MapView::setRoute(std::vector<QPoint> cells)
     image_->setRoute(std::move(cells));
 }
 
+void MapView::setSpotlight(std::optional<QPoint> cell)
+{
+    image_->setSpotlight(cell);
+    if (cell && QRect(QPoint(0, 0), pictureSize()).contains(*cell))
+        bringCellIntoView(*cell);
+}
+
 void MapView::setReadoutText(const QString& text)
 {
     readout_->showText(text, mouse_);

@@ -57,6 +57,8 @@ public:
 
     // The route drawn over the map; empty: none.
     void setRoute(std::vector<QPoint> cells);
+    // A ring around a cell, brought into view; none: no ring.
+    void setSpotlight(std::optional<QPoint> cell);
 
     // The readout's text for the cell under the mouse; empty hides it.
     void setReadoutText(const QString& text);

@@ -255,6 +255,12 @@ void ProcessPicker::inputMethodEvent(QInputMethodEvent* event)
     event->accept();
 }
 
+QString ProcessPicker::processName(std::uint32_t processId) const
+{
+    const QStandardItem* name = nameItemOf(processId);
+    return name ? name->data(kKeyRole).toString() : QString();
+}
+
 QStandardItem* ProcessPicker::nameItemOf(std::uint32_t processId) const
 {
     const QModelIndexList found =

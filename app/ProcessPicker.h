@@ -45,6 +45,8 @@ public:
     // The rows shown, that is those the filter lets through.
     int rowCount() const;
     std::optional<std::uint32_t> selectedProcessId() const;
+    // The name a row shows for processId; empty when it is not listed.
+    QString processName(std::uint32_t processId) const;
     // Selects the row of processId alone; false when it is not shown.
     bool selectProcess(std::uint32_t processId);
     // Off: the selection shows only while the list has the focus.

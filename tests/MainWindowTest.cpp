@@ -337,7 +337,8 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     RoutePlanner routes(window_->document(), nullptr);
     QAction clearRoute("Clear Route");
     QAction follow("Follow");
-    const MapMenuCommands commands{{}, {}, &routes, &clearRoute, &follow};
+    QAction findAddress(QStringLiteral("Find"));
+    const MapMenuCommands commands{{}, {}, &routes, &clearRoute, &follow, &findAddress};
     auto entry = [](const QMenu& menu, const QString& text) {
         for (QAction* action : menu.actions())
             if (action->text() == text)

@@ -1,0 +1,75 @@
+#include "FinderSession.h"
+
+#include <QThread>
+
+FinderSession::FinderSession(std::int32_t processId, QObject* parent)
+    : QObject(parent), reader_(processId), finder_(reader_)
+{
+}
+
+FinderSession::~FinderSession()
+{
+    if (thread_) {
+        progress_.cancel = true;
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+double FinderSession::progress() const
+{
+    const std::uint64_t total = progress_.bytesTotal;
+    return total == 0 ? 0.0 : double(progress_.bytesDone) / double(total);
+}
+
+bool FinderSession::start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position, StandableCells cells)
+{
+    if (thread_ || !reader_.Refusal().empty())
+        return false;
+    cells_ = std::move(cells);
+    progress_.cancel = false;
+    progress_.bytesDone = 0;
+    progress_.bytesTotal = 0;
+    thread_ = QThread::create([this, kind, position] {
+        switch (kind) {
+        case FinderStepKind::Position:
+            outcome_ = finder_.KeepPosition(position.first, position.second, progress_);
+            break;
+        case FinderStepKind::OnMap:
+            outcome_ = finder_.KeepOnMap(cells_, progress_);
+            break;
+        case FinderStepKind::Moved:
+            outcome_ = finder_.KeepMoved(cells_, progress_);
+            break;
+        case FinderStepKind::Still:
+            outcome_ = finder_.KeepStill(progress_);
+            break;
+        }
+    });
+    connect(thread_, &QThread::finished, this, &FinderSession::finish);
+    thread_->start();
+    return true;
+}
+
+void FinderSession::cancel()
+{
+    progress_.cancel = true;
+}
+
+void FinderSession::forget()
+{
+    if (!thread_)
+        finder_.Forget();
+}
+
+std::vector<FoundPlace> FinderSession::first(std::size_t count) const
+{
+    return thread_ ? std::vector<FoundPlace>() : finder_.First(count);
+}
+
+void FinderSession::finish()
+{
+    thread_->deleteLater();
+    thread_ = nullptr;
+    emit stepEnded(outcome_);
+}

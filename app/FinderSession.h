@@ -1,0 +1,56 @@
+#pragma once
+// One process searched for the player's address: runs the finder's steps on
+// a thread of their own, one at a time, and tells when each has ended. The
+// window's thread only starts steps, cancels them and reads the outcome.
+//
+// A step asked while another runs is refused (false). cancel() and the
+// destructor end a running step at once: it stops at the next MiB it reads
+// and keeps the candidates of before.
+
+#include "AddressFinder.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QThread;
+
+enum class FinderStepKind { Position, OnMap, Moved, Still };
+
+class FinderSession : public QObject {
+    Q_OBJECT
+public:
+    FinderSession(std::int32_t processId, QObject* parent);
+    ~FinderSession() override;
+
+    std::int32_t processId() const { return reader_.ProcessId(); }
+    // Why the process cannot be read; empty when it can.
+    QString refusal() const { return QString::fromStdString(reader_.Refusal()); }
+    bool isRunning() const { return thread_ != nullptr; }
+    bool hasScanned() const { return finder_.HasScanned(); }
+    std::uint64_t count() const { return finder_.Count(); }
+    // Share of the running step done, 0 to 1.
+    double progress() const;
+
+    // position for Position; cells for OnMap, and for Moved (may be empty).
+    bool start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position, StandableCells cells);
+    void cancel();
+    void forget();
+    // The first candidates with what they hold now; none while a step runs.
+    std::vector<FoundPlace> first(std::size_t count) const;
+
+signals:
+    void stepEnded(FinderOutcome outcome);
+
+private:
+    void finish();
+
+    ProcessReader reader_;
+    AddressFinder finder_;
+    FinderProgress progress_;
+    StandableCells cells_;
+    FinderOutcome outcome_;
+    QThread* thread_ = nullptr;
+};

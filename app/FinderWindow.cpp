@@ -1,0 +1,309 @@
+#include "FinderWindow.h"
+
+#include "FinderSession.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kShownCandidates = 100;
+constexpr int kRefreshMilliseconds = 300;
+constexpr int kAddressRole = Qt::UserRole;
+constexpr int kCellRole = Qt::UserRole + 1;
+
+QString HexAddress(std::uint32_t address)
+{
+    return QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+FinderWindow::FinderWindow(QWidget* parent) : QDialog(parent), refresh_(new QTimer(this))
+{
+    setObjectName(QStringLiteral("finderWindow"));
+    setWindowTitle(tr("Find the Player's Address"));
+    setModal(false);
+    buildControls();
+    refresh_->setInterval(kRefreshMilliseconds);
+    connect(refresh_, &QTimer::timeout, this, &FinderWindow::showCandidates);
+    updateControls();
+}
+
+void FinderWindow::buildControls()
+{
+    processLabel_ = new QLabel(this);
+    processLabel_->setWordWrap(true);
+    auto* guide = new QLabel(tr("Type where the player stands, or search the map on show if you do not know. "
+                                "Then move the player and press \"I Moved\", or wait and press \"I Stood Still\", "
+                                "until one address is left; \"Use\" follows it."),
+                             this);
+    guide->setWordWrap(true);
+
+    positionEdit_ = new QLineEdit(this);
+    positionEdit_->setObjectName(QStringLiteral("finderPosition"));
+    positionEdit_->setPlaceholderText(tr("x:y"));
+    keepPositionButton_ = new QPushButton(tr("Keep This Position"), this);
+    keepPositionButton_->setObjectName(QStringLiteral("finderKeepPosition"));
+    searchMapButton_ = new QPushButton(tr("Search the Map"), this);
+    searchMapButton_->setObjectName(QStringLiteral("finderSearchMap"));
+    searchMapButton_->setToolTip(tr("Keeps the places holding a cell of the map on show that the player can stand on"));
+    movedButton_ = new QPushButton(tr("I Moved"), this);
+    movedButton_->setObjectName(QStringLiteral("finderMoved"));
+    stillButton_ = new QPushButton(tr("I Stood Still"), this);
+    stillButton_->setObjectName(QStringLiteral("finderStill"));
+    startOverButton_ = new QPushButton(tr("Start Over"), this);
+    startOverButton_->setObjectName(QStringLiteral("finderStartOver"));
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setRange(0, 1000);
+    progressBar_->setTextVisible(false);
+    cancelButton_ = new QPushButton(tr("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("finderCancel"));
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setObjectName(QStringLiteral("finderStatus"));
+    statusLabel_->setWordWrap(true);
+    statusLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    candidates_ = new QTreeWidget(this);
+    candidates_->setObjectName(QStringLiteral("finderCandidates"));
+    candidates_->setHeaderLabels({tr("Address"), tr("Position")});
+    candidates_->setRootIsDecorated(false);
+    candidates_->setMouseTracking(true);
+    candidates_->setUniformRowHeights(true);
+    useButton_ = new QPushButton(tr("Use"), this);
+    useButton_->setObjectName(QStringLiteral("finderUse"));
+    useButton_->setToolTip(tr("Puts the address into the memory address box and ticks the box that reads it"));
+    auto* closeButton = new QPushButton(tr("Close"), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(processLabel_);
+    layout->addWidget(guide);
+    auto* steps = new QGridLayout;
+    steps->addWidget(new QLabel(tr("The player is at:"), this), 0, 0);
+    steps->addWidget(positionEdit_, 0, 1);
+    steps->addWidget(keepPositionButton_, 0, 2);
+    steps->addWidget(searchMapButton_, 1, 2);
+    layout->addLayout(steps);
+    auto* narrowing = new QHBoxLayout;
+    narrowing->addWidget(movedButton_);
+    narrowing->addWidget(stillButton_);
+    narrowing->addStretch();
+    narrowing->addWidget(startOverButton_);
+    layout->addLayout(narrowing);
+    auto* running = new QHBoxLayout;
+    running->addWidget(progressBar_, 1);
+    running->addWidget(cancelButton_);
+    layout->addLayout(running);
+    layout->addWidget(statusLabel_);
+    layout->addWidget(candidates_, 1);
+    auto* ending = new QHBoxLayout;
+    ending->addWidget(useButton_);
+    ending->addStretch();
+    ending->addWidget(closeButton);
+    layout->addLayout(ending);
+    resize(380, 460);
+
+    connect(keepPositionButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::Position)); });
+    connect(positionEdit_, &QLineEdit::returnPressed, keepPositionButton_, &QPushButton::click);
+    connect(searchMapButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::OnMap)); });
+    connect(movedButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::Moved)); });
+    connect(stillButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::Still)); });
+    connect(startOverButton_, &QPushButton::clicked, this, [this] {
+        session_->forget();
+        say(tr("Start again: type the position or search the map."));
+        showCandidates();
+        updateControls();
+    });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { session_->cancel(); });
+    connect(useButton_, &QPushButton::clicked, this, [this] {
+        if (const std::optional<std::uint32_t> address = chosenAddress())
+            emit addressChosen(*address);
+    });
+    connect(candidates_, &QTreeWidget::itemDoubleClicked, useButton_, &QPushButton::click);
+    connect(candidates_, &QTreeWidget::itemSelectionChanged, this, &FinderWindow::updateControls);
+    connect(candidates_, &QTreeWidget::itemEntered, this, [this](QTreeWidgetItem* item) {
+        emit candidateHovered(item->data(0, kCellRole).toPoint());
+    });
+    candidates_->viewport()->installEventFilter(this);
+    connect(closeButton, &QPushButton::clicked, this, &FinderWindow::close);
+}
+
+void FinderWindow::setProcess(std::int32_t processId, const QString& name)
+{
+    delete session_;
+    session_ = new FinderSession(processId, this);
+    connect(session_, &FinderSession::stepEnded, this, &FinderWindow::onStepEnded);
+    processLabel_->setText(tr("Searching %1 (process %2).").arg(name).arg(processId));
+    say(session_->refusal().isEmpty() ? tr("Type the position or search the map.")
+                                      : tr("This process cannot be read. %1").arg(session_->refusal()));
+    showCandidates();
+    updateControls();
+}
+
+std::optional<std::int32_t> FinderWindow::process() const
+{
+    return session_ ? std::optional<std::int32_t>(session_->processId()) : std::nullopt;
+}
+
+void FinderWindow::setMap(StandableCells cells)
+{
+    cells_ = std::move(cells);
+    updateControls();
+}
+
+std::uint64_t FinderWindow::candidateCount() const
+{
+    return session_ ? session_->count() : 0;
+}
+
+bool FinderWindow::isSearching() const
+{
+    return session_ && session_->isRunning();
+}
+
+std::optional<std::uint32_t> FinderWindow::chosenAddress() const
+{
+    const QList<QTreeWidgetItem*> selected = candidates_->selectedItems();
+    if (!selected.isEmpty())
+        return selected.first()->data(0, kAddressRole).toUInt();
+    if (candidateCount() == 1 && candidates_->topLevelItemCount() == 1)
+        return candidates_->topLevelItem(0)->data(0, kAddressRole).toUInt();
+    return std::nullopt;
+}
+
+void FinderWindow::startStep(int kind)
+{
+    if (!session_)
+        return;
+    const auto stepKind = FinderStepKind(kind);
+    std::pair<std::uint16_t, std::uint16_t> position{0, 0};
+    if (stepKind == FinderStepKind::Position) {
+        const auto typed = ParsePosition(positionEdit_->text().toStdString());
+        if (!typed) {
+            say(tr("\"%1\" is not a position: type x:y, for example 312:207.").arg(positionEdit_->text()));
+            return;
+        }
+        position = *typed;
+    }
+    if (!session_->start(stepKind, position, stepKind == FinderStepKind::Still ? StandableCells() : cells_))
+        return;
+    say(session_->hasScanned() ? tr("Looking at the candidates again...")
+                               : tr("Searching all the memory the client can write..."));
+    refresh_->start(100); // the progress, until the step ends
+    updateControls();
+}
+
+void FinderWindow::onStepEnded(const FinderOutcome& outcome)
+{
+    const QLocale locale;
+    QString text;
+    if (outcome.cancelled)
+        text = tr("Cancelled; the candidates of before are kept.");
+    else if (outcome.tooMany)
+        text = tr("More than %1 places hold a cell of this map, too many to keep. Type the position instead.")
+                   .arg(locale.toString(qulonglong(kMaxFinderEntries)));
+    else if (session_->count() == 0)
+        text = tr("No candidate is left. Start over, and make sure the process is the game client.");
+    else if (session_->count() == 1)
+        text = tr("One address is left: press \"Use\" to follow it.");
+    else
+        text = tr("%1 candidates. Move the player and press \"I Moved\", or wait and press \"I Stood Still\".")
+                   .arg(locale.toString(qulonglong(session_->count())));
+    if (outcome.bytesAboveReach > 0)
+        text += QLatin1Char(' ') + tr("%1 MiB of writable memory above 4 GiB were not searched: the tracker reads "
+                                      "below 4 GiB only.")
+                                       .arg(locale.toString(double(outcome.bytesAboveReach) / (1 << 20), 'f', 1));
+    say(text);
+    refresh_->start(kRefreshMilliseconds);
+    showCandidates();
+    updateControls();
+}
+
+// The first candidates with what they hold now, the selection kept.
+void FinderWindow::showCandidates()
+{
+    if (isSearching()) {
+        progressBar_->setValue(int(session_->progress() * 1000));
+        return;
+    }
+    const std::optional<std::uint32_t> selected =
+        candidates_->selectedItems().isEmpty() ? std::nullopt : chosenAddress();
+    const std::vector<FoundPlace> places = session_ ? session_->first(kShownCandidates) : std::vector<FoundPlace>();
+    if (candidates_->topLevelItemCount() != int(places.size())) {
+        candidates_->clear();
+        for (std::size_t i = 0; i < places.size(); ++i)
+            new QTreeWidgetItem(candidates_);
+    }
+    for (int row = 0; row < int(places.size()); ++row) {
+        const FoundPlace& place = places[std::size_t(row)];
+        QTreeWidgetItem* item = candidates_->topLevelItem(row);
+        item->setText(0, HexAddress(place.address));
+        item->setText(1, QStringLiteral("%1:%2").arg(place.x).arg(place.y));
+        item->setData(0, kAddressRole, place.address);
+        item->setData(0, kCellRole, QPoint(place.x, place.y));
+        item->setSelected(selected == place.address);
+    }
+    if (places.empty() || !isVisible())
+        refresh_->stop();
+}
+
+void FinderWindow::updateControls()
+{
+    const bool readable = session_ && session_->refusal().isEmpty();
+    const bool idle = readable && !session_->isRunning();
+    const bool scanned = idle && session_->hasScanned();
+    positionEdit_->setEnabled(idle);
+    keepPositionButton_->setEnabled(idle);
+    searchMapButton_->setEnabled(idle && !cells_.IsEmpty());
+    searchMapButton_->setToolTip(cells_.IsEmpty() ? tr("Open the map the player is on first")
+                                                  : tr("Keeps the places holding a cell of the map on show that the "
+                                                       "player can stand on"));
+    movedButton_->setEnabled(scanned);
+    stillButton_->setEnabled(scanned);
+    startOverButton_->setEnabled(scanned);
+    progressBar_->setEnabled(readable && !idle);
+    if (idle)
+        progressBar_->setValue(0);
+    cancelButton_->setEnabled(readable && !idle);
+    useButton_->setEnabled(idle && chosenAddress().has_value());
+}
+
+void FinderWindow::say(const QString& text)
+{
+    statusLabel_->setText(text);
+}
+
+void FinderWindow::showEvent(QShowEvent* event)
+{
+    refresh_->start(kRefreshMilliseconds);
+    QDialog::showEvent(event);
+}
+
+bool FinderWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Leave)
+        emit candidateHovered(std::nullopt);
+    return QDialog::eventFilter(watched, event);
+}
+
+void FinderWindow::closeEvent(QCloseEvent* event)
+{
+    if (session_)
+        session_->cancel();
+    emit candidateHovered(std::nullopt);
+    QDialog::closeEvent(event);
+}
+
+void FinderWindow::reject()
+{
+    close();
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The finder's window: finds where one game client keeps the player's
+// position, by the position typed, by the map on show, and by telling when
+// the player moved or stood still. It shows the steps as buttons, a scan's
+// progress with Cancel, the count and the first candidates, which it reads
+// again a few times a second. Non-modal: the main window goes on meanwhile.
+// Closing it ends a running scan at once.
+
+#include "AddressFinder.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <optional>
+
+class FinderSession;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+
+class FinderWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit FinderWindow(QWidget* parent);
+
+    // Starts again on another process; name is what the process list shows.
+    void setProcess(std::int32_t processId, const QString& name);
+    std::optional<std::int32_t> process() const;
+    // The cells of the map on show that the player can stand on; empty
+    // without a map.
+    void setMap(StandableCells cells);
+
+    std::uint64_t candidateCount() const;
+    bool isSearching() const;
+    // The candidate the user picked, or the only one left.
+    std::optional<std::uint32_t> chosenAddress() const;
+
+signals:
+    // The mouse rests on a candidate holding this cell; none: it left.
+    void candidateHovered(std::optional<QPoint> cell);
+    // "Use": this address is the player's.
+    void addressChosen(std::uint32_t address);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // the mouse leaves the candidates
+    void reject() override;
+
+private:
+    void buildControls();
+    void startStep(int kind);
+    void onStepEnded(const FinderOutcome& outcome);
+    void showCandidates();
+    void updateControls();
+    void say(const QString& text);
+
+    FinderSession* session_ = nullptr;
+    StandableCells cells_;
+    QLabel* processLabel_;
+    QLineEdit* positionEdit_;
+    QPushButton* keepPositionButton_;
+    QPushButton* searchMapButton_;
+    QPushButton* movedButton_;
+    QPushButton* stillButton_;
+    QPushButton* startOverButton_;
+    QProgressBar* progressBar_;
+    QPushButton* cancelButton_;
+    QLabel* statusLabel_;
+    QTreeWidget* candidates_;
+    QPushButton* useButton_;
+    QTimer* refresh_;
+};

@@ -1,0 +1,109 @@
+// The finder's window driven as a player drives it: from a client picked in
+// the process list to an address the tracker follows.
+
+#include "MainWindowFixture.h"
+
+#include "FinderWindow.h"
+#include "ProcessPicker.h"
+#include "StandInClient.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+class FinderWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        Write("Open.map", MapHeaderBytes(60, 40)); // every cell open
+        EnterFolder(maps_.path());
+        ClickMap("Open.map");
+    }
+
+    FinderWindow* OpenFinderFor(const StandInClient& client)
+    {
+        Click("rtbBtnBtnExecute");
+        EXPECT_TRUE(Find<ProcessPicker>("lv1")->selectProcess(client.processId));
+        QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
+        auto* finder = window_->findChild<FinderWindow*>();
+        EXPECT_TRUE(finder && finder->isVisible());
+        return finder;
+    }
+    void Press(FinderWindow* finder, const char* button)
+    {
+        auto* control = finder->findChild<QPushButton*>(QLatin1String(button));
+        ASSERT_TRUE(control && control->isEnabled()) << button;
+        control->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!finder->isSearching(), 10000);
+    }
+};
+
+TEST_F(FinderWindowTest, WalkingFindsTheAddressAndUseFollowsIt)
+{
+    StandInClient client("--hidden --seconds 60"); // walks along row 10 of the open map
+    ASSERT_NE(client.address, 0u);
+    FinderWindow* finder = OpenFinderFor(client);
+    ASSERT_NE(finder, nullptr);
+
+    Press(finder, "finderSearchMap");
+    EXPECT_GT(finder->candidateCount(), 1u);
+    for (int step = 0; step < 8 && finder->candidateCount() > 1; ++step) {
+        QTest::qWait(600); // the stand-in steps every half second
+        Press(finder, "finderMoved");
+    }
+    ASSERT_EQ(finder->candidateCount(), 1u);
+    QTRY_COMPARE(finder->findChild<QTreeWidget*>("finderCandidates")->topLevelItemCount(), 1);
+    EXPECT_EQ(finder->chosenAddress(), client.address);
+
+    // Hovering the candidate rings its cell on the map.
+    auto* candidates = finder->findChild<QTreeWidget*>("finderCandidates");
+    emit candidates->itemEntered(candidates->topLevelItem(0), 0);
+    const std::optional<QPoint> ringed = Find<ImageControl>("img1")->spotlight();
+    ASSERT_TRUE(ringed.has_value());
+    EXPECT_EQ(ringed->y(), 10);
+
+    Press(finder, "finderUse");
+    EXPECT_EQ(Find<QLineEdit>("edt1")->text(), QString("%1").arg(client.address, 8, 16, QChar('0')).toUpper());
+    EXPECT_TRUE(Find<QCheckBox>("chk1")->isChecked());
+    EXPECT_TRUE(Tracker()->isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(Caption().endsWith(":10"), 3000);
+}
+
+TEST_F(FinderWindowTest, AKnownPositionNarrowsAndABadOneIsToldInTheWindow)
+{
+    StandInClient client("--hidden --hold 33 22 --seconds 60");
+    FinderWindow* finder = OpenFinderFor(client);
+    ASSERT_NE(finder, nullptr);
+    auto* position = finder->findChild<QLineEdit*>("finderPosition");
+    auto* status = finder->findChild<QLabel*>("finderStatus");
+
+    position->setText("33;22");
+    Press(finder, "finderKeepPosition");
+    EXPECT_FALSE(finder->findChild<QPushButton*>("finderMoved")->isEnabled()); // nothing searched yet
+    EXPECT_TRUE(status->text().contains("is not a position")) << status->text().toStdString();
+
+    position->setText("33:22");
+    Press(finder, "finderKeepPosition");
+    EXPECT_GE(finder->candidateCount(), 7u); // the position and the copies the stand-in keeps
+    Press(finder, "finderStill");
+    EXPECT_GE(finder->candidateCount(), 7u);
+    Press(finder, "finderStartOver");
+    EXPECT_EQ(finder->candidateCount(), 0u);
+    EXPECT_FALSE(finder->findChild<QPushButton*>("finderMoved")->isEnabled());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(FinderWindowTest, WithoutASelectedProcessItSaysHowToPickOne)
+{
+    QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(window_->findChild<FinderWindow*>(), nullptr);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(boxes_[0].text.startsWith("No process is selected.")) << boxes_[0].text.toStdString();
+}
+
+} // namespace
