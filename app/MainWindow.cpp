@@ -144,7 +144,7 @@ void MainWindow::connectParts()
             [this](bool ticked) { runCommand([this, ticked] { setTracking(ticked); }); });
     connect(tracker_, &PlayerTracker::processAccessRead, this, [this](std::uint32_t processId, ProcessAccess access) {
         processPicker_->showAccess(processId, access);
-        toolBar_->setTrackingNote(ProcessAccessNote(access));
+        toolBar_->setTrackingNote(ProcessAccessNote(processId, access));
     });
     connect(tracker_, &PlayerTracker::positionRead, this, &MainWindow::onPlayerMoved);
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);

@@ -1,6 +1,7 @@
 #include "ProcessPicker.h"
 
 #include "ProcessDetails.h"
+#include "WhyUnreadable.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -80,15 +81,15 @@ protected:
 
 } // namespace
 
-QString ProcessAccessNote(ProcessAccess access)
+QString ProcessAccessNote(std::uint32_t processId, ProcessAccess access)
 {
     switch (access) {
     case ProcessAccess::Ended:
         return QStringLiteral("The process has ended.");
     case ProcessAccess::Denied:
-        return QStringLiteral("The system does not let the viewer read this process's memory, so the position "
-                              "reads as 0:0. The README's section \"Permission to read another process\" tells "
-                              "how to allow it.");
+        return QStringLiteral("The viewer may not read this process's memory, so the position reads as 0:0. %1 "
+                              "The README's section \"Permission to read another process\" tells more.")
+            .arg(QString::fromStdString(WhyAccessIsDenied(std::int32_t(processId))));
     case ProcessAccess::Open:
     case ProcessAccess::Failed:
         break;
@@ -281,7 +282,8 @@ void ProcessPicker::markRow(QStandardItem* name, ProcessAccess access)
     const QString bareName = name->data(kKeyRole).toString();
     name->setData(int(access), kAccessRole);
     name->setText(ended ? QStringLiteral("%1 (ended)").arg(bareName) : bareName);
-    const QString toolTip = ToolTip({bareName, name->data(kDetailsRole).toString(), ProcessAccessNote(access)});
+    const auto processId = std::uint32_t(name->data(kProcessIdRole).toUInt());
+    const QString toolTip = ToolTip({bareName, name->data(kDetailsRole).toString(), ProcessAccessNote(processId, access)});
     for (QStandardItem* cell : {name, processes_->item(name->row(), kIdColumn)}) {
         cell->setToolTip(toolTip);
         if (ended)

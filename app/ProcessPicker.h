@@ -24,9 +24,9 @@ class QSortFilterProxyModel;
 class QStandardItem;
 class QStandardItemModel;
 
-// What the tooltips say when the tracker cannot read a process's memory;
-// empty when there is nothing to say.
-QString ProcessAccessNote(ProcessAccess access);
+// What the tooltips say when the tracker cannot read a process's memory,
+// with the reason; empty when there is nothing to say.
+QString ProcessAccessNote(std::uint32_t processId, ProcessAccess access);
 
 class ProcessPicker : public QTreeView {
     Q_OBJECT

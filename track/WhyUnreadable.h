@@ -11,3 +11,6 @@
 // systemError: what the failed open or read reported (errno on Linux,
 // GetLastError() on Windows).
 std::string WhyUnreadable(std::int32_t processId, int systemError);
+
+// The same where the system said no more than that access is denied.
+std::string WhyAccessIsDenied(std::int32_t processId);

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -152,4 +153,9 @@ std::string ExplainReadRefusal(const ReadRefusalFacts& facts)
 std::string WhyUnreadable(std::int32_t processId, int systemError)
 {
     return ExplainReadRefusal(ReadRefusalFactsOf(processId, systemError));
+}
+
+std::string WhyAccessIsDenied(std::int32_t processId)
+{
+    return WhyUnreadable(processId, EACCES);
 }

@@ -17,3 +17,8 @@ std::string WhyUnreadable(std::int32_t, int systemError)
         message.pop_back();
     return "The system refuses to let the viewer read it: " + message;
 }
+
+std::string WhyAccessIsDenied(std::int32_t processId)
+{
+    return WhyUnreadable(processId, ERROR_ACCESS_DENIED);
+}
