@@ -5,6 +5,7 @@
 #include "BitmapFile.h"
 #include "BrowserPanel.h"
 #include "CellReadout.h"
+#include "ClientStart.h"
 #include "FailureBox.h"
 #include "FinderWindow.h"
 #include "DirectoryList.h"
@@ -22,6 +23,7 @@
 #include "ProcessPicker.h"
 #include "QtConversions.h"
 #include "RoutePlanner.h"
+#include "StartClientDialog.h"
 #include "TightLayout.h"
 #include "WindowStyle.h"
 #include "WorkingDirectory.h"
@@ -30,6 +32,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -85,6 +88,8 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     column->addWidget(aboveMemo);
     column->addWidget(linkMemo_);
 
+    processPicker_->addActions({startClientCommand_, findAddressCommand_});
+    processPicker_->setContextMenuPolicy(Qt::ActionsContextMenu);
     connectParts();
     setTabOrderByName();
     connect(new DropOpener(this), &DropOpener::dropped, this,
@@ -116,6 +121,7 @@ void MainWindow::buildCommands()
     toolBar_ = new MainToolBar(commands_, this);
     commands_.processList->setToolTip(QStringLiteral("List Processes (F5 keeps the selected one)"));
     toolBar_->addAddressMenuCommand(findAddressCommand_);
+    startClientCommand_ = addCommand("Start a Game Client...", nullptr, {}, [this] { startClient(); });
 }
 
 QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
@@ -266,6 +272,36 @@ void MainWindow::openFinder()
     finderWindow_->show();
     finderWindow_->raise();
     finderWindow_->activateWindow();
+}
+
+void MainWindow::startClient()
+{
+    if (!startClientDialog_)
+        startClientDialog_ = new StartClientDialog(this);
+    if (!runModal_(*startClientDialog_))
+        return;
+    std::vector<std::string> arguments;
+    for (const QString& argument : startClientDialog_->arguments())
+        arguments.push_back(argument.toLocal8Bit().toStdString());
+    const std::string program = startClientDialog_->program().toLocal8Bit().toStdString();
+    const StartedClient started = StartClient(program, arguments);
+    if (started.processId == 0)
+        throw std::runtime_error(started.failure);
+    selectStartedClient(started.processId, program, 40);
+}
+
+// A client takes a moment to show as itself (under Wine, seconds): the list
+// is made again every quarter of a second until its row can be selected.
+void MainWindow::selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft)
+{
+    const std::optional<std::uint32_t> client = FindStartedClient(SnapshotProcesses(), started, program);
+    if (client) {
+        processPicker_->refreshKeepingSelection();
+        processPicker_->selectProcess(*client);
+        return;
+    }
+    if (triesLeft > 0)
+        QTimer::singleShot(250, this, [=] { selectStartedClient(started, program, triesLeft - 1); });
 }
 
 void MainWindow::showMapToFinder()

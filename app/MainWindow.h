@@ -15,6 +15,7 @@
 
 class DirectoryList;
 class FinderWindow;
+class StartClientDialog;
 class DriveSelector;
 class MapFileList;
 class MapView;
@@ -61,6 +62,8 @@ private:
     void refreshProcesses();
     void setTracking(bool on);
     void openFinder();
+    void startClient();
+    void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
     void onPlayerMoved(PlayerPosition position);
     void showFailure(const QString& message);
@@ -83,6 +86,8 @@ private:
     QAction* clearRouteCommand_;
     QAction* followCommand_;
     QAction* findAddressCommand_;
+    QAction* startClientCommand_;
     FinderWindow* finderWindow_ = nullptr;
+    StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;
 };

@@ -3,15 +3,20 @@
 
 #include "MainWindowFixture.h"
 
+#include "ClientStart.h"
 #include "FinderWindow.h"
 #include "ProcessPicker.h"
 #include "StandInClient.h"
+#include "StartClientDialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+
+#include <signal.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,6 +109,40 @@ TEST_F(FinderWindowTest, WithoutASelectedProcessItSaysHowToPickOne)
     EXPECT_EQ(window_->findChild<FinderWindow*>(), nullptr);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_TRUE(boxes_[0].text.startsWith("No process is selected.")) << boxes_[0].text.toStdString();
+}
+
+} // namespace
+
+namespace {
+
+class StartClientTest : public FinderWindowTest {
+protected:
+    bool Answer(QDialog& dialog) override
+    {
+        if (auto* start = qobject_cast<StartClientDialog*>(&dialog)) {
+            start->setProgram(STAND_IN_CLIENT);
+            start->setArguments("--hold 3 4 --seconds 30 --map \"" + maps_.filePath("Open.map") + "\"");
+            return true;
+        }
+        return MainWindowTest::Answer(dialog);
+    }
+};
+
+TEST_F(StartClientTest, TheStartedClientIsSelectedInTheProcessList)
+{
+    auto* picker = Find<ProcessPicker>("lv1");
+    QAction* start = nullptr;
+    for (QAction* action : picker->actions())
+        if (action->text() == "Start a Game Client...")
+            start = action;
+    ASSERT_NE(start, nullptr); // in the list's context menu
+    start->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(picker->selectedProcessId().has_value(), 5000);
+    const std::uint32_t client = *picker->selectedProcessId();
+    EXPECT_EQ(picker->processName(client), "stand_in_client");
+    EXPECT_TRUE(IsDescendantOf(client, std::uint32_t(::getpid())));
+    ::kill(pid_t(client), SIGKILL);
+    EXPECT_TRUE(boxes_.empty());
 }
 
 } // namespace

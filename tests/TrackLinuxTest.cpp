@@ -1,6 +1,8 @@
 // What only Linux has: process names, command lines and owners read from
 // /proc, and memory below 4 GiB of this very process.
 
+#include "AddressFinder.h"
+#include "ClientStart.h"
 #include "ProcessDetails.h"
 #include "ProcStat_linux.h"
 #include "ProcessList.h"
@@ -18,7 +20,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -235,6 +239,65 @@ TEST(WineScenarioTest, AWindowsClientUnderWineIsListedAndReadAtItsWindowsAddress
 
     windowsClient.End();
     EXPECT_EQ(ReadPlayerPosition(ProcessMemory(std::int32_t(listed[0])), windowsClient.address).x, 0);
+}
+
+} // namespace
+
+namespace {
+
+// A client started from the viewer is its child, so that the system's
+// tracing rules (Yama scope 1) let the viewer read it.
+void ExpectStartedClientReadable(const std::string& program, const std::string& listedName)
+{
+    const StartedClient started = StartClient(program, {"--hold", "41", "42", "--seconds", "60"});
+    ASSERT_NE(started.processId, 0u) << started.failure;
+    // Under Wine the Windows program shows by its name once Wine has started it.
+    std::optional<std::uint32_t> client;
+    for (int tries = 0; tries < 100 && !client; ++tries) {
+        const std::vector<ProcessEntry> processes = SnapshotProcesses();
+        client = FindStartedClient(processes, started.processId, program);
+        const bool named = client && std::any_of(processes.begin(), processes.end(), [&](const ProcessEntry& process) {
+                               return process.processId == *client && process.exeFile == listedName;
+                           });
+        if (!named) {
+            client.reset();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    ASSERT_TRUE(client.has_value());
+    const std::uint32_t found = client.value_or(0);
+    EXPECT_TRUE(IsDescendantOf(found, std::uint32_t(::getpid())));
+    const ProcessReader reader{std::int32_t(found)};
+    EXPECT_EQ(reader.Refusal(), "");
+    AddressFinder finder(reader);
+    FinderProgress progress;
+    for (int tries = 0; tries < 50 && finder.Count() == 0; ++tries) {
+        finder.Forget();
+        finder.KeepPosition(41, 42, progress);
+        if (finder.Count() == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(200)); // still starting
+    }
+    EXPECT_GE(finder.Count(), 1u);
+    ::kill(pid_t(started.processId), SIGKILL);
+}
+
+TEST(ClientStartTest, AStartedClientIsAChildOfTheViewerAndReadable)
+{
+    ExpectStartedClientReadable(STAND_IN_CLIENT, "stand_in_client");
+    const StartedClient missing = StartClient("/no/such/client", {});
+    EXPECT_EQ(missing.processId, 0u);
+    EXPECT_EQ(missing.failure, "Cannot start \"/no/such/client\": No such file or directory");
+}
+
+TEST(ClientStartTest, AWindowsClientStartsUnderWineAsADescendant)
+{
+    const char* client = std::getenv("TARVEX_WINDOWS_CLIENT");
+    if (!client || !*client) {
+        if (std::getenv("TARVEX_REQUIRE_WINE"))
+            FAIL() << "TARVEX_WINDOWS_CLIENT names no Windows stand-in client";
+        GTEST_SKIP() << "TARVEX_WINDOWS_CLIENT is not set";
+    }
+    ExpectStartedClientReadable(client, "stand_in_client.exe");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ClientStart.h"
 #include "ProcessDetails.h"
 #include "ProcessList.h"
 #include "ReadRefusal_linux.h"
@@ -51,18 +52,6 @@ bool ViewerMayTrace()
     }
 }
 
-bool IsAncestorOfViewer(std::int32_t processId)
-{
-    const std::int64_t viewer = ::getpid();
-    std::int64_t at = processId;
-    for (int depth = 0; at > 1 && depth < 4096; ++depth) {
-        at = NumberOr(StatusField("/proc/" + std::to_string(at), "PPid"), 0);
-        if (at == viewer)
-            return true;
-    }
-    return false;
-}
-
 int YamaScope()
 {
     std::ifstream setting("/proc/sys/kernel/yama/ptrace_scope");
@@ -104,7 +93,7 @@ ReadRefusalFacts ReadRefusalFactsOf(std::int32_t processId, int systemError)
     facts.otherUser = ::geteuid() != 0 && std::to_string(::geteuid()) != realUser;
     facts.protectedMemory = folderStatus.st_uid == 0 && realUser != "0";
     facts.yamaScope = YamaScope();
-    facts.viewerIsAncestor = IsAncestorOfViewer(processId);
+    facts.viewerIsAncestor = IsDescendantOf(std::uint32_t(processId), std::uint32_t(::getpid()));
     facts.viewerMayTrace = ViewerMayTrace();
     facts.tracerId = NumberOr(StatusField(folder, "TracerPid"), 0);
     if (facts.tracerId != 0)

@@ -1,0 +1,82 @@
+#include "ClientStart.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <map>
+
+namespace {
+
+// One argument as the C run-time reads it back: quoted when it holds blanks
+// or quotes, backslashes before a quote doubled.
+std::string Quoted(const std::string& argument)
+{
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
+        return argument;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+std::string SystemMessage(DWORD error)
+{
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
+    ::LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
+} // namespace
+
+StartedClient StartClient(const std::string& program, const std::vector<std::string>& arguments)
+{
+    std::string commandLine = Quoted(program);
+    for (const std::string& argument : arguments)
+        commandLine += " " + Quoted(argument);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return {0, "Cannot start \"" + program + "\": " + SystemMessage(::GetLastError())};
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return {std::uint32_t(process.dwProcessId), {}};
+}
+
+bool IsDescendantOf(std::uint32_t processId, std::uint32_t ancestor)
+{
+    std::map<DWORD, DWORD> parents;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return processId == ancestor;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL found = ::Process32First(snapshot, &entry); found; found = ::Process32Next(snapshot, &entry))
+        parents[entry.th32ProcessID] = entry.th32ParentProcessID;
+    ::CloseHandle(snapshot);
+    for (int depth = 0; depth < 4096; ++depth) {
+        if (processId == ancestor)
+            return true;
+        const auto parent = parents.find(processId);
+        if (parent == parents.end() || parent->second == processId)
+            return false;
+        processId = parent->second;
+    }
+    return false;
+}
