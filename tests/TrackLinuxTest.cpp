@@ -252,20 +252,17 @@ void ExpectStartedClientReadable(const std::string& program, const std::string& 
     const StartedClient started = StartClient(program, {"--hold", "41", "42", "--seconds", "60"});
     ASSERT_NE(started.processId, 0u) << started.failure;
     // Under Wine the Windows program shows by its name once Wine has started it.
-    std::optional<std::uint32_t> client;
-    for (int tries = 0; tries < 100 && !client; ++tries) {
+    std::uint32_t found = 0;
+    for (int tries = 0; tries < 100 && found == 0; ++tries) {
         const std::vector<ProcessEntry> processes = SnapshotProcesses();
-        client = FindStartedClient(processes, started.processId, program);
-        const bool named = client && std::any_of(processes.begin(), processes.end(), [&](const ProcessEntry& process) {
-                               return process.processId == *client && process.exeFile == listedName;
-                           });
-        if (!named) {
-            client.reset();
+        const std::uint32_t client = FindStartedClient(processes, started.processId, program).value_or(0);
+        for (const ProcessEntry& process : processes)
+            if (process.processId == client && process.exeFile == listedName)
+                found = client;
+        if (found == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
     }
-    ASSERT_TRUE(client.has_value());
-    const std::uint32_t found = client.value_or(0);
+    ASSERT_NE(found, 0u);
     EXPECT_TRUE(IsDescendantOf(found, std::uint32_t(::getpid())));
     const ProcessReader reader{std::int32_t(found)};
     EXPECT_EQ(reader.Refusal(), "");
