@@ -23,6 +23,8 @@
 #include <thread>
 #include <pwd.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -82,6 +84,30 @@ TEST(ProcessDetailsTest, TheCommandLineAndOwnerOfAProcessWhileItRuns)
     const ProcessDetails ended = DetailsOfProcess(client.processId);
     EXPECT_EQ(ended.commandLine, "");
     EXPECT_EQ(ended.owner, "");
+}
+
+// A tooltip shows the command line: only its start is read, cut with "…".
+TEST(ProcessDetailsTest, AHugeCommandLineIsCut)
+{
+    std::vector<std::string> words = {"sh", "-c", "sleep 30", "x"};
+    for (int i = 0; i < 15; ++i)
+        words.push_back(std::string(100000, char('a' + i)));
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    ASSERT_EQ(::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv.data(), environ), 0);
+    std::string shown;
+    for (int tries = 0; tries < 100 && shown.empty(); ++tries) { // empty for a moment after the start
+        shown = DetailsOfProcess(std::uint32_t(child)).commandLine;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(shown.size(), kMaxCommandLineBytes + 3);
+    EXPECT_EQ(shown.rfind("sh -c sleep 30 x aaaa", 0), 0u);
+    EXPECT_EQ(shown.substr(shown.size() - 3), "\xE2\x80\xA6");
 }
 
 TEST(ProcessMemoryTest, TellsWhetherAProcessHasEndedOrMayNotBeRead)

@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include <cstddef>
+
+// A longer command line is cut there and ends with "…".
+constexpr std::size_t kMaxCommandLineBytes = 4096;
+
 struct ProcessDetails {
     std::string commandLine; // arguments separated by spaces, bytes in the system's encoding
     std::string owner;       // the user's name, or the number where the user has none

@@ -1,4 +1,5 @@
 #include "ProcessDetails.h"
+#include "ProcessList.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -11,19 +12,27 @@
 
 namespace {
 
-std::string ReadProcFile(const std::string& path)
+std::string ReadProcFile(const std::string& path, std::size_t maxBytes = std::size_t(-1))
 {
     std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string bytes;
+    char block[4096];
+    while (bytes.size() < maxBytes && file.read(block, sizeof block).gcount() > 0)
+        bytes.append(block, std::size_t(file.gcount()));
+    return bytes.substr(0, maxBytes);
 }
 
-// /proc/PID/cmdline holds the arguments each ended by a NUL.
+// /proc/PID/cmdline holds the arguments each ended by a NUL. Only the start
+// of a long one is read: a tooltip shows it.
 std::string CommandLine(const std::string& folder)
 {
-    std::string arguments = ReadProcFile(folder + "/cmdline");
+    std::string arguments = ReadProcFile(folder + "/cmdline", kMaxCommandLineBytes + 1);
+    const bool cut = arguments.size() > kMaxCommandLineBytes;
     while (!arguments.empty() && arguments.back() == '\0')
         arguments.pop_back();
     std::replace(arguments.begin(), arguments.end(), '\0', ' ');
+    if (cut)
+        arguments = WholeCharacters(arguments, kMaxCommandLineBytes) + "\xE2\x80\xA6";
     return arguments;
 }
 
