@@ -143,8 +143,10 @@ void MainWindow::connectParts()
     connect(directoryList_, &DirectoryList::directoryActivated, this,
             [this](const std::filesystem::path& folder) { runCommand([this, folder] { enterDirectory(folder); }); });
     connect(fileList_, &MapFileList::fileChosen, this, [this] { runCommand([this] { openSelectedMap(); }); });
-    connect(processPicker_, &ProcessPicker::selectedProcessChanged, this,
-            [this] { tracker_->setProcess(processPicker_->selectedProcessId()); });
+    connect(processPicker_, &ProcessPicker::selectedProcessChanged, this, [this] {
+        tracker_->setProcess(processPicker_->selectedProcessId());
+        showTrackingNote();
+    });
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);
     connect(toolBar_, &MainToolBar::trackingClicked, this,
             [this](bool ticked) { runCommand([this, ticked] { setTracking(ticked); }); });
@@ -249,6 +251,16 @@ void MainWindow::setTracking(bool on)
     if (!on)
         routes_->setPlayer(std::nullopt);
     tracker_->setRunning(on);
+    showTrackingNote();
+}
+
+// Ticks with no process selected do nothing; the box's tooltip says why.
+void MainWindow::showTrackingNote()
+{
+    const bool idle = tracker_->isRunning() && !processPicker_->selectedProcessId();
+    toolBar_->setTrackingNote(idle ? QStringLiteral("No process is selected, so nothing is read. List the processes "
+                                                    "with the first button of the toolbar and click the game client's row.")
+                                   : QString());
 }
 
 // For the process selected in the process list; the finder keeps searching

@@ -61,6 +61,7 @@ private:
     void about();
     void refreshProcesses();
     void setTracking(bool on);
+    void showTrackingNote();
     void openFinder();
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);

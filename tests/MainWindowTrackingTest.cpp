@@ -180,6 +180,18 @@ TEST_F(MainWindowTrackingTest, WithNoRowSelectedTicksDoNothing)
     EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
     EXPECT_TRUE(boxes_.empty());
     EXPECT_TRUE(MarkerPixels(Shown()).isEmpty());
+
+    // ... and the tracking box says so while it is ticked.
+    auto* trackingBox = Find<QCheckBox>("chk1");
+    Click("chk1");
+    EXPECT_TRUE(trackingBox->toolTip().startsWith("No process is selected")) << trackingBox->toolTip().toStdString();
+    StandInClient client("--hold 30 20 --seconds 30");
+    Follow(client);
+    EXPECT_EQ(trackingBox->toolTip(), "");
+    Find<ProcessPicker>("lv1")->clearSelection(); // a click on empty space
+    EXPECT_TRUE(trackingBox->toolTip().startsWith("No process is selected"));
+    Click("chk1");
+    EXPECT_EQ(trackingBox->toolTip(), "");
 }
 
 TEST_F(MainWindowTrackingTest, ABadAddressIsReportedOnceATickAndBoxesNeverStack)
