@@ -24,6 +24,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -79,6 +80,36 @@ QString LastErrorText()
 {
     return SystemText(::GetLastError());
 }
+
+// Pipes and devices are not reached through names on Windows.
+QString WhyNotAFileToReplace(const QString&)
+{
+    return QString();
+}
+
+// Writes the bytes over the file from its start, the space reserved first.
+void OverwriteInPlace(const QString& fileName, const std::vector<std::uint8_t>& bytes)
+{
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(fileName).utf16()),
+                                      GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw FileFailure("create", QFileInfo(fileName).absoluteFilePath(), LastErrorText());
+    LARGE_INTEGER size{}, now{}, start{};
+    size.QuadPart = LONGLONG(bytes.size());
+    if (!::GetFileSizeEx(file, &now) || (now.QuadPart < size.QuadPart &&
+                                         !(::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file)))) {
+        const QString why = LastErrorText();
+        ::CloseHandle(file);
+        throw FileFailure("create", QFileInfo(fileName).absoluteFilePath(), why);
+    }
+    DWORD written = 0;
+    const bool done = ::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) &&
+                      ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                      written == bytes.size() && ::SetEndOfFile(file);
+    if (!::CloseHandle(file) || !done)
+        throw std::runtime_error("Stream write error");
+}
 #else
 QString WhyNotWritable(const QString& fileName)
 {
@@ -98,6 +129,40 @@ QString WhyNotWritable(const QString& fileName)
 QString LastErrorText()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Opening a pipe for writing waits for a reader: it is opened without
+// waiting, and anything but a regular file is refused.
+QString WhyNotAFileToReplace(const QString& fileName)
+{
+    const int file = ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (file < 0)
+        return errno == ENXIO ? QStringLiteral("It is a pipe, not a file") : QString(); // ENXIO: a pipe with no reader
+    struct stat status {};
+    const bool regular = ::fstat(file, &status) == 0 && S_ISREG(status.st_mode);
+    ::close(file);
+    return regular ? QString() : QStringLiteral("It is a pipe, a device or a socket, not a file");
+}
+
+// Writes the bytes over the file from its start. The space is reserved
+// first, so a full disk refuses before a byte of the old file changes.
+void OverwriteInPlace(const QString& fileName, const std::vector<std::uint8_t>& bytes)
+{
+    const int file = ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    const int reserved = file < 0 ? errno : ::posix_fallocate(file, 0, off_t(bytes.size()));
+    if (reserved != 0) {
+        if (file >= 0)
+            ::close(file);
+        throw FileFailure("create", QFileInfo(fileName).absoluteFilePath(), QString::fromLocal8Bit(std::strerror(reserved)));
+    }
+    std::size_t done = 0;
+    for (ssize_t wrote = 1; done < bytes.size() && wrote > 0;) {
+        wrote = ::pwrite(file, bytes.data() + done, bytes.size() - done, off_t(done));
+        done += wrote > 0 ? std::size_t(wrote) : 0;
+    }
+    const bool written = done == bytes.size() && ::ftruncate(file, off_t(bytes.size())) == 0;
+    if (::close(file) != 0 || !written)
+        throw std::runtime_error("Stream write error");
 }
 #endif
 
@@ -206,12 +271,23 @@ std::filesystem::path BmpPathFor(const std::filesystem::path& fileName)
 void SaveBitmapFile(const IndexedImage& picture, const QString& fileName)
 {
     RefuseNullPicture(picture);
+    const QString shownName = QFileInfo(fileName).absoluteFilePath();
+    if (const QString why = WhyNotAFileToReplace(fileName); !why.isEmpty())
+        throw FileFailure("create", shownName, why);
     QSaveFile file(fileName);
-    // A writable file in a folder that is not writable is written in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly) && QFileInfo(fileName).isFile()) {
+        // A writable file in a folder that takes no new file is written in place.
+        std::vector<std::uint8_t> bytes;
+        WriteBitmap(picture, [&bytes](const std::uint8_t* part, std::size_t size) {
+            bytes.insert(bytes.end(), part, part + size);
+            return true;
+        });
+        OverwriteInPlace(fileName, bytes);
+        return;
+    }
+    if (!file.isOpen()) {
         const QString why = WhyNotWritable(fileName);
-        throw FileFailure("create", QFileInfo(fileName).absoluteFilePath(), why.isEmpty() ? file.errorString() : why);
+        throw FileFailure("create", shownName, why.isEmpty() ? file.errorString() : why);
     }
     // commit() alone would not notice a failure of the last buffered write
     // and would put a cut-off file in place: flush and check first. Without

@@ -22,6 +22,8 @@
 #include "AsOrdinaryUser.h"
 
 #include <csignal>
+#include <fcntl.h>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -152,6 +154,29 @@ TEST(BitmapFilePermissionTest, AWritableFileInAFolderThatIsNotIsWrittenInPlace)
         GTEST_SKIP() << "no ordinary user to run as";
     EXPECT_EQ(*failure, "");
     EXPECT_EQ(QImage(path).size(), QSize(5, 4));
+}
+
+// Written in place, a picture could be cut off by a full disk: its space is
+// reserved first, and the earlier file stays whole when there is none.
+TEST(BitmapFilePermissionTest, InPlaceTheSpaceIsReservedBeforeTheEarlierFileChanges)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("plan.bmp");
+    WriteEarlierPicture(path);
+    ::chmod(QFile::encodeName(path).constData(), 0666);
+    ::chmod(QFile::encodeName(folder.path()).constData(), 0555);
+    const std::optional<std::string> failure = AsOrdinaryUser([&] {
+        // A file size limit refuses what a full disk refuses.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &small);
+        return FailureOf([&] { SaveBitmapFile(Picture(100, 80), path); });
+    });
+    ::chmod(QFile::encodeName(folder.path()).constData(), 0700);
+    if (!failure)
+        GTEST_SKIP() << "no ordinary user to run as";
+    EXPECT_EQ(*failure, "Cannot create file \"" + path.toStdString() + "\". File too large");
+    EXPECT_EQ(Contents(path), "earlier picture");
 }
 
 TEST(BitmapFilePermissionTest, AFileThatIsNotWritableGivesTheSystemsText)
@@ -304,6 +329,26 @@ TEST(BitmapFileTest, AFailedWriteKeepsTheEarlierFileAndLeavesNoPartialOne)
     EXPECT_EQ(failure, "Stream write error");
     EXPECT_EQ(Contents(path), "earlier picture");
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"plan.bmp"});
+}
+
+// Opening a pipe for writing waits for a reader: a pipe at the chosen name
+// is refused at once and left as it was.
+TEST(BitmapFileTest, APipeAtTheNameIsRefusedWithoutWaiting)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("plan.bmp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+    std::string failure = "(still waiting)";
+    std::thread saving([&] { failure = FailureOf([&] { SaveBitmapFile(Picture(5, 4), path); }); });
+    for (int waited = 0; waited < 100 && failure == "(still waiting)"; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK); // lets a waiting save go on
+    saving.join();
+    ::close(reader);
+    EXPECT_EQ(failure, "Cannot create file \"" + path.toStdString() + "\". It is a pipe, not a file");
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }
 
 // As an export stopped with Ctrl+C or killed: the writer ends in the middle of
