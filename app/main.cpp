@@ -12,7 +12,9 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -59,6 +61,45 @@ bool AnsweredWithoutWindow(int argc, char** argv)
     return false;
 }
 
+// While the application connects to the window system, Qt's notes are held
+// back: should no platform start (no display), one line tells so and the
+// program ends with 1 instead of aborting; otherwise they follow as usual.
+class NoDisplayGuard {
+public:
+    NoDisplayGuard() { Previous() = qInstallMessageHandler(&NoDisplayGuard::Hold); }
+    ~NoDisplayGuard()
+    {
+        qInstallMessageHandler(Previous());
+        for (const auto& [type, message] : Notes())
+            Previous()(type, QMessageLogContext(), message);
+        Notes().clear();
+    }
+    NoDisplayGuard(const NoDisplayGuard&) = delete;
+    NoDisplayGuard& operator=(const NoDisplayGuard&) = delete;
+
+private:
+    static void Hold(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type != QtFatalMsg) {
+            Notes().append({type, message});
+            return;
+        }
+        const QString why = Notes().isEmpty() ? QString() : QStringLiteral(" (%1)").arg(Notes().first().second.trimmed());
+        Print(stderr, QStringLiteral("%1: no display could be opened%2\n").arg(QLatin1String(kProgramName), why));
+        std::_Exit(1);
+    }
+    static QList<QPair<QtMsgType, QString>>& Notes()
+    {
+        static QList<QPair<QtMsgType, QString>> held;
+        return held;
+    }
+    static QtMessageHandler& Previous()
+    {
+        static QtMessageHandler previous = nullptr;
+        return previous;
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -68,7 +109,9 @@ int main(int argc, char** argv)
     if (AnsweredWithoutWindow(argc, argv))
         return 0;
 
+    std::optional<NoDisplayGuard> noDisplay(std::in_place);
     QApplication application(argc, argv);
+    noDisplay.reset();
     QCommandLineParser parser;
     Describe(parser);
     parser.process(application); // a wrong option ends here with a message

@@ -95,6 +95,17 @@ TEST_F(CommandLineTest, HelpAndVersionPrintAndEndWithoutAWindow)
     EXPECT_EQ(QString::fromLocal8Bit(viewer_.readAllStandardOutput()), "tarvex-viewer 1.8.0\n");
 }
 
+TEST_F(CommandLineTest, WithoutADisplayItSaysSoInOneLineAndEndsWithOne)
+{
+    Start({}, false);
+    ASSERT_TRUE(viewer_.waitForFinished(10000));
+    EXPECT_EQ(viewer_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer_.exitCode(), 1);
+    const QStringList lines = QString::fromLocal8Bit(viewer_.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].startsWith("tarvex-viewer: no display could be opened")) << lines[0].toStdString();
+}
+
 TEST_F(CommandLineTest, AFolderOrAMapStartsTheWindowThere)
 {
     Start({maps_.path()});
