@@ -21,13 +21,16 @@ set(TARVEX_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${TARVEX_PACKAGING_DIR})
 
 # "program": what both packages hold in the program folder.
-install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route RUNTIME DESTINATION . COMPONENT program)
+install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find RUNTIME DESTINATION . COMPONENT program)
+list(TRANSFORM TARVEX_SAMPLE_FILES PREPEND ${TARVEX_SAMPLES_DIR}/ OUTPUT_VARIABLE sample_files)
+list(TRANSFORM TARVEX_SAMPLE_MORE_FILES PREPEND ${TARVEX_SAMPLES_DIR}/more/ OUTPUT_VARIABLE sample_more_files)
 
 # "folder": the rest of the portable folder; the Debian package puts these
 # where Debian expects them instead.
 install(FILES ${TARVEX_BIN_DIR}/MapInfo.txt README.md DESTINATION . COMPONENT folder)
 install(FILES ${TARVEX_MAN_PAGES} DESTINATION man/man1 COMPONENT folder)
-install(DIRECTORY ${TARVEX_SAMPLES_DIR}/ DESTINATION samples COMPONENT folder PATTERN .made EXCLUDE)
+install(FILES ${sample_files} DESTINATION samples COMPONENT folder)
+install(FILES ${sample_more_files} DESTINATION samples/more COMPONENT folder)
 
 # "system": the Debian package's files outside its program folder. Their
 # destinations lead from /usr/lib/tarvex back to "/".
@@ -38,7 +41,7 @@ set(TARVEX_DEB_DOC_DIR ${system_share}/doc/tarvex-map-viewer)
 
 set(TARVEX_LINKS ${TARVEX_PACKAGING_DIR}/links)
 file(MAKE_DIRECTORY ${TARVEX_LINKS}/bin)
-foreach(program tarvex-viewer tarvex-map2bmp tarvex-route)
+foreach(program tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find)
   file(CREATE_LINK ../lib/tarvex/${program} ${TARVEX_LINKS}/bin/${program} SYMBOLIC)
   install(FILES ${TARVEX_LINKS}/bin/${program} DESTINATION ${system_usr}/${CMAKE_INSTALL_BINDIR}
           COMPONENT system EXCLUDE_FROM_ALL)
@@ -49,8 +52,8 @@ get_filename_component(config_dir ${TARVEX_DEB_CONFIG_FILE} DIRECTORY)
 install(FILES ${TARVEX_BIN_DIR}/MapInfo.txt DESTINATION ${TARVEX_SYSTEM_ROOT}${config_dir}
         COMPONENT system EXCLUDE_FROM_ALL)
 file(WRITE ${TARVEX_PACKAGING_DIR}/conffiles "${TARVEX_DEB_CONFIG_FILE}\n")
-install(DIRECTORY ${TARVEX_SAMPLES_DIR}/ DESTINATION ${system_share}/tarvex/samples
-        COMPONENT system EXCLUDE_FROM_ALL PATTERN .made EXCLUDE)
+install(FILES ${sample_files} DESTINATION ${system_share}/tarvex/samples COMPONENT system EXCLUDE_FROM_ALL)
+install(FILES ${sample_more_files} DESTINATION ${system_share}/tarvex/samples/more COMPONENT system EXCLUDE_FROM_ALL)
 
 # Manual pages and the changelog compressed as Debian wants them.
 set(compressed_files)

@@ -57,7 +57,12 @@ run_readme() { # heading
     printf '+ %s\n' "$commands"
     bash -euo pipefail -c "$commands"
 }
+# A picture a user saved in the folder the viewer starts in (build/samples)
+# must not go into the packages: they take the sample files by name.
+stray=build/samples/saved-by-a-user.bmp
+mkdir -p build/samples && echo "a user's picture" >"$stray"
 run_readme "Building the packages"
+rm -f "$stray"
 
 passes=0 failures=0
 check() { # description, command...
@@ -81,7 +86,9 @@ size=$(stat -c %s "$archive")
 echo "archive: $((size / 1024)) KiB; the folder: $(du -sh "$folder" | cut -f1)"
 check "the archive is under 40 MB" test "$size" -lt $((40 * 1000 * 1000))
 check "the archive holds one program folder" test "$(tar tzf "$archive" | cut -d/ -f1 | sort -u | wc -l)" -eq 1
-for file in tarvex-viewer tarvex-map2bmp qt.conf MapInfo.txt README.md man/man1/tarvex-viewer.1 man/man1/tarvex-map2bmp.1 \
+check "a file a user left in the sample folder is not in the archive" \
+    sh -c '! tar tzf "$1" | grep -q saved-by-a-user' sh "$archive"
+for file in tarvex-viewer tarvex-map2bmp tarvex-find qt.conf MapInfo.txt README.md man/man1/tarvex-viewer.1 man/man1/tarvex-map2bmp.1 \
     lib/libQt6Core.so.6 lib/libQt6Gui.so.6 lib/libQt6Widgets.so.6 lib/libQt6XcbQpa.so.6 \
     plugins/platforms/libqxcb.so plugins/platforms/libqoffscreen.so samples/Harbor2.map samples/more/Crypt.map \
     licenses/libqt6core6.copyright; do
@@ -133,9 +140,11 @@ root=$scratch/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
 install_deb() { dpkg --root="$root" --force-depends --install "$deb" </dev/null >"$scratch/dpkg.log" 2>&1; }
+check "a file a user left in the sample folder is not in the Debian package" \
+    sh -c '! dpkg-deb -c "$1" | grep -q saved-by-a-user' sh "$deb"
 check "dpkg installs the package" install_deb
 program=$root/usr/lib/tarvex
-for file in tarvex-viewer tarvex-map2bmp; do
+for file in tarvex-viewer tarvex-map2bmp tarvex-find; do
     check "$file is in /usr/lib/tarvex" test -x "$program/$file"
     check "/usr/bin/$file links to it" test "$(realpath "$root/usr/bin/$file")" = "$(realpath "$program/$file")"
 done
