@@ -10,9 +10,14 @@ FolderWatch::FolderWatch(QObject* parent)
     : QObject(parent), watcher_(new QFileSystemWatcher(this)), settle_(new QTimer(this)), poll_(new QTimer(this))
 {
     settle_->setSingleShot(true);
-    settle_->setInterval(100);
+    settle_->setInterval(250);
     poll_->setInterval(1000);
-    connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
+    // Started by the first change and not again by those that follow, so
+    // that changes without a pause (a program's temporary files) are told too.
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!settle_->isActive())
+            settle_->start();
+    });
     connect(settle_, &QTimer::timeout, this, &FolderWatch::changed);
     connect(poll_, &QTimer::timeout, this, &FolderWatch::changed);
 }

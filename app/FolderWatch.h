@@ -32,7 +32,7 @@ signals:
 
 private:
     QFileSystemWatcher* watcher_;
-    QTimer* settle_; // one notice for a burst of changes, such as a copy
+    QTimer* settle_; // one notice a quarter of a second for changes that go on, such as a copy
     QTimer* poll_;
 };
 

@@ -23,7 +23,10 @@ QString ShownLine(const std::string& bytes)
 
 } // namespace
 
-MapDocument::MapDocument(std::filesystem::path mapInfoPath) : mapInfoPath_(std::move(mapInfoPath)) {}
+MapDocument::MapDocument(std::filesystem::path mapInfoPath)
+    : mapInfoPath_(std::move(mapInfoPath)), walkability_(std::make_shared<const TMatrix>())
+{
+}
 
 IndexedImage MapDocument::load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo)
 {
@@ -42,7 +45,7 @@ IndexedImage MapDocument::load(const std::filesystem::path& path, const std::fun
         throw FileFailure("open", ShownFileName(path), QString::fromStdString(read.failure));
     MapLoad& map = *read.map;
     header_ = map.header;
-    walkability_ = std::move(map.matrix);
+    walkability_ = std::make_shared<const TMatrix>(std::move(map.matrix));
     linkLines_ = std::move(lines);
     return std::move(map.image);
 }
@@ -50,14 +53,15 @@ IndexedImage MapDocument::load(const std::filesystem::path& path, const std::fun
 void MapDocument::clearMap()
 {
     header_ = TMapHeader();
-    walkability_ = TMatrix();
+    walkability_ = std::make_shared<const TMatrix>();
 }
 
 std::optional<CellState> MapDocument::cellState(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= walkability_.Columns() || y >= walkability_.Rows())
+    const TMatrix& walk = *walkability_;
+    if (x < 0 || y < 0 || x >= walk.Columns() || y >= walk.Rows())
         return std::nullopt;
-    switch (walkability_[x][y]) {
+    switch (walk[x][y]) {
     case kWalkBlocked:
         return CellState::Blocked;
     case kWalkFlagged:

@@ -28,6 +28,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 enum class CellState { Open, Blocked, Flagged };
@@ -40,7 +41,9 @@ public:
 
     const std::filesystem::path& mapInfoPath() const { return mapInfoPath_; }
     const TMapHeader& header() const { return header_; }
-    const TMatrix& walkability() const { return walkability_; }
+    const TMatrix& walkability() const { return *walkability_; }
+    // The same values, for work on another thread that may outlive this map.
+    std::shared_ptr<const TMatrix> sharedWalkability() const { return walkability_; }
     const QStringList& linkLines() const { return linkLines_; }
 
     // The state of a cell as its picture shows it; none outside the map.
@@ -52,6 +55,6 @@ private:
 
     std::filesystem::path mapInfoPath_;
     TMapHeader header_;
-    TMatrix walkability_;
+    std::shared_ptr<const TMatrix> walkability_;
     QStringList linkLines_;
 };

@@ -1,8 +1,38 @@
 #include "RoutePlanner.h"
 
 #include "Route.h"
+#include "WalkableAreas.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+// What a search thread is given and gives back.
+struct RoutePlanner::Search {
+    std::shared_ptr<const TMatrix> map;
+    std::shared_ptr<const WalkableAreas> areas; // none: worked out by the search
+    Cell start;
+    Cell goal;
+    std::atomic<bool> cancel{false};
+    std::optional<Route> route;
+    bool failed = false;
+};
+
+namespace {
+
+Cell CellOf(QPoint point)
+{
+    return {point.x(), point.y()};
+}
+
+} // namespace
 
 RoutePlanner::RoutePlanner(const MapDocument& document, QObject* parent) : QObject(parent), document_(document) {}
+
+RoutePlanner::~RoutePlanner()
+{
+    cancelSearches();
+}
 
 void RoutePlanner::routeFromPlayer(QPoint goal)
 {
@@ -36,6 +66,11 @@ void RoutePlanner::setPlayer(std::optional<QPoint> player)
 
 void RoutePlanner::clear()
 {
+    cancelSearches();
+    if (!hasAreasOfThisMap()) {
+        areas_.reset();
+        areasMap_.reset();
+    }
     goal_.reset();
     chosenStart_.reset();
     route_.clear();
@@ -46,6 +81,8 @@ QString RoutePlanner::summary() const
 {
     if (!goal_)
         return QString();
+    if (searching_)
+        return QStringLiteral("route: searching...");
     if (route_.empty())
         return QStringLiteral("no route");
     const std::size_t steps = route_.size() - 1;
@@ -54,14 +91,91 @@ QString RoutePlanner::summary() const
 
 void RoutePlanner::findRoute()
 {
-    route_.clear();
+    for (auto& [thread, search] : running_)
+        search->cancel = true; // the newest request wins
+    searching_ = false;
     const std::optional<QPoint> start = fromPlayer_ ? player_ : chosenStart_;
-    if (start && goal_) {
-        const std::optional<Route> found =
-            FindRoute(document_.walkability(), Cell{start->x(), start->y()}, Cell{goal_->x(), goal_->y()});
-        if (found)
-            for (const Cell& cell : *found)
-                route_.emplace_back(cell.x, cell.y);
+    const TMatrix& map = document_.walkability();
+    if (!start || !goal_ || !IsWalkable(map, CellOf(*start)) || !IsWalkable(map, CellOf(*goal_))) {
+        show({});
+        return;
     }
+    if (hasAreasOfThisMap() && !areas_->Joined(CellOf(*start), CellOf(*goal_))) {
+        show({}); // another area: no search needed
+        return;
+    }
+    startSearch(*start, *goal_);
+}
+
+void RoutePlanner::startSearch(QPoint start, QPoint goal)
+{
+    auto search = std::make_shared<Search>();
+    search->map = document_.sharedWalkability();
+    if (hasAreasOfThisMap())
+        search->areas = areas_;
+    search->start = CellOf(start);
+    search->goal = CellOf(goal);
+    QThread* thread = QThread::create([search] {
+        try {
+            if (!search->areas) {
+                if (std::optional<WalkableAreas> areas = WalkableAreas::Of(*search->map, &search->cancel))
+                    search->areas = std::make_shared<const WalkableAreas>(std::move(*areas));
+            }
+            if (search->areas && !search->areas->Joined(search->start, search->goal))
+                return;
+            search->route = FindRoute(*search->map, search->start, search->goal, search->cancel);
+        } catch (const std::bad_alloc&) {
+            search->failed = true;
+        }
+    });
+    running_.emplace_back(thread, search);
+    connect(thread, &QThread::finished, this, [this, thread, search] {
+        const auto entry = std::find_if(running_.begin(), running_.end(), [thread](const auto& e) { return e.first == thread; });
+        if (entry == running_.end())
+            return; // cancelled and deleted by cancelSearches()
+        running_.erase(entry);
+        thread->deleteLater();
+        searchEnded(search);
+    });
+    searching_ = true;
+    thread->start();
+    emit routeChanged();
+}
+
+void RoutePlanner::searchEnded(const std::shared_ptr<Search>& search)
+{
+    if (search->areas && search->map == document_.sharedWalkability() && !hasAreasOfThisMap()) {
+        areas_ = search->areas;
+        areasMap_ = search->map;
+    }
+    if (search->cancel)
+        return; // a newer request took its place
+    std::vector<QPoint> route;
+    if (search->route)
+        for (const Cell& cell : *search->route)
+            route.emplace_back(cell.x, cell.y);
+    searching_ = false;
+    show(std::move(route));
+}
+
+void RoutePlanner::cancelSearches()
+{
+    for (auto& [thread, search] : running_) {
+        search->cancel = true;
+        thread->wait();
+        delete thread;
+    }
+    running_.clear();
+    searching_ = false;
+}
+
+bool RoutePlanner::hasAreasOfThisMap() const
+{
+    return areas_ && areasMap_.lock() == document_.sharedWalkability();
+}
+
+void RoutePlanner::show(std::vector<QPoint> route)
+{
+    route_ = std::move(route);
     emit routeChanged();
 }

@@ -3,6 +3,13 @@
 // a cell the user chose, to a goal cell. A route from the player is worked
 // out again whenever the player has moved. The route is never part of the
 // picture: the map view draws it over the map.
+//
+// Searches run on threads of their own: the newest request wins and an
+// older search still running is cancelled. At the first request on a map its
+// walkable areas are worked out there too (WalkableAreas.h); from then on a
+// goal in another area than the start is refused at once, without a search.
+// clear() and the destructor cancel every search and wait for it, so that
+// the map's values can go.
 
 #include "MapDocument.h"
 
@@ -10,13 +17,19 @@
 #include <QPoint>
 #include <QString>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
+
+class QThread;
+class WalkableAreas;
 
 class RoutePlanner : public QObject {
     Q_OBJECT
 public:
     RoutePlanner(const MapDocument& document, QObject* parent);
+    ~RoutePlanner() override;
 
     void routeFromPlayer(QPoint goal);
     // "Route from here": the start of the next routeTo().
@@ -29,21 +42,34 @@ public:
     void clear();
 
     bool isAsked() const { return goal_.has_value(); }
+    bool isSearching() const { return searching_; }
     // The cells from start to goal; empty when there is none.
     const std::vector<QPoint>& route() const { return route_; }
-    // "route: 42 steps", "no route", or empty when none is asked for.
+    // "route: 42 steps", "no route", "route: searching...", or empty when
+    // none is asked for.
     QString summary() const;
 
 signals:
     void routeChanged();
 
 private:
+    struct Search;
+
     void findRoute();
+    void startSearch(QPoint start, QPoint goal);
+    void searchEnded(const std::shared_ptr<Search>& search);
+    void cancelSearches();
+    bool hasAreasOfThisMap() const;
+    void show(std::vector<QPoint> route);
 
     const MapDocument& document_;
     std::optional<QPoint> chosenStart_;
     std::optional<QPoint> player_;
     std::optional<QPoint> goal_;
     bool fromPlayer_ = false;
+    bool searching_ = false;
     std::vector<QPoint> route_;
+    std::vector<std::pair<QThread*, std::shared_ptr<Search>>> running_;
+    std::weak_ptr<const TMatrix> areasMap_; // the map areas_ belongs to, not kept alive by it
+    std::shared_ptr<const WalkableAreas> areas_;
 };

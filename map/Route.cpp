@@ -124,8 +124,8 @@ Cell Unpacked(std::uint32_t packed)
 
 class AStarSearch {
 public:
-    AStarSearch(const TMatrix& walk, Cell from, Cell to)
-        : walk_(walk), from_(from), to_(to), rows_(walk.Rows()),
+    AStarSearch(const TMatrix& walk, Cell from, Cell to, const std::atomic<bool>* cancel)
+        : walk_(walk), cancel_(cancel), from_(from), to_(to), rows_(walk.Rows()),
           start_(IndexOf(from, rows_)), states_(ZeroedStates(std::size_t(walk.Columns()) * std::size_t(walk.Rows())))
     {
     }
@@ -148,7 +148,8 @@ public:
                 if (states_[index] & kClosed)
                     continue; // left behind when a shorter way reached it
                 states_[index] |= kClosed;
-                ++expanded_;
+                if ((++expanded_ & 0xFFFF) == 0 && cancel_ && cancel_->load(std::memory_order_relaxed))
+                    return std::nullopt;
                 if (at == to_)
                     return TraceBack(states_.get(), from_, to_, rows_);
                 Expand(at, index);
@@ -222,6 +223,7 @@ private:
     }
 
     const TMatrix& walk_;
+    const std::atomic<bool>* cancel_;
     const Cell from_, to_;
     const int rows_;
     const std::size_t start_;
@@ -240,16 +242,31 @@ bool IsWalkable(const TMatrix& walk, Cell cell)
            walk[cell.x][cell.y] != kWalkBlocked;
 }
 
-std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)
+namespace {
+
+std::optional<Route> SearchAStar(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost,
+                                 const std::atomic<bool>* cancel)
 {
     auto [answered, answer] = TrivialAnswer(walk, from, to);
     if (answered)
         return answer;
-    AStarSearch search(walk, from, to);
+    AStarSearch search(walk, from, to, cancel);
     std::optional<Route> route = search.Run();
     if (cost)
         *cost = search.Cost();
     return route;
+}
+
+} // namespace
+
+std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)
+{
+    return SearchAStar(walk, from, to, cost, nullptr);
+}
+
+std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, const std::atomic<bool>& cancel)
+{
+    return SearchAStar(walk, from, to, nullptr, &cancel);
 }
 
 std::optional<Route> FindRouteBreadthFirst(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)

@@ -19,6 +19,7 @@
 #include "IndexedImage.h"
 #include "MapFormat.h"
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -45,6 +46,8 @@ struct RouteSearchCost {
 // 4 bytes an entry (on large maps of rooms and corridors, 1 to 2.2 bytes per
 // cell in all).
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost = nullptr);
+// The same, for another thread: once `cancel` is set it ends soon with std::nullopt.
+std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, const std::atomic<bool>& cancel);
 
 // The same answer by a plain breadth-first search: the reference for the
 // tests and the benchmarks.

@@ -266,6 +266,7 @@ TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThe
     auto* routes = window_->findChild<RoutePlanner*>();
     routes->routeFromPlayer(QPoint(40, 30));
     auto* image = Find<ImageControl>("img1");
+    QTRY_VERIFY(!routes->isSearching());
     ASSERT_EQ(image->route().size(), 31u); // 30 diagonal and straight steps on an open map
     EXPECT_EQ(image->route().front(), QPoint(10, 10));
     QApplication::processEvents();
@@ -284,6 +285,7 @@ TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThe
     StandInClient moved("--hold 20 10 --seconds 30");
     Follow(moved);
     Tracker()->tick();
+    QTRY_VERIFY(!routes->isSearching());
     EXPECT_EQ(image->route().front(), QPoint(20, 10));
 
     // Esc in the filtered process list clears the filter; elsewhere the route.

@@ -4,6 +4,11 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -29,6 +34,9 @@ protected:
         document_.load(ToFilesystemPath(folder_.filePath("Wall.map")));
     }
 
+    // Searches run beside the window's thread.
+    void WaitForTheSearch() { QTRY_VERIFY_WITH_TIMEOUT(!routes_.isSearching(), 10000); }
+
     QTemporaryDir folder_;
     MapDocument document_{ToFilesystemPath(folder_.filePath("MapInfo.txt"))};
     RoutePlanner routes_{document_, nullptr};
@@ -42,6 +50,8 @@ TEST_F(RoutePlannerTest, ARouteBetweenTwoChosenCellsGoesThroughTheFlaggedCell)
     EXPECT_FALSE(routes_.isAsked());
     routes_.startAt(QPoint(0, 0));
     routes_.routeTo(QPoint(4, 0));
+    EXPECT_EQ(routes_.summary(), "route: searching...");
+    WaitForTheSearch();
     ASSERT_EQ(routes_.route().size(), 6u);
     EXPECT_EQ(routes_.route()[2], QPoint(1, 2)); // the only way through the wall
     EXPECT_EQ(routes_.route().back(), QPoint(4, 0));
@@ -53,7 +63,7 @@ TEST_F(RoutePlannerTest, ARouteBetweenTwoChosenCellsGoesThroughTheFlaggedCell)
     routes_.clear();
     EXPECT_EQ(routes_.summary(), QString());
     EXPECT_FALSE(routes_.chosenStart().has_value());
-    EXPECT_EQ(changes_.count(), 3);
+    EXPECT_EQ(changes_.count(), 4); // searching, found, refused, cleared
 }
 
 TEST_F(RoutePlannerTest, ARouteFromThePlayerFollowsThePlayer)
@@ -61,13 +71,58 @@ TEST_F(RoutePlannerTest, ARouteFromThePlayerFollowsThePlayer)
     routes_.routeFromPlayer(QPoint(4, 1)); // not tracking: no start
     EXPECT_EQ(routes_.summary(), "no route");
     routes_.setPlayer(QPoint(4, 2));
+    WaitForTheSearch();
     EXPECT_EQ(routes_.summary(), "route: 1 step");
     const int changes = changes_.count();
     routes_.setPlayer(QPoint(4, 2)); // has not moved: nothing worked out again
     EXPECT_EQ(changes_.count(), changes);
     routes_.setPlayer(QPoint(0, 1));
+    WaitForTheSearch();
     EXPECT_EQ(routes_.route().front(), QPoint(0, 1));
     EXPECT_EQ(routes_.summary(), "route: 4 steps");
+}
+
+// A large map split by a wall: a goal behind it is refused, and the window's
+// thread never waits for a search.
+TEST_F(RoutePlannerTest, AGoalBehindAWallIsRefusedWithoutHoldingTheWindow)
+{
+    constexpr int kColumns = 3000, kRows = 2000, kWall = 10;
+    std::string map = MapHeaderBytes(kColumns, kRows);
+    map.reserve(map.size() + std::size_t(kColumns) * kRows * 12);
+    const std::string open = CellBytes(0), blocked = CellBytes(200);
+    for (int x = 0; x < kColumns; ++x)
+        for (int y = 0; y < kRows; ++y)
+            map += x == kWall ? blocked : open;
+    WriteBytes(QFile::encodeName(folder_.filePath("Split.map")).toStdString(), map);
+    map = std::string();
+    document_.load(ToFilesystemPath(folder_.filePath("Split.map")));
+
+    // A watchdog on the window's thread: the longest wait between its ticks.
+    QElapsedTimer sinceTick;
+    qint64 longestWait = 0;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        longestWait = std::max(longestWait, sinceTick.restart());
+    });
+    watchdog.start(10);
+    sinceTick.start();
+
+    routes_.setPlayer(QPoint(kColumns - 1, kRows - 1));
+    routes_.routeFromPlayer(QPoint(0, 0));
+    for (int x = kColumns - 2; x > kColumns - 5; --x) // the player walks on while it is worked out
+        routes_.setPlayer(QPoint(x, kRows - 1));
+    WaitForTheSearch();
+    EXPECT_EQ(routes_.summary(), "no route");
+    QTest::qWait(50);
+    EXPECT_LT(longestWait, 200);
+
+    // From now on the areas are known: refused at once, with no search.
+    routes_.setPlayer(QPoint(kColumns / 2, kRows / 2));
+    EXPECT_FALSE(routes_.isSearching());
+    EXPECT_EQ(routes_.summary(), "no route");
+    routes_.routeFromPlayer(QPoint(kColumns - 1, 0)); // the same side: a route
+    WaitForTheSearch();
+    EXPECT_EQ(routes_.route().size(), std::size_t(kColumns / 2));
 }
 
 } // namespace
