@@ -9,8 +9,10 @@
 
 #include "BenchMaps.h"
 #include "InTurn.h"
+#include "WalkableAreas.h"
 #include "MapFormat.h"
 #include "MapReader.h"
+#include "RouteMaps.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,6 +20,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -139,6 +142,55 @@ void LoadBesideFloor(benchmark::State& state, const BenchMap& map)
     state.counters[FloorCounter(map.name, "cpu")] = average(floors.cpuSeconds);
 }
 
+// A map of rooms and corridors as the route tests search, as a map file.
+fs::path RoomsMapPath(int columns, int rows)
+{
+    const fs::path path = fs::temp_directory_path() / "tarvex-bench-maps" /
+                          ("rooms-" + std::to_string(columns) + "x" + std::to_string(rows) + ".map");
+    const std::int64_t size = kMapHeaderSize + std::int64_t(columns) * rows * kMapCellSize;
+    std::error_code error;
+    if (fs::file_size(path, error) == std::uintmax_t(size))
+        return path;
+    const TMatrix walk = RoomMaze(columns, rows, 11);
+    std::vector<char> bytes(std::size_t(size), 0);
+    bytes[0] = char(columns), bytes[1] = char(columns >> 8), bytes[2] = char(rows), bytes[3] = char(rows >> 8);
+    for (int x = 0; x < columns; ++x)
+        for (int y = 0; y < rows; ++y)
+            bytes[std::size_t(CellOffset(x, y, rows)) + 1] = char(walk[x][y] == kWalkBlocked ? 200 : 0);
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    return path;
+}
+
+// The walkable areas a route needs, worked out from a loaded map, and the
+// load in turn with them: the areas should cost less than the load.
+void AreasBesideLoad(benchmark::State& state, const std::string& mapName, const fs::path& path)
+{
+    std::optional<MapLoad> loaded = ReadMapFile(path);
+    std::size_t areaBytes = 0;
+    Spent areas, loads;
+    bool areasFirst = true;
+    for (auto _ : state) {
+        Spent areasSpent, loadSpent;
+        InTurn(
+            areasFirst,
+            [&] {
+                areasSpent = Timed([&] {
+                    const std::optional<WalkableAreas> found = WalkableAreas::Of(loaded->matrix);
+                    areaBytes = found->MemoryBytes();
+                });
+            },
+            [&] { loadSpent = Timed([&] { loaded = ReadMapFile(path); }); });
+        state.SetIterationTime(areasSpent.wallSeconds);
+        loads.wallSeconds += loadSpent.wallSeconds;
+        loads.cpuSeconds += loadSpent.cpuSeconds;
+    }
+    const auto average = [](double total) { return benchmark::Counter(total, benchmark::Counter::kAvgIterations); };
+    state.counters["beside_load_" + mapName + "_wall_s"] = average(loads.wallSeconds);
+    state.counters["beside_load_" + mapName + "_cpu_s"] = average(loads.cpuSeconds);
+    state.counters["area_bytes_per_cell"] = double(areaBytes) / (double(loaded->matrix.Columns()) * loaded->matrix.Rows());
+}
+
 // Keeps each benchmark's time per iteration (the median when repeated) for
 // the ratios printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -187,11 +239,16 @@ int main(int argc, char** argv)
 {
     for (const BenchMap& map : kMaps) {
         benchmark::RegisterBenchmark((std::string("load/") + map.name).c_str(), LoadBesideFloor, map)->Unit(benchmark::kMillisecond)->UseManualTime();
+        if (map.keptFraction == 1)
+            benchmark::RegisterBenchmark((std::string("areas/") + map.name).c_str(), AreasBesideLoad, map.name, BenchMapPath(map))
+                ->Unit(benchmark::kMillisecond)->UseManualTime();
         // Sixteen million positioned reads take half a minute: the largest map is left to the others.
         if (map.width * map.height <= 1000 * 1000)
             benchmark::RegisterBenchmark((std::string("positioned/") + map.name).c_str(), PositionedReads, map)
                 ->Unit(benchmark::kMillisecond)->UseRealTime();
     }
+    benchmark::RegisterBenchmark("areas/rooms-4000x4000", AreasBesideLoad, "rooms-4000x4000", RoomsMapPath(4000, 4000))
+        ->Unit(benchmark::kMillisecond)->UseManualTime();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

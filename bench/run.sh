@@ -46,6 +46,8 @@ awk '
         ratio("start-up / minimal Qt window", "start/viewer/manual_time", "beside_minimal", "<= 1.3")
         ratio("exporter 200 maps: 1 job / 2 jobs", "export/jobs/1/real_time", "export/jobs/2/real_time", ">= 1.7")
         ratio("pan 8 pixels zoomed / repaint natural", "map-area/pan-8-pixels-20-zoom-in-steps", "map-area/repaint-natural", "<= 1.5")
+        ratio("route areas / load, rooms 4000x4000", "areas/rooms-4000x4000/manual_time", "beside_load_rooms-4000x4000", "< 1")
+        ratio("route areas / load, noise 4000x4000", "areas/4000x4000/manual_time", "beside_load_4000x4000", "none")
         split("256x256 <=1.5 1000x1000 <=1.2 4000x4000 <=1.2 1000x1000-truncated -", loads, " ")
         for (i = 1; i in loads; i += 2)
             ratio("load / floor " loads[i], "load/" loads[i] "/manual_time",
