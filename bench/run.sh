@@ -15,6 +15,10 @@ aggregates=(--benchmark_repetitions=5 --benchmark_enable_random_interleaving=tru
 "$build/bench/map_bench" --benchmark_min_time=1 "${aggregates[@]}" | tee "$out"
 QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=0.5 "${aggregates[@]}" | tee -a "$out"
 "$build/bench/export_bench" "$build/bin/tarvex-map2bmp" "${aggregates[@]}" | tee -a "$out"
+# The address finder against scanmem, which Debian packages; installed when missing.
+command -v scanmem >/dev/null || { apt-get update && apt-get install -y scanmem; } >/dev/null 2>&1 ||
+    echo "scanmem could not be installed: finder/scanmem fails and its ratio is left out" >&2
+"$build/bench/finder_bench" "${aggregates[@]}" | tee -a "$out"
 # Every route pair three times; the medians per pair and their ratios follow.
 "$build/bench/route_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true --benchmark_color=false
 
@@ -23,7 +27,7 @@ echo "Ratios of medians (wall time, CPU time):"
 awk '
     function seconds(value, unit) { return value * (unit == "ns" ? 1e-9 : unit == "us" ? 1e-6 : unit == "ms" ? 1e-3 : 1) }
     # A program started by a benchmark reports its own CPU time as a counter.
-    function counted(text, number) { number = text + 0; return number * (text ~ /m$/ ? 1e-3 : text ~ /u$/ ? 1e-6 : 1) }
+    function counted(text, number) { number = text + 0; return number * (text ~ /m$/ ? 1e-3 : text ~ /u$/ ? 1e-6 : text ~ /k$/ ? 1e3 : text ~ /M$/ ? 1e6 : 1) }
     $1 ~ /_median$/ {
         name = $1; sub(/_median$/, "", name); wall[name] = seconds($2, $3); cpu[name] = seconds($4, $5)
         for (i = 6; i <= NF; i++) {
@@ -33,6 +37,7 @@ awk '
             if (counter[1] ~ /^beside_.*_wall_s$/) wall[substr(counter[1], 1, length(counter[1]) - 7)] = counted(counter[2])
             else if (counter[1] ~ /^beside_.*_cpu_s$/) cpu[substr(counter[1], 1, length(counter[1]) - 6)] = counted(counter[2])
             else if (counter[1] ~ /_cpu_s$/) cpu[name] = counted(counter[2])
+            else value[name, counter[1]] = counted(counter[2])
         }
     }
     function ratio(label, over, under, limit) {
@@ -40,6 +45,11 @@ awk '
         cpuRatio = cpu[under] > 0 ? sprintf("%6.2f", cpu[over] / cpu[under]) : "     -"
         printf "  %-52s %6.2f %s   (target %s)\n", label, wall[over] / wall[under], cpuRatio, limit
     }
+    function figure(label, number, format, limit) {
+        if (number != "") printf "  %-52s %13s   (target %s)\n", label, sprintf(format, number), limit
+    }
+    function milliseconds(name) { return name in wall ? wall[name] * 1e3 : "" }
+    function reported(name, key) { return (name, key) in value ? value[name, key] : "" }
     END {
         ratio("marker tick 16384x16384 / 256x256", "marker-tick/16384", "marker-tick/256", "<= 1.5")
         ratio("click to screen / load alone, 1000x1000", "click/click-to-screen-1000x1000/manual_time", "beside_load", "<= 1.5")
@@ -52,6 +62,13 @@ awk '
         for (i = 1; i in loads; i += 2)
             ratio("load / floor " loads[i], "load/" loads[i] "/manual_time",
                   "beside_floor_" loads[i], loads[i + 1] == "-" ? "none" : "CPU " loads[i + 1])
+        ratio("finder first scan, 1 GiB / floor", "finder/first-scan/manual_time", "beside_finder_floor", "<= 1.25")
+        ratio("scanmem first scan / finder first scan, 1 GiB", "finder/scanmem/manual_time", "beside_finder_for_scanmem", ">= 8")
+        print "Finder figures (medians):"
+        figure("narrow 1M candidates spread over 1 GiB, ms", milliseconds("finder/narrow-1M/spread/real_time"), "%.1f", "< 50")
+        figure("narrow 1M candidates packed in 64 MiB, ms", milliseconds("finder/narrow-1M/packed/real_time"), "%.1f", "< 50")
+        figure("scan by a 1000x1000 map, extra peak memory, MiB", reported("finder/guided-scan/manual_time", "extra_peak_MiB"), "%.1f", "< 64")
+        figure("position changes seen during a first scan", reported("finder/first-scan/manual_time", "moves_seen"), "%.0f", "> 0")
     }' "$out"
 
 echo
