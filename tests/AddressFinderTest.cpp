@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -264,6 +266,45 @@ TEST(ProcessReaderTest, AnEndedClientReadsNothingAndIsToldEnded)
     finder.KeepStill(progress);
     EXPECT_EQ(finder.Count(), 0u);
     EXPECT_EQ(ProcessReader(std::int32_t(client.processId)).Refusal(), "The process has ended.");
+}
+
+// The finder only reads: a client goes on moving while it is scanned. First
+// scans run back to back until the position is seen to change between two
+// reads made during one and the same scan (the client steps every 0.5 s).
+TEST(ProcessReaderTest, AScannedClientGoesOnMoving)
+{
+    StandInClient client("--hidden --seconds 30");
+    ASSERT_NE(client.address, 0u);
+    const ProcessReader reader(std::int32_t(client.processId));
+    ASSERT_TRUE(reader.Refusal().empty()) << reader.Refusal();
+    std::atomic<unsigned> scans{0}; // odd while a scan runs
+    std::atomic<bool> stop{false};
+    std::thread scanner([&] {
+        while (!stop) {
+            AddressFinder finder(reader);
+            FinderProgress progress;
+            ++scans;
+            finder.KeepPosition(1, 2, progress);
+            ++scans;
+        }
+    });
+    bool movedDuringAScan = false;
+    unsigned lastScan = 0;
+    std::uint32_t lastPair = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!movedDuringAScan && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const unsigned scan = scans;
+        std::uint32_t pair = 0;
+        if (reader.Read(client.address, &pair, 4) != 4 || scan % 2 == 0 || scans != scan)
+            continue;
+        movedDuringAScan = scan == lastScan && pair != lastPair;
+        lastScan = scan;
+        lastPair = pair;
+    }
+    stop = true;
+    scanner.join();
+    EXPECT_TRUE(movedDuringAScan);
 }
 
 TEST(PositionTextTest, ThreeWaysOfWritingACell)
