@@ -209,8 +209,9 @@ void FinderWindow::onStepEnded(const FinderOutcome& outcome)
     if (outcome.cancelled)
         text = tr("Cancelled; the candidates of before are kept.");
     else if (outcome.tooMany)
-        text = tr("More than %1 places hold a cell of this map, too many to keep. Type the position instead.")
-                   .arg(locale.toString(qulonglong(kMaxFinderEntries)));
+        text = tr("So many places hold a cell of this map that they would take more than %1 MiB. Type the "
+                  "position instead.")
+                   .arg(kMaxFinderMiB);
     else if (session_->count() == 0)
         text = tr("No candidate is left. Start over, and make sure the process is the game client.");
     else if (session_->count() == 1)

@@ -114,8 +114,8 @@ private:
             Complain(std::to_string((outcome.bytesAboveReach + 1023) >> 10) +
                      " KiB of writable memory above 4 GiB were not searched: the tracker reads below 4 GiB only");
         if (outcome.tooMany)
-            Complain("more than " + std::to_string(kMaxFinderEntries) +
-                     " places hold such a position, too many to keep: give the position as X:Y instead");
+            Complain("so many places hold such a position that they would take more than " +
+                     std::to_string(kMaxFinderMiB) + " MiB: give the position as X:Y instead");
     }
 
     AddressFinder finder_;

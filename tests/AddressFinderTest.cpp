@@ -196,6 +196,20 @@ TEST_F(AddressFinderTest, ZeroedMemoryIsKeptAsRunsAndSplitWhenNarrowed)
     EXPECT_EQ(OffsetsIn(block_, finder_), (std::set<std::size_t>{2 * kMiB + 8, 2 * kMiB + 10}));
 }
 
+// Memory full of positions on the map, each unlike the next, would take
+// more than the finder keeps: it keeps none and says so.
+TEST_F(AddressFinderTest, AScanThatWouldKeepTooMuchKeepsNothing)
+{
+    LowBlock crowded(64 * kMiB);
+    ASSERT_NE(crowded.Bytes(), nullptr);
+    for (std::size_t at = 0, i = 0; at + 4 <= 64 * kMiB; at += 4, ++i)
+        crowded.Put(at, std::uint16_t(i % 7), std::uint16_t(i / 7 % 30));
+    const FinderOutcome outcome = finder_.KeepOnMap(Room(), progress_);
+    EXPECT_TRUE(outcome.tooMany);
+    EXPECT_FALSE(finder_.HasScanned());
+    EXPECT_EQ(finder_.Count(), 0u);
+}
+
 TEST_F(AddressFinderTest, FreedMemoryDropsItsCandidates)
 {
     block_.Put(64, 10, 11);

@@ -85,7 +85,10 @@ struct FoundPlace {
     std::uint16_t y = 0;
 };
 
-constexpr std::size_t kMaxFinderEntries = std::size_t(7) << 20; // 56 MiB of 8-byte entries
+// 48 MiB of 8-byte entries: with what the two scanning threads hold at most
+// before the count is checked, a scan stays under 64 MiB.
+constexpr std::size_t kMaxFinderEntries = std::size_t(6) << 20;
+constexpr std::size_t kMaxFinderMiB = kMaxFinderEntries * 8 >> 20;
 
 class AddressFinder {
 public:
