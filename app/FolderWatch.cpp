@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QTimer>
 
+#include <optional>
 #include <set>
 
 FolderWatch::FolderWatch(QObject* parent)
@@ -54,6 +55,12 @@ void UpdateRows(QListWidget& list, int first, const std::vector<ShownEntry>& ent
     std::set<std::filesystem::path> listed;
     for (const ShownEntry& entry : entries)
         listed.insert(entry.bytes);
+    // Rows going and coming above the view would move what it shows, by how
+    // many depending on how the changes fall into layouts: the row at its top
+    // is put back there.
+    const QListWidgetItem* top = list.itemAt(QPoint(0, 0));
+    const std::optional<std::filesystem::path> topEntry =
+        top && list.row(top) >= first ? std::optional(EntryBytes(*top)) : std::nullopt;
     bool selectedGone = false;
     const auto takeRow = [&](int row) {
         selectedGone = selectedGone || list.item(row)->isSelected();
@@ -76,4 +83,13 @@ void UpdateRows(QListWidget& list, int first, const std::vector<ShownEntry>& ent
         takeRow(list.count() - 1);
     if (selectedGone) // rather than the neighbour a single-selection list would pick
         list.clearSelection();
+    if (!topEntry)
+        return;
+    for (int row = first; row < list.count(); ++row) {
+        if (EntryBytes(*list.item(row)) == *topEntry) {
+            list.doItemsLayout();
+            list.scrollToItem(list.item(row), QAbstractItemView::PositionAtTop);
+            break;
+        }
+    }
 }
