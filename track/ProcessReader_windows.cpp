@@ -4,20 +4,99 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
 
+bool IsReadable(const MEMORY_BASIC_INFORMATION& region)
+{
+    return region.State == MEM_COMMIT && region.Protect != 0 && !(region.Protect & (PAGE_NOACCESS | PAGE_GUARD));
+}
+
+// The regions of another process as the system describes them, the last one
+// kept: the pieces of a batch come in ascending order and mostly share one.
+class RegionWalk {
+public:
+    explicit RegionWalk(HANDLE process) : process_(process) {}
+
+    // How many of the `size` bytes from `address` lie in committed memory
+    // the process may read, without a gap.
+    std::size_t ReadableFrom(std::uint64_t address, std::size_t size)
+    {
+        const std::uint64_t end = address + size;
+        std::uint64_t at = address;
+        while (at < end && Describe(at) && IsReadable(region_))
+            at = RegionEnd();
+        return std::size_t(std::min(at, end) - address);
+    }
+
+private:
+    std::uint64_t RegionStart() const { return std::uintptr_t(region_.BaseAddress); }
+    std::uint64_t RegionEnd() const { return RegionStart() + region_.RegionSize; }
+
+    // region_ then holds the region `address` lies in.
+    bool Describe(std::uint64_t address)
+    {
+        if (known_ && address >= RegionStart() && address < RegionEnd())
+            return true;
+        known_ = ::VirtualQueryEx(process_, reinterpret_cast<LPCVOID>(std::uintptr_t(address)), &region_,
+                                  sizeof region_) == sizeof region_ &&
+                 RegionEnd() > address;
+        return known_;
+    }
+
+    HANDLE process_;
+    MEMORY_BASIC_INFORMATION region_{};
+    bool known_ = false;
+};
+
+// Only the bytes the regions allow are asked for: Windows may fail a read
+// that runs into a page it cannot read without telling how far it got, and
+// Wine reads freed pages as if they were still there.
+std::size_t ReadAsFarAsItCan(HANDLE process, const ReadPiece& piece, RegionWalk& regions)
+{
+    const std::size_t readable = regions.ReadableFrom(piece.address, piece.size);
+    if (readable == 0)
+        return 0;
+    SIZE_T read = 0;
+    const BOOL whole = ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(std::uintptr_t(piece.address)), piece.into,
+                                           readable, &read);
+    return whole || ::GetLastError() == ERROR_PARTIAL_COPY ? std::size_t(read) : 0;
+}
+
 } // namespace
 
 // Reading and querying only: more rights would fail for more processes and
-// would hand the viewer rights to change the game.
+// would hand the viewer rights to change the game. A process that has ended
+// can still be opened while someone holds a handle to it: it is refused as
+// ended all the same.
 ProcessReader::ProcessReader(std::int32_t processId)
     : processId_(processId),
       handle_(::OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, DWORD(processId)))
 {
-    if (!handle_)
+    if (!handle_) {
         refusal_ = WhyUnreadable(processId, int(::GetLastError()));
+        return;
+    }
+    int error = 0;
+    if (!IsRunning()) {
+        error = ERROR_INVALID_PARAMETER; // what opening a process that is gone reports
+    } else {
+        const std::vector<MemoryRegion> regions = WritableRegions();
+        unsigned char probe = 0;
+        SIZE_T read = 0;
+        if (!regions.empty() &&
+            !::ReadProcessMemory(handle_, reinterpret_cast<LPCVOID>(std::uintptr_t(regions.front().start)), &probe, 1,
+                                 &read))
+            error = int(::GetLastError());
+    }
+    if (error == 0)
+        return;
+    refusal_ = WhyUnreadable(processId, error);
+    ::CloseHandle(handle_);
+    handle_ = nullptr;
 }
 
 ProcessReader::~ProcessReader()
@@ -53,15 +132,9 @@ std::vector<MemoryRegion> ProcessReader::WritableRegions() const
 
 void ProcessReader::ReadPieces(ReadPiece* pieces, std::size_t count) const
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        SIZE_T read = 0;
-        pieces[i].got = handle_ && ::ReadProcessMemory(handle_, reinterpret_cast<LPCVOID>(std::uintptr_t(pieces[i].address)),
-                                                       pieces[i].into, pieces[i].size, &read)
-                            ? std::size_t(read)
-                            : 0;
-        if (pieces[i].got == 0 && handle_ && ::GetLastError() == ERROR_PARTIAL_COPY)
-            pieces[i].got = std::size_t(read);
-    }
+    RegionWalk regions(handle_);
+    for (std::size_t i = 0; i < count; ++i)
+        pieces[i].got = handle_ ? ReadAsFarAsItCan(handle_, pieces[i], regions) : 0;
 }
 
 std::size_t ProcessReader::Read(std::uint64_t address, void* into, std::size_t size) const
