@@ -434,14 +434,16 @@ void AddressFinder::Forget()
     scanned_ = false;
 }
 
-std::vector<FoundPlace> AddressFinder::First(std::size_t count) const
+std::vector<FoundPlace> AddressFinder::First(std::size_t count, std::uint32_t from) const
 {
     std::vector<FoundPlace> places;
     for (const std::vector<Entry>& entries : segments_) {
         for (std::size_t i = 0; i < entries.size() && places.size() < count; i += EntryLength(entries, i)) {
             const std::uint32_t first = entries[i].address & ~1u;
             const std::uint32_t length = (entries[i].address & 1) ? entries[i + 1].address : 1;
-            for (std::uint32_t k = 0; k < length && places.size() < count; ++k)
+            const std::uint32_t skipped =
+                first >= from ? 0 : std::uint32_t(std::min<std::uint64_t>(length, (std::uint64_t(from) - first + 1) / 2));
+            for (std::uint32_t k = skipped; k < length && places.size() < count; ++k)
                 places.push_back({first + 2 * k, 0, 0});
         }
     }

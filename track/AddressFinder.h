@@ -103,9 +103,9 @@ public:
     std::uint64_t Count() const { return count_; }
     // Starts again from no scan.
     void Forget();
-    // The first candidates with the pair each holds now (0:0 where it cannot
-    // be read any more).
-    std::vector<FoundPlace> First(std::size_t count) const;
+    // The first candidates at or above address `from`, with the pair each
+    // holds now (0:0 where it cannot be read any more).
+    std::vector<FoundPlace> First(std::size_t count, std::uint32_t from = 0) const;
 
     // One entry: a place and the pair it held; an odd address starts a run,
     // whose next entry's address field counts its places.
