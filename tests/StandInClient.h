@@ -30,6 +30,8 @@ public:
 
     // Ends the client and waits until its process is gone.
     void End();
+    // The process started: the client itself, or the Wine process that runs it.
+    std::uint32_t StartedProcessId() const;
 
     std::uint32_t processId = 0;
     std::uint32_t address = 0;
@@ -82,6 +84,11 @@ inline void StandInClient::Start(const std::string& commandLine)
     ReadFirstLine(line);
 }
 
+inline std::uint32_t StandInClient::StartedProcessId() const
+{
+    return std::uint32_t(process_.dwProcessId);
+}
+
 inline void StandInClient::End()
 {
     if (process_.hProcess) {
@@ -123,6 +130,11 @@ inline void StandInClient::Start(const std::string& commandLine)
     while (::read(output_, &c, 1) == 1 && c != '\n')
         line += c;
     ReadFirstLine(line);
+}
+
+inline std::uint32_t StandInClient::StartedProcessId() const
+{
+    return child_ > 0 ? std::uint32_t(child_) : 0;
 }
 
 inline void StandInClient::End()

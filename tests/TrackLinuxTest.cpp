@@ -254,11 +254,13 @@ TEST(WineScenarioTest, AWindowsClientUnderWineIsListedAndReadAtItsWindowsAddress
     StandInClient windowsClient("--hold 312 207 --seconds 120", std::string("wine ") + client);
     ASSERT_NE(windowsClient.address, 0u) << "the client under Wine printed no address";
 
+    // The one this test started: other Windows stand-in clients may run on the machine.
+    const std::uint32_t started = windowsClient.StartedProcessId();
     std::vector<std::uint32_t> listed;
     for (const ProcessEntry& process : SnapshotProcesses())
-        if (process.exeFile == "stand_in_client.exe")
+        if (process.exeFile == "stand_in_client.exe" && IsDescendantOf(process.processId, started))
             listed.push_back(process.processId);
-    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed.size(), 1u) << "stand_in_client.exe processes that process " << started << " started";
     const PlayerPosition position = ReadPlayerPosition(ProcessMemory(std::int32_t(listed[0])), windowsClient.address);
     EXPECT_EQ(position.x, 312);
     EXPECT_EQ(position.y, 207);
