@@ -28,6 +28,37 @@ std::string Quoted(const std::string& argument)
     return quoted + "\"";
 }
 
+// A handle the system gave, closed when it goes.
+class OwnedHandle {
+public:
+    explicit OwnedHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+    ~OwnedHandle()
+    {
+        if (handle_)
+            ::CloseHandle(handle_);
+    }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// Each listed process's parent.
+std::map<DWORD, DWORD> ParentsOfAll()
+{
+    std::map<DWORD, DWORD> parents;
+    const OwnedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Get())
+        return parents;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL found = ::Process32First(snapshot.Get(), &entry); found; found = ::Process32Next(snapshot.Get(), &entry))
+        parents[entry.th32ProcessID] = entry.th32ParentProcessID;
+    return parents;
+}
+
 std::string SystemMessage(DWORD error)
 {
     char* text = nullptr;
@@ -54,22 +85,14 @@ StartedClient StartClient(const std::string& program, const std::vector<std::str
     if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process))
         return {0, "Cannot start \"" + program + "\": " + SystemMessage(::GetLastError())};
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const OwnedHandle thread(process.hThread);
+    const OwnedHandle started(process.hProcess);
     return {std::uint32_t(process.dwProcessId), {}};
 }
 
 bool IsDescendantOf(std::uint32_t processId, std::uint32_t ancestor)
 {
-    std::map<DWORD, DWORD> parents;
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return processId == ancestor;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL found = ::Process32First(snapshot, &entry); found; found = ::Process32Next(snapshot, &entry))
-        parents[entry.th32ProcessID] = entry.th32ParentProcessID;
-    ::CloseHandle(snapshot);
+    const std::map<DWORD, DWORD> parents = ParentsOfAll();
     for (int depth = 0; depth < 4096; ++depth) {
         if (processId == ancestor)
             return true;
