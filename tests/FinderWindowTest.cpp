@@ -15,19 +15,48 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+#ifdef _WIN32
+const char kClientName[] = "stand_in_client.exe";
+std::uint32_t ThisProcessId() { return std::uint32_t(::GetCurrentProcessId()); }
+void EndProcess(std::uint32_t processId)
+{
+    const std::unique_ptr<void, decltype(&::CloseHandle)> process(::OpenProcess(PROCESS_TERMINATE, FALSE, processId),
+                                                                  &::CloseHandle);
+    if (process)
+        ::TerminateProcess(process.get(), 0);
+}
+#else
+const char kClientName[] = "stand_in_client";
+std::uint32_t ThisProcessId() { return std::uint32_t(::getpid()); }
+void EndProcess(std::uint32_t processId) { ::kill(pid_t(processId), SIGKILL); }
+#endif
 
 class FinderWindowTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        Write("Open.map", MapHeaderBytes(60, 40)); // every cell open
+        // Open inside a wall, as game maps are: copies of x alone (x:0 and
+        // 0:x, which a Windows client leaves on its stack below 4 GiB) then
+        // lie on no cell the player can stand on.
+        std::string cells;
+        for (int x = 0; x < 60; ++x)
+            for (int y = 0; y < 40; ++y)
+                cells += CellBytes(x == 0 || y == 0 || x == 59 || y == 39 ? 200 : 0);
+        Write("Yard.map", MapHeaderBytes(60, 40) + cells);
         EnterFolder(maps_.path());
-        ClickMap("Open.map");
+        ClickMap("Yard.map");
     }
 
     FinderWindow* OpenFinderFor(const StandInClient& client)
@@ -50,7 +79,7 @@ protected:
 
 TEST_F(FinderWindowTest, WalkingFindsTheAddressAndUseFollowsIt)
 {
-    StandInClient client("--hidden --seconds 60"); // walks along row 10 of the open map
+    StandInClient client("--hidden --seconds 60"); // walks along row 10 of the yard
     ASSERT_NE(client.address, 0u);
     FinderWindow* finder = OpenFinderFor(client);
     ASSERT_NE(finder, nullptr);
@@ -121,7 +150,7 @@ protected:
     {
         if (auto* start = qobject_cast<StartClientDialog*>(&dialog)) {
             start->setProgram(STAND_IN_CLIENT);
-            start->setArguments("--hold 3 4 --seconds 30 --map \"" + maps_.filePath("Open.map") + "\"");
+            start->setArguments("--hold 3 4 --seconds 30 --map \"" + maps_.filePath("Yard.map") + "\"");
             return true;
         }
         return MainWindowTest::Answer(dialog);
@@ -139,9 +168,9 @@ TEST_F(StartClientTest, TheStartedClientIsSelectedInTheProcessList)
     start->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(picker->selectedProcessId().has_value(), 5000);
     const std::uint32_t client = *picker->selectedProcessId();
-    EXPECT_EQ(picker->processName(client), "stand_in_client");
-    EXPECT_TRUE(IsDescendantOf(client, std::uint32_t(::getpid())));
-    ::kill(pid_t(client), SIGKILL);
+    EXPECT_EQ(picker->processName(client), kClientName);
+    EXPECT_TRUE(IsDescendantOf(client, ThisProcessId()));
+    EndProcess(client);
     EXPECT_TRUE(boxes_.empty());
 }
 
