@@ -3,12 +3,15 @@
 # 1. cross-builds everything with mingw-w64 and Qt for Windows into
 #    build-windows/ and runs the tests there under Wine, the window tests on
 #    a virtual screen;
-# 2. the Wine scenario of the Linux build: the Windows stand-in client under
-#    Wine is listed by its ".exe" name and read at its Windows address;
+# 2. the Wine scenarios of the Linux build: the Windows stand-in client under
+#    Wine is listed by its ".exe" name and read at its Windows address, and
+#    one started from the Linux side runs as its descendant and is read;
 # 3. packs the Windows zip into build-windows/packages/, unpacks it and drives
 #    the unpacked viewer under Wine with xdotool: title, a map drawn pixel for
 #    pixel, its MapInfo.txt lines, Save, the process list, the tracker and the
-#    About box. Screenshots are left in build-windows/screenshots/.
+#    About box. Screenshots are left in build-windows/screenshots/. Then the
+#    unpacked tarvex-find.exe under Wine finds the address the Windows
+#    stand-in client printed.
 #
 # Qt for Windows comes from TARVEX_QT_MINGW_ARCHIVE, by default
 # ../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz beside the project folder.
@@ -68,9 +71,9 @@ export DISPLAY=:$(cat "$scratch/display")
 echo "== The tests under Wine"
 (cd build-windows && ctest --output-on-failure)
 
-echo "== The Windows client under Wine, followed from Linux"
+echo "== The Windows client under Wine, followed and started from Linux"
 TARVEX_REQUIRE_WINE=1 TARVEX_WINDOWS_CLIENT=$root/build-windows/bin/stand_in_client.exe \
-    build/tests/track_tests --gtest_filter='WineScenarioTest.*'
+    build/tests/track_tests --gtest_filter='WineScenarioTest.*:ClientStartTest.AWindowsClientStartsUnderWineAsADescendant'
 
 echo "== The Windows zip, unpacked and driven under Wine"
 (cd build-windows && cpack)
@@ -89,7 +92,7 @@ shot() { import -window root "$shots/$1.png"; }
 click() { xdotool mousemove --window "$window" "$1" "$2" sleep 0.2 click 1 sleep 0.5; }
 title() { xdotool getwindowname "$window"; }
 
-for file in tarvex-viewer.exe tarvex-map2bmp.exe stand_in_client.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+for file in tarvex-viewer.exe tarvex-map2bmp.exe tarvex-find.exe stand_in_client.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll MapInfo.txt README.md Harbor2.map; do
     check "the zip holds $file" test -s "$program/$file"
 done
@@ -174,6 +177,66 @@ sleep 1
 click 198 14
 for _ in $(seq 50); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.2; done
 check "Exit ends the viewer" sh -c "! kill -0 $viewer 2>/dev/null"
+
+# tarvex-find.exe finds the stand-in client under Wine in the same prefix,
+# by the Windows process identifier the client prints (after the viewer, whose
+# process list would show these clients for a moment after they ended).
+start_client() { # arguments for the client; sets client, client_pid and client_address (as tarvex-find prints it)
+    rm -f "$scratch/found-client.txt"
+    wine stand_in_client.exe "$@" --seconds 120 >"$scratch/found-client.txt" 2>&1 &
+    client=$!
+    for _ in $(seq 100); do grep -qs '^pid ' "$scratch/found-client.txt" && break; sleep 0.2; done
+    local first
+    first=$(head -1 "$scratch/found-client.txt" 2>/dev/null | tr -d '\r')
+    client_pid=$(sed -n 's/^pid \([0-9]*\) address [0-9a-fA-F]*$/\1/p' <<<"$first")
+    client_address=$(printf '%08X' "0x$(sed -n 's/^pid [0-9]* address \([0-9a-fA-F]*\)$/\1/p' <<<"$first")" 2>/dev/null || true)
+}
+stop_client() { kill "$client" 2>/dev/null || true; wait "$client" 2>/dev/null || true; }
+start_finder() { # process identifier
+    coproc finder { wine tarvex-find.exe "$1" 2>>"$scratch/finder-errors.txt"; }
+    to_finder=${finder[1]} from_finder=${finder[0]}
+}
+ask() { # request; sets count (the count it printed) and listed (the addresses a list printed)
+    count='' listed=()
+    # A finder that has ended leaves the count empty rather than ending the script.
+    trap '' PIPE
+    if ! echo "$1" 2>/dev/null >&"$to_finder"; then trap - PIPE; return 0; fi
+    trap - PIPE
+    local line
+    while IFS= read -r -t 120 line <&"$from_finder"; do
+        line=${line%$'\r'}
+        if [[ $line =~ ^[0-9]+$ ]]; then count=$line; break; fi
+        listed+=("${line%% *}")
+    done
+}
+stop_finder() { exec {to_finder}>&- {from_finder}<&-; wait "$finder_PID" 2>/dev/null || true; }
+is_listed() { [[ " ${listed[*]} " == *" $client_address "* ]]; }
+
+# A known position: the client's among its copies, which never move.
+start_client --hidden --hold 123 45
+start_finder "$client_pid"
+ask 123:45
+ask list
+check "tarvex-find.exe lists the held client's address among its copies ($count places)" is_listed
+stop_finder
+stop_client
+# A walking client, by its map and its moves alone, until one place is left.
+# On Village.map, whose border is wall, the client's own copies of x alone
+# (x:0, 0:x, left on its stack) do not lie on cells the player can stand on.
+start_client --hidden --map Village.map
+start_finder "$client_pid"
+ask "map Village.map"
+for _ in $(seq 8); do
+    [[ $count == 1 ]] && break
+    sleep 0.6 # the client steps every half second
+    ask moved
+done
+ask list
+check "tarvex-find.exe narrows the walking client to the address it printed" \
+    test "$count ${listed[*]}" = "1 $client_address"
+stop_finder
+stop_client
+cat "$scratch/finder-errors.txt"
 cd "$root"
 
 echo "screenshots: $shots"
