@@ -8,7 +8,12 @@ install(FILES ${TARVEX_WINDOWS_DLLS} ${TARVEX_BIN_DIR}/MapInfo.txt README.md DES
 install(FILES ${TARVEX_PLATFORM_PLUGIN} DESTINATION platforms)
 install(FILES ${TARVEX_STYLE_PLUGIN} DESTINATION styles)
 # The viewer starts in its own folder when double-clicked: the maps are listed at once.
-install(DIRECTORY ${TARVEX_SAMPLES_DIR}/ DESTINATION . FILES_MATCHING PATTERN "*.map")
+set(sample_maps ${TARVEX_SAMPLE_FILES})
+list(FILTER sample_maps INCLUDE REGEX "\\.map$")
+list(TRANSFORM sample_maps PREPEND ${TARVEX_SAMPLES_DIR}/)
+list(TRANSFORM TARVEX_SAMPLE_MORE_FILES PREPEND ${TARVEX_SAMPLES_DIR}/more/ OUTPUT_VARIABLE sample_more_maps)
+install(FILES ${sample_maps} DESTINATION .) # by name: never what else lies in the folder
+install(FILES ${sample_more_maps} DESTINATION more)
 
 set(CPACK_PACKAGE_NAME tarvex-map-viewer)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
