@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
@@ -75,11 +76,34 @@ bool PrintRoute(const Route& route)
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
 }
 
+// Why a path that names no regular file is no map file; asking never opens
+// it, so a pipe is not waited on.
+std::string NotAMapFile(const char* mapPath)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(mapPath, error);
+    switch (status.type()) {
+    case std::filesystem::file_type::not_found:
+        return ": no such map file";
+    case std::filesystem::file_type::directory:
+        return ": is a folder, not a map file";
+    case std::filesystem::file_type::fifo:
+        return ": is a pipe, not a map file";
+    case std::filesystem::file_type::character:
+    case std::filesystem::file_type::block:
+        return ": is a device, not a map file";
+    case std::filesystem::file_type::socket:
+        return ": is a socket, not a map file";
+    default:
+        return error ? ": cannot be read: " + error.message() : std::string(": no such map file");
+    }
+}
+
 int FindAndPrint(const char* mapPath, Cell from, Cell to)
 {
     MapFileRead read = ReadMapFileTellingWhyNot(mapPath);
     if (!read.map)
-        return Fail(std::string(mapPath) + (read.noRegularFile ? ": no such map file" : ": cannot be read: " + read.failure));
+        return Fail(std::string(mapPath) + (read.noRegularFile ? NotAMapFile(mapPath) : ": cannot be read: " + read.failure));
     const TMatrix& walk = read.map->matrix;
     std::optional<Route> route = FindRoute(walk, from, to);
     if (!route) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -143,6 +144,17 @@ TEST_F(RouteCommandTest, WrongCommandLinesAndUnreadableMapsExitWithTwo)
     }
     const CommandRun missing = Run({(folder_ / "missing.map").string(), "0", "0", "1", "1"});
     EXPECT_NE(missing.errors.find("missing.map: no such map file"), std::string::npos) << missing.errors;
+    // What lies at the path is told, never waited on.
+    ASSERT_EQ(::mkfifo((folder_ / "pipe.map").c_str(), 0666), 0);
+    fs::create_symlink("/dev/zero", folder_ / "zero.map");
+    fs::create_directory(folder_ / "folder.map");
+    for (const auto& [name, why] : {std::pair<const char*, const char*>{"pipe.map", "is a pipe, not a map file"},
+                                    {"zero.map", "is a device, not a map file"},
+                                    {"folder.map", "is a folder, not a map file"}}) {
+        const CommandRun run = Run({(folder_ / name).string(), "0", "0", "1", "1"});
+        EXPECT_EQ(run.exitCode, 2) << name;
+        EXPECT_NE(run.errors.find(std::string(name) + ": " + why), std::string::npos) << run.errors;
+    }
     fs::permissions(map, fs::perms::none);
     const std::optional<std::string> unreadable = AsOrdinaryUser([&] { // who cannot write errors.txt: told on stdout
         std::string told;
