@@ -89,13 +89,14 @@ private:
     std::map<fs::path, fs::path> folders_; // as named -> resolved
 };
 
-// Maps named twice (also through another path) are converted once.
+// A map named twice (also through another path) is converted once; a link
+// of another name to a map is a map of that name, converted too.
 std::vector<fs::path> WithoutRepeats(const std::vector<fs::path>& maps, Resolver& resolved)
 {
     std::vector<fs::path> once;
-    std::set<fs::path> seen;
+    std::set<std::pair<fs::path, fs::path>> seen; // the file, and the name it is converted under
     for (const fs::path& map : maps)
-        if (seen.insert(resolved(map)).second)
+        if (seen.insert({resolved(map), map.filename()}).second)
             once.push_back(map);
     return once;
 }

@@ -10,6 +10,8 @@
 // - a folder that cannot be read, or holds no .map files,
 // - two maps that would give the same picture (both of them),
 // - a map whose picture would replace a file named on the command line.
+// A map named twice (also through linked folders) is converted once; a link
+// of another name to a map is converted under its own name too.
 
 #include <QString>
 

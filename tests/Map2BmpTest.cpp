@@ -149,7 +149,10 @@ TEST_F(ExporterFolderTest, TwoMapsForOnePictureAreBothNamedAndNeitherWritten)
     EXPECT_EQ(QImage(output + "/X.bmp").size(), QSize(3, 2));
 }
 
-TEST_F(ExporterFolderTest, AMapReachedThroughLinksIsConvertedOnce)
+// Through a linked folder the same map is converted once; a link of another
+// name beside it is converted under its own name, and the map it points to
+// under its own (no map is dropped).
+TEST_F(ExporterFolderTest, AMapReachedThroughLinksIsConvertedOnceUnderEachName)
 {
     Map("c/Z.map");
     fs::create_directory_symlink(Path("c"), Path("linked"));
@@ -157,7 +160,8 @@ TEST_F(ExporterFolderTest, AMapReachedThroughLinksIsConvertedOnce)
     const QString output = QtPath("out");
     const ExporterRun run = RunExporter({"-o", output, QtPath("c/Z.map"), QtPath("linked"), QtPath("linked/../c")});
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_EQ(QDir(output).entryList(QDir::Files), QStringList{"Z.bmp"});
+    EXPECT_EQ(QDir(output).entryList(QDir::Files), QStringList({"alias.bmp", "Z.bmp"}));
+    EXPECT_EQ(Contents(QDir(output).filePath("alias.bmp")), Contents(QDir(output).filePath("Z.bmp")));
 }
 
 TEST_F(ExporterFolderTest, EmptyMapsAndLinksAtOutputNamesAreReported)
