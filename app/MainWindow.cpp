@@ -144,7 +144,7 @@ void MainWindow::connectParts()
             [this](const std::filesystem::path& folder) { runCommand([this, folder] { enterDirectory(folder); }); });
     connect(fileList_, &MapFileList::fileChosen, this, [this] { runCommand([this] { openSelectedMap(); }); });
     connect(processPicker_, &ProcessPicker::selectedProcessChanged, this, [this] {
-        tracker_->setProcess(processPicker_->selectedProcessId());
+        tracker_->setProcess(processPicker_->selectedProcessId(), processPicker_->selectedStartTime());
         showTrackingNote();
     });
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);

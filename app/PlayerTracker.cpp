@@ -1,6 +1,5 @@
 #include "PlayerTracker.h"
 
-#include "ProcessStartTime.h"
 
 #include <QTimer>
 
@@ -14,10 +13,10 @@ PlayerTracker::PlayerTracker(QObject* parent) : QObject(parent), timer_(new QTim
     connect(timer_, &QTimer::timeout, this, &PlayerTracker::tick);
 }
 
-void PlayerTracker::setProcess(std::optional<std::uint32_t> processId)
+void PlayerTracker::setProcess(std::optional<std::uint32_t> processId, std::optional<std::uint64_t> startTime)
 {
     processId_ = processId;
-    startTime_ = processId ? ProcessStartTime(*processId) : std::nullopt;
+    startTime_ = processId ? startTime : std::nullopt;
 }
 
 void PlayerTracker::setRunning(bool on)

@@ -23,9 +23,10 @@ class PlayerTracker : public QObject {
 public:
     explicit PlayerTracker(QObject* parent);
 
-    // The process chosen, told apart by its start time from any later one
-    // that gets the same identifier: that one reads as ended.
-    void setProcess(std::optional<std::uint32_t> processId);
+    // The process chosen, told apart by its start time (as the process list
+    // saw it) from any later one that gets the same identifier: that one
+    // reads as ended, and so does a process whose start time is not known.
+    void setProcess(std::optional<std::uint32_t> processId, std::optional<std::uint64_t> startTime);
     std::optional<std::uint32_t> process() const { return processId_; }
     void setAddressText(const QString& text) { addressText_ = text; }
     const QString& addressText() const { return addressText_; }

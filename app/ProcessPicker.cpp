@@ -15,6 +15,7 @@ constexpr int kProcessIdRole = Qt::UserRole;      // on both cells of a row
 constexpr int kKeyRole = Qt::UserRole + 1;        // what filters and sorts: the bare name, the identifier
 constexpr int kDetailsRole = Qt::UserRole + 2;    // command line and owner, for the tooltip
 constexpr int kAccessRole = Qt::UserRole + 3;
+constexpr int kStartRole = Qt::UserRole + 4; // the start time of the process the row was made for
 constexpr int kNameColumn = 0;
 constexpr int kIdColumn = 1;
 
@@ -49,6 +50,8 @@ QList<QStandardItem*> RowOf(const ProcessEntry& process)
     nameCell->setData(name, kKeyRole);
     nameCell->setData(DetailsText(process.processId), kDetailsRole);
     nameCell->setData(int(ProcessAccess::Open), kAccessRole);
+    if (process.startTime)
+        nameCell->setData(qulonglong(*process.startTime), kStartRole);
     auto* idCell = new QStandardItem(QString::number(process.processId));
     idCell->setData(process.processId, kKeyRole);
     for (QStandardItem* cell : {nameCell, idCell}) {
@@ -147,12 +150,27 @@ void ProcessPicker::refresh()
 void ProcessPicker::refreshKeepingSelection()
 {
     const std::optional<std::uint32_t> kept = selectedProcessId();
+    const std::optional<std::uint64_t> keptStart = selectedStartTime();
     fill(SnapshotProcesses());
     if (!kept)
         selectFirstRow();
-    else
+    else if (startTimeOf(*kept) == keptStart) // the same process, not a later one given its identifier
         selectProcess(*kept);
     emit selectedProcessChanged();
+}
+
+std::optional<std::uint64_t> ProcessPicker::startTimeOf(std::uint32_t processId) const
+{
+    const QStandardItem* name = nameItemOf(processId);
+    if (!name || !name->data(kStartRole).isValid())
+        return std::nullopt;
+    return std::uint64_t(name->data(kStartRole).toULongLong());
+}
+
+std::optional<std::uint64_t> ProcessPicker::selectedStartTime() const
+{
+    const std::optional<std::uint32_t> selected = selectedProcessId();
+    return selected ? startTimeOf(*selected) : std::nullopt;
 }
 
 void ProcessPicker::showProcesses(const std::vector<ProcessEntry>& processes)

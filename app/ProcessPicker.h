@@ -45,6 +45,9 @@ public:
     // The rows shown, that is those the filter lets through.
     int rowCount() const;
     std::optional<std::uint32_t> selectedProcessId() const;
+    // When the process the selected row was made for started; none when the
+    // system did not tell (it had ended by then).
+    std::optional<std::uint64_t> selectedStartTime() const;
     // The name a row shows for processId; empty when it is not listed.
     QString processName(std::uint32_t processId) const;
     // Selects the row of processId alone; false when it is not shown.
@@ -72,6 +75,7 @@ private:
     void fill(const std::vector<ProcessEntry>& processes);
     void selectFirstRow();
     QStandardItem* nameItemOf(std::uint32_t processId) const;
+    std::optional<std::uint64_t> startTimeOf(std::uint32_t processId) const;
     void markRow(QStandardItem* name, ProcessAccess access);
 
     QStandardItemModel* processes_;

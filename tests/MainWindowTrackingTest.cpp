@@ -5,6 +5,7 @@
 #include "ImageControl.h"
 #include "PlayerMarker.h"
 #include "ProcessPicker.h"
+#include "ProcessStartTime.h"
 #include "RoutePlanner.h"
 #include "StandInClient.h"
 #include "Unprivileged.h"
@@ -155,6 +156,31 @@ TEST_F(MainWindowTrackingTest, AProcessThatMayNotBeReadSaysSoInTheTooltipsWithou
     Tracker()->tick();
     EXPECT_EQ(Caption(), "12:34");
     EXPECT_TRUE(trackingBox->toolTip().isEmpty());
+}
+
+// A row remembers the process it was made for: once its identifier names a
+// later process (here: a row made with another start time for it), the row
+// reads nothing and shows "(ended)", and F5 does not move the tracker there.
+TEST_F(MainWindowTrackingTest, ARowOfAnEndedProcessNeverReadsTheProcessThatGotItsIdentifier)
+{
+    StandInClient client("--hold 30 20 --seconds 30");
+    const std::optional<std::uint64_t> started = ProcessStartTime(client.processId);
+    ASSERT_TRUE(started.has_value());
+    auto* processes = Find<ProcessPicker>("lv1");
+    processes->showProcesses({{"stand_in_client", client.processId, *started + 1}});
+    ASSERT_TRUE(processes->selectProcess(client.processId));
+    Find<QLineEdit>("edt1")->setText(QString::number(client.address, 16));
+    Click("chk1");
+    Tracker()->tick();
+    EXPECT_EQ(Caption(), "0:0");
+    EXPECT_EQ(processes->selectionModel()->selectedRows(0).value(0).data().toString(), "stand_in_client (ended)");
+
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_F5);
+    EXPECT_EQ(processes->selectedProcessId(), std::nullopt);
+    Tracker()->tick();
+    EXPECT_EQ(Caption(), "0:0");
 }
 
 TEST_F(MainWindowTrackingTest, F5KeepsTheFollowedProcessAndTheButtonSelectsTheFirstRow)

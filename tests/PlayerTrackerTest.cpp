@@ -1,4 +1,5 @@
 #include "PlayerTracker.h"
+#include "ProcessStartTime.h"
 #include "StandInClient.h"
 
 #include <QSignalSpy>
@@ -14,7 +15,7 @@ protected:
 
     void Follow(const StandInClient& client)
     {
-        tracker_.setProcess(client.processId);
+        tracker_.setProcess(client.processId, ProcessStartTime(client.processId));
         tracker_.setAddressText(QString::number(client.address, 16));
     }
     PlayerPosition LastPosition() const { return positions_.last().at(0).value<PlayerPosition>(); }
@@ -70,14 +71,14 @@ TEST_F(PlayerTrackerTest, WithoutAProcessTicksDoNothingWhateverTheAddress)
 
 TEST_F(PlayerTrackerTest, ABadAddressOrIdentifierFailsEveryTickWithItsText)
 {
-    tracker_.setProcess(1);
+    tracker_.setProcess(1, ProcessStartTime(1));
     for (const char* text : {"", "0x12", " 12", "123456789"}) {
         tracker_.setAddressText(text);
         tracker_.tick();
         EXPECT_EQ(LastFailure(), QStringLiteral("'$%1' is not a valid integer value").arg(text));
     }
     tracker_.setAddressText("12ab");
-    tracker_.setProcess(2147483648u); // beyond what a signed identifier holds
+    tracker_.setProcess(2147483648u, std::nullopt); // beyond what a signed identifier holds
     tracker_.tick();
     EXPECT_EQ(LastFailure(), "'2147483648' is not a valid integer value");
     EXPECT_EQ(failures_.count(), 5);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ constexpr std::size_t kMaxProcessNameLength = 260;
 struct ProcessEntry {
     std::string exeFile; // bytes in the system's encoding
     std::uint32_t processId = 0;
+    // When it started (ProcessStartTime.h), which tells it apart from a later
+    // process given the same identifier; none where the system did not say.
+    std::optional<std::uint64_t> startTime = std::nullopt;
 };
 
 std::vector<ProcessEntry> SnapshotProcesses();

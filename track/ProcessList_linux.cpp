@@ -1,5 +1,7 @@
 #include "ProcessList.h"
 
+#include "ProcStat_linux.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -83,6 +85,7 @@ std::vector<ProcessEntry> SnapshotProcesses()
         ProcessEntry process;
         process.processId = std::uint32_t(std::strtoul(name.c_str(), nullptr, 10));
         process.exeFile = WholeCharacters(ProcessNameOf(entry.path()), kMaxProcessNameLength);
+        process.startTime = StartTimeInProcFolder(entry.path());
         processes.push_back(std::move(process));
     }
     std::sort(processes.begin(), processes.end(),

@@ -1,4 +1,5 @@
 #include "ProcessList.h"
+#include "ProcessStartTime.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -66,7 +67,8 @@ std::vector<ProcessEntry> SnapshotProcesses()
     entry.dwSize = sizeof entry; // the record of this build's platform
     for (BOOL found = toolHelp.first(snapshot.Get(), &entry); found; found = toolHelp.next(snapshot.Get(), &entry)) {
         const std::size_t length = strnlen(entry.szExeFile, MAX_PATH);
-        processes.push_back({std::string(entry.szExeFile, length), std::uint32_t(entry.th32ProcessID)});
+        processes.push_back({std::string(entry.szExeFile, length), std::uint32_t(entry.th32ProcessID),
+                             ProcessStartTime(std::uint32_t(entry.th32ProcessID))});
     }
     return processes;
 }
