@@ -215,13 +215,22 @@ void MainWindow::openSelectedMap()
 
 void MainWindow::openPath(const QString& path)
 {
-    const OpenTarget target = ResolveOpenTarget(path);
-    enterDirectory(ToFilesystemPath(target.folder));
-    if (target.mapFile.isEmpty())
+    open(ResolveOpenTarget(path), path);
+}
+
+void MainWindow::openPath(const std::filesystem::path& path)
+{
+    open(ResolveOpenTarget(path), ShownFileName(path));
+}
+
+void MainWindow::open(const OpenTarget& target, const QString& shownPath)
+{
+    enterDirectory(target.folder);
+    if (target.mapFile.empty())
         return;
-    if (!fileList_->selectFile(ToFilesystemPath(target.mapFile)))
+    if (!fileList_->selectFile(target.mapFile))
         throw std::runtime_error(
-            QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(path).toStdString());
+            QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(shownPath).toStdString());
     runCommand([this] { openSelectedMap(); });
 }
 

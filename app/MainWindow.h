@@ -5,6 +5,7 @@
 
 #include "MainToolBar.h"
 #include "MapDocument.h"
+#include "OpenPath.h"
 #include "SaveDialog.h"
 #include "Tracker.h"
 
@@ -45,6 +46,8 @@ public:
     // load shows the failure box). Throws std::runtime_error with one line
     // naming the path when it cannot be opened.
     void openPath(const QString& path);
+    // The same for a path as the system's bytes (a GBK name on Linux).
+    void openPath(const std::filesystem::path& path);
 
 private:
     void buildCommands();
@@ -56,6 +59,7 @@ private:
     void setTabOrderByName();
 
     void enterDirectory(const std::filesystem::path& directory);
+    void open(const OpenTarget& target, const QString& shownPath);
     void openSelectedMap();
     void save();
     void about();

@@ -1,5 +1,6 @@
 #include "OpenPath.h"
 
+#include "FileNames.h"
 #include "QtConversions.h"
 
 #include <QDir>
@@ -33,37 +34,52 @@ QString SystemText(const std::error_code& error)
     return QString::fromLocal8Bit(error.message().c_str());
 }
 
+// As the file list hides them: a name starting with "." (and, on Windows,
+// a file the system marks hidden).
+bool IsHidden(const fs::path& file)
+{
+    return ShownFileName(file.filename()).startsWith(QLatin1Char('.')) ||
+           (QtCanNamePath(file) && QFileInfo(ToQtPath(file)).isHidden());
+}
+
 } // namespace
+
+OpenTarget ResolveOpenTarget(const fs::path& path)
+{
+    const QString shown = ShownFileName(path);
+    if (path.empty())
+        throw CannotOpen(shown, QStringLiteral("no path given"));
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (error == std::errc::filename_too_long)
+        throw CannotOpen(shown, QStringLiteral("the path is longer than the system allows"));
+    if (status.type() == fs::file_type::not_found || error == std::errc::no_such_file_or_directory ||
+        error == std::errc::not_a_directory)
+        throw CannotOpen(shown, QStringLiteral("no such file or folder"));
+    if (error)
+        throw CannotOpen(shown, SystemText(error));
+    fs::path absolute = fs::absolute(path, error).lexically_normal();
+    if (!absolute.has_filename() && absolute.has_parent_path() && absolute != absolute.root_path())
+        absolute = absolute.parent_path(); // "folder/" names the folder
+    if (fs::is_directory(status)) {
+        fs::directory_iterator probe(path, error);
+        if (error)
+            throw CannotOpen(shown, QStringLiteral("the folder cannot be read: %1").arg(SystemText(error)));
+        return {absolute, fs::path()};
+    }
+    if (!fs::is_regular_file(status) || !HasMapExtension(ShownFileName(path.filename())))
+        throw CannotOpen(shown, QStringLiteral("not a folder or a .map file"));
+    if (IsHidden(absolute))
+        throw CannotOpen(shown, QStringLiteral("hidden files are not listed"));
+    return {absolute.parent_path(), absolute.filename()};
+}
 
 OpenTarget ResolveOpenTarget(const QString& path)
 {
-    if (path.isEmpty())
-        throw CannotOpen(path, QStringLiteral("no path given"));
     // Bytes that do not decode became replacement characters on the way in.
     if (path.contains(QChar::ReplacementCharacter))
         throw CannotOpen(path, QStringLiteral("the name holds bytes that are not valid in the system's encoding"));
-    const fs::path native = ToFilesystemPath(path);
-    std::error_code error;
-    const fs::file_status status = fs::status(native, error);
-    if (error == std::errc::filename_too_long)
-        throw CannotOpen(path, QStringLiteral("the path is longer than the system allows"));
-    if (status.type() == fs::file_type::not_found || error == std::errc::no_such_file_or_directory ||
-        error == std::errc::not_a_directory)
-        throw CannotOpen(path, QStringLiteral("no such file or folder"));
-    if (error)
-        throw CannotOpen(path, SystemText(error));
-    const QFileInfo info(path);
-    if (fs::is_directory(status)) {
-        fs::directory_iterator probe(native, error);
-        if (error)
-            throw CannotOpen(path, QStringLiteral("the folder cannot be read: %1").arg(SystemText(error)));
-        return {QDir::cleanPath(info.absoluteFilePath()), QString()};
-    }
-    if (!fs::is_regular_file(status) || !HasMapExtension(path))
-        throw CannotOpen(path, QStringLiteral("not a folder or a .map file"));
-    if (info.isHidden())
-        throw CannotOpen(path, QStringLiteral("hidden files are not listed"));
-    return {QDir::cleanPath(info.absolutePath()), info.fileName()};
+    return ResolveOpenTarget(ToFilesystemPath(path));
 }
 
 bool IsWorthDropping(const QMimeData& data)
@@ -77,11 +93,11 @@ bool IsWorthDropping(const QMimeData& data)
     return !info.exists() || info.isDir() || HasMapExtension(info.fileName());
 }
 
-QString DroppedPath(const QUrl& url)
+fs::path DroppedPath(const QUrl& url)
 {
     if (!url.isLocalFile())
         throw CannotOpen(url.toDisplayString(), QStringLiteral("only files on this computer can be opened"));
-    return url.toLocalFile();
+    return LocalPathBytes(url);
 }
 
 DropOpener::DropOpener(QWidget* window) : QObject(window)

@@ -6,19 +6,25 @@
 #include <QString>
 #include <QUrl>
 
+#include <filesystem>
+
 class QMimeData;
 class QWidget;
 
 struct OpenTarget {
-    QString folder;  // absolute and clean
-    QString mapFile; // the bare file name; empty when a folder is opened
+    std::filesystem::path folder;  // absolute and clean
+    std::filesystem::path mapFile; // the bare file name; empty when a folder is opened
 };
 
 // Throws std::runtime_error with one line that names the path and says why
 // it cannot be opened: it does not exist, it is neither a folder nor a
-// ".map" file, the map is hidden (so not listed), the folder cannot be read, the name holds bytes that are not
-// valid in the system's encoding, or the path is longer than the system
-// allows.
+// ".map" file, the map is hidden (so not listed), the folder cannot be read,
+// or the path is longer than the system allows. The path is taken as the
+// system's bytes, as the file list takes names: a Chinese name in GBK bytes
+// opens as it does there.
+OpenTarget ResolveOpenTarget(const std::filesystem::path& path);
+// The same for a path as text; text that lost bytes on its way in (holding
+// U+FFFD) is refused for holding bytes not valid in the system's encoding.
 OpenTarget ResolveOpenTarget(const QString& path);
 
 // Whether a drag is worth dropping: one URL, and not a file on this computer
@@ -42,6 +48,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// The local path a dropped URL names; throws std::runtime_error when the URL
-// is not a file on this computer.
-QString DroppedPath(const QUrl& url);
+// The local path a dropped URL names, as the system's bytes (its escapes
+// undone byte for byte); throws std::runtime_error when the URL is not a
+// file on this computer.
+std::filesystem::path DroppedPath(const QUrl& url);

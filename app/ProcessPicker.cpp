@@ -1,5 +1,6 @@
 #include "ProcessPicker.h"
 
+#include "FileNames.h"
 #include "ProcessDetails.h"
 #include "WhyUnreadable.h"
 
@@ -45,7 +46,8 @@ QString ToolTip(const QStringList& paragraphs)
 
 QList<QStandardItem*> RowOf(const ProcessEntry& process)
 {
-    const QString name = QString::fromLocal8Bit(process.exeFile.c_str());
+    // Read as file names are: a Chinese name in GBK bytes shows in Chinese.
+    const QString name = ShownFileName(std::filesystem::path(process.exeFile));
     auto* nameCell = new QStandardItem(name);
     nameCell->setData(name, kKeyRole);
     nameCell->setData(DetailsText(process.processId), kDetailsRole);

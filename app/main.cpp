@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 
 #include "MapLinks.h"
+#include "QtConversions.h"
 #include "ScrollBarClipStyle.h"
 
 #include <QApplication>
@@ -100,6 +101,19 @@ private:
     }
 };
 
+// The argument as the system's bytes, as the file list reads names: one in
+// GBK bytes opens too (as text its bytes would be lost). Windows hands the
+// program its arguments as text in the first place.
+std::filesystem::path ArgumentBytes(int argc, char** argv, const QString& argument)
+{
+#ifndef Q_OS_WIN
+    for (int i = 1; i < argc; ++i)
+        if (QFile::decodeName(argv[i]) == argument)
+            return std::filesystem::path(argv[i]);
+#endif
+    return ToFilesystemPath(argument);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -128,7 +142,7 @@ int main(int argc, char** argv)
     window.show();
     if (!parser.positionalArguments().isEmpty()) {
         try {
-            window.openPath(parser.positionalArguments().first());
+            window.openPath(ArgumentBytes(argc, argv, parser.positionalArguments().first()));
         } catch (const std::exception& failure) {
             Print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), QString::fromUtf8(failure.what())));
         }

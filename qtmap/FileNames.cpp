@@ -59,6 +59,15 @@ QString ShownFileName(const std::filesystem::path& name)
 #endif
 }
 
+std::filesystem::path LocalPathBytes(const QUrl& url)
+{
+#ifdef Q_OS_WIN
+    return ToFilesystemPath(url.toLocalFile());
+#else
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+#endif
+}
+
 std::string GbkFileName(const std::filesystem::path& name)
 {
 #ifdef Q_OS_WIN

@@ -5,6 +5,7 @@
 // decoded only to be shown.
 
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 
 #include <filesystem>
@@ -52,4 +53,7 @@ std::filesystem::path PathFromVariant(const QVariant& data);
 // The path as Qt's file classes take it; only faithful where ShownFileName
 // shows the bytes unchanged (valid UTF-8, or any name on Windows).
 QString ToQtPath(const std::filesystem::path& path);
+// The local file a "file:" URL names, as the system's bytes: its escapes
+// undone byte for byte, so a name in GBK bytes comes through whole.
+std::filesystem::path LocalPathBytes(const QUrl& url);
 bool QtCanNamePath(const std::filesystem::path& path);

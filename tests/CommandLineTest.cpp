@@ -137,11 +137,20 @@ TEST_F(CommandLineTest, WhatCannotBeOpenedIsOneLineAndTheWindowOpensInTheCurrent
         TearDown();
     }
 
+    // A name is taken as the system's bytes, as the file list takes it.
     StartWithRawArgument(maps_.path() + "/bad\\377.map");
     EXPECT_TRUE(ShowsWindowIn(start_.path()));
-    const QStringList lines = ErrorLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].endsWith("the name holds bytes that are not valid in the system's encoding")) << lines[0].toStdString();
+    EXPECT_EQ(ErrorLines(), QStringList{QStringLiteral("tarvex-viewer: Cannot open \"%1/bad\\xFF.map\": no such file or folder")
+                                            .arg(maps_.path())});
+}
+
+TEST_F(CommandLineTest, AMapNamedInGbkBytesOpensAsInTheFileList)
+{
+    ASSERT_TRUE(QDir(maps_.path()).mkdir("sub"));
+    WriteBytes(QFile::encodeName(maps_.path()).toStdString() + "/sub/\xC2\xEB\xCD\xB7.map", MapHeaderBytes(2, 2)); // 码头.map
+    StartWithRawArgument(maps_.path() + "/sub/\\302\\353\\315\\267.map");
+    EXPECT_TRUE(ShowsWindowIn(maps_.filePath("sub")));
+    EXPECT_TRUE(ErrorLines().isEmpty());
 }
 
 TEST_F(CommandLineTest, AFolderThatMayNotBeReadIsRefusedInOneLine)

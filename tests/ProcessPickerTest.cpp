@@ -172,6 +172,15 @@ TEST(ProcessPickerTest, ALongNameIsElidedAtItsEndAndWholeInTheTooltip)
     EXPECT_TRUE(picker.model()->index(0, 1).data(Qt::ToolTipRole).toString().contains(name));
 }
 
+TEST(ProcessPickerTest, NamesAreReadAsFileNamesAre)
+{
+    ProcessPicker picker(nullptr);
+    picker.showProcesses({{"\xD3\xCE\xCF\xB7.exe", 42}, {"\xE6\xB8\xB8\xE6\x88\x8F", 43}, {"odd\xFF", 44}});
+    EXPECT_EQ(Cell(picker, 0, 0), QString::fromUtf8("\xE6\xB8\xB8\xE6\x88\x8F.exe")); // 游戏.exe in GBK bytes
+    EXPECT_EQ(Cell(picker, 1, 0), QString::fromUtf8("\xE6\xB8\xB8\xE6\x88\x8F"));
+    EXPECT_EQ(Cell(picker, 2, 0), "odd\\xFF");
+}
+
 TEST(ProcessPickerTest, AnEndedProcessIsGreyedWithAMarkAndARefusedOneSaysWhy)
 {
     ProcessPicker picker(nullptr);
