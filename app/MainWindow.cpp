@@ -143,6 +143,7 @@ void MainWindow::connectParts()
     connect(directoryList_, &DirectoryList::directoryActivated, this,
             [this](const std::filesystem::path& folder) { runCommand([this, folder] { enterDirectory(folder); }); });
     connect(fileList_, &MapFileList::fileChosen, this, [this] { runCommand([this] { openSelectedMap(); }); });
+    connect(fileList_, &MapFileList::directoryGone, this, [this] { runCommand([this] { leaveGoneDirectory(); }); });
     connect(processPicker_, &ProcessPicker::selectedProcessChanged, this, [this] {
         tracker_->setProcess(processPicker_->selectedProcessId(), processPicker_->selectedStartTime());
         showTrackingNote();
@@ -199,6 +200,21 @@ void MainWindow::enterDirectory(const std::filesystem::path& directory)
     directoryList_->setDirectory(absolute);
     fileList_->setDirectory(absolute);
     driveSelector_->showDriveOf(ToQtPath(absolute));
+}
+
+// The folder on show was removed or renamed: the lists go to the nearest
+// folder above it that is still there, and say so.
+void MainWindow::leaveGoneDirectory()
+{
+    const std::filesystem::path gone = fileList_->directory();
+    std::filesystem::path nearest = gone;
+    std::error_code error;
+    while (nearest.has_parent_path() && nearest != nearest.root_path() && !std::filesystem::is_directory(nearest, error))
+        nearest = nearest.parent_path();
+    enterDirectory(nearest);
+    throw std::runtime_error(QStringLiteral("The folder \"%1\" is gone; the lists show \"%2\" instead.")
+                                 .arg(ShownFileName(gone), ShownFileName(nearest))
+                                 .toStdString());
 }
 
 void MainWindow::openSelectedMap()

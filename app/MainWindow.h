@@ -61,6 +61,7 @@ private:
     void enterDirectory(const std::filesystem::path& directory);
     void open(const OpenTarget& target, const QString& shownPath);
     void openSelectedMap();
+    void leaveGoneDirectory();
     void save();
     void about();
     void refreshProcesses();

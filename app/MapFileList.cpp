@@ -40,6 +40,12 @@ bool IsMapFileName(const std::filesystem::path::string_type& name)
 
 void MapFileList::followDirectory()
 {
+    std::error_code error;
+    if (!directory_.empty() && !std::filesystem::is_directory(directory_, error) &&
+        error != std::errc::permission_denied) {
+        emit directoryGone();
+        return;
+    }
     const std::vector<ShownEntry> files = ListShownEntries(directory_, [](const FolderEntry& entry) {
         return !entry.isFolder && IsMapFileName(entry.name.native());
     });

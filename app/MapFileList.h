@@ -31,6 +31,8 @@ signals:
     // A click on a file (also the selected one), or a move of the selection
     // with the keyboard.
     void fileChosen();
+    // The directory was removed or renamed while it was shown.
+    void directoryGone();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
