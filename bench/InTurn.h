@@ -3,6 +3,30 @@
 // them first alternating from one call to the next, so that a slow moment of
 // the machine falls on both alike.
 
+#include <chrono>
+#include <ctime>
+
+struct Spent {
+    double wallSeconds = 0, cpuSeconds = 0;
+};
+
+inline double ProcessCpuSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// The wall time of a piece of work, and the CPU time cpuSeconds() counts.
+template <typename Work>
+Spent Timed(Work work, double (*cpuSeconds)() = ProcessCpuSeconds)
+{
+    const auto started = std::chrono::steady_clock::now();
+    const double startedCpu = cpuSeconds();
+    work();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), cpuSeconds() - startedCpu};
+}
+
 template <typename First, typename Second>
 void InTurn(bool& firstGoesFirst, First first, Second second)
 {

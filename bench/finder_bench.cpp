@@ -221,31 +221,11 @@ const SyntheticClient& Client()
     return client;
 }
 
-struct Spent {
-    double wallSeconds = 0, cpuSeconds = 0;
-};
-
-double ProcessCpuSeconds()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
 double ChildrenCpuSeconds()
 {
     rusage usage{};
     ::getrusage(RUSAGE_CHILDREN, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-template <typename Work>
-Spent Timed(Work work, double (*cpuSeconds)() = ProcessCpuSeconds)
-{
-    const auto started = std::chrono::steady_clock::now();
-    const double startedCpu = cpuSeconds();
-    work();
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), cpuSeconds() - startedCpu};
 }
 
 benchmark::Counter PerIteration(double total)

@@ -93,26 +93,6 @@ std::string FloorCounter(const std::string& mapName, const char* time)
     return "beside_floor_" + mapName + "_" + time + "_s";
 }
 
-struct Spent {
-    double wallSeconds = 0, cpuSeconds = 0;
-};
-
-double ProcessCpuSeconds()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-template <typename Work>
-Spent Timed(Work work)
-{
-    const auto started = std::chrono::steady_clock::now();
-    const double startedCpu = ProcessCpuSeconds();
-    work();
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), ProcessCpuSeconds() - startedCpu};
-}
-
 // The project's load, and the floor in turn with it (InTurn.h). The load's
 // wall time is the benchmark's; its CPU time and the floor's
 // times are counters.

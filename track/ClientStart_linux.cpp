@@ -1,11 +1,11 @@
 #include "ClientStart.h"
+#include "WhyUnreadable.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -49,7 +49,7 @@ StartedClient StartClient(const std::string& program, const std::vector<std::str
     pid_t child = -1;
     const int error = ::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
     if (error != 0)
-        return {0, "Cannot start \"" + words[0] + "\": " + std::strerror(error)};
+        return {0, "Cannot start \"" + words[0] + "\": " + SystemErrorText(error)};
     // Collected when it ends, so that it leaves no zombie behind while the viewer runs.
     std::thread([child] { ::waitpid(child, nullptr, 0); }).detach();
     return {std::uint32_t(child), {}};

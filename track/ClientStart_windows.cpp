@@ -1,4 +1,5 @@
 #include "ClientStart.h"
+#include "WhyUnreadable.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -59,19 +60,6 @@ std::map<DWORD, DWORD> ParentsOfAll()
     return parents;
 }
 
-std::string SystemMessage(DWORD error)
-{
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                              FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
-    ::LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return message;
-}
-
 } // namespace
 
 StartedClient StartClient(const std::string& program, const std::vector<std::string>& arguments)
@@ -84,7 +72,7 @@ StartedClient StartClient(const std::string& program, const std::vector<std::str
     PROCESS_INFORMATION process{};
     if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process))
-        return {0, "Cannot start \"" + program + "\": " + SystemMessage(::GetLastError())};
+        return {0, "Cannot start \"" + program + "\": " + SystemErrorText(int(::GetLastError()))};
     const OwnedHandle thread(process.hThread);
     const OwnedHandle started(process.hProcess);
     return {std::uint32_t(process.dwProcessId), {}};

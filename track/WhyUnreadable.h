@@ -14,3 +14,7 @@ std::string WhyUnreadable(std::int32_t processId, int systemError);
 
 // The same where the system said no more than that access is denied.
 std::string WhyAccessIsDenied(std::int32_t processId);
+
+// The system's own words for an error number (errno, GetLastError()), in
+// the system's code page, without a line end.
+std::string SystemErrorText(int systemError);

@@ -99,7 +99,7 @@ ReadRefusalFacts ReadRefusalFactsOf(std::int32_t processId, int systemError)
     if (facts.tracerId != 0)
         facts.tracerName = ProcessNameOf("/proc/" + std::to_string(facts.tracerId));
     facts.viewerProgram = ViewerProgram();
-    facts.systemMessage = std::strerror(systemError);
+    facts.systemMessage = SystemErrorText(systemError);
     return facts;
 }
 
@@ -147,4 +147,9 @@ std::string WhyUnreadable(std::int32_t processId, int systemError)
 std::string WhyAccessIsDenied(std::int32_t processId)
 {
     return WhyUnreadable(processId, EACCES);
+}
+
+std::string SystemErrorText(int systemError)
+{
+    return std::strerror(systemError);
 }

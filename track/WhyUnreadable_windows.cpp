@@ -7,6 +7,11 @@ std::string WhyUnreadable(std::int32_t, int systemError)
 {
     if (systemError == ERROR_INVALID_PARAMETER)
         return "The process has ended."; // no process has that identifier
+    return "The system refuses to let the viewer read it: " + SystemErrorText(systemError);
+}
+
+std::string SystemErrorText(int systemError)
+{
     char* text = nullptr;
     const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                               FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -15,7 +20,7 @@ std::string WhyUnreadable(std::int32_t, int systemError)
     ::LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
-    return "The system refuses to let the viewer read it: " + message;
+    return message;
 }
 
 std::string WhyAccessIsDenied(std::int32_t processId)
