@@ -31,24 +31,34 @@ bool FinderSession::start(FinderStepKind kind, std::pair<std::uint16_t, std::uin
     progress_.bytesDone = 0;
     progress_.bytesTotal = 0;
     thread_ = QThread::create([this, kind, position] {
-        switch (kind) {
-        case FinderStepKind::Position:
-            outcome_ = finder_.KeepPosition(position.first, position.second, progress_);
-            break;
-        case FinderStepKind::OnMap:
-            outcome_ = finder_.KeepOnMap(cells_, progress_);
-            break;
-        case FinderStepKind::Moved:
-            outcome_ = finder_.KeepMoved(cells_, progress_);
-            break;
-        case FinderStepKind::Still:
-            outcome_ = finder_.KeepStill(progress_);
-            break;
+        try {
+            runStep(kind, position);
+        } catch (const std::bad_alloc&) {
+            outcome_ = FinderOutcome{};
+            outcome_.tooMany = true; // the memory for the candidates could not be had
         }
     });
     connect(thread_, &QThread::finished, this, &FinderSession::finish);
     thread_->start();
     return true;
+}
+
+void FinderSession::runStep(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position)
+{
+    switch (kind) {
+    case FinderStepKind::Position:
+        outcome_ = finder_.KeepPosition(position.first, position.second, progress_);
+        break;
+    case FinderStepKind::OnMap:
+        outcome_ = finder_.KeepOnMap(cells_, progress_);
+        break;
+    case FinderStepKind::Moved:
+        outcome_ = finder_.KeepMoved(cells_, progress_);
+        break;
+    case FinderStepKind::Still:
+        outcome_ = finder_.KeepStill(progress_);
+        break;
+    }
 }
 
 void FinderSession::cancel()

@@ -45,6 +45,9 @@ signals:
     void stepEnded(FinderOutcome outcome);
 
 private:
+    // On the step's thread. Memory that cannot be had ends it as a scan
+    // that would keep too much does.
+    void runStep(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position);
     void finish();
 
     ProcessReader reader_;
