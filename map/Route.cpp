@@ -69,6 +69,24 @@ std::pair<bool, std::optional<Route>> TrivialAnswer(const TMatrix& walk, Cell fr
     return {false, std::nullopt};
 }
 
+// The steps from `from` to `to`, read back from `to` along the steps that
+// entered each cell: counted first, then written from the last.
+RouteSteps TraceSteps(const std::uint8_t* states, Cell from, Cell to, int rows)
+{
+    auto previous = [&](Cell at) {
+        const int step = states[IndexOf(at, rows)] & kStepBits;
+        return Cell{at.x - kStepX[step], at.y - kStepY[step]};
+    };
+    std::size_t count = 0;
+    for (Cell at = to; at != from; at = previous(at))
+        ++count;
+    RouteSteps steps(from, count);
+    std::size_t index = count;
+    for (Cell at = to; at != from; at = previous(at))
+        steps.Set(--index, states[IndexOf(at, rows)] & kStepBits);
+    return steps;
+}
+
 // The route back from `to` along the steps that entered each cell.
 Route TraceBack(const std::uint8_t* states, Cell from, Cell to, int rows)
 {
@@ -130,7 +148,7 @@ public:
     {
     }
 
-    std::optional<Route> Run()
+    std::optional<RouteSteps> Run()
     {
         // With a consistent estimate every neighbour's total is the expanded
         // cell's total, or one or two more: three buckets hold them all.
@@ -151,7 +169,7 @@ public:
                 if ((++expanded_ & 0xFFFF) == 0 && cancel_ && cancel_->load(std::memory_order_relaxed))
                     return std::nullopt;
                 if (at == to_)
-                    return TraceBack(states_.get(), from_, to_, rows_);
+                    return TraceSteps(states_.get(), from_, to_, rows_);
                 Expand(at, index);
             }
             if (open_[0].empty() && open_[1].empty() && open_[2].empty())
@@ -244,29 +262,58 @@ bool IsWalkable(const TMatrix& walk, Cell cell)
 
 namespace {
 
-std::optional<Route> SearchAStar(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost,
-                                 const std::atomic<bool>* cancel)
+std::optional<RouteSteps> SearchAStar(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost,
+                                      const std::atomic<bool>* cancel)
 {
     auto [answered, answer] = TrivialAnswer(walk, from, to);
     if (answered)
-        return answer;
+        return answer ? std::optional<RouteSteps>(RouteSteps(from, 0)) : std::nullopt;
     AStarSearch search(walk, from, to, cancel);
-    std::optional<Route> route = search.Run();
+    std::optional<RouteSteps> steps = search.Run();
     if (cost)
         *cost = search.Cost();
-    return route;
+    return steps;
+}
+
+std::optional<Route> CellsOf(const std::optional<RouteSteps>& steps)
+{
+    return steps ? std::optional<Route>(steps->Cells()) : std::nullopt;
 }
 
 } // namespace
 
+void RouteSteps::ForEachCell(const std::function<void(Cell)>& visit) const
+{
+    Cell at = start_;
+    visit(at);
+    for (std::size_t index = 0; index < count_; ++index) {
+        const int step = Step(index);
+        at = Cell{at.x + kStepX[std::size_t(step)], at.y + kStepY[std::size_t(step)]};
+        visit(at);
+    }
+}
+
+Route RouteSteps::Cells() const
+{
+    Route cells;
+    cells.reserve(count_ + 1);
+    ForEachCell([&cells](Cell cell) { cells.push_back(cell); });
+    return cells;
+}
+
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)
 {
-    return SearchAStar(walk, from, to, cost, nullptr);
+    return CellsOf(SearchAStar(walk, from, to, cost, nullptr));
 }
 
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, const std::atomic<bool>& cancel)
 {
-    return SearchAStar(walk, from, to, nullptr, &cancel);
+    return CellsOf(SearchAStar(walk, from, to, nullptr, &cancel));
+}
+
+std::optional<RouteSteps> FindRouteSteps(const TMatrix& walk, Cell from, Cell to)
+{
+    return SearchAStar(walk, from, to, nullptr, nullptr);
 }
 
 std::optional<Route> FindRouteBreadthFirst(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)

@@ -21,6 +21,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -33,6 +35,32 @@ struct Cell {
 };
 
 using Route = std::vector<Cell>;
+
+// A route kept as its start and the step into each next cell, 4 bits a
+// step: one of 134 million steps takes 67 MB instead of a gigabyte of cells.
+class RouteSteps {
+public:
+    RouteSteps(Cell start, std::size_t count) : start_(start), count_(count), nibbles_((count + 1) / 2) {}
+
+    Cell Start() const { return start_; }
+    std::size_t Count() const { return count_; }
+    void Set(std::size_t index, int step)
+    {
+        std::uint8_t& pair = nibbles_[index / 2];
+        pair = std::uint8_t(index % 2 ? (pair & 0x0F) | step << 4 : (pair & 0xF0) | step);
+    }
+    int Step(std::size_t index) const { return nibbles_[index / 2] >> (index % 2 * 4) & 0x0F; }
+    std::size_t MemoryBytes() const { return nibbles_.capacity(); }
+
+    // visit(cell) for every cell of the route, the start first.
+    void ForEachCell(const std::function<void(Cell)>& visit) const;
+    Route Cells() const;
+
+private:
+    Cell start_;
+    std::size_t count_;
+    std::vector<std::uint8_t> nibbles_;
+};
 
 // What a search used, for the benchmarks.
 struct RouteSearchCost {
@@ -48,6 +76,9 @@ struct RouteSearchCost {
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost = nullptr);
 // The same, for another thread: once `cancel` is set it ends soon with std::nullopt.
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, const std::atomic<bool>& cancel);
+
+// The same search, its route kept as steps.
+std::optional<RouteSteps> FindRouteSteps(const TMatrix& walk, Cell from, Cell to);
 
 // The same answer by a plain breadth-first search: the reference for the
 // tests and the benchmarks.

@@ -67,13 +67,14 @@ std::optional<std::string> EndFault(const TMatrix& walk, Cell cell)
     return std::nullopt;
 }
 
-// False when the text did not all reach the output.
-bool PrintRoute(const Route& route)
+// Written as it is walked, a line at a time through the output's buffer: a
+// route of a hundred million steps never stands in memory as text. False
+// when the text did not all reach the output.
+bool PrintRoute(const RouteSteps& route)
 {
-    std::string text = std::to_string(route.size() - 1) + "\n";
-    for (const Cell cell : route)
-        text += CellText(cell) + "\n";
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    bool written = std::printf("%zu\n", route.Count()) > 0;
+    route.ForEachCell([&written](Cell cell) { written = written && std::printf("%d:%d\n", cell.x, cell.y) > 0; });
+    return written;
 }
 
 // Why a path that names no regular file is no map file; asking never opens
@@ -105,7 +106,7 @@ int FindAndPrint(const char* mapPath, Cell from, Cell to)
     if (!read.map)
         return Fail(std::string(mapPath) + (read.noRegularFile ? NotAMapFile(mapPath) : ": cannot be read: " + read.failure));
     const TMatrix& walk = read.map->matrix;
-    std::optional<Route> route = FindRoute(walk, from, to);
+    std::optional<RouteSteps> route = FindRouteSteps(walk, from, to);
     if (!route) {
         std::puts("no route");
         for (const Cell end : {from, to})
