@@ -22,11 +22,12 @@ double FinderSession::progress() const
     return total == 0 ? 0.0 : double(progress_.bytesDone) / double(total);
 }
 
-bool FinderSession::start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position, StandableCells cells)
+bool FinderSession::start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position,
+                          std::shared_ptr<const TMatrix> map)
 {
     if (thread_ || !reader_.Refusal().empty())
         return false;
-    cells_ = std::move(cells);
+    map_ = std::move(map);
     progress_.cancel = false;
     progress_.bytesDone = 0;
     progress_.bytesTotal = 0;
@@ -45,6 +46,10 @@ bool FinderSession::start(FinderStepKind kind, std::pair<std::uint16_t, std::uin
 
 void FinderSession::runStep(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position)
 {
+    if (map_ != cellsMap_) {
+        cells_ = map_ ? StandableCellsOf(*map_) : StandableCells();
+        cellsMap_ = map_;
+    }
     switch (kind) {
     case FinderStepKind::Position:
         outcome_ = finder_.KeepPosition(position.first, position.second, progress_);

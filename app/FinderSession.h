@@ -34,8 +34,11 @@ public:
     // Share of the running step done, 0 to 1.
     double progress() const;
 
-    // position for Position; cells for OnMap, and for Moved (may be empty).
-    bool start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position, StandableCells cells);
+    // position for Position; the map on show for OnMap and Moved (none, or
+    // an empty one: no map). Its standable cells are worked out on the
+    // step's thread, once for each map.
+    bool start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position,
+               std::shared_ptr<const TMatrix> map);
     void cancel();
     void forget();
     // The first candidates with what they hold now; none while a step runs.
@@ -53,6 +56,8 @@ private:
     ProcessReader reader_;
     AddressFinder finder_;
     FinderProgress progress_;
+    std::shared_ptr<const TMatrix> map_;
+    std::shared_ptr<const TMatrix> cellsMap_; // the map cells_ were worked out for
     StandableCells cells_;
     FinderOutcome outcome_;
     QThread* thread_ = nullptr;

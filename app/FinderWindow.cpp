@@ -112,11 +112,11 @@ void FinderWindow::buildControls()
     layout->addLayout(ending);
     resize(380, 460);
 
-    connect(keepPositionButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::Position)); });
+    connect(keepPositionButton_, &QPushButton::clicked, this, [this] { startStep(FinderStepKind::Position); });
     connect(positionEdit_, &QLineEdit::returnPressed, keepPositionButton_, &QPushButton::click);
-    connect(searchMapButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::OnMap)); });
-    connect(movedButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::Moved)); });
-    connect(stillButton_, &QPushButton::clicked, this, [this] { startStep(int(FinderStepKind::Still)); });
+    connect(searchMapButton_, &QPushButton::clicked, this, [this] { startStep(FinderStepKind::OnMap); });
+    connect(movedButton_, &QPushButton::clicked, this, [this] { startStep(FinderStepKind::Moved); });
+    connect(stillButton_, &QPushButton::clicked, this, [this] { startStep(FinderStepKind::Still); });
     connect(startOverButton_, &QPushButton::clicked, this, [this] {
         session_->forget();
         say(tr("Start again: type the position or search the map."));
@@ -154,9 +154,9 @@ std::optional<std::int32_t> FinderWindow::process() const
     return session_ ? std::optional<std::int32_t>(session_->processId()) : std::nullopt;
 }
 
-void FinderWindow::setMap(StandableCells cells)
+void FinderWindow::setMap(std::shared_ptr<const TMatrix> map)
 {
-    cells_ = std::move(cells);
+    map_ = std::move(map);
     updateControls();
 }
 
@@ -180,11 +180,10 @@ std::optional<std::uint32_t> FinderWindow::chosenAddress() const
     return std::nullopt;
 }
 
-void FinderWindow::startStep(int kind)
+void FinderWindow::startStep(FinderStepKind stepKind)
 {
     if (!session_)
         return;
-    const auto stepKind = FinderStepKind(kind);
     std::pair<std::uint16_t, std::uint16_t> position{0, 0};
     if (stepKind == FinderStepKind::Position) {
         const auto typed = ParsePosition(positionEdit_->text().toStdString());
@@ -194,7 +193,7 @@ void FinderWindow::startStep(int kind)
         }
         position = *typed;
     }
-    if (!session_->start(stepKind, position, stepKind == FinderStepKind::Still ? StandableCells() : cells_))
+    if (!session_->start(stepKind, position, map_))
         return;
     say(session_->hasScanned() ? tr("Looking at the candidates again...")
                                : tr("Searching all the memory the client can write..."));
@@ -264,8 +263,9 @@ void FinderWindow::updateControls()
     const bool scanned = idle && session_->hasScanned();
     positionEdit_->setEnabled(idle);
     keepPositionButton_->setEnabled(idle);
-    searchMapButton_->setEnabled(idle && !cells_.IsEmpty());
-    searchMapButton_->setToolTip(cells_.IsEmpty() ? tr("Open the map the player is on first")
+    const bool mapShown = map_ && map_->Columns() > 0 && map_->Rows() > 0;
+    searchMapButton_->setEnabled(idle && mapShown);
+    searchMapButton_->setToolTip(!mapShown ? tr("Open the map the player is on first")
                                                   : tr("Keeps the places holding a cell of the map on show that the "
                                                        "player can stand on"));
     movedButton_->setEnabled(scanned);

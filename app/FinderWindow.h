@@ -11,9 +11,11 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class FinderSession;
+enum class FinderStepKind;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -29,9 +31,8 @@ public:
     // Starts again on another process; name is what the process list shows.
     void setProcess(std::int32_t processId, const QString& name);
     std::optional<std::int32_t> process() const;
-    // The cells of the map on show that the player can stand on; empty
-    // without a map.
-    void setMap(StandableCells cells);
+    // The map on show; an empty one without a map.
+    void setMap(std::shared_ptr<const TMatrix> map);
 
     std::uint64_t candidateCount() const;
     bool isSearching() const;
@@ -52,14 +53,14 @@ protected:
 
 private:
     void buildControls();
-    void startStep(int kind);
+    void startStep(FinderStepKind kind);
     void onStepEnded(const FinderOutcome& outcome);
     void showCandidates();
     void updateControls();
     void say(const QString& text);
 
     FinderSession* session_ = nullptr;
-    StandableCells cells_;
+    std::shared_ptr<const TMatrix> map_;
     QLabel* processLabel_;
     QLineEdit* positionEdit_;
     QPushButton* keepPositionButton_;

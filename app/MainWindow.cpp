@@ -344,7 +344,7 @@ void MainWindow::selectStartedClient(std::uint32_t started, const std::string& p
 void MainWindow::showMapToFinder()
 {
     if (finderWindow_)
-        finderWindow_->setMap(StandableCellsOf(document_.walkability()));
+        finderWindow_->setMap(document_.sharedWalkability());
 }
 
 void MainWindow::onPlayerMoved(PlayerPosition position)

@@ -50,11 +50,9 @@ public:
 private:
     std::int32_t processId_;
     std::string refusal_;
-#ifdef _WIN32
-    void* handle_ = nullptr;
-#else
-    int memoryFile_ = -1; // /proc/PID/mem, where process_vm_readv is refused
-#endif
+    // What the system opened: on Linux /proc/PID/mem's descriptor where
+    // process_vm_readv is refused (-1: none), on Windows the process's handle.
+    std::intptr_t opened_ = -1;
 };
 
 // Adjacent regions joined, ascending; the input in any order.

@@ -82,21 +82,21 @@ ProcessReader::ProcessReader(std::int32_t processId) : processId_(processId)
         return;
     } else {
         // Some systems refuse the call (seccomp filters, old kernels) where the file is allowed.
-        memoryFile_ = ::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
-        if (memoryFile_ >= 0 && ::pread(memoryFile_, &probe, 1, off_t(first.address)) == 1)
+        opened_ = ::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
+        if (opened_ >= 0 && ::pread(int(opened_), &probe, 1, off_t(first.address)) == 1)
             return;
         error = errno;
     }
-    if (memoryFile_ >= 0)
-        ::close(memoryFile_);
-    memoryFile_ = -1;
+    if (opened_ >= 0)
+        ::close(int(opened_));
+    opened_ = -1;
     refusal_ = WhyUnreadable(processId, error);
 }
 
 ProcessReader::~ProcessReader()
 {
-    if (memoryFile_ >= 0)
-        ::close(memoryFile_);
+    if (opened_ >= 0)
+        ::close(int(opened_));
 }
 
 bool ProcessReader::IsRunning() const
@@ -116,9 +116,9 @@ void ProcessReader::ReadPieces(ReadPiece* pieces, std::size_t count) const
             pieces[i].got = 0;
         return;
     }
-    if (memoryFile_ >= 0) {
+    if (opened_ >= 0) {
         for (std::size_t i = 0; i < count; ++i) {
-            const ssize_t read = ::pread(memoryFile_, pieces[i].into, pieces[i].size, off_t(pieces[i].address));
+            const ssize_t read = ::pread(int(opened_), pieces[i].into, pieces[i].size, off_t(pieces[i].address));
             pieces[i].got = read > 0 ? std::size_t(read) : 0;
         }
         return;

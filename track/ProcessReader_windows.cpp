@@ -8,6 +8,13 @@
 
 namespace {
 
+// The process's handle kept as ProcessReader keeps it; null when none.
+HANDLE Handle(std::intptr_t opened)
+{
+    return opened > 0 ? reinterpret_cast<HANDLE>(opened) : nullptr;
+}
+
+
 constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
 
 bool IsReadable(const MEMORY_BASIC_INFORMATION& region)
@@ -74,9 +81,9 @@ std::size_t ReadAsFarAsItCan(HANDLE process, const ReadPiece& piece, RegionWalk&
 // ended all the same.
 ProcessReader::ProcessReader(std::int32_t processId)
     : processId_(processId),
-      handle_(::OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, DWORD(processId)))
+      opened_(reinterpret_cast<std::intptr_t>(::OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, DWORD(processId))))
 {
-    if (!handle_) {
+    if (!Handle(opened_)) {
         refusal_ = WhyUnreadable(processId, int(::GetLastError()));
         return;
     }
@@ -88,37 +95,37 @@ ProcessReader::ProcessReader(std::int32_t processId)
         unsigned char probe = 0;
         SIZE_T read = 0;
         if (!regions.empty() &&
-            !::ReadProcessMemory(handle_, reinterpret_cast<LPCVOID>(std::uintptr_t(regions.front().start)), &probe, 1,
+            !::ReadProcessMemory(Handle(opened_), reinterpret_cast<LPCVOID>(std::uintptr_t(regions.front().start)), &probe, 1,
                                  &read))
             error = int(::GetLastError());
     }
     if (error == 0)
         return;
     refusal_ = WhyUnreadable(processId, error);
-    ::CloseHandle(handle_);
-    handle_ = nullptr;
+    ::CloseHandle(Handle(opened_));
+    opened_ = -1;
 }
 
 ProcessReader::~ProcessReader()
 {
-    if (handle_)
-        ::CloseHandle(handle_);
+    if (Handle(opened_))
+        ::CloseHandle(Handle(opened_));
 }
 
 bool ProcessReader::IsRunning() const
 {
     DWORD code = 0;
-    return handle_ && ::GetExitCodeProcess(handle_, &code) && code == STILL_ACTIVE;
+    return Handle(opened_) && ::GetExitCodeProcess(Handle(opened_), &code) && code == STILL_ACTIVE;
 }
 
 std::vector<MemoryRegion> ProcessReader::WritableRegions() const
 {
     std::vector<MemoryRegion> regions;
-    if (!handle_)
+    if (!Handle(opened_))
         return regions;
     MEMORY_BASIC_INFORMATION region{};
     for (std::uint64_t at = 0;
-         ::VirtualQueryEx(handle_, reinterpret_cast<LPCVOID>(std::uintptr_t(at)), &region, sizeof region) == sizeof region;) {
+         ::VirtualQueryEx(Handle(opened_), reinterpret_cast<LPCVOID>(std::uintptr_t(at)), &region, sizeof region) == sizeof region;) {
         const std::uint64_t start = std::uintptr_t(region.BaseAddress);
         const std::uint64_t end = start + region.RegionSize;
         if (region.State == MEM_COMMIT && (region.Protect & kWritable) && !(region.Protect & (PAGE_GUARD | PAGE_NOACCESS)))
@@ -132,9 +139,9 @@ std::vector<MemoryRegion> ProcessReader::WritableRegions() const
 
 void ProcessReader::ReadPieces(ReadPiece* pieces, std::size_t count) const
 {
-    RegionWalk regions(handle_);
+    RegionWalk regions(Handle(opened_));
     for (std::size_t i = 0; i < count; ++i)
-        pieces[i].got = handle_ ? ReadAsFarAsItCan(handle_, pieces[i], regions) : 0;
+        pieces[i].got = Handle(opened_) ? ReadAsFarAsItCan(Handle(opened_), pieces[i], regions) : 0;
 }
 
 std::size_t ProcessReader::Read(std::uint64_t address, void* into, std::size_t size) const
