@@ -11,7 +11,7 @@ LinkMemo::LinkMemo(QWidget* parent) : QPlainTextEdit(parent)
     setTabStopDistance(8 * fontMetrics().averageCharWidth());
 }
 
-void LinkMemo::showLines(const QStringList& lines)
+void LinkMemo::showLines(const QString& text)
 {
-    setPlainText(lines.join(QLatin1Char('\n')));
+    setPlainText(text);
 }

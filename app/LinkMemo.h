@@ -10,5 +10,6 @@ class LinkMemo : public QPlainTextEdit {
 public:
     explicit LinkMemo(QWidget* parent);
 
-    void showLines(const QStringList& lines);
+    // Lines joined by line feeds.
+    void showLines(const QString& text);
 };

@@ -219,13 +219,14 @@ void MainWindow::leaveGoneDirectory()
 
 void MainWindow::openSelectedMap()
 {
-    IndexedImage picture = document_.load(fileList_->selectedFilePath(), [this] {
+    LoadedMap map = document_.load(fileList_->selectedFilePath(), [this] {
         routes_->clear();
         mapView_->setPicture(IndexedImage());
     });
     routes_->clear();
-    mapView_->setPicture(std::move(picture));
-    linkMemo_->showLines(document_.linkLines());
+    mapView_->setPicture(std::move(map.picture));
+    if (map.linkText)
+        linkMemo_->showLines(*map.linkText);
     showMapToFinder();
 }
 

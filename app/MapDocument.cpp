@@ -6,6 +6,7 @@
 #include "MapReader.h"
 #include "QtConversions.h"
 
+#include <algorithm>
 
 namespace {
 
@@ -13,12 +14,15 @@ namespace {
 // megabytes would hold the memo for many seconds) end in a note.
 constexpr qsizetype kLongestShownLine = 4096;
 
-QString ShownLine(const std::string& bytes)
+void AppendShownLine(QString& text, const std::string& bytes)
 {
-    QString line = FromGbk(bytes);
-    if (line.size() > kLongestShownLine)
-        line = line.left(kLongestShownLine) + QStringLiteral(" ... (%1 more characters)").arg(line.size() - kLongestShownLine);
-    return line;
+    const QString line = FromGbk(bytes);
+    if (line.size() <= kLongestShownLine) {
+        text += line;
+        return;
+    }
+    text += QStringView(line).left(kLongestShownLine);
+    text += QStringLiteral(" ... (%1 more characters)").arg(line.size() - kLongestShownLine);
 }
 
 } // namespace
@@ -28,26 +32,25 @@ MapDocument::MapDocument(std::filesystem::path mapInfoPath)
 {
 }
 
-IndexedImage MapDocument::load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo)
+LoadedMap MapDocument::load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo)
 {
-    QStringList lines;
+    QString linkText;
     MapFileRead read = ReadMapFileTellingWhyNot(path, ReadingThreadsNow, MapParts::WalkValuesAndImage, [&] {
-        lines = readLinkLines(path);
+        linkText = readLinkText(path);
         clearMap();
         if (letPreviousGo)
             letPreviousGo();
     });
     if (read.noRegularFile) {
         clearMap();
-        return IndexedImage();
+        return LoadedMap();
     }
     if (!read.map)
         throw FileFailure("open", ShownFileName(path), QString::fromStdString(read.failure));
     MapLoad& map = *read.map;
     header_ = map.header;
     walkability_ = std::make_shared<const TMatrix>(std::move(map.matrix));
-    linkLines_ = std::move(lines);
-    return std::move(map.image);
+    return LoadedMap{std::move(map.image), std::move(linkText)};
 }
 
 void MapDocument::clearMap()
@@ -71,13 +74,22 @@ std::optional<CellState> MapDocument::cellState(int x, int y) const
     }
 }
 
-QStringList MapDocument::readLinkLines(const std::filesystem::path& mapPath) const
+// One text, made to its size once: lines kept one by one and joined would
+// hold the text twice over, and the memo makes its own copy.
+QString MapDocument::readLinkText(const std::filesystem::path& mapPath) const
 {
     const MapInfoLinks links = ReadMapInfoLinks(mapInfoPath_, MapNameOf(GbkFileName(mapPath.filename())));
     if (!links.read)
         throw FileFailure("open", ShownFileName(mapInfoPath_), QString::fromStdString(links.failure));
-    QStringList lines;
+    qsizetype mostCharacters = 0; // a character takes one byte or more
     for (const std::string& line : links.lines)
-        lines.append(ShownLine(line));
-    return lines;
+        mostCharacters += qsizetype(std::min(line.size(), std::size_t(kLongestShownLine) + 40)) + 1;
+    QString text;
+    text.reserve(mostCharacters);
+    for (std::size_t i = 0; i < links.lines.size(); ++i) {
+        if (i > 0)
+            text += QLatin1Char('\n');
+        AppendShownLine(text, links.lines[i]);
+    }
+    return text;
 }

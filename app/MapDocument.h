@@ -1,30 +1,29 @@
 #pragma once
-// The map on show: its header, the walkability value of every cell (open,
-// blocked or flagged) and its lines of "MapInfo.txt". No widgets. Its picture
-// goes to whoever shows it: a map costs the values (a byte a cell) and the
-// picture (half a byte), never a second copy of either.
+// The map on show: its header and the walkability value of every cell (open,
+// blocked or flagged). No widgets. Its picture and its lines of "MapInfo.txt"
+// go to whoever shows them: a map costs the values (a byte a cell), the
+// picture (half a byte) and the lines once, never a second copy of any.
 //
 // load() contract:
 // - No regular file at the path (missing, a folder, a device): the document
-//   becomes empty (no cells) and keeps its lines; the picture returned is
-//   empty; nothing is reported.
+//   becomes empty (no cells); the picture returned is empty and no lines are
+//   returned (the lines on show stay); nothing is reported.
 // - A map file that cannot be opened, a map of more than kMaxMapCells cells,
 //   or a "MapInfo.txt" that cannot be read (also one over 64 MiB, or no
 //   regular file): throws std::runtime_error with the text the failure box
-//   shows; the document keeps the previous map and lines, and
+//   shows; the document keeps the previous map, and
 //   letPreviousGo is not called.
 // - Otherwise letPreviousGo is called and the previous map let go before the
 //   new one's memory is had; when that memory cannot be had, throws
 //   std::runtime_error with kOutOfSystemResources and the document is empty.
-// - Otherwise the map and its lines (the first 10,000, then a line telling
-//   how many more) replace the previous ones and the map's picture is
-//   returned; a map with W or H 0 has none. Paths are kept byte for byte.
+// - Otherwise the map replaces the previous one, and the map's picture and
+//   its lines (the first 10,000, then a line telling how many more) are
+//   returned; a map with W or H 0 has no picture. Paths are kept byte for byte.
 
 #include "IndexedImage.h"
 #include "MapFormat.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <filesystem>
 #include <functional>
@@ -33,28 +32,31 @@
 
 enum class CellState { Open, Blocked, Flagged };
 
+struct LoadedMap {
+    IndexedImage picture;
+    std::optional<QString> linkText; // the lines, joined by line feeds
+};
+
 class MapDocument {
 public:
     explicit MapDocument(std::filesystem::path mapInfoPath);
 
-    IndexedImage load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo = {});
+    LoadedMap load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo = {});
 
     const std::filesystem::path& mapInfoPath() const { return mapInfoPath_; }
     const TMapHeader& header() const { return header_; }
     const TMatrix& walkability() const { return *walkability_; }
     // The same values, for work on another thread that may outlive this map.
     std::shared_ptr<const TMatrix> sharedWalkability() const { return walkability_; }
-    const QStringList& linkLines() const { return linkLines_; }
 
     // The state of a cell as its picture shows it; none outside the map.
     std::optional<CellState> cellState(int x, int y) const;
 
 private:
-    QStringList readLinkLines(const std::filesystem::path& mapPath) const;
-    void clearMap(); // header and cells; the lines stay
+    QString readLinkText(const std::filesystem::path& mapPath) const;
+    void clearMap();
 
     std::filesystem::path mapInfoPath_;
     TMapHeader header_;
     std::shared_ptr<const TMatrix> walkability_;
-    QStringList linkLines_;
 };

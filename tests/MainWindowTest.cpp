@@ -459,6 +459,53 @@ TEST_F(MainWindowTest, AMapInfoThatIsNoFileOrTooLargeIsReportedAtOnce)
     EXPECT_EQ(MemoLines().size(), 2);
 }
 
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__) // the sanitizer keeps freed memory a while
+namespace {
+
+std::int64_t StatusKiB(const char* field)
+{
+    QFile status("/proc/self/status");
+    EXPECT_TRUE(status.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    ADD_FAILURE() << field;
+    return 0;
+}
+
+// From here on VmHWM, the peak of the memory in use, counts from what is in use now.
+void ResetMemoryPeak()
+{
+    QFile clearRefs("/proc/self/clear_refs");
+    ASSERT_TRUE(clearRefs.open(QIODevice::WriteOnly));
+    ASSERT_EQ(clearRefs.write("5"), 1);
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, ManyLongLinesCostTheMemoAFewTimesTheTextShown)
+{
+    QByteArray line = "HARBOR2 " + QByteArray(4992, 'x') + "\r\n";
+    QByteArray lines;
+    lines.reserve(line.size() * 10000);
+    for (int i = 0; i < 10000; ++i)
+        lines += line;
+    WriteMapInfo(lines);
+    lines = QByteArray();
+    ClickMap("Mine7.map"); // the memo's first lines, laid out
+    QCoreApplication::processEvents();
+
+    ResetMemoryPeak();
+    const std::int64_t before = StatusKiB("VmRSS:");
+    ClickMap("Harbor2.map");
+    QCoreApplication::processEvents();
+    const std::int64_t peak = StatusKiB("VmHWM:");
+    const qsizetype shownKiB = Find<QPlainTextEdit>("mmo1")->document()->characterCount() * 2 / 1024;
+    EXPECT_GT(shownKiB, 80000);
+    EXPECT_LT(peak - before, 5 * shownKiB / 2) << "KiB at the peak, for " << shownKiB << " KiB shown";
+}
+#endif
+
 #ifndef _WIN32
 TEST_F(MainWindowTest, AMapThatCannotBeOpenedIsReportedAndTheMapStays)
 {

@@ -41,7 +41,7 @@ TEST(ExporterTest, WritesWhatTheViewersSaveWritesForEverySampleMap)
     WriteBytes(QFile::encodeName(exported.filePath("MapInfo.txt")).toStdString(), "");
     for (const QString& map : maps) {
         SCOPED_TRACE(map.toStdString());
-        const IndexedImage picture = document.load(ToFilesystemPath(QDir(SAMPLES_DIR).filePath(map)));
+        const IndexedImage picture = document.load(ToFilesystemPath(QDir(SAMPLES_DIR).filePath(map))).picture;
         const QString saved = exported.filePath("saved-by-the-viewer.bmp");
         SaveBitmapFile(picture, saved);
         const QByteArray fromExporter = Contents(exported.filePath(QFileInfo(map).completeBaseName() + ".bmp"));

@@ -33,7 +33,8 @@ protected:
 
 TEST_F(MapDocumentTest, AMapBringsItsCellsPictureAndLines)
 {
-    const IndexedImage picture = document_.load(Path("Harbor2.map"));
+    const LoadedMap map = document_.load(Path("Harbor2.map"));
+    const IndexedImage& picture = map.picture;
     EXPECT_EQ(document_.header().Width(), 3);
     ASSERT_EQ(document_.walkability().Columns(), 3);
     EXPECT_EQ(document_.walkability()[0][1], kWalkBlocked);
@@ -48,39 +49,42 @@ TEST_F(MapDocumentTest, AMapBringsItsCellsPictureAndLines)
     EXPECT_EQ(document_.cellState(1, 0), CellState::Flagged);
     EXPECT_EQ(document_.cellState(2, 0), CellState::Flagged);
     EXPECT_EQ(document_.cellState(3, 0), std::nullopt);
-    EXPECT_EQ(document_.linkLines(), QStringList{"[HARBOR2 Old harbour]"});
+    EXPECT_EQ(map.linkText, "[HARBOR2 Old harbour]");
 }
 
-TEST_F(MapDocumentTest, AVanishedFileEmptiesTheMapAndKeepsTheLines)
+TEST_F(MapDocumentTest, AVanishedFileEmptiesTheMapAndBringsNoLines)
 {
     document_.load(Path("Harbor2.map"));
-    EXPECT_TRUE(document_.load(Path("gone.map")).IsEmpty());
+    const LoadedMap gone = document_.load(Path("gone.map"));
+    EXPECT_TRUE(gone.picture.IsEmpty());
+    EXPECT_EQ(gone.linkText, std::nullopt);
     EXPECT_EQ(document_.walkability().Columns(), 0);
     EXPECT_EQ(document_.cellState(0, 0), std::nullopt);
-    EXPECT_EQ(document_.linkLines(), QStringList{"[HARBOR2 Old harbour]"});
-    EXPECT_TRUE(document_.load(ToFilesystemPath(folder_.path())).IsEmpty()); // a folder is no map either
+    EXPECT_TRUE(document_.load(ToFilesystemPath(folder_.path())).picture.IsEmpty()); // a folder is no map either
 }
 
 TEST_F(MapDocumentTest, AMapWithNoRowsListsItsLinesWithoutAPicture)
 {
     document_.load(Path("Harbor2.map"));
-    EXPECT_TRUE(document_.load(Path("Wide.map")).IsEmpty());
+    const LoadedMap wide = document_.load(Path("Wide.map"));
+    EXPECT_TRUE(wide.picture.IsEmpty());
     EXPECT_EQ(document_.walkability().Columns(), 7);
-    EXPECT_EQ(document_.linkLines(), QStringList{"Wide open"});
+    EXPECT_EQ(wide.linkText, "Wide open");
 }
 
 TEST_F(MapDocumentTest, BrokenMapFilesShowWhatTheirBytesSay)
 {
-    EXPECT_TRUE(document_.load(Data("empty.map")).IsEmpty());
-    EXPECT_EQ(document_.linkLines(), QStringList{"empty listed"});
+    const LoadedMap empty = document_.load(Data("empty.map"));
+    EXPECT_TRUE(empty.picture.IsEmpty());
+    EXPECT_EQ(empty.linkText, "empty listed");
 
-    const IndexedImage headerOnly = document_.load(Data("header-only.map"));
+    const IndexedImage headerOnly = document_.load(Data("header-only.map")).picture;
     ASSERT_EQ(headerOnly.Width(), 40);
     ASSERT_EQ(headerOnly.Height(), 30);
     EXPECT_EQ(headerOnly.Pixel(39, 29), 0);
 
     // Its last record keeps its blocking byte and takes the flags of the one before.
-    const IndexedImage truncated = document_.load(Data("truncated-record.map"));
+    const IndexedImage truncated = document_.load(Data("truncated-record.map")).picture;
     ASSERT_EQ(truncated.Width(), 3);
     EXPECT_EQ(truncated.Pixel(2, 0), 9);
     EXPECT_EQ(truncated.Pixel(2, 1), 9);
@@ -105,12 +109,10 @@ TEST_F(MapDocumentTest, FailuresKeepThePreviousMapAndLines)
     }
     EXPECT_EQ(previousLetGo, 1); // neither failure touched the map on show
     EXPECT_EQ(document_.walkability().Columns(), 3);
-    EXPECT_EQ(document_.linkLines(), QStringList{"[HARBOR2 Old harbour]"});
 
     // The file is read afresh at every load.
     Write("MapInfo.txt", "Wide back again\n");
-    document_.load(Path("Wide.map"));
-    EXPECT_EQ(document_.linkLines(), QStringList{"Wide back again"});
+    EXPECT_EQ(document_.load(Path("Wide.map")).linkText, "Wide back again");
 }
 
 } // namespace
