@@ -19,7 +19,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
-#include <QTest>
+#include "QTryInGoogleTest.h"
 
 #include <gtest/gtest.h>
 

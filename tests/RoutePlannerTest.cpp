@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QElapsedTimer>
-#include <QTest>
+#include "QTryInGoogleTest.h"
 #include <QTimer>
 
 #include <algorithm>
