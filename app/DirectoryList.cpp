@@ -1,6 +1,7 @@
 #include "DirectoryList.h"
 
 #include "FileNames.h"
+#include "FolderRows.h"
 #include "FolderWatch.h"
 #include "WindowStyle.h"
 
@@ -54,7 +55,12 @@ DirectoryList::DirectoryList(QWidget* parent) : QListWidget(parent), watch_(new 
     setItemDelegate(new IndentedRowDelegate(this));
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* row) { emit directoryActivated(rowPath(row)); });
-    connect(watch_, &FolderWatch::changed, this, &DirectoryList::followDirectory);
+    rows_ = new FolderRows(
+        this, [](const FolderEntry& entry) { return entry.isFolder; },
+        [this, closed = IconNamed("folder-closed")](const ShownEntry& subdirectory) {
+            return makeRow(subdirectory.name, directory_ / subdirectory.bytes, levels_, closed);
+        });
+    connect(watch_, &FolderWatch::changed, rows_, &FolderRows::refresh);
 }
 
 std::filesystem::path DirectoryList::rowPath(const QListWidgetItem* row)
@@ -75,17 +81,7 @@ void DirectoryList::setDirectory(const std::filesystem::path& directory)
     setCurrentRow(int(levels.size()) - 1);
     levels_ = int(levels.size());
     watch_->watch(ToQtPath(directory_));
-    followDirectory();
-}
-
-void DirectoryList::followDirectory()
-{
-    const QIcon closed = IconNamed("folder-closed");
-    const std::vector<ShownEntry> subdirectories =
-        ListShownEntries(directory_, [](const FolderEntry& entry) { return entry.isFolder; });
-    UpdateRows(*this, levels_, subdirectories, [&](const ShownEntry& subdirectory) {
-        return makeRow(subdirectory.name, directory_ / subdirectory.bytes, levels_, closed);
-    });
+    rows_->show(directory_, levels_);
 }
 
 QListWidgetItem* DirectoryList::makeRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon)

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+class FolderRows;
 class FolderWatch;
 
 class DirectoryList : public QListWidget {
@@ -31,10 +32,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void followDirectory();
     static QListWidgetItem* makeRow(const QString& text, const std::filesystem::path& path, int level, const QIcon& icon);
 
     std::filesystem::path directory_;
     int levels_ = 0; // the rows of the path from the root
     FolderWatch* watch_;
+    FolderRows* rows_;
 };

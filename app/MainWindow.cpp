@@ -94,7 +94,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     setTabOrderByName();
     connect(new DropOpener(this), &DropOpener::dropped, this,
             [this](const QUrl& url) { runCommand([this, url] { openPath(DroppedPath(url)); }); });
-    runCommand([this, startDirectory] { enterDirectory(ToFilesystemPath(startDirectory)); });
+    runCommand([this, startDirectory] { enterStartDirectory(ToFilesystemPath(startDirectory)); });
 }
 
 void MainWindow::buildCommands()
@@ -144,6 +144,10 @@ void MainWindow::connectParts()
             [this](const std::filesystem::path& folder) { runCommand([this, folder] { enterDirectory(folder); }); });
     connect(fileList_, &MapFileList::fileChosen, this, [this] { runCommand([this] { openSelectedMap(); }); });
     connect(fileList_, &MapFileList::directoryGone, this, [this] { runCommand([this] { leaveGoneDirectory(); }); });
+    connect(fileList_, &MapFileList::directoryUnreadable, this, [this](const QString& reason) {
+        showFailure(QStringLiteral("Cannot list the folder %1. %2")
+                        .arg(QString::fromStdString(QuotedFolder(fileList_->directory())), reason));
+    });
     connect(processPicker_, &ProcessPicker::selectedProcessChanged, this, [this] {
         tracker_->setProcess(processPicker_->selectedProcessId(), processPicker_->selectedStartTime());
         showTrackingNote();
@@ -202,19 +206,41 @@ void MainWindow::enterDirectory(const std::filesystem::path& directory)
     driveSelector_->showDriveOf(ToQtPath(absolute));
 }
 
+// The folder the program started in; when it cannot be entered (its path
+// too long for the system, say), the nearest folder above it that can.
+void MainWindow::enterStartDirectory(const std::filesystem::path& directory)
+{
+    try {
+        enterDirectory(directory);
+    } catch (const std::runtime_error& failure) {
+        const std::filesystem::path entered = enterNearestDirectory(CleanAbsolutePath(directory).parent_path());
+        throw std::runtime_error(std::string(failure.what()) + "; the lists show " + QuotedFolder(entered) + " instead");
+    }
+}
+
 // The folder on show was removed or renamed: the lists go to the nearest
 // folder above it that is still there, and say so.
 void MainWindow::leaveGoneDirectory()
 {
     const std::filesystem::path gone = fileList_->directory();
-    std::filesystem::path nearest = gone;
-    std::error_code error;
-    while (nearest.has_parent_path() && nearest != nearest.root_path() && !std::filesystem::is_directory(nearest, error))
-        nearest = nearest.parent_path();
-    enterDirectory(nearest);
-    throw std::runtime_error(QStringLiteral("The folder \"%1\" is gone; the lists show \"%2\" instead.")
-                                 .arg(ShownFileName(gone), ShownFileName(nearest))
-                                 .toStdString());
+    const std::filesystem::path entered = enterNearestDirectory(gone.parent_path());
+    throw std::runtime_error("The folder " + QuotedFolder(gone) + " is gone; the lists show " + QuotedFolder(entered) +
+                             " instead");
+}
+
+// Returns the folder entered: this one or the nearest above it that can be.
+std::filesystem::path MainWindow::enterNearestDirectory(std::filesystem::path directory)
+{
+    for (;;) {
+        try {
+            enterDirectory(directory);
+            return directory;
+        } catch (const std::runtime_error&) {
+            if (!directory.has_relative_path())
+                throw;
+            directory = directory.parent_path();
+        }
+    }
 }
 
 void MainWindow::openSelectedMap()
@@ -245,9 +271,29 @@ void MainWindow::open(const OpenTarget& target, const QString& shownPath)
     enterDirectory(target.folder);
     if (target.mapFile.empty())
         return;
-    if (!fileList_->selectFile(target.mapFile))
+    if (!fileList_->isListing()) {
+        openListedMap(target.mapFile, shownPath);
+        return;
+    }
+    // A large folder: the map opens once it is listed, unless another folder is entered meanwhile.
+    const std::filesystem::path folder = fileList_->directory();
+    connect(
+        fileList_, &MapFileList::listed, this,
+        [=] {
+            if (fileList_->directory() == folder)
+                runCommand([=] { openListedMap(target.mapFile, shownPath); });
+        },
+        Qt::SingleShotConnection);
+}
+
+void MainWindow::openListedMap(const std::filesystem::path& name, const QString& shownPath)
+{
+    if (!fileList_->selectFile(name)) {
+        if (!fileList_->listingFailure().isEmpty())
+            return; // the folder could not be listed, as was said
         throw std::runtime_error(
             QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(shownPath).toStdString());
+    }
     runCommand([this] { openSelectedMap(); });
 }
 

@@ -59,7 +59,10 @@ private:
     void setTabOrderByName();
 
     void enterDirectory(const std::filesystem::path& directory);
+    void enterStartDirectory(const std::filesystem::path& directory);
+    std::filesystem::path enterNearestDirectory(std::filesystem::path directory);
     void open(const OpenTarget& target, const QString& shownPath);
+    void openListedMap(const std::filesystem::path& name, const QString& shownPath);
     void openSelectedMap();
     void leaveGoneDirectory();
     void save();

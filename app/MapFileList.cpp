@@ -1,29 +1,14 @@
 #include "MapFileList.h"
 
 #include "FileNames.h"
+#include "FolderRows.h"
 #include "FolderWatch.h"
 
 #include <QKeyEvent>
 
 #include <cctype>
 #include <stdexcept>
-
-MapFileList::MapFileList(QWidget* parent) : QListWidget(parent), watch_(new FolderWatch(this))
-{
-    setObjectName(QStringLiteral("fllst1"));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setUniformItemSizes(true);
-    connect(this, &QListWidget::itemClicked, this, &MapFileList::fileChosen);
-    connect(watch_, &FolderWatch::changed, this, &MapFileList::followDirectory);
-}
-
-void MapFileList::setDirectory(const std::filesystem::path& directory)
-{
-    directory_ = directory;
-    watch_->watch(ToQtPath(directory));
-    clear();
-    followDirectory();
-}
+#include <utility>
 
 namespace {
 
@@ -38,6 +23,46 @@ bool IsMapFileName(const std::filesystem::path::string_type& name)
 
 } // namespace
 
+MapFileList::MapFileList(QWidget* parent) : QListWidget(parent), watch_(new FolderWatch(this))
+{
+    setObjectName(QStringLiteral("fllst1"));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    rows_ = new FolderRows(
+        this, [](const FolderEntry& entry) { return !entry.isFolder && IsMapFileName(entry.name.native()); },
+        [](const ShownEntry& file) {
+            auto* row = new QListWidgetItem(file.name);
+            row->setSizeHint(QSize(0, 12));
+            return row;
+        });
+    connect(this, &QListWidget::itemClicked, this, &MapFileList::fileChosen);
+    connect(watch_, &FolderWatch::changed, this, &MapFileList::followDirectory);
+    connect(rows_, &FolderRows::listed, this, [this] {
+        if (std::exchange(enteringDirectory_, false) && !rows_->failure().isEmpty())
+            emit directoryUnreadable(rows_->failure());
+        emit listed();
+    });
+}
+
+void MapFileList::setDirectory(const std::filesystem::path& directory)
+{
+    directory_ = directory;
+    watch_->watch(ToQtPath(directory));
+    clear();
+    enteringDirectory_ = true;
+    rows_->show(directory_, 0);
+}
+
+bool MapFileList::isListing() const
+{
+    return rows_->isListing();
+}
+
+const QString& MapFileList::listingFailure() const
+{
+    return rows_->failure();
+}
+
 void MapFileList::followDirectory()
 {
     std::error_code error;
@@ -46,14 +71,7 @@ void MapFileList::followDirectory()
         emit directoryGone();
         return;
     }
-    const std::vector<ShownEntry> files = ListShownEntries(directory_, [](const FolderEntry& entry) {
-        return !entry.isFolder && IsMapFileName(entry.name.native());
-    });
-    UpdateRows(*this, 0, files, [](const ShownEntry& file) {
-        auto* row = new QListWidgetItem(file.name);
-        row->setSizeHint(QSize(0, 12));
-        return row;
-    });
+    rows_->refresh();
 }
 
 bool MapFileList::selectFile(const std::filesystem::path& name)

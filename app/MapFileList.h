@@ -2,7 +2,8 @@
 // The file list: the "*.map" files of one directory (letter case ignored),
 // sorted by name, without directories, hidden files or system files. It
 // follows its directory: files created, removed or renamed there show up or
-// go within a second, and the selection and scroll position stay. Names are
+// go within a second, and the selection and scroll position stay. A folder
+// of many files is listed while the window goes on answering. Names are
 // kept as the system's bytes: one that is not valid UTF-8 is shown decoded
 // as GBK (or with its bytes escaped) and opened under its own bytes.
 
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 
+class FolderRows;
 class FolderWatch;
 
 class MapFileList : public QListWidget {
@@ -19,6 +21,10 @@ public:
 
     const std::filesystem::path& directory() const { return directory_; }
     void setDirectory(const std::filesystem::path& directory);
+    // Until the rows show the whole directory (a large one takes a while).
+    bool isListing() const;
+    // Why the directory could not be listed (the system's text); empty when it was.
+    const QString& listingFailure() const;
 
     // The full path of the selected file; throws "List index out of bounds
     // (-1)" when no file is selected.
@@ -33,6 +39,10 @@ signals:
     void fileChosen();
     // The directory was removed or renamed while it was shown.
     void directoryGone();
+    // The rows show the whole directory, or it could not be listed.
+    void listed();
+    // The directory just set cannot be listed (the system's text).
+    void directoryUnreadable(const QString& reason);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -42,4 +52,6 @@ private:
 
     std::filesystem::path directory_;
     FolderWatch* watch_;
+    FolderRows* rows_;
+    bool enteringDirectory_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "MainWindow.h"
 
+#include "FileNames.h"
 #include "MapLinks.h"
 #include "QtConversions.h"
 #include "ScrollBarClipStyle.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <optional>
 
 namespace {
@@ -136,8 +138,11 @@ int main(int argc, char** argv)
     ScrollBarClipStyle::UseForApplication();
 
     // The links are read from "MapInfo.txt" beside the program itself.
+    // Qt's own working directory is empty when its path is longer than 4,095 bytes.
+    std::error_code noWorkingDirectory;
+    const std::filesystem::path workingDirectory = std::filesystem::current_path(noWorkingDirectory);
     MainWindow window(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kMapInfoFileName)),
-                      QDir::currentPath());
+                      ToQtPath(workingDirectory));
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
     if (!parser.positionalArguments().isEmpty()) {

@@ -59,6 +59,15 @@ QString ShownFileName(const std::filesystem::path& name)
 #endif
 }
 
+QString ShownPathCut(const std::filesystem::path& path, int maxCharacters)
+{
+    const QString shown = ShownFileName(path);
+    if (shown.size() <= maxCharacters)
+        return shown;
+    const int head = (maxCharacters - 1) / 2;
+    return shown.left(head) + QChar(0x2026) + shown.right(maxCharacters - 1 - head);
+}
+
 std::filesystem::path LocalPathBytes(const QUrl& url)
 {
 #ifdef Q_OS_WIN
@@ -116,12 +125,16 @@ bool QtCanNamePath(const std::filesystem::path& path)
 #endif
 }
 
-FolderListing ListFolder(const std::filesystem::path& folder)
+FolderListing ListFolder(const std::filesystem::path& folder, const std::atomic<bool>* cancel)
 {
     FolderListing listing;
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        if (cancel && *cancel) {
+            listing.entries.clear();
+            return listing;
+        }
         std::error_code typeError;
         listing.entries.push_back({entry->path().filename(), entry->is_directory(typeError)});
     }
@@ -134,19 +147,23 @@ FolderListing ListFolder(const std::filesystem::path& folder)
     return listing;
 }
 
-std::vector<ShownEntry> ListShownEntries(const std::filesystem::path& folder,
-                                         const std::function<bool(const FolderEntry&)>& keep)
+bool ShownBefore(const ShownEntry& a, const ShownEntry& b)
 {
-    std::vector<ShownEntry> shown;
-    for (const FolderEntry& entry : ListFolder(folder).entries)
+    if (const int byReading = a.name.compare(b.name, Qt::CaseInsensitive))
+        return byReading < 0;
+    if (const int byCase = a.name.compare(b.name))
+        return byCase < 0;
+    return a.bytes < b.bytes;
+}
+
+ShownListing ListShownEntries(const std::filesystem::path& folder, const std::function<bool(const FolderEntry&)>& keep,
+                              const std::atomic<bool>* cancel)
+{
+    FolderListing listing = ListFolder(folder, cancel);
+    ShownListing shown{listing.read, std::move(listing.failure), {}};
+    for (const FolderEntry& entry : listing.entries)
         if (keep(entry))
-            shown.push_back({ShownFileName(entry.name), entry.name});
-    std::sort(shown.begin(), shown.end(), [](const ShownEntry& a, const ShownEntry& b) {
-        if (const int byReading = a.name.compare(b.name, Qt::CaseInsensitive))
-            return byReading < 0;
-        if (const int byCase = a.name.compare(b.name))
-            return byCase < 0;
-        return a.bytes < b.bytes;
-    });
+            shown.entries.push_back({ShownFileName(entry.name), entry.name});
+    std::sort(shown.entries.begin(), shown.entries.end(), ShownBefore);
     return shown;
 }

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -16,6 +17,9 @@
 // when its bytes are valid GBK, decoded as GBK; else every byte outside
 // printable ASCII escaped as \xB8. On Windows names are Unicode already.
 QString ShownFileName(const std::filesystem::path& name);
+// A path as a message names it: as ShownFileName shows it, and a path longer
+// than maxCharacters cut in the middle ("/home/ann/game…/maps/deep").
+QString ShownPathCut(const std::filesystem::path& path, int maxCharacters = 100);
 
 // The entries of a folder, names kept byte for byte, "." and ".." left out,
 // in the system's order. On failure: read is false and failure holds the
@@ -29,7 +33,7 @@ struct FolderListing {
     QString failure;
     std::vector<FolderEntry> entries;
 };
-FolderListing ListFolder(const std::filesystem::path& folder);
+FolderListing ListFolder(const std::filesystem::path& folder, const std::atomic<bool>* cancel = nullptr);
 
 // A file name's bytes in the GBK code page, as "MapInfo.txt" writes names:
 // a valid UTF-8 name converted, any other taken as GBK bytes already.
@@ -37,14 +41,21 @@ std::string GbkFileName(const std::filesystem::path& name);
 
 // The entries of a folder that keep() takes, each with the name it is shown
 // under and the name's own bytes, sorted as a person reads them (letter case
-// aside), then by case and by bytes: two names shown alike (one in UTF-8,
-// one in GBK) are two entries, and the order never depends on the system's.
+// aside), then by case and by bytes (ShownBefore): two names shown alike (one
+// in UTF-8, one in GBK) are two entries, and the order never depends on the
+// system's. When cancel turns true the listing stops and is not read.
 struct ShownEntry {
     QString name;
     std::filesystem::path bytes;
 };
-std::vector<ShownEntry> ListShownEntries(const std::filesystem::path& folder,
-                                         const std::function<bool(const FolderEntry&)>& keep);
+bool ShownBefore(const ShownEntry& a, const ShownEntry& b);
+struct ShownListing {
+    bool read = false;
+    QString failure; // as FolderListing's
+    std::vector<ShownEntry> entries;
+};
+ShownListing ListShownEntries(const std::filesystem::path& folder, const std::function<bool(const FolderEntry&)>& keep,
+                              const std::atomic<bool>* cancel = nullptr);
 
 // A path kept byte for byte in a QVariant (item data), and back.
 QVariant PathToVariant(const std::filesystem::path& path);

@@ -78,7 +78,7 @@ TEST_F(FolderListingTest, ShownEntriesComeInOneOrderWhateverTheSystemsOrder)
         for (std::size_t i = 0; i < names.size(); ++i)
             std::ofstream(folder_ / names[forwards ? i : names.size() - 1 - i]) << "x";
         std::vector<fs::path> order;
-        for (const ShownEntry& entry : ListShownEntries(folder_, [](const FolderEntry&) { return true; }))
+        for (const ShownEntry& entry : ListShownEntries(folder_, [](const FolderEntry&) { return true; }).entries)
             order.push_back(entry.bytes);
         orders.push_back(order);
     }

@@ -21,11 +21,14 @@ namespace {
 
 TEST(WindowsDirectoryChangeTest, SystemErrorCodesGiveTheirTexts)
 {
-    auto text = [](int code) { return DirectoryChangeFailureText(std::error_code(code, std::system_category())); };
+    auto text = [](int code) {
+        return DirectoryChangeFailureText(std::error_code(code, std::system_category()), "C:\\Games\\maps");
+    };
     EXPECT_EQ(text(ERROR_FILE_NOT_FOUND), "File not found");
     EXPECT_EQ(text(ERROR_PATH_NOT_FOUND), "Invalid filename");
     EXPECT_EQ(text(ERROR_TOO_MANY_OPEN_FILES), "Too many open files");
-    EXPECT_EQ(text(ERROR_ACCESS_DENIED), "File access denied");
+    EXPECT_EQ(text(ERROR_ACCESS_DENIED), "File access denied: you may not enter \"C:\\Games\\maps\"");
+    EXPECT_EQ(text(ERROR_FILENAME_EXCED_RANGE), "File name too long: \"C:\\Games\\maps\"");
     EXPECT_EQ(text(ERROR_NOT_READY), "I/O error 21");
     EXPECT_EQ(text(ERROR_DIRECTORY), "I/O error 267");
 }
