@@ -459,14 +459,7 @@ TEST_F(MainWindowTest, AMapInfoThatIsNoFileOrTooLargeIsReportedAtOnce)
     EXPECT_EQ(MemoLines().size(), 2);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define UNDER_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define UNDER_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if !defined(_WIN32) && !defined(UNDER_ADDRESS_SANITIZER) // the sanitizer keeps freed memory a while
+#if !defined(_WIN32) && !defined(UNDER_ADDRESS_SANITIZER)
 namespace {
 
 std::int64_t StatusKiB(const char* field)
