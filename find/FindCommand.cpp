@@ -3,7 +3,9 @@
 
 #include "AddressFinder.h"
 #include "MapReader.h"
+#include "PointerScan.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -17,6 +19,8 @@ namespace {
 
 const char kUsage[] =
     "Usage: tarvex-find PID\n"
+    "       tarvex-find PID --paths ADDRESS\n"
+    "       tarvex-find PID --resolve PATH\n"
     "\n"
     "Finds the address at which the game client with process identifier PID\n"
     "keeps the player's position: x and y as unsigned 16-bit little-endian\n"
@@ -37,13 +41,22 @@ const char kUsage[] =
     "goes to standard error), it prints the number of places left on a line of\n"
     "its own. A place left alone is the address to type into the viewer.\n"
     "\n"
+    "With --paths, prints the pointer paths that lead from the client's\n"
+    "program and libraries to ADDRESS (hexadecimal), shortest first, at most\n"
+    "1000, one a line, such as \"Client.exe+1A2B3C -> +10 -> +8\": they find the\n"
+    "position again after the client restarts. With --resolve, prints the\n"
+    "address such a PATH lands on now.\n"
+    "\n"
     "  -h, --help     show this text\n"
     "      --version  show the version\n"
     "\n"
-    "Exit status: 0 at the end of input; 2 when the command line is wrong or\n"
-    "the process cannot be read (the reason on standard error).\n";
+    "Exit status: 0 at the end of input, or with the paths or the address;\n"
+    "1 when no path was found or PATH does not resolve (the step that failed\n"
+    "on standard error); 2 when the command line is wrong or the process\n"
+    "cannot be read (the reason on standard error).\n";
 
 constexpr int kDone = 0;
+constexpr int kNotFound = 1;
 constexpr int kFailure = 2;
 constexpr std::size_t kListed = 100;
 
@@ -154,6 +167,91 @@ int FindIn(std::int32_t processId)
     return kDone;
 }
 
+std::optional<std::uint64_t> ParseAddress(std::string_view text)
+{
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.remove_prefix(2);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// The client's modules, or why they cannot be had (told on standard error).
+std::optional<ModuleList> ModulesOf(const ProcessReader& reader)
+{
+    if (!reader.Refusal().empty()) {
+        Complain("cannot read process " + std::to_string(reader.ProcessId()) + ": " + reader.Refusal());
+        return std::nullopt;
+    }
+    ModuleList modules = ListModules(reader.ProcessId());
+    if (!modules.failure.empty()) {
+        Complain(modules.failure);
+        return std::nullopt;
+    }
+    return modules;
+}
+
+int PrintPaths(std::int32_t processId, std::uint64_t address)
+{
+    const ProcessReader reader(processId);
+    const std::optional<ModuleList> modules = ModulesOf(reader);
+    if (!modules)
+        return kFailure;
+    const std::atomic<bool> never{false};
+    const std::vector<PointerAt> pointers = IndexPointers(reader, modules->pointerWidth, never, {});
+    const std::vector<PointerPath> paths = FindPointerPaths(pointers, modules->modules, address, {}, never);
+    for (const PointerPath& path : paths)
+        std::puts(FormatPointerPath(path).c_str());
+    if (paths.empty()) {
+        Complain("no pointer path leads to that address");
+        return kNotFound;
+    }
+    return kDone;
+}
+
+int PrintResolved(std::int32_t processId, std::string_view text)
+{
+    const ParsedPointerPath parsed = ParsePointerPath(text);
+    if (!parsed.path) {
+        Complain(parsed.failure);
+        return kFailure;
+    }
+    const ProcessReader reader(processId);
+    const std::optional<ModuleList> modules = ModulesOf(reader);
+    if (!modules)
+        return kFailure;
+    const ResolvedPointerPath resolved =
+        ResolvePointerPath(*parsed.path, modules->modules, [&](std::uint64_t at) -> std::optional<std::uint64_t> {
+            std::uint64_t pointer = 0; // little-endian: the low bytes first
+            if (reader.Read(at, &pointer, modules->pointerWidth) != modules->pointerWidth)
+                return std::nullopt;
+            return pointer;
+        });
+    if (!resolved.address) {
+        Complain(resolved.failure);
+        return kNotFound;
+    }
+    std::printf("%llX\n", static_cast<unsigned long long>(*resolved.address));
+    return kDone;
+}
+
+int Run(int argc, char** argv)
+{
+    const std::optional<std::int32_t> processId = argc >= 2 ? ParseProcessId(argv[1]) : std::nullopt;
+    if (processId && argc == 2)
+        return FindIn(*processId);
+    if (processId && argc == 4 && std::string_view(argv[2]) == "--paths") {
+        if (const std::optional<std::uint64_t> address = ParseAddress(argv[3]))
+            return PrintPaths(*processId, *address);
+    }
+    if (processId && argc == 4 && std::string_view(argv[2]) == "--resolve")
+        return PrintResolved(*processId, argv[3]);
+    std::fputs(kUsage, stderr);
+    return kFailure;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -169,13 +267,8 @@ int main(int argc, char** argv)
             return kDone;
         }
     }
-    const std::optional<std::int32_t> processId = argc == 2 ? ParseProcessId(argv[1]) : std::nullopt;
-    if (!processId) {
-        std::fputs(kUsage, stderr);
-        return kFailure;
-    }
     try {
-        return FindIn(*processId);
+        return Run(argc, argv);
     } catch (const std::bad_alloc&) {
         Complain(kOutOfSystemResources);
         return kFailure;

@@ -3,7 +3,7 @@
 // an address below 4 GiB and moves the player along the open cells of a map
 // every half second, or holds a given position.
 //
-//   stand_in_client [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden]
+//   stand_in_client [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden | --chained]
 //
 // --private keeps other programs of the same user from reading its memory
 // (on Linux: not dumpable), as a protected game client would.
@@ -11,6 +11,12 @@
 // at a place that differs from run to run in a larger block of other values,
 // among decoys: copies of the first position that never move, and pairs that
 // move but never onto a cell the player can stand on.
+//
+// --chained keeps the position as a program keeps a field of an object:
+// in an object at a place that differs from run to run, reached from a
+// global variable of the program through two pointers, so that the pointer
+// path "stand_in_client+<global> -> +18 -> +40" finds it after a restart
+// (a 64-bit build; the global's offset depends on the build).
 //
 // The first line it prints is "pid <identifier> address <hex address>".
 
@@ -155,6 +161,27 @@ HiddenLayout HideIn(std::mt19937& random)
     return layout;
 }
 
+// The object the global variable points to, and the object it points to in
+// turn: the position is kChainedPositionOffset bytes into that one.
+struct World {
+    void* otherFields[3];
+    volatile std::uint8_t* player;
+};
+constexpr std::size_t kChainedPositionOffset = 0x40;
+
+volatile std::uint8_t* Chain(std::mt19937& random)
+{
+    static World* volatile world = nullptr; // the global: in the program's own data
+    static std::vector<std::vector<char>> before; // so that the heap object's place differs too
+    before.emplace_back(16 * (1 + random() % 4096));
+    world = new World{};
+    volatile std::uint8_t* player = LowMemory(std::size_t(1) << 20, 0x10000000 + (random() % 0x4000) * 0x10000);
+    if (!player)
+        return nullptr;
+    world->player = player + 16 * (random() % 0x8000);
+    return world->player + kChainedPositionOffset;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -164,6 +191,7 @@ int main(int argc, char** argv)
     int seconds = 3600;
     bool readable = true;
     bool hidden = false;
+    bool chained = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--map" && i + 1 < argc) {
@@ -177,8 +205,11 @@ int main(int argc, char** argv)
             readable = false;
         } else if (option == "--hidden") {
             hidden = true;
+        } else if (option == "--chained") {
+            chained = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden | --chained]\n",
                          argv[0]);
             return 2;
         }
@@ -187,6 +218,8 @@ int main(int argc, char** argv)
     HiddenLayout layout;
     if (hidden) {
         layout = HideIn(random);
+    } else if (chained) {
+        layout.position = Chain(random);
     } else if (volatile std::uint8_t* page = LowMemory(4096)) {
         layout.position = page + 0x120;
     }

@@ -1,0 +1,96 @@
+#include "PointerScan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace {
+
+constexpr std::size_t kChunk = std::size_t(1) << 20;
+
+bool InRegions(const std::vector<MemoryRegion>& regions, std::uint64_t address)
+{
+    const auto after = std::upper_bound(regions.begin(), regions.end(), address,
+                                        [](std::uint64_t value, const MemoryRegion& region) { return value < region.start; });
+    return after != regions.begin() && address < std::prev(after)->end;
+}
+
+// A place found in a step: an address, and the step before it leads to.
+struct Place {
+    std::uint64_t address = 0;
+    std::size_t towards = 0;    // index of the place of the step before
+    std::uint64_t offset = 0;   // added to the pointer read here, to reach it
+};
+
+PointerPath PathFrom(const std::vector<Place>& places, std::size_t first, const ProcessModule& module)
+{
+    PointerPath path{module.name, places[first].address - module.base, {}};
+    for (std::size_t at = first; at != 0; at = places[at].towards)
+        path.offsets.push_back(places[at].offset);
+    return path;
+}
+
+} // namespace
+
+std::vector<PointerAt> IndexPointers(const ProcessReader& reader, unsigned pointerWidth, const std::atomic<bool>& cancel,
+                                     const std::function<void(std::uint64_t done, std::uint64_t total)>& progress)
+{
+    const std::vector<MemoryRegion> regions = reader.WritableRegions();
+    std::uint64_t total = 0;
+    for (const MemoryRegion& region : regions)
+        total += region.end - region.start;
+    std::vector<PointerAt> pointers;
+    std::vector<unsigned char> chunk(kChunk);
+    std::uint64_t done = 0;
+    for (const MemoryRegion& region : regions) {
+        for (std::uint64_t at = region.start; at < region.end && !cancel; at += kChunk) {
+            const std::size_t size = std::size_t(std::min<std::uint64_t>(kChunk, region.end - at));
+            const std::size_t got = reader.Read(at, chunk.data(), size);
+            for (std::size_t offset = 0; offset + pointerWidth <= got; offset += pointerWidth) {
+                std::uint64_t value = 0;
+                std::memcpy(&value, chunk.data() + offset, pointerWidth); // little-endian
+                if (value != 0 && InRegions(regions, value))
+                    pointers.push_back({value, at + offset});
+            }
+            done += size;
+            if (progress)
+                progress(done, total);
+        }
+    }
+    std::sort(pointers.begin(), pointers.end(), [](const PointerAt& a, const PointerAt& b) { return a.value < b.value; });
+    return pointers;
+}
+
+std::vector<PointerPath> FindPointerPaths(const std::vector<PointerAt>& pointers, const std::vector<ProcessModule>& modules,
+                                          std::uint64_t target, const PointerScanLimits& limits,
+                                          const std::atomic<bool>& cancel)
+{
+    std::vector<PointerPath> paths;
+    std::vector<Place> places{{target, 0, 0}};
+    std::unordered_set<std::uint64_t> seen{target};
+    std::size_t stepBegin = 0;
+    for (std::size_t step = 1; step <= limits.maxSteps && paths.size() < limits.maxPaths; ++step) {
+        const std::size_t stepEnd = places.size();
+        std::size_t addressesThisStep = 0;
+        for (std::size_t towards = stepBegin; towards < stepEnd && paths.size() < limits.maxPaths && !cancel; ++towards) {
+            const std::uint64_t address = places[towards].address;
+            const std::uint64_t lowest = address > limits.maxOffset ? address - limits.maxOffset : 0;
+            auto pointer = std::lower_bound(pointers.begin(), pointers.end(), lowest,
+                                            [](const PointerAt& p, std::uint64_t value) { return p.value < value; });
+            for (; pointer != pointers.end() && pointer->value <= address && paths.size() < limits.maxPaths; ++pointer) {
+                const Place place{pointer->place, towards, address - pointer->value};
+                if (const ProcessModule* module = ModuleAt(modules, place.address)) {
+                    places.push_back(place);
+                    paths.push_back(PathFrom(places, places.size() - 1, *module));
+                    places.pop_back();
+                } else if (step < limits.maxSteps && addressesThisStep < limits.maxAddressesAStep &&
+                           seen.insert(place.address).second) {
+                    places.push_back(place);
+                    ++addressesThisStep;
+                }
+            }
+        }
+        stepBegin = stepEnd;
+    }
+    return paths;
+}

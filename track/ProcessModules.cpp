@@ -1,0 +1,82 @@
+#include "ProcessModules.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+struct Mapping {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+    std::string path; // empty for memory of no file
+};
+
+std::vector<Mapping> Mappings(std::string_view maps)
+{
+    std::vector<Mapping> mappings;
+    std::istringstream lines{std::string(maps)};
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        Mapping mapping;
+        char dash = 0;
+        std::string permissions, offset, device, inode;
+        if (!(fields >> std::hex >> mapping.start >> dash >> mapping.end >> permissions >> offset >> device >> inode))
+            continue;
+        std::getline(fields >> std::ws, mapping.path);
+        mappings.push_back(std::move(mapping));
+    }
+    return mappings;
+}
+
+} // namespace
+
+std::vector<ProcessModule> ModulesFromMaps(std::string_view maps)
+{
+    std::vector<ProcessModule> modules;
+    std::vector<std::string> paths; // of the modules, in step
+    for (const Mapping& mapping : Mappings(maps)) {
+        if (mapping.path.empty()) {
+            // The zeroed data that follows a module's last mapping belongs to it.
+            if (!modules.empty() && modules.back().base + modules.back().size == mapping.start)
+                modules.back().size = mapping.end - modules.back().base;
+            continue;
+        }
+        if (mapping.path.front() != '/') // [heap], [stack], [vdso] and the like
+            continue;
+        const auto known = std::find(paths.begin(), paths.end(), mapping.path);
+        if (known != paths.end()) {
+            ProcessModule& module = modules[std::size_t(known - paths.begin())];
+            module.base = std::min(module.base, mapping.start);
+            module.size = std::max(module.base + module.size, mapping.end) - module.base;
+            continue;
+        }
+        const std::size_t slash = mapping.path.find_last_of('/');
+        modules.push_back({mapping.path.substr(slash + 1), mapping.start, mapping.end - mapping.start});
+        paths.push_back(mapping.path);
+    }
+    std::sort(modules.begin(), modules.end(), [](const ProcessModule& a, const ProcessModule& b) { return a.base < b.base; });
+    return modules;
+}
+
+const ProcessModule* FindModule(const std::vector<ProcessModule>& modules, std::string_view name)
+{
+    for (const ProcessModule& module : modules)
+        if (SameIgnoringCase(module.name, name))
+            return &module;
+    return nullptr;
+}
+
+const ProcessModule* ModuleAt(const std::vector<ProcessModule>& modules, std::uint64_t address)
+{
+    for (const ProcessModule& module : modules)
+        if (address >= module.base && address - module.base < module.size)
+            return &module;
+    return nullptr;
+}

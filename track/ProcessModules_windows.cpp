@@ -1,0 +1,59 @@
+#include "ProcessModules.h"
+
+#include "WhyUnreadable.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+
+std::string Utf8(const wchar_t* text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(std::size_t(size > 0 ? size : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+} // namespace
+
+ModuleList ListModules(std::int32_t processId)
+{
+    ModuleList list;
+    const std::unique_ptr<void, HandleCloser> process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, DWORD(processId)));
+    if (!process) {
+        list.failure = WhyUnreadable(processId, int(::GetLastError()));
+        return list;
+    }
+    BOOL wow64 = FALSE;
+    if (::IsWow64Process(process.get(), &wow64) && wow64)
+        list.pointerWidth = 4;
+    std::vector<HMODULE> handles(256);
+    DWORD needed = 0;
+    while (::EnumProcessModulesEx(process.get(), handles.data(), DWORD(handles.size() * sizeof(HMODULE)), &needed,
+                                  LIST_MODULES_ALL) &&
+           needed > handles.size() * sizeof(HMODULE))
+        handles.resize(needed / sizeof(HMODULE));
+    handles.resize(needed / sizeof(HMODULE));
+    for (HMODULE handle : handles) {
+        MODULEINFO information{};
+        wchar_t name[MAX_PATH] = {};
+        if (!::GetModuleInformation(process.get(), handle, &information, sizeof information) ||
+            !::GetModuleBaseNameW(process.get(), handle, name, MAX_PATH))
+            continue;
+        list.modules.push_back({Utf8(name), std::uint64_t(reinterpret_cast<std::uintptr_t>(information.lpBaseOfDll)),
+                                information.SizeOfImage});
+    }
+    if (list.modules.empty())
+        list.failure = "The modules of process " + std::to_string(processId) + " cannot be listed.";
+    return list;
+}
