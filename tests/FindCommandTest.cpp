@@ -15,13 +15,15 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
 // tarvex-find with a pipe to its input and one from its output.
 class FindSession {
 public:
-    explicit FindSession(const std::string& argument)
+    explicit FindSession(const std::string& argument) : FindSession(std::vector<std::string>{argument}) {}
+    explicit FindSession(std::vector<std::string> arguments)
     {
         int input[2], output[2];
         if (::pipe(input) != 0 || ::pipe(output) != 0)
@@ -33,8 +35,11 @@ public:
         posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
         posix_spawn_file_actions_addclose(&actions, input[1]);
         posix_spawn_file_actions_addclose(&actions, output[0]);
-        char* const arguments[] = {const_cast<char*>(TARVEX_FIND), const_cast<char*>(argument.c_str()), nullptr};
-        if (::posix_spawn(&child_, TARVEX_FIND, &actions, nullptr, arguments, environ) != 0)
+        std::vector<char*> argv{const_cast<char*>(TARVEX_FIND)};
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (::posix_spawn(&child_, TARVEX_FIND, &actions, nullptr, argv.data(), environ) != 0)
             child_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(input[0]);
@@ -182,6 +187,36 @@ TEST(FindCommandTest, AProcessThatCannotBeReadEndsItWithTheReason)
     said.clear();
     EXPECT_EQ(wrong.Finish(&said), 2);
     EXPECT_EQ(said.rfind("Usage: tarvex-find PID", 0), 0u);
+}
+
+TEST(FindCommandTest, PathsToTheAddressAndTheAddressAPathLandsOn)
+{
+    StandInClient client("--chained --seconds 60");
+    const std::string processId = std::to_string(client.processId);
+    FindSession paths({processId, "--paths", Hex(client.address)});
+    paths.CloseInput();
+    std::string printed;
+    ASSERT_EQ(paths.Finish(&printed), 0) << printed;
+    const std::string first = printed.substr(0, printed.find('\n'));
+    EXPECT_EQ(first.rfind("stand_in_client+", 0), 0u) << first;
+
+    FindSession resolve({processId, "--resolve", first});
+    resolve.CloseInput();
+    printed.clear();
+    EXPECT_EQ(resolve.Finish(&printed), 0);
+    EXPECT_EQ(printed, Hex(client.address).erase(0, Hex(client.address).find_first_not_of('0')) + "\n");
+
+    FindSession unknown({processId, "--resolve", "other.dll+10 -> +8"});
+    unknown.CloseInput();
+    printed.clear();
+    EXPECT_EQ(unknown.Finish(&printed), 1);
+    EXPECT_EQ(printed, "tarvex-find: The client has no module \"other.dll\".\n");
+
+    FindSession wrong({processId, "--resolve", "other.dll -> +8"});
+    wrong.CloseInput();
+    printed.clear();
+    EXPECT_EQ(wrong.Finish(&printed), 2);
+    EXPECT_NE(printed.find("begins with a module and an offset"), std::string::npos);
 }
 
 } // namespace

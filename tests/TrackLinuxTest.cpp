@@ -9,6 +9,8 @@
 #include "ProcessMemory.h"
 #include "ProcessStartTime.h"
 #include "ReadRefusal_linux.h"
+#include "PointerScan.h"
+#include "ProcessModules.h"
 #include "ProcessReader.h"
 #include "StandInClient.h"
 #include "Tracker.h"
@@ -20,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
 #include <pwd.h>
 #include <signal.h>
@@ -323,6 +326,45 @@ TEST(ClientStartTest, AWindowsClientStartsUnderWineAsADescendant)
         GTEST_SKIP() << "TARVEX_WINDOWS_CLIENT is not set";
     }
     ExpectStartedClientReadable(client, "stand_in_client.exe");
+}
+
+// The stand-in keeps the position behind two pointers from a global of its
+// own: the scan finds that path, and it leads to the position again in the
+// next two runs, at other addresses.
+TEST(PointerScanTest, TheStandInsChainIsFoundAndLeadsToThePositionAfterTwoRestarts)
+{
+    const auto pointerAt = [](const ProcessReader& reader, unsigned width) {
+        return [&reader, width](std::uint64_t at) -> std::optional<std::uint64_t> {
+            std::uint64_t pointer = 0;
+            return reader.Read(at, &pointer, width) == width ? std::optional(pointer) : std::nullopt;
+        };
+    };
+    std::optional<PointerPath> chain;
+    std::set<std::uint32_t> addresses;
+    {
+        StandInClient client("--chained --seconds 60");
+        addresses.insert(client.address);
+        const ProcessReader reader(std::int32_t(client.processId));
+        const ModuleList modules = ListModules(std::int32_t(client.processId));
+        ASSERT_EQ(modules.failure, "");
+        EXPECT_EQ(modules.pointerWidth, 8u);
+        ASSERT_NE(FindModule(modules.modules, "stand_in_client"), nullptr);
+        const std::atomic<bool> never{false};
+        const std::vector<PointerAt> pointers = IndexPointers(reader, modules.pointerWidth, never, {});
+        for (const PointerPath& path : FindPointerPaths(pointers, modules.modules, client.address, {}, never))
+            if (path.module == "stand_in_client" && path.offsets == std::vector<std::uint64_t>{0x18, 0x40})
+                chain = path;
+        ASSERT_TRUE(chain) << "no path through the global";
+        EXPECT_EQ(ResolvePointerPath(*chain, modules.modules, pointerAt(reader, 8)).address, client.address);
+    }
+    for (int restart = 0; restart < 2; ++restart) {
+        StandInClient client("--chained --seconds 60");
+        addresses.insert(client.address);
+        const ProcessReader reader(std::int32_t(client.processId));
+        const ModuleList modules = ListModules(std::int32_t(client.processId));
+        EXPECT_EQ(ResolvePointerPath(*chain, modules.modules, pointerAt(reader, 8)).address, client.address);
+    }
+    EXPECT_GT(addresses.size(), 1u); // the position did move from run to run
 }
 
 } // namespace

@@ -1,0 +1,132 @@
+#include "PointerPath.h"
+#include "PointerScan.h"
+#include "ProcessModules.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+struct GoodPath {
+    const char* text;
+    PointerPath path;
+};
+
+TEST(PointerPathTest, WrittenPathsAreReadBackAsTheirParts)
+{
+    const GoodPath good[] = {
+        {"Client.exe+1A2B3C -> +10 -> +8", {"Client.exe", 0x1A2B3C, {0x10, 0x8}}},
+        {"client.exe+0x1a2b3c->+0X10->+8", {"client.exe", 0x1A2B3C, {0x10, 0x8}}},
+        {"  Game Client.exe + 10  ", {"Game Client.exe", 0x10, {}}},
+        {"libgame.so+0 -> +0 -> +0 -> +0 -> +FFF", {"libgame.so", 0, {0, 0, 0, 0xFFF}}},
+        {"a-b.dll+FFFFFFFFFFFFFFFF -> +ff", {"a-b.dll", 0xFFFFFFFFFFFFFFFF, {0xFF}}},
+    };
+    for (const GoodPath& one : good) {
+        const ParsedPointerPath parsed = ParsePointerPath(one.text);
+        ASSERT_TRUE(parsed.path) << one.text << ": " << parsed.failure;
+        EXPECT_EQ(*parsed.path, one.path) << one.text;
+        EXPECT_EQ(ParsePointerPath(FormatPointerPath(*parsed.path)).path, parsed.path) << one.text;
+    }
+    EXPECT_EQ(FormatPointerPath({"Client.exe", 0x1A2B3C, {0x10, 0x8}}), "Client.exe+1A2B3C -> +10 -> +8");
+}
+
+TEST(PointerPathTest, BadPathsSayWhatIsWrongAndWhere)
+{
+    const std::pair<const char*, const char*> bad[] = {
+        {"", "begins with a module and an offset"},
+        {"Client.exe", "begins with a module and an offset"},
+        {"+10 -> +8", "begins with a module and an offset"},
+        {"Client.exe+", "is not a hexadecimal offset"},
+        {"Client.exe+12G4", "\"12G4\" after \"Client.exe+\" is not a hexadecimal offset"},
+        {"Client.exe+10000000000000000", "is not a hexadecimal offset"},
+        {"Client.exe+10 -> 8", "Step 1 (\"8\")"},
+        {"Client.exe+10 -> +8 ->", "Step 2 (\"\")"},
+        {"Client.exe+10 -> +-8", "Step 1"},
+        {"Client.exe+1 -> +1 -> +1 -> +1 -> +1 -> +1", "at most 4 steps; this one has 5"},
+    };
+    for (const auto& [text, why] : bad) {
+        const ParsedPointerPath parsed = ParsePointerPath(text);
+        EXPECT_FALSE(parsed.path) << text;
+        EXPECT_NE(parsed.failure.find(why), std::string::npos) << text << ": " << parsed.failure;
+    }
+}
+
+TEST(PointerPathTest, ResolvingFollowsEachPointerAndNamesTheStepThatFails)
+{
+    const std::vector<ProcessModule> modules = {{"Client.exe", 0x400000, 0x10000}, {"game.dll", 0x500000, 0x1000}};
+    std::map<std::uint64_t, std::uint64_t> memory = {{0x40A000, 0x7000}, {0x7010, 0x9000}};
+    const PointerReader read = [&memory](std::uint64_t at) -> std::optional<std::uint64_t> {
+        const auto found = memory.find(at);
+        return found == memory.end() ? std::nullopt : std::optional(found->second);
+    };
+    const auto resolve = [&](const char* text) { return ResolvePointerPath(*ParsePointerPath(text).path, modules, read); };
+    EXPECT_EQ(resolve("CLIENT.EXE+A000 -> +10 -> +8").address, 0x9008u);
+    EXPECT_EQ(resolve("game.dll+20").address, 0x500020u);
+
+    const ResolvedPointerPath broken = resolve("Client.exe+A000 -> +18 -> +8");
+    EXPECT_FALSE(broken.address);
+    EXPECT_EQ(broken.failure, "Step 2 of \"Client.exe+A000 -> +18 -> +8\" cannot be followed: nothing can be read at 7018.");
+    EXPECT_EQ(resolve("other.dll+0 -> +0").failure, "The client has no module \"other.dll\".");
+}
+
+TEST(ProcessModulesTest, EachMappedFileIsAModuleFromItsFirstMappingToItsLastAndItsZeroedData)
+{
+    const char maps[] =
+        "55d0c0000000-55d0c0001000 r--p 00000000 08:01 1234 /opt/game/stand_in_client\n"
+        "55d0c0001000-55d0c0005000 r-xp 00001000 08:01 1234 /opt/game/stand_in_client\n"
+        "55d0c0005000-55d0c0006000 rw-p 00005000 08:01 1234 /opt/game/stand_in_client\n"
+        "55d0c0006000-55d0c0008000 rw-p 00000000 00:00 0 \n"
+        "55d0c1000000-55d0c1021000 rw-p 00000000 00:00 0                          [heap]\n"
+        "7f0000000000-7f0000002000 rw-p 00000000 00:00 0 \n"
+        "7f1000000000-7f1000010000 r-xp 00000000 08:01 99 /home/ann/.wine/drive_c/Games/Client.exe\n"
+        "7f1000010000-7f1000012000 rw-p 00010000 08:01 99 /home/ann/.wine/drive_c/Games/Client.exe\n"
+        "7f2000000000-7f2000001000 r--p 00000000 08:01 7 /usr/lib/My Game/lib game.so\n"
+        "7ffd00000000-7ffd00021000 rw-p 00000000 00:00 0                          [stack]\n";
+    const std::vector<ProcessModule> modules = ModulesFromMaps(maps);
+    ASSERT_EQ(modules.size(), 3u);
+    EXPECT_EQ(modules[0].name, "stand_in_client");
+    EXPECT_EQ(modules[0].base, 0x55d0c0000000u);
+    EXPECT_EQ(modules[0].size, 0x8000u); // with the zeroed data after it, not the heap
+    EXPECT_EQ(modules[1].name, "Client.exe");
+    EXPECT_EQ(modules[1].size, 0x12000u);
+    EXPECT_EQ(modules[2].name, "lib game.so");
+    EXPECT_EQ(FindModule(modules, "CLIENT.exe"), &modules[1]);
+    EXPECT_EQ(FindModule(modules, "Client"), nullptr);
+    EXPECT_EQ(ModuleAt(modules, 0x55d0c0007fff), &modules[0]);
+    EXPECT_EQ(ModuleAt(modules, 0x55d0c0008000), nullptr);
+    EXPECT_EQ(ModuleAt(modules, 0x7f1000011000), &modules[1]);
+}
+
+// A global at Client.exe+100 points to an object A; A+18 points to B; the
+// value sits 40 bytes into B. A second global points straight to B.
+TEST(PointerScanTest, PathsAreFoundBackwardShortestFirstWithinTheOffsetLimit)
+{
+    const std::vector<ProcessModule> modules = {{"Client.exe", 0x400000, 0x1000}};
+    std::vector<PointerAt> pointers = {
+        {0x5000, 0x400100}, // the global, to A
+        {0x9000, 0x5018},   // A, to B
+        {0x9000, 0x400200}, // the second global, to B
+        {0x5000, 0x5000},   // A, to itself
+        {0x8000, 0x400300}, // a global to 0x1040 bytes before the value: too far
+    };
+    std::sort(pointers.begin(), pointers.end(), [](const PointerAt& a, const PointerAt& b) { return a.value < b.value; });
+    const std::atomic<bool> never{false};
+    std::vector<std::string> found;
+    for (const PointerPath& path : FindPointerPaths(pointers, modules, 0x9040, {}, never))
+        found.push_back(FormatPointerPath(path));
+    // A's pointer to itself leads back to A once, never round and round.
+    EXPECT_EQ(found, std::vector<std::string>({"Client.exe+200 -> +40", "Client.exe+100 -> +18 -> +40",
+                                               "Client.exe+100 -> +0 -> +18 -> +40"}));
+
+    PointerScanLimits few;
+    few.maxPaths = 1;
+    EXPECT_EQ(FindPointerPaths(pointers, modules, 0x9040, few, never).size(), 1u);
+    few = {};
+    few.maxSteps = 2;
+    EXPECT_EQ(FindPointerPaths(pointers, modules, 0x9040, few, never).size(), 2u);
+    few.maxOffset = 0x1040;
+    EXPECT_EQ(FindPointerPaths(pointers, modules, 0x9040, few, never).front().moduleOffset, 0x300u);
+}
+
+} // namespace
