@@ -1,5 +1,8 @@
 #include "FinderSession.h"
 
+#include "PointerScan.h"
+#include "ProcessModules.h"
+
 #include <QThread>
 
 FinderSession::FinderSession(std::int32_t processId, QObject* parent)
@@ -25,23 +28,64 @@ double FinderSession::progress() const
 bool FinderSession::start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position,
                           std::shared_ptr<const TMatrix> map)
 {
-    if (thread_ || !reader_.Refusal().empty())
+    if (thread_)
         return false;
     map_ = std::move(map);
+    scanningPaths_ = false;
+    return run([this, kind, position] { runStep(kind, position); },
+               [this] {
+                   outcome_ = FinderOutcome{};
+                   outcome_.tooMany = true; // the memory for the candidates could not be had
+               });
+}
+
+bool FinderSession::startPathScan(std::uint64_t address)
+{
+    if (thread_)
+        return false;
+    scanningPaths_ = true;
+    paths_.clear();
+    pathFailure_.clear();
+    return run([this, address] { scanPaths(address); },
+               [this] { pathFailure_ = tr("The client has more pointers than this computer's memory can index."); });
+}
+
+bool FinderSession::run(const std::function<void()>& work, const std::function<void()>& whenMemoryRunsOut)
+{
+    if (!reader_.Refusal().empty())
+        return false;
     progress_.cancel = false;
     progress_.bytesDone = 0;
     progress_.bytesTotal = 0;
-    thread_ = QThread::create([this, kind, position] {
+    thread_ = QThread::create([work, whenMemoryRunsOut] {
         try {
-            runStep(kind, position);
+            work();
         } catch (const std::bad_alloc&) {
-            outcome_ = FinderOutcome{};
-            outcome_.tooMany = true; // the memory for the candidates could not be had
+            whenMemoryRunsOut();
         }
     });
     connect(thread_, &QThread::finished, this, &FinderSession::finish);
     thread_->start();
     return true;
+}
+
+void FinderSession::scanPaths(std::uint64_t address)
+{
+    const ModuleList modules = ListModules(reader_.ProcessId());
+    if (!modules.failure.empty()) {
+        pathFailure_ = QString::fromStdString(modules.failure);
+        return;
+    }
+    const std::vector<PointerAt> pointers =
+        IndexPointers(reader_, modules.pointerWidth, progress_.cancel, [this](std::uint64_t done, std::uint64_t total) {
+            progress_.bytesTotal = total;
+            progress_.bytesDone = done;
+        });
+    paths_ = FindPointerPaths(pointers, modules.modules, address, {}, progress_.cancel);
+    if (progress_.cancel)
+        pathFailure_ = tr("Cancelled.");
+    else if (paths_.empty())
+        pathFailure_ = tr("No pointer path leads from the client's program or libraries to this address.");
 }
 
 void FinderSession::runStep(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position)
@@ -86,5 +130,8 @@ void FinderSession::finish()
 {
     thread_->deleteLater();
     thread_ = nullptr;
-    emit stepEnded(outcome_);
+    if (scanningPaths_)
+        emit pathsFound();
+    else
+        emit stepEnded(outcome_);
 }

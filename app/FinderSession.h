@@ -8,6 +8,7 @@
 // and keeps the candidates of before.
 
 #include "AddressFinder.h"
+#include "PointerPath.h"
 
 #include <QObject>
 #include <QString>
@@ -39,6 +40,12 @@ public:
     // step's thread, once for each map.
     bool start(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position,
                std::shared_ptr<const TMatrix> map);
+    // The pointer paths from the client's modules to the address
+    // (PointerScan.h), as a step: pathsFound() when it has ended.
+    bool startPathScan(std::uint64_t address);
+    // The paths of the last path scan, shortest first; why there are none.
+    const std::vector<PointerPath>& paths() const { return paths_; }
+    const QString& pathFailure() const { return pathFailure_; }
     void cancel();
     void forget();
     // The first candidates with what they hold now; none while a step runs.
@@ -46,11 +53,14 @@ public:
 
 signals:
     void stepEnded(FinderOutcome outcome);
+    void pathsFound();
 
 private:
     // On the step's thread. Memory that cannot be had ends it as a scan
     // that would keep too much does.
     void runStep(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position);
+    void scanPaths(std::uint64_t address);
+    bool run(const std::function<void()>& work, const std::function<void()>& whenMemoryRunsOut);
     void finish();
 
     ProcessReader reader_;
@@ -60,5 +70,8 @@ private:
     std::shared_ptr<const TMatrix> cellsMap_; // the map cells_ were worked out for
     StandableCells cells_;
     FinderOutcome outcome_;
+    std::vector<PointerPath> paths_;
+    QString pathFailure_;
+    bool scanningPaths_ = false;
     QThread* thread_ = nullptr;
 };

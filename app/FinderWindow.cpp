@@ -1,16 +1,20 @@
 #include "FinderWindow.h"
 
 #include "FinderSession.h"
+#include "TrackingFile.h"
 
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -82,6 +86,17 @@ void FinderWindow::buildControls()
     useButton_ = new QPushButton(tr("Use"), this);
     useButton_->setObjectName(QStringLiteral("finderUse"));
     useButton_->setToolTip(tr("Puts the address into the memory address box and ticks the box that reads it"));
+    makeItLastButton_ = new QPushButton(tr("Make It Last"), this);
+    makeItLastButton_->setObjectName(QStringLiteral("finderMakeItLast"));
+    makeItLastButton_->setToolTip(tr("Finds the pointer paths that lead to the address from the client's program, "
+                                     "which find it again after the client restarts"));
+    paths_ = new QListWidget(this);
+    paths_->setObjectName(QStringLiteral("finderPaths"));
+    paths_->setMaximumHeight(90);
+    saveTrackingButton_ = new QPushButton(tr("Save Tracking File..."), this);
+    saveTrackingButton_->setObjectName(QStringLiteral("finderSaveTracking"));
+    saveTrackingButton_->setToolTip(tr("Keeps the selected path in a file; \"Open Tracking File...\" in the memory "
+                                       "address box's menu follows the player with it after a restart"));
     auto* closeButton = new QPushButton(tr("Close"), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -105,12 +120,18 @@ void FinderWindow::buildControls()
     layout->addLayout(running);
     layout->addWidget(statusLabel_);
     layout->addWidget(candidates_, 1);
+    auto* using_ = new QHBoxLayout;
+    using_->addWidget(useButton_);
+    using_->addWidget(makeItLastButton_);
+    using_->addStretch();
+    layout->addLayout(using_);
+    layout->addWidget(paths_);
     auto* ending = new QHBoxLayout;
-    ending->addWidget(useButton_);
+    ending->addWidget(saveTrackingButton_);
     ending->addStretch();
     ending->addWidget(closeButton);
     layout->addLayout(ending);
-    resize(380, 460);
+    resize(380, 560);
 
     connect(keepPositionButton_, &QPushButton::clicked, this, [this] { startStep(FinderStepKind::Position); });
     connect(positionEdit_, &QLineEdit::returnPressed, keepPositionButton_, &QPushButton::click);
@@ -129,6 +150,17 @@ void FinderWindow::buildControls()
             emit addressChosen(*address);
     });
     connect(candidates_, &QTreeWidget::itemDoubleClicked, useButton_, &QPushButton::click);
+    connect(makeItLastButton_, &QPushButton::clicked, this, [this] {
+        const std::optional<std::uint32_t> address = chosenAddress();
+        if (!address || !session_->startPathScan(*address))
+            return;
+        paths_->clear();
+        say(tr("Looking for the pointers that lead to %1...").arg(HexAddress(*address)));
+        refresh_->start(100);
+        updateControls();
+    });
+    connect(paths_, &QListWidget::itemSelectionChanged, this, &FinderWindow::updateControls);
+    connect(saveTrackingButton_, &QPushButton::clicked, this, &FinderWindow::askWhereToSave);
     connect(candidates_, &QTreeWidget::itemSelectionChanged, this, &FinderWindow::updateControls);
     connect(candidates_, &QTreeWidget::itemEntered, this, [this](QTreeWidgetItem* item) {
         emit candidateHovered(item->data(0, kCellRole).toPoint());
@@ -142,6 +174,9 @@ void FinderWindow::setProcess(std::int32_t processId, const QString& name)
     delete session_;
     session_ = new FinderSession(processId, this);
     connect(session_, &FinderSession::stepEnded, this, &FinderWindow::onStepEnded);
+    connect(session_, &FinderSession::pathsFound, this, &FinderWindow::onPathsFound);
+    processName_ = name;
+    paths_->clear();
     processLabel_->setText(tr("Searching %1 (process %2).").arg(name).arg(processId));
     say(session_->refusal().isEmpty() ? tr("Type the position or search the map.")
                                       : tr("This process cannot be read. %1").arg(session_->refusal()));
@@ -228,6 +263,53 @@ void FinderWindow::onStepEnded(const FinderOutcome& outcome)
     updateControls();
 }
 
+void FinderWindow::onPathsFound()
+{
+    for (const PointerPath& path : session_->paths())
+        paths_->addItem(QString::fromStdString(FormatPointerPath(path)));
+    if (paths_->count() > 0)
+        paths_->setCurrentRow(0);
+    say(session_->paths().empty() ? session_->pathFailure()
+                                  : tr("%n path(s) lead to the address, shortest first. Save one as a tracking file: "
+                                       "it finds the player again after the client restarts.",
+                                       nullptr, int(session_->paths().size())));
+    refresh_->start(kRefreshMilliseconds);
+    updateControls();
+}
+
+QStringList FinderWindow::pathTexts() const
+{
+    QStringList texts;
+    for (int row = 0; row < paths_->count(); ++row)
+        texts.append(paths_->item(row)->text());
+    return texts;
+}
+
+void FinderWindow::askWhereToSave()
+{
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, tr("Save Tracking File"), processName_ + QLatin1String(kTrackingFileSuffix),
+        tr("Tracking files (*%1)").arg(QLatin1String(kTrackingFileSuffix)));
+    if (!fileName.isEmpty())
+        saveTrackingFile(fileName);
+}
+
+bool FinderWindow::saveTrackingFile(const QString& fileName)
+{
+    const QList<QListWidgetItem*> selected = paths_->selectedItems();
+    if (selected.isEmpty())
+        return false;
+    const ParsedPointerPath path = ParsePointerPath(selected.first()->text().toStdString());
+    QSaveFile file(fileName);
+    const QByteArray text = QByteArray::fromStdString(TrackingFileText({processName_.toStdString(), *path.path}));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        say(tr("Cannot save \"%1\": %2").arg(fileName, file.errorString()));
+        return false;
+    }
+    say(tr("Saved. \"Open Tracking File...\" in the memory address box's menu follows the player with it."));
+    return true;
+}
+
 // The first candidates with what they hold now, the selection kept.
 void FinderWindow::showCandidates()
 {
@@ -276,6 +358,8 @@ void FinderWindow::updateControls()
         progressBar_->setValue(0);
     cancelButton_->setEnabled(readable && !idle);
     useButton_->setEnabled(idle && chosenAddress().has_value());
+    makeItLastButton_->setEnabled(idle && chosenAddress().has_value());
+    saveTrackingButton_->setEnabled(idle && !paths_->selectedItems().isEmpty());
 }
 
 void FinderWindow::say(const QString& text)

@@ -3,8 +3,10 @@
 // position, by the position typed, by the map on show, and by telling when
 // the player moved or stood still. It shows the steps as buttons, a scan's
 // progress with Cancel, the count and the first candidates, which it reads
-// again a few times a second. Non-modal: the main window goes on meanwhile.
-// Closing it ends a running scan at once.
+// again a few times a second. "Make It Last" finds the pointer paths that
+// lead to the chosen address, which find it again after the client
+// restarts, and saves one as a tracking file. Non-modal: the main window
+// goes on meanwhile. Closing it ends a running scan at once.
 
 #include "AddressFinder.h"
 
@@ -18,6 +20,7 @@ class FinderSession;
 enum class FinderStepKind;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -38,6 +41,11 @@ public:
     bool isSearching() const;
     // The candidate the user picked, or the only one left.
     std::optional<std::uint32_t> chosenAddress() const;
+    // The pointer paths found by "Make It Last", as written, shortest first.
+    QStringList pathTexts() const;
+    // Writes the selected path with the client's name as a tracking file
+    // (TrackingFile.h); false, with the reason shown, when it cannot.
+    bool saveTrackingFile(const QString& fileName);
 
 signals:
     // The mouse rests on a candidate holding this cell; none: it left.
@@ -55,6 +63,8 @@ private:
     void buildControls();
     void startStep(FinderStepKind kind);
     void onStepEnded(const FinderOutcome& outcome);
+    void onPathsFound();
+    void askWhereToSave();
     void showCandidates();
     void updateControls();
     void say(const QString& text);
@@ -73,5 +83,9 @@ private:
     QLabel* statusLabel_;
     QTreeWidget* candidates_;
     QPushButton* useButton_;
+    QPushButton* makeItLastButton_;
+    QListWidget* paths_;
+    QPushButton* saveTrackingButton_;
+    QString processName_;
     QTimer* refresh_;
 };

@@ -23,7 +23,10 @@
 #include "ProcessPicker.h"
 #include "QtConversions.h"
 #include "RoutePlanner.h"
+#include "PointerScan.h"
+#include "ProcessModules.h"
 #include "StartClientDialog.h"
+#include "TrackingFile.h"
 #include "TightLayout.h"
 #include "WindowStyle.h"
 #include "WorkingDirectory.h"
@@ -32,6 +35,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QTimer>
 
 #include <stdexcept>
@@ -121,6 +126,8 @@ void MainWindow::buildCommands()
     toolBar_ = new MainToolBar(commands_, this);
     commands_.processList->setToolTip(QStringLiteral("List Processes (F5 keeps the selected one)"));
     toolBar_->addAddressMenuCommand(findAddressCommand_);
+    openTrackingFileCommand_ = addCommand("Open Tracking File...", nullptr, {}, [this] { askForTrackingFile(); });
+    toolBar_->addAddressMenuCommand(openTrackingFileCommand_);
     startClientCommand_ = addCommand("Start a Game Client...", nullptr, {}, [this] { startClient(); });
 }
 
@@ -386,6 +393,70 @@ void MainWindow::selectStartedClient(std::uint32_t started, const std::string& p
     }
     if (triesLeft > 0)
         QTimer::singleShot(250, this, [=] { selectStartedClient(started, program, triesLeft - 1); });
+}
+
+void MainWindow::askForTrackingFile()
+{
+    QFileDialog dialog(this, tr("Open Tracking File"), QString(),
+                       tr("Tracking files (*%1)").arg(QLatin1String(kTrackingFileSuffix)));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (runModal_(dialog) && !dialog.selectedFiles().isEmpty())
+        openTrackingFile(ToFilesystemPath(dialog.selectedFiles().first()));
+}
+
+// Follows the player as the tracking file says: the running client of its
+// program (the user picks one when several run), the address its path
+// lands on now typed into the address box, the box that reads it ticked.
+void MainWindow::openTrackingFile(const std::filesystem::path& file)
+{
+    const TrackingFileRead read = ReadTrackingFile(file);
+    if (!read.file)
+        throw std::runtime_error(read.failure);
+    const std::optional<std::uint32_t> client = pickClientNamed(QString::fromStdString(read.file->program));
+    if (!client)
+        return;
+    const ProcessReader reader{std::int32_t(*client)};
+    if (!reader.Refusal().empty())
+        throw std::runtime_error(reader.Refusal());
+    const ModuleList modules = ListModules(std::int32_t(*client));
+    if (!modules.failure.empty())
+        throw std::runtime_error(modules.failure);
+    const ResolvedPointerPath resolved =
+        ResolvePointerPath(read.file->path, modules.modules, PointersReadBy(reader, modules.pointerWidth));
+    if (!resolved.address)
+        throw std::runtime_error(resolved.failure);
+    if (*resolved.address > 0xFFFFFFFFu)
+        throw std::runtime_error("The tracking file's path lands above 4 GiB, where the tracker cannot read.");
+    processPicker_->refreshKeepingSelection();
+    processPicker_->selectProcess(*client);
+    toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*resolved.address), 8, 16, QLatin1Char('0')).toUpper());
+}
+
+std::optional<std::uint32_t> MainWindow::pickClientNamed(const QString& program)
+{
+    QStringList choices;
+    std::vector<std::uint32_t> clients;
+    for (const ProcessEntry& process : SnapshotProcesses()) {
+        const QString name = ShownFileName(std::filesystem::path(process.exeFile));
+        if (name.compare(program, Qt::CaseInsensitive) == 0) {
+            clients.push_back(process.processId);
+            choices.append(tr("%1, process %2").arg(name).arg(process.processId));
+        }
+    }
+    if (clients.empty())
+        throw std::runtime_error(QStringLiteral("No running process is named \"%1\". Start the game client first.")
+                                     .arg(program)
+                                     .toStdString());
+    if (clients.size() == 1)
+        return clients.front();
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(tr("Open Tracking File"));
+    dialog.setLabelText(tr("Several processes are named \"%1\". Which one is the game client to follow?").arg(program));
+    dialog.setComboBoxItems(choices);
+    dialog.setComboBoxEditable(false);
+    if (!runModal_(dialog))
+        return std::nullopt;
+    return clients[std::size_t(choices.indexOf(dialog.textValue()))];
 }
 
 void MainWindow::showMapToFinder()

@@ -48,6 +48,8 @@ public:
     void openPath(const QString& path);
     // The same for a path as the system's bytes (a GBK name on Linux).
     void openPath(const std::filesystem::path& path);
+    // Follows the player with a tracking file (its client, its pointer path).
+    void openTrackingFile(const std::filesystem::path& file);
 
 private:
     void buildCommands();
@@ -74,6 +76,8 @@ private:
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
+    void askForTrackingFile();
+    std::optional<std::uint32_t> pickClientNamed(const QString& program);
     void onPlayerMoved(PlayerPosition position);
     void showFailure(const QString& message);
 
@@ -96,6 +100,7 @@ private:
     QAction* followCommand_;
     QAction* findAddressCommand_;
     QAction* startClientCommand_;
+    QAction* openTrackingFileCommand_;
     FinderWindow* finderWindow_ = nullptr;
     StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;

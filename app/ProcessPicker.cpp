@@ -222,6 +222,7 @@ bool ProcessPicker::selectProcess(std::uint32_t processId)
     if (found.isEmpty())
         return false;
     selectionModel()->select(found.first(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(found.first());
     return true;
 }
 

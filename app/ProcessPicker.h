@@ -50,7 +50,7 @@ public:
     std::optional<std::uint64_t> selectedStartTime() const;
     // The name a row shows for processId; empty when it is not listed.
     QString processName(std::uint32_t processId) const;
-    // Selects the row of processId alone; false when it is not shown.
+    // Selects the row of processId alone and shows it; false when it is not shown.
     bool selectProcess(std::uint32_t processId);
     // Off: the selection shows only while the list has the focus.
     void setSelectionAlwaysShown(bool on);

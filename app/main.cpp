@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <filesystem>
 #include <optional>
 
@@ -40,6 +41,10 @@ void Describe(QCommandLineParser& parser)
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("MAP-OR-FOLDER"), QStringLiteral("a .map file or a folder to open"),
                                  QStringLiteral("[MAP-OR-FOLDER]"));
+    parser.addOption(QCommandLineOption(QStringLiteral("track"),
+                                        QStringLiteral("follow the player as the tracking file FILE says, on the running "
+                                                       "game client it names"),
+                                        QStringLiteral("FILE")));
 }
 
 // --help and --version are answered before the window system is asked for:
@@ -145,12 +150,16 @@ int main(int argc, char** argv)
                       ToQtPath(workingDirectory));
     window.move(window.screen()->availableGeometry().center() - window.rect().center());
     window.show();
-    if (!parser.positionalArguments().isEmpty()) {
+    const auto tellFailure = [](const std::function<void()>& open) {
         try {
-            window.openPath(ArgumentBytes(argc, argv, parser.positionalArguments().first()));
+            open();
         } catch (const std::exception& failure) {
             Print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), QString::fromUtf8(failure.what())));
         }
-    }
+    };
+    if (!parser.positionalArguments().isEmpty())
+        tellFailure([&] { window.openPath(ArgumentBytes(argc, argv, parser.positionalArguments().first())); });
+    if (parser.isSet(QStringLiteral("track")))
+        tellFailure([&] { window.openTrackingFile(ArgumentBytes(argc, argv, parser.value(QStringLiteral("track")))); });
     return application.exec();
 }

@@ -223,12 +223,7 @@ int PrintResolved(std::int32_t processId, std::string_view text)
     if (!modules)
         return kFailure;
     const ResolvedPointerPath resolved =
-        ResolvePointerPath(*parsed.path, modules->modules, [&](std::uint64_t at) -> std::optional<std::uint64_t> {
-            std::uint64_t pointer = 0; // little-endian: the low bytes first
-            if (reader.Read(at, &pointer, modules->pointerWidth) != modules->pointerWidth)
-                return std::nullopt;
-            return pointer;
-        });
+        ResolvePointerPath(*parsed.path, modules->modules, PointersReadBy(reader, modules->pointerWidth));
     if (!resolved.address) {
         Complain(resolved.failure);
         return kNotFound;

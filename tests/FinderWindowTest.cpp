@@ -12,7 +12,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeWidget>
 
 #include <memory>
@@ -172,6 +174,38 @@ TEST_F(StartClientTest, TheStartedClientIsSelectedInTheProcessList)
     EXPECT_TRUE(IsDescendantOf(client, ThisProcessId()));
     EndProcess(client);
     EXPECT_TRUE(boxes_.empty());
+}
+
+// "Make It Last" finds the chain of pointers the stand-in keeps the position
+// behind; saved as a tracking file, it follows the player after the client
+// has restarted, with the position somewhere else.
+TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
+{
+    const QString trackingFile = maps_.filePath("client.tarvex-track");
+    {
+        StandInClient client("--chained --hold 33 22 --seconds 60");
+        FinderWindow* finder = OpenFinderFor(client);
+        ASSERT_NE(finder, nullptr);
+        finder->findChild<QLineEdit*>("finderPosition")->setText("33:22");
+        Press(finder, "finderKeepPosition");
+        ASSERT_EQ(finder->chosenAddress(), client.address);
+        Press(finder, "finderMakeItLast");
+        const QStringList paths = finder->pathTexts();
+        const int chain = int(paths.indexOf(QRegularExpression(QStringLiteral("^%1\\+[0-9A-F]+ -> \\+18 -> \\+40$")
+                                                                   .arg(QRegularExpression::escape(kClientName)))));
+        ASSERT_GE(chain, 0) << paths.join('\n').toStdString();
+        finder->findChild<QListWidget*>("finderPaths")->setCurrentRow(chain);
+        ASSERT_TRUE(finder->saveTrackingFile(trackingFile));
+        finder->close();
+    }
+    StandInClient client("--chained --hold 44 11 --seconds 60");
+    choiceAnswer_ = QStringLiteral("process %1").arg(client.processId); // should other stand-ins run too
+    window_->openTrackingFile(ToFilesystemPath(trackingFile));
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(Find<QLineEdit>("edt1")->text(), QString("%1").arg(client.address, 8, 16, QChar('0')).toUpper());
+    EXPECT_TRUE(Find<QCheckBox>("chk1")->isChecked());
+    EXPECT_EQ(Find<ProcessPicker>("lv1")->selectedProcessId(), client.processId);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption(), QStringLiteral("44:11"), 3000);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QListWidget>
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -79,7 +80,8 @@ protected:
     }
 
     // Message boxes are recorded and closed (a question with replaceAnswer_);
-    // the save dialog is given saveAnswer_, or cancelled when it is empty.
+    // a choice takes the item ending in choiceAnswer_ (cancelled when none
+    // does); the save dialog is given saveAnswer_, or cancelled when it is empty.
     virtual bool Answer(QDialog& dialog)
     {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
@@ -87,6 +89,13 @@ protected:
             if (box->button(QMessageBox::Yes))
                 box->button(replaceAnswer_)->click();
             return true;
+        }
+        if (auto* choice = qobject_cast<QInputDialog*>(&dialog)) {
+            const QStringList items = choice->comboBoxItems();
+            for (const QString& item : items)
+                if (item.endsWith(choiceAnswer_))
+                    choice->setTextValue(item);
+            return items.contains(choice->textValue()) && choice->textValue().endsWith(choiceAnswer_);
         }
         auto& save = dynamic_cast<QFileDialog&>(dialog);
         saveStartedWith_ = save.selectedFiles().value(0);
@@ -152,6 +161,7 @@ protected:
     std::unique_ptr<MainWindow> window_;
     std::vector<ShownBox> boxes_;
     QString saveAnswer_;
+    QString choiceAnswer_;
     QMessageBox::StandardButton replaceAnswer_ = QMessageBox::No;
     QString saveStartedWith_;
 };

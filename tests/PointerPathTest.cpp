@@ -1,10 +1,17 @@
 #include "PointerPath.h"
 #include "PointerScan.h"
 #include "ProcessModules.h"
+#include "TrackingFile.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -127,6 +134,39 @@ TEST(PointerScanTest, PathsAreFoundBackwardShortestFirstWithinTheOffsetLimit)
     EXPECT_EQ(FindPointerPaths(pointers, modules, 0x9040, few, never).size(), 2u);
     few.maxOffset = 0x1040;
     EXPECT_EQ(FindPointerPaths(pointers, modules, 0x9040, few, never).front().moduleOffset, 0x300u);
+}
+
+TEST(TrackingFileTest, WrittenAndReadBackAndBadFilesSayWhy)
+{
+    const TrackingFile file{"Client.exe", {"Client.exe", 0x1A2B3C, {0x10, 0x8}}};
+    const std::string text = TrackingFileText(file);
+    EXPECT_EQ(text, "# Tarvex tracking file\nprogram=Client.exe\npath=Client.exe+1A2B3C -> +10 -> +8\n");
+    const TrackingFileRead back = ParseTrackingFile(text);
+    ASSERT_TRUE(back.file) << back.failure;
+    EXPECT_EQ(back.file->program, "Client.exe");
+    EXPECT_EQ(back.file->path, file.path);
+    // Line ends of Windows, comments and keys of other names are all right.
+    EXPECT_TRUE(ParseTrackingFile("# mine\r\nnote=x\r\npath=a.exe+1\r\nprogram=a.exe\r\n").file);
+
+    EXPECT_NE(ParseTrackingFile("path=a.exe+1\n").failure.find("names no program"), std::string::npos);
+    EXPECT_NE(ParseTrackingFile("program=\npath=a.exe+1\n").failure.find("names no program"), std::string::npos);
+    EXPECT_NE(ParseTrackingFile("program=a.exe\n").failure.find("has no pointer path"), std::string::npos);
+    EXPECT_NE(ParseTrackingFile("program=a.exe\npath=a.exe+1 -> 8\n").failure.find("path is wrong: Step 1"),
+              std::string::npos);
+
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarvex-tracking-test";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "ok.tarvex-track") << text;
+    EXPECT_TRUE(ReadTrackingFile(folder / "ok.tarvex-track").file);
+    EXPECT_NE(ReadTrackingFile(folder / "none.tarvex-track").failure.find("Cannot open file"), std::string::npos);
+    std::filesystem::resize_file((std::ofstream(folder / "huge.tarvex-track"), folder / "huge.tarvex-track"),
+                                 std::uintmax_t(1) << 30); // sparse: no disk needed
+    EXPECT_NE(ReadTrackingFile(folder / "huge.tarvex-track").failure.find("File too large"), std::string::npos);
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo((folder / "pipe.tarvex-track").c_str(), 0600), 0);
+    EXPECT_NE(ReadTrackingFile(folder / "pipe.tarvex-track").failure.find("Cannot open file"), std::string::npos);
+#endif
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

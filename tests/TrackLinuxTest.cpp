@@ -333,12 +333,6 @@ TEST(ClientStartTest, AWindowsClientStartsUnderWineAsADescendant)
 // next two runs, at other addresses.
 TEST(PointerScanTest, TheStandInsChainIsFoundAndLeadsToThePositionAfterTwoRestarts)
 {
-    const auto pointerAt = [](const ProcessReader& reader, unsigned width) {
-        return [&reader, width](std::uint64_t at) -> std::optional<std::uint64_t> {
-            std::uint64_t pointer = 0;
-            return reader.Read(at, &pointer, width) == width ? std::optional(pointer) : std::nullopt;
-        };
-    };
     std::optional<PointerPath> chain;
     std::set<std::uint32_t> addresses;
     {
@@ -355,14 +349,14 @@ TEST(PointerScanTest, TheStandInsChainIsFoundAndLeadsToThePositionAfterTwoRestar
             if (path.module == "stand_in_client" && path.offsets == std::vector<std::uint64_t>{0x18, 0x40})
                 chain = path;
         ASSERT_TRUE(chain) << "no path through the global";
-        EXPECT_EQ(ResolvePointerPath(*chain, modules.modules, pointerAt(reader, 8)).address, client.address);
+        EXPECT_EQ(ResolvePointerPath(*chain, modules.modules, PointersReadBy(reader, 8)).address, client.address);
     }
     for (int restart = 0; restart < 2; ++restart) {
         StandInClient client("--chained --seconds 60");
         addresses.insert(client.address);
         const ProcessReader reader(std::int32_t(client.processId));
         const ModuleList modules = ListModules(std::int32_t(client.processId));
-        EXPECT_EQ(ResolvePointerPath(*chain, modules.modules, pointerAt(reader, 8)).address, client.address);
+        EXPECT_EQ(ResolvePointerPath(*chain, modules.modules, PointersReadBy(reader, 8)).address, client.address);
     }
     EXPECT_GT(addresses.size(), 1u); // the position did move from run to run
 }

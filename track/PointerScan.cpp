@@ -32,6 +32,16 @@ PointerPath PathFrom(const std::vector<Place>& places, std::size_t first, const 
 
 } // namespace
 
+PointerReader PointersReadBy(const ProcessReader& reader, unsigned pointerWidth)
+{
+    return [&reader, pointerWidth](std::uint64_t at) -> std::optional<std::uint64_t> {
+        std::uint64_t pointer = 0; // little-endian: the low bytes first
+        if (reader.Read(at, &pointer, pointerWidth) != pointerWidth)
+            return std::nullopt;
+        return pointer;
+    };
+}
+
 std::vector<PointerAt> IndexPointers(const ProcessReader& reader, unsigned pointerWidth, const std::atomic<bool>& cancel,
                                      const std::function<void(std::uint64_t done, std::uint64_t total)>& progress)
 {

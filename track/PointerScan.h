@@ -40,6 +40,9 @@ struct PointerAt {
     std::uint64_t place = 0;
 };
 
+// The pointers of a client of that width, read by reader, for ResolvePointerPath.
+PointerReader PointersReadBy(const ProcessReader& reader, unsigned pointerWidth);
+
 // The index the search goes through, sorted by value: 16 bytes a pointer found.
 std::vector<PointerAt> IndexPointers(const ProcessReader& reader, unsigned pointerWidth, const std::atomic<bool>& cancel,
                                      const std::function<void(std::uint64_t done, std::uint64_t total)>& progress);
