@@ -19,6 +19,7 @@ QT_QPA_PLATFORM=offscreen "$build/bench/view_bench" --benchmark_min_time=0.5 "${
 command -v scanmem >/dev/null || { apt-get update && apt-get install -y scanmem; } >/dev/null 2>&1 ||
     echo "scanmem could not be installed: finder/scanmem fails and its ratio is left out" >&2
 "$build/bench/finder_bench" "${aggregates[@]}" | tee -a "$out"
+"$build/bench/pointer_bench" "${aggregates[@]}" | tee -a "$out"
 # Every route pair three times; the medians per pair and their ratios follow.
 "$build/bench/route_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true --benchmark_color=false
 
@@ -69,6 +70,12 @@ awk '
         figure("narrow 1M candidates packed in 64 MiB, ms", milliseconds("finder/narrow-1M/packed/real_time"), "%.1f", "< 50")
         figure("scan by a 1000x1000 map, extra peak memory, MiB", reported("finder/guided-scan/manual_time", "extra_peak_MiB"), "%.1f", "< 64")
         figure("position changes seen during a first scan", reported("finder/first-scan/manual_time", "moves_seen"), "%.0f", "> 0")
+        scan = "pointers/scan-256MiB/iterations:1/repeats:3/real_time"
+        print "Pointer path figures (medians):"
+        figure("pointer scan of a 256 MiB client, s", scan in wall ? wall[scan] : "", "%.2f", "< 10")
+        figure("pointer scan, peak memory per byte scanned", reported(scan, "peak_bytes_per_scanned_byte"), "%.2f", "<= 1")
+        figure("the chain found by the pointer scan (1: yes)", reported(scan, "chain_found"), "%.0f", "1")
+        figure("resolving a path, modules listed, ms", milliseconds("pointers/resolve/real_time"), "%.3f", "< 1")
     }' "$out"
 
 echo

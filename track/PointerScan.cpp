@@ -30,6 +30,28 @@ PointerPath PathFrom(const std::vector<Place>& places, std::size_t first, const 
     return path;
 }
 
+// Calls found(value, place) for each pointer-aligned word of the writable
+// memory whose value lands in it; done(bytes) after each chunk read.
+template <typename Found, typename Done>
+void EachPointer(const ProcessReader& reader, const std::vector<MemoryRegion>& regions, unsigned pointerWidth,
+                 const std::atomic<bool>& cancel, Found found, Done done)
+{
+    std::vector<unsigned char> chunk(kChunk);
+    for (const MemoryRegion& region : regions) {
+        for (std::uint64_t at = region.start; at < region.end && !cancel; at += kChunk) {
+            const std::size_t size = std::size_t(std::min<std::uint64_t>(kChunk, region.end - at));
+            const std::size_t got = reader.Read(at, chunk.data(), size);
+            for (std::size_t offset = 0; offset + pointerWidth <= got; offset += pointerWidth) {
+                std::uint64_t value = 0;
+                std::memcpy(&value, chunk.data() + offset, pointerWidth); // little-endian
+                if (value != 0 && InRegions(regions, value))
+                    found(value, at + offset);
+            }
+            done(size);
+        }
+    }
+}
+
 } // namespace
 
 PointerReader PointersReadBy(const ProcessReader& reader, unsigned pointerWidth)
@@ -49,24 +71,26 @@ std::vector<PointerAt> IndexPointers(const ProcessReader& reader, unsigned point
     std::uint64_t total = 0;
     for (const MemoryRegion& region : regions)
         total += region.end - region.start;
-    std::vector<PointerAt> pointers;
-    std::vector<unsigned char> chunk(kChunk);
+    // Counted first, so that the index is had once at its size: growing it
+    // would hold it one and a half times over while it is copied.
     std::uint64_t done = 0;
-    for (const MemoryRegion& region : regions) {
-        for (std::uint64_t at = region.start; at < region.end && !cancel; at += kChunk) {
-            const std::size_t size = std::size_t(std::min<std::uint64_t>(kChunk, region.end - at));
-            const std::size_t got = reader.Read(at, chunk.data(), size);
-            for (std::size_t offset = 0; offset + pointerWidth <= got; offset += pointerWidth) {
-                std::uint64_t value = 0;
-                std::memcpy(&value, chunk.data() + offset, pointerWidth); // little-endian
-                if (value != 0 && InRegions(regions, value))
-                    pointers.push_back({value, at + offset});
-            }
-            done += size;
-            if (progress)
-                progress(done, total);
-        }
-    }
+    std::size_t count = 0;
+    EachPointer(reader, regions, pointerWidth, cancel, [&](std::uint64_t, std::uint64_t) { ++count; },
+                [&](std::size_t bytes) {
+                    done += bytes;
+                    if (progress)
+                        progress(done / 2, total);
+                });
+    std::vector<PointerAt> pointers;
+    pointers.reserve(count + count / 64); // the client goes on meanwhile
+    done = 0;
+    EachPointer(reader, regions, pointerWidth, cancel,
+                [&](std::uint64_t value, std::uint64_t place) { pointers.push_back({value, place}); },
+                [&](std::size_t bytes) {
+                    done += bytes;
+                    if (progress)
+                        progress(total / 2 + done / 2, total);
+                });
     std::sort(pointers.begin(), pointers.end(), [](const PointerAt& a, const PointerAt& b) { return a.value < b.value; });
     return pointers;
 }

@@ -75,8 +75,10 @@ const ProcessModule* FindModule(const std::vector<ProcessModule>& modules, std::
 
 const ProcessModule* ModuleAt(const std::vector<ProcessModule>& modules, std::uint64_t address)
 {
-    for (const ProcessModule& module : modules)
-        if (address >= module.base && address - module.base < module.size)
-            return &module;
-    return nullptr;
+    const auto after = std::upper_bound(modules.begin(), modules.end(), address,
+                                        [](std::uint64_t value, const ProcessModule& module) { return value < module.base; });
+    if (after == modules.begin())
+        return nullptr;
+    const ProcessModule& module = *std::prev(after);
+    return address - module.base < module.size ? &module : nullptr;
 }

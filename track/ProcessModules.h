@@ -38,5 +38,6 @@ std::vector<ProcessModule> ModulesFromMaps(std::string_view maps);
 
 // The first module of that name, letter case of A-Z aside; null when none.
 const ProcessModule* FindModule(const std::vector<ProcessModule>& modules, std::string_view name);
-// The module whose range holds the address; null when none.
+// The module whose range holds the address (modules ascending by base, as
+// ListModules gives them); null when none.
 const ProcessModule* ModuleAt(const std::vector<ProcessModule>& modules, std::uint64_t address);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -53,6 +54,8 @@ ModuleList ListModules(std::int32_t processId)
         list.modules.push_back({Utf8(name), std::uint64_t(reinterpret_cast<std::uintptr_t>(information.lpBaseOfDll)),
                                 information.SizeOfImage});
     }
+    std::sort(list.modules.begin(), list.modules.end(),
+              [](const ProcessModule& a, const ProcessModule& b) { return a.base < b.base; });
     if (list.modules.empty())
         list.failure = "The modules of process " + std::to_string(processId) + " cannot be listed.";
     return list;

@@ -1,0 +1,177 @@
+// Pointer paths over a synthetic client: a child process holding 256 MiB of
+// writable memory in which every fourth word points somewhere into it (a
+// heap dense with objects), and a chain from a global variable of its own
+// program through two objects to the player's position.
+//
+//   pointer_bench [Google Benchmark options]
+//
+// pointers/scan-256MiB  the index of the client's pointers made and searched
+//                       backward from the position, as "Make It Last" does;
+//                       counts the index's bytes and the peak memory of
+//                       the scan per byte scanned, and whether the chain
+//                       was found
+// pointers/resolve      the client's modules listed and the chain's path
+//                       followed, as opening a tracking file does
+//
+// bench/run.sh prints the figures with their targets.
+
+#include "PointerScan.h"
+#include "ProcessModules.h"
+#include "ProcessReader.h"
+
+#include <benchmark/benchmark.h>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kClientWords = (std::size_t(256) << 20) / 8;
+constexpr std::uint64_t kFirstOffset = 0x18, kSecondOffset = 0x40;
+
+void* volatile gWorld = nullptr; // the chain's start, in this program's own data
+
+// The child's whole life: memory filled, the position's address written to
+// the pipe, then it waits to be killed.
+[[noreturn]] void RunClient(int report)
+{
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    std::vector<std::uint64_t> heap(kClientWords);
+    std::mt19937_64 random(20261208);
+    const auto base = reinterpret_cast<std::uint64_t>(heap.data());
+    for (std::uint64_t& word : heap)
+        word = random() % 4 == 0 ? base + (random() % kClientWords) * 8 : random() % 100000;
+    const std::size_t world = (random() % (kClientWords / 2)) & ~std::size_t(7);
+    const std::size_t player = kClientWords / 2 + ((random() % (kClientWords / 4)) & ~std::size_t(7));
+    heap[world + kFirstOffset / 8] = base + player * 8;
+    gWorld = &heap[world];
+    const std::uint64_t position = base + player * 8 + kSecondOffset;
+    (void)!::write(report, &position, sizeof position);
+    ::close(report);
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+}
+
+class SyntheticClient {
+public:
+    SyntheticClient()
+    {
+        int report[2];
+        if (::pipe(report) != 0)
+            return;
+        child_ = ::fork();
+        if (child_ == 0) {
+            ::close(report[0]);
+            RunClient(report[1]);
+        }
+        ::close(report[1]);
+        if (child_ > 0 && ::read(report[0], &position_, sizeof position_) != ssize_t(sizeof position_))
+            position_ = 0;
+        ::close(report[0]);
+    }
+    ~SyntheticClient()
+    {
+        if (child_ > 0) {
+            ::kill(child_, SIGKILL);
+            ::waitpid(child_, nullptr, 0);
+        }
+    }
+    SyntheticClient(const SyntheticClient&) = delete;
+    SyntheticClient& operator=(const SyntheticClient&) = delete;
+
+    std::int32_t ProcessId() const { return child_; }
+    std::uint64_t Position() const { return position_; }
+
+private:
+    pid_t child_ = -1;
+    std::uint64_t position_ = 0;
+};
+
+const SyntheticClient& Client()
+{
+    static const SyntheticClient client;
+    return client;
+}
+
+std::uint64_t StatusKiB(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string name;
+    std::uint64_t kib = 0;
+    while (status >> name)
+        if (name == field && status >> kib)
+            return kib;
+    return 0;
+}
+
+bool IsTheChain(const PointerPath& path)
+{
+    return path.offsets == std::vector<std::uint64_t>{kFirstOffset, kSecondOffset};
+}
+
+void ScanPointers(benchmark::State& state)
+{
+    const ProcessReader reader(Client().ProcessId());
+    const ModuleList modules = ListModules(Client().ProcessId());
+    if (Client().Position() == 0 || !reader.Refusal().empty() || !modules.failure.empty()) {
+        state.SkipWithError("the client could not be started or read");
+        return;
+    }
+    const std::atomic<bool> never{false};
+    std::uint64_t scanned = 0;
+    std::size_t indexed = 0;
+    bool chainFound = false;
+    std::uint64_t extraPeakKiB = 0;
+    for (auto _ : state) {
+        std::ofstream("/proc/self/clear_refs") << "5"; // the peak counts from here
+        const std::uint64_t before = StatusKiB("VmRSS:");
+        const std::vector<PointerAt> pointers = IndexPointers(reader, modules.pointerWidth, never,
+                                                              [&](std::uint64_t, std::uint64_t total) { scanned = total; });
+        const std::vector<PointerPath> paths = FindPointerPaths(pointers, modules.modules, Client().Position(), {}, never);
+        indexed = pointers.size();
+        chainFound = std::any_of(paths.begin(), paths.end(), IsTheChain);
+        extraPeakKiB = StatusKiB("VmHWM:") - before;
+    }
+    state.counters["index_bytes_per_scanned_byte"] = double(indexed * sizeof(PointerAt)) / double(scanned);
+    state.counters["scanned_MiB"] = double(scanned) / (1 << 20);
+    state.counters["peak_bytes_per_scanned_byte"] = double(extraPeakKiB * 1024) / double(scanned);
+    state.counters["chain_found"] = chainFound ? 1 : 0;
+}
+BENCHMARK(ScanPointers)->Name("pointers/scan-256MiB")->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+
+void ResolvePath(benchmark::State& state)
+{
+    const ProcessReader reader(Client().ProcessId());
+    const ModuleList modules = ListModules(Client().ProcessId());
+    const ProcessModule* program = ModuleAt(modules.modules, reinterpret_cast<std::uintptr_t>(&gWorld));
+    if (Client().Position() == 0 || !program) {
+        state.SkipWithError("the client could not be started or read");
+        return;
+    }
+    const PointerPath chain{program->name, reinterpret_cast<std::uintptr_t>(&gWorld) - program->base,
+                            {kFirstOffset, kSecondOffset}};
+    for (auto _ : state) {
+        const ModuleList now = ListModules(Client().ProcessId());
+        const ResolvedPointerPath resolved = ResolvePointerPath(chain, now.modules, PointersReadBy(reader, now.pointerWidth));
+        if (resolved.address != Client().Position())
+            state.SkipWithError("the path does not lead to the position");
+    }
+}
+BENCHMARK(ResolvePath)->Name("pointers/resolve")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
