@@ -173,4 +173,24 @@ TEST_F(CommandLineTest, AFolderThatMayNotBeReadIsRefusedInOneLine)
     ::chmod(QFile::encodeName(locked).constData(), 0755);
 }
 
+// --track reads the tracking file and follows the client it names (as
+// FinderWindowTest shows); what cannot be followed is one line, and the
+// window opens all the same.
+TEST_F(CommandLineTest, ATrackingFileIsFollowedOrItsFailureIsOneLine)
+{
+    const QString file = maps_.filePath("client.tarvex-track");
+    WriteBytes(QFile::encodeName(file).toStdString(), "program=no-such-client.exe\npath=no-such-client.exe+10 -> +8\n");
+    Start({"--track", file});
+    EXPECT_TRUE(ShowsWindowIn(start_.path()));
+    EXPECT_EQ(ErrorLines(), QStringList{"tarvex-viewer: No running process is named \"no-such-client.exe\". Start the "
+                                        "game client first."});
+    TearDown();
+
+    WriteBytes(QFile::encodeName(file).toStdString(), "program=stand_in_client\n");
+    Start({"--track", file});
+    EXPECT_TRUE(ShowsWindowIn(start_.path()));
+    EXPECT_EQ(ErrorLines(), QStringList{"tarvex-viewer: The tracking file has no pointer path (a line "
+                                        "\"path=Client.exe+1A2B3C -> +10\")."});
+}
+
 } // namespace
