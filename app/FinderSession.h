@@ -27,6 +27,7 @@ public:
     ~FinderSession() override;
 
     std::int32_t processId() const { return reader_.ProcessId(); }
+    const ProcessReader& reader() const { return reader_; }
     // Why the process cannot be read; empty when it can.
     QString refusal() const { return QString::fromStdString(reader_.Refusal()); }
     bool isRunning() const { return thread_ != nullptr; }

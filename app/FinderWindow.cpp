@@ -1,6 +1,8 @@
 #include "FinderWindow.h"
 
 #include "FinderSession.h"
+#include "PointerScan.h"
+#include "ProcessModules.h"
 #include "TrackingFile.h"
 
 #include <QCloseEvent>
@@ -97,6 +99,11 @@ void FinderWindow::buildControls()
     saveTrackingButton_->setObjectName(QStringLiteral("finderSaveTracking"));
     saveTrackingButton_->setToolTip(tr("Keeps the selected path in a file; \"Open Tracking File...\" in the memory "
                                        "address box's menu follows the player with it after a restart"));
+    checkRestartButton_ = new QPushButton(tr("Check after a Restart"), this);
+    checkRestartButton_->setObjectName(QStringLiteral("finderCheckRestart"));
+    checkRestartButton_->setToolTip(tr("After the client has restarted, select its new row and open the finder again, "
+                                       "type where the player stands (or open the map), then keep the paths that still "
+                                       "lead to the player"));
     auto* closeButton = new QPushButton(tr("Close"), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -128,6 +135,7 @@ void FinderWindow::buildControls()
     layout->addWidget(paths_);
     auto* ending = new QHBoxLayout;
     ending->addWidget(saveTrackingButton_);
+    ending->addWidget(checkRestartButton_);
     ending->addStretch();
     ending->addWidget(closeButton);
     layout->addLayout(ending);
@@ -161,6 +169,7 @@ void FinderWindow::buildControls()
     });
     connect(paths_, &QListWidget::itemSelectionChanged, this, &FinderWindow::updateControls);
     connect(saveTrackingButton_, &QPushButton::clicked, this, &FinderWindow::askWhereToSave);
+    connect(checkRestartButton_, &QPushButton::clicked, this, &FinderWindow::checkPathsAfterRestart);
     connect(candidates_, &QTreeWidget::itemSelectionChanged, this, &FinderWindow::updateControls);
     connect(candidates_, &QTreeWidget::itemEntered, this, [this](QTreeWidgetItem* item) {
         emit candidateHovered(item->data(0, kCellRole).toPoint());
@@ -176,7 +185,6 @@ void FinderWindow::setProcess(std::int32_t processId, const QString& name)
     connect(session_, &FinderSession::stepEnded, this, &FinderWindow::onStepEnded);
     connect(session_, &FinderSession::pathsFound, this, &FinderWindow::onPathsFound);
     processName_ = name;
-    paths_->clear();
     processLabel_->setText(tr("Searching %1 (process %2).").arg(name).arg(processId));
     say(session_->refusal().isEmpty() ? tr("Type the position or search the map.")
                                       : tr("This process cannot be read. %1").arg(session_->refusal()));
@@ -263,17 +271,59 @@ void FinderWindow::onStepEnded(const FinderOutcome& outcome)
     updateControls();
 }
 
-void FinderWindow::onPathsFound()
+void FinderWindow::showPaths(const std::vector<PointerPath>& paths)
 {
-    for (const PointerPath& path : session_->paths())
+    paths_->clear();
+    for (const PointerPath& path : paths)
         paths_->addItem(QString::fromStdString(FormatPointerPath(path)));
     if (paths_->count() > 0)
         paths_->setCurrentRow(0);
+}
+
+void FinderWindow::onPathsFound()
+{
+    showPaths(session_->paths());
     say(session_->paths().empty() ? session_->pathFailure()
                                   : tr("%n path(s) lead to the address, shortest first. Save one as a tracking file: "
                                        "it finds the player again after the client restarts.",
                                        nullptr, int(session_->paths().size())));
     refresh_->start(kRefreshMilliseconds);
+    updateControls();
+}
+
+// In the client started anew: the paths that lead to the position typed, or
+// to a cell of the map on show the player can stand on.
+void FinderWindow::checkPathsAfterRestart()
+{
+    std::function<bool(std::uint16_t x, std::uint16_t y)> isPlayer;
+    const bool mapShown = map_ && map_->Columns() > 0 && map_->Rows() > 0;
+    if (const auto typed = ParsePosition(positionEdit_->text().toStdString())) {
+        isPlayer = [typed](std::uint16_t x, std::uint16_t y) { return x == typed->first && y == typed->second; };
+    } else if (mapShown) {
+        isPlayer = [map = map_](std::uint16_t x, std::uint16_t y) {
+            return x < map->Columns() && y < map->Rows() && (*map)[x][y] != kWalkBlocked;
+        };
+    } else {
+        say(tr("Type where the player stands, or open the map the player is on, to check the paths."));
+        return;
+    }
+    const ModuleList modules = ListModules(session_->processId());
+    if (!modules.failure.empty()) {
+        say(QString::fromStdString(modules.failure));
+        return;
+    }
+    std::vector<PointerPath> paths;
+    for (const QString& text : pathTexts())
+        paths.push_back(*ParsePointerPath(text.toStdString()).path);
+    const ProcessReader& reader = session_->reader();
+    const std::vector<PointerPath> leading =
+        PathsStillLeading(paths, modules.modules, PointersReadBy(reader, modules.pointerWidth), [&](std::uint64_t address) {
+            std::uint16_t pair[2] = {};
+            return address <= 0xFFFFFFFCu && reader.Read(address, pair, sizeof pair) == sizeof pair &&
+                   isPlayer(pair[0], pair[1]); // little-endian, as the tracker reads them
+        });
+    showPaths(leading);
+    say(tr("%1 of %2 paths still lead to the player.").arg(leading.size()).arg(paths.size()));
     updateControls();
 }
 
@@ -360,6 +410,7 @@ void FinderWindow::updateControls()
     useButton_->setEnabled(idle && chosenAddress().has_value());
     makeItLastButton_->setEnabled(idle && chosenAddress().has_value());
     saveTrackingButton_->setEnabled(idle && !paths_->selectedItems().isEmpty());
+    checkRestartButton_->setEnabled(idle && paths_->count() > 0);
 }
 
 void FinderWindow::say(const QString& text)

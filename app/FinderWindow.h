@@ -5,10 +5,13 @@
 // progress with Cancel, the count and the first candidates, which it reads
 // again a few times a second. "Make It Last" finds the pointer paths that
 // lead to the chosen address, which find it again after the client
-// restarts, and saves one as a tracking file. Non-modal: the main window
+// restarts, and saves one as a tracking file; the paths stay when the
+// finder turns to another process, so that "Check after a Restart" keeps
+// those that still lead to the player in the client started anew. Non-modal: the main window
 // goes on meanwhile. Closing it ends a running scan at once.
 
 #include "AddressFinder.h"
+#include "PointerPath.h"
 
 #include <QDialog>
 
@@ -64,6 +67,8 @@ private:
     void startStep(FinderStepKind kind);
     void onStepEnded(const FinderOutcome& outcome);
     void onPathsFound();
+    void showPaths(const std::vector<PointerPath>& paths);
+    void checkPathsAfterRestart();
     void askWhereToSave();
     void showCandidates();
     void updateControls();
@@ -86,6 +91,7 @@ private:
     QPushButton* makeItLastButton_;
     QListWidget* paths_;
     QPushButton* saveTrackingButton_;
+    QPushButton* checkRestartButton_;
     QString processName_;
     QTimer* refresh_;
 };

@@ -205,6 +205,15 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
         finder->close();
     }
     StandInClient client("--chained --hold 44 11 --seconds 60");
+    // The paths stay with the finder, to be checked in the client started anew.
+    FinderWindow* finder = OpenFinderFor(client);
+    ASSERT_NE(finder, nullptr);
+    const QString chain = finder->pathTexts().value(finder->findChild<QListWidget*>("finderPaths")->currentRow());
+    finder->findChild<QLineEdit*>("finderPosition")->setText("44:11");
+    Press(finder, "finderCheckRestart");
+    EXPECT_TRUE(finder->pathTexts().contains(chain)) << finder->pathTexts().join('\n').toStdString();
+    finder->close();
+
     choiceAnswer_ = QStringLiteral("process %1").arg(client.processId); // should other stand-ins run too
     window_->openTrackingFile(ToFilesystemPath(trackingFile));
     EXPECT_TRUE(boxes_.empty());

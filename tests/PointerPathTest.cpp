@@ -75,6 +75,16 @@ TEST(PointerPathTest, ResolvingFollowsEachPointerAndNamesTheStepThatFails)
     EXPECT_FALSE(broken.address);
     EXPECT_EQ(broken.failure, "Step 2 of \"Client.exe+A000 -> +18 -> +8\" cannot be followed: nothing can be read at 7018.");
     EXPECT_EQ(resolve("other.dll+0 -> +0").failure, "The client has no module \"other.dll\".");
+
+    // After a restart: the paths that still lead to the player, here at 0x9008.
+    const std::vector<PointerPath> paths = {*ParsePointerPath("Client.exe+A000 -> +10 -> +8").path,
+                                            *ParsePointerPath("Client.exe+A000 -> +18 -> +8").path,
+                                            *ParsePointerPath("Client.exe+A000 -> +10 -> +C").path,
+                                            *ParsePointerPath("other.dll+0").path};
+    const std::vector<PointerPath> leading =
+        PathsStillLeading(paths, modules, read, [](std::uint64_t address) { return address == 0x9008; });
+    ASSERT_EQ(leading.size(), 1u);
+    EXPECT_EQ(leading[0], paths[0]);
 }
 
 TEST(ProcessModulesTest, EachMappedFileIsAModuleFromItsFirstMappingToItsLastAndItsZeroedData)

@@ -106,3 +106,16 @@ ResolvedPointerPath ResolvePointerPath(const PointerPath& path, const std::vecto
     }
     return {address, {}};
 }
+
+std::vector<PointerPath> PathsStillLeading(const std::vector<PointerPath>& paths, const std::vector<ProcessModule>& modules,
+                                           const PointerReader& readPointer,
+                                           const std::function<bool(std::uint64_t address)>& leads)
+{
+    std::vector<PointerPath> leading;
+    for (const PointerPath& path : paths) {
+        const ResolvedPointerPath resolved = ResolvePointerPath(path, modules, readPointer);
+        if (resolved.address && leads(*resolved.address))
+            leading.push_back(path);
+    }
+    return leading;
+}

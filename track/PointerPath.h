@@ -50,3 +50,9 @@ struct ResolvedPointerPath {
 };
 ResolvedPointerPath ResolvePointerPath(const PointerPath& path, const std::vector<ProcessModule>& modules,
                                        const PointerReader& readPointer);
+
+// The paths that still resolve, in a process started anew, to an address
+// that leads(address) takes (one holding the player's position, say).
+std::vector<PointerPath> PathsStillLeading(const std::vector<PointerPath>& paths, const std::vector<ProcessModule>& modules,
+                                           const PointerReader& readPointer,
+                                           const std::function<bool(std::uint64_t address)>& leads);
