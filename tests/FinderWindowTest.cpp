@@ -204,23 +204,34 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
         ASSERT_TRUE(finder->saveTrackingFile(trackingFile));
         finder->close();
     }
-    StandInClient client("--chained --hold 44 11 --seconds 60");
-    // The paths stay with the finder, to be checked in the client started anew.
-    FinderWindow* finder = OpenFinderFor(client);
-    ASSERT_NE(finder, nullptr);
-    const QString chain = finder->pathTexts().value(finder->findChild<QListWidget*>("finderPaths")->currentRow());
-    finder->findChild<QLineEdit*>("finderPosition")->setText("44:11");
-    Press(finder, "finderCheckRestart");
-    EXPECT_TRUE(finder->pathTexts().contains(chain)) << finder->pathTexts().join('\n').toStdString();
-    finder->close();
+    {
+        StandInClient client("--chained --hold 44 11 --seconds 60");
+        // The paths stay with the finder, to be checked in the client started anew.
+        FinderWindow* finder = OpenFinderFor(client);
+        ASSERT_NE(finder, nullptr);
+        const QString chain = finder->pathTexts().value(finder->findChild<QListWidget*>("finderPaths")->currentRow());
+        finder->findChild<QLineEdit*>("finderPosition")->setText("44:11");
+        Press(finder, "finderCheckRestart");
+        EXPECT_TRUE(finder->pathTexts().contains(chain)) << finder->pathTexts().join('\n').toStdString();
+        finder->close();
 
-    choiceAnswer_ = QStringLiteral("process %1").arg(client.processId); // should other stand-ins run too
+        choiceAnswer_ = QStringLiteral("process %1").arg(client.processId); // should other stand-ins run too
+        window_->openTrackingFile(ToFilesystemPath(trackingFile));
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_EQ(Find<QLineEdit>("edt1")->text(), QString("%1").arg(client.address, 8, 16, QChar('0')).toUpper());
+        EXPECT_TRUE(Find<QCheckBox>("chk1")->isChecked());
+        EXPECT_EQ(Find<ProcessPicker>("lv1")->selectedProcessId(), client.processId);
+        QTRY_COMPARE_WITH_TIMEOUT(Caption(), QStringLiteral("44:11"), 3000);
+    }
+    // A second restart, with two clients running: the one picked is followed.
+    StandInClient other("--chained --hold 1 2 --seconds 60");
+    StandInClient client("--chained --hold 55 33 --seconds 60");
+    choiceAnswer_ = QStringLiteral("process %1").arg(client.processId);
     window_->openTrackingFile(ToFilesystemPath(trackingFile));
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(Find<QLineEdit>("edt1")->text(), QString("%1").arg(client.address, 8, 16, QChar('0')).toUpper());
-    EXPECT_TRUE(Find<QCheckBox>("chk1")->isChecked());
     EXPECT_EQ(Find<ProcessPicker>("lv1")->selectedProcessId(), client.processId);
-    QTRY_COMPARE_WITH_TIMEOUT(Caption(), QStringLiteral("44:11"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(Caption(), QStringLiteral("55:33"), 3000);
 }
 
 } // namespace
