@@ -167,17 +167,6 @@ int FindIn(std::int32_t processId)
     return kDone;
 }
 
-std::optional<std::uint64_t> ParseAddress(std::string_view text)
-{
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.remove_prefix(2);
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 // The client's modules, or why they cannot be had (told on standard error).
 std::optional<ModuleList> ModulesOf(const ProcessReader& reader)
 {
@@ -238,7 +227,7 @@ int Run(int argc, char** argv)
     if (processId && argc == 2)
         return FindIn(*processId);
     if (processId && argc == 4 && std::string_view(argv[2]) == "--paths") {
-        if (const std::optional<std::uint64_t> address = ParseAddress(argv[3]))
+        if (const std::optional<std::uint64_t> address = ParseHexNumber(argv[3]))
             return PrintPaths(*processId, *address);
     }
     if (processId && argc == 4 && std::string_view(argv[2]) == "--resolve")

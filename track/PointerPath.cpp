@@ -14,20 +14,6 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
-std::optional<std::uint64_t> ParseHexOffset(std::string_view text)
-{
-    text = Trimmed(text);
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text.remove_prefix(2);
-    if (text.empty() || text.size() > 16)
-        return std::nullopt;
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::string Hex(std::uint64_t value)
 {
     char text[24];
@@ -41,6 +27,20 @@ ParsedPointerPath Refused(const std::string& why)
 }
 
 } // namespace
+
+std::optional<std::uint64_t> ParseHexNumber(std::string_view text)
+{
+    text = Trimmed(text);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.remove_prefix(2);
+    if (text.empty() || text.size() > 16)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
 
 bool operator==(const PointerPath& a, const PointerPath& b)
 {
@@ -62,7 +62,7 @@ ParsedPointerPath ParsePointerPath(std::string_view text)
     path.module = std::string(Trimmed(start.substr(0, plus)));
     if (path.module.find('+') != std::string::npos)
         return Refused("\"" + std::string(start) + "\" is not a module and an offset.");
-    const std::optional<std::uint64_t> moduleOffset = ParseHexOffset(start.substr(plus + 1));
+    const std::optional<std::uint64_t> moduleOffset = ParseHexNumber(start.substr(plus + 1));
     if (!moduleOffset)
         return Refused("\"" + std::string(Trimmed(start.substr(plus + 1))) + "\" after \"" + path.module +
                        "+\" is not a hexadecimal offset.");
@@ -73,7 +73,7 @@ ParsedPointerPath ParsePointerPath(std::string_view text)
     for (std::size_t step = 1; step < parts.size(); ++step) {
         const std::string_view part = Trimmed(parts[step]);
         const std::optional<std::uint64_t> offset =
-            !part.empty() && part.front() == '+' ? ParseHexOffset(part.substr(1)) : std::nullopt;
+            !part.empty() && part.front() == '+' ? ParseHexNumber(part.substr(1)) : std::nullopt;
         if (!offset)
             return Refused("Step " + std::to_string(step) + " (\"" + std::string(part) +
                            "\") is not \"+\" and a hexadecimal offset.");

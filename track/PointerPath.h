@@ -41,6 +41,10 @@ struct ParsedPointerPath {
 ParsedPointerPath ParsePointerPath(std::string_view text);
 std::string FormatPointerPath(const PointerPath& path);
 
+// A hexadecimal number of at most 16 digits, with or without "0x", blanks
+// around it allowed: an offset of a path, or an address.
+std::optional<std::uint64_t> ParseHexNumber(std::string_view text);
+
 // The pointer at an address, or none where it cannot be read.
 using PointerReader = std::function<std::optional<std::uint64_t>(std::uint64_t address)>;
 
