@@ -273,6 +273,7 @@ void FinderWindow::onStepEnded(const FinderOutcome& outcome)
 
 void FinderWindow::showPaths(const std::vector<PointerPath>& paths)
 {
+    shownPaths_ = paths;
     paths_->clear();
     for (const PointerPath& path : paths)
         paths_->addItem(QString::fromStdString(FormatPointerPath(path)));
@@ -312,18 +313,16 @@ void FinderWindow::checkPathsAfterRestart()
         say(QString::fromStdString(modules.failure));
         return;
     }
-    std::vector<PointerPath> paths;
-    for (const QString& text : pathTexts())
-        paths.push_back(*ParsePointerPath(text.toStdString()).path);
+    const std::size_t before = shownPaths_.size();
     const ProcessReader& reader = session_->reader();
     const std::vector<PointerPath> leading =
-        PathsStillLeading(paths, modules.modules, PointersReadBy(reader, modules.pointerWidth), [&](std::uint64_t address) {
+        PathsStillLeading(shownPaths_, modules.modules, PointersReadBy(reader, modules.pointerWidth), [&](std::uint64_t address) {
             std::uint16_t pair[2] = {};
             return address <= 0xFFFFFFFCu && reader.Read(address, pair, sizeof pair) == sizeof pair &&
                    isPlayer(pair[0], pair[1]); // little-endian, as the tracker reads them
         });
     showPaths(leading);
-    say(tr("%1 of %2 paths still lead to the player.").arg(leading.size()).arg(paths.size()));
+    say(tr("%1 of %2 paths still lead to the player.").arg(leading.size()).arg(before));
     updateControls();
 }
 
@@ -346,12 +345,12 @@ void FinderWindow::askWhereToSave()
 
 bool FinderWindow::saveTrackingFile(const QString& fileName)
 {
-    const QList<QListWidgetItem*> selected = paths_->selectedItems();
-    if (selected.isEmpty())
+    const int row = paths_->currentRow();
+    if (row < 0 || !paths_->item(row)->isSelected())
         return false;
-    const ParsedPointerPath path = ParsePointerPath(selected.first()->text().toStdString());
     QSaveFile file(fileName);
-    const QByteArray text = QByteArray::fromStdString(TrackingFileText({processName_.toStdString(), *path.path}));
+    const QByteArray text =
+        QByteArray::fromStdString(TrackingFileText({processName_.toStdString(), shownPaths_[std::size_t(row)]}));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         say(tr("Cannot save \"%1\": %2").arg(fileName, file.errorString()));
         return false;

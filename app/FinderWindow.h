@@ -90,6 +90,7 @@ private:
     QPushButton* useButton_;
     QPushButton* makeItLastButton_;
     QListWidget* paths_;
+    std::vector<PointerPath> shownPaths_; // in the rows' order
     QPushButton* saveTrackingButton_;
     QPushButton* checkRestartButton_;
     QString processName_;

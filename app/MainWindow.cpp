@@ -20,14 +20,14 @@
 #include "OpenPath.h"
 #include "PanelSplitter.h"
 #include "PlayerTracker.h"
+#include "PointerScan.h"
+#include "ProcessModules.h"
 #include "ProcessPicker.h"
 #include "QtConversions.h"
 #include "RoutePlanner.h"
-#include "PointerScan.h"
-#include "ProcessModules.h"
 #include "StartClientDialog.h"
-#include "TrackingFile.h"
 #include "TightLayout.h"
+#include "TrackingFile.h"
 #include "WindowStyle.h"
 #include "WorkingDirectory.h"
 
@@ -454,9 +454,8 @@ std::optional<std::uint32_t> MainWindow::pickClientNamed(const QString& program)
     dialog.setLabelText(tr("Several processes are named \"%1\". Which one is the game client to follow?").arg(program));
     dialog.setComboBoxItems(choices);
     dialog.setComboBoxEditable(false);
-    if (!runModal_(dialog))
-        return std::nullopt;
-    return clients[std::size_t(choices.indexOf(dialog.textValue()))];
+    const qsizetype picked = runModal_(dialog) ? choices.indexOf(dialog.textValue()) : -1;
+    return picked < 0 ? std::nullopt : std::optional(clients[std::size_t(picked)]);
 }
 
 void MainWindow::showMapToFinder()
