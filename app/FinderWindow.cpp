@@ -284,10 +284,12 @@ void FinderWindow::showPaths(const std::vector<PointerPath>& paths)
 void FinderWindow::onPathsFound()
 {
     showPaths(session_->paths());
-    say(session_->paths().empty() ? session_->pathFailure()
-                                  : tr("%n path(s) lead to the address, shortest first. Save one as a tracking file: "
-                                       "it finds the player again after the client restarts.",
-                                       nullptr, int(session_->paths().size())));
+    const std::size_t found = session_->paths().size();
+    const QString count = found == 1 ? tr("One path leads to the address.")
+                                     : tr("%1 paths lead to the address, shortest first.").arg(found);
+    say(found == 0 ? session_->pathFailure()
+                   : count + QLatin1Char(' ') +
+                         tr("Save one as a tracking file: it finds the player again after the client restarts."));
     refresh_->start(kRefreshMilliseconds);
     updateControls();
 }
