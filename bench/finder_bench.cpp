@@ -19,6 +19,7 @@
 // bench/run.sh prints the ratios and the figures with their targets.
 
 #include "AddressFinder.h"
+#include "ForkedClient.h"
 #include "InTurn.h"
 #include "ProcessReader.h"
 
@@ -157,7 +158,7 @@ private:
 
 // The child's whole life: memory filled, the position's address written to
 // `report`, then the player walks along y = 500 until the child is killed.
-[[noreturn]] void RunClient(Pipe& report)
+[[noreturn]] void RunClient(int report)
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);                 // gone with the benchmark, however it ends
     ::prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0); // scanmem is not our ancestor
@@ -171,8 +172,8 @@ private:
         std::memcpy(memory.At(SomePlace(memory, random)), &kPlantedPair, 4);
     auto* position = reinterpret_cast<volatile std::uint32_t*>(memory.At(SomePlace(memory, random)));
     const auto address = std::uint32_t(reinterpret_cast<std::uintptr_t>(position));
-    report.Write(address);
-    report.CloseWriteEnd();
+    (void)!::write(report, &address, sizeof address);
+    ::close(report);
     for (std::uint32_t step = 0;; ++step) {
         *position = (100 + step % 800) | std::uint32_t(500) << 16;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -180,44 +181,14 @@ private:
 }
 
 // The client process, killed when this ends.
-class SyntheticClient {
-public:
-    SyntheticClient()
-    {
-        Pipe report;
-        if (!report.IsOpen())
-            return;
-        child_ = ::fork();
-        if (child_ == 0) {
-            report.CloseReadEnd();
-            RunClient(report);
-        }
-        report.CloseWriteEnd();
-        if (child_ > 0 && !report.Read(position_))
-            position_ = 0;
-    }
-    ~SyntheticClient()
-    {
-        if (child_ > 0) {
-            ::kill(child_, SIGKILL);
-            ::waitpid(child_, nullptr, 0);
-        }
-    }
-    SyntheticClient(const SyntheticClient&) = delete;
-    SyntheticClient& operator=(const SyntheticClient&) = delete;
-
-    std::int32_t ProcessId() const { return child_; }
-    std::uint32_t PositionAddress() const { return position_; } // 0: the client got too little memory below 4 GiB
-
-private:
-    pid_t child_ = -1;
-    std::uint32_t position_ = 0;
-};
-
 // One client for all the benchmarks: filling 1 GiB takes seconds.
+// The client, its position's address reported (0: it got too little memory
+// below 4 GiB).
+using SyntheticClient = ForkedClient<std::uint32_t>;
+
 const SyntheticClient& Client()
 {
-    static const SyntheticClient client;
+    static const SyntheticClient client(RunClient);
     return client;
 }
 
@@ -274,11 +245,11 @@ private:
 
 bool ClientReady(benchmark::State& state, const ProcessReader& reader)
 {
-    if (Client().PositionAddress() == 0)
+    if (Client().Reported() == 0)
         state.SkipWithError("the client got less than 1 GiB below 4 GiB");
     else if (!reader.Refusal().empty())
         state.SkipWithError(reader.Refusal().c_str());
-    return Client().PositionAddress() != 0 && reader.Refusal().empty();
+    return Client().Reported() != 0 && reader.Refusal().empty();
 }
 
 // The floor: every place the finder looks at, read in 1 MiB pieces (and the
@@ -326,7 +297,7 @@ void FirstScanBesideFloor(benchmark::State& state)
         InTurn(
             finderFirst,
             [&] {
-                PositionWatch watch(reader, Client().PositionAddress());
+                PositionWatch watch(reader, Client().Reported());
                 finder = Timed([&] { outcome = FirstScanForPlantedPair(reader); });
                 moves += watch.Stop();
             },

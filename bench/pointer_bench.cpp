@@ -15,15 +15,14 @@
 //
 // bench/run.sh prints the figures with their targets.
 
+#include "ForkedClient.h"
 #include "PointerScan.h"
 #include "ProcessModules.h"
 #include "ProcessReader.h"
 
 #include <benchmark/benchmark.h>
 
-#include <signal.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,44 +64,12 @@ void* volatile gWorld = nullptr; // the chain's start, in this program's own dat
         std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
-class SyntheticClient {
-public:
-    SyntheticClient()
-    {
-        int report[2];
-        if (::pipe(report) != 0)
-            return;
-        child_ = ::fork();
-        if (child_ == 0) {
-            ::close(report[0]);
-            RunClient(report[1]);
-        }
-        ::close(report[1]);
-        if (child_ > 0 && ::read(report[0], &position_, sizeof position_) != ssize_t(sizeof position_))
-            position_ = 0;
-        ::close(report[0]);
-    }
-    ~SyntheticClient()
-    {
-        if (child_ > 0) {
-            ::kill(child_, SIGKILL);
-            ::waitpid(child_, nullptr, 0);
-        }
-    }
-    SyntheticClient(const SyntheticClient&) = delete;
-    SyntheticClient& operator=(const SyntheticClient&) = delete;
-
-    std::int32_t ProcessId() const { return child_; }
-    std::uint64_t Position() const { return position_; }
-
-private:
-    pid_t child_ = -1;
-    std::uint64_t position_ = 0;
-};
+// The client, its position's address reported (0: it could not be set up).
+using SyntheticClient = ForkedClient<std::uint64_t>;
 
 const SyntheticClient& Client()
 {
-    static const SyntheticClient client;
+    static const SyntheticClient client(RunClient);
     return client;
 }
 
@@ -126,7 +93,7 @@ void ScanPointers(benchmark::State& state)
 {
     const ProcessReader reader(Client().ProcessId());
     const ModuleList modules = ListModules(Client().ProcessId());
-    if (Client().Position() == 0 || !reader.Refusal().empty() || !modules.failure.empty()) {
+    if (Client().Reported() == 0 || !reader.Refusal().empty() || !modules.failure.empty()) {
         state.SkipWithError("the client could not be started or read");
         return;
     }
@@ -140,7 +107,7 @@ void ScanPointers(benchmark::State& state)
         const std::uint64_t before = StatusKiB("VmRSS:");
         const std::vector<PointerAt> pointers = IndexPointers(reader, modules.pointerWidth, never,
                                                               [&](std::uint64_t, std::uint64_t total) { scanned = total; });
-        const std::vector<PointerPath> paths = FindPointerPaths(pointers, modules.modules, Client().Position(), {}, never);
+        const std::vector<PointerPath> paths = FindPointerPaths(pointers, modules.modules, Client().Reported(), {}, never);
         indexed = pointers.size();
         chainFound = std::any_of(paths.begin(), paths.end(), IsTheChain);
         extraPeakKiB = StatusKiB("VmHWM:") - before;
@@ -157,7 +124,7 @@ void ResolvePath(benchmark::State& state)
     const ProcessReader reader(Client().ProcessId());
     const ModuleList modules = ListModules(Client().ProcessId());
     const ProcessModule* program = ModuleAt(modules.modules, reinterpret_cast<std::uintptr_t>(&gWorld));
-    if (Client().Position() == 0 || !program) {
+    if (Client().Reported() == 0 || !program) {
         state.SkipWithError("the client could not be started or read");
         return;
     }
@@ -166,7 +133,7 @@ void ResolvePath(benchmark::State& state)
     for (auto _ : state) {
         const ModuleList now = ListModules(Client().ProcessId());
         const ResolvedPointerPath resolved = ResolvePointerPath(chain, now.modules, PointersReadBy(reader, now.pointerWidth));
-        if (resolved.address != Client().Position())
+        if (resolved.address != Client().Reported())
             state.SkipWithError("the path does not lead to the position");
     }
 }
