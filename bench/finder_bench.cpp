@@ -20,6 +20,7 @@
 
 #include "AddressFinder.h"
 #include "ForkedClient.h"
+#include "MemoryStatus.h"
 #include "InTurn.h"
 #include "ProcessReader.h"
 
@@ -391,17 +392,6 @@ void NarrowAMillion(benchmark::State& state, bool spread)
     state.counters["candidates"] = double(finder.Count());
 }
 
-std::uint64_t StatusKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string name;
-    std::uint64_t kib = 0;
-    while (status >> name)
-        if (name == field && status >> kib)
-            return kib;
-    return 0;
-}
-
 struct GuidedScanFigures {
     double seconds = 0;
     double extraPeakMiB = 0;
@@ -413,7 +403,7 @@ struct GuidedScanFigures {
 GuidedScanFigures MeasureGuidedScan(const ProcessReader& reader, const StandableCells& cells)
 {
     ::malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
+    ResetMemoryPeak();
     const std::uint64_t before = StatusKiB("VmRSS:");
     AddressFinder finder(reader);
     FinderProgress progress;

@@ -16,6 +16,7 @@
 // bench/run.sh prints the figures with their targets.
 
 #include "ForkedClient.h"
+#include "MemoryStatus.h"
 #include "PointerScan.h"
 #include "ProcessModules.h"
 #include "ProcessReader.h"
@@ -73,17 +74,6 @@ const SyntheticClient& Client()
     return client;
 }
 
-std::uint64_t StatusKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string name;
-    std::uint64_t kib = 0;
-    while (status >> name)
-        if (name == field && status >> kib)
-            return kib;
-    return 0;
-}
-
 bool IsTheChain(const PointerPath& path)
 {
     return path.offsets == std::vector<std::uint64_t>{kFirstOffset, kSecondOffset};
@@ -103,7 +93,7 @@ void ScanPointers(benchmark::State& state)
     bool chainFound = false;
     std::uint64_t extraPeakKiB = 0;
     for (auto _ : state) {
-        std::ofstream("/proc/self/clear_refs") << "5"; // the peak counts from here
+        ResetMemoryPeak(); // the peak counts from here
         const std::uint64_t before = StatusKiB("VmRSS:");
         const std::vector<PointerAt> pointers = IndexPointers(reader, modules.pointerWidth, never,
                                                               [&](std::uint64_t, std::uint64_t total) { scanned = total; });
