@@ -2,6 +2,7 @@
 // position among decoys: requests in, counts out.
 
 #include "ProcessMemory.h"
+#include "Sanitizer.h"
 #include "StandInClient.h"
 #include "Tracker.h"
 
@@ -191,6 +192,7 @@ TEST(FindCommandTest, AProcessThatCannotBeReadEndsItWithTheReason)
 
 TEST(FindCommandTest, PathsToTheAddressAndTheAddressAPathLandsOn)
 {
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
     StandInClient client("--chained --seconds 60");
     const std::string processId = std::to_string(client.processId);
     FindSession paths({processId, "--paths", Hex(client.address)});

@@ -181,6 +181,7 @@ TEST_F(StartClientTest, TheStartedClientIsSelectedInTheProcessList)
 // has restarted, with the position somewhere else.
 TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
 {
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
     const QString trackingFile = maps_.filePath("client.tarvex-track");
     {
         StandInClient client("--chained --hold 33 22 --seconds 60");

@@ -9,6 +9,7 @@
 #include "MapView.h"
 #include "PlayerTracker.h"
 #include "QtConversions.h"
+#include "Sanitizer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,16 +27,6 @@
 
 #include <memory>
 #include <vector>
-
-// Built with AddressSanitizer, which keeps freed memory a while and slows
-// every step: memory peaks and pauses mean nothing there.
-#if defined(__SANITIZE_ADDRESS__)
-#define UNDER_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define UNDER_ADDRESS_SANITIZER 1
-#endif
-#endif
 
 QT_BEGIN_NAMESPACE
 // Lets GoogleTest print texts in its failure reports.

@@ -12,6 +12,7 @@
 #include "PointerScan.h"
 #include "ProcessModules.h"
 #include "ProcessReader.h"
+#include "Sanitizer.h"
 #include "StandInClient.h"
 #include "Tracker.h"
 #include "Unprivileged.h"
@@ -333,6 +334,7 @@ TEST(ClientStartTest, AWindowsClientStartsUnderWineAsADescendant)
 // next two runs, at other addresses.
 TEST(PointerScanTest, TheStandInsChainIsFoundAndLeadsToThePositionAfterTwoRestarts)
 {
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
     std::optional<PointerPath> chain;
     std::set<std::uint32_t> addresses;
     {
