@@ -1,4 +1,5 @@
 #include "ClientStart.h"
+#include "OwnedHandle_windows.h"
 #include "WhyUnreadable.h"
 
 #include <windows.h>
@@ -28,23 +29,6 @@ std::string Quoted(const std::string& argument)
     quoted.append(2 * backslashes, '\\');
     return quoted + "\"";
 }
-
-// A handle the system gave, closed when it goes.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~OwnedHandle()
-    {
-        if (handle_)
-            ::CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 // Each listed process's parent.
 std::map<DWORD, DWORD> ParentsOfAll()

@@ -1,3 +1,4 @@
+#include "OwnedHandle_windows.h"
 #include "ProcessList.h"
 #include "ProcessStartTime.h"
 
@@ -35,23 +36,6 @@ struct ToolHelp {
     }
 };
 
-class Snapshot {
-public:
-    explicit Snapshot(HANDLE handle) : handle_(handle) {}
-    ~Snapshot()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE && handle_)
-            ::CloseHandle(handle_);
-    }
-    Snapshot(const Snapshot&) = delete;
-    Snapshot& operator=(const Snapshot&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE && handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 } // namespace
 
 std::vector<ProcessEntry> SnapshotProcesses()
@@ -60,8 +44,8 @@ std::vector<ProcessEntry> SnapshotProcesses()
     std::vector<ProcessEntry> processes;
     if (!toolHelp.Available())
         return processes;
-    const Snapshot snapshot(toolHelp.createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.IsValid())
+    const OwnedHandle snapshot(toolHelp.createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return processes;
     tagPROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry; // the record of this build's platform

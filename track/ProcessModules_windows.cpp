@@ -1,19 +1,15 @@
 #include "ProcessModules.h"
 
+#include "OwnedHandle_windows.h"
 #include "WhyUnreadable.h"
 
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
 
 std::string Utf8(const wchar_t* text)
 {
@@ -29,18 +25,17 @@ std::string Utf8(const wchar_t* text)
 ModuleList ListModules(std::int32_t processId)
 {
     ModuleList list;
-    const std::unique_ptr<void, HandleCloser> process(
-        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, DWORD(processId)));
+    const OwnedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, DWORD(processId)));
     if (!process) {
         list.failure = WhyUnreadable(processId, int(::GetLastError()));
         return list;
     }
     BOOL wow64 = FALSE;
-    if (::IsWow64Process(process.get(), &wow64) && wow64)
+    if (::IsWow64Process(process.Get(), &wow64) && wow64)
         list.pointerWidth = 4;
     std::vector<HMODULE> handles(256);
     DWORD needed = 0;
-    while (::EnumProcessModulesEx(process.get(), handles.data(), DWORD(handles.size() * sizeof(HMODULE)), &needed,
+    while (::EnumProcessModulesEx(process.Get(), handles.data(), DWORD(handles.size() * sizeof(HMODULE)), &needed,
                                   LIST_MODULES_ALL) &&
            needed > handles.size() * sizeof(HMODULE))
         handles.resize(needed / sizeof(HMODULE));
@@ -48,8 +43,8 @@ ModuleList ListModules(std::int32_t processId)
     for (HMODULE handle : handles) {
         MODULEINFO information{};
         wchar_t name[MAX_PATH] = {};
-        if (!::GetModuleInformation(process.get(), handle, &information, sizeof information) ||
-            !::GetModuleBaseNameW(process.get(), handle, name, MAX_PATH))
+        if (!::GetModuleInformation(process.Get(), handle, &information, sizeof information) ||
+            !::GetModuleBaseNameW(process.Get(), handle, name, MAX_PATH))
             continue;
         list.modules.push_back({Utf8(name), std::uint64_t(reinterpret_cast<std::uintptr_t>(information.lpBaseOfDll)),
                                 information.SizeOfImage});

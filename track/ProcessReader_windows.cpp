@@ -14,7 +14,6 @@ HANDLE Handle(std::intptr_t opened)
     return opened > 0 ? reinterpret_cast<HANDLE>(opened) : nullptr;
 }
 
-
 constexpr DWORD kWritable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
 
 bool IsReadable(const MEMORY_BASIC_INFORMATION& region)
