@@ -1,6 +1,7 @@
 #include "RoutePlanner.h"
 
 #include "Route.h"
+#include "RouteGrid.h"
 #include "WalkableAreas.h"
 
 #include <QThread>
@@ -11,6 +12,7 @@
 struct RoutePlanner::Search {
     std::shared_ptr<const TMatrix> map;
     std::shared_ptr<const WalkableAreas> areas; // none: worked out by the search
+    std::shared_ptr<const RouteGrid> grid;      // the same
     Cell start;
     Cell goal;
     std::atomic<bool> cancel{false};
@@ -69,6 +71,7 @@ void RoutePlanner::clear()
     cancelSearches();
     if (!hasAreasOfThisMap()) {
         areas_.reset();
+        grid_.reset();
         areasMap_.reset();
     }
     goal_.reset();
@@ -111,8 +114,10 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
 {
     auto search = std::make_shared<Search>();
     search->map = document_.sharedWalkability();
-    if (hasAreasOfThisMap())
+    if (hasAreasOfThisMap()) {
         search->areas = areas_;
+        search->grid = grid_;
+    }
     search->start = CellOf(start);
     search->goal = CellOf(goal);
     QThread* thread = QThread::create([search] {
@@ -121,9 +126,14 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
                 if (std::optional<WalkableAreas> areas = WalkableAreas::Of(*search->map, &search->cancel))
                     search->areas = std::make_shared<const WalkableAreas>(std::move(*areas));
             }
-            if (search->areas && !search->areas->Joined(search->start, search->goal))
+            if (!search->areas || search->cancel)
                 return;
-            search->route = FindRoute(*search->map, search->start, search->goal, search->cancel);
+            if (!search->grid)
+                search->grid = std::make_shared<const RouteGrid>(*search->map);
+            if (!search->areas->Joined(search->start, search->goal))
+                return;
+            if (std::optional<RouteSteps> steps = FindRouteSteps(*search->grid, search->start, search->goal, &search->cancel))
+                search->route = steps->Cells();
         } catch (const std::bad_alloc&) {
             search->failed = true;
         }
@@ -144,8 +154,9 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
 
 void RoutePlanner::searchEnded(const std::shared_ptr<Search>& search)
 {
-    if (search->areas && search->map == document_.sharedWalkability() && !hasAreasOfThisMap()) {
+    if (search->areas && search->grid && search->map == document_.sharedWalkability() && !hasAreasOfThisMap()) {
         areas_ = search->areas;
+        grid_ = search->grid;
         areasMap_ = search->map;
     }
     if (search->cancel)

@@ -6,7 +6,8 @@
 //
 // Searches run on threads of their own: the newest request wins and an
 // older search still running is cancelled. At the first request on a map its
-// walkable areas are worked out there too (WalkableAreas.h); from then on a
+// walkable areas (WalkableAreas.h) and the bits the search reads
+// (RouteGrid.h) are worked out there too, once for the map; from then on a
 // goal in another area than the start is refused at once, without a search.
 // clear() and the destructor cancel every search and wait for it, so that
 // the map's values can go.
@@ -23,6 +24,7 @@
 #include <vector>
 
 class QThread;
+class RouteGrid;
 class WalkableAreas;
 
 class RoutePlanner : public QObject {
@@ -70,6 +72,7 @@ private:
     bool searching_ = false;
     std::vector<QPoint> route_;
     std::vector<std::pair<QThread*, std::shared_ptr<Search>>> running_;
-    std::weak_ptr<const TMatrix> areasMap_; // the map areas_ belongs to, not kept alive by it
+    std::weak_ptr<const TMatrix> areasMap_; // the map areas_ and grid_ belong to, not kept alive by them
     std::shared_ptr<const WalkableAreas> areas_;
+    std::shared_ptr<const RouteGrid> grid_;
 };

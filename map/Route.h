@@ -15,6 +15,18 @@
 // - The map may have up to 65535 columns and 65535 rows, as a map file's
 //   header allows; larger throws std::invalid_argument. The search memory
 //   comes fresh for every call; when it cannot be had, std::bad_alloc.
+//
+// How it is found (RouteGrid.h, RouteBound.h, RouteWaves.h): the map is kept
+// as bits, one per cell. A quick search that heads for the goal first (it
+// weighs the distance left twice) walks some route, not always a shortest
+// one; it gives up after a few steps per cell of distance, which on a maze it
+// soon does. When its route is as short as the straight distance, no route
+// can be shorter and it is the answer: on open ground that is most routes.
+// Otherwise two breadth-first waves, one from each end, grow a step at a
+// time, 64 cells of a column advanced by each word operation, until they
+// touch; a wave never enters a cell from which the quick route's length
+// cannot be beaten. The route is read back from each cell's distance modulo
+// 3, kept in two bits a wave.
 
 #include "IndexedImage.h"
 #include "MapFormat.h"
@@ -35,6 +47,10 @@ struct Cell {
 };
 
 using Route = std::vector<Cell>;
+
+// The 8 steps, by index.
+constexpr int kStepX[8] = {-1, -1, -1, 0, 0, 1, 1, 1};
+constexpr int kStepY[8] = {-1, 0, 1, -1, 1, -1, 0, 1};
 
 // A route kept as its start and the step into each next cell, 4 bits a
 // step: one of 134 million steps takes 67 MB instead of a gigabyte of cells.
@@ -64,24 +80,24 @@ private:
 
 // What a search used, for the benchmarks.
 struct RouteSearchCost {
-    std::size_t memoryBytes = 0;  // peak memory of the search itself
-    std::size_t expandedCells = 0; // cells whose neighbours were looked at
+    std::size_t memoryBytes = 0;   // peak memory of the search itself, the map's bits not counted
+    std::size_t expandedCells = 0; // cells (or words of 64 cells) whose neighbours were looked at
 };
 
-// A* with the Chebyshev distance as the estimate: one byte per cell (the
-// step that entered it, its total cost modulo 4, open, closed) and three
-// buckets of open cells, one for each total cost an open cell can have, at
-// 4 bytes an entry (on large maps of rooms and corridors, 1 to 2.2 bytes per
-// cell in all).
-std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost = nullptr);
-// The same, for another thread: once `cancel` is set it ends soon with std::nullopt.
-std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, const std::atomic<bool>& cancel);
+class RouteGrid;
 
-// The same search, its route kept as steps.
+// The route on a map kept as bits, made once for many searches. Once
+// `cancel` is set the search ends soon with std::nullopt.
+std::optional<RouteSteps> FindRouteSteps(const RouteGrid& grid, Cell from, Cell to,
+                                         const std::atomic<bool>* cancel = nullptr, RouteSearchCost* cost = nullptr);
+
+// The same on the walkability values, the bits made for this one search.
+std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost = nullptr);
 std::optional<RouteSteps> FindRouteSteps(const TMatrix& walk, Cell from, Cell to);
 
-// The same answer by a plain breadth-first search: the reference for the
-// tests and the benchmarks.
+// The same answer by a plain breadth-first search (a queue of cells, a bit
+// per cell for those seen, the step that entered each): the reference for
+// the tests and the benchmarks.
 std::optional<Route> FindRouteBreadthFirst(const TMatrix& walk, Cell from, Cell to,
                                            RouteSearchCost* cost = nullptr);
 

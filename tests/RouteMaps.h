@@ -54,11 +54,22 @@ inline TMatrix RandomMatrix(int columns, int rows, double blockedChance, std::mt
     return walk;
 }
 
-// Rooms dug out of solid rock, one in each block of 32 x 24 cells, joined
-// to neighbouring rooms by corridors two cells wide: a maze of corridors
-// that links every room, and a quarter of the other neighbours linked too.
-// A few pillars stand in each room.
-inline TMatrix RoomMaze(int columns, int rows, std::uint32_t seed)
+// How a maze of rooms is dug: the block each room lies in, the room's
+// sides, how many of the neighbours beyond the maze are joined too (one in
+// so many), pillars (blocked cells) in the rooms, the share of flagged cells.
+struct MazeShape {
+    int blockWidth, blockHeight;
+    int minRoomWidth, maxRoomWidth, minRoomHeight, maxRoomHeight;
+    int extraLinkOneIn;
+    bool pillars;
+    double flaggedShare;
+};
+
+// Rooms dug out of solid rock, one in each block, joined to neighbouring
+// rooms by corridors two cells wide: a maze of corridors that links every
+// room (a random depth-first walk over the blocks, a spanning tree), and
+// some of the other neighbours linked too.
+inline TMatrix RoomMaze(int columns, int rows, std::uint32_t seed, const MazeShape& shape)
 {
     TMatrix walk(columns, rows);
     std::fill(walk[0], walk[0] + std::size_t(columns) * std::size_t(rows), kWalkBlocked);
@@ -69,18 +80,21 @@ inline TMatrix RoomMaze(int columns, int rows, std::uint32_t seed)
             for (int y = std::max(top, 0); y < std::min(top + height, walk.Rows()); ++y)
                 walk[x][y] = kWalkOpen;
     };
-    const int blockWidth = std::min(32, columns), blockHeight = std::min(24, rows);
+    const int blockWidth = std::min(shape.blockWidth, columns), blockHeight = std::min(shape.blockHeight, rows);
     const int across = std::max(1, columns / std::max(1, blockWidth)), down = std::max(1, rows / std::max(1, blockHeight));
+    auto side = [&](int least, int most, int block) {
+        const int low = std::min(least, block);
+        return between(low, std::max(low, std::min(most, block - 2)));
+    };
     std::vector<Cell> centres;
     for (int blockX = 0; blockX < across; ++blockX) {
         for (int blockY = 0; blockY < down; ++blockY) {
-            const int width = between(std::min(6, blockWidth), std::max(std::min(6, blockWidth), std::min(24, blockWidth - 2)));
-            const int height =
-                between(std::min(5, blockHeight), std::max(std::min(5, blockHeight), std::min(16, blockHeight - 2)));
+            const int width = side(shape.minRoomWidth, shape.maxRoomWidth, blockWidth);
+            const int height = side(shape.minRoomHeight, shape.maxRoomHeight, blockHeight);
             const int left = blockX * blockWidth + between(0, std::max(0, blockWidth - width - 1));
             const int top = blockY * blockHeight + between(0, std::max(0, blockHeight - height - 1));
             open(left, top, width, height);
-            for (int pillar = 0; width > 2 && height > 2 && pillar < width * height / 40; ++pillar)
+            for (int pillar = 0; shape.pillars && width > 2 && height > 2 && pillar < width * height / 40; ++pillar)
                 walk[between(left + 1, left + width - 2)][between(top + 1, top + height - 2)] = kWalkBlocked;
             centres.push_back({left + width / 2, top + height / 2});
         }
@@ -89,7 +103,6 @@ inline TMatrix RoomMaze(int columns, int rows, std::uint32_t seed)
         open(std::min(from.x, to.x), from.y, std::abs(to.x - from.x) + 1, 2);
         open(to.x, std::min(from.y, to.y), 2, std::abs(to.y - from.y) + 1);
     };
-    // A maze over the blocks by a random depth-first walk.
     std::vector<bool> joined(centres.size());
     std::vector<int> path{0};
     joined[0] = true;
@@ -112,12 +125,32 @@ inline TMatrix RoomMaze(int columns, int rows, std::uint32_t seed)
         path.push_back(next);
     }
     for (int block = 0; block < int(centres.size()); ++block) {
-        if (block + down < int(centres.size()) && between(0, 3) == 0)
+        if (block + down < int(centres.size()) && between(1, shape.extraLinkOneIn) == 1)
             corridor(centres[std::size_t(block)], centres[std::size_t(block + down)]);
-        if ((block + 1) % down != 0 && between(0, 3) == 0)
+        if ((block + 1) % down != 0 && between(1, shape.extraLinkOneIn) == 1)
             corridor(centres[std::size_t(block)], centres[std::size_t(block + 1)]);
     }
+    std::bernoulli_distribution flagged(shape.flaggedShare);
+    for (std::uint8_t *value = walk[0], *end = value + std::size_t(columns) * std::size_t(rows);
+         shape.flaggedShare > 0 && value != end; ++value)
+        if (*value == kWalkOpen && flagged(random))
+            *value = kWalkFlagged;
     return walk;
+}
+
+// Rooms of 6 to 24 x 5 to 16 cells in blocks of 32 x 24, a few pillars in
+// each, a quarter of the other neighbours linked.
+inline TMatrix RoomMaze(int columns, int rows, std::uint32_t seed)
+{
+    return RoomMaze(columns, rows, seed, {32, 24, 6, 24, 5, 16, 4, true, 0});
+}
+
+// Rooms of 10 x 10 cells, 4 cells of rock between them, one in twenty of
+// the other neighbours linked, one open cell in twenty flagged: the way
+// from one corner to the other winds through most of the map.
+inline TMatrix TightMaze(int columns, int rows, std::uint32_t seed)
+{
+    return RoomMaze(columns, rows, seed, {14, 14, 10, 10, 10, 10, 20, false, 0.05});
 }
 
 // Rooms dug at random places, each joined to the one dug before it by a

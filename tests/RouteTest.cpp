@@ -1,6 +1,7 @@
 #include "MapBytes.h"
 #include "MapReader.h"
 #include "Route.h"
+#include "RouteGrid.h"
 #include "RouteMaps.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,7 @@ struct NamedSearch {
     Search search;
 };
 
-// Every case holds for the A* search and for the breadth-first reference.
+// Every case holds for the route search and for the breadth-first reference.
 class RouteCaseTest : public ::testing::TestWithParam<NamedSearch> {
 protected:
     static std::optional<Route> Find(const TMatrix& walk, Cell from, Cell to)
@@ -47,7 +48,7 @@ void PrintTo(const NamedSearch& search, std::ostream* out)
 }
 
 INSTANTIATE_TEST_SUITE_P(Searches, RouteCaseTest,
-                         ::testing::Values(NamedSearch{"AStar", FindRoute},
+                         ::testing::Values(NamedSearch{"Route", FindRoute},
                                            NamedSearch{"BreadthFirst", FindRouteBreadthFirst}),
                          SearchName);
 
@@ -166,14 +167,14 @@ TEST(RouteFlagTest, FlaggedCellsCanBeEnteredEvenWhereTheyBlock)
     EXPECT_FALSE(FindRoute(load.matrix, {0, 0}, {3, 0}));
 }
 
-// Many random maps and pairs: the A* route is a legal walk exactly as long
-// as the breadth-first one, and both find one or neither does.
-constexpr double kRoomMaze = -1, kChainedRooms = -2;
+// Many random maps and pairs: the route is a legal walk exactly as long as
+// the breadth-first one, and both find one or neither does.
+constexpr double kRoomMaze = -1, kChainedRooms = -2, kTightMaze = -3;
 
 struct RandomMaps {
     const char* name;
     int maxColumns, maxRows;
-    double blockedChance; // or, for rooms and corridors, kRoomMaze or kChainedRooms
+    double blockedChance; // or, for rooms and corridors, kRoomMaze, kChainedRooms or kTightMaze
     int maps;
 };
 
@@ -192,7 +193,7 @@ void PrintTo(const RandomMaps& maps, std::ostream* out)
     *out << maps.maps << " maps up to " << maps.maxColumns << " x " << maps.maxRows;
 }
 
-TEST_P(RouteDifferentialTest, AStarIsAsShortAsBreadthFirst)
+TEST_P(RouteDifferentialTest, RouteIsAsShortAsBreadthFirst)
 {
     const RandomMaps& kind = GetParam();
     std::mt19937 random(std::uint32_t(kind.maxColumns * 1000 + kind.maxRows));
@@ -202,6 +203,7 @@ TEST_P(RouteDifferentialTest, AStarIsAsShortAsBreadthFirst)
         const int rows = std::uniform_int_distribution<int>(1, kind.maxRows)(random);
         const TMatrix walk = kind.blockedChance == kRoomMaze      ? RoomMaze(columns, rows, random())
                              : kind.blockedChance == kChainedRooms ? ChainedRooms(columns, rows, random())
+                             : kind.blockedChance == kTightMaze    ? TightMaze(columns, rows, random())
                                                                    : RandomMatrix(columns, rows, kind.blockedChance, random);
         const bool walkable = std::any_of(walk[0], walk[0] + std::size_t(columns) * std::size_t(rows),
                                           [](std::uint8_t value) { return value != kWalkBlocked; });
@@ -237,21 +239,49 @@ INSTANTIATE_TEST_SUITE_P(Maps, RouteDifferentialTest,
                                            RandomMaps{"NearlyCutApart", 40, 40, 0.55, 300},
                                            RandomMaps{"Narrow", 3, 80, 0.25, 300},
                                            RandomMaps{"Flat", 80, 3, 0.25, 300},
+                                           RandomMaps{"Tall", 12, 300, 0.3, 200},
                                            RandomMaps{"Small", 5, 5, 0.3, 500},
                                            RandomMaps{"RoomMaze", 300, 200, kRoomMaze, 40},
-                                           RandomMaps{"ChainedRooms", 300, 200, kChainedRooms, 40}),
+                                           RandomMaps{"ChainedRooms", 300, 200, kChainedRooms, 40},
+                                           RandomMaps{"TightMaze", 300, 200, kTightMaze, 40}),
                          MapsName);
 
-TEST(RouteMemoryTest, AStarKeepsToFourBytesPerCell)
+// On large maps the quick search's route bounds the waves, or is the
+// answer itself where nothing stands in the way: the same lengths still.
+TEST(RouteLargeMapTest, LargeMapsOfEveryKindGetRoutesAsShortAsBreadthFirst)
 {
-    const TMatrix walk = RoomMaze(1000, 800, 11);
-    std::mt19937 random(12);
-    for (int pair = 0; pair < 20; ++pair) {
-        const Cell from = RandomWalkableCell(walk, random), to = RandomWalkableCell(walk, random);
-        RouteSearchCost cost;
-        ASSERT_TRUE(FindRoute(walk, from, to, &cost));
-        EXPECT_LE(cost.memoryBytes, 4u * 1000 * 800) << CellText(from) << " to " << CellText(to);
-        EXPECT_GE(cost.memoryBytes, 1000u * 800);
+    std::mt19937 random(5);
+    const TMatrix maps[] = {RandomMatrix(1500, 1000, 0.002, random), ChainedRooms(1500, 1000, 7), TightMaze(1500, 1000, 7)};
+    for (const TMatrix& walk : maps) {
+        for (int pair = 0; pair < 6; ++pair) {
+            const Cell from = RandomWalkableCell(walk, random), to = RandomWalkableCell(walk, random);
+            SCOPED_TRACE(CellText(from) + " to " + CellText(to));
+            RouteSearchCost cost;
+            const std::optional<Route> route = FindRoute(walk, from, to, &cost);
+            const std::optional<Route> reference = FindRouteBreadthFirst(walk, from, to);
+            ASSERT_EQ(bool(route), bool(reference));
+            if (!route)
+                continue;
+            EXPECT_EQ(route->size(), reference->size());
+            EXPECT_EQ(RouteFault(walk, *route, from, to), "");
+            if (&walk == &maps[0]) // the quick search answers: a few cells a step
+                EXPECT_LE(cost.expandedCells, 4 * route->size());
+        }
+    }
+}
+
+TEST(RouteMemoryTest, TheSearchKeepsToOneBytePerCell)
+{
+    for (TMatrix (*make)(int, int, std::uint32_t) : {RoomMaze, TightMaze, ChainedRooms}) {
+        const TMatrix walk = make(1000, 800, 11);
+        std::mt19937 random(12);
+        for (int pair = 0; pair < 20; ++pair) {
+            const Cell from = RandomWalkableCell(walk, random), to = RandomWalkableCell(walk, random);
+            RouteSearchCost cost;
+            ASSERT_TRUE(FindRoute(walk, from, to, &cost));
+            EXPECT_LE(cost.memoryBytes + RouteGrid(walk).MemoryBytes(), 1000u * 800)
+                << CellText(from) << " to " << CellText(to);
+        }
     }
 }
 

@@ -1,7 +1,8 @@
-// Any bytes as a small map and two ends: the A* route must be a legal walk
-// as long as the breadth-first one, and both must find one or neither.
+// Any bytes as a small map and two ends: the route must be a legal walk as
+// long as the breadth-first one, and both must find one or neither.
 //
-// Input: columns (byte 0, below 64), rows (byte 1, below 64), the ends'
+// Input: columns (byte 0, below 64), rows (byte 1, below 160: columns of
+// more than one word of 64 rows), the ends'
 // x1, y1, x2, y2 (bytes 2 to 5, each taken modulo the side plus 2, less 1,
 // so that one cell past each edge is tried too), then one bit per cell,
 // column by column, set for blocked; cells past the input's end are open.
@@ -29,7 +30,7 @@ int Byte(const std::uint8_t* data, std::size_t size, std::size_t at)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const int columns = Byte(data, size, 0) % 64, rows = Byte(data, size, 1) % 64;
+    const int columns = Byte(data, size, 0) % 64, rows = Byte(data, size, 1) % 160;
     auto coordinate = [&](std::size_t at, int side) { return Byte(data, size, at) % (side + 2) - 1; };
     const Cell from{coordinate(2, columns), coordinate(3, rows)}, to{coordinate(4, columns), coordinate(5, rows)};
     TMatrix walk(columns, rows);
