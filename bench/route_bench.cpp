@@ -1,17 +1,23 @@
-// The route search on two 4000 x 4000 maps of rooms and corridors, side by
-// side with the plain breadth-first search, over 100 pairs of joined cells
-// chosen at random (always the same ones): rooms chained as in the sample
-// dungeon, and a maze of rooms, the harder case for A*.
+// The route search side by side with a plain breadth-first search (a queue
+// of cells, a bit per cell seen, the step into each cell, stop at the goal),
+// on maps of four kinds at 4000 x 4000 and 16384 x 16384 cells, over pairs
+// of joined cells chosen at random (always the same ones): open ground with
+// a pillar in 500 cells; rooms chained as in the sample dungeon; a maze of
+// rooms of many sizes with pillars; and a tight maze of 10 x 10 rooms, the
+// way between most pairs winding through much of the map.
 //
 //   route_bench [Google Benchmark options]
 //
-// One iteration searches one pair; a run goes through every pair once. After
-// the runs it prints, for each search, the median over the pairs of the time
-// per pair (each pair's own median when repeated), in wall and CPU time, the
-// search memory per map cell, and the ratios.
+// One iteration searches one pair; a run goes through every pair once. The
+// route search reads the map's bits (RouteGrid), made once per map as the
+// window does; the time to make them is printed beside. After the runs it
+// prints, for each map, the median over the pairs of the time per pair (each
+// pair's own median when repeated), in wall and CPU time, the memory per map
+// cell (the search's own and the bits together) and the ratios.
 
 #include "MapFormat.h"
 #include "Route.h"
+#include "RouteGrid.h"
 #include "RouteMaps.h"
 
 #include <benchmark/benchmark.h>
@@ -21,16 +27,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr int kSide = 4000;
-constexpr int kPairs = 100;
-
-using Search = std::optional<Route> (*)(const TMatrix&, Cell, Cell, RouteSearchCost*);
 
 struct Pair {
     Cell from, to;
@@ -45,52 +47,91 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+TMatrix OpenGround(int columns, int rows, std::uint32_t seed)
+{
+    TMatrix walk(columns, rows);
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<std::size_t> cell(0, std::size_t(columns) * std::size_t(rows) - 1);
+    for (std::size_t pillar = 0; pillar < std::size_t(columns) * std::size_t(rows) / 500; ++pillar)
+        walk[0][cell(random)] = kWalkBlocked;
+    return walk;
+}
+
+double MsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A map, made on first use and let go when the next one is made: at
+// 16384 x 16384 one map takes 268 MB.
 struct RouteMap {
     const char* name;
     TMatrix (*make)(int columns, int rows, std::uint32_t seed);
-    TMatrix walk;
+    int side;
+    int pairCount;
+    std::unique_ptr<TMatrix> walk;
+    std::unique_ptr<RouteGrid> grid;
     std::vector<Pair> pairs;
-    double openShare = 0;
-    double medianSteps = 0;
+    double openShare = 0, medianSteps = 0, gridMs = 0;
 
-    // Made on first use: the map, then pairs of walkable cells kept when joined.
-    void Make()
+    void Make();
+    void Release()
     {
-        if (!pairs.empty())
-            return;
-        walk = make(kSide, kSide, 4000);
-        const std::uint8_t* values = walk[0];
-        const std::size_t cells = std::size_t(kSide) * kSide;
-        openShare = double(std::count(values, values + cells, kWalkOpen)) / double(cells);
-        std::mt19937 random(17);
-        std::vector<double> steps;
-        while (int(pairs.size()) < kPairs) {
-            const Pair pair{RandomWalkableCell(walk, random), RandomWalkableCell(walk, random)};
-            if (const std::optional<Route> route = FindRoute(walk, pair.from, pair.to); route && route->size() > 1) {
-                pairs.push_back(pair);
-                steps.push_back(double(route->size() - 1));
-            }
-        }
-        medianSteps = Median(steps);
+        walk.reset();
+        grid.reset();
     }
 };
 
+RouteMap* gMade = nullptr;
+
+void RouteMap::Make()
+{
+    if (gMade == this)
+        return;
+    if (gMade)
+        gMade->Release();
+    gMade = this;
+    walk = std::make_unique<TMatrix>(make(side, side, 4000));
+    const auto start = std::chrono::steady_clock::now();
+    grid = std::make_unique<RouteGrid>(*walk);
+    gridMs = MsSince(start);
+    if (!pairs.empty())
+        return;
+    const std::uint8_t* values = (*walk)[0];
+    const std::size_t cells = std::size_t(side) * std::size_t(side);
+    openShare = double(cells - std::size_t(std::count(values, values + cells, kWalkBlocked))) / double(cells);
+    std::mt19937 random(17);
+    std::vector<double> steps;
+    while (int(pairs.size()) < pairCount) {
+        const Pair pair{RandomWalkableCell(*walk, random), RandomWalkableCell(*walk, random)};
+        if (const std::optional<RouteSteps> route = FindRouteSteps(*grid, pair.from, pair.to); route && route->Count() > 0) {
+            pairs.push_back(pair);
+            steps.push_back(double(route->Count()));
+        }
+    }
+    medianSteps = Median(steps);
+}
+
 RouteMap gMaps[] = {
-    {"chained-rooms", ChainedRooms, {}, {}},
-    {"room-maze", RoomMaze, {}, {}},
+    {"open", OpenGround, 4000, 40, {}, {}, {}},
+    {"chained-rooms", ChainedRooms, 4000, 40, {}, {}, {}},
+    {"room-maze", RoomMaze, 4000, 40, {}, {}, {}},
+    {"tight-maze", TightMaze, 4000, 40, {}, {}, {}},
+    {"open", OpenGround, 16384, 4, {}, {}, {}},
+    {"chained-rooms", ChainedRooms, 16384, 4, {}, {}, {}},
+    {"room-maze", RoomMaze, 16384, 4, {}, {}, {}},
+    {"tight-maze", TightMaze, 16384, 4, {}, {}, {}},
 };
 
 // What one search measured on one map, pair by pair, over all runs.
 struct Measured {
     const char* name;
-    Search search;
+    bool plain;
     RouteMap* map;
-    std::vector<std::vector<double>> wallMs = std::vector<std::vector<double>>(kPairs);
-    std::vector<std::vector<double>> cpuMs = std::vector<std::vector<double>>(kPairs);
+    std::vector<std::vector<double>> wallMs = {};
+    std::vector<std::vector<double>> cpuMs = {};
     std::vector<double> bytesPerCell = {};
-    std::vector<double> expanded = {};
 
-    // The median over the pairs of each pair's median.
     static double MedianPerPair(const std::vector<std::vector<double>>& times)
     {
         std::vector<double> perPair;
@@ -114,7 +155,9 @@ void SearchPairs(benchmark::State& state, Measured* measured)
 {
     RouteMap& map = *measured->map;
     map.Make();
-    const double cells = double(kSide) * kSide;
+    measured->wallMs.resize(map.pairs.size());
+    measured->cpuMs.resize(map.pairs.size());
+    const double cells = double(map.side) * map.side;
     std::size_t next = 0;
     for (auto _ : state) {
         const std::size_t index = next++ % map.pairs.size();
@@ -122,39 +165,43 @@ void SearchPairs(benchmark::State& state, Measured* measured)
         RouteSearchCost cost;
         const auto wallStart = std::chrono::steady_clock::now();
         const std::clock_t cpuStart = std::clock();
-        std::optional<Route> route = measured->search(map.walk, pair.from, pair.to, &cost);
+        bool found = false;
+        if (measured->plain) {
+            const std::optional<Route> route = FindRouteBreadthFirst(*map.walk, pair.from, pair.to, &cost);
+            found = route.has_value();
+        } else {
+            const std::optional<RouteSteps> route = FindRouteSteps(*map.grid, pair.from, pair.to, nullptr, &cost);
+            found = route.has_value();
+            cost.memoryBytes += map.grid->MemoryBytes();
+        }
         const std::clock_t cpuEnd = std::clock();
-        const auto wallEnd = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(route);
-        if (!route)
-            state.SkipWithError("a pair of joined cells got no route");
-        measured->wallMs[index].push_back(std::chrono::duration<double, std::milli>(wallEnd - wallStart).count());
+        measured->wallMs[index].push_back(MsSince(wallStart));
         measured->cpuMs[index].push_back(CpuMsBetween(cpuStart, cpuEnd));
+        if (!found)
+            state.SkipWithError("a pair of joined cells got no route");
         measured->bytesPerCell.push_back(double(cost.memoryBytes) / cells);
-        measured->expanded.push_back(double(cost.expandedCells));
     }
 }
 
 void PrintSummary()
 {
+    std::printf("\n%-26s %6s %8s %7s %10s %10s %8s %8s %9s %9s\n", "map", "open", "pairs", "steps", "route ms",
+                "plain ms", "plain /", "plain /", "route", "bits made");
+    std::printf("%-26s %6s %8s %7s %10s %10s %8s %8s %9s %9s\n", "", "%", "", "median", "wall", "wall", "route",
+                "route", "bytes per", "once, ms");
+    std::printf("%-26s %6s %8s %7s %10s %10s %8s %8s %9s %9s\n", "", "", "", "", "", "", "wall", "CPU", "cell, most",
+                "");
     for (std::size_t first = 0; first + 1 < gMeasured.size(); first += 2) {
-        const Measured& aStar = gMeasured[first];
-        const Measured& breadthFirst = gMeasured[first + 1];
-        if (aStar.bytesPerCell.empty() || breadthFirst.bytesPerCell.empty())
+        const Measured& route = gMeasured[first];
+        const Measured& plain = gMeasured[first + 1];
+        if (route.bytesPerCell.empty() || plain.bytesPerCell.empty())
             continue;
-        const RouteMap& map = *aStar.map;
-        std::printf("\n%s: %d x %d cells (%.0f %% walkable), %d pairs of joined cells, median route %.0f steps\n",
-                    map.name, kSide, kSide, map.openShare * 100, kPairs, map.medianSteps);
-        std::printf("%-18s %15s %15s %18s %16s %15s\n", "search", "median wall ms", "median CPU ms",
-                    "bytes/cell median", "bytes/cell most", "cells expanded");
-        for (const Measured* measured : {&aStar, &breadthFirst})
-            std::printf("%-18s %15.2f %15.2f %18.2f %16.2f %15.0f\n", measured->name, measured->WallMs(),
-                        measured->CpuMs(), Median(measured->bytesPerCell),
-                        *std::max_element(measured->bytesPerCell.begin(), measured->bytesPerCell.end()),
-                        Median(measured->expanded));
-        std::printf("%-18s %15.1f %15.1f %18s %16s %15.1f\n", "breadth-first / A*",
-                    breadthFirst.WallMs() / aStar.WallMs(), breadthFirst.CpuMs() / aStar.CpuMs(), "", "",
-                    Median(breadthFirst.expanded) / Median(aStar.expanded));
+        const RouteMap& map = *route.map;
+        const std::string name = std::string(map.name) + " " + std::to_string(map.side);
+        std::printf("%-26s %6.0f %8zu %7.0f %10.2f %10.2f %8.1f %8.1f %9.2f %9.1f\n", name.c_str(), map.openShare * 100,
+                    map.pairs.size(), map.medianSteps, route.WallMs(), plain.WallMs(), plain.WallMs() / route.WallMs(),
+                    plain.CpuMs() / route.CpuMs(), *std::max_element(route.bytesPerCell.begin(), route.bytesPerCell.end()),
+                    map.gridMs);
     }
 }
 
@@ -163,13 +210,14 @@ void PrintSummary()
 int main(int argc, char** argv)
 {
     for (RouteMap& map : gMaps) {
-        gMeasured.push_back({"A*", FindRoute, &map});
-        gMeasured.push_back({"breadth-first", FindRouteBreadthFirst, &map});
+        gMeasured.push_back({"route", false, &map});
+        gMeasured.push_back({"breadth-first", true, &map});
     }
     for (Measured& measured : gMeasured) {
-        benchmark::RegisterBenchmark((std::string("route/") + measured.map->name + "/" + measured.name).c_str(),
-                                     SearchPairs, &measured)
-            ->Iterations(kPairs)
+        const std::string name = std::string("route/") + measured.map->name + "-" + std::to_string(measured.map->side) +
+                                 "/" + measured.name;
+        benchmark::RegisterBenchmark(name.c_str(), SearchPairs, &measured)
+            ->Iterations(measured.map->pairCount)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }

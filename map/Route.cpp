@@ -15,12 +15,12 @@ std::int64_t StraightDistance(Cell a, Cell b)
     return std::max(std::abs(a.x - b.x), std::abs(a.y - b.y));
 }
 
-// The quick search's share: a few cells per step of the straight distance,
-// and never a table larger than a third of a byte per cell of the map.
+// Each quick search's share: a few cells per step of the straight
+// distance, and never a table larger than a third of a byte per cell.
 std::size_t QuickBudget(const RouteGrid& grid, Cell from, Cell to)
 {
     const std::size_t cells = std::size_t(grid.Columns()) * std::size_t(grid.Rows());
-    return std::min(8 * std::size_t(StraightDistance(from, to)) + 1024, cells / 512 + 256);
+    return std::min(4 * std::size_t(StraightDistance(from, to)) + 512, cells / 512 + 256);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "RouteGrid.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -21,11 +22,12 @@ RouteGrid::RouteGrid(const TMatrix& walk) : columns_(walk.Columns()), rows_(walk
 {
     if (columns_ > kMaxSide || rows_ > kMaxSide)
         throw std::invalid_argument("a route is searched on at most 65535 x 65535 cells");
-    bits_.resize((std::size_t(columns_) + 2) * std::size_t(words_));
+    const std::size_t tiles = (std::size_t(columns_) + 2 + kTileColumns - 1) / kTileColumns;
+    bits_.resize(tiles * kTileColumns * std::size_t(words_));
     for (int x = 0; x < columns_; ++x) {
         const std::uint8_t* column = walk[x];
-        std::uint64_t* words = bits_.data() + std::size_t(x + 1) * std::size_t(words_);
         for (int word = 0; word < words_; ++word)
-            words[word] = WalkableBits(column + word * 64, std::min(64, rows_ - word * 64));
+            bits_[WordIndex(std::uint32_t(x + 1), std::uint32_t(word))] =
+                WalkableBits(column + word * 64, std::min(64, rows_ - word * 64));
     }
 }

@@ -8,22 +8,22 @@
 
 namespace {
 
-// The distance of a cell from each end, modulo 3, as 1 to 3 in two bits of
-// two words (0: not reached). Labels[side][bit].
+// The distance of 64 cells from one end, modulo 3, as 1 to 3 in two bits
+// of two words (0: not reached).
 struct WordLabels {
-    std::uint64_t bits[2][2];
+    std::uint64_t bits[2];
 
-    std::uint64_t Reached(int side) const { return bits[side][0] | bits[side][1]; }
-    std::uint64_t WithLabel(int side, int label) const
+    std::uint64_t Reached() const { return bits[0] | bits[1]; }
+    std::uint64_t WithLabel(int label) const
     {
-        return (label & 1 ? bits[side][0] : ~bits[side][0]) & (label & 2 ? bits[side][1] : ~bits[side][1]);
+        return (label & 1 ? bits[0] : ~bits[0]) & (label & 2 ? bits[1] : ~bits[1]);
     }
-    void Add(int side, int label, std::uint64_t cells)
+    void Add(int label, std::uint64_t cells)
     {
         if (label & 1)
-            bits[side][0] |= cells;
+            bits[0] |= cells;
         if (label & 2)
-            bits[side][1] |= cells;
+            bits[1] |= cells;
     }
 };
 
@@ -74,12 +74,12 @@ class Waves {
 public:
     Waves(const RouteGrid& grid, Cell from, Cell to, std::optional<std::int64_t> bound, const std::atomic<bool>* cancel)
         : grid_(grid), words_(std::uint32_t(grid.WordsPerColumn())), ends_{from, to}, bound_(bound), cancel_(cancel),
-          labels_(ZeroedLabels((std::size_t(grid.Columns()) + 2) * words_))
+          labels_{ZeroedLabels(grid.WordCount()), ZeroedLabels(grid.WordCount())}, walk_(grid.Words())
     {
         for (int side = 0; side < 2; ++side) {
             const Front start{std::uint32_t(ends_[side].x + 1), std::uint32_t(ends_[side].y >> 6),
                               1ULL << (ends_[side].y & 63)};
-            labels_[Index(start.column, start.word)].Add(side, LabelOf(0), start.cells);
+            labels_[side][Index(start.column, start.word)].Add(LabelOf(0), start.cells);
             fronts_[side].push_back(start);
         }
     }
@@ -98,11 +98,11 @@ public:
 
     RouteSearchCost Cost() const
     {
-        return {(std::size_t(grid_.Columns()) + 2) * words_ * sizeof(WordLabels) + frontBytes_, expanded_};
+        return {2 * grid_.WordCount() * sizeof(WordLabels) + frontBytes_, expanded_};
     }
 
 private:
-    std::size_t Index(std::uint32_t column, std::uint32_t word) const { return std::size_t(column) * words_ + word; }
+    std::size_t Index(std::uint32_t column, std::uint32_t word) const { return grid_.WordIndex(column, word); }
 
     // One step of one wave. True when it touched the other wave; then
     // meet_ holds a cell both reached. Any such cell lies on a shortest
@@ -115,9 +115,13 @@ private:
         const Cell target = ends_[other];
         const std::int64_t reach = bound_ ? *bound_ - depth_[side] : 0; // straight distance left to the other end
         next_.clear();
-        for (const Front& front : fronts_[side]) {
+        const std::vector<Front>& fronts = fronts_[side];
+        for (std::size_t at = 0; at < fronts.size(); ++at) {
+            const Front& front = fronts[at];
             if ((++expanded_ & 0xFFFF) == 0 && cancel_ && cancel_->load(std::memory_order_relaxed))
                 return false;
+            if (at + kLookAhead < fronts.size())
+                Prefetch(side, fronts[at + kLookAhead]);
             const std::uint64_t cells = front.cells;
             const std::uint64_t spread = cells | cells << 1 | cells >> 1;
             const std::uint64_t below = cells >> 63, above = cells << 63;
@@ -141,16 +145,31 @@ private:
         return false;
     }
 
+    // The fronts are spread over the map: the words a front will read are
+    // asked for while the fronts before it are worked on.
+    static constexpr std::size_t kLookAhead = 8;
+    void Prefetch(int side, const Front& front) const
+    {
+        for (std::uint32_t column = front.column - 1; column <= front.column + 1; ++column) {
+            const std::size_t index = Index(column, front.word);
+            __builtin_prefetch(&labels_[side][index]);
+            __builtin_prefetch(&walk_[index]);
+        }
+    }
+
     bool Enter(int side, int label, std::uint32_t column, std::uint32_t word, std::uint64_t cells)
     {
         const std::size_t index = Index(column, word);
-        WordLabels& labels = labels_[index];
-        const std::uint64_t fresh = cells & grid_.Column(int(column) - 1)[word] & ~labels.Reached(side);
+        WordLabels& labels = labels_[side][index];
+        const std::uint64_t fresh = cells & walk_[index] & ~labels.Reached();
         if (!fresh)
             return false;
-        labels.Add(side, label, fresh);
-        next_.push_back({column, word, fresh});
-        const std::uint64_t met = fresh & labels.Reached(1 - side);
+        labels.Add(label, fresh);
+        if (!next_.empty() && next_.back().column == column && next_.back().word == word)
+            next_.back().cells |= fresh;
+        else
+            next_.push_back({column, word, fresh});
+        const std::uint64_t met = fresh & labels_[1 - side][index].Reached();
         if (!met)
             return false;
         meet_ = {int(column) - 1, int(word) * 64 + __builtin_ctzll(met)};
@@ -161,8 +180,8 @@ private:
     {
         if (!grid_.IsWalkable(cell))
             return false;
-        const WordLabels& labels = labels_[Index(std::uint32_t(cell.x + 1), std::uint32_t(cell.y >> 6))];
-        return labels.WithLabel(side, label) >> (cell.y & 63) & 1;
+        const WordLabels& labels = labels_[side][Index(std::uint32_t(cell.x + 1), std::uint32_t(cell.y >> 6))];
+        return labels.WithLabel(label) >> (cell.y & 63) & 1;
     }
 
     // The neighbour of `at` that the wave of `side` reached at `distance`.
@@ -205,7 +224,8 @@ private:
     const Cell ends_[2];
     const std::optional<std::int64_t> bound_;
     const std::atomic<bool>* cancel_;
-    std::unique_ptr<WordLabels[], FreeMemory> labels_;
+    std::unique_ptr<WordLabels[], FreeMemory> labels_[2];
+    const std::uint64_t* walk_; // the grid's words, placed as the labels
     std::vector<Front> fronts_[2];
     std::vector<Front> next_;
     std::int64_t depth_[2] = {0, 0};

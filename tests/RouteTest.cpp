@@ -264,8 +264,9 @@ TEST(RouteLargeMapTest, LargeMapsOfEveryKindGetRoutesAsShortAsBreadthFirst)
                 continue;
             EXPECT_EQ(route->size(), reference->size());
             EXPECT_EQ(RouteFault(walk, *route, from, to), "");
-            if (&walk == &maps[0]) // the quick search answers: a few cells a step
+            if (&walk == &maps[0]) { // the quick search answers: a few cells a step
                 EXPECT_LE(cost.expandedCells, 4 * route->size());
+            }
         }
     }
 }
