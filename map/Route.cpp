@@ -15,12 +15,13 @@ std::int64_t StraightDistance(Cell a, Cell b)
     return std::max(std::abs(a.x - b.x), std::abs(a.y - b.y));
 }
 
-// Each quick search's share: a few cells per step of the straight
-// distance, and never a table larger than a third of a byte per cell.
-std::size_t QuickBudget(const RouteGrid& grid, Cell from, Cell to)
+// A quick search's share: `perStep` cells per step of the straight
+// distance, and never a table of more than half a byte per cell. (On
+// open ground with a pillar in 500 cells A* takes up to 5 cells a step.)
+std::size_t QuickBudget(const RouteGrid& grid, Cell from, Cell to, std::size_t perStep)
 {
     const std::size_t cells = std::size_t(grid.Columns()) * std::size_t(grid.Rows());
-    return std::min(4 * std::size_t(StraightDistance(from, to)) + 512, cells / 512 + 256);
+    return std::min(perStep * std::size_t(StraightDistance(from, to)) + 1024, cells / 512 + 256);
 }
 
 } // namespace
@@ -59,26 +60,45 @@ std::optional<RouteSteps> FindRouteSteps(const RouteGrid& grid, Cell from, Cell 
         return std::nullopt;
     if (from == to)
         return RouteSteps(from, 0);
-    const std::size_t budget = QuickBudget(grid, from, to);
     RouteSearchCost shortest, bounding, waves;
     auto total = [&] {
         if (cost)
             *cost = {std::max({shortest.memoryBytes, bounding.memoryBytes, waves.memoryBytes}),
                      shortest.expandedCells + bounding.expandedCells + waves.expandedCells};
     };
-    QuickRoute quick = SearchHeadingForGoal(grid, from, to, 1, budget, cancel, &shortest);
+    QuickRoute quick = SearchHeadingForGoal(grid, from, to, 1, QuickBudget(grid, from, to, 8), cancel, &shortest);
     if (quick.outcome != QuickRoute::kGaveUp) {
         total();
         return std::move(quick.steps);
     }
-    quick = SearchHeadingForGoal(grid, from, to, 2, budget, cancel, &bounding);
-    std::optional<std::int64_t> bound;
-    if (quick.steps)
-        bound = std::int64_t(quick.steps->Count());
+    quick = SearchHeadingForGoal(grid, from, to, 2, QuickBudget(grid, from, to, 4), cancel, &bounding);
+    if (!quick.steps) {
+        std::optional<RouteSteps> steps = SearchWaves(grid, from, to, std::nullopt, cancel, &waves);
+        total();
+        return steps;
+    }
+    // The quick route may be longer than needed; the waves, bounded by its
+    // length, keep to the cells from which it can be beaten. Most routes
+    // are much closer to the straight distance, and a tighter bound leaves
+    // out far more: the waves try a few tighter bounds first, each one
+    // costing little when it fails.
+    const std::int64_t straight = StraightDistance(from, to), known = std::int64_t(quick.steps->Count());
+    if (known == straight) {
+        total();
+        return std::move(quick.steps); // no route is shorter than the straight distance
+    }
     quick.steps.reset();
-    std::optional<RouteSteps> steps = SearchWaves(grid, from, to, bound, cancel, &waves);
-    total();
-    return steps;
+    for (const std::int64_t bound : {straight, straight + (known - straight) / 8, straight + (known - straight) / 4,
+                                     straight + (known - straight) / 2, known}) {
+        RouteSearchCost attempt;
+        std::optional<RouteSteps> steps = SearchWaves(grid, from, to, bound, cancel, &attempt);
+        waves = {std::max(waves.memoryBytes, attempt.memoryBytes), waves.expandedCells + attempt.expandedCells};
+        if (steps || bound == known) {
+            total();
+            return steps;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)

@@ -18,17 +18,10 @@ Cell Unpacked(std::uint32_t packed)
 }
 
 // The cells looked at, by open addressing: the steps from `from`, the step
-// that entered the cell and whether it was expanded, in 32 bits.
+// that entered the cell and whether it was expanded, in 32 bits. It starts
+// small and doubles when half full: most searches look at few cells.
 class CellTable {
 public:
-    explicit CellTable(std::size_t cells)
-    {
-        std::size_t size = 64;
-        while (size < 2 * cells)
-            size *= 2;
-        slots_.resize(size);
-    }
-
     struct Slot {
         std::uint32_t key = 0; // cell + 1: 0 is a free slot
         std::uint32_t value = 0;
@@ -38,24 +31,42 @@ public:
         bool Expanded() const { return value >> 31; }
     };
 
-    // The slot of the cell, and whether it was free.
+    // The slot of the cell, and whether it was free. The slot stays put
+    // until the next call.
     std::pair<Slot*, bool> Find(std::uint32_t cell)
     {
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = (cell * 0x9E3779B1u) & mask;; at = (at + 1) & mask) {
-            Slot& slot = slots_[at];
-            if (slot.key == cell + 1)
-                return {&slot, false};
-            if (slot.key == 0) {
-                slot.key = cell + 1;
-                return {&slot, true};
-            }
+        if (2 * (used_ + 1) > slots_.size())
+            Grow();
+        Slot& slot = SlotOf(slots_, cell);
+        const bool fresh = slot.key == 0;
+        if (fresh) {
+            slot.key = cell + 1;
+            ++used_;
         }
+        return {&slot, fresh};
     }
     std::size_t MemoryBytes() const { return slots_.capacity() * sizeof(Slot); }
 
 private:
+    static Slot& SlotOf(std::vector<Slot>& slots, std::uint32_t cell)
+    {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t at = (cell * 0x9E3779B1u) & mask;; at = (at + 1) & mask)
+            if (slots[at].key == cell + 1 || slots[at].key == 0)
+                return slots[at];
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> larger(std::max<std::size_t>(4096, 2 * slots_.size()));
+        for (const Slot& slot : slots_)
+            if (slot.key)
+                SlotOf(larger, slot.key - 1) = slot;
+        slots_.swap(larger);
+    }
+
     std::vector<Slot> slots_;
+    std::size_t used_ = 0;
 };
 
 struct Open {
@@ -93,7 +104,7 @@ RouteSteps Trace(CellTable& table, Cell from, Cell to)
 QuickRoute SearchHeadingForGoal(const RouteGrid& grid, Cell from, Cell to, int weight, std::size_t budget,
                                 const std::atomic<bool>* cancel, RouteSearchCost* cost)
 {
-    CellTable table(8 * budget + 1);
+    CellTable table;
     std::vector<Open> open;
     auto push = [&](Cell cell, std::uint32_t steps, int step) {
         auto [slot, fresh] = table.Find(Packed(cell));

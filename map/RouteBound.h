@@ -11,7 +11,7 @@
 // - Gives up (kGaveUp) after `budget` cells, or when `cancel` is set; tells
 //   kNoRoute when it went through every cell it could reach from `from`
 //   without reaching `to`.
-// - Memory: 8 bytes for each cell it looked at, in a table of its own.
+// - Memory: a table of 16 to 32 bytes for each cell it looked at.
 
 #include "Route.h"
 #include "RouteGrid.h"
