@@ -24,6 +24,45 @@ std::size_t QuickBudget(const RouteGrid& grid, Cell from, Cell to, std::size_t p
     return std::min(perStep * std::size_t(StraightDistance(from, to)) + 1024, cells / 512 + 256);
 }
 
+// The searches one after the other, as the header tells; add(cost) for each.
+template <typename AddCost>
+std::optional<RouteSteps> Search(const RouteGrid& grid, Cell from, Cell to, const std::atomic<bool>* cancel, AddCost&& add)
+{
+    RouteSearchCost cost;
+    QuickRoute quick = SearchHeadingForGoal(grid, from, to, 2, QuickBudget(grid, from, to, 4), cancel, &cost);
+    add(cost);
+    if (quick.outcome == QuickRoute::kNoRoute)
+        return std::nullopt;
+    if (!quick.steps) {
+        std::optional<RouteSteps> steps = SearchWaves(grid, from, to, std::nullopt, cancel, &cost);
+        add(cost);
+        return steps;
+    }
+    const std::int64_t straight = StraightDistance(from, to), known = std::int64_t(quick.steps->Count());
+    if (known == straight)
+        return std::move(quick.steps); // no route is shorter than the straight distance
+    quick.steps.reset();
+    // Nearly straight, as on open ground: A* soon finds a shortest route.
+    if ((known - straight) * 64 <= straight + 512) {
+        QuickRoute shortest = SearchHeadingForGoal(grid, from, to, 1, QuickBudget(grid, from, to, 8), cancel, &cost);
+        add(cost);
+        if (shortest.outcome == QuickRoute::kFound)
+            return std::move(shortest.steps);
+    }
+    // Bounded by the quick route's length the waves keep to the cells from
+    // which it can be beaten. Most routes are much closer to the straight
+    // distance, and a tighter bound leaves out far more: the waves try a few
+    // first, each costing little when it fails.
+    for (const std::int64_t bound : {straight, straight + (known - straight) / 8, straight + (known - straight) / 4,
+                                     straight + (known - straight) / 2, known}) {
+        std::optional<RouteSteps> steps = SearchWaves(grid, from, to, bound, cancel, &cost);
+        add(cost);
+        if (steps || bound == known)
+            return steps;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void RouteSteps::ForEachCell(const std::function<void(Cell)>& visit) const
@@ -60,45 +99,14 @@ std::optional<RouteSteps> FindRouteSteps(const RouteGrid& grid, Cell from, Cell 
         return std::nullopt;
     if (from == to)
         return RouteSteps(from, 0);
-    RouteSearchCost shortest, bounding, waves;
-    auto total = [&] {
-        if (cost)
-            *cost = {std::max({shortest.memoryBytes, bounding.memoryBytes, waves.memoryBytes}),
-                     shortest.expandedCells + bounding.expandedCells + waves.expandedCells};
+    RouteSearchCost spent;
+    auto add = [&spent](const RouteSearchCost& part) {
+        spent = {std::max(spent.memoryBytes, part.memoryBytes), spent.expandedCells + part.expandedCells};
     };
-    QuickRoute quick = SearchHeadingForGoal(grid, from, to, 1, QuickBudget(grid, from, to, 8), cancel, &shortest);
-    if (quick.outcome != QuickRoute::kGaveUp) {
-        total();
-        return std::move(quick.steps);
-    }
-    quick = SearchHeadingForGoal(grid, from, to, 2, QuickBudget(grid, from, to, 4), cancel, &bounding);
-    if (!quick.steps) {
-        std::optional<RouteSteps> steps = SearchWaves(grid, from, to, std::nullopt, cancel, &waves);
-        total();
-        return steps;
-    }
-    // The quick route may be longer than needed; the waves, bounded by its
-    // length, keep to the cells from which it can be beaten. Most routes
-    // are much closer to the straight distance, and a tighter bound leaves
-    // out far more: the waves try a few tighter bounds first, each one
-    // costing little when it fails.
-    const std::int64_t straight = StraightDistance(from, to), known = std::int64_t(quick.steps->Count());
-    if (known == straight) {
-        total();
-        return std::move(quick.steps); // no route is shorter than the straight distance
-    }
-    quick.steps.reset();
-    for (const std::int64_t bound : {straight, straight + (known - straight) / 8, straight + (known - straight) / 4,
-                                     straight + (known - straight) / 2, known}) {
-        RouteSearchCost attempt;
-        std::optional<RouteSteps> steps = SearchWaves(grid, from, to, bound, cancel, &attempt);
-        waves = {std::max(waves.memoryBytes, attempt.memoryBytes), waves.expandedCells + attempt.expandedCells};
-        if (steps || bound == known) {
-            total();
-            return steps;
-        }
-    }
-    return std::nullopt;
+    std::optional<RouteSteps> steps = Search(grid, from, to, cancel, add);
+    if (cost)
+        *cost = spent;
+    return steps;
 }
 
 std::optional<Route> FindRoute(const TMatrix& walk, Cell from, Cell to, RouteSearchCost* cost)
