@@ -17,16 +17,19 @@
 //   comes fresh for every call; when it cannot be had, std::bad_alloc.
 //
 // How it is found (RouteGrid.h, RouteBound.h, RouteWaves.h): the map is kept
-// as bits, one per cell. A quick search that heads for the goal first (it
-// weighs the distance left twice) walks some route, not always a shortest
-// one; it gives up after a few steps per cell of distance, which on a maze it
-// soon does. When its route is as short as the straight distance, no route
-// can be shorter and it is the answer: on open ground that is most routes.
+// as bits, one per cell. A quick search that heads for the goal (it counts
+// the distance left twice) walks some route, not always a shortest one, and
+// gives up after a few cells per step of the straight distance, which in a
+// maze it soon does. A route as short as the straight distance is the
+// answer. A route nearly as short, as on open ground, has A* (the straight
+// distance as its estimate) look for a shortest one, with a larger share.
 // Otherwise two breadth-first waves, one from each end, grow a step at a
-// time, 64 cells of a column advanced by each word operation, until they
-// touch; a wave never enters a cell from which the quick route's length
-// cannot be beaten. The route is read back from each cell's distance modulo
-// 3, kept in two bits a wave.
+// time, 64 rows of a column advanced by each word operation, until they
+// touch. Bounded by a length some route has, a wave leaves out every cell
+// from which that length cannot be beaten; the waves try the straight
+// distance and a few lengths between it and the quick route's first, as a
+// tight bound leaves out much more. The route is read back from each cell's
+// distance modulo 3, two bits a cell for each wave.
 
 #include "IndexedImage.h"
 #include "MapFormat.h"

@@ -1,17 +1,33 @@
 #include "RouteGrid.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
 
 constexpr int kMaxSide = 65535; // so that a cell packs into 32 bits
 
+// Bit i set when byte i of the 8 is not kWalkBlocked.
+std::uint64_t WalkableBitsOf8(const std::uint8_t* values)
+{
+    std::uint64_t bytes;
+    std::memcpy(&bytes, values, sizeof bytes);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    bytes ^= kOnes * kWalkBlocked; // a blocked cell is now a zero byte
+    const std::uint64_t low = 0x7F * kOnes, high = 0x80 * kOnes;
+    const std::uint64_t nonZero = (((bytes & low) + low) | bytes) & high; // the top bit of each byte not zero
+    return ((nonZero >> 7) * 0x0102040810204080ULL) >> 56;                 // gathered into the lowest byte
+}
+
 // Bit i set when cell i of the (up to 64) values can be entered.
 std::uint64_t WalkableBits(const std::uint8_t* values, int count)
 {
     std::uint64_t bits = 0;
-    for (int i = 0; i < count; ++i)
+    int i = 0;
+    for (; i + 8 <= count; i += 8)
+        bits |= WalkableBitsOf8(values + i) << i;
+    for (; i < count; ++i)
         bits |= std::uint64_t(values[i] != kWalkBlocked) << i;
     return bits;
 }

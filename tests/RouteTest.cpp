@@ -271,6 +271,21 @@ TEST(RouteLargeMapTest, LargeMapsOfEveryKindGetRoutesAsShortAsBreadthFirst)
     }
 }
 
+// The bits the search reads say of every cell what its value says, and of
+// every cell past the edges that it is blocked, whatever the map's height.
+TEST(RouteGridTest, EveryCellsBitIsItsWalkability)
+{
+    std::mt19937 random(9);
+    for (const int rows : {1, 7, 8, 9, 63, 64, 65, 127, 130}) {
+        TMatrix walk = RandomMatrix(5, rows, 0.4, random);
+        walk[1][rows / 2] = kWalkFlagged;
+        const RouteGrid grid(walk);
+        for (int x = -1; x <= 5; ++x)
+            for (int y = -1; y <= rows; ++y)
+                ASSERT_EQ(grid.IsWalkable({x, y}), IsWalkable(walk, {x, y})) << rows << " rows, " << CellText({x, y});
+    }
+}
+
 TEST(RouteMemoryTest, TheSearchKeepsToOneBytePerCell)
 {
     for (TMatrix (*make)(int, int, std::uint32_t) : {RoomMaze, TightMaze, ChainedRooms}) {
