@@ -70,6 +70,12 @@ int StepIndex(int dx, int dy)
     return index > 4 ? index - 1 : index;
 }
 
+// A cell both waves reached, and its distance from each end.
+struct Meeting {
+    Cell cell;
+    std::int64_t distance[2];
+};
+
 class Waves {
 public:
     Waves(const RouteGrid& grid, Cell from, Cell to, std::optional<std::int64_t> bound, const std::atomic<bool>* cancel)
@@ -84,13 +90,15 @@ public:
         }
     }
 
+    // One wave a step at a time, the one with the smaller front.
     std::optional<RouteSteps> Run()
     {
-        while (!fronts_[0].empty() && !fronts_[1].empty()) {
+        while (!Cancelled() && !fronts_[0].empty() && !fronts_[1].empty()) {
             const int side = fronts_[0].size() <= fronts_[1].size() ? 0 : 1;
-            if (Advance(side))
-                return Trace();
-            if (cancel_ && cancel_->load(std::memory_order_relaxed))
+            Advance(side);
+            if (const std::optional<Meeting> meeting = Meet(side))
+                return Finish(*meeting);
+            if (BeyondBound())
                 return std::nullopt;
         }
         return std::nullopt;
@@ -102,24 +110,39 @@ public:
     }
 
 private:
+    bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
     std::size_t Index(std::uint32_t column, std::uint32_t word) const { return grid_.WordIndex(column, word); }
 
-    // One step of one wave. True when it touched the other wave; then
-    // meet_ holds a cell both reached. Any such cell lies on a shortest
-    // route: had a shorter one existed, one of its cells would have been
-    // reached by both waves a step earlier.
-    bool Advance(int side)
+    // The route through the first meeting, unless it is longer than the
+    // bound: then some cell of every shortest route was left out, and none
+    // of them is as short as the bound.
+    std::optional<RouteSteps> Finish(const Meeting& meeting) const
     {
-        const int other = 1 - side;
+        if (bound_ && Length(meeting) > *bound_)
+            return std::nullopt;
+        return Trace(meeting);
+    }
+
+    // No meeting yet, and the waves as deep as the bound together: every
+    // route is longer than the bound.
+    bool BeyondBound() const { return bound_ && depth_[0] + depth_[1] >= *bound_; }
+
+    static std::int64_t Length(const Meeting& meeting) { return meeting.distance[0] + meeting.distance[1]; }
+
+    // One step of one wave: the cells next to its front that are walkable
+    // and new become its front, labelled with their distance.
+    void Advance(int side)
+    {
         const int label = LabelOf(++depth_[side]);
-        const Cell target = ends_[other];
+        const Cell target = ends_[1 - side];
         const std::int64_t reach = bound_ ? *bound_ - depth_[side] : 0; // straight distance left to the other end
-        next_.clear();
+        std::vector<Front>& next = next_;
+        next.clear();
         const std::vector<Front>& fronts = fronts_[side];
         for (std::size_t at = 0; at < fronts.size(); ++at) {
             const Front& front = fronts[at];
-            if ((++expanded_ & 0xFFFF) == 0 && cancel_ && cancel_->load(std::memory_order_relaxed))
-                return false;
+            if ((++expanded_ & 0xFFFF) == 0 && Cancelled())
+                break;
             if (at + kLookAhead < fronts.size())
                 Prefetch(side, fronts[at + kLookAhead]);
             const std::uint64_t cells = front.cells;
@@ -132,17 +155,15 @@ private:
                 auto reachOf = [&](std::uint32_t word) {
                     return bound_ ? BitRange(firstRow - std::int64_t(word) * 64, lastRow - std::int64_t(word) * 64) : ~0ULL;
                 };
-                if (Enter(side, label, column, front.word, spread & reachOf(front.word)))
-                    return true;
-                if (below && front.word + 1 < words_ && Enter(side, label, column, front.word + 1, below & reachOf(front.word + 1)))
-                    return true;
-                if (above && front.word > 0 && Enter(side, label, column, front.word - 1, above & reachOf(front.word - 1)))
-                    return true;
+                Enter(side, label, column, front.word, spread & reachOf(front.word));
+                if (below && front.word + 1 < words_)
+                    Enter(side, label, column, front.word + 1, below & reachOf(front.word + 1));
+                if (above && front.word > 0)
+                    Enter(side, label, column, front.word - 1, above & reachOf(front.word - 1));
             }
         }
-        frontBytes_ = std::max(frontBytes_, (fronts_[0].capacity() + fronts_[1].capacity() + next_.capacity()) * sizeof(Front));
-        fronts_[side].swap(next_);
-        return false;
+        frontBytes_ = std::max(frontBytes_, (fronts_[0].capacity() + fronts_[1].capacity() + next.capacity()) * sizeof(Front));
+        fronts_[side].swap(next);
     }
 
     // The fronts are spread over the map: the words a front will read are
@@ -157,23 +178,55 @@ private:
         }
     }
 
-    bool Enter(int side, int label, std::uint32_t column, std::uint32_t word, std::uint64_t cells)
+    void Enter(int side, int label, std::uint32_t column, std::uint32_t word, std::uint64_t cells)
     {
         const std::size_t index = Index(column, word);
         WordLabels& labels = labels_[side][index];
         const std::uint64_t fresh = cells & walk_[index] & ~labels.Reached();
         if (!fresh)
-            return false;
+            return;
         labels.Add(label, fresh);
-        if (!next_.empty() && next_.back().column == column && next_.back().word == word)
-            next_.back().cells |= fresh;
+        std::vector<Front>& next = next_;
+        if (!next.empty() && next.back().column == column && next.back().word == word)
+            next.back().cells |= fresh;
         else
-            next_.push_back({column, word, fresh});
-        const std::uint64_t met = fresh & labels_[1 - side][index].Reached();
-        if (!met)
-            return false;
-        meet_ = {int(column) - 1, int(word) * 64 + __builtin_ctzll(met)};
-        return true;
+            next.push_back({column, word, fresh});
+    }
+
+    // The shortest way through a cell of the front of `side` that the other
+    // wave reached too, if any. When the waves first touch, the shortest of
+    // these is a shortest route: had a shorter one existed, one of its cells
+    // would have been reached by both waves a step earlier (no wave leaves
+    // out a cell of a route within the bound). Such a cell lies on the other
+    // wave's front, which is what tells its distance from its label. Without
+    // a route within the bound the distance told is never less than the
+    // true one, and Finish() refuses the route.
+    std::optional<Meeting> Meet(int side) const
+    {
+        const int other = 1 - side;
+        std::optional<Meeting> best;
+        for (const Front& front : fronts_[side]) {
+            const std::size_t index = Index(front.column, front.word);
+            for (std::uint64_t met = front.cells & labels_[other][index].Reached(); met; met &= met - 1) {
+                const Cell cell{int(front.column) - 1, int(front.word) * 64 + __builtin_ctzll(met)};
+                Meeting meeting{cell, {}};
+                meeting.distance[side] = depth_[side];
+                meeting.distance[other] = DistanceNear(other, cell);
+                if (!best || Length(meeting) < Length(*best))
+                    best = meeting;
+            }
+        }
+        return best;
+    }
+
+    // The distance of a reached cell from the end of `side`: the largest up
+    // to the wave's depth that its label allows.
+    std::int64_t DistanceNear(int side, Cell cell) const
+    {
+        for (std::int64_t distance = depth_[side]; distance > depth_[side] - 3; --distance)
+            if (HasLabel(side, cell, LabelOf(distance)))
+                return distance;
+        return depth_[side];
     }
 
     bool HasLabel(int side, Cell cell, int label) const
@@ -199,18 +252,17 @@ private:
     // From the meeting cell back to each end, step by step along cells one
     // closer to it: a neighbour whose distance modulo 3 is one less is one
     // step closer, as neighbours' distances differ by at most 1.
-    RouteSteps Trace() const
+    RouteSteps Trace(const Meeting& meeting) const
     {
-        // Each wave reached the meeting cell at its present depth.
-        const std::int64_t distance[2] = {depth_[0], depth_[1]};
+        const std::int64_t* distance = meeting.distance;
         RouteSteps steps(ends_[0], std::size_t(distance[0] + distance[1]));
-        Cell at = meet_;
+        Cell at = meeting.cell;
         for (std::int64_t d = distance[0]; d > 0; --d) {
             const Cell before = Closer(0, at, d - 1);
             steps.Set(std::size_t(d - 1), StepIndex(at.x - before.x, at.y - before.y));
             at = before;
         }
-        at = meet_;
+        at = meeting.cell;
         for (std::int64_t d = distance[1], index = distance[0]; d > 0; --d, ++index) {
             const Cell after = Closer(1, at, d - 1);
             steps.Set(std::size_t(index), StepIndex(after.x - at.x, after.y - at.y));
@@ -229,7 +281,6 @@ private:
     std::vector<Front> fronts_[2];
     std::vector<Front> next_;
     std::int64_t depth_[2] = {0, 0};
-    Cell meet_;
     std::size_t expanded_ = 0;
     std::size_t frontBytes_ = 0;
 };

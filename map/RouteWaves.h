@@ -9,6 +9,8 @@
 //   leaves out every cell from which that length cannot be beaten (its steps
 //   so far plus the straight distance to the other end exceed it); no
 //   shortest route passes there, so the answer is the same, found sooner.
+// - With no bound, or a bound at least the shortest route's length: a
+//   shortest route. With a bound below it: std::nullopt.
 // - Memory: half a byte a cell (two bits of distance modulo 3 for each
 //   wave), taken fresh and zeroed by the system page by page as the waves
 //   reach them, and the two wave fronts at 16 bytes a word of 64 cells.
