@@ -16,7 +16,7 @@ include(GNUInstallDirs)
 set(TARVEX_APP_ID org.tarvex.MapViewer)
 set(TARVEX_DEB_PROGRAM_DIR /usr/lib/tarvex)
 set(TARVEX_DEB_CONFIG_FILE /etc/tarvex/MapInfo.txt)
-set(TARVEX_MAN_PAGES doc/tarvex-viewer.1 doc/tarvex-map2bmp.1 doc/tarvex-find.1)
+set(TARVEX_MAN_PAGES doc/tarvex-viewer.1 doc/tarvex-map2bmp.1 doc/tarvex-find.1 doc/tarvex-route.1)
 set(TARVEX_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${TARVEX_PACKAGING_DIR})
 
@@ -68,7 +68,7 @@ foreach(source ${TARVEX_MAN_PAGES} packaging/changelog)
 endforeach()
 add_custom_target(packaging_files ALL DEPENDS ${compressed_files})
 install(FILES ${TARVEX_PACKAGING_DIR}/tarvex-viewer.1.gz ${TARVEX_PACKAGING_DIR}/tarvex-map2bmp.1.gz
-              ${TARVEX_PACKAGING_DIR}/tarvex-find.1.gz
+              ${TARVEX_PACKAGING_DIR}/tarvex-find.1.gz ${TARVEX_PACKAGING_DIR}/tarvex-route.1.gz
         DESTINATION ${system_share}/man/man1 COMPONENT system EXCLUDE_FROM_ALL)
 install(FILES ${TARVEX_PACKAGING_DIR}/changelog.gz packaging/copyright README.md
         DESTINATION ${TARVEX_DEB_DOC_DIR} COMPONENT system EXCLUDE_FROM_ALL)
