@@ -11,8 +11,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string LowerAscii(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -20,16 +18,7 @@ std::string LowerAscii(std::string text)
     return text;
 }
 
-// Two names that one output folder may take for the same file: on Windows
-// letter case does not tell files apart.
-std::string OutputKey(const fs::path& picture)
-{
-#ifdef _WIN32
-    return LowerAscii(picture.lexically_normal().u8string());
-#else
-    return picture.lexically_normal().native();
-#endif
-}
+namespace {
 
 bool IsHidden(const fs::path& name)
 {

@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 struct Conversion {
@@ -36,3 +37,11 @@ struct ExportPlan {
 ExportPlan PlanExport(const std::vector<std::filesystem::path>& named, const std::filesystem::path& outputFolder);
 
 bool HasMapExtension(const std::filesystem::path& name);
+
+// The text with A to Z made a to z.
+std::string LowerAscii(std::string text);
+
+// The same text for two names that one output folder takes for the same
+// file: on Windows letter case does not tell files apart
+// (ExportPlan_linux.cpp, ExportPlan_windows.cpp).
+std::string OutputKey(const std::filesystem::path& picture);

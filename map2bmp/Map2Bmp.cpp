@@ -2,6 +2,7 @@
 // writes at natural size, several at a time.
 
 #include "BitmapFile.h"
+#include "CommandLine.h"
 #include "ExportPlan.h"
 #include "FileNames.h"
 #include "MapReader.h"
@@ -9,7 +10,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QStringDecoder>
 
 #include <atomic>
 #include <cstdio>
@@ -17,14 +17,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
-
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -45,50 +37,6 @@ void Print(FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
-
-// The command line for QCommandLineParser, and the file names in it as the
-// system's bytes: Qt's own decoding would turn names that are not valid
-// UTF-8 into different ones.
-class CommandLine {
-public:
-    CommandLine(int argc, char** argv)
-    {
-#ifdef _WIN32
-        Q_UNUSED(argc);
-        Q_UNUSED(argv);
-        arguments_ = QCoreApplication::arguments();
-#else
-        for (int i = 0; i < argc; ++i) {
-            const QByteArray bytes(argv[i]);
-            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            QString text = utf8(bytes);
-            if (utf8.hasError()) {
-                // A stand-in no valid argument equals: a lone surrogate never
-                // comes out of valid UTF-8.
-                text = QChar(0xD800) + QString::number(i);
-                rawBytes_.emplace(text, bytes.toStdString());
-            }
-            arguments_.append(text);
-        }
-#endif
-    }
-
-    const QStringList& Arguments() const { return arguments_; }
-
-    fs::path PathOf(const QString& argument) const
-    {
-#ifdef _WIN32
-        return fs::path(argument.toStdWString());
-#else
-        const auto raw = rawBytes_.find(argument);
-        return fs::path(raw != rawBytes_.end() ? raw->second : argument.toStdString());
-#endif
-    }
-
-private:
-    QStringList arguments_;
-    std::map<QString, std::string> rawBytes_;
-};
 
 struct Options {
     fs::path outputFolder = ".";
@@ -158,7 +106,7 @@ void Convert(const Conversion& conversion, const ReadingThreads& readingThreads)
 // Progress on a terminal, and failures, from any of the converting threads.
 class Report {
 public:
-    explicit Report(std::size_t total) : total_(total), showProgress_(total > 1 && isatty(fileno(stderr))) {}
+    explicit Report(std::size_t total) : total_(total), showProgress_(total > 1 && IsTerminal(stderr)) {}
 
     void Starting(const fs::path& map)
     {

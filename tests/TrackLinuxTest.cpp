@@ -6,6 +6,7 @@
 #include "ProcessDetails.h"
 #include "ProcStat_linux.h"
 #include "ProcessList.h"
+#include "ProcessName_linux.h"
 #include "ProcessMemory.h"
 #include "ProcessStartTime.h"
 #include "ReadRefusal_linux.h"

@@ -1,5 +1,6 @@
 #include "ProcessDetails.h"
 #include "ProcessList.h"
+#include "ProcessName_linux.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,5 @@
 #include "ProcessList.h"
+#include "ProcessName_linux.h"
 
 #include "ProcStat_linux.h"
 

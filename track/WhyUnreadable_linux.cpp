@@ -1,6 +1,7 @@
 #include "ClientStart.h"
 #include "ProcessDetails.h"
 #include "ProcessList.h"
+#include "ProcessName_linux.h"
 #include "ReadRefusal_linux.h"
 #include "WhyUnreadable.h"
 
