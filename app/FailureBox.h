@@ -3,7 +3,7 @@
 // button, the application's title as its caption, and the message with "."
 // added when its last character sorts after ".".
 
-#include "SaveDialog.h"
+#include "ModalRunner.h"
 
 #include <QString>
 

@@ -72,16 +72,6 @@ MainToolBar::MainToolBar(const ToolBarCommands& commands, QWidget* parent) : QFr
     connect(trackingBox_, &QCheckBox::clicked, this, &MainToolBar::trackingClicked);
 }
 
-QString MainToolBar::addressText() const
-{
-    return addressEdit_->text();
-}
-
-bool MainToolBar::isTrackingTicked() const
-{
-    return trackingBox_->isChecked();
-}
-
 void MainToolBar::setTrackingNote(const QString& note)
 {
     trackingBox_->setToolTip(note);

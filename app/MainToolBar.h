@@ -25,8 +25,6 @@ class MainToolBar : public QFrame {
 public:
     MainToolBar(const ToolBarCommands& commands, QWidget* parent);
 
-    QString addressText() const;
-    bool isTrackingTicked() const;
     // The tracking box's tooltip: why the position cannot be read, or nothing.
     void setTrackingNote(const QString& note);
     // As the user would: types the address into the box and ticks the
@@ -57,8 +55,6 @@ class ToolBarSeparator : public QWidget {
     Q_OBJECT
 public:
     ToolBarSeparator(bool grooved, QWidget* parent);
-
-    bool isGrooved() const { return grooved_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -307,7 +307,7 @@ void MainWindow::openListedMap(const std::filesystem::path& name, const QString&
 void MainWindow::save()
 {
     if (mapView_->picture().IsEmpty())
-        throw std::runtime_error("There is no map to save");
+        throw std::runtime_error(kNoMapToSave);
     if (!saveDialog_)
         saveDialog_ = new SaveDialog(this); // made when first needed: it takes long to build
     if (const std::optional<QString> name = saveDialog_->askForBmpName(runModal_))

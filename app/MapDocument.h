@@ -43,7 +43,6 @@ public:
 
     LoadedMap load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo = {});
 
-    const std::filesystem::path& mapInfoPath() const { return mapInfoPath_; }
     const TMapHeader& header() const { return header_; }
     const TMatrix& walkability() const { return *walkability_; }
     // The same values, for work on another thread that may outlive this map.

@@ -11,6 +11,7 @@ PlayerTracker::PlayerTracker(QObject* parent) : QObject(parent), timer_(new QTim
     timer_->setObjectName(QStringLiteral("tmr1"));
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, &PlayerTracker::tick);
+    setAddressText(QString());
 }
 
 void PlayerTracker::setProcess(std::optional<std::uint32_t> processId, std::optional<std::uint64_t> startTime)
@@ -44,6 +45,13 @@ void PlayerTracker::tick()
     }
 }
 
+void PlayerTracker::setAddressText(const QString& text)
+{
+    const std::string typed = text.toStdString();
+    address_ = ParseHexAddress(typed);
+    addressFailure_ = NotAValidInteger("$" + typed);
+}
+
 void PlayerTracker::read()
 {
     if (!processId_)
@@ -54,10 +62,8 @@ void PlayerTracker::read()
     std::optional<ProcessMemory> memory;
     if (startTime_)
         memory.emplace(std::int32_t(*processId_), *startTime_);
-    const std::string addressText = "$" + addressText_.toStdString();
-    const std::optional<std::uint32_t> address = ParseHexAddress(addressText);
-    if (!address)
-        throw std::runtime_error(NotAValidInteger(addressText));
+    if (!address_)
+        throw std::runtime_error(addressFailure_);
     emit processAccessRead(*processId_, memory ? memory->Access() : ProcessAccess::Ended);
-    emit positionRead(memory ? ReadPlayerPosition(*memory, *address) : PlayerPosition{});
+    emit positionRead(memory ? ReadPlayerPosition(*memory, *address_) : PlayerPosition{});
 }

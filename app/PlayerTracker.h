@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class QTimer;
 
@@ -28,8 +29,8 @@ public:
     // reads as ended, and so does a process whose start time is not known.
     void setProcess(std::optional<std::uint32_t> processId, std::optional<std::uint64_t> startTime);
     std::optional<std::uint32_t> process() const { return processId_; }
-    void setAddressText(const QString& text) { addressText_ = text; }
-    const QString& addressText() const { return addressText_; }
+    // Read once here; a text that is no address fails at every tick.
+    void setAddressText(const QString& text);
 
     // The first tick comes a second after the start. Throws "Not enough
     // timers available" when the system has no timer to give.
@@ -50,5 +51,6 @@ private:
     QTimer* timer_;
     std::optional<std::uint32_t> processId_;
     std::optional<std::uint64_t> startTime_; // none: it had ended when chosen
-    QString addressText_;
+    std::optional<std::uint32_t> address_;
+    std::string addressFailure_; // what a tick says when there is no address
 };

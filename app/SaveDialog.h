@@ -2,14 +2,11 @@
 // The save dialog: image files ("*.bmp"), no default extension, no question
 // before replacing a file. It starts with the name confirmed last time.
 
+#include "ModalRunner.h"
+
 #include <QFileDialog>
 
-#include <functional>
 #include <optional>
-
-// Runs a modal dialog or box and tells whether it was accepted; tests answer
-// in place of the user.
-using ModalRunner = std::function<bool(QDialog&)>;
 
 class SaveDialog : public QFileDialog {
     Q_OBJECT
@@ -21,8 +18,6 @@ public:
     // replace an existing file of that other name, which the dialog never
     // showed.
     std::optional<QString> askForBmpName(const ModalRunner& runModal);
-    // The name confirmed last, before its extension changed.
-    const QString& fileName() const { return fileName_; }
 
 private:
     bool askToReplace(const QString& path, const ModalRunner& runModal);

@@ -4,11 +4,10 @@
 
 // from_chars takes no prefix, sign or blank for an unsigned number and
 // refuses values past 32 bits, as the address rule asks.
-std::optional<std::uint32_t> ParseHexAddress(std::string_view dollarText)
+std::optional<std::uint32_t> ParseHexAddress(std::string_view digits)
 {
-    if (dollarText.size() < 2 || dollarText[0] != '$')
+    if (digits.empty())
         return std::nullopt;
-    const std::string_view digits = dollarText.substr(1);
     std::uint32_t value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
     if (error != std::errc() || end != digits.data() + digits.size())

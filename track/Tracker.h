@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
-// "$" followed by hexadecimal digits (either case) and nothing else; at most
-// 8 significant digits, leading zeros allowed. std::nullopt when invalid.
-std::optional<std::uint32_t> ParseHexAddress(std::string_view dollarText);
+// The address as typed: hexadecimal digits (either case) and nothing else,
+// at most 8 significant ones, leading zeros allowed (the text with "$" in
+// front read as a hexadecimal integer). std::nullopt when invalid.
+std::optional<std::uint32_t> ParseHexAddress(std::string_view typed);
 
 // "'%s' is not a valid integer value"
 std::string NotAValidInteger(std::string_view text);
