@@ -34,20 +34,19 @@ MapDocument::MapDocument(std::filesystem::path mapInfoPath)
 
 LoadedMap MapDocument::load(const std::filesystem::path& path, const std::function<void()>& letPreviousGo)
 {
-    QString linkText;
-    MapFileRead read = ReadMapFileTellingWhyNot(path, ReadingThreadsNow, MapParts::WalkValuesAndImage, [&] {
-        linkText = readLinkText(path);
-        clearMap();
-        if (letPreviousGo)
-            letPreviousGo();
-    });
-    if (read.noRegularFile) {
+    const OpenedMapFile file(path);
+    if (file.FoundNoRegularFile()) {
         clearMap();
         return LoadedMap();
     }
-    if (!read.map)
-        throw FileFailure("open", ShownFileName(path), QString::fromStdString(read.failure));
-    MapLoad& map = *read.map;
+    if (!file.IsOpen())
+        throw FileFailure("open", ShownFileName(path), QString::fromStdString(file.OpenFailure()));
+    file.RefuseTooLarge();
+    QString linkText = readLinkText(path); // a bad MapInfo.txt fails while the previous map is still on show
+    clearMap(); // the previous map's memory goes before the new one's is had
+    if (letPreviousGo)
+        letPreviousGo();
+    MapLoad map = file.ReadCells();
     header_ = map.header;
     walkability_ = std::make_shared<const TMatrix>(std::move(map.matrix));
     return LoadedMap{std::move(map.image), std::move(linkText)};

@@ -231,14 +231,17 @@ void ReadCells(const MapSource& source, MapLoad& load, const ReadingThreads& thr
     }
 }
 
-void AllocateMap(MapLoad& load, MapParts parts, const std::function<void()>& beforeAllocating)
+void RefuseTooLarge(const TMapHeader& header)
+{
+    if (std::int64_t(header.Width()) * header.Height() > kMaxMapCells)
+        throw std::runtime_error(kOutOfSystemResources);
+}
+
+void AllocateMap(MapLoad& load, MapParts parts)
 {
     const int width = load.header.Width();
     const int height = load.header.Height();
-    if (std::int64_t(width) * height > kMaxMapCells)
-        throw std::runtime_error(kOutOfSystemResources);
-    if (beforeAllocating)
-        beforeAllocating();
+    RefuseTooLarge(load.header);
     try {
         // Every value and pixel is written by the painting.
         if (parts == MapParts::WalkValuesAndImage)
@@ -295,29 +298,61 @@ std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path, const Read
     return ReadMapFileTellingWhyNot(path, threads, parts).map;
 }
 
-MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts,
-                                     const std::function<void()>& beforeAllocating)
+namespace {
+
+// The cells of a map whose header was read.
+MapLoad ReadMapAfterHeader(const MapSource& source, const TMapHeader& header, const ReadingThreads& threads,
+                           MapParts parts)
+{
+    MapLoad load;
+    load.header = header;
+    AllocateMap(load, parts);
+    ReadCells(source, load, threads);
+    load.endOfCells = kMapHeaderSize + std::int64_t(header.Width()) * header.Height() * kMapCellSize;
+    return load;
+}
+
+TMapHeader ReadHeader(const MapSource& source)
+{
+    TMapHeader header;
+    ReadOrZero(source, 0, header.bytes.data(), kMapHeaderSize);
+    return header;
+}
+
+} // namespace
+
+OpenedMapFile::OpenedMapFile(const std::filesystem::path& path) : file_(path)
+{
+    if (file_.IsOpen())
+        header_ = ReadHeader(FileSource(file_));
+}
+
+void OpenedMapFile::RefuseTooLarge() const
+{
+    ::RefuseTooLarge(header_);
+}
+
+MapLoad OpenedMapFile::ReadCells(const ReadingThreads& threads, MapParts parts) const
+{
+    return ReadMapAfterHeader(FileSource(file_), header_, threads, parts);
+}
+
+MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path, const ReadingThreads& threads, MapParts parts)
 {
     MapFileRead read;
-    const RegularFile file(path);
+    const OpenedMapFile file(path);
     if (!file.IsOpen()) {
         read.noRegularFile = file.FoundNoRegularFile();
         read.failure = file.OpenFailure();
         return read;
     }
-    read.map = ReadMap(FileSource(file), threads, parts, beforeAllocating);
+    read.map = file.ReadCells(threads, parts);
     return read;
 }
 
-MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads, MapParts parts,
-                const std::function<void()>& beforeAllocating)
+MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads, MapParts parts)
 {
-    MapLoad load;
-    ReadOrZero(source, 0, load.header.bytes.data(), kMapHeaderSize);
-    AllocateMap(load, parts, beforeAllocating);
-    ReadCells(source, load, threads);
-    load.endOfCells = kMapHeaderSize + std::int64_t(load.header.Width()) * load.header.Height() * kMapCellSize;
-    return load;
+    return ReadMapAfterHeader(source, ReadHeader(source), threads, parts);
 }
 
 MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads, MapParts parts)

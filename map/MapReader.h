@@ -23,6 +23,7 @@
 #include "MapFormat.h"
 
 #include "CpuLoad.h"
+#include "RegularFile.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -64,10 +65,6 @@ std::optional<MapLoad> ReadMapFile(const std::filesystem::path& path,
 // path (none at all, a folder, a device, a FIFO), or the file is there but
 // cannot be opened, and failure holds the system's text for the error
 // ("Permission denied") for "Cannot open file "%s". %s".
-// beforeAllocating, when given, runs once the file is open and its size
-// accepted, just before the map's memory is had: a viewer lets its previous
-// map go there, so that two large maps are never held at once. What it throws
-// ends the read and comes out of it.
 struct MapFileRead {
     std::optional<MapLoad> map;
     bool noRegularFile = false;
@@ -75,8 +72,32 @@ struct MapFileRead {
 };
 MapFileRead ReadMapFileTellingWhyNot(const std::filesystem::path& path,
                                      const ReadingThreads& threads = ReadingThreadsNow,
-                                     MapParts parts = MapParts::WalkValuesAndImage,
-                                     const std::function<void()>& beforeAllocating = {});
+                                     MapParts parts = MapParts::WalkValuesAndImage);
+
+// The same read in two halves, for a caller with work in between: the file
+// opened and its header read, then the cells. A viewer reads the map's links
+// and lets its previous map go in between, so that two large maps are never
+// held at once. The file stays open from the first half to the second.
+class OpenedMapFile {
+public:
+    explicit OpenedMapFile(const std::filesystem::path& path);
+
+    bool IsOpen() const { return file_.IsOpen(); }
+    bool FoundNoRegularFile() const { return file_.FoundNoRegularFile(); }
+    const std::string& OpenFailure() const { return file_.OpenFailure(); }
+    const TMapHeader& Header() const { return header_; }
+
+    // Throws std::runtime_error with kOutOfSystemResources for a map of more
+    // than kMaxMapCells cells, before any of its memory is had.
+    void RefuseTooLarge() const;
+    // The cells; the file must be open.
+    MapLoad ReadCells(const ReadingThreads& threads = ReadingThreadsNow,
+                      MapParts parts = MapParts::WalkValuesAndImage) const;
+
+private:
+    RegularFile file_;
+    TMapHeader header_;
+};
 
 // Where the cells come from: the size, and positioned reads that deliver the
 // bytes there (fewer at the end) and may run on two threads at once.
@@ -88,7 +109,7 @@ public:
 };
 
 MapLoad ReadMap(const MapSource& source, const ReadingThreads& threads = ReadingThreadsNow,
-                MapParts parts = MapParts::WalkValuesAndImage, const std::function<void()>& beforeAllocating = {});
+                MapParts parts = MapParts::WalkValuesAndImage);
 
 // The same from the bytes of a whole map file in memory.
 MapLoad ReadMapBytes(std::string_view file, const ReadingThreads& threads = ReadingThreadsNow,
