@@ -3,6 +3,7 @@
 #include "FileNames.h"
 #include "FolderRows.h"
 #include "FolderWatch.h"
+#include "MapFormat.h"
 
 #include <QKeyEvent>
 
@@ -10,18 +11,6 @@
 #include <stdexcept>
 #include <utility>
 
-namespace {
-
-bool IsMapFileName(const std::filesystem::path::string_type& name)
-{
-    if (name.size() < 5 || name.front() == '.') // ".map" alone, and hidden files, are left out
-        return false;
-    const auto extension = name.substr(name.size() - 4);
-    return extension[0] == '.' && std::tolower(extension[1]) == 'm' && std::tolower(extension[2]) == 'a' &&
-           std::tolower(extension[3]) == 'p';
-}
-
-} // namespace
 
 MapFileList::MapFileList(QWidget* parent) : QListWidget(parent), watch_(new FolderWatch(this))
 {
@@ -29,7 +18,7 @@ MapFileList::MapFileList(QWidget* parent) : QListWidget(parent), watch_(new Fold
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     rows_ = new FolderRows(
-        this, [](const FolderEntry& entry) { return !entry.isFolder && IsMapFileName(entry.name.native()); },
+        this, [](const FolderEntry& entry) { return !entry.isFolder && entry.name.native().front() != '.' && HasMapExtension(entry.name); },
         [](const ShownEntry& file) {
             auto* row = new QListWidgetItem(file.name);
             row->setSizeHint(QSize(0, 12));

@@ -1,6 +1,7 @@
 #include "OpenPath.h"
 
 #include "FileNames.h"
+#include "MapFormat.h"
 #include "QtConversions.h"
 
 #include <QDir>
@@ -22,11 +23,6 @@ namespace {
 std::runtime_error CannotOpen(const QString& path, const QString& reason)
 {
     return std::runtime_error(QStringLiteral("Cannot open \"%1\": %2").arg(path, reason).toStdString());
-}
-
-bool HasMapExtension(const QString& path)
-{
-    return path.endsWith(QLatin1String(".map"), Qt::CaseInsensitive);
 }
 
 QString SystemText(const std::error_code& error)
@@ -67,7 +63,7 @@ OpenTarget ResolveOpenTarget(const fs::path& path)
             throw CannotOpen(shown, QStringLiteral("the folder cannot be read: %1").arg(SystemText(error)));
         return {absolute, fs::path()};
     }
-    if (!fs::is_regular_file(status) || !HasMapExtension(ShownFileName(path.filename())))
+    if (!fs::is_regular_file(status) || !HasMapExtension(path))
         throw CannotOpen(shown, QStringLiteral("not a folder or a .map file"));
     if (IsHidden(absolute))
         throw CannotOpen(shown, QStringLiteral("hidden files are not listed"));
@@ -90,7 +86,7 @@ bool IsWorthDropping(const QMimeData& data)
     if (!urls.first().isLocalFile())
         return true; // the drop says why it cannot be opened
     const QFileInfo info(urls.first().toLocalFile());
-    return !info.exists() || info.isDir() || HasMapExtension(info.fileName());
+    return !info.exists() || info.isDir() || HasMapExtension(ToFilesystemPath(info.fileName()));
 }
 
 fs::path DroppedPath(const QUrl& url)

@@ -31,10 +31,9 @@ inline std::filesystem::path BenchMapPath(const BenchMap& map)
     std::vector<char> bytes(static_cast<std::size_t>(size));
     for (char& byte : bytes)
         byte = char(random() >> 5);
-    bytes[0] = char(map.width);
-    bytes[1] = char(map.width >> 8);
-    bytes[2] = char(map.height);
-    bytes[3] = char(map.height >> 8);
+    TMapHeader header;
+    header.SetSize(map.width, map.height);
+    std::copy(header.bytes.begin(), header.bytes.begin() + 4, bytes.begin()); // the rest stays random
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
     return path;
 }

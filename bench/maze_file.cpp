@@ -7,6 +7,8 @@
 #include "MapFormat.h"
 #include "RouteMaps.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -32,21 +34,19 @@ int main(int argc, char** argv)
         return 2;
     const int side = std::atoi(argv[2]);
     const TMatrix walk = TightMaze(side, side, 4000);
-    std::vector<char> bytes(std::size_t(CellOffset(side, 0, side)));
-    bytes[0] = char(side);
-    bytes[1] = char(side >> 8);
-    bytes[2] = char(side);
-    bytes[3] = char(side >> 8);
+    std::vector<std::uint8_t> bytes(std::size_t(CellOffset(side, 0, side)));
+    TMapHeader header;
+    header.SetSize(side, side);
+    std::copy(header.bytes.begin(), header.bytes.end(), bytes.begin());
     for (int x = 0; x < side; ++x) {
         for (int y = 0; y < side; ++y) {
-            char* cell = &bytes[std::size_t(CellOffset(x, y, side))];
-            if (walk[x][y] == kWalkBlocked)
-                cell[1] = char(255);
-            else if (walk[x][y] == kWalkFlagged)
-                cell[6] = cell[7] = char(0x80);
+            TMapCell cell;
+            cell.SetBlockingValue(walk[x][y] == kWalkBlocked ? 255 : 0);
+            cell.SetFlagged(walk[x][y] == kWalkFlagged);
+            std::copy(cell.bytes.begin(), cell.bytes.end(), bytes.begin() + CellOffset(x, y, side));
         }
     }
-    std::ofstream(argv[1], std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    std::ofstream(argv[1], std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     const Cell from = NearestWalkable(walk, 0, 0), to = NearestWalkable(walk, side - 1, side - 1);
     std::printf("%d %d %d %d\n", from.x, from.y, to.x, to.y);
     return 0;

@@ -17,6 +17,9 @@ namespace {
 // What decides the walkability of 4 records (48 bytes, read as the 32-bit
 // words d0 to d11), one record per 32-bit lane: byte 1 of a record is in its
 // first word, bytes 6 and 7 at the top of its second.
+static_assert(kMapCellSize == 12 && kBlockingByte == 1 && kFirstFlagByte == 6 && kSecondFlagByte == 7 &&
+                  kFlagBit == 0x80,
+              "the shuffles below take the bytes from these places");
 struct FourRecords {
     __m128i blocking; // byte 1, 0 to 255
     __m128i flagged;  // all ones where bit 7 of bytes 6 and 7 is set in both
@@ -81,7 +84,7 @@ void WalkValuesOfRecords(const std::uint8_t* records, int count, std::uint8_t* w
                                                   _mm_packs_epi32(r[2].blocking, r[3].blocking));
         const __m128i flagged = _mm_packs_epi16(_mm_packs_epi32(r[0].flagged, r[1].flagged),
                                                 _mm_packs_epi32(r[2].flagged, r[3].flagged));
-        const __m128i blocked = _mm_cmpeq_epi8(_mm_max_epu8(blocking, _mm_set1_epi8(101)), blocking); // above 100
+        const __m128i blocked = _mm_cmpeq_epi8(_mm_max_epu8(blocking, _mm_set1_epi8(char(kBlockedAbove + 1))), blocking);
         const __m128i blockedValues = _mm_and_si128(blocked, _mm_set1_epi8(char(kWalkBlocked)));
         const __m128i values = _mm_or_si128(_mm_andnot_si128(flagged, blockedValues),
                                             _mm_and_si128(flagged, _mm_set1_epi8(kWalkFlagged)));

@@ -14,7 +14,8 @@
 // What a cell looks like, by whether it is blocked (bit 0) and flagged (bit 1).
 inline unsigned CellKind(const std::uint8_t* record)
 {
-    return unsigned(record[1] > 100) | unsigned((record[6] & record[7]) >> 7) << 1;
+    return unsigned(record[kBlockingByte] > kBlockedAbove) |
+           unsigned((record[kFirstFlagByte] & record[kSecondFlagByte] & kFlagBit) != 0) << 1;
 }
 constexpr std::uint8_t kWalkValues[4] = {kWalkOpen, kWalkBlocked, kWalkFlagged, kWalkFlagged};
 constexpr std::uint8_t kEntries[4] = {kEntryOpen, kEntryBlocked, kEntryFlagged, kEntryFlagged};

@@ -4,10 +4,17 @@
 // A map file is a 52-byte header followed by W x H cell records of 12 bytes,
 // column by column (the row index runs fastest), so the record of cell (x, y)
 // starts at 52 + 12 * (x * H + y). Bytes after the last record are never read.
+// The header starts with W and H, two bytes each, low byte first; the rest is
+// kept but never looked at. Of a cell record the viewer reads byte 1, the
+// blocking value (blocked above 100), and bit 7 of bytes 6 and 7, the flag
+// (flagged only when set in both). This is the one description of the
+// format: the reader, the painter, the tests, the fuzzers, the sample maps
+// and the benchmarks all build and read maps through it.
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <new>
@@ -17,21 +24,41 @@
 constexpr std::int64_t kMapHeaderSize = 52;
 constexpr std::int64_t kMapCellSize = 12;
 
+// Where a cell record keeps what the viewer reads.
+constexpr int kBlockingByte = 1;
+constexpr int kBlockedAbove = 100;
+constexpr int kFirstFlagByte = 6;
+constexpr int kSecondFlagByte = 7;
+constexpr std::uint8_t kFlagBit = 0x80;
+
 struct TMapHeader {
     std::array<std::uint8_t, kMapHeaderSize> bytes{};
 
     // Both are unsigned: FF FF is 65535.
     int Width() const { return bytes[0] | bytes[1] << 8; }
     int Height() const { return bytes[2] | bytes[3] << 8; }
+    void SetSize(int width, int height)
+    {
+        bytes[0] = std::uint8_t(width);
+        bytes[1] = std::uint8_t(width >> 8);
+        bytes[2] = std::uint8_t(height);
+        bytes[3] = std::uint8_t(height >> 8);
+    }
 };
 
 struct TMapCell {
     std::array<std::uint8_t, kMapCellSize> bytes{};
 
-    int BlockingValue() const { return bytes[1]; }
-    bool IsBlocked() const { return BlockingValue() > 100; }
-    // Flagged only when bit 7 is set in both flag bytes.
-    bool IsFlagged() const { return (bytes[6] & bytes[7] & 0x80) != 0; }
+    int BlockingValue() const { return bytes[kBlockingByte]; }
+    bool IsBlocked() const { return BlockingValue() > kBlockedAbove; }
+    bool IsFlagged() const { return (bytes[kFirstFlagByte] & bytes[kSecondFlagByte] & kFlagBit) != 0; }
+    void SetBlockingValue(int value) { bytes[kBlockingByte] = std::uint8_t(value); }
+    // Sets or clears the flag bit in both flag bytes.
+    void SetFlagged(bool flagged)
+    {
+        for (const int at : {kFirstFlagByte, kSecondFlagByte})
+            bytes[std::size_t(at)] = std::uint8_t(flagged ? bytes[std::size_t(at)] | kFlagBit : bytes[std::size_t(at)] & ~kFlagBit);
+    }
 };
 
 // The walkability value of a cell: blocked (shown red), flagged (shown blue,
@@ -102,6 +129,19 @@ private:
     int rows_ = 0;
     UninitializedBytes values_;
 };
+
+// A file name that ends in ".map", in any letter case, after at least one
+// other character: the files the viewer lists and opens.
+inline bool HasMapExtension(const std::filesystem::path& name)
+{
+    const std::filesystem::path fileName = name.filename();
+    const auto& text = fileName.native();
+    if (text.size() < 5)
+        return false;
+    auto lower = [](auto c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    const std::size_t dot = text.size() - 4;
+    return text[dot] == '.' && lower(text[dot + 1]) == 'm' && lower(text[dot + 2]) == 'a' && lower(text[dot + 3]) == 'p';
+}
 
 constexpr std::int64_t CellOffset(int x, int y, int height)
 {

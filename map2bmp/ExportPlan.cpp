@@ -2,6 +2,7 @@
 
 #include "BitmapFile.h"
 #include "FileNames.h"
+#include "MapFormat.h"
 
 #include <algorithm>
 #include <cctype>
@@ -91,11 +92,6 @@ std::vector<fs::path> WithoutRepeats(const std::vector<fs::path>& maps, Resolver
 }
 
 } // namespace
-
-bool HasMapExtension(const fs::path& name)
-{
-    return LowerAscii(name.extension().string()) == ".map";
-}
 
 ExportPlan PlanExport(const std::vector<fs::path>& named, const fs::path& outputFolder)
 {

@@ -36,8 +36,6 @@ struct ExportPlan {
 
 ExportPlan PlanExport(const std::vector<std::filesystem::path>& named, const std::filesystem::path& outputFolder);
 
-bool HasMapExtension(const std::filesystem::path& name);
-
 // The text with A to Z made a to z.
 std::string LowerAscii(std::string text);
 

@@ -1,6 +1,6 @@
 #pragma once
 // Helpers that build map files byte by byte, and a reader that follows the
-// plain road: position, read 12 bytes, paint one cell, with zeroed buffers.
+// plain road: position, read a record, paint one cell, with zeroed buffers.
 
 #include "IndexedImage.h"
 #include "MapFormat.h"
@@ -14,23 +14,21 @@
 
 inline std::string MapHeaderBytes(int width, int height)
 {
-    std::string header(52, '\0');
-    header[0] = char(width & 0xFF);
-    header[1] = char(width >> 8);
-    header[2] = char(height & 0xFF);
-    header[3] = char(height >> 8);
-    for (int i = 4; i < 52; ++i)
-        header[std::size_t(i)] = char(i * 7); // bytes the reader keeps but never looks at
-    return header;
+    TMapHeader header;
+    for (std::size_t i = 4; i < header.bytes.size(); ++i)
+        header.bytes[i] = std::uint8_t(i * 7); // bytes the reader keeps but never looks at
+    header.SetSize(width, height);
+    return std::string(header.bytes.begin(), header.bytes.end());
 }
 
 inline std::string CellBytes(int blockingValue, int flag6 = 0, int flag7 = 0, int noise = 0x55)
 {
-    std::string cell(12, char(noise));
-    cell[1] = char(blockingValue);
-    cell[6] = char(flag6);
-    cell[7] = char(flag7);
-    return cell;
+    TMapCell cell;
+    cell.bytes.fill(std::uint8_t(noise));
+    cell.SetBlockingValue(blockingValue);
+    cell.bytes[kFirstFlagByte] = std::uint8_t(flag6);
+    cell.bytes[kSecondFlagByte] = std::uint8_t(flag7);
+    return std::string(cell.bytes.begin(), cell.bytes.end());
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
@@ -64,10 +62,10 @@ inline PositionedReadMap ReadByPositionedReads(const std::string& file)
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
             PositionedRead(file, CellOffset(x, y, height), map.lastCell.bytes);
-            const bool blocked = map.lastCell.BlockingValue() > 100;
-            const bool flagged = (map.lastCell.bytes[6] & 0x80) && (map.lastCell.bytes[7] & 0x80);
+            const bool blocked = map.lastCell.IsBlocked();
+            const bool flagged = map.lastCell.IsFlagged();
             map.walk[x][y] = flagged ? kWalkFlagged : blocked ? kWalkBlocked : kWalkOpen;
-            map.entry[std::size_t(y)][std::size_t(x)] = flagged ? 12 : blocked ? 9 : 0;
+            map.entry[std::size_t(y)][std::size_t(x)] = flagged ? kEntryFlagged : blocked ? kEntryBlocked : kEntryOpen;
         }
     }
     return map;

@@ -322,4 +322,14 @@ TEST(ReadingThreadsTest, RunnableThreadsFromTheLoadAverage)
     EXPECT_GE(load.runnableThreads, 1);
 }
 
+// The one rule for which files are maps, for the file list, the paths a
+// user opens and the exporter alike.
+TEST(MapFileNameTest, AMapNameEndsInDotMapInAnyCaseAfterSomethingElse)
+{
+    for (const char* name : {"a.map", "Harbor2.MAP", "x.Map", "folder/b.mAp", "two.dots.map"})
+        EXPECT_TRUE(HasMapExtension(name)) << name;
+    for (const char* name : {".map", "map", "a.mapx", "a.ma", "a.map.bak", "amap", ""})
+        EXPECT_FALSE(HasMapExtension(name)) << name;
+}
+
 } // namespace

@@ -1,7 +1,10 @@
 // Writes the bundled sample maps and their "MapInfo.txt" into a folder.
-// The output depends on nothing but this file: the same bytes every run.
+// The output depends on nothing but this file and the map format: the same
+// bytes every run.
 //
 //   make_sample_maps <maps folder> [<folder for MapInfo.txt> ...]
+
+#include "MapFormat.h"
 
 #include <cmath>
 #include <cstdint>
@@ -172,27 +175,24 @@ void WriteMap(const fs::path& path, const Grid& grid, std::uint32_t seed, int tr
 {
     Random random(seed);
     std::vector<std::uint8_t> bytes;
-    bytes.reserve(52 + std::size_t(grid.width) * grid.height * 12 + trailingBytes);
-    bytes.push_back(std::uint8_t(grid.width));
-    bytes.push_back(std::uint8_t(grid.width >> 8));
-    bytes.push_back(std::uint8_t(grid.height));
-    bytes.push_back(std::uint8_t(grid.height >> 8));
-    for (int i = 4; i < 52; ++i)
-        bytes.push_back(random.Byte());
+    bytes.reserve(std::size_t(CellOffset(grid.width, 0, grid.height)) + trailingBytes);
+    TMapHeader header;
+    header.SetSize(grid.width, grid.height);
+    for (std::size_t i = 4; i < header.bytes.size(); ++i)
+        header.bytes[i] = random.Byte(); // bytes the viewer keeps but never looks at
+    bytes.insert(bytes.end(), header.bytes.begin(), header.bytes.end());
     for (int x = 0; x < grid.width; ++x) {
         for (int y = 0; y < grid.height; ++y) {
             const Terrain terrain = grid.At(x, y);
-            std::uint8_t cell[12];
-            for (std::uint8_t& byte : cell)
+            TMapCell cell;
+            for (std::uint8_t& byte : cell.bytes)
                 byte = random.Byte();
-            cell[1] = std::uint8_t(terrain == kBlocked ? random.Between(101, 255) : random.Between(0, 100));
-            if (terrain == kFlagged) {
-                cell[6] |= 0x80;
-                cell[7] |= 0x80;
-            } else if (cell[6] & cell[7] & 0x80) {
-                cell[random.Below(2) + 6] &= 0x7F; // one flag bit alone flags nothing
-            }
-            bytes.insert(bytes.end(), cell, cell + 12);
+            cell.SetBlockingValue(terrain == kBlocked ? random.Between(kBlockedAbove + 1, 255) : random.Between(0, kBlockedAbove));
+            if (terrain == kFlagged)
+                cell.SetFlagged(true);
+            else if (cell.IsFlagged()) // one flag bit alone flags nothing
+                cell.bytes[random.Below(2) ? kSecondFlagByte : kFirstFlagByte] &= std::uint8_t(~kFlagBit);
+            bytes.insert(bytes.end(), cell.bytes.begin(), cell.bytes.end());
         }
     }
     for (int i = 0; i < trailingBytes; ++i)
