@@ -74,13 +74,14 @@ void CellReadout::showText(const QString& text, QPoint avoid)
     raise();
 }
 
-QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route)
+QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QStringList& notes)
 {
     const std::optional<CellState> state = cell ? document.cellState(cell->x(), cell->y()) : std::nullopt;
     QStringList parts;
     if (state)
         parts << CellReadoutText(*cell, *state, QSize(document.walkability().Columns(), document.walkability().Rows()), shownSize);
-    if (!route.isEmpty())
-        parts << route;
+    for (const QString& note : notes)
+        if (!note.isEmpty())
+            parts << note;
     return parts.join(QLatin1String("  "));
 }

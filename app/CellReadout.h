@@ -22,5 +22,6 @@ public:
 QString CellReadoutText(QPoint cell, CellState state, QSize mapSize, QSize shownSize);
 
 // The readout for the cell under the mouse (none: off the map), followed by
-// what the route planner says; empty when there is nothing to tell.
-QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route);
+// the notes (the route, measuring, following); empty when there is nothing
+// to tell.
+QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QStringList& notes);

@@ -10,11 +10,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <new>
 #include <vector>
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
+const QColor kMarkColour(255, 230, 0);    // the square around a cell gone to
 
 namespace {
 
@@ -131,13 +133,90 @@ void ImageControl::paintEvent(QPaintEvent* event)
     const QRect target = picture_.IsEmpty() ? QRect() : pictureTarget();
     for (const QRect& free : QRegion(event->rect()).subtracted(target))
         painter.fillRect(free, Qt::black); // as the map area around it
+    if (!target.isEmpty() && target != rect()) {
+        painter.setPen(kPictureEdgeColour);
+        painter.drawRect(target.adjusted(-1, -1, 0, 0));
+    }
     const QRect exposed = event->rect() & target;
     if (!exposed.isEmpty())
         painter.drawImage(exposed.topLeft(), screenPart(target, exposed));
-    if (!route_.empty() && !target.isEmpty())
+    if (target.isEmpty())
+        return;
+    if (!route_.empty())
         paintRoute(painter, target);
-    if (spotlight_ && !target.isEmpty())
+    if (player_)
+        paintPlayerRing(painter, target);
+    if (goToMark_)
+        paintGoToMark(painter);
+    if (spotlight_)
         paintSpotlight(painter, target);
+}
+
+QPointF ImageControl::middleOf(QPoint cell, const QRect& target) const
+{
+    return QPointF(target.left() + (cell.x() + 0.5) * target.width() / picture_.Width(),
+                   target.top() + (cell.y() + 0.5) * target.height() / picture_.Height());
+}
+
+// The letter covers about 8 cells around the player's: the ring stays
+// outside it when zoomed in, and 12 pixels across when zoomed far out.
+double ImageControl::playerRingRadius() const
+{
+    if (picture_.IsEmpty())
+        return 0;
+    const QRect target = pictureTarget();
+    const double cell = std::max(double(target.width()) / picture_.Width(), double(target.height()) / picture_.Height());
+    return std::max(8.0, 7.0 * cell);
+}
+
+QRect ImageControl::ringBounds(QPoint cell, double radius) const
+{
+    if (picture_.IsEmpty())
+        return QRect();
+    const QPointF middle = middleOf(cell, pictureTarget());
+    const int reach = int(std::ceil(radius)) + 4; // the pens' widths
+    return QRect(middle.toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
+}
+
+void ImageControl::setPlayer(std::optional<QPoint> cell)
+{
+    if (cell == player_)
+        return;
+    if (player_)
+        update(ringBounds(*player_, playerRingRadius()));
+    player_ = cell;
+    if (player_)
+        update(ringBounds(*player_, playerRingRadius()));
+}
+
+// White inside black, so that it shows on every colour of the map.
+void ImageControl::paintPlayerRing(QPainter& painter, const QRect& target) const
+{
+    const double radius = playerRingRadius();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 4));
+    painter.drawEllipse(middleOf(*player_, target), radius, radius);
+    painter.setPen(QPen(QColor(0, 255, 0), 2));
+    painter.drawEllipse(middleOf(*player_, target), radius, radius);
+}
+
+void ImageControl::setGoToMark(std::optional<QPoint> cell)
+{
+    goToMark_ = cell;
+    update();
+}
+
+void ImageControl::paintGoToMark(QPainter& painter) const
+{
+    const QRect cell = controlRectOf(QRect(*goToMark_, QSize(1, 1)));
+    const QRect square = cell.adjusted(-6, -6, 6, 6);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 4));
+    painter.drawRect(square);
+    painter.setPen(QPen(kMarkColour, 2));
+    painter.drawRect(square);
 }
 
 void ImageControl::setSpotlight(std::optional<QPoint> cell)
@@ -150,8 +229,7 @@ void ImageControl::setSpotlight(std::optional<QPoint> cell)
 // so that it shows on every colour of the map.
 void ImageControl::paintSpotlight(QPainter& painter, const QRect& target) const
 {
-    const QPointF middle(target.left() + (spotlight_->x() + 0.5) * target.width() / picture_.Width(),
-                         target.top() + (spotlight_->y() + 0.5) * target.height() / picture_.Height());
+    const QPointF middle = middleOf(*spotlight_, target);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::black, 4));
@@ -168,15 +246,21 @@ void ImageControl::setRoute(std::vector<QPoint> cells)
 
 void ImageControl::paintRoute(QPainter& painter, const QRect& target) const
 {
-    const double across = double(target.width()) / picture_.Width();
-    const double down = double(target.height()) / picture_.Height();
     QPolygonF line;
     line.reserve(qsizetype(route_.size()));
     for (const QPoint& cell : route_)
-        line.append(QPointF(target.left() + (cell.x() + 0.5) * across, target.top() + (cell.y() + 0.5) * down));
-    painter.setPen(QPen(kRouteColour, 0));
-    if (line.size() == 1)
-        painter.drawPoint(line.first());
-    else
+        line.append(middleOf(cell, target));
+    painter.setRenderHint(QPainter::Antialiasing, false); // whole pixels: 3 of orange, however the line falls
+    painter.setBrush(Qt::NoBrush);
+    for (const QPen& pen : {QPen(Qt::black, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin),
+                            QPen(kRouteColour, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)}) {
+        painter.setPen(pen);
         painter.drawPolyline(line);
+    }
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(line.first(), 5, 5);
+    painter.setBrush(kRouteColour);
+    painter.drawEllipse(line.last(), 5, 5);
 }

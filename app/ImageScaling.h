@@ -19,6 +19,16 @@ constexpr int ZoomedOutSize(int size)
     return size - size / 5;
 }
 
+// A size after `steps` zoom steps, in when positive, out when negative.
+constexpr int ZoomedSize(int size, int steps)
+{
+    for (; steps > 0 && size < kMaxControlSize; --steps)
+        size = ZoomedInSize(size);
+    for (; steps < 0 && size > 4; ++steps)
+        size = ZoomedOutSize(size);
+    return size;
+}
+
 // The picture pixel shown at offset `at` of a picture of pictureSize
 // stretched over targetSize screen pixels: whole pixels repeated or dropped.
 constexpr int SourcePixel(int at, int targetSize, int pictureSize)

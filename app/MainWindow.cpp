@@ -119,7 +119,7 @@ void MainWindow::buildCommands()
     });
     clearRouteCommand_ = addCommand("Clear Route", nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
     clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown
-    followCommand_ = addCommand("Follow the Player", nullptr, {}, [] {});
+    followCommand_ = addCommand("Follow the Player", nullptr, {Qt::Key_F}, [] {});
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
     findAddressCommand_ = addCommand("Find the Player's Address...", nullptr, {QKeySequence::Find}, [this] { openFinder(); });
@@ -175,6 +175,15 @@ void MainWindow::connectParts()
         clearRouteCommand_->setEnabled(routes_->isAsked());
         showReadout();
     });
+    connect(mapView_, &MapView::userMoved, this, [this] {
+        if (tracker_->isRunning())
+            followCommand_->setChecked(false);
+    });
+    connect(followCommand_, &QAction::toggled, this, [this](bool on) {
+        if (on && routes_->player())
+            mapView_->bringCellIntoView(*routes_->player());
+        showReadout();
+    });
     for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})
         connect(zoom, &QAction::triggered, this, &MainWindow::showReadout);
 }
@@ -192,7 +201,10 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 
 void MainWindow::showReadout()
 {
-    mapView_->setReadoutText(ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), routes_->summary()));
+    QStringList notes{routes_->summary()};
+    if (tracker_->isRunning() && !followCommand_->isChecked())
+        notes << QStringLiteral("following paused (F resumes)");
+    mapView_->setReadoutText(ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), notes));
 }
 
 void MainWindow::setTabOrderByName()
@@ -331,6 +343,7 @@ void MainWindow::setTracking(bool on)
         routes_->setPlayer(std::nullopt);
     tracker_->setRunning(on);
     showTrackingNote();
+    showReadout();
 }
 
 // Ticks with no process selected do nothing; the box's tooltip says why.

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QNativeGestureEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -43,6 +44,8 @@ MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl
     image_->resize(257, 245);
     image_->setMouseTracking(true);
     setWidget(image_);
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QScrollBar::actionTriggered, this, &MapView::userMoved);
 }
 
 const IndexedImage& MapView::picture() const
@@ -58,12 +61,27 @@ QSize MapView::pictureSize() const
 void MapView::setPicture(IndexedImage picture)
 {
     image_->setPicture(std::move(picture));
+    if (!image_->autoSize() && !image_->picture().IsEmpty())
+        image_->resize(zoomedSize());
     markerOnPicture_ = QRect();
     underMarker_.clear();
+    image_->setPlayer(std::nullopt);
+}
+
+QSize MapView::fittedSize() const
+{
+    return pictureSize().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+QSize MapView::zoomedSize() const
+{
+    const QSize base = fitted_ ? fittedSize() : pictureSize();
+    return QSize(ZoomedSize(base.width(), zoomSteps_), ZoomedSize(base.height(), zoomSteps_));
 }
 
 void MapView::zoomIn()
 {
+    ++zoomSteps_;
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedInSize(image_->width()), ZoomedInSize(image_->height()));
@@ -71,6 +89,7 @@ void MapView::zoomIn()
 
 void MapView::zoomOut()
 {
+    --zoomSteps_;
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedOutSize(image_->width()), ZoomedOutSize(image_->height()));
@@ -78,6 +97,8 @@ void MapView::zoomOut()
 
 void MapView::showNaturalSize()
 {
+    fitted_ = false;
+    zoomSteps_ = 0;
     image_->setStretch(false);
     image_->setAutoSize(true);
 }
@@ -86,10 +107,11 @@ void MapView::fitToArea()
 {
     if (picture().IsEmpty())
         return;
-    const QSize fitted = pictureSize().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    fitted_ = true;
+    zoomSteps_ = 0;
     image_->setAutoSize(false);
     image_->setStretch(true);
-    image_->resize(fitted);
+    image_->resize(fittedSize());
 }
 
 // The point keeps its place in the control, then moves onto the cell it
@@ -155,6 +177,7 @@ void MapView::showMarker(QPoint topLeft)
         for (int x = markerOnPicture_.left(); x <= markerOnPicture_.right(); ++x)
             underMarker_.push_back(shown.Pixel(x, y));
     DrawPlayerMarkerAt(shown, topLeft.x(), topLeft.y());
+    image_->setPlayer(topLeft + QPoint(5, 5));
     image_->repaintPixels(previous);
     image_->repaintPixels(markerOnPicture_);
 }
@@ -210,6 +233,15 @@ void MapView::scrollBy(QPoint delta)
     verticalScrollBar()->setValue(verticalScrollBar()->value() + delta.y());
 }
 
+void MapView::paintEvent(QPaintEvent*)
+{
+    if (picture().IsEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(kPictureEdgeColour);
+    painter.drawRect(image_->geometry().adjusted(-1, -1, 0, 0));
+}
+
 bool MapView::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::Leave) {
@@ -227,6 +259,7 @@ bool MapView::viewportEvent(QEvent* event)
 
 void MapView::wheelEvent(QWheelEvent* event)
 {
+    emit userMoved();
     const int delta = event->angleDelta().y();
     if (event->modifiers() & Qt::ControlModifier) {
         // Fine-grained wheels send parts of a notch: one step per whole notch.
@@ -264,6 +297,7 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
         if (!dragging_)
             viewport()->setCursor(Qt::ClosedHandCursor);
         dragging_ = true;
+        emit userMoved();
         scrollBy(dragFrom_ - mouse_);
         dragFrom_ = mouse_;
     }

@@ -2,7 +2,8 @@
 // The map area: the image control in a black scroll area. Zoom In and Zoom
 // Out stretch the control by a fifth of its current size, width and height
 // each by itself; natural size gives it the picture's own size again. A new
-// picture keeps the zoomed size.
+// picture is shown at its own proportions, zoomed as the one before: at its
+// natural size, fitted, or by as many fifths in or out of either.
 //
 // On top: Ctrl + wheel (or a pinch) zooms by the same steps keeping the cell
 // under the mouse where it is, as far as the view can scroll; Shift + wheel
@@ -53,6 +54,7 @@ public:
     // Marks the player on the picture with its top-left corner at topLeft,
     // after putting back the pixels the previous marker covered. Costs what
     // the two markers cover, whatever the map's size.
+    // A ring around the marker's cell shows it at any zoom.
     void showMarker(QPoint topLeft);
 
     // The route drawn over the map; empty: none.
@@ -67,8 +69,11 @@ signals:
     // The mouse moved onto another cell, or off the picture (cell empty).
     void hoveredCellChanged(std::optional<QPoint> cell);
     void menuRequested(QPoint globalPosition, std::optional<QPoint> cell);
+    // The user moved the view: a drag, the wheel or a scroll bar.
+    void userMoved();
 
 protected:
+    void paintEvent(QPaintEvent* event) override; // the line just outside the picture's edge
     bool viewportEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -79,6 +84,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override; // the picture's control resized: a zoom
 
 private:
+    // The size a picture is shown at in the current zoom.
+    QSize zoomedSize() const;
+    QSize fittedSize() const;
     void setHoveredCell(std::optional<QPoint> cell);
     // The map moved or changed its scale under a mouse that stood still.
     void followMouse();
@@ -95,4 +103,6 @@ private:
     bool pressed_ = false;
     bool dragging_ = false;
     int wheelZoomRemainder_ = 0;
+    bool fitted_ = false; // zoomed from the fitted size, not the natural one
+    int zoomSteps_ = 0;   // fifths in (positive) or out since natural size or Fit
 };

@@ -117,9 +117,9 @@ TEST_F(MapViewTest, ZoomAndViewFollowTheControlSize)
     Click("rtbtnBtnZoomIn");
     EXPECT_EQ(ImageSize(), QSize(308, 294));
 
-    // A map loaded while zoomed is stretched into the control's size.
+    // A map loaded while zoomed keeps its proportions, zoomed by as many fifths.
     ClickMap("Field.map");
-    EXPECT_EQ(ImageSize(), QSize(308, 294));
+    EXPECT_EQ(ImageSize(), QSize(120, 96));
     Click("rtbtnBtnView");
     EXPECT_EQ(ImageSize(), QSize(100, 80));
     Click("rtbtnBtnZoomIn");
@@ -150,7 +150,7 @@ TEST_F(MapViewTest, ViewWithoutAPictureShrinksTheControlToNothing)
     Click("rtbtnBtnZoomIn");
     EXPECT_EQ(ImageSize(), QSize(0, 0));
     ClickMap("Harbor2.map");
-    EXPECT_EQ(ImageSize(), QSize(0, 0)); // still zoomed: the map is stretched into nothing
+    EXPECT_EQ(ImageSize(), QSize(3, 2)); // one fifth in, which a size below 5 does not grow by
     Click("rtbtnBtnView");
     EXPECT_EQ(ImageSize(), QSize(3, 2));
 }
@@ -331,9 +331,132 @@ TEST_F(MapViewTest, FitShowsTheWholeMapAsLargeAsTheAreaAllows)
 
     Write("Strip.map", MapHeaderBytes(1000, 10));
     EnterFolder(maps_.path());
-    ClickMap("Strip.map"); // stretched into the fitted size first, as any map while zoomed
+    ClickMap("Strip.map"); // fitted as the map before
+    EXPECT_EQ(ImageSize(), QSize(area.width(), area.width() / 100));
     QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
     EXPECT_EQ(ImageSize(), QSize(area.width(), area.width() / 100));
 }
 
+// A map shown after another keeps the zoom and its own proportions.
+struct ZoomKept {
+    QSize first;
+    int steps; // zoom steps on the first map: in when positive, out when negative
+    QSize next;
+    QSize expected;
+};
+
+class ZoomKeptTest : public MapViewTest, public ::testing::WithParamInterface<ZoomKept> {};
+
+TEST_P(ZoomKeptTest, TheNextMapIsZoomedByAsManyFifths)
+{
+    const ZoomKept& row = GetParam();
+    Write("First.map", MapHeaderBytes(row.first.width(), row.first.height()));
+    Write("Next.map", MapHeaderBytes(row.next.width(), row.next.height()));
+    EnterFolder(maps_.path());
+    ClickMap("First.map");
+    Repeat(std::abs(row.steps), row.steps > 0 ? "rtbtnBtnZoomIn" : "rtbtnBtnZoomOut");
+    ClickMap("Next.map");
+    EXPECT_EQ(ImageSize(), row.expected);
+    Click("rtbtnBtnView");
+    EXPECT_EQ(ImageSize(), row.next);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, ZoomKeptTest,
+                         ::testing::Values(ZoomKept{{100, 80}, 0, {300, 200}, {300, 200}},  // natural stays natural
+                                           ZoomKept{{100, 80}, 1, {300, 200}, {360, 240}},
+                                           ZoomKept{{300, 200}, 2, {50, 50}, {72, 72}},     // a square stays square
+                                           ZoomKept{{50, 50}, -2, {300, 200}, {192, 128}},
+                                           ZoomKept{{50, 50}, 1, {3, 200}, {3, 240}},       // below 5 never grows
+                                           ZoomKept{{3, 200}, 3, {1, 1}, {1, 1}},
+                                           ZoomKept{{1, 1}, 20, {100, 80}, {3784, 3016}}));
+
+TEST_F(MapViewTest, AfterFitTheNextMapIsFittedAndZoomedAsFarFromIt)
+{
+    const QSize area = Area()->maximumViewportSize();
+    Write("Square.map", MapHeaderBytes(40, 40));
+    Write("Strip.map", MapHeaderBytes(1000, 10));
+    EnterFolder(maps_.path());
+    ClickMap("Square.map");
+    QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
+    const int side = std::min(area.width(), area.height());
+    EXPECT_EQ(ImageSize(), QSize(side, side));
+    Click("rtbtnBtnZoomIn");
+    ClickMap("Strip.map");
+    EXPECT_EQ(ImageSize(), QSize(ZoomedInSize(area.width()), ZoomedInSize(area.width() / 100)));
+}
+
 } // namespace
+
+namespace {
+
+// The bounding box of the pixels of one colour.
+QRect PixelsOf(const QImage& image, QRgb colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+TEST_F(MapViewTest, TheEndOfTheMapShowsAsALineJustOutsideIt)
+{
+    ClickMap("Field.map"); // 100 x 80 in a larger area
+    QApplication::processEvents();
+    const QImage area = Area()->viewport()->grab().toImage();
+    EXPECT_EQ(area.pixel(100, 10), kPictureEdgeColour.rgb());
+    EXPECT_EQ(area.pixel(10, 80), kPictureEdgeColour.rgb());
+    EXPECT_EQ(area.pixel(99, 10), qRgb(0, 0, 0)); // column 99: open
+    EXPECT_EQ(area.pixel(98, 79), qRgb(0, 0, 255)); // column 98: flagged
+}
+
+TEST_F(MapViewTest, ThePlayersRingAndTheRouteStandOutAtEveryZoom)
+{
+    Write("Large.map", MapHeaderBytes(2000, 2000));
+    EnterFolder(maps_.path());
+    ClickMap("Large.map");
+    const QRgb ringColour = qRgb(0, 255, 0);
+    // Fitted, a cell is a fifth of a pixel; 20 steps in, 38 pixels.
+    for (const bool fitted : {true, false}) {
+        if (fitted) {
+            QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
+        } else {
+            Click("rtbtnBtnView");
+            Repeat(20, "rtbtnBtnZoomIn");
+        }
+        Image()->setPlayer(QPoint(1000, 1000));
+        Image()->setRoute({QPoint(900, 1010), QPoint(1100, 1010)});
+        const QRect cell = Image()->controlRectOf(QRect(1000, 1000, 1, 1));
+        const QRect around = cell.adjusted(-400, -400, 400, 400) & Image()->rect();
+        QApplication::processEvents();
+        const QImage shown = Image()->grab(around).toImage();
+        const QRect ring = PixelsOf(shown, ringColour);
+        EXPECT_GE(ring.width(), 12) << fitted;
+        EXPECT_GE(ring.height(), 12) << fitted;
+        EXPECT_GE(ring.width(), 7 * cell.width()) << fitted; // around the letter, which is about 8 cells across
+        EXPECT_TRUE(ring.contains(cell.translated(-around.topLeft()))) << fitted;
+
+        // The route across the middle of row 1010: at least 3 pixels of orange between dark edges.
+        const QRect row = Image()->controlRectOf(QRect(1000, 1010, 1, 1)).translated(-around.topLeft());
+        const int x = row.center().x();
+        int orange = 0;
+        int top = -1;
+        for (int y = 0; y < shown.height(); ++y) {
+            if (shown.pixel(x, y) == qRgb(255, 140, 0)) {
+                orange += 1;
+                if (top < 0)
+                    top = y;
+            }
+        }
+        EXPECT_GE(orange, 3) << fitted;
+        ASSERT_GT(top, 0);
+        EXPECT_LT(qGray(shown.pixel(x, top - 1)), 80) << fitted; // the outline
+    }
+    // The picture itself has neither.
+    const QImage picture = Shown();
+    EXPECT_EQ(picture.pixel(1000, 1000), qRgb(0, 0, 0));
+    EXPECT_EQ(picture.pixel(1000, 1010), qRgb(0, 0, 0));
+}
