@@ -8,6 +8,7 @@
 #include "ClientStart.h"
 #include "FailureBox.h"
 #include "FinderWindow.h"
+#include "GoToCell.h"
 #include "DirectoryList.h"
 #include "DriveSelector.h"
 #include "FileNames.h"
@@ -114,6 +115,7 @@ void MainWindow::buildCommands()
     commands_.about = addCommand("About", "context-help", {Qt::Key_F1}, [this] { about(); });
     commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
     fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
+    goToCellCommand_ = addCommand("Go to Cell...", nullptr, {Qt::CTRL | Qt::Key_G}, [this] { goToCell(); });
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
         QApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
     });
@@ -190,7 +192,7 @@ void MainWindow::connectParts()
 
 void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 {
-    const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_},
+    const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_, goToCellCommand_},
                                    {commands_.save, copyPictureCommand_},
                                    routes_,
                                    clearRouteCommand_,
@@ -324,6 +326,14 @@ void MainWindow::save()
         saveDialog_ = new SaveDialog(this); // made when first needed: it takes long to build
     if (const std::optional<QString> name = saveDialog_->askForBmpName(runModal_))
         SaveBitmapFile(mapView_->picture(), *name);
+}
+
+void MainWindow::goToCell()
+{
+    if (mapView_->picture().IsEmpty())
+        throw std::runtime_error("There is no map to go to a cell of. Click a map in the file list first");
+    if (const std::optional<QPoint> cell = AskForCell(this, runModal_, mapView_->pictureSize()))
+        mapView_->goToCell(*cell);
 }
 
 void MainWindow::about()

@@ -68,6 +68,7 @@ private:
     void openSelectedMap();
     void leaveGoneDirectory();
     void save();
+    void goToCell();
     void about();
     void refreshProcesses();
     void setTracking(bool on);
@@ -95,6 +96,7 @@ private:
     RoutePlanner* routes_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
+    QAction* goToCellCommand_;
     QAction* copyPictureCommand_;
     QAction* clearRouteCommand_;
     QAction* followCommand_;

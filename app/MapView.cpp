@@ -10,6 +10,7 @@
 #include <QNativeGestureEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -29,8 +30,14 @@ int ScaledOffset(int at, int oldLength, int newLength)
 
 } // namespace
 
-MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl), readout_(new CellReadout(viewport()))
+constexpr int kGoToMarkMilliseconds = 1500;
+
+MapView::MapView(QWidget* parent)
+    : QScrollArea(parent), image_(new ImageControl), readout_(new CellReadout(viewport())), goToMarkTimer_(new QTimer(this))
 {
+    goToMarkTimer_->setSingleShot(true);
+    goToMarkTimer_->setInterval(kGoToMarkMilliseconds);
+    connect(goToMarkTimer_, &QTimer::timeout, this, [this] { image_->setGoToMark(std::nullopt); });
     setObjectName(QStringLiteral("sb1"));
     setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(false);
@@ -161,6 +168,16 @@ void MapView::bringCellIntoView(QPoint cell)
         return;
     horizontalScrollBar()->setValue(onImage.center().x() - viewport()->width() / 2);
     verticalScrollBar()->setValue(onImage.center().y() - viewport()->height() / 2);
+}
+
+void MapView::goToCell(QPoint cell)
+{
+    const QRect onImage = image_->controlRectOf(QRect(cell, QSize(1, 1)));
+    horizontalScrollBar()->setValue(onImage.center().x() - viewport()->width() / 2);
+    verticalScrollBar()->setValue(onImage.center().y() - viewport()->height() / 2);
+    image_->setGoToMark(cell);
+    goToMarkTimer_->start();
+    emit userMoved();
 }
 
 void MapView::showMarker(QPoint topLeft)

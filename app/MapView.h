@@ -22,6 +22,7 @@
 
 class CellReadout;
 class ImageControl;
+class QTimer;
 
 class MapView : public QScrollArea {
     Q_OBJECT
@@ -50,6 +51,9 @@ public:
     std::optional<QPoint> cellAt(QPoint viewportPoint) const;
     // Scrolls the cell into the middle of the area when it is not in view.
     void bringCellIntoView(QPoint cell);
+    // Scrolls the cell into the middle of the area and marks it for a
+    // moment; a move of the user's.
+    void goToCell(QPoint cell);
 
     // Marks the player on the picture with its top-left corner at topLeft,
     // after putting back the pixels the previous marker covered. Costs what
@@ -94,6 +98,7 @@ private:
 
     ImageControl* image_;
     CellReadout* readout_;
+    QTimer* goToMarkTimer_; // takes the mark away
     QRect markerOnPicture_;
     std::vector<std::uint8_t> underMarker_; // the pixels of markerOnPicture_ row by row, before the marker
     std::optional<QPoint> hoveredCell_;

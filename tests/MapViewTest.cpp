@@ -3,6 +3,7 @@
 #include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
+#include "GoToCell.h"
 
 #include <QLabel>
 #include <QScrollArea>
@@ -459,4 +460,38 @@ TEST_F(MapViewTest, ThePlayersRingAndTheRouteStandOutAtEveryZoom)
     const QImage picture = Shown();
     EXPECT_EQ(picture.pixel(1000, 1000), qRgb(0, 0, 0));
     EXPECT_EQ(picture.pixel(1000, 1010), qRgb(0, 0, 0));
+}
+
+TEST_F(MapViewTest, GoToCellPutsTheCellInTheMiddleAndMarksItForAMoment)
+{
+    Write("Large.map", MapHeaderBytes(300, 200));
+    EnterFolder(maps_.path());
+    ClickMap("Large.map");
+    Repeat(10, "rtbtnBtnZoomIn");
+    const QPoint middle = Area()->viewport()->rect().center();
+    for (const char* typed : {"150:120", "60,50", " 240 150 "}) {
+        textAnswer_ = QString::fromLatin1(typed);
+        QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+        const QPoint cell = CellOnMap(textAnswer_, {300, 200});
+        const std::optional<QPoint> inTheMiddle = window_->mapView().cellAt(middle);
+        ASSERT_TRUE(inTheMiddle.has_value()) << typed;
+        EXPECT_LE((*inTheMiddle - cell).manhattanLength(), 1) << typed;
+        EXPECT_EQ(Image()->goToMark(), cell);
+    }
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(inputLabels_.last().contains("0:0 to 299:199"));
+    QTRY_VERIFY_WITH_TIMEOUT(!Image()->goToMark().has_value(), 3000);
+
+    // A cell outside the map, or no cell at all, is refused and nothing moves.
+    const QPoint scroll = Scroll();
+    for (const char* typed : {"300:5", "-1:0", "twelve"}) {
+        textAnswer_ = QString::fromLatin1(typed);
+        QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+    }
+    ASSERT_EQ(boxes_.size(), 3u);
+    EXPECT_EQ(boxes_[0].text, "There is no cell 300:5 on this map of 300 x 200 cells (0:0 to 299:199)");
+    EXPECT_TRUE(boxes_[1].text.startsWith("There is no cell -1:0 on this map of 300 x 200 cells"));
+    EXPECT_EQ(boxes_[2].text, "\"twelve\" is not a cell. Type its column and row as x:y, for example 12:34.");
+    EXPECT_EQ(Scroll(), scroll);
+    EXPECT_FALSE(Image()->goToMark().has_value());
 }
