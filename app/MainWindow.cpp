@@ -116,6 +116,9 @@ void MainWindow::buildCommands()
     commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
     fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
     goToCellCommand_ = addCommand("Go to Cell...", nullptr, {Qt::CTRL | Qt::Key_G}, [this] { goToCell(); });
+    overviewCommand_ = addCommand("Overview", nullptr, {Qt::Key_O}, [this] { mapView_->setOverviewWanted(overviewCommand_->isChecked()); });
+    overviewCommand_->setCheckable(true);
+    overviewCommand_->setChecked(true);
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
         QApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
     });
@@ -192,7 +195,8 @@ void MainWindow::connectParts()
 
 void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 {
-    const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_, goToCellCommand_},
+    const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_, goToCellCommand_,
+                                    overviewCommand_},
                                    {commands_.save, copyPictureCommand_},
                                    routes_,
                                    clearRouteCommand_,

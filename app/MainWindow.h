@@ -97,6 +97,7 @@ private:
     ToolBarCommands commands_;
     QAction* fitCommand_;
     QAction* goToCellCommand_;
+    QAction* overviewCommand_;
     QAction* copyPictureCommand_;
     QAction* clearRouteCommand_;
     QAction* followCommand_;

@@ -3,6 +3,7 @@
 #include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
+#include "MapOverview.h"
 #include "PlayerMarker.h"
 
 #include <QApplication>
@@ -33,8 +34,13 @@ int ScaledOffset(int at, int oldLength, int newLength)
 constexpr int kGoToMarkMilliseconds = 1500;
 
 MapView::MapView(QWidget* parent)
-    : QScrollArea(parent), image_(new ImageControl), readout_(new CellReadout(viewport())), goToMarkTimer_(new QTimer(this))
+    : QScrollArea(parent),
+      image_(new ImageControl),
+      readout_(new CellReadout(viewport())),
+      goToMarkTimer_(new QTimer(this)),
+      overview_(new MapOverview(viewport()))
 {
+    connect(overview_, &MapOverview::centreRequested, this, &MapView::centreOn);
     goToMarkTimer_->setSingleShot(true);
     goToMarkTimer_->setInterval(kGoToMarkMilliseconds);
     connect(goToMarkTimer_, &QTimer::timeout, this, [this] { image_->setGoToMark(std::nullopt); });
@@ -73,6 +79,9 @@ void MapView::setPicture(IndexedImage picture)
     markerOnPicture_ = QRect();
     underMarker_.clear();
     image_->setPlayer(std::nullopt);
+    overview_->setPicture(image_->picture());
+    overview_->setPlayer(std::nullopt);
+    placeOverview();
 }
 
 QSize MapView::fittedSize() const
@@ -195,13 +204,57 @@ void MapView::showMarker(QPoint topLeft)
             underMarker_.push_back(shown.Pixel(x, y));
     DrawPlayerMarkerAt(shown, topLeft.x(), topLeft.y());
     image_->setPlayer(topLeft + QPoint(5, 5));
+    overview_->setPlayer(topLeft + QPoint(5, 5));
     image_->repaintPixels(previous);
     image_->repaintPixels(markerOnPicture_);
 }
 
 void MapView::setRoute(std::vector<QPoint> cells)
 {
+    if (cells.empty())
+        overview_->setRouteEnds(std::nullopt, std::nullopt);
+    else
+        overview_->setRouteEnds(cells.front(), cells.back());
     image_->setRoute(std::move(cells));
+}
+
+void MapView::setOverviewWanted(bool wanted)
+{
+    overviewWanted_ = wanted;
+    placeOverview();
+}
+
+// Bottom right; top right while the mouse drags the map under it.
+void MapView::placeOverview()
+{
+    const QSize area = viewport()->size();
+    const bool larger = image_->width() > area.width() || image_->height() > area.height();
+    if (!overviewWanted_ || picture().IsEmpty() || !larger) {
+        overview_->hide();
+        return;
+    }
+    overview_->setView(QRect(-image_->pos(), area), image_->size());
+    constexpr int gap = 4;
+    constexpr int clearance = 8;
+    QRect place(QPoint(area.width() - overview_->width() - gap, area.height() - overview_->height() - gap), overview_->size());
+    if (dragging_ && place.adjusted(-clearance, -clearance, clearance, clearance).contains(mouse_))
+        place.moveTop(gap);
+    overview_->move(place.topLeft());
+    overview_->show();
+    overview_->raise();
+}
+
+void MapView::centreOn(QPointF fraction)
+{
+    horizontalScrollBar()->setValue(int(fraction.x() * image_->width()) - viewport()->width() / 2);
+    verticalScrollBar()->setValue(int(fraction.y() * image_->height()) - viewport()->height() / 2);
+    emit userMoved();
+}
+
+void MapView::resizeEvent(QResizeEvent* event)
+{
+    QScrollArea::resizeEvent(event);
+    placeOverview();
 }
 
 void MapView::setSpotlight(std::optional<QPoint> cell)
@@ -233,14 +286,17 @@ void MapView::followMouse()
 void MapView::scrollContentsBy(int dx, int dy)
 {
     QScrollArea::scrollContentsBy(dx, dy);
+    placeOverview();
     followMouse();
 }
 
 bool MapView::eventFilter(QObject* watched, QEvent* event)
 {
     const bool filtered = QScrollArea::eventFilter(watched, event);
-    if (watched == image_ && event->type() == QEvent::Resize)
+    if (watched == image_ && event->type() == QEvent::Resize) {
+        placeOverview();
         followMouse();
+    }
     return filtered;
 }
 
@@ -316,6 +372,7 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
         dragging_ = true;
         emit userMoved();
         scrollBy(dragFrom_ - mouse_);
+        placeOverview();
         dragFrom_ = mouse_;
     }
     setHoveredCell(cellAt(mouse_));

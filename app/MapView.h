@@ -22,6 +22,7 @@
 
 class CellReadout;
 class ImageControl;
+class MapOverview;
 class QTimer;
 
 class MapView : public QScrollArea {
@@ -69,6 +70,12 @@ public:
     // The readout's text for the cell under the mouse; empty hides it.
     void setReadoutText(const QString& text);
 
+    // The overview shows in a corner while the picture is larger than the
+    // area and it is wanted; it moves to the other corner on the right while
+    // the map is dragged under it.
+    void setOverviewWanted(bool wanted);
+    bool overviewWanted() const { return overviewWanted_; }
+
 signals:
     // The mouse moved onto another cell, or off the picture (cell empty).
     void hoveredCellChanged(std::optional<QPoint> cell);
@@ -78,6 +85,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override; // the line just outside the picture's edge
+    void resizeEvent(QResizeEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -95,10 +103,15 @@ private:
     // The map moved or changed its scale under a mouse that stood still.
     void followMouse();
     void scrollBy(QPoint delta);
+    // The view or its picture changed: the overview follows.
+    void placeOverview();
+    void centreOn(QPointF fraction);
 
     ImageControl* image_;
     CellReadout* readout_;
     QTimer* goToMarkTimer_; // takes the mark away
+    MapOverview* overview_;
+    bool overviewWanted_ = true;
     QRect markerOnPicture_;
     std::vector<std::uint8_t> underMarker_; // the pixels of markerOnPicture_ row by row, before the marker
     std::optional<QPoint> hoveredCell_;

@@ -4,6 +4,7 @@
 #include "ImageControl.h"
 #include "ImageScaling.h"
 #include "GoToCell.h"
+#include "MapOverview.h"
 
 #include <QLabel>
 #include <QScrollArea>
@@ -494,4 +495,77 @@ TEST_F(MapViewTest, GoToCellPutsTheCellInTheMiddleAndMarksItForAMoment)
     EXPECT_EQ(boxes_[2].text, "\"twelve\" is not a cell. Type its column and row as x:y, for example 12:34.");
     EXPECT_EQ(Scroll(), scroll);
     EXPECT_FALSE(Image()->goToMark().has_value());
+}
+
+TEST(OverviewTest, TheRectangleInViewAtSeveralZoomsAndScrolls)
+{
+    // A 1000 x 800 map on an overview of 160 x 128, shown at three sizes.
+    EXPECT_EQ(OverviewRect({0, 0, 500, 400}, {1000, 800}, {160, 128}), QRect(0, 0, 80, 64));
+    EXPECT_EQ(OverviewRect({500, 400, 500, 400}, {1000, 800}, {160, 128}), QRect(80, 64, 80, 64));
+    EXPECT_EQ(OverviewRect({1000, 800, 511, 428}, {4000, 3200}, {160, 128}), QRect(40, 32, 20, 17));
+    EXPECT_EQ(OverviewRect({3489, 2772, 511, 428}, {4000, 3200}, {160, 128}), QRect(139, 110, 21, 18));
+    // Zoomed far in, the rectangle is still a pixel; an area larger than the control is cut to it.
+    EXPECT_EQ(OverviewRect({380000, 0, 511, 428}, {383333, 306666}, {160, 128}), QRect(158, 0, 1, 1));
+    EXPECT_EQ(OverviewRect({0, 0, 511, 428}, {300, 200}, {160, 106}), QRect(0, 0, 160, 106));
+}
+
+TEST(OverviewTest, TheWholeMapAtMost160PixelsWithItsProportions)
+{
+    const std::pair<QSize, QSize> sizes[] = {
+        {{1000, 500}, {160, 80}}, {{100, 80}, {100, 80}}, {{3, 2000}, {1, 160}}, {{16384, 16384}, {160, 160}}};
+    for (const auto& [map, overview] : sizes)
+        EXPECT_EQ(OverviewImage(IndexedImage(map.width(), map.height())).size(), overview) << map.width();
+
+    // Left half blocked, right half open, one flagged row across the top.
+    IndexedImage picture(1600, 800);
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 800; ++x)
+            picture.SetPixel(x, y, kEntryBlocked);
+    for (int x = 0; x < 1600; ++x)
+        picture.SetPixel(x, 0, kEntryFlagged);
+    const QImage image = OverviewImage(picture);
+    ASSERT_EQ(image.size(), QSize(160, 80));
+    EXPECT_EQ(image.pixel(10, 40), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(150, 40), qRgb(0, 0, 0));
+    EXPECT_GT(qBlue(image.pixel(150, 0)), 0); // the thin row still shows, faintly
+}
+
+TEST_F(MapViewTest, TheOverviewShowsTheViewAndMovesIt)
+{
+    auto* overview = Find<MapOverview>("mapOverview");
+    ClickMap("Field.map");
+    EXPECT_FALSE(overview->isVisible()); // the whole map is in view
+    Repeat(15, "rtbtnBtnZoomIn");
+    ASSERT_TRUE(overview->isVisible());
+    EXPECT_EQ(overview->image().size(), QSize(100, 80));
+    const QRect inArea(overview->pos(), overview->size());
+    EXPECT_TRUE(Area()->viewport()->rect().contains(inArea));
+    EXPECT_EQ(inArea.bottomRight(), QPoint(Area()->viewport()->width() - 5, Area()->viewport()->height() - 5));
+
+    Area()->horizontalScrollBar()->setValue(1000);
+    Area()->verticalScrollBar()->setValue(500);
+    EXPECT_EQ(overview->viewRect(),
+              OverviewRect(QRect(QPoint(1000, 500), Area()->viewport()->size()), ImageSize(), QSize(100, 80)));
+
+    // A click on the overview centres the view there; a drag follows the mouse.
+    QTest::mouseClick(overview, Qt::LeftButton, {}, QPoint(1 + 50, 1 + 40));
+    const QPoint middle = Area()->viewport()->rect().center();
+    EXPECT_LE((window_->mapView().cellAt(middle).value() - QPoint(50, 40)).manhattanLength(), 1);
+    QTest::mousePress(overview, Qt::LeftButton, {}, QPoint(21, 21));
+    QTest::mouseMove(overview, QPoint(31, 61));
+    QTest::mouseRelease(overview, Qt::LeftButton, {}, QPoint(31, 61));
+    EXPECT_LE((window_->mapView().cellAt(middle).value() - QPoint(30, 60)).manhattanLength(), 1);
+
+    // Dragging the map under it sends it to the top; O hides and shows it.
+    const QPoint nearIt = inArea.center();
+    Mouse(QEvent::MouseButtonPress, nearIt - QPoint(0, 30), Qt::LeftButton);
+    Mouse(QEvent::MouseMove, nearIt, Qt::LeftButton);
+    EXPECT_EQ(overview->y(), 4);
+    Mouse(QEvent::MouseButtonRelease, nearIt, Qt::LeftButton);
+    QTest::keyClick(window_.get(), Qt::Key_O);
+    EXPECT_FALSE(overview->isVisible());
+    QTest::keyClick(window_.get(), Qt::Key_O);
+    EXPECT_TRUE(overview->isVisible());
+    Click("rtbtnBtnView");
+    EXPECT_FALSE(overview->isVisible());
 }
