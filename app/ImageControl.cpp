@@ -17,6 +17,8 @@
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
 const QColor kMarkColour(255, 230, 0);    // the square around a cell gone to
+const QColor kThinGridColour(80, 80, 80);
+const QColor kStrongGridColour(200, 200, 200);
 
 namespace {
 
@@ -142,6 +144,8 @@ void ImageControl::paintEvent(QPaintEvent* event)
         painter.drawImage(exposed.topLeft(), screenPart(target, exposed));
     if (target.isEmpty())
         return;
+    if (gridShown_ && !exposed.isEmpty())
+        paintGrid(painter, target, exposed);
     if (!route_.empty())
         paintRoute(painter, target);
     if (player_)
@@ -217,6 +221,36 @@ void ImageControl::paintGoToMark(QPainter& painter) const
     painter.drawRect(square);
     painter.setPen(QPen(kMarkColour, 2));
     painter.drawRect(square);
+}
+
+void ImageControl::setGridShown(bool shown)
+{
+    gridShown_ = shown;
+    update();
+}
+
+// A line at the first pixel of each cell in the exposed part.
+void ImageControl::paintGrid(QPainter& painter, const QRect& target, const QRect& exposed) const
+{
+    if (!GridShows(target.width(), picture_.Width()) || !GridShows(target.height(), picture_.Height()))
+        return;
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const auto pen = [&painter](int cell) {
+        painter.setPen(cell % kGridLabelEvery == 0 ? kStrongGridColour : kThinGridColour);
+    };
+    const int lastColumn = SourcePixel(exposed.right() - target.left(), target.width(), picture_.Width());
+    for (int column = SourcePixel(exposed.left() - target.left(), target.width(), picture_.Width());
+         column <= lastColumn; ++column) {
+        const int x = target.left() + int(CellStart(column, target.width(), picture_.Width()));
+        pen(column);
+        painter.drawLine(x, exposed.top(), x, exposed.bottom());
+    }
+    const int lastRow = SourcePixel(exposed.bottom() - target.top(), target.height(), picture_.Height());
+    for (int row = SourcePixel(exposed.top() - target.top(), target.height(), picture_.Height()); row <= lastRow; ++row) {
+        const int y = target.top() + int(CellStart(row, target.height(), picture_.Height()));
+        pen(row);
+        painter.drawLine(exposed.left(), y, exposed.right(), y);
+    }
 }
 
 void ImageControl::setSpotlight(std::optional<QPoint> cell)

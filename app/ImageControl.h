@@ -53,6 +53,9 @@ public:
     // zoom and wide enough for the letter around it; none: no ring.
     void setPlayer(std::optional<QPoint> cell);
     const std::optional<QPoint>& player() const { return player_; }
+    // Lines between the cells from 800% up, every tenth stronger.
+    void setGridShown(bool shown);
+    bool gridShown() const { return gridShown_; }
     // A square around a cell gone to; none: no square.
     void setGoToMark(std::optional<QPoint> cell);
     const std::optional<QPoint>& goToMark() const { return goToMark_; }
@@ -71,6 +74,7 @@ private:
     void paintRoute(QPainter& painter, const QRect& target) const;
     void paintSpotlight(QPainter& painter, const QRect& target) const;
     void paintPlayerRing(QPainter& painter, const QRect& target) const;
+    void paintGrid(QPainter& painter, const QRect& target, const QRect& exposed) const;
     void paintGoToMark(QPainter& painter) const;
     // The middle of a cell, in the control's pixels.
     QPointF middleOf(QPoint cell, const QRect& target) const;
@@ -83,6 +87,7 @@ private:
     std::optional<QPoint> spotlight_;
     std::optional<QPoint> player_;
     std::optional<QPoint> goToMark_;
+    bool gridShown_ = false;
     bool autoSize_ = true;
     bool stretch_ = false;
 };

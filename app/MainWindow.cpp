@@ -119,6 +119,9 @@ void MainWindow::buildCommands()
     overviewCommand_ = addCommand("Overview", nullptr, {Qt::Key_O}, [this] { mapView_->setOverviewWanted(overviewCommand_->isChecked()); });
     overviewCommand_->setCheckable(true);
     overviewCommand_->setChecked(true);
+    gridCommand_ = addCommand("Grid", nullptr, {Qt::Key_G}, [this] { mapView_->setGridWanted(gridCommand_->isChecked()); });
+    gridCommand_->setCheckable(true);
+    gridCommand_->setChecked(true);
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
         QApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
     });
@@ -196,7 +199,7 @@ void MainWindow::connectParts()
 void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 {
     const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_, goToCellCommand_,
-                                    overviewCommand_},
+                                    overviewCommand_, gridCommand_},
                                    {commands_.save, copyPictureCommand_},
                                    routes_,
                                    clearRouteCommand_,

@@ -98,6 +98,7 @@ private:
     QAction* fitCommand_;
     QAction* goToCellCommand_;
     QAction* overviewCommand_;
+    QAction* gridCommand_;
     QAction* copyPictureCommand_;
     QAction* clearRouteCommand_;
     QAction* followCommand_;

@@ -3,6 +3,7 @@
 #include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
+#include "GridRuler.h"
 #include "MapOverview.h"
 #include "PlayerMarker.h"
 
@@ -38,7 +39,9 @@ MapView::MapView(QWidget* parent)
       image_(new ImageControl),
       readout_(new CellReadout(viewport())),
       goToMarkTimer_(new QTimer(this)),
-      overview_(new MapOverview(viewport()))
+      overview_(new MapOverview(viewport())),
+      gridColumns_(new GridRuler(Qt::Horizontal, viewport())),
+      gridRows_(new GridRuler(Qt::Vertical, viewport()))
 {
     connect(overview_, &MapOverview::centreRequested, this, &MapView::centreOn);
     goToMarkTimer_->setSingleShot(true);
@@ -53,6 +56,7 @@ MapView::MapView(QWidget* parent)
     viewport()->setPalette(black);
     viewport()->setAutoFillBackground(true);
     viewport()->setMouseTracking(true);
+    image_->setGridShown(gridWanted_);
     image_->setObjectName(QStringLiteral("img1"));
     image_->resize(257, 245);
     image_->setMouseTracking(true);
@@ -81,7 +85,7 @@ void MapView::setPicture(IndexedImage picture)
     image_->setPlayer(std::nullopt);
     overview_->setPicture(image_->picture());
     overview_->setPlayer(std::nullopt);
-    placeOverview();
+    placeOverlays();
 }
 
 QSize MapView::fittedSize() const
@@ -221,11 +225,39 @@ void MapView::setRoute(std::vector<QPoint> cells)
 void MapView::setOverviewWanted(bool wanted)
 {
     overviewWanted_ = wanted;
-    placeOverview();
+    placeOverlays();
 }
 
-// Bottom right; top right while the mouse drags the map under it.
-void MapView::placeOverview()
+void MapView::setGridWanted(bool wanted)
+{
+    gridWanted_ = wanted;
+    image_->setGridShown(wanted);
+    placeOverlays();
+}
+
+void MapView::placeOverlays()
+{
+    placeGridRulers();
+    placeOverview(gridColumns_->isVisible() ? gridColumns_->height() : 0);
+}
+
+void MapView::placeGridRulers()
+{
+    const QSize shown = image_->size();
+    const QSize area = viewport()->size();
+    if (!gridWanted_ || !GridShows(shown.width(), pictureSize().width()) ||
+        !GridShows(shown.height(), pictureSize().height())) {
+        gridColumns_->hide();
+        gridRows_->hide();
+        return;
+    }
+    const QPoint offset = image_->pos();
+    gridColumns_->showLabels(GridLabels(offset.x(), shown.width(), pictureSize().width(), area.width()), 0);
+    gridRows_->showLabels(GridLabels(offset.y(), shown.height(), pictureSize().height(), area.height()), gridColumns_->height());
+}
+
+// Bottom right; top right (below the grid's numbers) while the mouse drags the map under it.
+void MapView::placeOverview(int top)
 {
     const QSize area = viewport()->size();
     const bool larger = image_->width() > area.width() || image_->height() > area.height();
@@ -238,7 +270,7 @@ void MapView::placeOverview()
     constexpr int clearance = 8;
     QRect place(QPoint(area.width() - overview_->width() - gap, area.height() - overview_->height() - gap), overview_->size());
     if (dragging_ && place.adjusted(-clearance, -clearance, clearance, clearance).contains(mouse_))
-        place.moveTop(gap);
+        place.moveTop(top + gap);
     overview_->move(place.topLeft());
     overview_->show();
     overview_->raise();
@@ -254,7 +286,7 @@ void MapView::centreOn(QPointF fraction)
 void MapView::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);
-    placeOverview();
+    placeOverlays();
 }
 
 void MapView::setSpotlight(std::optional<QPoint> cell)
@@ -286,7 +318,7 @@ void MapView::followMouse()
 void MapView::scrollContentsBy(int dx, int dy)
 {
     QScrollArea::scrollContentsBy(dx, dy);
-    placeOverview();
+    placeOverlays();
     followMouse();
 }
 
@@ -294,7 +326,7 @@ bool MapView::eventFilter(QObject* watched, QEvent* event)
 {
     const bool filtered = QScrollArea::eventFilter(watched, event);
     if (watched == image_ && event->type() == QEvent::Resize) {
-        placeOverview();
+        placeOverlays();
         followMouse();
     }
     return filtered;
@@ -372,7 +404,7 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
         dragging_ = true;
         emit userMoved();
         scrollBy(dragFrom_ - mouse_);
-        placeOverview();
+        placeOverlays();
         dragFrom_ = mouse_;
     }
     setHoveredCell(cellAt(mouse_));

@@ -22,6 +22,7 @@
 
 class CellReadout;
 class ImageControl;
+class GridRuler;
 class MapOverview;
 class QTimer;
 
@@ -75,6 +76,10 @@ public:
     // the map is dragged under it.
     void setOverviewWanted(bool wanted);
     bool overviewWanted() const { return overviewWanted_; }
+    // The grid from 800% up, numbered every tenth cell along the top and
+    // the left edge of the area.
+    void setGridWanted(bool wanted);
+    bool gridWanted() const { return gridWanted_; }
 
 signals:
     // The mouse moved onto another cell, or off the picture (cell empty).
@@ -103,8 +108,10 @@ private:
     // The map moved or changed its scale under a mouse that stood still.
     void followMouse();
     void scrollBy(QPoint delta);
-    // The view or its picture changed: the overview follows.
-    void placeOverview();
+    // The view or its picture changed: the overview and the grid's numbers follow.
+    void placeOverlays();
+    void placeOverview(int top);
+    void placeGridRulers();
     void centreOn(QPointF fraction);
 
     ImageControl* image_;
@@ -112,6 +119,9 @@ private:
     QTimer* goToMarkTimer_; // takes the mark away
     MapOverview* overview_;
     bool overviewWanted_ = true;
+    GridRuler* gridColumns_;
+    GridRuler* gridRows_;
+    bool gridWanted_ = true;
     QRect markerOnPicture_;
     std::vector<std::uint8_t> underMarker_; // the pixels of markerOnPicture_ row by row, before the marker
     std::optional<QPoint> hoveredCell_;

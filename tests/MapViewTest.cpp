@@ -4,6 +4,7 @@
 #include "ImageControl.h"
 #include "ImageScaling.h"
 #include "GoToCell.h"
+#include "GridRuler.h"
 #include "MapOverview.h"
 
 #include <QLabel>
@@ -177,6 +178,7 @@ TEST_F(MapViewTest, TwoHundredZoomInClicksStopAtTheLargestControl)
 TEST_F(MapViewTest, AZoomedMapPaintsTheCellsUnderTheExposedArea)
 {
     ClickMap("Field.map");
+    QTest::keyClick(window_.get(), Qt::Key_G); // the cells alone, without the grid
     Repeat(20, "rtbtnBtnZoomIn");
     const QSize size = ImageSize();
     ASSERT_GT(size.width(), 3000);
@@ -560,7 +562,7 @@ TEST_F(MapViewTest, TheOverviewShowsTheViewAndMovesIt)
     const QPoint nearIt = inArea.center();
     Mouse(QEvent::MouseButtonPress, nearIt - QPoint(0, 30), Qt::LeftButton);
     Mouse(QEvent::MouseMove, nearIt, Qt::LeftButton);
-    EXPECT_EQ(overview->y(), 4);
+    EXPECT_EQ(overview->y(), Find<GridRuler>("gridColumns")->height() + 4); // below the grid's numbers
     Mouse(QEvent::MouseButtonRelease, nearIt, Qt::LeftButton);
     QTest::keyClick(window_.get(), Qt::Key_O);
     EXPECT_FALSE(overview->isVisible());
@@ -568,4 +570,62 @@ TEST_F(MapViewTest, TheOverviewShowsTheViewAndMovesIt)
     EXPECT_TRUE(overview->isVisible());
     Click("rtbtnBtnView");
     EXPECT_FALSE(overview->isVisible());
+}
+
+TEST(GridLabelsTest, EveryTenthLineInViewFrom800PercentUp)
+{
+    const auto labels = [](int offset, int shown, int picture, int area) {
+        QList<QPoint> pairs; // (pixel, cell)
+        for (const GridLabel& label : GridLabels(offset, shown, picture, area))
+            pairs.append(QPoint(label.at, label.cell));
+        return pairs;
+    };
+    // 800%: 8 pixels a cell from the left edge.
+    EXPECT_EQ(labels(0, 800, 100, 511), QList<QPoint>({{0, 0}, {80, 10}, {160, 20}, {240, 30}, {320, 40}, {400, 50}, {480, 60}}));
+    // 1600%, scrolled 500 pixels on: cells 31 to 63 in view.
+    EXPECT_EQ(labels(-500, 1600, 100, 511), QList<QPoint>({{140, 40}, {300, 50}, {460, 60}}));
+    // Uneven stretch: 882 pixels over 100 cells, the lines where the cells start.
+    EXPECT_EQ(labels(-300, 882, 100, 300), QList<QPoint>({{53, 40}, {141, 50}, {230, 60}}));
+    // The far edge of the map gets its number when in view.
+    EXPECT_EQ(labels(-1400, 1600, 100, 511), QList<QPoint>({{40, 90}, {200, 100}}));
+    EXPECT_TRUE(labels(0, 799, 100, 511).isEmpty()); // below 800%
+}
+
+TEST_F(MapViewTest, TheGridShowsFrom800PercentAndNeverInThePicture)
+{
+    auto* columns = Find<GridRuler>("gridColumns");
+    auto* rows = Find<GridRuler>("gridRows");
+    ClickMap("Field.map");
+    Repeat(11, "rtbtnBtnZoomIn"); // 735 x 586: below 800%
+    EXPECT_FALSE(columns->isVisible());
+    const QImage before = Image()->grab(QRect(0, 0, 100, 100)).toImage();
+    EXPECT_EQ(before.pixel(7, 50), qRgb(0, 0, 0));
+    Click("rtbtnBtnZoomIn"); // 882 x 703
+    ASSERT_TRUE(columns->isVisible());
+    ASSERT_TRUE(rows->isVisible());
+    ASSERT_EQ(ImageSize(), QSize(882, 703));
+    ASSERT_EQ(Scroll(), QPoint(0, 0));
+    EXPECT_EQ(columns->labels().front().cell, 0);
+    EXPECT_EQ(columns->labels()[1].at, 89); // cell 10 starts at pixel 89 of 882
+    EXPECT_EQ(rows->labels()[1].at, 88);    // row 10 of 80 at pixel 88 of 703
+    QApplication::processEvents();
+    // Column 1 starts at pixel 9: a thin line; column 10 at 89: a strong one.
+    const QImage shown = Image()->grab(QRect(0, 0, 100, 100)).toImage();
+    EXPECT_EQ(shown.pixel(9, 50), qRgb(80, 80, 80));
+    EXPECT_EQ(shown.pixel(89, 50), qRgb(200, 200, 200));
+    EXPECT_EQ(shown.pixel(50, 88), qRgb(200, 200, 200));
+    EXPECT_EQ(shown.pixel(50, 71), qRgb(80, 80, 80)); // row 8
+    EXPECT_EQ(shown.pixel(12, 50), qRgb(255, 0, 0)); // inside column 1: blocked
+
+    Area()->horizontalScrollBar()->setValue(300);
+    EXPECT_EQ(columns->labels().front().cell, 40);
+    EXPECT_EQ(columns->labels().front().at, 353 - 300); // cell 40 starts at 352.8, pixel 353
+    QTest::keyClick(window_.get(), Qt::Key_G);
+    EXPECT_FALSE(columns->isVisible());
+    EXPECT_FALSE(Image()->gridShown());
+    QTest::keyClick(window_.get(), Qt::Key_G);
+    EXPECT_TRUE(columns->isVisible());
+    SaveAs(maps_.filePath("gridded"));
+    EXPECT_EQ(QImage(maps_.filePath("gridded.bmp")).convertToFormat(QImage::Format_Indexed8, Shown().colorTable()), Shown());
+    EXPECT_EQ(Shown().pixel(1, 10), qRgb(255, 0, 0));
 }
