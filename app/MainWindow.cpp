@@ -10,6 +10,7 @@
 #include "FinderWindow.h"
 #include "GoToCell.h"
 #include "DirectoryList.h"
+#include "DistanceMeasure.h"
 #include "DriveSelector.h"
 #include "FileNames.h"
 #include "ImageControl.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     linkMemo_ = new LinkMemo(this);
     tracker_ = new PlayerTracker(this);
     routes_ = new RoutePlanner(document_, this);
+    measure_ = new DistanceMeasure(document_, this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
     column->addWidget(toolBar_);
@@ -127,6 +129,8 @@ void MainWindow::buildCommands()
     });
     clearRouteCommand_ = addCommand("Clear Route", nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
     clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown
+    endMeasureCommand_ = addCommand("End Measuring", nullptr, {}, [this] { measure_->stop(); });
+    endMeasureCommand_->setEnabled(false);
     followCommand_ = addCommand("Follow the Player", nullptr, {Qt::Key_F}, [] {});
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
@@ -176,7 +180,16 @@ void MainWindow::connectParts()
     });
     connect(tracker_, &PlayerTracker::positionRead, this, &MainWindow::onPlayerMoved);
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);
+    connect(mapView_, &MapView::hoveredCellChanged, measure_, &DistanceMeasure::measureTo);
     connect(mapView_, &MapView::hoveredCellChanged, this, &MainWindow::showReadout);
+    connect(measure_, &DistanceMeasure::changed, this, [this] {
+        // Esc ends measuring first, then clears the route.
+        const bool measuring = measure_->from().has_value();
+        endMeasureCommand_->setEnabled(measuring);
+        endMeasureCommand_->setShortcut(measuring ? QKeySequence(Qt::Key_Escape) : QKeySequence());
+        clearRouteCommand_->setShortcut(measuring ? QKeySequence() : QKeySequence(Qt::Key_Escape));
+        showReadout();
+    });
     connect(mapView_, &MapView::menuRequested, this, &MainWindow::showMapMenu);
     connect(routes_, &RoutePlanner::routeChanged, this, [this] {
         mapView_->setRoute(routes_->route());
@@ -204,13 +217,15 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    routes_,
                                    clearRouteCommand_,
                                    followCommand_,
-                                   findAddressCommand_};
+                                   findAddressCommand_,
+                                   [this](QPoint from) { measure_->start(from); },
+                                   endMeasureCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
 }
 
 void MainWindow::showReadout()
 {
-    QStringList notes{routes_->summary()};
+    QStringList notes{routes_->summary(), measure_->note()};
     if (tracker_->isRunning() && !followCommand_->isChecked())
         notes << QStringLiteral("following paused (F resumes)");
     mapView_->setReadoutText(ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), notes));
@@ -273,6 +288,7 @@ std::filesystem::path MainWindow::enterNearestDirectory(std::filesystem::path di
 
 void MainWindow::openSelectedMap()
 {
+    measure_->stop();
     LoadedMap map = document_.load(fileList_->selectedFilePath(), [this] {
         routes_->clear();
         mapView_->setPicture(IndexedImage());

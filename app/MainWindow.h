@@ -15,6 +15,7 @@
 #include <functional>
 
 class DirectoryList;
+class DistanceMeasure;
 class FinderWindow;
 class StartClientDialog;
 class DriveSelector;
@@ -94,6 +95,7 @@ private:
     SaveDialog* saveDialog_ = nullptr;
     PlayerTracker* tracker_;
     RoutePlanner* routes_;
+    DistanceMeasure* measure_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
     QAction* goToCellCommand_;
@@ -101,6 +103,7 @@ private:
     QAction* gridCommand_;
     QAction* copyPictureCommand_;
     QAction* clearRouteCommand_;
+    QAction* endMeasureCommand_;
     QAction* followCommand_;
     QAction* findAddressCommand_;
     QAction* startClientCommand_;

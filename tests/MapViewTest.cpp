@@ -3,7 +3,9 @@
 #include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
+#include "DistanceMeasure.h"
 #include "GoToCell.h"
+#include "RoutePlanner.h"
 #include "GridRuler.h"
 #include "MapOverview.h"
 
@@ -628,4 +630,34 @@ TEST_F(MapViewTest, TheGridShowsFrom800PercentAndNeverInThePicture)
     SaveAs(maps_.filePath("gridded"));
     EXPECT_EQ(QImage(maps_.filePath("gridded.bmp")).convertToFormat(QImage::Format_Indexed8, Shown().colorTable()), Shown());
     EXPECT_EQ(Shown().pixel(1, 10), qRgb(255, 0, 0));
+}
+
+TEST_F(MapViewTest, MeasuringShowsInTheReadoutAndEscEndsItBeforeTheRoute)
+{
+    ClickMap("Harbor2.map");
+    Write("Open.map", MapHeaderBytes(60, 40));
+    EnterFolder(maps_.path());
+    ClickMap("Open.map");
+    auto* routes = window_->findChild<RoutePlanner*>(QString(), Qt::FindDirectChildrenOnly);
+    routes->startAt({0, 0});
+    routes->routeTo({5, 0});
+    QTRY_VERIFY(!routes->isSearching());
+    auto* measure = window_->findChild<DistanceMeasure*>();
+    measure->start({10, 10});
+    EXPECT_TRUE(ReadoutAt({100, 100}).contains("measuring from 10:10 (Esc ends)"));
+    ReadoutAt({20, 15});
+    QTRY_VERIFY(Readout().contains("from 10:10: 10 steps straight, 10 steps walking"));
+    EXPECT_TRUE(Readout().startsWith("20:15 open")) << Readout().toStdString();
+
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_FALSE(measure->from().has_value());
+    EXPECT_FALSE(Readout().contains("from 10:10"));
+    EXPECT_FALSE(routes->route().empty()); // the first Esc ends measuring only
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_TRUE(routes->route().empty());
+
+    // A new map ends measuring too.
+    measure->start({1, 1});
+    ClickMap("Harbor2.map");
+    EXPECT_FALSE(measure->from().has_value());
 }
