@@ -120,7 +120,10 @@ void MapOverview::paintEvent(QPaintEvent*)
     painter.drawImage(1, 1, image_);
     if (image_.isNull())
         return;
-    const QRect view = viewRect_.translated(1, 1).adjusted(0, 0, -1, -1);
+    // Zoomed far in, the part in view is a pixel or two: drawn at least 6 across.
+    QRect view = viewRect_.translated(1, 1).adjusted(0, 0, -1, -1);
+    if (view.width() < 6 || view.height() < 6)
+        view = QRect(view.center() - QPoint(3, 3), QSize(std::max(6, view.width()), std::max(6, view.height())));
     painter.setPen(QPen(Qt::black, 3));
     painter.drawRect(view);
     painter.setPen(QPen(Qt::white, 1));
