@@ -105,6 +105,14 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     runCommand([this, startDirectory] { enterStartDirectory(ToFilesystemPath(startDirectory)); });
 }
 
+void MainWindow::fitHeightInto(int height)
+{
+    constexpr int smallestMemo = 40;
+    const int excess = minimumSizeHint().height() - height;
+    if (excess > 0)
+        linkMemo_->setFixedHeight(std::max(smallestMemo, linkMemo_->height() - excess));
+}
+
 void MainWindow::buildCommands()
 {
     commands_.processList = addCommand("List Processes", "execute", {}, [this] { refreshProcesses(); });

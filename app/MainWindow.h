@@ -38,6 +38,10 @@ public:
     // Runs a command; the one place where failures are caught and shown.
     void runCommand(const std::function<void()>& command);
 
+    // On a screen too short for the window at its smallest, the link memo
+    // gives up height (down to a few lines) so that the window fits.
+    void fitHeightInto(int height);
+
     // Replaces how modal boxes and dialogs are run (tests answer them).
     void setModalRunner(ModalRunner runModal) { runModal_ = std::move(runModal); }
 

@@ -283,9 +283,13 @@ void MapView::centreOn(QPointF fraction)
     emit userMoved();
 }
 
+// The viewport's size changed (the window, or scroll bars coming or going):
+// the readout and the overview stay inside it.
 void MapView::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);
+    if (readout_->isVisible())
+        readout_->showText(readout_->text(), mouse_);
     placeOverlays();
 }
 

@@ -119,10 +119,10 @@ ProcessPicker::ProcessPicker(QWidget* parent)
     shown_->setSortCaseSensitivity(Qt::CaseInsensitive);
     setModel(shown_);
     setColumnWidth(kNameColumn, 120);
+    setTextElideMode(Qt::ElideMiddle); // a long name keeps its "(ended)" in sight
     setColumnWidth(kIdColumn, 50);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
-    setTextElideMode(Qt::ElideRight);
     header()->setStretchLastSection(false);
     header()->setSortIndicator(-1, Qt::AscendingOrder); // the system's order until a header is clicked
     setSortingEnabled(true);

@@ -661,3 +661,19 @@ TEST_F(MapViewTest, MeasuringShowsInTheReadoutAndEscEndsItBeforeTheRoute)
     ClickMap("Harbor2.map");
     EXPECT_FALSE(measure->from().has_value());
 }
+
+TEST_F(MapViewTest, TheReadoutStaysInsideTheAreaWhenScrollBarsCome)
+{
+    ClickMap("Field.map");
+    ReadoutAt({90, 10});
+    auto* readout = Find<QLabel>("cellReadout");
+    ASSERT_TRUE(readout->isVisible());
+    Repeat(10, "rtbtnBtnZoomIn"); // scroll bars come, the mouse still
+    QApplication::processEvents();
+    ASSERT_TRUE(Area()->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(Area()->viewport()->rect().contains(readout->geometry()));
+    Click("rtbtnBtnView");
+    QApplication::processEvents();
+    EXPECT_TRUE(Area()->viewport()->rect().contains(readout->geometry()));
+    EXPECT_EQ(readout->geometry().bottom(), Area()->viewport()->height() - 5); // back in the corner
+}
