@@ -1,5 +1,6 @@
 #include "GridRuler.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 GridRuler::GridRuler(Qt::Orientation orientation, QWidget* area) : QWidget(area), orientation_(orientation)
@@ -31,9 +32,10 @@ void GridRuler::showLabels(const std::vector<GridLabel>& labels, int from)
     raise();
 }
 
-void GridRuler::paintEvent(QPaintEvent*)
+void GridRuler::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    painter.setClipRect(event->rect(), Qt::IntersectClip); // drawn at once, not on Qt's threads
     painter.fillRect(rect(), QColor(32, 32, 32));
     painter.setPen(QColor(200, 200, 200));
     for (const GridLabel& label : labels_) {

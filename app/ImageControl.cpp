@@ -17,8 +17,6 @@
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
 const QColor kMarkColour(255, 230, 0);    // the square around a cell gone to
-const QColor kThinGridColour(80, 80, 80);
-const QColor kStrongGridColour(200, 200, 200);
 
 namespace {
 
@@ -28,6 +26,32 @@ const std::array<QRgb, 16> kScreenColours = [] {
         colours[entry] = qRgb(kColorTable[entry].red, kColorTable[entry].green, kColorTable[entry].blue);
     return colours;
 }();
+
+// The part of a line inside a rectangle (Liang and Barsky), for a line that crosses it.
+QLineF ClippedTo(const QLineF& line, const QRectF& rect)
+{
+    double from = 0, to = 1;
+    const double d[2] = {line.dx(), line.dy()};
+    const double start[2] = {line.x1(), line.y1()};
+    const double low[2] = {rect.left(), rect.top()};
+    const double high[2] = {rect.right(), rect.bottom()};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (d[axis] == 0)
+            continue;
+        double enter = (low[axis] - start[axis]) / d[axis];
+        double leave = (high[axis] - start[axis]) / d[axis];
+        if (enter > leave)
+            std::swap(enter, leave);
+        from = std::max(from, enter);
+        to = std::min(to, leave);
+    }
+    return from <= to ? QLineF(line.pointAt(from), line.pointAt(to)) : line;
+}
+
+QRgb GridLineColour(int cell)
+{
+    return cell % kGridLabelEvery == 0 ? qRgb(200, 200, 200) : qRgb(80, 80, 80);
+}
 
 } // namespace
 
@@ -109,6 +133,8 @@ QRect ImageControl::pictureTarget() const
     return target;
 }
 
+// The grid, when shown, is written into the pixels as they are made: a line
+// at the first pixel of each cell, every tenth one stronger.
 QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
 {
     QImage part(exposed.size(), QImage::Format_RGB32);
@@ -117,14 +143,37 @@ QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
         sourceColumns[std::size_t(column)] =
             SourcePixel(exposed.left() + column - target.left(), target.width(), picture_.Width());
     }
+    const bool grid = gridShown_ && GridShows(target.width(), picture_.Width()) && GridShows(target.height(), picture_.Height());
+    std::vector<std::pair<int, QRgb>> gridColumns; // the columns of the part with a line, and its colour
+    for (int column = 0; grid && column < exposed.width(); ++column) {
+        const int cell = sourceColumns[std::size_t(column)];
+        if (exposed.left() + column - target.left() == CellStart(cell, target.width(), picture_.Width()))
+            gridColumns.emplace_back(column, GridLineColour(cell));
+    }
+    // Zoomed in, rows that show the same picture row are copies of the first.
+    const QRgb* madeLine = nullptr;
+    int madeRow = -1;
     for (int row = 0; row < exposed.height(); ++row) {
-        const int sourceRow = SourcePixel(exposed.top() + row - target.top(), target.height(), picture_.Height());
+        const int at = exposed.top() + row - target.top();
+        const int sourceRow = SourcePixel(at, target.height(), picture_.Height());
         const std::uint8_t* pairs = picture_.Row(sourceRow);
         auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
+        if (grid && at == CellStart(sourceRow, target.height(), picture_.Height())) {
+            std::fill(line, line + exposed.width(), GridLineColour(sourceRow));
+            continue;
+        }
+        if (sourceRow == madeRow) {
+            std::copy(madeLine, madeLine + exposed.width(), line);
+            continue;
+        }
+        madeLine = line;
+        madeRow = sourceRow;
         for (int column = 0; column < exposed.width(); ++column) {
             const int x = sourceColumns[std::size_t(column)];
             line[column] = kScreenColours[x % 2 ? pairs[x / 2] & 0x0F : pairs[x / 2] >> 4];
         }
+        for (const auto& [column, colour] : gridColumns)
+            line[column] = colour;
     }
     return part;
 }
@@ -139,15 +188,19 @@ void ImageControl::paintEvent(QPaintEvent* event)
         painter.setPen(kPictureEdgeColour);
         painter.drawRect(target.adjusted(-1, -1, 0, 0));
     }
-    const QRect exposed = event->rect() & target;
-    if (!exposed.isEmpty())
-        painter.drawImage(exposed.topLeft(), screenPart(target, exposed));
+    // Rectangle by rectangle: where the overview stands over the map, the
+    // exposed region has a hole, which is neither worked out nor drawn.
+    // With a clip of its own, Qt's raster engine draws long runs of pixels
+    // straight away instead of handing each to its threads.
+    for (const QRect& part : event->region() & target) {
+        painter.setClipRect(part);
+        painter.drawImage(part.topLeft(), screenPart(target, part));
+    }
     if (target.isEmpty())
         return;
-    if (gridShown_ && !exposed.isEmpty())
-        paintGrid(painter, target, exposed);
+    painter.setClipRect(event->rect());
     if (!route_.empty())
-        paintRoute(painter, target);
+        paintRoute(painter, target, event->rect());
     if (player_)
         paintPlayerRing(painter, target);
     if (goToMark_)
@@ -229,30 +282,6 @@ void ImageControl::setGridShown(bool shown)
     update();
 }
 
-// A line at the first pixel of each cell in the exposed part.
-void ImageControl::paintGrid(QPainter& painter, const QRect& target, const QRect& exposed) const
-{
-    if (!GridShows(target.width(), picture_.Width()) || !GridShows(target.height(), picture_.Height()))
-        return;
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    const auto pen = [&painter](int cell) {
-        painter.setPen(cell % kGridLabelEvery == 0 ? kStrongGridColour : kThinGridColour);
-    };
-    const int lastColumn = SourcePixel(exposed.right() - target.left(), target.width(), picture_.Width());
-    for (int column = SourcePixel(exposed.left() - target.left(), target.width(), picture_.Width());
-         column <= lastColumn; ++column) {
-        const int x = target.left() + int(CellStart(column, target.width(), picture_.Width()));
-        pen(column);
-        painter.drawLine(x, exposed.top(), x, exposed.bottom());
-    }
-    const int lastRow = SourcePixel(exposed.bottom() - target.top(), target.height(), picture_.Height());
-    for (int row = SourcePixel(exposed.top() - target.top(), target.height(), picture_.Height()); row <= lastRow; ++row) {
-        const int y = target.top() + int(CellStart(row, target.height(), picture_.Height()));
-        pen(row);
-        painter.drawLine(exposed.left(), y, exposed.right(), y);
-    }
-}
-
 void ImageControl::setSpotlight(std::optional<QPoint> cell)
 {
     spotlight_ = cell;
@@ -275,26 +304,78 @@ void ImageControl::paintSpotlight(QPainter& painter, const QRect& target) const
 void ImageControl::setRoute(std::vector<QPoint> cells)
 {
     route_ = std::move(cells);
+    routeCorners_.clear();
+    for (std::size_t i = 0; i < route_.size(); ++i) {
+        const bool turns = i == 0 || i + 1 == route_.size() || route_[i] - route_[i - 1] != route_[i + 1] - route_[i];
+        if (turns)
+            routeCorners_.push_back(route_[i]);
+    }
     update();
 }
 
-void ImageControl::paintRoute(QPainter& painter, const QRect& target) const
+// Only the straight stretches that cross the exposed part are stroked: a
+// route of thousands of cells on a map zoomed far in costs what its part in
+// view costs.
+void ImageControl::paintRoute(QPainter& painter, const QRect& target, const QRect& exposed) const
 {
-    QPolygonF line;
-    line.reserve(qsizetype(route_.size()));
-    for (const QPoint& cell : route_)
-        line.append(middleOf(cell, target));
+    const QRectF near = QRectF(exposed).adjusted(-8, -8, 8, 8); // the pens' and the dots' reach
+    const auto crosses = [&near](QPointF from, QPointF to) {
+        return std::max(from.x(), to.x()) >= near.left() && std::min(from.x(), to.x()) <= near.right() &&
+               std::max(from.y(), to.y()) >= near.top() && std::min(from.y(), to.y()) <= near.bottom();
+    };
+    const double across = double(target.width()) / picture_.Width();
+    const double down = double(target.height()) / picture_.Height();
+    const auto middle = [&](QPoint cell) {
+        return QPointF(target.left() + (cell.x() + 0.5) * across, target.top() + (cell.y() + 0.5) * down);
+    };
+    std::vector<QPolygonF> stretches(1);
+    QPointF previous = middle(routeCorners_.front());
+    for (std::size_t i = 1; i < routeCorners_.size(); ++i) {
+        const QPointF next = middle(routeCorners_[i]);
+        if (crosses(previous, next)) {
+            if (stretches.back().isEmpty())
+                stretches.back().append(previous);
+            stretches.back().append(next);
+        } else if (!stretches.back().isEmpty()) {
+            stretches.emplace_back();
+        }
+        previous = next;
+    }
+    // A stretch that goes on out of sight is cut where it leaves: the pens
+    // outline only what can show.
+    for (QPolygonF& stretch : stretches) {
+        if (stretch.size() < 2)
+            continue;
+        stretch.first() = ClippedTo(QLineF(stretch[0], stretch[1]), near).p1();
+        const qsizetype last = stretch.size() - 1;
+        stretch[last] = ClippedTo(QLineF(stretch[last - 1], stretch[last]), near).p2();
+    }
+    // Each segment a band filled without a pen, each turn a square: Qt
+    // fills a four-cornered shape far quicker than it outlines a wide pen.
     painter.setRenderHint(QPainter::Antialiasing, false); // whole pixels: 3 of orange, however the line falls
-    painter.setBrush(Qt::NoBrush);
-    for (const QPen& pen : {QPen(Qt::black, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin),
-                            QPen(kRouteColour, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)}) {
-        painter.setPen(pen);
-        painter.drawPolyline(line);
+    painter.setPen(Qt::NoPen);
+    for (const auto& [halfWidth, colour] : {std::pair(2.5, QColor(Qt::black)), std::pair(1.5, kRouteColour)}) {
+        painter.setBrush(colour);
+        for (const QPolygonF& stretch : stretches) {
+            for (qsizetype i = 0; i < stretch.size(); ++i) {
+                painter.drawRect(QRectF(stretch[i] - QPointF(halfWidth, halfWidth), QSizeF(2 * halfWidth, 2 * halfWidth)));
+                if (i == 0)
+                    continue;
+                const QLineF segment(stretch[i - 1], stretch[i]);
+                if (segment.length() == 0)
+                    continue;
+                const QPointF across = QPointF(-segment.dy(), segment.dx()) * (halfWidth / segment.length());
+                painter.drawPolygon(QPolygonF({segment.p1() + across, segment.p2() + across, segment.p2() - across,
+                                               segment.p1() - across}));
+            }
+        }
     }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::black, 2));
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(line.first(), 5, 5);
-    painter.setBrush(kRouteColour);
-    painter.drawEllipse(line.last(), 5, 5);
+    for (const auto& [end, fill] : {std::pair(route_.front(), QColor(Qt::white)), std::pair(route_.back(), kRouteColour)}) {
+        if (near.contains(middle(end))) {
+            painter.setBrush(fill);
+            painter.drawEllipse(middle(end), 5, 5);
+        }
+    }
 }

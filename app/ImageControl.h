@@ -69,12 +69,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The screen pixels of the exposed part of target.
+    // The screen pixels of the exposed part of target, the grid included.
     QImage screenPart(const QRect& target, const QRect& exposed) const;
-    void paintRoute(QPainter& painter, const QRect& target) const;
+    void paintRoute(QPainter& painter, const QRect& target, const QRect& exposed) const;
     void paintSpotlight(QPainter& painter, const QRect& target) const;
     void paintPlayerRing(QPainter& painter, const QRect& target) const;
-    void paintGrid(QPainter& painter, const QRect& target, const QRect& exposed) const;
     void paintGoToMark(QPainter& painter) const;
     // The middle of a cell, in the control's pixels.
     QPointF middleOf(QPoint cell, const QRect& target) const;
@@ -84,6 +83,7 @@ private:
 
     IndexedImage picture_;
     std::vector<QPoint> route_;
+    std::vector<QPoint> routeCorners_; // its ends and the cells where it turns
     std::optional<QPoint> spotlight_;
     std::optional<QPoint> player_;
     std::optional<QPoint> goToMark_;

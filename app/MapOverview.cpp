@@ -1,14 +1,14 @@
 #include "MapOverview.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
-
-constexpr int kSamples = 4; // each way, per overview pixel
 
 QSize OverviewSize(QSize mapSize, int maxSide)
 {
@@ -17,35 +17,50 @@ QSize OverviewSize(QSize mapSize, int maxSide)
     return mapSize.scaled(maxSide, maxSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-// The picture pixel of the sample-th of kSamples samples over the overview pixel at `at`.
-int SampledPixel(int at, int sample, int overviewLength, int pictureLength)
+// The picture pixel in the middle of the part that the overview pixel at `at` stands for.
+int MiddlePixel(int at, int overviewLength, int pictureLength)
 {
-    return int((std::int64_t(at) * kSamples + sample) * pictureLength / (std::int64_t(overviewLength) * kSamples));
+    return int((2 * std::int64_t(at) + 1) * pictureLength / (2 * std::int64_t(overviewLength)));
+}
+
+// Asks for the bytes to be brought into the cache, without waiting for them.
+void Prefetch(const std::uint8_t* bytes, std::size_t count)
+{
+#if defined(__GNUC__)
+    for (std::size_t at = 0; at < count; at += 64)
+        __builtin_prefetch(bytes + at);
+#else
+    (void)bytes;
+    (void)count;
+#endif
 }
 
 } // namespace
 
+// The rows of a picture just loaded are no longer in the cache: waiting for
+// them is most of the cost, so each row is asked for a few rows ahead.
 QImage OverviewImage(const IndexedImage& picture, int maxSide)
 {
     if (picture.IsEmpty())
         return QImage();
     const QSize size = OverviewSize(QSize(picture.Width(), picture.Height()), maxSide);
     QImage image(size, QImage::Format_RGB32);
+    std::vector<int> columns(std::size_t(size.width()));
+    for (int x = 0; x < size.width(); ++x)
+        columns[std::size_t(x)] = MiddlePixel(x, size.width(), picture.Width());
+    const auto sampledRow = [&](int y) { return picture.Row(MiddlePixel(y, size.height(), picture.Height())); };
+    constexpr int ahead = 8;
+    for (int y = 0; y < std::min(ahead, size.height()); ++y)
+        Prefetch(sampledRow(y), picture.BytesPerLine());
     for (int y = 0; y < size.height(); ++y) {
+        if (y + ahead < size.height())
+            Prefetch(sampledRow(y + ahead), picture.BytesPerLine());
+        const std::uint8_t* row = sampledRow(y);
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
-            int red = 0, green = 0, blue = 0;
-            for (int sy = 0; sy < kSamples; ++sy) {
-                const int py = SampledPixel(y, sy, size.height(), picture.Height());
-                for (int sx = 0; sx < kSamples; ++sx) {
-                    const Rgb& colour = kColorTable[picture.Pixel(SampledPixel(x, sx, size.width(), picture.Width()), py)];
-                    red += colour.red;
-                    green += colour.green;
-                    blue += colour.blue;
-                }
-            }
-            constexpr int count = kSamples * kSamples;
-            line[x] = qRgb(red / count, green / count, blue / count);
+            const int at = columns[std::size_t(x)];
+            const Rgb& colour = kColorTable[at % 2 ? row[at / 2] & 0x0F : row[at / 2] >> 4];
+            line[x] = qRgb(colour.red, colour.green, colour.blue);
         }
     }
     return image;
@@ -111,9 +126,10 @@ QPointF MapOverview::onOverview(QPoint cell) const
                    1 + (cell.y() + 0.5) * image_.height() / mapSize_.height());
 }
 
-void MapOverview::paintEvent(QPaintEvent*)
+void MapOverview::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    painter.setClipRect(event->rect(), Qt::IntersectClip); // drawn at once, not on Qt's threads
     painter.setPen(QColor(160, 160, 160));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect().adjusted(0, 0, -1, -1));

@@ -14,9 +14,8 @@
 
 constexpr int kOverviewSide = 160;
 
-// The whole picture made small: each pixel the mean colour of up to 4 x 4
-// pixels spread over the part of the picture it stands for, so that the cost
-// does not grow with the map.
+// The whole picture made small: each pixel the one in the middle of the part
+// of the picture it stands for, so that the cost does not grow with the map.
 QImage OverviewImage(const IndexedImage& picture, int maxSide = kOverviewSide);
 
 // Where the part of the control in view (visible, in the control's pixels,
