@@ -69,9 +69,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The screen pixels of the exposed part of target, the grid included.
+    // The screen pixels of the exposed part of target, the grid and the route included.
     QImage screenPart(const QRect& target, const QRect& exposed) const;
-    void paintRoute(QPainter& painter, const QRect& target, const QRect& exposed) const;
+    void writeRoute(QImage& part, const QRect& exposed, const QRect& target) const;
+    void paintRouteEnds(QPainter& painter, const QRect& target, const QRect& exposed) const;
     void paintSpotlight(QPainter& painter, const QRect& target) const;
     void paintPlayerRing(QPainter& painter, const QRect& target) const;
     void paintGoToMark(QPainter& painter) const;

@@ -161,7 +161,8 @@ void OverviewBesideLoad(benchmark::State& state, const BenchMap& map)
             },
             [&] { loadSeconds += SecondsToLoad(path); });
     }
-    state.counters["beside_load_overview_wall_s"] = benchmark::Counter(loadSeconds, benchmark::Counter::kAvgIterations);
+    state.counters["beside_load_overview_" + std::string(map.name) + "_wall_s"] =
+        benchmark::Counter(loadSeconds, benchmark::Counter::kAvgIterations);
 }
 
 // One step of a drag: 8 pixels sideways, back and forth.
