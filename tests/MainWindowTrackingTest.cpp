@@ -384,6 +384,14 @@ TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThe
     processes->setFocus();
     QTest::keyClicks(processes, "stand");
     EXPECT_EQ(processes->filterText(), "stand");
+    // The window's one-letter keys are text here.
+    QTest::keyClicks(processes, "fog");
+    EXPECT_EQ(processes->filterText(), "standfog");
+    EXPECT_TRUE(window_->mapView().overviewWanted());
+    EXPECT_TRUE(window_->mapView().gridWanted());
+    QTest::keyClick(processes, Qt::Key_Backspace);
+    QTest::keyClick(processes, Qt::Key_Backspace);
+    QTest::keyClick(processes, Qt::Key_Backspace);
     QTest::keyClick(processes, Qt::Key_Escape);
     EXPECT_EQ(processes->filterText(), "");
     EXPECT_FALSE(image->route().empty());
