@@ -74,14 +74,20 @@ void CellReadout::showText(const QString& text, QPoint avoid)
     raise();
 }
 
-QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QStringList& notes)
+QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route,
+                    const QStringList& notes)
 {
     const std::optional<CellState> state = cell ? document.cellState(cell->x(), cell->y()) : std::nullopt;
     QStringList parts;
     if (state)
         parts << CellReadoutText(*cell, *state, QSize(document.walkability().Columns(), document.walkability().Rows()), shownSize);
+    if (!route.isEmpty())
+        parts << route;
+    QStringList lines;
+    if (!parts.isEmpty())
+        lines << parts.join(QLatin1String("  "));
     for (const QString& note : notes)
         if (!note.isEmpty())
-            parts << note;
-    return parts.join(QLatin1String("  "));
+            lines << note;
+    return lines.join(QLatin1Char('\n'));
 }

@@ -320,9 +320,8 @@ void ImageControl::setRoute(std::vector<QPoint> cells)
 }
 
 // The route written into the pixels of a part of the screen: each straight
-// stretch in view a band 5 pixels across (counted up and down, or sideways
-// for a steep one), its middle 3 orange and its edges black, each turn a
-// square. Written pixel by pixel in one pass, it costs what its part in view
+// stretch in view a band at least 3 pixels across of orange with a black
+// pixel on either side, each turn a square. Written pixel by pixel in one pass, it costs what its part in view
 // costs, however long the route (a wide pen's outline cost a third of a
 // repaint at 1600%).
 void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& target) const
@@ -344,7 +343,11 @@ void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& t
     const QRgb orange = kRouteColour.rgb();
     const auto band = [&](const QLineF& line) {
         const bool flat = std::abs(line.dx()) >= std::abs(line.dy());
-        const int steps = std::max(1, int(std::ceil(std::max(std::abs(line.dx()), std::abs(line.dy())))));
+        const double major = std::max(std::abs(line.dx()), std::abs(line.dy()));
+        const int steps = std::max(1, int(std::ceil(major)));
+        // Counted along the minor direction, a slanting band needs more
+        // pixels to be 3 across: 5 at 45 degrees.
+        const int orangeHalf = major > 0 ? int(std::ceil((3 * line.length() / major - 1) / 2 - 1e-9)) : 1;
         const double stepX = line.dx() / steps;
         const double stepY = line.dy() / steps;
         double atX = line.x1();
@@ -352,8 +355,8 @@ void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& t
         for (int i = 0; i <= steps; ++i, atX += stepX, atY += stepY) {
             const int x = int(std::floor(atX));
             const int y = int(std::floor(atY));
-            for (int offset = -2; offset <= 2; ++offset)
-                put(flat ? x : x + offset, flat ? y + offset : y, std::abs(offset) == 2 ? qRgb(0, 0, 0) : orange);
+            for (int offset = -orangeHalf - 1; offset <= orangeHalf + 1; ++offset)
+                put(flat ? x : x + offset, flat ? y + offset : y, std::abs(offset) > orangeHalf ? qRgb(0, 0, 0) : orange);
         }
     };
     // The turns in view get a black square under the bands and an orange one
@@ -363,7 +366,7 @@ void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& t
         if (const QPointF at = middleOf(corner, target); near.contains(at))
             turns.push_back(at);
     for (const QPointF& turn : turns)
-        square(turn, 2, qRgb(0, 0, 0));
+        square(turn, 3, qRgb(0, 0, 0));
     QPointF previous = middleOf(routeCorners_.front(), target);
     for (std::size_t i = 1; i < routeCorners_.size(); ++i) {
         const QPointF next = middleOf(routeCorners_[i], target);
@@ -372,10 +375,11 @@ void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& t
         previous = next;
     }
     for (const QPointF& turn : turns)
-        square(turn, 1, orange);
+        square(turn, 2, orange);
 }
 
-// The dots at the route's ends: its start white, its end orange.
+// The dots at the route's ends: its start white, unless the player stands
+// there (the ring tells it, and the letter stays in sight), its end orange.
 void ImageControl::paintRouteEnds(QPainter& painter, const QRect& target, const QRect& exposed) const
 {
     const QRectF near = QRectF(exposed).adjusted(-8, -8, 8, 8);
@@ -383,7 +387,7 @@ void ImageControl::paintRouteEnds(QPainter& painter, const QRect& target, const 
     painter.setPen(QPen(Qt::black, 2));
     for (const auto& [end, fill] : {std::pair(route_.front(), QColor(Qt::white)), std::pair(route_.back(), kRouteColour)}) {
         const QPointF middle = middleOf(end, target);
-        if (near.contains(middle)) {
+        if (near.contains(middle) && !(fill == Qt::white && end == player_)) {
             painter.setBrush(fill);
             painter.drawEllipse(middle, 5, 5);
         }

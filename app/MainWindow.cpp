@@ -233,10 +233,11 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 
 void MainWindow::showReadout()
 {
-    QStringList notes{routes_->summary(), measure_->note()};
+    QStringList notes{measure_->note()};
     if (tracker_->isRunning() && !followCommand_->isChecked())
         notes << QStringLiteral("following paused (F resumes)");
-    mapView_->setReadoutText(ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), notes));
+    mapView_->setReadoutText(
+        ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), routes_->summary(), notes));
 }
 
 void MainWindow::setTabOrderByName()
