@@ -239,6 +239,7 @@ void MapView::placeOverlays()
 {
     placeGridRulers();
     placeOverview(gridColumns_->isVisible() ? gridColumns_->height() : 0);
+    readout_->raise(); // over the grid's numbers and the overview
 }
 
 void MapView::placeGridRulers()
