@@ -620,14 +620,19 @@ TEST_F(MapViewTest, TheGridShowsFrom800PercentAndNeverInThePicture)
     EXPECT_EQ(shown.pixel(50, 71), qRgb(80, 80, 80)); // row 8
     EXPECT_EQ(shown.pixel(12, 50), qRgb(255, 0, 0)); // inside column 1: blocked
 
+    // Dragged, the map moves along with the mouse: the cell under it, and so
+    // the readout's text, stays; the readout stays over the numbers too.
     ReadoutAt({50, 300});
-    Area()->horizontalScrollBar()->setValue(300);
-    // The readout stays over the numbers that its corner shares.
+    Mouse(QEvent::MouseButtonPress, {50, 300}, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, {30, 300}, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, {30, 300}, Qt::LeftButton);
+    EXPECT_EQ(Scroll().x(), 20);
     auto* readout = Find<QLabel>("cellReadout");
     ASSERT_TRUE(readout->isVisible());
     const QObjectList stacked = Area()->viewport()->children(); // bottom to top
     EXPECT_GT(stacked.indexOf(readout), stacked.indexOf(rows));
     EXPECT_GT(stacked.indexOf(readout), stacked.indexOf(Find<MapOverview>("mapOverview")));
+    Area()->horizontalScrollBar()->setValue(300);
     EXPECT_EQ(columns->labels().front().cell, 40);
     EXPECT_EQ(columns->labels().front().at, 353 - 300); // cell 40 starts at 352.8, pixel 353
     QTest::keyClick(window_.get(), Qt::Key_G);
