@@ -41,9 +41,10 @@ public:
     IndexedImage& pictureForDrawing() { return picture_; }
     void repaintPixels(const QRect& pixels);
 
-    // A route drawn over the picture through the cells' middles, 3 pixels
-    // wide with a dark outline, in a colour the map's pictures never have,
-    // its start a ring and its end a dot; empty: none.
+    // A route drawn over the picture through the cells' middles, at least 3
+    // pixels wide with a dark outline, in a colour the map's pictures never
+    // have, its start a white dot (but where the player stands) and its end
+    // an orange one; empty: none.
     void setRoute(std::vector<QPoint> cells);
     // A ring drawn around one cell; none: no ring.
     void setSpotlight(std::optional<QPoint> cell);
