@@ -74,7 +74,8 @@ void CellReadout::showText(const QString& text, QPoint avoid)
     raise();
 }
 
-QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route)
+QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route,
+                    const QStringList& notes)
 {
     const std::optional<CellState> state = cell ? document.cellState(cell->x(), cell->y()) : std::nullopt;
     QStringList parts;
@@ -82,5 +83,11 @@ QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSi
         parts << CellReadoutText(*cell, *state, QSize(document.walkability().Columns(), document.walkability().Rows()), shownSize);
     if (!route.isEmpty())
         parts << route;
-    return parts.join(QLatin1String("  "));
+    QStringList lines;
+    if (!parts.isEmpty())
+        lines << parts.join(QLatin1String("  "));
+    for (const QString& note : notes)
+        if (!note.isEmpty())
+            lines << note;
+    return lines.join(QLatin1Char('\n'));
 }

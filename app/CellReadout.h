@@ -22,5 +22,8 @@ public:
 QString CellReadoutText(QPoint cell, CellState state, QSize mapSize, QSize shownSize);
 
 // The readout for the cell under the mouse (none: off the map), followed by
-// what the route planner says; empty when there is nothing to tell.
-QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route);
+// what the route planner says, then each further note (measuring, following)
+// on a line of its own, so that the label stays narrower than the area;
+// empty when there is nothing to tell.
+QString ReadoutText(const MapDocument& document, std::optional<QPoint> cell, QSize shownSize, const QString& route,
+                    const QStringList& notes = {});

@@ -6,15 +6,16 @@
 #include <QList>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPolygonF>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <new>
 #include <vector>
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
+const QColor kMarkColour(255, 230, 0);    // the square around a cell gone to
 
 namespace {
 
@@ -24,6 +25,37 @@ const std::array<QRgb, 16> kScreenColours = [] {
         colours[entry] = qRgb(kColorTable[entry].red, kColorTable[entry].green, kColorTable[entry].blue);
     return colours;
 }();
+
+// The part of a line inside a rectangle (Liang and Barsky); none when it misses it.
+std::optional<QLineF> PartInside(const QLineF& line, const QRectF& rect)
+{
+    double from = 0, to = 1;
+    const double d[2] = {line.dx(), line.dy()};
+    const double start[2] = {line.x1(), line.y1()};
+    const double low[2] = {rect.left(), rect.top()};
+    const double high[2] = {rect.right(), rect.bottom()};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (d[axis] == 0) {
+            if (start[axis] < low[axis] || start[axis] > high[axis])
+                return std::nullopt;
+            continue;
+        }
+        double enter = (low[axis] - start[axis]) / d[axis];
+        double leave = (high[axis] - start[axis]) / d[axis];
+        if (enter > leave)
+            std::swap(enter, leave);
+        from = std::max(from, enter);
+        to = std::min(to, leave);
+    }
+    if (from > to)
+        return std::nullopt;
+    return QLineF(line.pointAt(from), line.pointAt(to));
+}
+
+QRgb GridLineColour(int cell)
+{
+    return cell % kGridLabelEvery == 0 ? qRgb(200, 200, 200) : qRgb(80, 80, 80);
+}
 
 } // namespace
 
@@ -105,6 +137,8 @@ QRect ImageControl::pictureTarget() const
     return target;
 }
 
+// The grid, when shown, is written into the pixels as they are made: a line
+// at the first pixel of each cell, every tenth one stronger; then the route.
 QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
 {
     QImage part(exposed.size(), QImage::Format_RGB32);
@@ -113,15 +147,40 @@ QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
         sourceColumns[std::size_t(column)] =
             SourcePixel(exposed.left() + column - target.left(), target.width(), picture_.Width());
     }
+    const bool grid = gridShown_ && GridShows(target.width(), picture_.Width()) && GridShows(target.height(), picture_.Height());
+    std::vector<std::pair<int, QRgb>> gridColumns; // the columns of the part with a line, and its colour
+    for (int column = 0; grid && column < exposed.width(); ++column) {
+        const int cell = sourceColumns[std::size_t(column)];
+        if (exposed.left() + column - target.left() == CellStart(cell, target.width(), picture_.Width()))
+            gridColumns.emplace_back(column, GridLineColour(cell));
+    }
+    // Zoomed in, rows that show the same picture row are copies of the first.
+    const QRgb* madeLine = nullptr;
+    int madeRow = -1;
     for (int row = 0; row < exposed.height(); ++row) {
-        const int sourceRow = SourcePixel(exposed.top() + row - target.top(), target.height(), picture_.Height());
+        const int at = exposed.top() + row - target.top();
+        const int sourceRow = SourcePixel(at, target.height(), picture_.Height());
         const std::uint8_t* pairs = picture_.Row(sourceRow);
         auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
+        if (grid && at == CellStart(sourceRow, target.height(), picture_.Height())) {
+            std::fill(line, line + exposed.width(), GridLineColour(sourceRow));
+            continue;
+        }
+        if (sourceRow == madeRow) {
+            std::copy(madeLine, madeLine + exposed.width(), line);
+            continue;
+        }
+        madeLine = line;
+        madeRow = sourceRow;
         for (int column = 0; column < exposed.width(); ++column) {
             const int x = sourceColumns[std::size_t(column)];
             line[column] = kScreenColours[x % 2 ? pairs[x / 2] & 0x0F : pairs[x / 2] >> 4];
         }
+        for (const auto& [column, colour] : gridColumns)
+            line[column] = colour;
     }
+    if (!routeCorners_.empty())
+        writeRoute(part, exposed, target);
     return part;
 }
 
@@ -131,13 +190,102 @@ void ImageControl::paintEvent(QPaintEvent* event)
     const QRect target = picture_.IsEmpty() ? QRect() : pictureTarget();
     for (const QRect& free : QRegion(event->rect()).subtracted(target))
         painter.fillRect(free, Qt::black); // as the map area around it
-    const QRect exposed = event->rect() & target;
-    if (!exposed.isEmpty())
-        painter.drawImage(exposed.topLeft(), screenPart(target, exposed));
-    if (!route_.empty() && !target.isEmpty())
-        paintRoute(painter, target);
-    if (spotlight_ && !target.isEmpty())
+    if (!target.isEmpty() && target != rect()) {
+        painter.setPen(kPictureEdgeColour);
+        painter.drawRect(target.adjusted(-1, -1, 0, 0));
+    }
+    // Rectangle by rectangle: where the overview stands over the map, the
+    // exposed region has a hole, which is neither worked out nor drawn.
+    // With a clip of its own, Qt's raster engine draws long runs of pixels
+    // straight away instead of handing each to its threads.
+    for (const QRect& part : event->region() & target) {
+        painter.setClipRect(part);
+        painter.drawImage(part.topLeft(), screenPart(target, part));
+    }
+    if (target.isEmpty())
+        return;
+    painter.setClipRect(event->rect());
+    if (!route_.empty())
+        paintRouteEnds(painter, target, event->rect());
+    if (player_)
+        paintPlayerRing(painter, target);
+    if (goToMark_)
+        paintGoToMark(painter);
+    if (spotlight_)
         paintSpotlight(painter, target);
+}
+
+QPointF ImageControl::middleOf(QPoint cell, const QRect& target) const
+{
+    return QPointF(target.left() + (cell.x() + 0.5) * target.width() / picture_.Width(),
+                   target.top() + (cell.y() + 0.5) * target.height() / picture_.Height());
+}
+
+// The letter covers about 8 cells around the player's: the ring stays
+// outside it when zoomed in, and 12 pixels across when zoomed far out.
+double ImageControl::playerRingRadius() const
+{
+    if (picture_.IsEmpty())
+        return 0;
+    const QRect target = pictureTarget();
+    const double cell = std::max(double(target.width()) / picture_.Width(), double(target.height()) / picture_.Height());
+    return std::max(8.0, 7.0 * cell);
+}
+
+QRect ImageControl::ringBounds(QPoint cell, double radius) const
+{
+    if (picture_.IsEmpty())
+        return QRect();
+    const QPointF middle = middleOf(cell, pictureTarget());
+    const int reach = int(std::ceil(radius)) + 4; // the pens' widths
+    return QRect(middle.toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
+}
+
+void ImageControl::setPlayer(std::optional<QPoint> cell)
+{
+    if (cell == player_)
+        return;
+    if (player_)
+        update(ringBounds(*player_, playerRingRadius()));
+    player_ = cell;
+    if (player_)
+        update(ringBounds(*player_, playerRingRadius()));
+}
+
+// White inside black, so that it shows on every colour of the map.
+void ImageControl::paintPlayerRing(QPainter& painter, const QRect& target) const
+{
+    const double radius = playerRingRadius();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 4));
+    painter.drawEllipse(middleOf(*player_, target), radius, radius);
+    painter.setPen(QPen(QColor(0, 255, 0), 2));
+    painter.drawEllipse(middleOf(*player_, target), radius, radius);
+}
+
+void ImageControl::setGoToMark(std::optional<QPoint> cell)
+{
+    goToMark_ = cell;
+    update();
+}
+
+void ImageControl::paintGoToMark(QPainter& painter) const
+{
+    const QRect cell = controlRectOf(QRect(*goToMark_, QSize(1, 1)));
+    const QRect square = cell.adjusted(-6, -6, 6, 6);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 4));
+    painter.drawRect(square);
+    painter.setPen(QPen(kMarkColour, 2));
+    painter.drawRect(square);
+}
+
+void ImageControl::setGridShown(bool shown)
+{
+    gridShown_ = shown;
+    update();
 }
 
 void ImageControl::setSpotlight(std::optional<QPoint> cell)
@@ -150,8 +298,7 @@ void ImageControl::setSpotlight(std::optional<QPoint> cell)
 // so that it shows on every colour of the map.
 void ImageControl::paintSpotlight(QPainter& painter, const QRect& target) const
 {
-    const QPointF middle(target.left() + (spotlight_->x() + 0.5) * target.width() / picture_.Width(),
-                         target.top() + (spotlight_->y() + 0.5) * target.height() / picture_.Height());
+    const QPointF middle = middleOf(*spotlight_, target);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::black, 4));
@@ -163,20 +310,86 @@ void ImageControl::paintSpotlight(QPainter& painter, const QRect& target) const
 void ImageControl::setRoute(std::vector<QPoint> cells)
 {
     route_ = std::move(cells);
+    routeCorners_.clear();
+    for (std::size_t i = 0; i < route_.size(); ++i) {
+        const bool turns = i == 0 || i + 1 == route_.size() || route_[i] - route_[i - 1] != route_[i + 1] - route_[i];
+        if (turns)
+            routeCorners_.push_back(route_[i]);
+    }
     update();
 }
 
-void ImageControl::paintRoute(QPainter& painter, const QRect& target) const
+// The route written into the pixels of a part of the screen: each straight
+// stretch in view a band at least 3 pixels across of orange with a black
+// pixel on either side, each turn a square. Written pixel by pixel in one pass, it costs what its part in view
+// costs, however long the route (a wide pen's outline cost a third of a
+// repaint at 1600%).
+void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& target) const
 {
-    const double across = double(target.width()) / picture_.Width();
-    const double down = double(target.height()) / picture_.Height();
-    QPolygonF line;
-    line.reserve(qsizetype(route_.size()));
-    for (const QPoint& cell : route_)
-        line.append(QPointF(target.left() + (cell.x() + 0.5) * across, target.top() + (cell.y() + 0.5) * down));
-    painter.setPen(QPen(kRouteColour, 0));
-    if (line.size() == 1)
-        painter.drawPoint(line.first());
-    else
-        painter.drawPolyline(line);
+    const QRectF near = QRectF(exposed).adjusted(-3, -3, 3, 3);
+    uchar* const pixels = part.bits();
+    const qsizetype stride = part.bytesPerLine();
+    const auto put = [&](int x, int y, QRgb colour) {
+        x -= exposed.left();
+        y -= exposed.top();
+        if (x >= 0 && y >= 0 && x < part.width() && y < part.height())
+            reinterpret_cast<QRgb*>(pixels + y * stride)[x] = colour;
+    };
+    const auto square = [&](QPointF at, int half, QRgb colour) {
+        for (int y = -half; y <= half; ++y)
+            for (int x = -half; x <= half; ++x)
+                put(int(std::floor(at.x())) + x, int(std::floor(at.y())) + y, colour);
+    };
+    const QRgb orange = kRouteColour.rgb();
+    const auto band = [&](const QLineF& line) {
+        const bool flat = std::abs(line.dx()) >= std::abs(line.dy());
+        const double major = std::max(std::abs(line.dx()), std::abs(line.dy()));
+        const int steps = std::max(1, int(std::ceil(major)));
+        // Counted along the minor direction, a slanting band needs more
+        // pixels to be 3 across: 5 at 45 degrees.
+        const int orangeHalf = major > 0 ? int(std::ceil((3 * line.length() / major - 1) / 2 - 1e-9)) : 1;
+        const double stepX = line.dx() / steps;
+        const double stepY = line.dy() / steps;
+        double atX = line.x1();
+        double atY = line.y1();
+        for (int i = 0; i <= steps; ++i, atX += stepX, atY += stepY) {
+            const int x = int(std::floor(atX));
+            const int y = int(std::floor(atY));
+            for (int offset = -orangeHalf - 1; offset <= orangeHalf + 1; ++offset)
+                put(flat ? x : x + offset, flat ? y + offset : y, std::abs(offset) > orangeHalf ? qRgb(0, 0, 0) : orange);
+        }
+    };
+    // The turns in view get a black square under the bands and an orange one
+    // over them, so that one band's dark edge never cuts the next one.
+    std::vector<QPointF> turns;
+    for (const QPoint& corner : routeCorners_)
+        if (const QPointF at = middleOf(corner, target); near.contains(at))
+            turns.push_back(at);
+    for (const QPointF& turn : turns)
+        square(turn, 3, qRgb(0, 0, 0));
+    QPointF previous = middleOf(routeCorners_.front(), target);
+    for (std::size_t i = 1; i < routeCorners_.size(); ++i) {
+        const QPointF next = middleOf(routeCorners_[i], target);
+        if (const std::optional<QLineF> inView = PartInside(QLineF(previous, next), near))
+            band(*inView);
+        previous = next;
+    }
+    for (const QPointF& turn : turns)
+        square(turn, 2, orange);
+}
+
+// The dots at the route's ends: its start white, unless the player stands
+// there (the ring tells it, and the letter stays in sight), its end orange.
+void ImageControl::paintRouteEnds(QPainter& painter, const QRect& target, const QRect& exposed) const
+{
+    const QRectF near = QRectF(exposed).adjusted(-8, -8, 8, 8);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 2));
+    for (const auto& [end, fill] : {std::pair(route_.front(), QColor(Qt::white)), std::pair(route_.back(), kRouteColour)}) {
+        const QPointF middle = middleOf(end, target);
+        if (near.contains(middle) && !(fill == Qt::white && end == player_)) {
+            painter.setBrush(fill);
+            painter.drawEllipse(middle, 5, 5);
+        }
+    }
 }

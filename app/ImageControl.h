@@ -14,6 +14,9 @@
 #include <optional>
 #include <vector>
 
+// The line drawn just outside the picture's edge, so that its end shows.
+inline const QColor kPictureEdgeColour(110, 110, 110);
+
 // A copy at one byte a pixel with the colour table, as the clipboard and
 // Qt's painting take it; 96 dots per inch.
 QImage ToQImage(const IndexedImage& image);
@@ -38,13 +41,25 @@ public:
     IndexedImage& pictureForDrawing() { return picture_; }
     void repaintPixels(const QRect& pixels);
 
-    // A route drawn over the picture as a thin line through the cells'
-    // middles, in a colour the map's pictures never have; empty: none.
+    // A route drawn over the picture through the cells' middles, at least 3
+    // pixels wide with a dark outline, in a colour the map's pictures never
+    // have, its start a white dot (but where the player stands) and its end
+    // an orange one; empty: none.
     void setRoute(std::vector<QPoint> cells);
     // A ring drawn around one cell; none: no ring.
     void setSpotlight(std::optional<QPoint> cell);
     const std::optional<QPoint>& spotlight() const { return spotlight_; }
     const std::vector<QPoint>& route() const { return route_; }
+    // A ring around the player's cell, at least 12 pixels across at any
+    // zoom and wide enough for the letter around it; none: no ring.
+    void setPlayer(std::optional<QPoint> cell);
+    const std::optional<QPoint>& player() const { return player_; }
+    // Lines between the cells from 800% up, every tenth stronger.
+    void setGridShown(bool shown);
+    bool gridShown() const { return gridShown_; }
+    // A square around a cell gone to; none: no square.
+    void setGoToMark(std::optional<QPoint> cell);
+    const std::optional<QPoint>& goToMark() const { return goToMark_; }
 
     // Where the picture is drawn, in the control's pixels.
     QRect pictureTarget() const;
@@ -55,14 +70,26 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The screen pixels of the exposed part of target.
+    // The screen pixels of the exposed part of target, the grid and the route included.
     QImage screenPart(const QRect& target, const QRect& exposed) const;
-    void paintRoute(QPainter& painter, const QRect& target) const;
+    void writeRoute(QImage& part, const QRect& exposed, const QRect& target) const;
+    void paintRouteEnds(QPainter& painter, const QRect& target, const QRect& exposed) const;
     void paintSpotlight(QPainter& painter, const QRect& target) const;
+    void paintPlayerRing(QPainter& painter, const QRect& target) const;
+    void paintGoToMark(QPainter& painter) const;
+    // The middle of a cell, in the control's pixels.
+    QPointF middleOf(QPoint cell, const QRect& target) const;
+    double playerRingRadius() const;
+    // The control pixels a ring of that radius around a cell may touch.
+    QRect ringBounds(QPoint cell, double radius) const;
 
     IndexedImage picture_;
     std::vector<QPoint> route_;
+    std::vector<QPoint> routeCorners_; // its ends and the cells where it turns
     std::optional<QPoint> spotlight_;
+    std::optional<QPoint> player_;
+    std::optional<QPoint> goToMark_;
+    bool gridShown_ = false;
     bool autoSize_ = true;
     bool stretch_ = false;
 };

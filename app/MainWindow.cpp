@@ -8,7 +8,9 @@
 #include "ClientStart.h"
 #include "FailureBox.h"
 #include "FinderWindow.h"
+#include "GoToCell.h"
 #include "DirectoryList.h"
+#include "DistanceMeasure.h"
 #include "DriveSelector.h"
 #include "FileNames.h"
 #include "ImageControl.h"
@@ -80,6 +82,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     linkMemo_ = new LinkMemo(this);
     tracker_ = new PlayerTracker(this);
     routes_ = new RoutePlanner(document_, this);
+    measure_ = new DistanceMeasure(document_, this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
     column->addWidget(toolBar_);
@@ -102,6 +105,14 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     runCommand([this, startDirectory] { enterStartDirectory(ToFilesystemPath(startDirectory)); });
 }
 
+void MainWindow::fitHeightInto(int height)
+{
+    constexpr int smallestMemo = 40;
+    const int excess = minimumSizeHint().height() - height;
+    if (excess > 0)
+        linkMemo_->setFixedHeight(std::max(smallestMemo, linkMemo_->height() - excess));
+}
+
 void MainWindow::buildCommands()
 {
     commands_.processList = addCommand("List Processes", "execute", {}, [this] { refreshProcesses(); });
@@ -114,12 +125,21 @@ void MainWindow::buildCommands()
     commands_.about = addCommand("About", "context-help", {Qt::Key_F1}, [this] { about(); });
     commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
     fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
+    goToCellCommand_ = addCommand("Go to Cell...", nullptr, {Qt::CTRL | Qt::Key_G}, [this] { goToCell(); });
+    overviewCommand_ = addCommand("Overview", nullptr, {Qt::Key_O}, [this] { mapView_->setOverviewWanted(overviewCommand_->isChecked()); });
+    overviewCommand_->setCheckable(true);
+    overviewCommand_->setChecked(true);
+    gridCommand_ = addCommand("Grid", nullptr, {Qt::Key_G}, [this] { mapView_->setGridWanted(gridCommand_->isChecked()); });
+    gridCommand_->setCheckable(true);
+    gridCommand_->setChecked(true);
     copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
         QApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
     });
     clearRouteCommand_ = addCommand("Clear Route", nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
     clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown
-    followCommand_ = addCommand("Follow the Player", nullptr, {}, [] {});
+    endMeasureCommand_ = addCommand("End Measuring", nullptr, {}, [this] { measure_->stop(); });
+    endMeasureCommand_->setEnabled(false);
+    followCommand_ = addCommand("Follow the Player", nullptr, {Qt::Key_F}, [] {});
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
     findAddressCommand_ = addCommand("Find the Player's Address...", nullptr, {QKeySequence::Find}, [this] { openFinder(); });
@@ -168,11 +188,29 @@ void MainWindow::connectParts()
     });
     connect(tracker_, &PlayerTracker::positionRead, this, &MainWindow::onPlayerMoved);
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);
+    connect(mapView_, &MapView::hoveredCellChanged, measure_, &DistanceMeasure::measureTo);
     connect(mapView_, &MapView::hoveredCellChanged, this, &MainWindow::showReadout);
+    connect(measure_, &DistanceMeasure::changed, this, [this] {
+        // Esc ends measuring first, then clears the route.
+        const bool measuring = measure_->from().has_value();
+        endMeasureCommand_->setEnabled(measuring);
+        endMeasureCommand_->setShortcut(measuring ? QKeySequence(Qt::Key_Escape) : QKeySequence());
+        clearRouteCommand_->setShortcut(measuring ? QKeySequence() : QKeySequence(Qt::Key_Escape));
+        showReadout();
+    });
     connect(mapView_, &MapView::menuRequested, this, &MainWindow::showMapMenu);
     connect(routes_, &RoutePlanner::routeChanged, this, [this] {
         mapView_->setRoute(routes_->route());
         clearRouteCommand_->setEnabled(routes_->isAsked());
+        showReadout();
+    });
+    connect(mapView_, &MapView::userMoved, this, [this] {
+        if (tracker_->isRunning())
+            followCommand_->setChecked(false);
+    });
+    connect(followCommand_, &QAction::toggled, this, [this](bool on) {
+        if (on && routes_->player())
+            mapView_->bringCellIntoView(*routes_->player());
         showReadout();
     });
     for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})
@@ -181,18 +219,25 @@ void MainWindow::connectParts()
 
 void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
 {
-    const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_},
+    const MapMenuCommands commands{{commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_, goToCellCommand_,
+                                    overviewCommand_, gridCommand_},
                                    {commands_.save, copyPictureCommand_},
                                    routes_,
                                    clearRouteCommand_,
                                    followCommand_,
-                                   findAddressCommand_};
+                                   findAddressCommand_,
+                                   [this](QPoint from) { measure_->start(from); },
+                                   endMeasureCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
 }
 
 void MainWindow::showReadout()
 {
-    mapView_->setReadoutText(ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), routes_->summary()));
+    QStringList notes{measure_->note()};
+    if (tracker_->isRunning() && !followCommand_->isChecked())
+        notes << QStringLiteral("following paused (F resumes)");
+    mapView_->setReadoutText(
+        ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), routes_->summary(), notes));
 }
 
 void MainWindow::setTabOrderByName()
@@ -252,6 +297,7 @@ std::filesystem::path MainWindow::enterNearestDirectory(std::filesystem::path di
 
 void MainWindow::openSelectedMap()
 {
+    measure_->stop();
     LoadedMap map = document_.load(fileList_->selectedFilePath(), [this] {
         routes_->clear();
         mapView_->setPicture(IndexedImage());
@@ -314,6 +360,14 @@ void MainWindow::save()
         SaveBitmapFile(mapView_->picture(), *name);
 }
 
+void MainWindow::goToCell()
+{
+    if (mapView_->picture().IsEmpty())
+        throw std::runtime_error("There is no map to go to a cell of. Click a map in the file list first");
+    if (const std::optional<QPoint> cell = AskForCell(this, runModal_, mapView_->pictureSize()))
+        mapView_->goToCell(*cell);
+}
+
 void MainWindow::about()
 {
     ShowAboutBox(this, runModal_);
@@ -331,6 +385,7 @@ void MainWindow::setTracking(bool on)
         routes_->setPlayer(std::nullopt);
     tracker_->setRunning(on);
     showTrackingNote();
+    showReadout();
 }
 
 // Ticks with no process selected do nothing; the box's tooltip says why.

@@ -15,6 +15,7 @@
 #include <functional>
 
 class DirectoryList;
+class DistanceMeasure;
 class FinderWindow;
 class StartClientDialog;
 class DriveSelector;
@@ -36,6 +37,10 @@ public:
 
     // Runs a command; the one place where failures are caught and shown.
     void runCommand(const std::function<void()>& command);
+
+    // On a screen too short for the window at its smallest, the link memo
+    // gives up height (down to a few lines) so that the window fits.
+    void fitHeightInto(int height);
 
     // Replaces how modal boxes and dialogs are run (tests answer them).
     void setModalRunner(ModalRunner runModal) { runModal_ = std::move(runModal); }
@@ -68,6 +73,7 @@ private:
     void openSelectedMap();
     void leaveGoneDirectory();
     void save();
+    void goToCell();
     void about();
     void refreshProcesses();
     void setTracking(bool on);
@@ -93,10 +99,15 @@ private:
     SaveDialog* saveDialog_ = nullptr;
     PlayerTracker* tracker_;
     RoutePlanner* routes_;
+    DistanceMeasure* measure_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
+    QAction* goToCellCommand_;
+    QAction* overviewCommand_;
+    QAction* gridCommand_;
     QAction* copyPictureCommand_;
     QAction* clearRouteCommand_;
+    QAction* endMeasureCommand_;
     QAction* followCommand_;
     QAction* findAddressCommand_;
     QAction* startClientCommand_;

@@ -23,6 +23,10 @@ MapMenu::MapMenu(const MapMenuCommands& commands, std::optional<QPoint> cell, QW
     commands.clearRoute->setEnabled(routes->isAsked() || routes->chosenStart().has_value());
     addAction(commands.clearRoute);
     addSeparator();
+    addCellCommand(QStringLiteral("Measure from Here"), cell, true, commands.measureFrom);
+    if (commands.endMeasure->isEnabled())
+        addAction(commands.endMeasure);
+    addSeparator();
     addAction(commands.follow);
     addAction(commands.findAddress);
 }

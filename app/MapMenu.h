@@ -1,7 +1,7 @@
 #pragma once
 // The map area's context menu: the view commands, Save, Copy Picture, Copy
-// Cell (the cell clicked, as "x:y"), the routes to the cell clicked, and the
-// follow switch.
+// Cell (the cell clicked, as "x:y"), the routes to the cell clicked,
+// measuring from it, and the follow switch.
 
 #include <QMenu>
 
@@ -17,6 +17,8 @@ struct MapMenuCommands {
     QAction* clearRoute;
     QAction* follow;
     QAction* findAddress;
+    std::function<void(QPoint)> measureFrom;
+    QAction* endMeasure;
 };
 
 class MapMenu : public QMenu {

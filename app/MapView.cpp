@@ -3,12 +3,16 @@
 #include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
+#include "GridRuler.h"
+#include "MapOverview.h"
 #include "PlayerMarker.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QNativeGestureEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -28,8 +32,21 @@ int ScaledOffset(int at, int oldLength, int newLength)
 
 } // namespace
 
-MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl), readout_(new CellReadout(viewport()))
+constexpr int kGoToMarkMilliseconds = 1500;
+
+MapView::MapView(QWidget* parent)
+    : QScrollArea(parent),
+      image_(new ImageControl),
+      readout_(new CellReadout(viewport())),
+      goToMarkTimer_(new QTimer(this)),
+      overview_(new MapOverview(viewport())),
+      gridColumns_(new GridRuler(Qt::Horizontal, viewport())),
+      gridRows_(new GridRuler(Qt::Vertical, viewport()))
 {
+    connect(overview_, &MapOverview::centreRequested, this, &MapView::centreOn);
+    goToMarkTimer_->setSingleShot(true);
+    goToMarkTimer_->setInterval(kGoToMarkMilliseconds);
+    connect(goToMarkTimer_, &QTimer::timeout, this, [this] { image_->setGoToMark(std::nullopt); });
     setObjectName(QStringLiteral("sb1"));
     setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(false);
@@ -39,10 +56,13 @@ MapView::MapView(QWidget* parent) : QScrollArea(parent), image_(new ImageControl
     viewport()->setPalette(black);
     viewport()->setAutoFillBackground(true);
     viewport()->setMouseTracking(true);
+    image_->setGridShown(gridWanted_);
     image_->setObjectName(QStringLiteral("img1"));
     image_->resize(257, 245);
     image_->setMouseTracking(true);
     setWidget(image_);
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QScrollBar::actionTriggered, this, &MapView::userMoved);
 }
 
 const IndexedImage& MapView::picture() const
@@ -58,12 +78,30 @@ QSize MapView::pictureSize() const
 void MapView::setPicture(IndexedImage picture)
 {
     image_->setPicture(std::move(picture));
+    if (!image_->autoSize() && !image_->picture().IsEmpty())
+        image_->resize(zoomedSize());
     markerOnPicture_ = QRect();
     underMarker_.clear();
+    image_->setPlayer(std::nullopt);
+    overview_->setPicture(image_->picture());
+    overview_->setPlayer(std::nullopt);
+    placeOverlays();
+}
+
+QSize MapView::fittedSize() const
+{
+    return pictureSize().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+QSize MapView::zoomedSize() const
+{
+    const QSize base = fitted_ ? fittedSize() : pictureSize();
+    return QSize(ZoomedSize(base.width(), zoomSteps_), ZoomedSize(base.height(), zoomSteps_));
 }
 
 void MapView::zoomIn()
 {
+    ++zoomSteps_;
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedInSize(image_->width()), ZoomedInSize(image_->height()));
@@ -71,6 +109,7 @@ void MapView::zoomIn()
 
 void MapView::zoomOut()
 {
+    --zoomSteps_;
     image_->setAutoSize(false);
     image_->setStretch(true);
     image_->resize(ZoomedOutSize(image_->width()), ZoomedOutSize(image_->height()));
@@ -78,6 +117,8 @@ void MapView::zoomOut()
 
 void MapView::showNaturalSize()
 {
+    fitted_ = false;
+    zoomSteps_ = 0;
     image_->setStretch(false);
     image_->setAutoSize(true);
 }
@@ -86,10 +127,11 @@ void MapView::fitToArea()
 {
     if (picture().IsEmpty())
         return;
-    const QSize fitted = pictureSize().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    fitted_ = true;
+    zoomSteps_ = 0;
     image_->setAutoSize(false);
     image_->setStretch(true);
-    image_->resize(fitted);
+    image_->resize(fittedSize());
 }
 
 // The point keeps its place in the control, then moves onto the cell it
@@ -141,6 +183,16 @@ void MapView::bringCellIntoView(QPoint cell)
     verticalScrollBar()->setValue(onImage.center().y() - viewport()->height() / 2);
 }
 
+void MapView::goToCell(QPoint cell)
+{
+    const QRect onImage = image_->controlRectOf(QRect(cell, QSize(1, 1)));
+    horizontalScrollBar()->setValue(onImage.center().x() - viewport()->width() / 2);
+    verticalScrollBar()->setValue(onImage.center().y() - viewport()->height() / 2);
+    image_->setGoToMark(cell);
+    goToMarkTimer_->start();
+    emit userMoved();
+}
+
 void MapView::showMarker(QPoint topLeft)
 {
     IndexedImage& shown = image_->pictureForDrawing();
@@ -155,13 +207,91 @@ void MapView::showMarker(QPoint topLeft)
         for (int x = markerOnPicture_.left(); x <= markerOnPicture_.right(); ++x)
             underMarker_.push_back(shown.Pixel(x, y));
     DrawPlayerMarkerAt(shown, topLeft.x(), topLeft.y());
+    image_->setPlayer(topLeft + QPoint(5, 5));
+    overview_->setPlayer(topLeft + QPoint(5, 5));
     image_->repaintPixels(previous);
     image_->repaintPixels(markerOnPicture_);
 }
 
 void MapView::setRoute(std::vector<QPoint> cells)
 {
+    if (cells.empty())
+        overview_->setRouteEnds(std::nullopt, std::nullopt);
+    else
+        overview_->setRouteEnds(cells.front(), cells.back());
     image_->setRoute(std::move(cells));
+}
+
+void MapView::setOverviewWanted(bool wanted)
+{
+    overviewWanted_ = wanted;
+    placeOverlays();
+}
+
+void MapView::setGridWanted(bool wanted)
+{
+    gridWanted_ = wanted;
+    image_->setGridShown(wanted);
+    placeOverlays();
+}
+
+void MapView::placeOverlays()
+{
+    placeGridRulers();
+    placeOverview(gridColumns_->isVisible() ? gridColumns_->height() : 0);
+    readout_->raise(); // over the grid's numbers and the overview
+}
+
+void MapView::placeGridRulers()
+{
+    const QSize shown = image_->size();
+    const QSize area = viewport()->size();
+    if (!gridWanted_ || !GridShows(shown.width(), pictureSize().width()) ||
+        !GridShows(shown.height(), pictureSize().height())) {
+        gridColumns_->hide();
+        gridRows_->hide();
+        return;
+    }
+    const QPoint offset = image_->pos();
+    gridColumns_->showLabels(GridLabels(offset.x(), shown.width(), pictureSize().width(), area.width()), 0);
+    gridRows_->showLabels(GridLabels(offset.y(), shown.height(), pictureSize().height(), area.height()), gridColumns_->height());
+}
+
+// Bottom right; top right (below the grid's numbers) while the mouse drags the map under it.
+void MapView::placeOverview(int top)
+{
+    const QSize area = viewport()->size();
+    const bool larger = image_->width() > area.width() || image_->height() > area.height();
+    if (!overviewWanted_ || picture().IsEmpty() || !larger) {
+        overview_->hide();
+        return;
+    }
+    overview_->setView(QRect(-image_->pos(), area), image_->size());
+    constexpr int gap = 4;
+    constexpr int clearance = 8;
+    QRect place(QPoint(area.width() - overview_->width() - gap, area.height() - overview_->height() - gap), overview_->size());
+    if (dragging_ && place.adjusted(-clearance, -clearance, clearance, clearance).contains(mouse_))
+        place.moveTop(top + gap);
+    overview_->move(place.topLeft());
+    overview_->show();
+    overview_->raise();
+}
+
+void MapView::centreOn(QPointF fraction)
+{
+    horizontalScrollBar()->setValue(int(fraction.x() * image_->width()) - viewport()->width() / 2);
+    verticalScrollBar()->setValue(int(fraction.y() * image_->height()) - viewport()->height() / 2);
+    emit userMoved();
+}
+
+// The viewport's size changed (the window, or scroll bars coming or going):
+// the readout and the overview stay inside it.
+void MapView::resizeEvent(QResizeEvent* event)
+{
+    QScrollArea::resizeEvent(event);
+    if (readout_->isVisible())
+        readout_->showText(readout_->text(), mouse_);
+    placeOverlays();
 }
 
 void MapView::setSpotlight(std::optional<QPoint> cell)
@@ -193,14 +323,17 @@ void MapView::followMouse()
 void MapView::scrollContentsBy(int dx, int dy)
 {
     QScrollArea::scrollContentsBy(dx, dy);
+    placeOverlays();
     followMouse();
 }
 
 bool MapView::eventFilter(QObject* watched, QEvent* event)
 {
     const bool filtered = QScrollArea::eventFilter(watched, event);
-    if (watched == image_ && event->type() == QEvent::Resize)
+    if (watched == image_ && event->type() == QEvent::Resize) {
+        placeOverlays();
         followMouse();
+    }
     return filtered;
 }
 
@@ -208,6 +341,15 @@ void MapView::scrollBy(QPoint delta)
 {
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() + delta.x());
     verticalScrollBar()->setValue(verticalScrollBar()->value() + delta.y());
+}
+
+void MapView::paintEvent(QPaintEvent*)
+{
+    if (picture().IsEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(kPictureEdgeColour);
+    painter.drawRect(image_->geometry().adjusted(-1, -1, 0, 0));
 }
 
 bool MapView::viewportEvent(QEvent* event)
@@ -227,6 +369,7 @@ bool MapView::viewportEvent(QEvent* event)
 
 void MapView::wheelEvent(QWheelEvent* event)
 {
+    emit userMoved();
     const int delta = event->angleDelta().y();
     if (event->modifiers() & Qt::ControlModifier) {
         // Fine-grained wheels send parts of a notch: one step per whole notch.
@@ -264,7 +407,9 @@ void MapView::mouseMoveEvent(QMouseEvent* event)
         if (!dragging_)
             viewport()->setCursor(Qt::ClosedHandCursor);
         dragging_ = true;
+        emit userMoved();
         scrollBy(dragFrom_ - mouse_);
+        placeOverlays();
         dragFrom_ = mouse_;
     }
     setHoveredCell(cellAt(mouse_));

@@ -119,10 +119,10 @@ ProcessPicker::ProcessPicker(QWidget* parent)
     shown_->setSortCaseSensitivity(Qt::CaseInsensitive);
     setModel(shown_);
     setColumnWidth(kNameColumn, 120);
+    setTextElideMode(Qt::ElideMiddle); // a long name keeps its "(ended)" in sight
     setColumnWidth(kIdColumn, 50);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
-    setTextElideMode(Qt::ElideRight);
     header()->setStretchLastSection(false);
     header()->setSortIndicator(-1, Qt::AscendingOrder); // the system's order until a header is clicked
     setSortingEnabled(true);
@@ -243,13 +243,18 @@ void ProcessPicker::setFilterText(const QString& text)
     emit selectedProcessChanged();
 }
 
-// Esc clears the filter before any shortcut of the window may take it.
+// Typed text goes to the filter, before the window's one-letter shortcuts
+// (F, G, O) may take it; Esc clears the filter before any shortcut.
 bool ProcessPicker::event(QEvent* event)
 {
-    if (event->type() == QEvent::ShortcutOverride && !filterText_.isEmpty() &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        event->accept();
-        return true;
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool command = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        const bool typed = !command && !key->text().isEmpty() && key->text().front().isPrint();
+        if (typed || (!filterText_.isEmpty() && key->key() == Qt::Key_Escape)) {
+            event->accept();
+            return true;
+        }
     }
     return QTreeView::event(event);
 }

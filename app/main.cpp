@@ -6,6 +6,7 @@
 #include "MapLinks.h"
 #include "QtConversions.h"
 #include "ScrollBarClipStyle.h"
+#include "WindowPlacement.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -148,7 +149,11 @@ int main(int argc, char** argv)
     const std::filesystem::path workingDirectory = std::filesystem::current_path(noWorkingDirectory);
     MainWindow window(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kMapInfoFileName)),
                       ToQtPath(workingDirectory));
-    window.move(window.screen()->availableGeometry().center() - window.rect().center());
+    const QRect available = window.screen()->availableGeometry();
+    window.fitHeightInto(available.height() - kUsualFrame.top() - kUsualFrame.bottom());
+    const WindowPlace place = PlaceOnScreen(window.size(), window.minimumSizeHint(), kUsualFrame, available);
+    window.resize(place.size);
+    window.move(place.frameTopLeft);
     window.show();
     const auto tellFailure = [](const std::function<void()>& open) {
         try {

@@ -7,6 +7,7 @@
 #include "BenchMaps.h"
 #include "InTurn.h"
 #include "ImageScaling.h"
+#include "MapOverview.h"
 #include "MapReader.h"
 #include "ImageControl.h"
 #include "MainWindow.h"
@@ -15,6 +16,7 @@
 #include "PlayerTracker.h"
 #include "ProcessPicker.h"
 #include "QtConversions.h"
+#include "ScrollBarClipStyle.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,13 +67,29 @@ void Repaint(benchmark::State& state, int zoomSteps)
                                                         double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+double SecondsToLoad(const std::filesystem::path& path);
+
+// A route of 4000 cells across the whole map, through the middle of the view.
+std::vector<QPoint> DiagonalRoute()
+{
+    std::vector<QPoint> cells;
+    for (int i = 0; i < kMap.width; ++i)
+        cells.emplace_back(i, i);
+    return cells;
+}
+
 // The map view on screen (offscreen), its visible area in the middle of the
-// 4000 x 4000 map after zoomSteps Zoom In steps.
+// 4000 x 4000 map after zoomSteps Zoom In steps; with the overlays, the
+// overview, the grid and a route are shown too, without them none is.
 class ShownMapView {
 public:
-    explicit ShownMapView(int zoomSteps)
+    explicit ShownMapView(int zoomSteps, bool overlays = false)
     {
         view_.resize(kVisibleArea);
+        view_.setOverviewWanted(overlays);
+        view_.setGridWanted(overlays);
+        if (overlays)
+            view_.setRoute(DiagonalRoute());
         view_.setPicture(MapPicture());
         for (int i = 0; i < zoomSteps; ++i)
             view_.zoomIn();
@@ -105,10 +123,52 @@ void RepaintArea(benchmark::State& state)
     }
 }
 
-// One step of a drag: 8 pixels sideways, back and forth.
-void PanStep(benchmark::State& state)
+constexpr int k1600PercentSteps = 16; // 4000 pixels become 73,933: over 1600%, where the grid shows
+
+// The whole visible area at 1600% painted anew, with or without the overlays,
+// the two in turn; the time without them is a counter.
+void RepaintZoomedBesideWithoutOverlays(benchmark::State& state)
 {
-    ShownMapView shown(20);
+    ShownMapView with(k1600PercentSteps, true);
+    ShownMapView without(k1600PercentSteps, false);
+    const auto repaint = [](ShownMapView& shown) {
+        shown.image()->update();
+        QApplication::processEvents();
+    };
+    double withoutSeconds = 0;
+    bool withFirst = true;
+    for (auto _ : state) {
+        InTurn(
+            withFirst, [&] { state.SetIterationTime(Timed([&] { repaint(with); }).wallSeconds); },
+            [&] { withoutSeconds += Timed([&] { repaint(without); }).wallSeconds; });
+    }
+    state.counters["beside_no_overlays_wall_s"] = benchmark::Counter(withoutSeconds, benchmark::Counter::kAvgIterations);
+}
+
+// The overview made from the picture, and the map's load beside it, in turn.
+void OverviewBesideLoad(benchmark::State& state, const BenchMap& map)
+{
+    const std::filesystem::path path = BenchMapPath(map);
+    const IndexedImage picture = ReadMapFile(path)->image;
+    double loadSeconds = 0;
+    bool overviewFirst = true;
+    for (auto _ : state) {
+        InTurn(
+            overviewFirst,
+            [&] {
+                state.SetIterationTime(
+                    Timed([&] { benchmark::DoNotOptimize(OverviewImage(picture).constBits()); }).wallSeconds);
+            },
+            [&] { loadSeconds += SecondsToLoad(path); });
+    }
+    state.counters["beside_load_overview_" + std::string(map.name) + "_wall_s"] =
+        benchmark::Counter(loadSeconds, benchmark::Counter::kAvgIterations);
+}
+
+// One step of a drag: 8 pixels sideways, back and forth.
+void PanStep(benchmark::State& state, bool overlays)
+{
+    ShownMapView shown(overlays ? k1600PercentSteps : 20, overlays);
     const QPoint middle = shown.area()->rect().center();
     SendMouse(shown.area(), QEvent::MouseButtonPress, middle);
     int step = 8;
@@ -141,6 +201,7 @@ void MarkerTick(benchmark::State& state)
 }
 
 const BenchMap kClickedMap{"1000x1000", 1000, 1000, 1.0};
+const BenchMap kHugeMap{"16384x16384", 16384, 16384, 1.0}; // 3.2 GB of map file
 
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
@@ -294,10 +355,22 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
+    ScrollBarClipStyle::UseForApplication(); // as the viewer paints its scroll bars
     benchmark::RegisterBenchmark("repaint/natural", Repaint, 0)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("repaint/20-zoom-in-steps", Repaint, 20)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("map-area/repaint-natural", RepaintArea)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("map-area/pan-8-pixels-20-zoom-in-steps", PanStep)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("map-area/pan-8-pixels-20-zoom-in-steps", PanStep, false)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("map-area/pan-8-pixels-1600-percent-overlays", PanStep, true)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("map-area/repaint-1600-percent-overlays", RepaintZoomedBesideWithoutOverlays)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("overview/1000x1000", OverviewBesideLoad, kClickedMap)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("overview/16384x16384", OverviewBesideLoad, kHugeMap)
+        ->Unit(benchmark::kMillisecond)
+        ->UseManualTime()
+        ->Iterations(2);
     benchmark::RegisterBenchmark("marker-tick", MarkerTick)->Arg(256)->Arg(4000)->Arg(16384)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("click/click-to-screen-1000x1000", ClickToScreen)
         ->Unit(benchmark::kMillisecond)

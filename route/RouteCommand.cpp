@@ -1,32 +1,38 @@
 // tarvex-route: the shortest walk between two cells of a map file.
 
+#include "CellText.h"
 #include "MapReader.h"
 #include "Route.h"
 
-#include <charconv>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 const char kUsage[] =
     "Usage: tarvex-route MAP X1 Y1 X2 Y2\n"
+    "       tarvex-route MAP X1:Y1 X2:Y2\n"
     "\n"
     "Finds a shortest walk on a map file from cell X1:Y1 to cell X2:Y2 (column,\n"
-    "row; 0:0 is the top-left cell). A step goes to one of the 8 neighbouring\n"
-    "cells and counts 1 in every direction; every cell can be entered but the\n"
-    "blocked (red) ones, flagged (blue) cells included, and a diagonal step may\n"
-    "pass between two blocked cells.\n"
+    "row; 0:0 is the top-left cell). A cell is given as two numbers, or as one\n"
+    "argument X:Y (as the viewer's Copy Cell gives it) or X,Y. A step goes to\n"
+    "one of the 8 neighbouring cells and counts 1 in every direction; every cell\n"
+    "can be entered but the blocked (red) ones, flagged (blue) cells included,\n"
+    "and a diagonal step may pass between two blocked cells.\n"
     "\n"
     "Prints the number of steps, then the cells X:Y of the walk one per line,\n"
     "both ends included.\n"
     "\n"
-    "  -h, --help  show this text\n"
+    "  -h, --help     show this text\n"
+    "      --version  show the version\n"
     "\n"
     "Exit status: 0 when there is a walk; 1 when there is none (\"no route\" is\n"
     "printed, and on standard error why, when an end is blocked or outside the\n"
@@ -42,13 +48,43 @@ int Fail(const std::string& message)
     return kFailure;
 }
 
-std::optional<int> ParseCoordinate(std::string_view text)
+// A command line that names no map and two cells: why, and the hint.
+int WrongCommandLine(const std::string& why)
 {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return Fail(why + "\nTry 'tarvex-route --help' for how to give the map and the cells.");
+}
+
+// The cells after the map: each one argument X:Y (or X,Y), or two numbers.
+// Throws std::invalid_argument with the reason when they are not two cells.
+std::vector<Cell> ParseCells(const std::vector<std::string_view>& arguments)
+{
+    std::vector<Cell> cells;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (argument.find_first_of(":,") == std::string_view::npos && i + 1 < arguments.size() &&
+            arguments[i + 1].find_first_of(":,") == std::string_view::npos) {
+            const std::string pair = std::string(argument) + " " + std::string(arguments[i + 1]);
+            const std::optional<Cell> cell = ParseCellText(pair);
+            if (!cell)
+                throw std::invalid_argument("not a cell: \"" + std::string(argument) + "\" \"" +
+                                            std::string(arguments[i + 1]) + "\" (two whole numbers X Y, or X:Y)");
+            cells.push_back(*cell);
+            ++i;
+        } else if (argument.find_first_of(":,") == std::string_view::npos) {
+            throw std::invalid_argument("\"" + std::string(argument) +
+                                        "\" stands alone: a cell is two numbers X Y, or one argument X:Y");
+        } else {
+            const std::optional<Cell> cell = ParseCellText(argument);
+            if (!cell || argument.find_first_of(" \t") != std::string_view::npos)
+                throw std::invalid_argument("not a cell: \"" + std::string(argument) +
+                                            "\" (give it as X:Y, as the viewer's Copy Cell does, or as two numbers X Y)");
+            cells.push_back(*cell);
+        }
+    }
+    if (cells.size() != 2)
+        throw std::invalid_argument("give two cells after the map, the start and the goal; " +
+                                    std::to_string(cells.size()) + (cells.size() == 1 ? " was" : " were") + " given");
+    return cells;
 }
 
 std::string CellText(Cell cell)
@@ -123,26 +159,30 @@ int FindAndPrint(const char* mapPath, Cell from, Cell to)
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
+    std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    for (const std::string_view argument : arguments) {
         if (argument == "-h" || argument == "--help") {
             std::fputs(kUsage, stdout);
             return kFound;
         }
+        if (argument == "--version") {
+            std::puts("tarvex-route " TARVEX_VERSION);
+            return kFound;
+        }
     }
-    if (argc != 6) {
-        std::fputs(kUsage, stderr);
-        return kFailure;
-    }
-    int coordinates[4];
-    for (int i = 0; i < 4; ++i) {
-        const std::optional<int> value = ParseCoordinate(argv[i + 2]);
-        if (!value)
-            return Fail(std::string("not a cell coordinate: \"") + argv[i + 2] + "\"");
-        coordinates[i] = *value;
+    for (const std::string_view argument : arguments)
+        if (argument.size() > 1 && argument[0] == '-' && !std::isdigit(static_cast<unsigned char>(argument[1])))
+            return WrongCommandLine("unknown option " + std::string(argument));
+    if (arguments.empty())
+        return WrongCommandLine("no map file given");
+    std::vector<Cell> cells;
+    try {
+        cells = ParseCells({arguments.begin() + 1, arguments.end()});
+    } catch (const std::invalid_argument& wrong) {
+        return WrongCommandLine(wrong.what());
     }
     try {
-        return FindAndPrint(argv[1], {coordinates[0], coordinates[1]}, {coordinates[2], coordinates[3]});
+        return FindAndPrint(argv[1], cells[0], cells[1]);
     } catch (const std::bad_alloc&) {
         return Fail(std::string(argv[1]) + ": " + kOutOfSystemResources);
     } catch (const std::exception& failure) {

@@ -72,7 +72,8 @@ protected:
 
     // Message boxes are recorded and closed (a question with replaceAnswer_);
     // a choice takes the item ending in choiceAnswer_ (cancelled when none
-    // does); the save dialog is given saveAnswer_, or cancelled when it is empty.
+    // does), a text asked for is given textAnswer_ (cancelled when empty);
+    // the save dialog is given saveAnswer_, or cancelled when it is empty.
     virtual bool Answer(QDialog& dialog)
     {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
@@ -83,6 +84,11 @@ protected:
         }
         if (auto* choice = qobject_cast<QInputDialog*>(&dialog)) {
             const QStringList items = choice->comboBoxItems();
+            if (items.isEmpty()) { // a text asked for
+                inputLabels_.push_back(choice->labelText());
+                choice->setTextValue(textAnswer_);
+                return !textAnswer_.isEmpty();
+            }
             for (const QString& item : items)
                 if (item.endsWith(choiceAnswer_))
                     choice->setTextValue(item);
@@ -153,6 +159,8 @@ protected:
     std::vector<ShownBox> boxes_;
     QString saveAnswer_;
     QString choiceAnswer_;
+    QString textAnswer_; // typed into a text asked for; empty: cancelled
+    QStringList inputLabels_;
     QMessageBox::StandardButton replaceAnswer_ = QMessageBox::No;
     QString saveStartedWith_;
 };

@@ -338,7 +338,11 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     QAction clearRoute("Clear Route");
     QAction follow("Follow");
     QAction findAddress(QStringLiteral("Find"));
-    const MapMenuCommands commands{{}, {}, &routes, &clearRoute, &follow, &findAddress};
+    std::optional<QPoint> measuredFrom;
+    QAction endMeasure(QStringLiteral("End Measuring"));
+    endMeasure.setEnabled(false);
+    const MapMenuCommands commands{{},      {}, &routes, &clearRoute, &follow, &findAddress,
+                                   [&measuredFrom](QPoint from) { measuredFrom = from; }, &endMeasure};
     auto entry = [](const QMenu& menu, const QString& text) {
         for (QAction* action : menu.actions())
             if (action->text() == text)
@@ -353,6 +357,11 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     entry(menu, "Route from Here")->trigger();
     EXPECT_TRUE(entry(MapMenu(commands, QPoint(0, 0), window_.get()), "...to Here")->isEnabled());
     EXPECT_FALSE(entry(MapMenu(commands, std::nullopt, window_.get()), "Copy Cell")->isEnabled());
+    EXPECT_EQ(entry(menu, "End Measuring"), nullptr); // only while measuring
+    entry(menu, "Measure from Here")->trigger();
+    EXPECT_EQ(measuredFrom, QPoint(2, 1));
+    endMeasure.setEnabled(true);
+    EXPECT_NE(entry(MapMenu(commands, QPoint(0, 0), window_.get()), "End Measuring"), nullptr);
 
     for (QAction* action : window_->actions())
         if (action->text() == "Copy Picture")

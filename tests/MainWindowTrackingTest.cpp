@@ -11,6 +11,8 @@
 #include "Unprivileged.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QWheelEvent>
 #include <QAction>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -271,6 +273,68 @@ TEST_F(MainWindowTrackingTest, TheViewFollowsThePlayerOutOfSightUnlessTurnedOff)
     EXPECT_EQ(window_->mapView().cellAt(middle), cell);
 }
 
+// A drag, the wheel or a scroll bar pauses following; F resumes it and
+// brings the player back into view.
+TEST_F(MainWindowTrackingTest, MovingTheViewPausesFollowingAndFResumesIt)
+{
+    auto* area = Find<QScrollArea>("sb1");
+    auto* readout = Find<QLabel>("cellReadout");
+    for (int i = 0; i < 20; ++i)
+        Click("rtbtnBtnZoomIn");
+    StandInClient farAway("--hold 50 30 --seconds 30");
+    Follow(farAway);
+    Click("chk1");
+    QAction* follow = nullptr;
+    for (QAction* action : window_->actions())
+        if (action->text() == "Follow the Player")
+            follow = action;
+    ASSERT_NE(follow, nullptr);
+    const QPoint middle = area->viewport()->rect().center();
+    const auto cellInTheMiddle = [&] { return window_->mapView().cellAt(middle).value_or(QPoint(-1, -1)); };
+
+    const std::function<void()> userMoves[] = {
+        [&] { area->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum); },
+        [&] {
+            QWheelEvent wheel(QPointF(middle), QPointF(area->viewport()->mapToGlobal(middle)), QPoint(), QPoint(0, 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(area->viewport(), &wheel);
+        },
+        [&] {
+            QTest::mousePress(area->viewport(), Qt::LeftButton, {}, middle);
+            QTest::mouseMove(area->viewport(), middle + QPoint(300, 200));
+            QTest::mouseRelease(area->viewport(), Qt::LeftButton, {}, middle + QPoint(300, 200));
+        },
+    };
+    auto* image = Find<ImageControl>("img1");
+    const auto playerInView = [&] {
+        return image->visibleRegion().boundingRect().contains(image->controlRectOf(QRect(50, 30, 1, 1)));
+    };
+    for (const auto& move : userMoves) {
+        Tracker()->tick();
+        ASSERT_TRUE(playerInView());
+        const QPoint before = cellInTheMiddle();
+        move();
+        QApplication::processEvents();
+        EXPECT_FALSE(follow->isChecked());
+        EXPECT_TRUE(readout->isVisible());
+        EXPECT_TRUE(readout->text().contains("following paused (F resumes)")) << readout->text().toStdString();
+        const QPoint moved = cellInTheMiddle();
+        EXPECT_NE(moved, before);
+        Tracker()->tick();
+        EXPECT_EQ(cellInTheMiddle(), moved); // the player stays out of view
+
+        QTest::keyClick(window_.get(), Qt::Key_F);
+        EXPECT_TRUE(follow->isChecked());
+        EXPECT_FALSE(readout->isVisible() && readout->text().contains("paused"));
+        EXPECT_TRUE(playerInView());
+    }
+
+    // Without tracking, moving the view leaves the switch alone.
+    Click("chk1");
+    area->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_TRUE(follow->isChecked());
+}
+
 TEST_F(MainWindowTrackingTest, TheTrackedRowStaysVisiblySelectedWithoutTheFocus)
 {
     auto* processes = Find<ProcessPicker>("lv1");
@@ -321,6 +385,14 @@ TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThe
     processes->setFocus();
     QTest::keyClicks(processes, "stand");
     EXPECT_EQ(processes->filterText(), "stand");
+    // The window's one-letter keys are text here.
+    QTest::keyClicks(processes, "fog");
+    EXPECT_EQ(processes->filterText(), "standfog");
+    EXPECT_TRUE(window_->mapView().overviewWanted());
+    EXPECT_TRUE(window_->mapView().gridWanted());
+    QTest::keyClick(processes, Qt::Key_Backspace);
+    QTest::keyClick(processes, Qt::Key_Backspace);
+    QTest::keyClick(processes, Qt::Key_Backspace);
     QTest::keyClick(processes, Qt::Key_Escape);
     EXPECT_EQ(processes->filterText(), "");
     EXPECT_FALSE(image->route().empty());

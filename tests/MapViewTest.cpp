@@ -3,6 +3,11 @@
 #include "CellReadout.h"
 #include "ImageControl.h"
 #include "ImageScaling.h"
+#include "DistanceMeasure.h"
+#include "GoToCell.h"
+#include "RoutePlanner.h"
+#include "GridRuler.h"
+#include "MapOverview.h"
 
 #include <QLabel>
 #include <QScrollArea>
@@ -117,9 +122,9 @@ TEST_F(MapViewTest, ZoomAndViewFollowTheControlSize)
     Click("rtbtnBtnZoomIn");
     EXPECT_EQ(ImageSize(), QSize(308, 294));
 
-    // A map loaded while zoomed is stretched into the control's size.
+    // A map loaded while zoomed keeps its proportions, zoomed by as many fifths.
     ClickMap("Field.map");
-    EXPECT_EQ(ImageSize(), QSize(308, 294));
+    EXPECT_EQ(ImageSize(), QSize(120, 96));
     Click("rtbtnBtnView");
     EXPECT_EQ(ImageSize(), QSize(100, 80));
     Click("rtbtnBtnZoomIn");
@@ -150,7 +155,7 @@ TEST_F(MapViewTest, ViewWithoutAPictureShrinksTheControlToNothing)
     Click("rtbtnBtnZoomIn");
     EXPECT_EQ(ImageSize(), QSize(0, 0));
     ClickMap("Harbor2.map");
-    EXPECT_EQ(ImageSize(), QSize(0, 0)); // still zoomed: the map is stretched into nothing
+    EXPECT_EQ(ImageSize(), QSize(3, 2)); // one fifth in, which a size below 5 does not grow by
     Click("rtbtnBtnView");
     EXPECT_EQ(ImageSize(), QSize(3, 2));
 }
@@ -175,6 +180,7 @@ TEST_F(MapViewTest, TwoHundredZoomInClicksStopAtTheLargestControl)
 TEST_F(MapViewTest, AZoomedMapPaintsTheCellsUnderTheExposedArea)
 {
     ClickMap("Field.map");
+    QTest::keyClick(window_.get(), Qt::Key_G); // the cells alone, without the grid
     Repeat(20, "rtbtnBtnZoomIn");
     const QSize size = ImageSize();
     ASSERT_GT(size.width(), 3000);
@@ -331,9 +337,358 @@ TEST_F(MapViewTest, FitShowsTheWholeMapAsLargeAsTheAreaAllows)
 
     Write("Strip.map", MapHeaderBytes(1000, 10));
     EnterFolder(maps_.path());
-    ClickMap("Strip.map"); // stretched into the fitted size first, as any map while zoomed
+    ClickMap("Strip.map"); // fitted as the map before
+    EXPECT_EQ(ImageSize(), QSize(area.width(), area.width() / 100));
     QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
     EXPECT_EQ(ImageSize(), QSize(area.width(), area.width() / 100));
 }
 
+// A map shown after another keeps the zoom and its own proportions.
+struct ZoomKept {
+    QSize first;
+    int steps; // zoom steps on the first map: in when positive, out when negative
+    QSize next;
+    QSize expected;
+};
+
+class ZoomKeptTest : public MapViewTest, public ::testing::WithParamInterface<ZoomKept> {};
+
+TEST_P(ZoomKeptTest, TheNextMapIsZoomedByAsManyFifths)
+{
+    const ZoomKept& row = GetParam();
+    Write("First.map", MapHeaderBytes(row.first.width(), row.first.height()));
+    Write("Next.map", MapHeaderBytes(row.next.width(), row.next.height()));
+    EnterFolder(maps_.path());
+    ClickMap("First.map");
+    Repeat(std::abs(row.steps), row.steps > 0 ? "rtbtnBtnZoomIn" : "rtbtnBtnZoomOut");
+    ClickMap("Next.map");
+    EXPECT_EQ(ImageSize(), row.expected);
+    Click("rtbtnBtnView");
+    EXPECT_EQ(ImageSize(), row.next);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, ZoomKeptTest,
+                         ::testing::Values(ZoomKept{{100, 80}, 0, {300, 200}, {300, 200}},  // natural stays natural
+                                           ZoomKept{{100, 80}, 1, {300, 200}, {360, 240}},
+                                           ZoomKept{{300, 200}, 2, {50, 50}, {72, 72}},     // a square stays square
+                                           ZoomKept{{50, 50}, -2, {300, 200}, {192, 128}},
+                                           ZoomKept{{50, 50}, 1, {3, 200}, {3, 240}},       // below 5 never grows
+                                           ZoomKept{{3, 200}, 3, {1, 1}, {1, 1}},
+                                           ZoomKept{{1, 1}, 20, {100, 80}, {3784, 3016}}));
+
+TEST_F(MapViewTest, AfterFitTheNextMapIsFittedAndZoomedAsFarFromIt)
+{
+    const QSize area = Area()->maximumViewportSize();
+    Write("Square.map", MapHeaderBytes(40, 40));
+    Write("Strip.map", MapHeaderBytes(1000, 10));
+    EnterFolder(maps_.path());
+    ClickMap("Square.map");
+    QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
+    const int side = std::min(area.width(), area.height());
+    EXPECT_EQ(ImageSize(), QSize(side, side));
+    Click("rtbtnBtnZoomIn");
+    ClickMap("Strip.map");
+    EXPECT_EQ(ImageSize(), QSize(ZoomedInSize(area.width()), ZoomedInSize(area.width() / 100)));
+}
+
 } // namespace
+
+namespace {
+
+// The bounding box of the pixels of one colour.
+QRect PixelsOf(const QImage& image, QRgb colour)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+TEST_F(MapViewTest, TheEndOfTheMapShowsAsALineJustOutsideIt)
+{
+    ClickMap("Field.map"); // 100 x 80 in a larger area
+    QApplication::processEvents();
+    const QImage area = Area()->viewport()->grab().toImage();
+    EXPECT_EQ(area.pixel(100, 10), kPictureEdgeColour.rgb());
+    EXPECT_EQ(area.pixel(10, 80), kPictureEdgeColour.rgb());
+    EXPECT_EQ(area.pixel(99, 10), qRgb(0, 0, 0)); // column 99: open
+    EXPECT_EQ(area.pixel(98, 79), qRgb(0, 0, 255)); // column 98: flagged
+}
+
+TEST_F(MapViewTest, ThePlayersRingAndTheRouteStandOutAtEveryZoom)
+{
+    Write("Large.map", MapHeaderBytes(2000, 2000));
+    EnterFolder(maps_.path());
+    ClickMap("Large.map");
+    const QRgb ringColour = qRgb(0, 255, 0);
+    // Fitted, a cell is a fifth of a pixel; 20 steps in, 38 pixels.
+    for (const bool fitted : {true, false}) {
+        if (fitted) {
+            QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
+        } else {
+            Click("rtbtnBtnView");
+            Repeat(20, "rtbtnBtnZoomIn");
+        }
+        Image()->setPlayer(QPoint(1000, 1000));
+        Image()->setRoute({QPoint(900, 1010), QPoint(1100, 1010)});
+        const QRect cell = Image()->controlRectOf(QRect(1000, 1000, 1, 1));
+        const QRect around = cell.adjusted(-400, -400, 400, 400) & Image()->rect();
+        QApplication::processEvents();
+        const QImage shown = Image()->grab(around).toImage();
+        const QRect ring = PixelsOf(shown, ringColour);
+        EXPECT_GE(ring.width(), 12) << fitted;
+        EXPECT_GE(ring.height(), 12) << fitted;
+        EXPECT_GE(ring.width(), 7 * cell.width()) << fitted; // around the letter, which is about 8 cells across
+        EXPECT_TRUE(ring.contains(cell.translated(-around.topLeft()))) << fitted;
+
+        // The route across the middle of row 1010: at least 3 pixels of orange between dark edges.
+        const QRect row = Image()->controlRectOf(QRect(1000, 1010, 1, 1)).translated(-around.topLeft());
+        const int x = row.center().x();
+        int orange = 0;
+        int top = -1;
+        for (int y = 0; y < shown.height(); ++y) {
+            if (shown.pixel(x, y) == qRgb(255, 140, 0)) {
+                orange += 1;
+                if (top < 0)
+                    top = y;
+            }
+        }
+        EXPECT_GE(orange, 3) << fitted;
+        ASSERT_GT(top, 0);
+        EXPECT_LT(qGray(shown.pixel(x, top - 1)), 80) << fitted; // the outline
+    }
+    // The picture itself has neither.
+    const QImage picture = Shown();
+    EXPECT_EQ(picture.pixel(1000, 1000), qRgb(0, 0, 0));
+    EXPECT_EQ(picture.pixel(1000, 1010), qRgb(0, 0, 0));
+}
+
+TEST_F(MapViewTest, GoToCellPutsTheCellInTheMiddleAndMarksItForAMoment)
+{
+    Write("Large.map", MapHeaderBytes(300, 200));
+    EnterFolder(maps_.path());
+    ClickMap("Large.map");
+    Repeat(10, "rtbtnBtnZoomIn");
+    const QPoint middle = Area()->viewport()->rect().center();
+    for (const char* typed : {"150:120", "60,50", " 240 150 "}) {
+        textAnswer_ = QString::fromLatin1(typed);
+        QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+        const QPoint cell = CellOnMap(textAnswer_, {300, 200});
+        const std::optional<QPoint> inTheMiddle = window_->mapView().cellAt(middle);
+        ASSERT_TRUE(inTheMiddle.has_value()) << typed;
+        EXPECT_LE((*inTheMiddle - cell).manhattanLength(), 1) << typed;
+        EXPECT_EQ(Image()->goToMark(), cell);
+    }
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(inputLabels_.last().contains("0:0 to 299:199"));
+    QTRY_VERIFY_WITH_TIMEOUT(!Image()->goToMark().has_value(), 3000);
+
+    // A cell outside the map, or no cell at all, is refused and nothing moves.
+    const QPoint scroll = Scroll();
+    for (const char* typed : {"300:5", "-1:0", "twelve"}) {
+        textAnswer_ = QString::fromLatin1(typed);
+        QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+    }
+    ASSERT_EQ(boxes_.size(), 3u);
+    EXPECT_EQ(boxes_[0].text, "There is no cell 300:5 on this map of 300 x 200 cells (0:0 to 299:199)");
+    EXPECT_TRUE(boxes_[1].text.startsWith("There is no cell -1:0 on this map of 300 x 200 cells"));
+    EXPECT_EQ(boxes_[2].text, "\"twelve\" is not a cell. Type its column and row as x:y, for example 12:34.");
+    EXPECT_EQ(Scroll(), scroll);
+    EXPECT_FALSE(Image()->goToMark().has_value());
+}
+
+TEST(OverviewTest, TheRectangleInViewAtSeveralZoomsAndScrolls)
+{
+    // A 1000 x 800 map on an overview of 160 x 128, shown at three sizes.
+    EXPECT_EQ(OverviewRect({0, 0, 500, 400}, {1000, 800}, {160, 128}), QRect(0, 0, 80, 64));
+    EXPECT_EQ(OverviewRect({500, 400, 500, 400}, {1000, 800}, {160, 128}), QRect(80, 64, 80, 64));
+    EXPECT_EQ(OverviewRect({1000, 800, 511, 428}, {4000, 3200}, {160, 128}), QRect(40, 32, 20, 17));
+    EXPECT_EQ(OverviewRect({3489, 2772, 511, 428}, {4000, 3200}, {160, 128}), QRect(139, 110, 21, 18));
+    // Zoomed far in, the rectangle is still a pixel; an area larger than the control is cut to it.
+    EXPECT_EQ(OverviewRect({380000, 0, 511, 428}, {383333, 306666}, {160, 128}), QRect(158, 0, 1, 1));
+    EXPECT_EQ(OverviewRect({0, 0, 511, 428}, {300, 200}, {160, 106}), QRect(0, 0, 160, 106));
+}
+
+TEST(OverviewTest, TheWholeMapAtMost160PixelsWithItsProportions)
+{
+    const std::pair<QSize, QSize> sizes[] = {
+        {{1000, 500}, {160, 80}}, {{100, 80}, {100, 80}}, {{3, 2000}, {1, 160}}, {{16384, 16384}, {160, 160}}};
+    for (const auto& [map, overview] : sizes)
+        EXPECT_EQ(OverviewImage(IndexedImage(map.width(), map.height())).size(), overview) << map.width();
+
+    // Left half blocked, the bottom-right quarter flagged, the rest open.
+    IndexedImage picture(1600, 800);
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 1600; ++x)
+            picture.SetPixel(x, y, x < 800 ? kEntryBlocked : y >= 400 ? kEntryFlagged : kEntryOpen);
+    const QImage image = OverviewImage(picture);
+    ASSERT_EQ(image.size(), QSize(160, 80));
+    for (const QPoint at : {QPoint(0, 0), QPoint(79, 79)})
+        EXPECT_EQ(image.pixel(at), qRgb(255, 0, 0));
+    for (const QPoint at : {QPoint(80, 0), QPoint(159, 39)})
+        EXPECT_EQ(image.pixel(at), qRgb(0, 0, 0));
+    for (const QPoint at : {QPoint(80, 40), QPoint(159, 79)})
+        EXPECT_EQ(image.pixel(at), qRgb(0, 0, 255));
+}
+
+TEST_F(MapViewTest, TheOverviewShowsTheViewAndMovesIt)
+{
+    auto* overview = Find<MapOverview>("mapOverview");
+    ClickMap("Field.map");
+    EXPECT_FALSE(overview->isVisible()); // the whole map is in view
+    Repeat(15, "rtbtnBtnZoomIn");
+    ASSERT_TRUE(overview->isVisible());
+    EXPECT_EQ(overview->image().size(), QSize(100, 80));
+    const QRect inArea(overview->pos(), overview->size());
+    EXPECT_TRUE(Area()->viewport()->rect().contains(inArea));
+    EXPECT_EQ(inArea.bottomRight(), QPoint(Area()->viewport()->width() - 5, Area()->viewport()->height() - 5));
+
+    Area()->horizontalScrollBar()->setValue(1000);
+    Area()->verticalScrollBar()->setValue(500);
+    EXPECT_EQ(overview->viewRect(),
+              OverviewRect(QRect(QPoint(1000, 500), Area()->viewport()->size()), ImageSize(), QSize(100, 80)));
+
+    // A click on the overview centres the view there; a drag follows the mouse.
+    QTest::mouseClick(overview, Qt::LeftButton, {}, QPoint(1 + 50, 1 + 40));
+    const QPoint middle = Area()->viewport()->rect().center();
+    EXPECT_LE((window_->mapView().cellAt(middle).value() - QPoint(50, 40)).manhattanLength(), 1);
+    QTest::mousePress(overview, Qt::LeftButton, {}, QPoint(21, 21));
+    QTest::mouseMove(overview, QPoint(31, 61));
+    QTest::mouseRelease(overview, Qt::LeftButton, {}, QPoint(31, 61));
+    EXPECT_LE((window_->mapView().cellAt(middle).value() - QPoint(30, 60)).manhattanLength(), 1);
+
+    // Dragging the map under it sends it to the top; O hides and shows it.
+    const QPoint nearIt = inArea.center();
+    Mouse(QEvent::MouseButtonPress, nearIt - QPoint(0, 30), Qt::LeftButton);
+    Mouse(QEvent::MouseMove, nearIt, Qt::LeftButton);
+    EXPECT_EQ(overview->y(), Find<GridRuler>("gridColumns")->height() + 4); // below the grid's numbers
+    Mouse(QEvent::MouseButtonRelease, nearIt, Qt::LeftButton);
+    QTest::keyClick(window_.get(), Qt::Key_O);
+    EXPECT_FALSE(overview->isVisible());
+    QTest::keyClick(window_.get(), Qt::Key_O);
+    EXPECT_TRUE(overview->isVisible());
+    Click("rtbtnBtnView");
+    EXPECT_FALSE(overview->isVisible());
+}
+
+TEST(GridLabelsTest, EveryTenthLineInViewFrom800PercentUp)
+{
+    const auto labels = [](int offset, int shown, int picture, int area) {
+        QList<QPoint> pairs; // (pixel, cell)
+        for (const GridLabel& label : GridLabels(offset, shown, picture, area))
+            pairs.append(QPoint(label.at, label.cell));
+        return pairs;
+    };
+    // 800%: 8 pixels a cell from the left edge.
+    EXPECT_EQ(labels(0, 800, 100, 511), QList<QPoint>({{0, 0}, {80, 10}, {160, 20}, {240, 30}, {320, 40}, {400, 50}, {480, 60}}));
+    // 1600%, scrolled 500 pixels on: cells 31 to 63 in view.
+    EXPECT_EQ(labels(-500, 1600, 100, 511), QList<QPoint>({{140, 40}, {300, 50}, {460, 60}}));
+    // Uneven stretch: 882 pixels over 100 cells, the lines where the cells start.
+    EXPECT_EQ(labels(-300, 882, 100, 300), QList<QPoint>({{53, 40}, {141, 50}, {230, 60}}));
+    // The far edge of the map gets its number when in view.
+    EXPECT_EQ(labels(-1400, 1600, 100, 511), QList<QPoint>({{40, 90}, {200, 100}}));
+    EXPECT_TRUE(labels(0, 799, 100, 511).isEmpty()); // below 800%
+}
+
+TEST_F(MapViewTest, TheGridShowsFrom800PercentAndNeverInThePicture)
+{
+    auto* columns = Find<GridRuler>("gridColumns");
+    auto* rows = Find<GridRuler>("gridRows");
+    ClickMap("Field.map");
+    Repeat(11, "rtbtnBtnZoomIn"); // 735 x 586: below 800%
+    EXPECT_FALSE(columns->isVisible());
+    const QImage before = Image()->grab(QRect(0, 0, 100, 100)).toImage();
+    EXPECT_EQ(before.pixel(7, 50), qRgb(0, 0, 0));
+    Click("rtbtnBtnZoomIn"); // 882 x 703
+    ASSERT_TRUE(columns->isVisible());
+    ASSERT_TRUE(rows->isVisible());
+    ASSERT_EQ(ImageSize(), QSize(882, 703));
+    ASSERT_EQ(Scroll(), QPoint(0, 0));
+    EXPECT_EQ(columns->labels().front().cell, 0);
+    EXPECT_EQ(columns->labels()[1].at, 89); // cell 10 starts at pixel 89 of 882
+    EXPECT_EQ(rows->labels()[1].at, 88);    // row 10 of 80 at pixel 88 of 703
+    QApplication::processEvents();
+    // Column 1 starts at pixel 9: a thin line; column 10 at 89: a strong one.
+    const QImage shown = Image()->grab(QRect(0, 0, 100, 100)).toImage();
+    EXPECT_EQ(shown.pixel(9, 50), qRgb(80, 80, 80));
+    EXPECT_EQ(shown.pixel(89, 50), qRgb(200, 200, 200));
+    EXPECT_EQ(shown.pixel(50, 88), qRgb(200, 200, 200));
+    EXPECT_EQ(shown.pixel(50, 71), qRgb(80, 80, 80)); // row 8
+    EXPECT_EQ(shown.pixel(12, 50), qRgb(255, 0, 0)); // inside column 1: blocked
+
+    // Dragged, the map moves along with the mouse: the cell under it, and so
+    // the readout's text, stays; the readout stays over the numbers too.
+    ReadoutAt({50, 300});
+    Mouse(QEvent::MouseButtonPress, {50, 300}, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, {30, 300}, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, {30, 300}, Qt::LeftButton);
+    EXPECT_EQ(Scroll().x(), 20);
+    auto* readout = Find<QLabel>("cellReadout");
+    ASSERT_TRUE(readout->isVisible());
+    const QObjectList stacked = Area()->viewport()->children(); // bottom to top
+    EXPECT_GT(stacked.indexOf(readout), stacked.indexOf(rows));
+    EXPECT_GT(stacked.indexOf(readout), stacked.indexOf(Find<MapOverview>("mapOverview")));
+    Area()->horizontalScrollBar()->setValue(300);
+    EXPECT_EQ(columns->labels().front().cell, 40);
+    EXPECT_EQ(columns->labels().front().at, 353 - 300); // cell 40 starts at 352.8, pixel 353
+    QTest::keyClick(window_.get(), Qt::Key_G);
+    EXPECT_FALSE(columns->isVisible());
+    EXPECT_FALSE(Image()->gridShown());
+    QTest::keyClick(window_.get(), Qt::Key_G);
+    EXPECT_TRUE(columns->isVisible());
+    SaveAs(maps_.filePath("gridded"));
+    EXPECT_EQ(QImage(maps_.filePath("gridded.bmp")).convertToFormat(QImage::Format_Indexed8, Shown().colorTable()), Shown());
+    EXPECT_EQ(Shown().pixel(1, 10), qRgb(255, 0, 0));
+}
+
+TEST_F(MapViewTest, MeasuringShowsInTheReadoutAndEscEndsItBeforeTheRoute)
+{
+    ClickMap("Harbor2.map");
+    Write("Open.map", MapHeaderBytes(60, 40));
+    EnterFolder(maps_.path());
+    ClickMap("Open.map");
+    auto* routes = window_->findChild<RoutePlanner*>(QString(), Qt::FindDirectChildrenOnly);
+    routes->startAt({0, 0});
+    routes->routeTo({5, 0});
+    QTRY_VERIFY(!routes->isSearching());
+    auto* measure = window_->findChild<DistanceMeasure*>();
+    measure->start({10, 10});
+    EXPECT_TRUE(ReadoutAt({100, 100}).contains("measuring from 10:10 (Esc ends)"));
+    ReadoutAt({20, 15});
+    QTRY_VERIFY(Readout().contains("from 10:10: 10 steps straight, 10 steps walking"));
+    EXPECT_EQ(Readout().split('\n'), QStringList({"20:15 open  60 \u00D7 40 cells  100%  route: 5 steps",
+                                                  "from 10:10: 10 steps straight, 10 steps walking"}));
+    EXPECT_LE(Find<QLabel>("cellReadout")->width(), Area()->viewport()->width()); // a line each: it fits
+
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_FALSE(measure->from().has_value());
+    EXPECT_FALSE(Readout().contains("from 10:10"));
+    EXPECT_FALSE(routes->route().empty()); // the first Esc ends measuring only
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_TRUE(routes->route().empty());
+
+    // A new map ends measuring too.
+    measure->start({1, 1});
+    ClickMap("Harbor2.map");
+    EXPECT_FALSE(measure->from().has_value());
+}
+
+TEST_F(MapViewTest, TheReadoutStaysInsideTheAreaWhenScrollBarsCome)
+{
+    ClickMap("Field.map");
+    ReadoutAt({90, 10});
+    auto* readout = Find<QLabel>("cellReadout");
+    ASSERT_TRUE(readout->isVisible());
+    Repeat(10, "rtbtnBtnZoomIn"); // scroll bars come, the mouse still
+    QApplication::processEvents();
+    ASSERT_TRUE(Area()->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(Area()->viewport()->rect().contains(readout->geometry()));
+    Click("rtbtnBtnView");
+    QApplication::processEvents();
+    EXPECT_TRUE(Area()->viewport()->rect().contains(readout->geometry()));
+    EXPECT_EQ(readout->geometry().bottom(), Area()->viewport()->height() - 5); // back in the corner
+}

@@ -192,6 +192,42 @@ TEST_F(RouteCommandTest, AnOutputThatCannotBeWrittenExitsWithTwo)
     }
 }
 
+TEST_F(RouteCommandTest, CellsAreTakenAsXColonYOrAsTwoNumbers)
+{
+    const std::string strip = WriteMap("forms.map", {"...."});
+    for (const std::vector<std::string>& cells : std::vector<std::vector<std::string>>{
+             {"0", "0", "0", "3"}, {"0:0", "0:3"}, {"0:0", "0", "3"}, {"0", "0", "0:3"}, {"0,0", "0,3"}}) {
+        std::vector<std::string> arguments{strip};
+        arguments.insert(arguments.end(), cells.begin(), cells.end());
+        const CommandRun run = Run(arguments);
+        EXPECT_EQ(run.exitCode, 0) << cells[0] << " " << cells[1];
+        EXPECT_EQ(run.output, "3\n0:0\n0:1\n0:2\n0:3\n") << cells[0] << " " << cells[1];
+    }
+}
+
+TEST_F(RouteCommandTest, AWrongCommandLineSaysWhatIsWrong)
+{
+    const std::string map = WriteMap("said.map", {"..", ".."});
+    const std::pair<std::vector<std::string>, std::string> said[] = {
+        {{}, "no map file given"},
+        {{map}, "give two cells after the map, the start and the goal; 0 were given"},
+        {{map, "0:0"}, "give two cells after the map, the start and the goal; 1 was given"},
+        {{map, "0", "0", "1"}, "\"1\" stands alone: a cell is two numbers X Y, or one argument X:Y"},
+        {{map, "0:0", "1:1", "1:0"}, "give two cells after the map, the start and the goal; 3 were given"},
+        {{map, "0:a", "1:1"}, "not a cell: \"0:a\" (give it as X:Y, as the viewer's Copy Cell does, or as two numbers X Y)"},
+        {{map, "0", "x", "1", "1"}, "not a cell: \"0\" \"x\" (two whole numbers X Y, or X:Y)"},
+        {{map, "--frobnicate", "0:1", "1:1"}, "unknown option --frobnicate"},
+    };
+    for (const auto& [arguments, why] : said) {
+        const CommandRun run = Run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << why;
+        EXPECT_EQ(run.errors, "tarvex-route: " + why + "\nTry 'tarvex-route --help' for how to give the map and the cells.\n");
+    }
+    const CommandRun version = Run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.output.rfind("tarvex-route 1.", 0), 0u) << version.output;
+}
+
 TEST_F(RouteCommandTest, HelpIsShownOnRequest)
 {
     for (const char* option : {"--help", "-h"}) {

@@ -1,4 +1,5 @@
 #include "RoutePlanner.h"
+#include "DistanceMeasure.h"
 #include "MapBytes.h"
 #include "QtConversions.h"
 
@@ -123,6 +124,42 @@ TEST_F(RoutePlannerTest, AGoalBehindAWallIsRefusedWithoutHoldingTheWindow)
     routes_.routeFromPlayer(QPoint(kColumns - 1, 0)); // the same side: a route
     WaitForTheSearch();
     EXPECT_EQ(routes_.route().size(), std::size_t(kColumns / 2));
+}
+
+} // namespace
+
+namespace {
+
+TEST(MeasureTextTest, StraightStepsToAnyOfEightNeighboursAndTheWalk)
+{
+    EXPECT_EQ(StraightSteps({10, 20}, {25, 12}), 15);
+    EXPECT_EQ(StraightSteps({3, 3}, {3, 3}), 0);
+    EXPECT_EQ(StraightSteps({0, 0}, {-4, 1}), 4);
+    EXPECT_EQ(MeasureText({10, 20}, {25, 12}, 18, false), "from 10:20: 15 steps straight, 18 steps walking");
+    EXPECT_EQ(MeasureText({0, 0}, {1, 1}, 1, false), "from 0:0: 1 step straight, 1 step walking");
+    EXPECT_EQ(MeasureText({0, 0}, {5, 0}, std::nullopt, false), "from 0:0: 5 steps straight, no route");
+    EXPECT_EQ(MeasureText({0, 0}, {5, 0}, std::nullopt, true), "from 0:0: 5 steps straight, walking: searching...");
+}
+
+TEST_F(RoutePlannerTest, MeasuringTellsTheWalkAroundTheWall)
+{
+    DistanceMeasure measure(document_, nullptr);
+    EXPECT_EQ(measure.note(), "");
+    measure.measureTo(QPoint(2, 0)); // not measuring: nothing
+    EXPECT_EQ(measure.note(), "");
+    measure.start({0, 0});
+    EXPECT_EQ(measure.note(), "measuring from 0:0 (Esc ends)");
+    measure.measureTo(QPoint(2, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(!measure.note().contains("searching"), 10000);
+    EXPECT_EQ(measure.note(), "from 0:0: 2 steps straight, 4 steps walking"); // through the flagged cell
+    measure.measureTo(QPoint(1, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(!measure.note().contains("searching"), 10000);
+    EXPECT_EQ(measure.note(), "from 0:0: 1 step straight, no route"); // a blocked cell
+    measure.measureTo(QPoint(4, 2));
+    QTRY_VERIFY_WITH_TIMEOUT(!measure.note().contains("searching"), 10000);
+    EXPECT_EQ(measure.note(), "from 0:0: 4 steps straight, 5 steps walking");
+    measure.stop();
+    EXPECT_EQ(measure.note(), "");
 }
 
 } // namespace
