@@ -342,7 +342,9 @@ void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& t
     };
     const QRgb orange = kRouteColour.rgb();
     const auto band = [&](const QLineF& line) {
-        const bool flat = std::abs(line.dx()) >= std::abs(line.dy());
+        // At 45 degrees, as a route's diagonal stretches are, the pixels
+        // across go along a row: one stretch of memory a step.
+        const bool flat = std::abs(line.dx()) > std::abs(line.dy());
         const double major = std::max(std::abs(line.dx()), std::abs(line.dy()));
         const int steps = std::max(1, int(std::ceil(major)));
         // Counted along the minor direction, a slanting band needs more

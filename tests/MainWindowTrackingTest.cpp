@@ -329,6 +329,15 @@ TEST_F(MainWindowTrackingTest, MovingTheViewPausesFollowingAndFResumesIt)
         EXPECT_TRUE(playerInView());
     }
 
+    // In the address box F is a hexadecimal digit.
+    auto* address = Find<QLineEdit>("edt1");
+    QApplication::setActiveWindow(window_.get());
+    address->setFocus();
+    address->clear();
+    QTest::keyClicks(address, "fF");
+    EXPECT_EQ(address->text(), "fF");
+    EXPECT_TRUE(follow->isChecked());
+
     // Without tracking, moving the view leaves the switch alone.
     Click("chk1");
     area->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
