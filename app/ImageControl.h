@@ -34,7 +34,6 @@ public:
     bool autoSize() const { return autoSize_; }
     // Switching it on gives the control the picture's size at once.
     void setAutoSize(bool on);
-    bool stretch() const { return stretch_; }
     void setStretch(bool on);
 
     // The picture to draw on in place; repaintPixels() then shows the change.

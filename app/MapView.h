@@ -45,7 +45,6 @@ public:
     void zoomAt(QPoint viewportPoint, bool in);
 
     QSize imageSize() const;
-    bool isDragging() const { return dragging_; }
     const std::optional<QPoint>& hoveredCell() const { return hoveredCell_; }
 
     // The picture pixel (map cell) shown at a point of the viewport, as the
