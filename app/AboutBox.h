@@ -4,7 +4,7 @@
 // (Windows), otherwise a modal message box owned by the window, run by
 // runModal. One implementation per platform.
 
-#include "ModalRunner.h"
+#include "app/ModalRunner.h"
 
 class QWidget;
 

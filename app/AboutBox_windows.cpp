@@ -1,6 +1,6 @@
-#include "AboutBox.h"
+#include "app/AboutBox.h"
 
-#include "WindowStyle.h"
+#include "app/WindowStyle.h"
 
 #include <QGuiApplication>
 #include <QIcon>

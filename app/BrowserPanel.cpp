@@ -1,11 +1,11 @@
-#include "BrowserPanel.h"
+#include "app/BrowserPanel.h"
 
-#include "DirectoryList.h"
-#include "DriveSelector.h"
-#include "MapFileList.h"
-#include "PanelSplitter.h"
-#include "ProcessPicker.h"
-#include "TightLayout.h"
+#include "app/DirectoryList.h"
+#include "app/DriveSelector.h"
+#include "app/MapFileList.h"
+#include "app/PanelSplitter.h"
+#include "app/ProcessPicker.h"
+#include "app/TightLayout.h"
 
 BrowserPanel::BrowserPanel(DriveSelector* drives, DirectoryList* directories, MapFileList* files,
                            ProcessPicker* processes, QWidget* parent)

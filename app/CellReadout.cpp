@@ -1,4 +1,4 @@
-#include "CellReadout.h"
+#include "app/CellReadout.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // mouse. Opaque, so a change of its text repaints the label alone, and
 // readable over black, red and blue alike. Mouse events pass through it.
 
-#include "MapDocument.h"
+#include "app/MapDocument.h"
 
 #include <QLabel>
 

@@ -1,9 +1,9 @@
-#include "DirectoryList.h"
+#include "app/DirectoryList.h"
 
-#include "FileNames.h"
-#include "FolderRows.h"
-#include "FolderWatch.h"
-#include "WindowStyle.h"
+#include "app/FolderRows.h"
+#include "app/FolderWatch.h"
+#include "app/WindowStyle.h"
+#include "qtmap/FileNames.h"
 
 #include <QKeyEvent>
 #include <QPainter>

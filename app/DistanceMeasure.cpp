@@ -1,6 +1,6 @@
-#include "DistanceMeasure.h"
+#include "app/DistanceMeasure.h"
 
-#include "RoutePlanner.h"
+#include "app/RoutePlanner.h"
 
 #include <algorithm>
 #include <cstdlib>

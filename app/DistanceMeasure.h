@@ -4,7 +4,7 @@
 // the two differences) and the walking distance, the steps of a shortest
 // route, worked out by a route planner of its own.
 
-#include "MapDocument.h"
+#include "app/MapDocument.h"
 
 #include <QObject>
 #include <QPoint>

@@ -1,6 +1,6 @@
-#include "DriveSelector.h"
+#include "app/DriveSelector.h"
 
-#include "Drives.h"
+#include "app/Drives.h"
 
 #include <QStorageInfo>
 

@@ -1,4 +1,4 @@
-#include "Drives.h"
+#include "app/Drives.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>

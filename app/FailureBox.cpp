@@ -1,6 +1,6 @@
-#include "FailureBox.h"
+#include "app/FailureBox.h"
 
-#include "WindowStyle.h"
+#include "app/WindowStyle.h"
 
 #include <QMessageBox>
 

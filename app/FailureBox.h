@@ -3,7 +3,7 @@
 // button, the application's title as its caption, and the message with "."
 // added when its last character sorts after ".".
 
-#include "ModalRunner.h"
+#include "app/ModalRunner.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "FinderSession.h"
+#include "app/FinderSession.h"
 
-#include "PointerScan.h"
-#include "ProcessModules.h"
+#include "track/PointerScan.h"
+#include "track/ProcessModules.h"
 
 #include <QThread>
 

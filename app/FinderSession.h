@@ -7,8 +7,8 @@
 // destructor end a running step at once: it stops at the next MiB it reads
 // and keeps the candidates of before.
 
-#include "AddressFinder.h"
-#include "PointerPath.h"
+#include "track/AddressFinder.h"
+#include "track/PointerPath.h"
 
 #include <QObject>
 #include <QString>

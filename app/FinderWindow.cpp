@@ -1,9 +1,9 @@
-#include "FinderWindow.h"
+#include "app/FinderWindow.h"
 
-#include "FinderSession.h"
-#include "PointerScan.h"
-#include "ProcessModules.h"
-#include "TrackingFile.h"
+#include "app/FinderSession.h"
+#include "track/PointerScan.h"
+#include "track/ProcessModules.h"
+#include "track/TrackingFile.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>

@@ -10,8 +10,8 @@
 // those that still lead to the player in the client started anew. Non-modal: the main window
 // goes on meanwhile. Closing it ends a running scan at once.
 
-#include "AddressFinder.h"
-#include "PointerPath.h"
+#include "track/AddressFinder.h"
+#include "track/PointerPath.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "FolderRows.h"
+#include "app/FolderRows.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "FolderWatch.h"
+#include "app/FolderWatch.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>

@@ -1,6 +1,6 @@
-#include "GoToCell.h"
+#include "app/GoToCell.h"
 
-#include "CellText.h"
+#include "map/CellText.h"
 
 #include <QInputDialog>
 

@@ -3,7 +3,7 @@
 // cells. Throws std::runtime_error, with a line that says what to type, for
 // a text that is no cell or a cell outside the map; none when cancelled.
 
-#include "SaveDialog.h"
+#include "app/SaveDialog.h"
 
 #include <QPoint>
 #include <QSize>

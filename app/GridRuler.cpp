@@ -1,4 +1,4 @@
-#include "GridRuler.h"
+#include "app/GridRuler.h"
 
 #include <QPaintEvent>
 #include <QPainter>

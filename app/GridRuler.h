@@ -3,7 +3,7 @@
 // grid's stronger lines, every tenth cell. Opaque, and mouse events pass
 // through it.
 
-#include "ImageScaling.h"
+#include "app/ImageScaling.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 // Made by tools/icon-pixels.sh from app/icons/*.png: change those and run it.
 
-#include "IconPixels.h"
+#include "app/IconPixels.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "ImageControl.h"
+#include "app/ImageControl.h"
 
-#include "BitmapFormat.h"
-#include "ImageScaling.h"
+#include "app/ImageScaling.h"
+#include "map/BitmapFormat.h"
 
 #include <QList>
 #include <QPaintEvent>

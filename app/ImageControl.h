@@ -6,7 +6,7 @@
 // here costs what the exposed area costs, however large the control. What
 // the picture leaves free is black.
 
-#include "IndexedImage.h"
+#include "map/IndexedImage.h"
 
 #include <QImage>
 #include <QWidget>

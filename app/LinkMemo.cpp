@@ -1,4 +1,4 @@
-#include "LinkMemo.h"
+#include "app/LinkMemo.h"
 
 LinkMemo::LinkMemo(QWidget* parent) : QPlainTextEdit(parent)
 {

@@ -1,4 +1,4 @@
-#include "MainToolBar.h"
+#include "app/MainToolBar.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,11 +3,11 @@
 // link memo and the player tracker, runs the commands, and is the one place
 // where failures are shown.
 
-#include "MainToolBar.h"
-#include "MapDocument.h"
-#include "OpenPath.h"
-#include "SaveDialog.h"
-#include "Tracker.h"
+#include "app/MainToolBar.h"
+#include "app/MapDocument.h"
+#include "app/OpenPath.h"
+#include "app/SaveDialog.h"
+#include "track/Tracker.h"
 
 #include <QWidget>
 

@@ -1,10 +1,10 @@
-#include "MapDocument.h"
+#include "app/MapDocument.h"
 
-#include "IndexedImage.h"
-#include "MapLinks.h"
-#include "FileNames.h"
-#include "MapReader.h"
-#include "QtConversions.h"
+#include "map/IndexedImage.h"
+#include "map/MapLinks.h"
+#include "map/MapReader.h"
+#include "qtmap/FileNames.h"
+#include "qtmap/QtConversions.h"
 
 #include <algorithm>
 

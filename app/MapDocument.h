@@ -20,8 +20,8 @@
 //   its lines (the first 10,000, then a line telling how many more) are
 //   returned; a map with W or H 0 has no picture. Paths are kept byte for byte.
 
-#include "IndexedImage.h"
-#include "MapFormat.h"
+#include "map/IndexedImage.h"
+#include "map/MapFormat.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
-#include "MapFileList.h"
+#include "app/MapFileList.h"
 
-#include "FileNames.h"
-#include "FolderRows.h"
-#include "FolderWatch.h"
-#include "MapFormat.h"
+#include "app/FolderRows.h"
+#include "app/FolderWatch.h"
+#include "map/MapFormat.h"
+#include "qtmap/FileNames.h"
 
 #include <QKeyEvent>
 

@@ -1,6 +1,6 @@
-#include "MapMenu.h"
+#include "app/MapMenu.h"
 
-#include "RoutePlanner.h"
+#include "app/RoutePlanner.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "MapOverview.h"
+#include "app/MapOverview.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

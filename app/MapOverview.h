@@ -5,7 +5,7 @@
 // the view to be centred there. Opaque, so the map under it is not painted
 // again when it changes.
 
-#include "IndexedImage.h"
+#include "map/IndexedImage.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,11 +1,11 @@
-#include "MapView.h"
+#include "app/MapView.h"
 
-#include "CellReadout.h"
-#include "ImageControl.h"
-#include "ImageScaling.h"
-#include "GridRuler.h"
-#include "MapOverview.h"
-#include "PlayerMarker.h"
+#include "app/CellReadout.h"
+#include "app/GridRuler.h"
+#include "app/ImageControl.h"
+#include "app/ImageScaling.h"
+#include "app/MapOverview.h"
+#include "app/PlayerMarker.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

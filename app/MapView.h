@@ -11,7 +11,7 @@
 // the whole picture as large as the area allows; a readout label tells the
 // cell under the mouse.
 
-#include "IndexedImage.h"
+#include "map/IndexedImage.h"
 
 #include <QScrollArea>
 

@@ -1,8 +1,8 @@
-#include "OpenPath.h"
+#include "app/OpenPath.h"
 
-#include "FileNames.h"
-#include "MapFormat.h"
-#include "QtConversions.h"
+#include "map/MapFormat.h"
+#include "qtmap/FileNames.h"
+#include "qtmap/QtConversions.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

@@ -1,4 +1,4 @@
-#include "PanelSplitter.h"
+#include "app/PanelSplitter.h"
 
 #include <QLayout>
 #include <QMouseEvent>

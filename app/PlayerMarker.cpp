@@ -1,4 +1,4 @@
-#include "PlayerMarker.h"
+#include "app/PlayerMarker.h"
 
 #include <QFont>
 #include <QFontMetrics>

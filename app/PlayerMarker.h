@@ -4,7 +4,7 @@
 // a 16-colour map picture with its top-left corner at the given pixel.
 // Whatever falls outside the picture is clipped.
 
-#include "IndexedImage.h"
+#include "map/IndexedImage.h"
 
 #include <QPoint>
 #include <QRect>

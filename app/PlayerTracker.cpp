@@ -1,4 +1,4 @@
-#include "PlayerTracker.h"
+#include "app/PlayerTracker.h"
 
 
 #include <QTimer>

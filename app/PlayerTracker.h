@@ -8,7 +8,7 @@
 // read gives the position 0:0; every tick that gets to the process tells
 // first whether it could be opened, and if not, why.
 
-#include "Tracker.h"
+#include "track/Tracker.h"
 
 #include <QObject>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "ProcessPicker.h"
+#include "app/ProcessPicker.h"
 
-#include "FileNames.h"
-#include "ProcessDetails.h"
-#include "WhyUnreadable.h"
+#include "qtmap/FileNames.h"
+#include "track/ProcessDetails.h"
+#include "track/WhyUnreadable.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

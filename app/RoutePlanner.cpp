@@ -1,8 +1,8 @@
-#include "RoutePlanner.h"
+#include "app/RoutePlanner.h"
 
-#include "Route.h"
-#include "RouteGrid.h"
-#include "WalkableAreas.h"
+#include "map/Route.h"
+#include "map/RouteGrid.h"
+#include "map/WalkableAreas.h"
 
 #include <QThread>
 

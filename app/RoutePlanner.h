@@ -12,7 +12,7 @@
 // clear() and the destructor cancel every search and wait for it, so that
 // the map's values can go.
 
-#include "MapDocument.h"
+#include "app/MapDocument.h"
 
 #include <QObject>
 #include <QPoint>

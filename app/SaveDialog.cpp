@@ -1,6 +1,6 @@
-#include "SaveDialog.h"
+#include "app/SaveDialog.h"
 
-#include "BitmapFile.h"
+#include "qtmap/BitmapFile.h"
 
 #include <QDir>
 #include <QFileInfo>

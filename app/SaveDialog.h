@@ -2,7 +2,7 @@
 // The save dialog: image files ("*.bmp"), no default extension, no question
 // before replacing a file. It starts with the name confirmed last time.
 
-#include "ModalRunner.h"
+#include "app/ModalRunner.h"
 
 #include <QFileDialog>
 

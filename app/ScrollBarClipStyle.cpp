@@ -1,4 +1,4 @@
-#include "ScrollBarClipStyle.h"
+#include "app/ScrollBarClipStyle.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "StartClientDialog.h"
+#include "app/StartClientDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

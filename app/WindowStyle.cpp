@@ -1,6 +1,6 @@
-#include "WindowStyle.h"
+#include "app/WindowStyle.h"
 
-#include "IconPixels.h"
+#include "app/IconPixels.h"
 
 #include <QFontDatabase>
 #include <QPixmap>

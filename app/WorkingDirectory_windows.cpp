@@ -1,4 +1,4 @@
-#include "WorkingDirectory.h"
+#include "app/WorkingDirectory.h"
 
 #include <stdexcept>
 

@@ -1,12 +1,12 @@
 // tarvex-viewer [MAP-OR-FOLDER]: the map viewer, started on a folder or a map.
 
-#include "MainWindow.h"
+#include "app/MainWindow.h"
 
-#include "FileNames.h"
-#include "MapLinks.h"
-#include "QtConversions.h"
-#include "ScrollBarClipStyle.h"
-#include "WindowPlacement.h"
+#include "app/ScrollBarClipStyle.h"
+#include "app/WindowPlacement.h"
+#include "map/MapLinks.h"
+#include "qtmap/FileNames.h"
+#include "qtmap/QtConversions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -2,7 +2,7 @@
 // The maps the benchmarks run on: random cells, written once into the
 // temporary folder and kept between runs.
 
-#include "MapFormat.h"
+#include "map/MapFormat.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -7,7 +7,7 @@
 //
 // After the runs it prints the time of one job over the time of two.
 
-#include "BenchMaps.h"
+#include "bench/BenchMaps.h"
 
 #include <benchmark/benchmark.h>
 

@@ -18,11 +18,11 @@
 //
 // bench/run.sh prints the ratios and the figures with their targets.
 
-#include "AddressFinder.h"
-#include "ForkedClient.h"
-#include "MemoryStatus.h"
-#include "InTurn.h"
-#include "ProcessReader.h"
+#include "bench/ForkedClient.h"
+#include "bench/InTurn.h"
+#include "bench/MemoryStatus.h"
+#include "track/AddressFinder.h"
+#include "track/ProcessReader.h"
 
 #include <benchmark/benchmark.h>
 

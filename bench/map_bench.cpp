@@ -7,12 +7,12 @@
 // After the runs it prints, per map, the load time over the floor and the
 // plain road over the load.
 
-#include "BenchMaps.h"
-#include "InTurn.h"
-#include "WalkableAreas.h"
-#include "MapFormat.h"
-#include "MapReader.h"
-#include "RouteMaps.h"
+#include "bench/BenchMaps.h"
+#include "bench/InTurn.h"
+#include "map/MapFormat.h"
+#include "map/MapReader.h"
+#include "map/WalkableAreas.h"
+#include "tests/RouteMaps.h"
 
 #include <benchmark/benchmark.h>
 

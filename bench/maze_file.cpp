@@ -4,8 +4,8 @@
 //
 //   maze_file PATH SIDE
 
-#include "MapFormat.h"
-#include "RouteMaps.h"
+#include "map/MapFormat.h"
+#include "tests/RouteMaps.h"
 
 #include <algorithm>
 #include <cstdint>

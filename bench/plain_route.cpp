@@ -6,8 +6,8 @@
 //
 //   plain_route MAP X1 Y1 X2 Y2
 
-#include "MapFormat.h"
-#include "Route.h"
+#include "map/MapFormat.h"
+#include "map/Route.h"
 
 #include <cstdio>
 #include <cstdlib>

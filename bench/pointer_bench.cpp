@@ -15,11 +15,11 @@
 //
 // bench/run.sh prints the figures with their targets.
 
-#include "ForkedClient.h"
-#include "MemoryStatus.h"
-#include "PointerScan.h"
-#include "ProcessModules.h"
-#include "ProcessReader.h"
+#include "bench/ForkedClient.h"
+#include "bench/MemoryStatus.h"
+#include "track/PointerScan.h"
+#include "track/ProcessModules.h"
+#include "track/ProcessReader.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,11 +15,11 @@
 // pair's own median when repeated), in wall and CPU time, the memory per map
 // cell (the search's own and the bits together) and the ratios.
 
-#include "MapFormat.h"
-#include "Route.h"
-#include "RouteGrid.h"
-#include "RouteMaps.h"
-#include "WalkableAreas.h"
+#include "map/MapFormat.h"
+#include "map/Route.h"
+#include "map/RouteGrid.h"
+#include "map/WalkableAreas.h"
+#include "tests/RouteMaps.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,10 +9,10 @@
 //   startup_probe viewer [FILE.map...]
 //   startup_probe minimal
 
-#include "MainWindow.h"
-#include "MapLinks.h"
-#include "MapView.h"
-#include "ScrollBarClipStyle.h"
+#include "app/MainWindow.h"
+#include "app/MapView.h"
+#include "app/ScrollBarClipStyle.h"
+#include "map/MapLinks.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -4,19 +4,19 @@
 //
 //   view_bench [Google Benchmark options]
 
-#include "BenchMaps.h"
-#include "InTurn.h"
-#include "ImageScaling.h"
-#include "MapOverview.h"
-#include "MapReader.h"
-#include "ImageControl.h"
-#include "MainWindow.h"
-#include "MapFileList.h"
-#include "MapView.h"
-#include "PlayerTracker.h"
-#include "ProcessPicker.h"
-#include "QtConversions.h"
-#include "ScrollBarClipStyle.h"
+#include "app/ImageControl.h"
+#include "app/ImageScaling.h"
+#include "app/MainWindow.h"
+#include "app/MapFileList.h"
+#include "app/MapOverview.h"
+#include "app/MapView.h"
+#include "app/PlayerTracker.h"
+#include "app/ProcessPicker.h"
+#include "app/ScrollBarClipStyle.h"
+#include "bench/BenchMaps.h"
+#include "bench/InTurn.h"
+#include "map/MapReader.h"
+#include "qtmap/QtConversions.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // tarvex-find: finds where a game client keeps the player's position, one
 // request a line from standard input.
 
-#include "AddressFinder.h"
-#include "MapReader.h"
-#include "PointerScan.h"
+#include "map/MapReader.h"
+#include "track/AddressFinder.h"
+#include "track/PointerScan.h"
 
 #include <atomic>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "BitmapFormat.h"
+#include "map/BitmapFormat.h"
 
 namespace {
 

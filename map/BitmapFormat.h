@@ -4,7 +4,7 @@
 // colour table, then the picture's rows from the bottom one up, each of
 // BytesPerLine() bytes.
 
-#include "IndexedImage.h"
+#include "map/IndexedImage.h"
 
 #include <array>
 #include <cstdint>

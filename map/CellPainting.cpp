@@ -1,4 +1,4 @@
-#include "CellPainting.h"
+#include "map/CellPainting.h"
 
 #include <array>
 

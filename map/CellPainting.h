@@ -4,8 +4,8 @@
 // targets it (every x86-64 processor has it) and plain loops for what is left
 // over and everywhere else; both give the same bytes.
 
-#include "IndexedImage.h"
-#include "MapFormat.h"
+#include "map/IndexedImage.h"
+#include "map/MapFormat.h"
 
 #include <array>
 #include <cstddef>

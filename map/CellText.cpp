@@ -1,4 +1,4 @@
-#include "CellText.h"
+#include "map/CellText.h"
 
 #include <charconv>
 

@@ -3,7 +3,7 @@
 // program give it), "x,y" or "x y", with spaces around the numbers allowed.
 // The numbers are whole and may be negative (a cell outside every map).
 
-#include "Route.h"
+#include "map/Route.h"
 
 #include <optional>
 #include <string_view>

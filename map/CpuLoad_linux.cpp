@@ -1,6 +1,6 @@
-#include "CpuLoad.h"
+#include "map/CpuLoad.h"
 
-#include "RegularFile.h"
+#include "map/RegularFile.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "CpuLoad.h"
+#include "map/CpuLoad.h"
 
 #include <algorithm>
 #include <bitset>

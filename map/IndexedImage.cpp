@@ -1,4 +1,4 @@
-#include "IndexedImage.h"
+#include "map/IndexedImage.h"
 
 #include <algorithm>
 

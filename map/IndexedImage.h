@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "MapFormat.h"
+#include "map/MapFormat.h"
 
 struct Rgb {
     std::uint8_t red, green, blue;

@@ -1,6 +1,6 @@
-#include "MapLinks.h"
+#include "map/MapLinks.h"
 
-#include "RegularFile.h"
+#include "map/RegularFile.h"
 
 std::string UpperCaseAsciiBytes(std::string_view bytes)
 {

@@ -1,7 +1,7 @@
-#include "MapReader.h"
+#include "map/MapReader.h"
 
-#include "CellPainting.h"
-#include "RegularFile.h"
+#include "map/CellPainting.h"
+#include "map/RegularFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -19,11 +19,11 @@
 // The file is read in large blocks, large maps by two threads when a
 // processor is free for the second, and closed before returning.
 
-#include "IndexedImage.h"
-#include "MapFormat.h"
+#include "map/IndexedImage.h"
+#include "map/MapFormat.h"
 
-#include "CpuLoad.h"
-#include "RegularFile.h"
+#include "map/CpuLoad.h"
+#include "map/RegularFile.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "RegularFile.h"
+#include "map/RegularFile.h"
 
 #include <algorithm>
 #include <new>

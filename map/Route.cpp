@@ -1,8 +1,8 @@
-#include "Route.h"
+#include "map/Route.h"
 
-#include "RouteBound.h"
-#include "RouteGrid.h"
-#include "RouteWaves.h"
+#include "map/RouteBound.h"
+#include "map/RouteGrid.h"
+#include "map/RouteWaves.h"
 
 #include <algorithm>
 #include <cstdlib>

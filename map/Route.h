@@ -31,8 +31,8 @@
 // tight bound leaves out much more. The route is read back from each cell's
 // distance modulo 3, two bits a cell for each wave.
 
-#include "IndexedImage.h"
-#include "MapFormat.h"
+#include "map/IndexedImage.h"
+#include "map/MapFormat.h"
 
 #include <atomic>
 #include <cstddef>

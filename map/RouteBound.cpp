@@ -1,4 +1,4 @@
-#include "RouteBound.h"
+#include "map/RouteBound.h"
 
 #include <algorithm>
 #include <cstdint>

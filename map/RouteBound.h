@@ -13,8 +13,8 @@
 //   without reaching `to`.
 // - Memory: a table of 16 to 32 bytes for each cell it looked at.
 
-#include "Route.h"
-#include "RouteGrid.h"
+#include "map/Route.h"
+#include "map/RouteGrid.h"
 
 #include <atomic>
 #include <cstddef>

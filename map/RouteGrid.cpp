@@ -1,4 +1,4 @@
-#include "RouteGrid.h"
+#include "map/RouteGrid.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,8 +10,8 @@
 // byte a cell; at most 65535 x 65535 cells, larger throws
 // std::invalid_argument; std::bad_alloc when the memory cannot be had.
 
-#include "MapFormat.h"
-#include "Route.h"
+#include "map/MapFormat.h"
+#include "map/Route.h"
 
 #include <cstddef>
 #include <cstdint>

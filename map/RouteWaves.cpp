@@ -1,4 +1,4 @@
-#include "RouteWaves.h"
+#include "map/RouteWaves.h"
 
 #include <algorithm>
 #include <cstdlib>

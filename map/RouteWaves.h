@@ -15,8 +15,8 @@
 //   wave), taken fresh and zeroed by the system page by page as the waves
 //   reach them, and the two wave fronts at 16 bytes a word of 64 cells.
 
-#include "Route.h"
-#include "RouteGrid.h"
+#include "map/Route.h"
+#include "map/RouteGrid.h"
 
 #include <atomic>
 #include <cstdint>

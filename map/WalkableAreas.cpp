@@ -1,4 +1,4 @@
-#include "WalkableAreas.h"
+#include "map/WalkableAreas.h"
 
 #include <algorithm>
 

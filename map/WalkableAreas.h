@@ -13,8 +13,8 @@
 // - Of() gives std::nullopt when `cancel` was set before it ended; throws
 //   std::bad_alloc when the memory cannot be had.
 
-#include "MapFormat.h"
-#include "Route.h"
+#include "map/MapFormat.h"
+#include "map/Route.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "map2bmp/CommandLine.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "ExportPlan.h"
+#include "map2bmp/ExportPlan.h"
 
-#include "BitmapFile.h"
-#include "FileNames.h"
-#include "MapFormat.h"
+#include "map/MapFormat.h"
+#include "qtmap/BitmapFile.h"
+#include "qtmap/FileNames.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "ExportPlan.h"
+#include "map2bmp/ExportPlan.h"
 
 std::string OutputKey(const std::filesystem::path& picture)
 {

@@ -1,12 +1,12 @@
 // tarvex-map2bmp: turns map files into the BMP pictures the viewer's Save
 // writes at natural size, several at a time.
 
-#include "BitmapFile.h"
-#include "CommandLine.h"
-#include "ExportPlan.h"
-#include "FileNames.h"
-#include "MapReader.h"
-#include "QtConversions.h"
+#include "map/MapReader.h"
+#include "map2bmp/CommandLine.h"
+#include "map2bmp/ExportPlan.h"
+#include "qtmap/BitmapFile.h"
+#include "qtmap/FileNames.h"
+#include "qtmap/QtConversions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

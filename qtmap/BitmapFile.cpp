@@ -1,9 +1,9 @@
-#include "BitmapFile.h"
+#include "qtmap/BitmapFile.h"
 
-#include "BitmapFormat.h"
-#include "FileNames.h"
-#include "QtConversions.h"
-#include "SafeWriting.h"
+#include "map/BitmapFormat.h"
+#include "qtmap/FileNames.h"
+#include "qtmap/QtConversions.h"
+#include "qtmap/SafeWriting.h"
 
 #include <QCoreApplication>
 #include <QDir>

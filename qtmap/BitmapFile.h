@@ -1,7 +1,7 @@
 #pragma once
 // Saving a 16-colour picture as a 4-bit BMP file (BitmapFormat.h).
 
-#include "IndexedImage.h"
+#include "map/IndexedImage.h"
 
 #include <QString>
 

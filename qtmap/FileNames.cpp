@@ -1,4 +1,4 @@
-#include "FileNames.h"
+#include "qtmap/FileNames.h"
 
 #include <algorithm>
 #include <system_error>

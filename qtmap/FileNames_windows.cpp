@@ -1,6 +1,6 @@
-#include "FileNames.h"
+#include "qtmap/FileNames.h"
 
-#include "QtConversions.h"
+#include "qtmap/QtConversions.h"
 
 #include <QDir>
 

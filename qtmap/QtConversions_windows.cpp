@@ -1,4 +1,4 @@
-#include "QtConversions.h"
+#include "qtmap/QtConversions.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "SafeWriting.h"
+#include "qtmap/SafeWriting.h"
 
-#include "QtConversions.h"
+#include "qtmap/QtConversions.h"
 
 #include <QDir>
 #include <QFileInfo>

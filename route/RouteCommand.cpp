@@ -1,8 +1,8 @@
 // tarvex-route: the shortest walk between two cells of a map file.
 
-#include "CellText.h"
-#include "MapReader.h"
-#include "Route.h"
+#include "map/CellText.h"
+#include "map/MapReader.h"
+#include "map/Route.h"
 
 #include <cctype>
 #include <cstdio>

@@ -2,8 +2,8 @@
 // below 4 GiB at known places, among look-alikes, then changed, freed or
 // left alone between the steps.
 
-#include "AddressFinder.h"
-#include "StandInClient.h"
+#include "tests/StandInClient.h"
+#include "track/AddressFinder.h"
 
 #include <gtest/gtest.h>
 

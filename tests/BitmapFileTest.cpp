@@ -1,10 +1,10 @@
 // Saving pictures: what is written, what is refused, and the system's words
 // for what cannot be done.
 
-#include "BitmapFile.h"
-#include "FileNames.h"
-#include "MapBytes.h"
-#include "QtConversions.h"
+#include "qtmap/BitmapFile.h"
+#include "qtmap/FileNames.h"
+#include "qtmap/QtConversions.h"
+#include "tests/MapBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include <stdexcept>
 
 #ifndef _WIN32
-#include "AsOrdinaryUser.h"
+#include "tests/AsOrdinaryUser.h"
 
 #include <csignal>
 #include <fcntl.h>

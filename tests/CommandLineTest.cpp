@@ -1,8 +1,8 @@
 // The viewer started from the command line, run as its own process: the
 // folder it ends up in is its working directory, read from /proc.
 
-#include "MainWindowFixture.h"
-#include "Unprivileged.h"
+#include "tests/MainWindowFixture.h"
+#include "tests/Unprivileged.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

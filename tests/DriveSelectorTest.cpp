@@ -1,5 +1,5 @@
-#include "DriveSelector.h"
-#include "Drives.h"
+#include "app/Drives.h"
+#include "app/DriveSelector.h"
 
 #include <QApplication>
 #include <QDir>

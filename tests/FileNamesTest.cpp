@@ -1,5 +1,5 @@
-#include "FileNames.h"
-#include "QtConversions.h"
+#include "qtmap/FileNames.h"
+#include "qtmap/QtConversions.h"
 
 #include <gtest/gtest.h>
 

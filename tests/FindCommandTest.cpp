@@ -1,10 +1,10 @@
 // tarvex-find run as a player runs it, on the stand-in client that hides the
 // position among decoys: requests in, counts out.
 
-#include "ProcessMemory.h"
-#include "Sanitizer.h"
-#include "StandInClient.h"
-#include "Tracker.h"
+#include "tests/Sanitizer.h"
+#include "tests/StandInClient.h"
+#include "track/ProcessMemory.h"
+#include "track/Tracker.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The finder's window driven as a player drives it: from a client picked in
 // the process list to an address the tracker follows.
 
-#include "MainWindowFixture.h"
+#include "tests/MainWindowFixture.h"
 
-#include "ClientStart.h"
-#include "FinderWindow.h"
-#include "ProcessPicker.h"
-#include "StandInClient.h"
-#include "StartClientDialog.h"
+#include "app/FinderWindow.h"
+#include "app/ProcessPicker.h"
+#include "app/StartClientDialog.h"
+#include "tests/StandInClient.h"
+#include "track/ClientStart.h"
 
 #include <QCheckBox>
 #include <QLabel>

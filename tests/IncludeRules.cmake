@@ -1,5 +1,6 @@
 # Which folder may include which: each folder's own headers and those of the
-# folders below it, and Qt nowhere in the standard C++ folders.
+# folders below it, named from the project's root ("map/Route.h"), and Qt
+# nowhere in the standard C++ folders.
 #   cmake -DROOT=<source folder> -P tests/IncludeRules.cmake
 # Fails, naming each file and include that breaks the rule.
 cmake_minimum_required(VERSION 3.21)
@@ -20,14 +21,9 @@ foreach(folder map track route find qtmap map2bmp app)
     foreach(include ${includes})
       if(include MATCHES "^#include \"([^\"]+)\"")
         set(header ${CMAKE_MATCH_1})
-        set(found FALSE)
-        foreach(used ${may_use_${folder}})
-          if(EXISTS ${ROOT}/${used}/${header})
-            set(found TRUE)
-          endif()
-        endforeach()
-        if(NOT found)
-          message(SEND_ERROR "${source}: \"${header}\" is not in ${may_use_${folder}}")
+        string(REGEX MATCH "^[^/]+" used "${header}")
+        if(NOT used IN_LIST may_use_${folder} OR NOT EXISTS ${ROOT}/${header})
+          message(SEND_ERROR "${source}: \"${header}\" is not a header of ${may_use_${folder}}")
           math(EXPR broken "${broken} + 1")
         endif()
       elseif(include MATCHES "^#include <(Q[A-Za-z]*)>" AND folder IN_LIST without_qt)

@@ -2,14 +2,14 @@
 // The main window under test, in a folder of test maps with its own
 // "MapInfo.txt"; message boxes and the save dialog are answered here.
 
-#include "DirectoryList.h"
-#include "ImageControl.h"
-#include "MainWindow.h"
-#include "MapBytes.h"
-#include "MapView.h"
-#include "PlayerTracker.h"
-#include "QtConversions.h"
-#include "Sanitizer.h"
+#include "app/DirectoryList.h"
+#include "app/ImageControl.h"
+#include "app/MainWindow.h"
+#include "app/MapView.h"
+#include "app/PlayerTracker.h"
+#include "qtmap/QtConversions.h"
+#include "tests/MapBytes.h"
+#include "tests/Sanitizer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,7 +21,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
-#include "QTryInGoogleTest.h"
+#include "tests/QTryInGoogleTest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,20 +1,20 @@
-#include "MainWindowFixture.h"
-#include "IconPixels.h"
-#include "FailureBox.h"
-#include "WindowStyle.h"
+#include "app/FailureBox.h"
+#include "app/IconPixels.h"
+#include "app/WindowStyle.h"
+#include "tests/MainWindowFixture.h"
 
-#include "DriveSelector.h"
-#include "Drives.h"
-#include "ImageControl.h"
-#include "MapFileList.h"
+#include "app/Drives.h"
+#include "app/DriveSelector.h"
+#include "app/ImageControl.h"
+#include "app/MapFileList.h"
 #ifndef _WIN32
-#include "Unprivileged.h"
+#include "tests/Unprivileged.h"
 
 #include <sys/stat.h>
 #endif
-#include "MapMenu.h"
-#include "ProcessPicker.h"
-#include "RoutePlanner.h"
+#include "app/MapMenu.h"
+#include "app/ProcessPicker.h"
+#include "app/RoutePlanner.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -1,14 +1,14 @@
-#include "MainWindowFixture.h"
-#include "FailureBox.h"
-#include "WindowStyle.h"
+#include "app/FailureBox.h"
+#include "app/WindowStyle.h"
+#include "tests/MainWindowFixture.h"
 
-#include "ImageControl.h"
-#include "PlayerMarker.h"
-#include "ProcessPicker.h"
-#include "ProcessStartTime.h"
-#include "RoutePlanner.h"
-#include "StandInClient.h"
-#include "Unprivileged.h"
+#include "app/ImageControl.h"
+#include "app/PlayerMarker.h"
+#include "app/ProcessPicker.h"
+#include "app/RoutePlanner.h"
+#include "tests/StandInClient.h"
+#include "tests/Unprivileged.h"
+#include "track/ProcessStartTime.h"
 
 #include <QCheckBox>
 #include <QLabel>

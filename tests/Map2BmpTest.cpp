@@ -1,7 +1,7 @@
-#include "BitmapFile.h"
-#include "MainWindowFixture.h"
-#include "MapDocument.h"
-#include "QtConversions.h"
+#include "app/MapDocument.h"
+#include "qtmap/BitmapFile.h"
+#include "qtmap/QtConversions.h"
+#include "tests/MainWindowFixture.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -2,8 +2,8 @@
 // Helpers that build map files byte by byte, and a reader that follows the
 // plain road: position, read a record, paint one cell, with zeroed buffers.
 
-#include "IndexedImage.h"
-#include "MapFormat.h"
+#include "map/IndexedImage.h"
+#include "map/MapFormat.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "MapDocument.h"
-#include "MapBytes.h"
-#include "QtConversions.h"
+#include "app/MapDocument.h"
+#include "qtmap/QtConversions.h"
+#include "tests/MapBytes.h"
 
 #include <QDir>
 #include <QFile>

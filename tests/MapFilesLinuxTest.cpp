@@ -1,11 +1,11 @@
 // What only Linux shows: FIFOs and devices where a map or "MapInfo.txt" is
 // expected, and a map file swapped for a FIFO while it is being opened.
 
-#include "AsOrdinaryUser.h"
-#include "MapBytes.h"
-#include "MapLinks.h"
-#include "MapReader.h"
-#include "RegularFile.h"
+#include "map/MapLinks.h"
+#include "map/MapReader.h"
+#include "map/RegularFile.h"
+#include "tests/AsOrdinaryUser.h"
+#include "tests/MapBytes.h"
 
 #include <gtest/gtest.h>
 

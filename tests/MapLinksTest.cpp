@@ -1,4 +1,4 @@
-#include "MapLinks.h"
+#include "map/MapLinks.h"
 
 #include <gtest/gtest.h>
 

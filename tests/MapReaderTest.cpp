@@ -1,5 +1,5 @@
-#include "MapBytes.h"
-#include "MapReader.h"
+#include "map/MapReader.h"
+#include "tests/MapBytes.h"
 
 #include <gtest/gtest.h>
 

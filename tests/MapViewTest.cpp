@@ -1,13 +1,13 @@
-#include "MainWindowFixture.h"
+#include "tests/MainWindowFixture.h"
 
-#include "CellReadout.h"
-#include "ImageControl.h"
-#include "ImageScaling.h"
-#include "DistanceMeasure.h"
-#include "GoToCell.h"
-#include "RoutePlanner.h"
-#include "GridRuler.h"
-#include "MapOverview.h"
+#include "app/CellReadout.h"
+#include "app/DistanceMeasure.h"
+#include "app/GoToCell.h"
+#include "app/GridRuler.h"
+#include "app/ImageControl.h"
+#include "app/ImageScaling.h"
+#include "app/MapOverview.h"
+#include "app/RoutePlanner.h"
 
 #include <QLabel>
 #include <QScrollArea>

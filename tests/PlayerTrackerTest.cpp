@@ -1,6 +1,6 @@
-#include "PlayerTracker.h"
-#include "ProcessStartTime.h"
-#include "StandInClient.h"
+#include "app/PlayerTracker.h"
+#include "tests/StandInClient.h"
+#include "track/ProcessStartTime.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "PointerPath.h"
-#include "PointerScan.h"
-#include "ProcessModules.h"
-#include "TrackingFile.h"
+#include "track/PointerPath.h"
+#include "track/PointerScan.h"
+#include "track/ProcessModules.h"
+#include "track/TrackingFile.h"
 
 #include <gtest/gtest.h>
 

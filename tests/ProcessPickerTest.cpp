@@ -1,6 +1,6 @@
-#include "ProcessPicker.h"
-#include "StandInClient.h"
-#include "WindowStyle.h"
+#include "app/ProcessPicker.h"
+#include "app/WindowStyle.h"
+#include "tests/StandInClient.h"
 
 #include <QAbstractItemModel>
 #include <QAccessible>

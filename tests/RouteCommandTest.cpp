@@ -1,5 +1,5 @@
-#include "AsOrdinaryUser.h"
-#include "MapBytes.h"
+#include "tests/AsOrdinaryUser.h"
+#include "tests/MapBytes.h"
 
 #include <gtest/gtest.h>
 

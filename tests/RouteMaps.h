@@ -3,8 +3,8 @@
 // the search's own tables, and the maps the route tests, fuzzer and
 // benchmark search on.
 
-#include "MapFormat.h"
-#include "Route.h"
+#include "map/MapFormat.h"
+#include "map/Route.h"
 
 #include <algorithm>
 #include <cstdint>

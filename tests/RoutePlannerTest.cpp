@@ -1,12 +1,12 @@
-#include "RoutePlanner.h"
-#include "DistanceMeasure.h"
-#include "MapBytes.h"
-#include "QtConversions.h"
+#include "app/DistanceMeasure.h"
+#include "app/RoutePlanner.h"
+#include "qtmap/QtConversions.h"
+#include "tests/MapBytes.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QElapsedTimer>
-#include "QTryInGoogleTest.h"
+#include "tests/QTryInGoogleTest.h"
 #include <QTimer>
 
 #include <algorithm>

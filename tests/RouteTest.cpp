@@ -1,9 +1,9 @@
-#include "MapBytes.h"
-#include "MapReader.h"
-#include "Route.h"
-#include "RouteGrid.h"
-#include "RouteWaves.h"
-#include "RouteMaps.h"
+#include "map/MapReader.h"
+#include "map/Route.h"
+#include "map/RouteGrid.h"
+#include "map/RouteWaves.h"
+#include "tests/MapBytes.h"
+#include "tests/RouteMaps.h"
 
 #include <gtest/gtest.h>
 

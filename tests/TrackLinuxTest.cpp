@@ -1,22 +1,22 @@
 // What only Linux has: process names, command lines and owners read from
 // /proc, and memory below 4 GiB of this very process.
 
-#include "AddressFinder.h"
-#include "ClientStart.h"
-#include "ProcessDetails.h"
-#include "ProcStat_linux.h"
-#include "ProcessList.h"
-#include "ProcessName_linux.h"
-#include "ProcessMemory.h"
-#include "ProcessStartTime.h"
-#include "ReadRefusal_linux.h"
-#include "PointerScan.h"
-#include "ProcessModules.h"
-#include "ProcessReader.h"
-#include "Sanitizer.h"
-#include "StandInClient.h"
-#include "Tracker.h"
-#include "Unprivileged.h"
+#include "tests/Sanitizer.h"
+#include "tests/StandInClient.h"
+#include "tests/Unprivileged.h"
+#include "track/AddressFinder.h"
+#include "track/ClientStart.h"
+#include "track/PointerScan.h"
+#include "track/ProcessDetails.h"
+#include "track/ProcessList.h"
+#include "track/ProcessMemory.h"
+#include "track/ProcessModules.h"
+#include "track/ProcessName_linux.h"
+#include "track/ProcessReader.h"
+#include "track/ProcessStartTime.h"
+#include "track/ProcStat_linux.h"
+#include "track/ReadRefusal_linux.h"
+#include "track/Tracker.h"
 
 #include <gtest/gtest.h>
 

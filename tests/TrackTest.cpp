@@ -1,8 +1,8 @@
-#include "ProcessList.h"
-#include "ProcessMemory.h"
-#include "ProcessStartTime.h"
-#include "StandInClient.h"
-#include "Tracker.h"
+#include "tests/StandInClient.h"
+#include "track/ProcessList.h"
+#include "track/ProcessMemory.h"
+#include "track/ProcessStartTime.h"
+#include "track/Tracker.h"
 
 #include <gtest/gtest.h>
 

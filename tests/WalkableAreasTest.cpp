@@ -1,9 +1,9 @@
 // The walkable areas of a map: two cells share an area exactly when a route
 // joins them.
 
-#include "Route.h"
-#include "RouteMaps.h"
-#include "WalkableAreas.h"
+#include "map/Route.h"
+#include "map/WalkableAreas.h"
+#include "tests/RouteMaps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "MainWindowFixture.h"
-#include "WindowPlacement.h"
+#include "app/WindowPlacement.h"
+#include "tests/MainWindowFixture.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // What the window does only on Windows: the drive letters, the system's
 // error codes when a directory cannot be entered, and the system's About box.
 
-#include "DriveSelector.h"
-#include "Drives.h"
-#include "FileNames.h"
-#include "MainWindowFixture.h"
-#include "MapFileList.h"
-#include "WindowStyle.h"
-#include "WorkingDirectory.h"
+#include "app/Drives.h"
+#include "app/DriveSelector.h"
+#include "app/MapFileList.h"
+#include "app/WindowStyle.h"
+#include "app/WorkingDirectory.h"
+#include "qtmap/FileNames.h"
+#include "tests/MainWindowFixture.h"
 
 #include <QComboBox>
 

@@ -4,7 +4,7 @@
 //
 //   make_sample_maps <maps folder> [<folder for MapInfo.txt> ...]
 
-#include "MapFormat.h"
+#include "map/MapFormat.h"
 
 #include <cmath>
 #include <cstdint>

@@ -20,7 +20,7 @@
 //
 // The first line it prints is "pid <identifier> address <hex address>".
 
-#include "MapReader.h"
+#include "map/MapReader.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "AddressFinder.h"
+#include "track/AddressFinder.h"
 
 #include <algorithm>
 #include <charconv>

@@ -24,8 +24,8 @@
 // - Nothing throws but std::bad_alloc; the finder is used by one thread at a
 //   time (the one that runs the steps).
 
-#include "MapFormat.h"
-#include "ProcessReader.h"
+#include "map/MapFormat.h"
+#include "track/ProcessReader.h"
 
 #include <atomic>
 #include <cstddef>

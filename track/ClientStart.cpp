@@ -1,4 +1,4 @@
-#include "ClientStart.h"
+#include "track/ClientStart.h"
 
 #include <algorithm>
 #include <cctype>

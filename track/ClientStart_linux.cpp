@@ -1,5 +1,5 @@
-#include "ClientStart.h"
-#include "WhyUnreadable.h"
+#include "track/ClientStart.h"
+#include "track/WhyUnreadable.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

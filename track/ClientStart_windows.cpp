@@ -1,6 +1,6 @@
-#include "ClientStart.h"
-#include "OwnedHandle_windows.h"
-#include "WhyUnreadable.h"
+#include "track/ClientStart.h"
+#include "track/OwnedHandle_windows.h"
+#include "track/WhyUnreadable.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

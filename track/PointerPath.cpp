@@ -1,4 +1,4 @@
-#include "PointerPath.h"
+#include "track/PointerPath.h"
 
 #include <charconv>
 #include <cstdio>

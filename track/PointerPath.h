@@ -16,7 +16,7 @@
 //   pointer reader (4 or 8 bytes, little-endian); on failure, address is
 //   empty and failure names the step that could not be followed.
 
-#include "ProcessModules.h"
+#include "track/ProcessModules.h"
 
 #include <cstdint>
 #include <functional>

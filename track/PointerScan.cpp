@@ -1,4 +1,4 @@
-#include "PointerScan.h"
+#include "track/PointerScan.h"
 
 #include <algorithm>
 #include <cstring>

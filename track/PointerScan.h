@@ -18,9 +18,9 @@
 // address, and returns what it has found. progress(done, total) is called
 // from the calling thread now and then.
 
-#include "PointerPath.h"
-#include "ProcessModules.h"
-#include "ProcessReader.h"
+#include "track/PointerPath.h"
+#include "track/ProcessModules.h"
+#include "track/ProcessReader.h"
 
 #include <atomic>
 #include <cstdint>

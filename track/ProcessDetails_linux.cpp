@@ -1,6 +1,6 @@
-#include "ProcessDetails.h"
-#include "ProcessList.h"
-#include "ProcessName_linux.h"
+#include "track/ProcessDetails.h"
+#include "track/ProcessList.h"
+#include "track/ProcessName_linux.h"
 
 #include <pwd.h>
 #include <unistd.h>

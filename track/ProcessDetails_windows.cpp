@@ -1,4 +1,4 @@
-#include "ProcessDetails.h"
+#include "track/ProcessDetails.h"
 
 // Not told on Windows yet: the list shows names and identifiers only.
 ProcessDetails DetailsOfProcess(std::uint32_t)

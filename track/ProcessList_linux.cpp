@@ -1,7 +1,7 @@
-#include "ProcessList.h"
-#include "ProcessName_linux.h"
+#include "track/ProcessList.h"
+#include "track/ProcessName_linux.h"
 
-#include "ProcStat_linux.h"
+#include "track/ProcStat_linux.h"
 
 #include <algorithm>
 #include <cctype>

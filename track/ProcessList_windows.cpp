@@ -1,6 +1,6 @@
-#include "OwnedHandle_windows.h"
-#include "ProcessList.h"
-#include "ProcessStartTime.h"
+#include "track/OwnedHandle_windows.h"
+#include "track/ProcessList.h"
+#include "track/ProcessStartTime.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

@@ -1,6 +1,6 @@
-#include "ProcessMemory.h"
+#include "track/ProcessMemory.h"
 
-#include "ProcStat_linux.h"
+#include "track/ProcStat_linux.h"
 
 #include <cerrno>
 

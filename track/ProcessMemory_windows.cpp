@@ -1,4 +1,4 @@
-#include "ProcessMemory.h"
+#include "track/ProcessMemory.h"
 
 #include <windows.h>
 

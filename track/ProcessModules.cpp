@@ -1,4 +1,4 @@
-#include "ProcessModules.h"
+#include "track/ProcessModules.h"
 
 #include <algorithm>
 #include <sstream>

@@ -1,7 +1,7 @@
-#include "ProcessModules.h"
+#include "track/ProcessModules.h"
 
-#include "OwnedHandle_windows.h"
-#include "WhyUnreadable.h"
+#include "track/OwnedHandle_windows.h"
+#include "track/WhyUnreadable.h"
 
 #include <windows.h>
 #include <psapi.h>

@@ -1,4 +1,4 @@
-#include "ProcessReader.h"
+#include "track/ProcessReader.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "ProcessReader.h"
+#include "track/ProcessReader.h"
 
-#include "WhyUnreadable.h"
+#include "track/WhyUnreadable.h"
 
 #include <windows.h>
 

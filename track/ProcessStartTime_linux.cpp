@@ -1,5 +1,5 @@
-#include "ProcStat_linux.h"
-#include "ProcessStartTime.h"
+#include "track/ProcessStartTime.h"
+#include "track/ProcStat_linux.h"
 
 #include <charconv>
 #include <string>

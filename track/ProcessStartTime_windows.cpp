@@ -1,6 +1,6 @@
-#include "ProcessStartTime.h"
+#include "track/ProcessStartTime.h"
 
-#include "OwnedHandle_windows.h"
+#include "track/OwnedHandle_windows.h"
 
 #include <windows.h>
 

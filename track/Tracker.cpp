@@ -1,4 +1,4 @@
-#include "Tracker.h"
+#include "track/Tracker.h"
 
 #include <charconv>
 

@@ -1,6 +1,6 @@
-#include "TrackingFile.h"
+#include "track/TrackingFile.h"
 
-#include "RegularFile.h"
+#include "map/RegularFile.h"
 
 #include <optional>
 

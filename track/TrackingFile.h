@@ -16,7 +16,7 @@
 // refused at once); on failure file is empty and failure tells why, naming
 // the key that is missing or wrong.
 
-#include "PointerPath.h"
+#include "track/PointerPath.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,9 +1,9 @@
-#include "ClientStart.h"
-#include "ProcessDetails.h"
-#include "ProcessList.h"
-#include "ProcessName_linux.h"
-#include "ReadRefusal_linux.h"
-#include "WhyUnreadable.h"
+#include "track/ClientStart.h"
+#include "track/ProcessDetails.h"
+#include "track/ProcessList.h"
+#include "track/ProcessName_linux.h"
+#include "track/ReadRefusal_linux.h"
+#include "track/WhyUnreadable.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "WhyUnreadable.h"
+#include "track/WhyUnreadable.h"
 
 #include <windows.h>
 

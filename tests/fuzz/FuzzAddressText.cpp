@@ -1,7 +1,7 @@
 // Any text typed as the address: the tracker must accept exactly the texts
 // of hexadecimal digits worth at most FFFFFFFF, with their value.
 
-#include "Tracker.h"
+#include "track/Tracker.h"
 
 #include <cctype>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes as "MapInfo.txt" and any map file name (the input's first line):
 // the lines listed must be those a plain reading of the four forms lists.
 
-#include "MapLinks.h"
+#include "map/MapLinks.h"
 
 #include <cstdint>
 #include <cstdlib>

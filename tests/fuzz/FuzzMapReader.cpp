@@ -3,8 +3,8 @@
 // crash or read out of bounds, on one thread and on two. Built twice: from
 // memory, and (FUZZ_THROUGH_FILE) written to a file and read by ReadMapFile.
 
-#include "../MapBytes.h"
-#include "MapReader.h"
+#include "map/MapReader.h"
+#include "tests/MapBytes.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -7,8 +7,8 @@
 // so that one cell past each edge is tried too), then one bit per cell,
 // column by column, set for blocked; cells past the input's end are open.
 
-#include "../RouteMaps.h"
-#include "Route.h"
+#include "map/Route.h"
+#include "tests/RouteMaps.h"
 
 #include <cstdint>
 #include <cstdlib>
