@@ -3,7 +3,7 @@
 #include "app/FolderRows.h"
 #include "app/FolderWatch.h"
 #include "app/WindowStyle.h"
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 
 #include <QKeyEvent>
 #include <QPainter>

@@ -7,7 +7,7 @@
 // (EntryBytes); rows that stay keep their selection and the row at the top
 // of the view stays there. When the selected row goes, nothing is selected.
 
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 
 #include <QObject>
 

@@ -3,8 +3,8 @@
 #include "map/IndexedImage.h"
 #include "map/MapLinks.h"
 #include "map/MapReader.h"
-#include "qtmap/FileNames.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/FileNames.h"
+#include "qtfiles/QtConversions.h"
 
 #include <algorithm>
 

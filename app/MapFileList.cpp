@@ -3,7 +3,7 @@
 #include "app/FolderRows.h"
 #include "app/FolderWatch.h"
 #include "map/MapFormat.h"
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 
 #include <QKeyEvent>
 

@@ -1,8 +1,8 @@
 #include "app/OpenPath.h"
 
 #include "map/MapFormat.h"
-#include "qtmap/FileNames.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/FileNames.h"
+#include "qtfiles/QtConversions.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

@@ -1,6 +1,6 @@
 #include "app/ProcessPicker.h"
 
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 #include "track/ProcessDetails.h"
 #include "track/WhyUnreadable.h"
 

@@ -1,6 +1,6 @@
 #include "app/SaveDialog.h"
 
-#include "qtmap/BitmapFile.h"
+#include "qtfiles/BitmapFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // directory list and the file list do. One implementation per platform: the
 // failures are the system's own (errno values here, Windows error codes there).
 
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 
 #include <filesystem>
 #include <string>

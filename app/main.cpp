@@ -5,8 +5,8 @@
 #include "app/ScrollBarClipStyle.h"
 #include "app/WindowPlacement.h"
 #include "map/MapLinks.h"
-#include "qtmap/FileNames.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/FileNames.h"
+#include "qtfiles/QtConversions.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

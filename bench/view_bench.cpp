@@ -16,7 +16,7 @@
 #include "bench/BenchMaps.h"
 #include "bench/InTurn.h"
 #include "map/MapReader.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/QtConversions.h"
 
 #include <benchmark/benchmark.h>
 

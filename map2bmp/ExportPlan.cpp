@@ -1,8 +1,8 @@
 #include "map2bmp/ExportPlan.h"
 
 #include "map/MapFormat.h"
-#include "qtmap/BitmapFile.h"
-#include "qtmap/FileNames.h"
+#include "qtfiles/BitmapFile.h"
+#include "qtfiles/FileNames.h"
 
 #include <algorithm>
 #include <cctype>

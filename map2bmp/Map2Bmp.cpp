@@ -4,9 +4,9 @@
 #include "map/MapReader.h"
 #include "map2bmp/CommandLine.h"
 #include "map2bmp/ExportPlan.h"
-#include "qtmap/BitmapFile.h"
-#include "qtmap/FileNames.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/BitmapFile.h"
+#include "qtfiles/FileNames.h"
+#include "qtfiles/QtConversions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // Saving pictures: what is written, what is refused, and the system's words
 // for what cannot be done.
 
-#include "qtmap/BitmapFile.h"
-#include "qtmap/FileNames.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/BitmapFile.h"
+#include "qtfiles/FileNames.h"
+#include "qtfiles/QtConversions.h"
 #include "tests/MapBytes.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "qtmap/FileNames.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/FileNames.h"
+#include "qtfiles/QtConversions.h"
 
 #include <gtest/gtest.h>
 

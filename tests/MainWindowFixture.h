@@ -7,7 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/MapView.h"
 #include "app/PlayerTracker.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/QtConversions.h"
 #include "tests/MapBytes.h"
 #include "tests/Sanitizer.h"
 

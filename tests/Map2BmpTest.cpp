@@ -1,6 +1,6 @@
 #include "app/MapDocument.h"
-#include "qtmap/BitmapFile.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/BitmapFile.h"
+#include "qtfiles/QtConversions.h"
 #include "tests/MainWindowFixture.h"
 
 #include <QProcess>

@@ -1,5 +1,5 @@
 #include "app/MapDocument.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/QtConversions.h"
 #include "tests/MapBytes.h"
 
 #include <QDir>

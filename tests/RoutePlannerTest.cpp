@@ -1,6 +1,6 @@
 #include "app/DistanceMeasure.h"
 #include "app/RoutePlanner.h"
-#include "qtmap/QtConversions.h"
+#include "qtfiles/QtConversions.h"
 #include "tests/MapBytes.h"
 
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "app/MapFileList.h"
 #include "app/WindowStyle.h"
 #include "app/WorkingDirectory.h"
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 #include "tests/MainWindowFixture.h"
 
 #include <QComboBox>

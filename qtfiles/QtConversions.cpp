@@ -1,4 +1,4 @@
-#include "qtmap/QtConversions.h"
+#include "qtfiles/QtConversions.h"
 
 #include <QDir>
 #include <QFileInfo>

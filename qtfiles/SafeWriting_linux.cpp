@@ -1,6 +1,6 @@
-#include "qtmap/SafeWriting.h"
+#include "qtfiles/SafeWriting.h"
 
-#include "qtmap/QtConversions.h"
+#include "qtfiles/QtConversions.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,6 +1,6 @@
-#include "qtmap/FileNames.h"
+#include "qtfiles/FileNames.h"
 
-#include "qtmap/QtConversions.h"
+#include "qtfiles/QtConversions.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
-#include "qtmap/BitmapFile.h"
+#include "qtfiles/BitmapFile.h"
 
 #include "map/BitmapFormat.h"
-#include "qtmap/FileNames.h"
-#include "qtmap/QtConversions.h"
-#include "qtmap/SafeWriting.h"
+#include "qtfiles/FileNames.h"
+#include "qtfiles/QtConversions.h"
+#include "qtfiles/SafeWriting.h"
 
 #include <QCoreApplication>
 #include <QDir>
