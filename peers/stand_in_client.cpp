@@ -21,6 +21,7 @@
 // The first line it prints is "pid <identifier> address <hex address>".
 
 #include "map/MapReader.h"
+#include "peers/StandInSystem.h"
 
 #include <algorithm>
 #include <chrono>
@@ -34,59 +35,11 @@
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/mman.h>
-#include <sys/prctl.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 struct Position {
     std::uint16_t x, y;
 };
-
-// Zeroed memory below 4 GiB, so a 32-bit address reaches it; `from` is
-// where to start looking on Windows.
-volatile std::uint8_t* LowMemory(std::size_t size, std::uintptr_t from = 0x10000000)
-{
-#ifdef _WIN32
-    for (std::uintptr_t at = from; at < 0xF0000000; at += 0x10000) {
-        if (void* block = ::VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))
-            return static_cast<volatile std::uint8_t*>(block);
-    }
-    return nullptr;
-#else
-    static_cast<void>(from);
-    void* block = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-    return block == MAP_FAILED ? nullptr : static_cast<volatile std::uint8_t*>(block);
-#endif
-}
-
-unsigned long ProcessId()
-{
-#ifdef _WIN32
-    return ::GetCurrentProcessId();
-#else
-    return static_cast<unsigned long>(::getpid());
-#endif
-}
-
-void AllowReadingByAnyProcess()
-{
-#ifndef _WIN32
-    ::prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0); // under Yama's restricted tracing
-#endif
-}
-
-void RefuseReadingByOthers()
-{
-#ifndef _WIN32
-    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0); // then only a tracing-capable process may read it
-#endif
-}
 
 struct Walks {
     std::vector<Position> route;   // open cells in reading order, or a small line

@@ -28,10 +28,9 @@ public:
     bool Read(std::uint32_t address, void* into, std::size_t size) const;
 
 private:
+    static constexpr std::intptr_t kNotOpen = -1;
     ProcessAccess access_ = ProcessAccess::Open;
-#ifdef _WIN32
-    void* handle_ = nullptr;
-#else
-    int fd_ = -1;
-#endif
+    // The open process: the file of its memory on Linux, its handle on
+    // Windows (ProcessMemory_linux.cpp, ProcessMemory_windows.cpp).
+    std::intptr_t handle_ = kNotOpen;
 };

@@ -25,9 +25,9 @@ ProcessAccess AccessAfterFailedOpen(int error)
 // /proc/PID/mem reads another process's memory without stopping it; the
 // kernel allows it where it would allow tracing that process.
 ProcessMemory::ProcessMemory(std::int32_t processId)
-    : fd_(::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC))
+    : handle_(::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC))
 {
-    if (fd_ < 0)
+    if (handle_ < 0)
         access_ = AccessAfterFailedOpen(errno);
 }
 
@@ -43,8 +43,8 @@ ProcessMemory::ProcessMemory(std::int32_t processId, std::uint64_t startTime)
     if (StartTimeInOpenProcFolder(folder) != startTime) {
         access_ = ProcessAccess::Ended; // its identifier now names another process
     } else {
-        fd_ = ::openat(folder, "mem", O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0)
+        handle_ = ::openat(folder, "mem", O_RDONLY | O_CLOEXEC);
+        if (handle_ < 0)
             access_ = AccessAfterFailedOpen(errno);
     }
     ::close(folder);
@@ -52,16 +52,16 @@ ProcessMemory::ProcessMemory(std::int32_t processId, std::uint64_t startTime)
 
 ProcessMemory::~ProcessMemory()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (handle_ >= 0)
+        ::close(int(handle_));
 }
 
 bool ProcessMemory::IsOpen() const
 {
-    return fd_ >= 0;
+    return handle_ >= 0;
 }
 
 bool ProcessMemory::Read(std::uint32_t address, void* into, std::size_t size) const
 {
-    return fd_ >= 0 && ::pread(fd_, into, size, off_t(address)) == ssize_t(size);
+    return handle_ >= 0 && ::pread(int(handle_), into, size, off_t(address)) == ssize_t(size);
 }

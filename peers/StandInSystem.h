@@ -1,0 +1,20 @@
+#pragma once
+// What the stand-in client asks of the system, one file per platform
+// (StandInSystem_linux.cpp, StandInSystem_windows.cpp).
+
+#include <cstddef>
+#include <cstdint>
+
+// Zeroed memory below 4 GiB, so a 32-bit address reaches it; `from` is
+// where to start looking on Windows. nullptr when there is none.
+volatile std::uint8_t* LowMemory(std::size_t size, std::uintptr_t from = 0x10000000);
+
+unsigned long ProcessId();
+
+// Under Yama's restricted tracing, lets any process of the user read it;
+// nothing to do on Windows.
+void AllowReadingByAnyProcess();
+
+// Leaves reading it to a tracing-capable process only; nothing to do on
+// Windows.
+void RefuseReadingByOthers();
