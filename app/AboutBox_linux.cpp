@@ -6,8 +6,8 @@
 
 void ShowAboutBox(QWidget* owner, const ModalRunner& runModal)
 {
-    const QString text = QStringLiteral("%1！").arg(QString::fromUtf8(kApplicationTitle));
-    QMessageBox box(QMessageBox::NoIcon, text, text + QLatin1Char('\n') + QString::fromUtf8(kAboutCredit),
+    const QString text = AboutTitle();
+    QMessageBox box(QMessageBox::NoIcon, text, text + QLatin1Char('\n') + AboutCredit(),
                     QMessageBox::Ok, owner);
     box.setIconPixmap(owner->windowIcon().pixmap(32, 32));
     runModal(box);

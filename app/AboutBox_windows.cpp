@@ -33,8 +33,8 @@ private:
 // The texts go in the system's ANSI code page, as ShellAboutA reads them.
 void ShowAboutBox(QWidget* owner, const ModalRunner&)
 {
-    const QString applicationText = QStringLiteral("%1！").arg(QString::fromUtf8(kApplicationTitle));
-    const QString credit = QString::fromUtf8(kAboutCredit);
+    const QString applicationText = AboutTitle();
+    const QString credit = AboutCredit();
     // Only the Windows platform gives widgets system windows to own the box.
     const HWND window = QGuiApplication::platformName() == QLatin1String("windows")
                             ? reinterpret_cast<HWND>(owner->window()->winId()) : nullptr;

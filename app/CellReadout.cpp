@@ -5,17 +5,17 @@ namespace {
 constexpr int kCornerGap = 4;
 constexpr int kMouseClearance = 8;
 
-const char* StateName(CellState state)
+QString StateName(CellState state)
 {
     switch (state) {
     case CellState::Blocked:
-        return "blocked";
+        return CellReadout::tr("blocked");
     case CellState::Flagged:
-        return "flagged";
+        return CellReadout::tr("flagged");
     case CellState::Open:
         break;
     }
-    return "open";
+    return CellReadout::tr("open");
 }
 
 int Percent(int shown, int natural)
@@ -31,10 +31,10 @@ QString CellReadoutText(QPoint cell, CellState state, QSize mapSize, QSize shown
     const int down = Percent(shownSize.height(), mapSize.height());
     const QString zoom = across == down ? QStringLiteral("%1%").arg(across)
                                         : QStringLiteral("%1% \u00D7 %2%").arg(across).arg(down);
-    return QStringLiteral("%1:%2 %3  %4 \u00D7 %5 cells  %6")
+    return CellReadout::tr("%1:%2 %3  %4 \u00D7 %5 cells  %6")
         .arg(cell.x())
         .arg(cell.y())
-        .arg(QLatin1String(StateName(state)))
+        .arg(StateName(state))
         .arg(mapSize.width())
         .arg(mapSize.height())
         .arg(zoom);

@@ -14,17 +14,17 @@ namespace {
 
 QString Steps(int count)
 {
-    return count == 1 ? QStringLiteral("1 step") : QStringLiteral("%1 steps").arg(count);
+    return count == 1 ? DistanceMeasure::tr("1 step") : DistanceMeasure::tr("%1 steps").arg(count);
 }
 
 } // namespace
 
 QString MeasureText(QPoint from, QPoint to, std::optional<int> walking, bool searching)
 {
-    const QString walked = searching ? QStringLiteral("walking: searching...")
-                           : walking ? QStringLiteral("%1 walking").arg(Steps(*walking))
-                                     : QStringLiteral("no route");
-    return QStringLiteral("from %1:%2: %3 straight, %4").arg(from.x()).arg(from.y()).arg(Steps(StraightSteps(from, to)), walked);
+    const QString walked = searching ? DistanceMeasure::tr("walking: searching...")
+                           : walking ? DistanceMeasure::tr("%1 walking").arg(Steps(*walking))
+                                     : DistanceMeasure::tr("no route");
+    return DistanceMeasure::tr("from %1:%2: %3 straight, %4").arg(from.x()).arg(from.y()).arg(Steps(StraightSteps(from, to)), walked);
 }
 
 DistanceMeasure::DistanceMeasure(const MapDocument& document, QObject* parent)
@@ -65,7 +65,7 @@ QString DistanceMeasure::note() const
     if (!from_)
         return QString();
     if (!to_)
-        return QStringLiteral("measuring from %1:%2 (Esc ends)").arg(from_->x()).arg(from_->y());
+        return tr("measuring from %1:%2 (Esc ends)").arg(from_->x()).arg(from_->y());
     const std::vector<QPoint>& route = walking_->route();
     const std::optional<int> walking = route.empty() ? std::nullopt : std::optional<int>(int(route.size()) - 1);
     return MeasureText(*from_, *to_, walking, walking_->isSearching());

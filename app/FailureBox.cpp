@@ -13,7 +13,7 @@ QString FailureBoxText(const QString& message)
 
 void ShowFailureBox(QWidget* owner, const QString& message, const ModalRunner& runModal)
 {
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle), FailureBoxText(message),
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), FailureBoxText(message),
                     QMessageBox::Ok, owner);
     runModal(box);
 }

@@ -2,6 +2,7 @@
 
 #include "map/CellText.h"
 
+#include <QCoreApplication>
 #include <QInputDialog>
 
 #include <stdexcept>
@@ -9,8 +10,8 @@
 std::optional<QPoint> AskForCell(QWidget* owner, const ModalRunner& runModal, QSize mapSize)
 {
     QInputDialog dialog(owner);
-    dialog.setWindowTitle(QStringLiteral("Go to Cell"));
-    dialog.setLabelText(QStringLiteral("Cell as x:y (0:0 to %1:%2):").arg(mapSize.width() - 1).arg(mapSize.height() - 1));
+    dialog.setWindowTitle(QCoreApplication::translate("GoToCell", "Go to Cell"));
+    dialog.setLabelText(QCoreApplication::translate("GoToCell", "Cell as x:y (0:0 to %1:%2):").arg(mapSize.width() - 1).arg(mapSize.height() - 1));
     dialog.setInputMode(QInputDialog::TextInput);
     if (!runModal(dialog))
         return std::nullopt;
@@ -22,9 +23,9 @@ QPoint CellOnMap(const QString& text, QSize mapSize)
     const std::optional<Cell> cell = ParseCellText(text.toStdString());
     if (!cell)
         throw std::runtime_error(
-            QStringLiteral("\"%1\" is not a cell. Type its column and row as x:y, for example 12:34").arg(text).toStdString());
+            QCoreApplication::translate("GoToCell", "\"%1\" is not a cell. Type its column and row as x:y, for example 12:34").arg(text).toStdString());
     if (!QRect(QPoint(0, 0), mapSize).contains(QPoint(cell->x, cell->y)))
-        throw std::runtime_error(QStringLiteral("There is no cell %1:%2 on this map of %3 x %4 cells (0:0 to %5:%6)")
+        throw std::runtime_error(QCoreApplication::translate("GoToCell", "There is no cell %1:%2 on this map of %3 x %4 cells (0:0 to %5:%6)")
                                      .arg(cell->x)
                                      .arg(cell->y)
                                      .arg(mapSize.width())

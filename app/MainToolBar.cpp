@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace {
 
 // An etched line: a shadow line with a light line beside it.
@@ -50,16 +52,18 @@ MainToolBar::MainToolBar(const ToolBarCommands& commands, QWidget* parent) : QFr
     addButton("rtbtnBtnExit", 186, "Exit", commands.exit);
     addSeparator("Rsp2", 211, false);
 
-    auto* addressLabel = new QLabel(QStringLiteral("内存地址:"), this);
+    auto* addressLabel = new QLabel(tr("Memory address:"), this);
     addressLabel->setObjectName(QStringLiteral("lbl1"));
-    addressLabel->setGeometry(219, 8, 54, 12);
+    // The English labels are wider than the Chinese the places were made for.
+    const int labelExtra = std::max(0, addressLabel->fontMetrics().horizontalAdvance(addressLabel->text()) - 54);
+    addressLabel->setGeometry(219, 8, 54 + labelExtra, 12);
     addressEdit_ = new QLineEdit(this);
     addressEdit_->setObjectName(QStringLiteral("edt1"));
-    addressEdit_->setGeometry(273, 4, 121, 20);
+    addressEdit_->setGeometry(273 + labelExtra, 4, 121, 20);
     addressLabel->setBuddy(addressEdit_);
-    trackingBox_ = new QCheckBox(QStringLiteral("读取坐标"), this);
+    trackingBox_ = new QCheckBox(tr("Read coordinates"), this);
     trackingBox_->setObjectName(QStringLiteral("chk1"));
-    trackingBox_->setGeometry(394, 6, 97, 17);
+    trackingBox_->setGeometry(394 + labelExtra, 6, std::max(97, trackingBox_->sizeHint().width()), 17);
     connect(addressEdit_, &QLineEdit::textChanged, this, &MainToolBar::addressTextChanged);
     addressEdit_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(addressEdit_, &QLineEdit::customContextMenuRequested, this, [this](QPoint at) {

@@ -10,6 +10,7 @@
 #include "app/FailureBox.h"
 #include "app/FinderWindow.h"
 #include "app/GoToCell.h"
+#include "app/HelpWindow.h"
 #include "app/ImageControl.h"
 #include "app/LinkMemo.h"
 #include "app/MapFileList.h"
@@ -67,7 +68,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     : QWidget(parent), document_(ToFilesystemPath(mapInfoPath)), runModal_([](QDialog& dialog) { return dialog.exec() == QDialog::Accepted; })
 {
     InstallAccessibleRoles();
-    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    setWindowTitle(ApplicationTitle());
     setWindowIcon(ApplicationIcon());
     setFont(WindowFont());
     const ApplicationFontWhileAlive windowFontWhileBuilding(font());
@@ -115,46 +116,47 @@ void MainWindow::fitHeightInto(int height)
 
 void MainWindow::buildCommands()
 {
-    commands_.processList = addCommand("List Processes", "execute", {}, [this] { refreshProcesses(); });
-    addCommand("Refresh", nullptr, {Qt::Key_F5}, [this] { processPicker_->refreshKeepingSelection(); });
-    commands_.zoomIn = addCommand("Zoom In", "zoom-in", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
+    commands_.processList = addCommand(QT_TR_NOOP("List Processes"), "execute", {}, [this] { refreshProcesses(); });
+    addCommand(QT_TR_NOOP("Refresh"), nullptr, {Qt::Key_F5}, [this] { processPicker_->refreshKeepingSelection(); });
+    commands_.zoomIn = addCommand(QT_TR_NOOP("Zoom In"), "zoom-in", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
                                   [this] { mapView_->zoomIn(); });
-    commands_.zoomOut = addCommand("Zoom Out", "zoom-out", {Qt::CTRL | Qt::Key_Minus}, [this] { mapView_->zoomOut(); });
-    commands_.naturalSize = addCommand("Natural Size", "view", {Qt::CTRL | Qt::Key_0}, [this] { mapView_->showNaturalSize(); });
-    commands_.save = addCommand("Save...", "save", {QKeySequence::Save}, [this] { save(); });
-    commands_.about = addCommand("About", "context-help", {Qt::Key_F1}, [this] { about(); });
-    commands_.exit = addCommand("Exit", "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
-    fitCommand_ = addCommand("Fit", nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
-    goToCellCommand_ = addCommand("Go to Cell...", nullptr, {Qt::CTRL | Qt::Key_G}, [this] { goToCell(); });
-    overviewCommand_ = addCommand("Overview", nullptr, {Qt::Key_O}, [this] { mapView_->setOverviewWanted(overviewCommand_->isChecked()); });
+    commands_.zoomOut = addCommand(QT_TR_NOOP("Zoom Out"), "zoom-out", {Qt::CTRL | Qt::Key_Minus}, [this] { mapView_->zoomOut(); });
+    commands_.naturalSize = addCommand(QT_TR_NOOP("Natural Size"), "view", {Qt::CTRL | Qt::Key_0}, [this] { mapView_->showNaturalSize(); });
+    commands_.save = addCommand(QT_TR_NOOP("Save..."), "save", {QKeySequence::Save}, [this] { save(); });
+    commands_.about = addCommand(QT_TR_NOOP("About"), "context-help", {Qt::Key_F1}, [this] { about(); });
+    commands_.exit = addCommand(QT_TR_NOOP("Exit"), "exit", {Qt::CTRL | Qt::Key_Q}, [this] { close(); });
+    fitCommand_ = addCommand(QT_TR_NOOP("Fit"), nullptr, {Qt::CTRL | Qt::Key_9}, [this] { mapView_->fitToArea(); });
+    goToCellCommand_ = addCommand(QT_TR_NOOP("Go to Cell..."), nullptr, {Qt::CTRL | Qt::Key_G}, [this] { goToCell(); });
+    overviewCommand_ = addCommand(QT_TR_NOOP("Overview"), nullptr, {Qt::Key_O}, [this] { mapView_->setOverviewWanted(overviewCommand_->isChecked()); });
     overviewCommand_->setCheckable(true);
     overviewCommand_->setChecked(true);
-    gridCommand_ = addCommand("Grid", nullptr, {Qt::Key_G}, [this] { mapView_->setGridWanted(gridCommand_->isChecked()); });
+    gridCommand_ = addCommand(QT_TR_NOOP("Grid"), nullptr, {Qt::Key_G}, [this] { mapView_->setGridWanted(gridCommand_->isChecked()); });
     gridCommand_->setCheckable(true);
     gridCommand_->setChecked(true);
-    copyPictureCommand_ = addCommand("Copy Picture", nullptr, {}, [this] {
+    copyPictureCommand_ = addCommand(QT_TR_NOOP("Copy Picture"), nullptr, {}, [this] {
         QApplication::clipboard()->setImage(ToQImage(mapView_->picture()));
     });
-    clearRouteCommand_ = addCommand("Clear Route", nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
+    clearRouteCommand_ = addCommand(QT_TR_NOOP("Clear Route"), nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
     clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown
-    endMeasureCommand_ = addCommand("End Measuring", nullptr, {}, [this] { measure_->stop(); });
+    endMeasureCommand_ = addCommand(QT_TR_NOOP("End Measuring"), nullptr, {}, [this] { measure_->stop(); });
     endMeasureCommand_->setEnabled(false);
-    followCommand_ = addCommand("Follow the Player", nullptr, {Qt::Key_F}, [] {});
+    followCommand_ = addCommand(QT_TR_NOOP("Follow the Player"), nullptr, {Qt::Key_F}, [] {});
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
-    findAddressCommand_ = addCommand("Find the Player's Address...", nullptr, {QKeySequence::Find}, [this] { openFinder(); });
+    findAddressCommand_ = addCommand(QT_TR_NOOP("Find the Player's Address..."), nullptr, {QKeySequence::Find}, [this] { openFinder(); });
     toolBar_ = new MainToolBar(commands_, this);
-    commands_.processList->setToolTip(QStringLiteral("List Processes (F5 keeps the selected one)"));
+    commands_.processList->setToolTip(tr("List Processes (F5 keeps the selected one)"));
     toolBar_->addAddressMenuCommand(findAddressCommand_);
-    openTrackingFileCommand_ = addCommand("Open Tracking File...", nullptr, {}, [this] { askForTrackingFile(); });
+    openTrackingFileCommand_ = addCommand(QT_TR_NOOP("Open Tracking File..."), nullptr, {}, [this] { askForTrackingFile(); });
     toolBar_->addAddressMenuCommand(openTrackingFileCommand_);
-    startClientCommand_ = addCommand("Start a Game Client...", nullptr, {}, [this] { startClient(); });
+    startClientCommand_ = addCommand(QT_TR_NOOP("Start a Game Client..."), nullptr, {}, [this] { startClient(); });
+    helpCommand_ = addCommand(QT_TR_NOOP("Keyboard and Mouse"), nullptr, {Qt::SHIFT | Qt::Key_F1}, [this] { showHelp(); });
 }
 
 QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
                                 const std::function<void()>& command)
 {
-    auto* action = new QAction(QString::fromLatin1(text), this);
+    auto* action = new QAction(tr(text), this);
     if (icon)
         action->setIcon(IconNamed(icon));
     action->setShortcuts(shortcuts);
@@ -172,7 +174,7 @@ void MainWindow::connectParts()
     connect(fileList_, &MapFileList::fileChosen, this, [this] { runCommand([this] { openSelectedMap(); }); });
     connect(fileList_, &MapFileList::directoryGone, this, [this] { runCommand([this] { leaveGoneDirectory(); }); });
     connect(fileList_, &MapFileList::directoryUnreadable, this, [this](const QString& reason) {
-        showFailure(QStringLiteral("Cannot list the folder %1. %2")
+        showFailure(tr("Cannot list the folder %1. %2")
                         .arg(QString::fromStdString(QuotedFolder(fileList_->directory())), reason));
     });
     connect(processPicker_, &ProcessPicker::selectedProcessChanged, this, [this] {
@@ -227,7 +229,8 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    followCommand_,
                                    findAddressCommand_,
                                    [this](QPoint from) { measure_->start(from); },
-                                   endMeasureCommand_};
+                                   endMeasureCommand_,
+                                   helpCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
 }
 
@@ -235,7 +238,7 @@ void MainWindow::showReadout()
 {
     QStringList notes{measure_->note()};
     if (tracker_->isRunning() && !followCommand_->isChecked())
-        notes << QStringLiteral("following paused (F resumes)");
+        notes << tr("following paused (F resumes)");
     mapView_->setReadoutText(
         ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), routes_->summary(), notes));
 }
@@ -266,7 +269,9 @@ void MainWindow::enterStartDirectory(const std::filesystem::path& directory)
         enterDirectory(directory);
     } catch (const std::runtime_error& failure) {
         const std::filesystem::path entered = enterNearestDirectory(CleanAbsolutePath(directory).parent_path());
-        throw std::runtime_error(std::string(failure.what()) + "; the lists show " + QuotedFolder(entered) + " instead");
+        throw std::runtime_error(tr("%1; the lists show %2 instead")
+                                     .arg(QString::fromUtf8(failure.what()), QString::fromStdString(QuotedFolder(entered)))
+                                     .toStdString());
     }
 }
 
@@ -276,8 +281,9 @@ void MainWindow::leaveGoneDirectory()
 {
     const std::filesystem::path gone = fileList_->directory();
     const std::filesystem::path entered = enterNearestDirectory(gone.parent_path());
-    throw std::runtime_error("The folder " + QuotedFolder(gone) + " is gone; the lists show " + QuotedFolder(entered) +
-                             " instead");
+    throw std::runtime_error(tr("The folder %1 is gone; the lists show %2 instead")
+                                 .arg(QString::fromStdString(QuotedFolder(gone)), QString::fromStdString(QuotedFolder(entered)))
+                                 .toStdString());
 }
 
 // Returns the folder entered: this one or the nearest above it that can be.
@@ -345,7 +351,7 @@ void MainWindow::openListedMap(const std::filesystem::path& name, const QString&
         if (!fileList_->listingFailure().isEmpty())
             return; // the folder could not be listed, as was said
         throw std::runtime_error(
-            QStringLiteral("Cannot open \"%1\": it is not in the file list").arg(shownPath).toStdString());
+            tr("Cannot open \"%1\": it is not in the file list").arg(shownPath).toStdString());
     }
     runCommand([this] { openSelectedMap(); });
 }
@@ -363,7 +369,7 @@ void MainWindow::save()
 void MainWindow::goToCell()
 {
     if (mapView_->picture().IsEmpty())
-        throw std::runtime_error("There is no map to go to a cell of. Click a map in the file list first");
+        throw std::runtime_error(tr("There is no map to go to a cell of. Click a map in the file list first").toStdString());
     if (const std::optional<QPoint> cell = AskForCell(this, runModal_, mapView_->pictureSize()))
         mapView_->goToCell(*cell);
 }
@@ -371,6 +377,15 @@ void MainWindow::goToCell()
 void MainWindow::about()
 {
     ShowAboutBox(this, runModal_);
+}
+
+void MainWindow::showHelp()
+{
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow(actions(), CellCommandNames(), this);
+    helpWindow_->show();
+    helpWindow_->raise();
+    helpWindow_->activateWindow();
 }
 
 void MainWindow::refreshProcesses()
@@ -392,8 +407,8 @@ void MainWindow::setTracking(bool on)
 void MainWindow::showTrackingNote()
 {
     const bool idle = tracker_->isRunning() && !processPicker_->selectedProcessId();
-    toolBar_->setTrackingNote(idle ? QStringLiteral("No process is selected, so nothing is read. List the processes "
-                                                    "with the first button of the toolbar and click the game client's row.")
+    toolBar_->setTrackingNote(idle ? tr("No process is selected, so nothing is read. List the processes "
+                                        "with the first button of the toolbar and click the game client's row.")
                                    : QString());
 }
 
@@ -403,8 +418,9 @@ void MainWindow::openFinder()
 {
     const std::optional<std::uint32_t> processId = processPicker_->selectedProcessId();
     if (!processId)
-        throw std::runtime_error("No process is selected. List the processes with the first button of the toolbar, "
-                                 "click the row of the game client, then find the player's address.");
+        throw std::runtime_error(tr("No process is selected. List the processes with the first button of the toolbar, "
+                                    "click the row of the game client, then find the player's address.")
+                                     .toStdString());
     if (!finderWindow_) {
         finderWindow_ = new FinderWindow(this);
         connect(finderWindow_, &FinderWindow::candidateHovered, mapView_, &MapView::setSpotlight);
@@ -481,7 +497,7 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file)
     if (!resolved.address)
         throw std::runtime_error(resolved.failure);
     if (*resolved.address > 0xFFFFFFFFu)
-        throw std::runtime_error("The tracking file's path lands above 4 GiB, where the tracker cannot read.");
+        throw std::runtime_error(tr("The tracking file's path lands above 4 GiB, where the tracker cannot read.").toStdString());
     processPicker_->refreshKeepingSelection();
     processPicker_->selectProcess(*client);
     toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*resolved.address), 8, 16, QLatin1Char('0')).toUpper());
@@ -499,7 +515,7 @@ std::optional<std::uint32_t> MainWindow::pickClientNamed(const QString& program)
         }
     }
     if (clients.empty())
-        throw std::runtime_error(QStringLiteral("No running process is named \"%1\". Start the game client first.")
+        throw std::runtime_error(tr("No running process is named \"%1\". Start the game client first.")
                                      .arg(program)
                                      .toStdString());
     if (clients.size() == 1)

@@ -17,6 +17,7 @@
 class DirectoryList;
 class DistanceMeasure;
 class FinderWindow;
+class HelpWindow;
 class StartClientDialog;
 class DriveSelector;
 class MapFileList;
@@ -75,6 +76,7 @@ private:
     void save();
     void goToCell();
     void about();
+    void showHelp();
     void refreshProcesses();
     void setTracking(bool on);
     void showTrackingNote();
@@ -112,7 +114,9 @@ private:
     QAction* findAddressCommand_;
     QAction* startClientCommand_;
     QAction* openTrackingFileCommand_;
+    QAction* helpCommand_;
     FinderWindow* finderWindow_ = nullptr;
+    HelpWindow* helpWindow_ = nullptr;
     StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;
 };

@@ -6,6 +6,8 @@
 #include "qtfiles/FileNames.h"
 #include "qtfiles/QtConversions.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace {
@@ -22,7 +24,7 @@ void AppendShownLine(QString& text, const std::string& bytes)
         return;
     }
     text += QStringView(line).left(kLongestShownLine);
-    text += QStringLiteral(" ... (%1 more characters)").arg(line.size() - kLongestShownLine);
+    text += QCoreApplication::translate("MapDocument", " ... (%1 more characters)").arg(line.size() - kLongestShownLine);
 }
 
 } // namespace

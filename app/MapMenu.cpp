@@ -5,36 +5,64 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+QString CellCommandName(CellCommand command)
+{
+    switch (command) {
+    case CellCommand::CopyCell:
+        return MapMenu::tr("Copy Cell");
+    case CellCommand::RouteFromPlayer:
+        return MapMenu::tr("Route from the Player to Here");
+    case CellCommand::RouteFromHere:
+        return MapMenu::tr("Route from Here");
+    case CellCommand::RouteToHere:
+        return MapMenu::tr("...to Here");
+    case CellCommand::MeasureFromHere:
+        break;
+    }
+    return MapMenu::tr("Measure from Here");
+}
+
+QStringList CellCommandNames()
+{
+    QStringList names;
+    for (CellCommand command : {CellCommand::CopyCell, CellCommand::RouteFromPlayer, CellCommand::RouteFromHere,
+                                CellCommand::RouteToHere, CellCommand::MeasureFromHere})
+        names.append(CellCommandName(command));
+    return names;
+}
+
 MapMenu::MapMenu(const MapMenuCommands& commands, std::optional<QPoint> cell, QWidget* parent) : QMenu(parent)
 {
     addActions(commands.view);
     addSeparator();
     addActions(commands.picture);
-    addCellCommand(QStringLiteral("Copy Cell"), cell, true, [](QPoint at) {
+    addCellCommand(CellCommand::CopyCell, cell, true, [](QPoint at) {
         QGuiApplication::clipboard()->setText(QStringLiteral("%1:%2").arg(at.x()).arg(at.y()));
     });
     addSeparator();
     RoutePlanner* routes = commands.routes;
-    addCellCommand(QStringLiteral("Route from the Player to Here"), cell, routes->player().has_value(),
+    addCellCommand(CellCommand::RouteFromPlayer, cell, routes->player().has_value(),
                    [routes](QPoint at) { routes->routeFromPlayer(at); });
-    addCellCommand(QStringLiteral("Route from Here"), cell, true, [routes](QPoint at) { routes->startAt(at); });
-    addCellCommand(QStringLiteral("...to Here"), cell, routes->chosenStart().has_value(),
+    addCellCommand(CellCommand::RouteFromHere, cell, true, [routes](QPoint at) { routes->startAt(at); });
+    addCellCommand(CellCommand::RouteToHere, cell, routes->chosenStart().has_value(),
                    [routes](QPoint at) { routes->routeTo(at); });
     commands.clearRoute->setEnabled(routes->isAsked() || routes->chosenStart().has_value());
     addAction(commands.clearRoute);
     addSeparator();
-    addCellCommand(QStringLiteral("Measure from Here"), cell, true, commands.measureFrom);
+    addCellCommand(CellCommand::MeasureFromHere, cell, true, commands.measureFrom);
     if (commands.endMeasure->isEnabled())
         addAction(commands.endMeasure);
     addSeparator();
     addAction(commands.follow);
     addAction(commands.findAddress);
+    addSeparator();
+    addAction(commands.help);
 }
 
-void MapMenu::addCellCommand(const QString& text, std::optional<QPoint> cell, bool enabled,
+void MapMenu::addCellCommand(CellCommand name, std::optional<QPoint> cell, bool enabled,
                              const std::function<void(QPoint)>& command)
 {
-    QAction* action = addAction(text);
+    QAction* action = addAction(CellCommandName(name));
     action->setEnabled(cell.has_value() && enabled);
     if (cell)
         connect(action, &QAction::triggered, this, [command, at = *cell] { command(at); });

@@ -1,7 +1,7 @@
 #pragma once
 // The map area's context menu: the view commands, Save, Copy Picture, Copy
 // Cell (the cell clicked, as "x:y"), the routes to the cell clicked,
-// measuring from it, and the follow switch.
+// measuring from it, the follow switch, and the help.
 
 #include <QMenu>
 
@@ -9,6 +9,11 @@
 #include <optional>
 
 class RoutePlanner;
+
+// The commands on the cell clicked, in the menu's order.
+enum class CellCommand { CopyCell, RouteFromPlayer, RouteFromHere, RouteToHere, MeasureFromHere };
+QString CellCommandName(CellCommand command);
+QStringList CellCommandNames();
 
 struct MapMenuCommands {
     QList<QAction*> view;
@@ -19,6 +24,7 @@ struct MapMenuCommands {
     QAction* findAddress;
     std::function<void(QPoint)> measureFrom;
     QAction* endMeasure;
+    QAction* help;
 };
 
 class MapMenu : public QMenu {
@@ -28,6 +34,6 @@ public:
 
 private:
     // An entry that acts on the cell clicked; disabled without one.
-    void addCellCommand(const QString& text, std::optional<QPoint> cell, bool enabled,
+    void addCellCommand(CellCommand name, std::optional<QPoint> cell, bool enabled,
                         const std::function<void(QPoint)>& command);
 };

@@ -84,7 +84,7 @@ MapOverview::MapOverview(QWidget* area) : QWidget(area)
     setObjectName(QStringLiteral("mapOverview"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QStringLiteral("The whole map: click or drag to move the view"));
+    setToolTip(tr("The whole map: click or drag to move the view"));
     hide();
 }
 

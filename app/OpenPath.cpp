@@ -4,6 +4,7 @@
 #include "qtfiles/FileNames.h"
 #include "qtfiles/QtConversions.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,7 +23,7 @@ namespace {
 
 std::runtime_error CannotOpen(const QString& path, const QString& reason)
 {
-    return std::runtime_error(QStringLiteral("Cannot open \"%1\": %2").arg(path, reason).toStdString());
+    return std::runtime_error(QCoreApplication::translate("OpenPath", "Cannot open \"%1\": %2").arg(path, reason).toStdString());
 }
 
 QString SystemText(const std::error_code& error)
@@ -44,14 +45,14 @@ OpenTarget ResolveOpenTarget(const fs::path& path)
 {
     const QString shown = ShownFileName(path);
     if (path.empty())
-        throw CannotOpen(shown, QStringLiteral("no path given"));
+        throw CannotOpen(shown, QCoreApplication::translate("OpenPath", "no path given"));
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (error == std::errc::filename_too_long)
-        throw CannotOpen(shown, QStringLiteral("the path is longer than the system allows"));
+        throw CannotOpen(shown, QCoreApplication::translate("OpenPath", "the path is longer than the system allows"));
     if (status.type() == fs::file_type::not_found || error == std::errc::no_such_file_or_directory ||
         error == std::errc::not_a_directory)
-        throw CannotOpen(shown, QStringLiteral("no such file or folder"));
+        throw CannotOpen(shown, QCoreApplication::translate("OpenPath", "no such file or folder"));
     if (error)
         throw CannotOpen(shown, SystemText(error));
     fs::path absolute = fs::absolute(path, error).lexically_normal();
@@ -60,13 +61,13 @@ OpenTarget ResolveOpenTarget(const fs::path& path)
     if (fs::is_directory(status)) {
         fs::directory_iterator probe(path, error);
         if (error)
-            throw CannotOpen(shown, QStringLiteral("the folder cannot be read: %1").arg(SystemText(error)));
+            throw CannotOpen(shown, QCoreApplication::translate("OpenPath", "the folder cannot be read: %1").arg(SystemText(error)));
         return {absolute, fs::path()};
     }
     if (!fs::is_regular_file(status) || !HasMapExtension(path))
-        throw CannotOpen(shown, QStringLiteral("not a folder or a .map file"));
+        throw CannotOpen(shown, QCoreApplication::translate("OpenPath", "not a folder or a .map file"));
     if (IsHidden(absolute))
-        throw CannotOpen(shown, QStringLiteral("hidden files are not listed"));
+        throw CannotOpen(shown, QCoreApplication::translate("OpenPath", "hidden files are not listed"));
     return {absolute.parent_path(), absolute.filename()};
 }
 
@@ -74,7 +75,7 @@ OpenTarget ResolveOpenTarget(const QString& path)
 {
     // Bytes that do not decode became replacement characters on the way in.
     if (path.contains(QChar::ReplacementCharacter))
-        throw CannotOpen(path, QStringLiteral("the name holds bytes that are not valid in the system's encoding"));
+        throw CannotOpen(path, QCoreApplication::translate("OpenPath", "the name holds bytes that are not valid in the system's encoding"));
     return ResolveOpenTarget(ToFilesystemPath(path));
 }
 
@@ -92,7 +93,7 @@ bool IsWorthDropping(const QMimeData& data)
 fs::path DroppedPath(const QUrl& url)
 {
     if (!url.isLocalFile())
-        throw CannotOpen(url.toDisplayString(), QStringLiteral("only files on this computer can be opened"));
+        throw CannotOpen(url.toDisplayString(), QCoreApplication::translate("OpenPath", "only files on this computer can be opened"));
     return LocalPathBytes(url);
 }
 

@@ -20,7 +20,10 @@ constexpr int kStartRole = Qt::UserRole + 4; // the start time of the process th
 constexpr int kNameColumn = 0;
 constexpr int kIdColumn = 1;
 
-const QString kNameHeader = QStringLiteral("进程");
+QString NameHeader()
+{
+    return ProcessPicker::tr("Process");
+}
 
 QString DetailsText(std::uint32_t processId)
 {
@@ -29,7 +32,7 @@ QString DetailsText(std::uint32_t processId)
     if (!details.commandLine.empty())
         lines.append(QString::fromLocal8Bit(details.commandLine.c_str()));
     if (!details.owner.empty())
-        lines.append(QStringLiteral("Owner: %1").arg(QString::fromLocal8Bit(details.owner.c_str())));
+        lines.append(ProcessPicker::tr("Owner: %1").arg(QString::fromLocal8Bit(details.owner.c_str())));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -90,10 +93,10 @@ QString ProcessAccessNote(std::uint32_t processId, ProcessAccess access)
 {
     switch (access) {
     case ProcessAccess::Ended:
-        return QStringLiteral("The process has ended.");
+        return ProcessPicker::tr("The process has ended.");
     case ProcessAccess::Denied:
-        return QStringLiteral("The viewer may not read this process's memory, so the position reads as 0:0. %1 "
-                              "The README's section \"Permission to read another process\" tells more.")
+        return ProcessPicker::tr("The viewer may not read this process's memory, so the position reads as 0:0. %1 "
+                                 "The README's section \"Permission to read another process\" tells more.")
             .arg(QString::fromStdString(WhyAccessIsDenied(std::int32_t(processId))));
     case ProcessAccess::Open:
     case ProcessAccess::Failed:
@@ -110,7 +113,7 @@ ProcessPicker::ProcessPicker(QWidget* parent)
     plainLabelHeader->setDefaultAlignment(header()->defaultAlignment());
     plainLabelHeader->setSectionsMovable(header()->sectionsMovable());
     setHeader(plainLabelHeader);
-    processes_->setHorizontalHeaderLabels({kNameHeader, QStringLiteral("PID")});
+    processes_->setHorizontalHeaderLabels({NameHeader(), QStringLiteral("PID")});
     shown_->setSourceModel(processes_);
     shown_->setFilterRole(kKeyRole);
     shown_->setFilterKeyColumn(-1); // any column
@@ -231,7 +234,7 @@ void ProcessPicker::setFilterText(const QString& text)
 {
     filterText_ = text;
     processes_->setHeaderData(kNameColumn, Qt::Horizontal,
-                              text.isEmpty() ? kNameHeader : QStringLiteral("%1 [%2]").arg(kNameHeader, text));
+                              text.isEmpty() ? NameHeader() : QStringLiteral("%1 [%2]").arg(NameHeader(), text));
     filtering_ = true;
     shown_->setFilterFixedString(text);
     if (chosen_ && !selectedProcessId())
@@ -307,7 +310,7 @@ void ProcessPicker::markRow(QStandardItem* name, ProcessAccess access)
     const bool ended = access == ProcessAccess::Ended;
     const QString bareName = name->data(kKeyRole).toString();
     name->setData(int(access), kAccessRole);
-    name->setText(ended ? QStringLiteral("%1 (ended)").arg(bareName) : bareName);
+    name->setText(ended ? tr("%1 (ended)").arg(bareName) : bareName);
     const auto processId = std::uint32_t(name->data(kProcessIdRole).toUInt());
     const QString toolTip = ToolTip({bareName, name->data(kDetailsRole).toString(), ProcessAccessNote(processId, access)});
     for (QStandardItem* cell : {name, processes_->item(name->row(), kIdColumn)}) {

@@ -85,11 +85,11 @@ QString RoutePlanner::summary() const
     if (!goal_)
         return QString();
     if (searching_)
-        return QStringLiteral("route: searching...");
+        return tr("route: searching...");
     if (route_.empty())
-        return QStringLiteral("no route");
+        return tr("no route");
     const std::size_t steps = route_.size() - 1;
-    return steps == 1 ? QStringLiteral("route: 1 step") : QStringLiteral("route: %1 steps").arg(steps);
+    return steps == 1 ? tr("route: 1 step") : tr("route: %1 steps").arg(steps);
 }
 
 void RoutePlanner::findRoute()

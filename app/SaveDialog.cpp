@@ -11,7 +11,7 @@ SaveDialog::SaveDialog(QWidget* parent) : QFileDialog(parent)
     setObjectName(QStringLiteral("dlgSave1"));
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
-    setNameFilter(QStringLiteral("图象文件 (*.bmp)"));
+    setNameFilter(tr("Image files") + QStringLiteral(" (*.bmp)"));
     setOption(QFileDialog::HideNameFilterDetails);
     setOption(QFileDialog::DontConfirmOverwrite);
     setSizeGripEnabled(true);
@@ -32,7 +32,7 @@ std::optional<QString> SaveDialog::askForBmpName(const ModalRunner& runModal)
 bool SaveDialog::askToReplace(const QString& path, const ModalRunner& runModal)
 {
     QMessageBox box(QMessageBox::Question, parentWidget()->windowTitle(),
-                    QStringLiteral("\"%1\" already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
+                    tr("\"%1\" already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
                     QMessageBox::Yes | QMessageBox::No, parentWidget());
     box.setDefaultButton(QMessageBox::No);
     runModal(box);

@@ -2,6 +2,7 @@
 
 #include "app/IconPixels.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QPixmap>
 
@@ -22,6 +23,21 @@ QPixmap PixmapNamed(const char* name)
 }
 
 } // namespace
+
+QString ApplicationTitle()
+{
+    return QCoreApplication::translate("WindowStyle", "Tarvex 1.8 map viewer");
+}
+
+QString AboutTitle()
+{
+    return QCoreApplication::translate("WindowStyle", "Tarvex 1.8 map viewer!");
+}
+
+QString AboutCredit()
+{
+    return QCoreApplication::translate("WindowStyle", "A map viewer made by players for players.");
+}
 
 QFont WindowFont()
 {

@@ -4,9 +4,12 @@
 #include <QFont>
 #include <QIcon>
 
-// The application's title: the window's caption, and the failure box's.
-inline constexpr char kApplicationTitle[] = "Tarvex1.8地图查看器";
-inline constexpr char kAboutCredit[] = "由玩家为玩家制作的地图查看器。";
+// The application's title: the window's caption, and the failure box's;
+// "Tarvex1.8地图查看器" in Chinese.
+QString ApplicationTitle();
+// The About box's first line: the title with "！" in Chinese.
+QString AboutTitle();
+QString AboutCredit();
 
 // "宋体" where it exists, otherwise a face with Chinese glyphs; 12 pixels high.
 QFont WindowFont();

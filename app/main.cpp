@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 
+#include "app/Language.h"
 #include "app/ScrollBarClipStyle.h"
 #include "app/WindowPlacement.h"
 #include "map/MapLinks.h"
@@ -46,11 +47,16 @@ void Describe(QCommandLineParser& parser)
                                         QStringLiteral("follow the player as the tracking file FILE says, on the running "
                                                        "game client it names"),
                                         QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("language"),
+                                        QStringLiteral("show the window in LANGUAGE: zh (Chinese, the default) or en "
+                                                       "(English)"),
+                                        QStringLiteral("LANGUAGE"), QStringLiteral("zh")));
 }
 
-// --help and --version are answered before the window system is asked for:
-// they work without a display.
-bool AnsweredWithoutWindow(int argc, char** argv)
+// --help, --version and a language there is none of are answered before the
+// window system is asked for: they work without a display. The exit code
+// when answered.
+std::optional<int> AnsweredWithoutWindow(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -61,13 +67,19 @@ bool AnsweredWithoutWindow(int argc, char** argv)
     if (parser.isSet(QStringLiteral("help"))) {
         // Without the application object the parser knows no program name.
         Print(stdout, parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String(kProgramName)));
-        return true;
+        return 0;
     }
     if (parser.isSet(QStringLiteral("version"))) {
         Print(stdout, QStringLiteral("%1 %2\n").arg(QLatin1String(kProgramName), QLatin1String(TARVEX_VERSION)));
-        return true;
+        return 0;
     }
-    return false;
+    const QString language = parser.value(QStringLiteral("language"));
+    if (!LanguageNamed(language)) {
+        Print(stderr, QStringLiteral("%1: there is no language \"%2\"; the languages are:\n%3")
+                          .arg(QLatin1String(kProgramName), language, LanguageList()));
+        return 2;
+    }
+    return std::nullopt;
 }
 
 // While the application connects to the window system, Qt's notes are held
@@ -128,8 +140,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication::setApplicationName(QLatin1String(kProgramName));
     QCoreApplication::setApplicationVersion(QLatin1String(TARVEX_VERSION));
-    if (AnsweredWithoutWindow(argc, argv))
-        return 0;
+    if (const std::optional<int> exitCode = AnsweredWithoutWindow(argc, argv))
+        return *exitCode;
 
     std::optional<NoDisplayGuard> noDisplay(std::in_place);
     QApplication application(argc, argv);
@@ -142,6 +154,7 @@ int main(int argc, char** argv)
         return 1;
     }
     ScrollBarClipStyle::UseForApplication();
+    const LanguageInUse language(*LanguageNamed(parser.value(QStringLiteral("language"))));
 
     // The links are read from "MapInfo.txt" beside the program itself.
     // Qt's own working directory is empty when its path is longer than 4,095 bytes.

@@ -37,7 +37,7 @@ protected:
     // Through the shell, for an argument that is not text: printf's escapes.
     void StartWithRawArgument(const QString& printfText)
     {
-        Launch("/bin/sh", {"-c", QStringLiteral("exec \"$0\" \"$(printf '%1')\"").arg(printfText), VIEWER}, true);
+        Launch("/bin/sh", {"-c", QStringLiteral("exec \"$0\" --language en \"$(printf '%1')\"").arg(printfText), VIEWER}, true);
     }
     void Launch(const QString& program, const QStringList& arguments, bool withWindowSystem)
     {
@@ -80,7 +80,7 @@ protected:
     QProcess viewer_;
 };
 
-TEST_F(CommandLineTest, HelpAndVersionPrintAndEndWithoutAWindow)
+TEST_F(CommandLineTest, HelpVersionAndAnUnknownLanguageAnswerWithoutAWindow)
 {
     Start({"--help"}, false);
     ASSERT_TRUE(viewer_.waitForFinished(10000));
@@ -93,6 +93,13 @@ TEST_F(CommandLineTest, HelpAndVersionPrintAndEndWithoutAWindow)
     ASSERT_TRUE(viewer_.waitForFinished(10000));
     EXPECT_EQ(viewer_.exitCode(), 0);
     EXPECT_EQ(QString::fromLocal8Bit(viewer_.readAllStandardOutput()), "tarvex-viewer 1.8.0\n");
+
+    Start({"--language", "fr"}, false);
+    ASSERT_TRUE(viewer_.waitForFinished(10000));
+    EXPECT_EQ(viewer_.exitCode(), 2);
+    EXPECT_EQ(QString::fromLocal8Bit(viewer_.readAllStandardError()),
+              "tarvex-viewer: there is no language \"fr\"; the languages are:\n"
+              "zh  Chinese (the default)\nen  English\n");
 }
 
 TEST_F(CommandLineTest, WithoutADisplayItSaysSoInOneLineAndEndsWithOne)
@@ -131,11 +138,16 @@ TEST_F(CommandLineTest, WhatCannotBeOpenedIsOneLineAndTheWindowOpensInTheCurrent
         {maps_.filePath(QString(5000, 'x')), "the path is longer than the system allows"},
     };
     for (const auto& [path, reason] : rejected) {
-        Start({path});
+        Start({"--language", "en", path});
         EXPECT_TRUE(ShowsWindowIn(start_.path()));
         EXPECT_EQ(ErrorLines(), QStringList{QStringLiteral("tarvex-viewer: Cannot open \"%1\": %2").arg(path, reason)});
         TearDown();
     }
+    // In the window's language, Chinese unless asked otherwise.
+    Start({maps_.filePath("gone.map")});
+    EXPECT_TRUE(ShowsWindowIn(start_.path()));
+    EXPECT_EQ(ErrorLines(), QStringList{QStringLiteral("tarvex-viewer: 无法打开 \"%1\": 没有这个文件或文件夹").arg(maps_.filePath("gone.map"))});
+    TearDown();
 
     // A name is taken as the system's bytes, as the file list takes it.
     StartWithRawArgument(maps_.path() + "/bad\\377.map");
@@ -180,7 +192,7 @@ TEST_F(CommandLineTest, ATrackingFileIsFollowedOrItsFailureIsOneLine)
 {
     const QString file = maps_.filePath("client.tarvex-track");
     WriteBytes(QFile::encodeName(file).toStdString(), "program=no-such-client.exe\npath=no-such-client.exe+10 -> +8\n");
-    Start({"--track", file});
+    Start({"--language", "en", "--track", file});
     EXPECT_TRUE(ShowsWindowIn(start_.path()));
     EXPECT_EQ(ErrorLines(), QStringList{"tarvex-viewer: No running process is named \"no-such-client.exe\". Start the "
                                         "game client first."});

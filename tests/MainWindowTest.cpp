@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, CommandsHaveShortcutsTooltipsAndAccessibleNames)
     QTest::keyClick(window_.get(), Qt::Key_0, Qt::ControlModifier);
     QTest::keyClick(window_.get(), Qt::Key_F1);
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_TRUE(boxes_[0].caption.startsWith(QString::fromUtf8(kApplicationTitle)));
+    EXPECT_TRUE(boxes_[0].caption.startsWith(ApplicationTitle()));
     QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window_->isVisible());
 }
@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, ControlsHaveTheWindowsFontAndBoxesTheApplications)
 
 TEST_F(MainWindowTest, StartsEmptyInItsFolder)
 {
-    EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(Caption(), ApplicationTitle());
     EXPECT_EQ(window_->font().pixelSize(), 12);
     EXPECT_FALSE(Find<QCheckBox>("chk1")->isChecked());
     EXPECT_FALSE(Tracker()->isRunning());
@@ -195,7 +195,7 @@ TEST_F(MainWindowTest, FailuresAreShownInOneBoxWithTheTitleAnErrorIconAndOk)
     emit Find<MapFileList>("fllst1")->fileChosen();
     window_->runCommand([] { throw std::bad_alloc(); });
     ASSERT_EQ(boxes_.size(), 2u);
-    EXPECT_EQ(boxes_[0].caption, QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(boxes_[0].caption, ApplicationTitle());
     EXPECT_EQ(boxes_[0].icon, QMessageBox::Critical);
     EXPECT_EQ(boxes_[0].buttons, QMessageBox::Ok);
     EXPECT_EQ(boxes_[0].text, "List index out of bounds (-1)"); // ")" sorts before "."
@@ -302,8 +302,8 @@ TEST_F(MainWindowTest, AboutShowsTheApplicationTextAndIconAndExitCloses)
 {
     Click("rtbtnBtnContextHelp");
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, QStringLiteral("Tarvex1.8地图查看器！"));
-    EXPECT_EQ(boxes_[0].text, QStringLiteral("Tarvex1.8地图查看器！\n") + QString::fromUtf8(kAboutCredit));
+    EXPECT_EQ(boxes_[0].caption, AboutTitle());
+    EXPECT_EQ(boxes_[0].text, AboutTitle() + QLatin1Char('\n') + AboutCredit());
     EXPECT_FALSE(boxes_[0].iconPixmap.isNull());
     Click("rtbtnBtnExit");
     EXPECT_FALSE(window_->isVisible());
@@ -341,8 +341,9 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     std::optional<QPoint> measuredFrom;
     QAction endMeasure(QStringLiteral("End Measuring"));
     endMeasure.setEnabled(false);
+    QAction help(QStringLiteral("Help"));
     const MapMenuCommands commands{{},      {}, &routes, &clearRoute, &follow, &findAddress,
-                                   [&measuredFrom](QPoint from) { measuredFrom = from; }, &endMeasure};
+                                   [&measuredFrom](QPoint from) { measuredFrom = from; }, &endMeasure, &help};
     auto entry = [](const QMenu& menu, const QString& text) {
         for (QAction* action : menu.actions())
             if (action->text() == text)

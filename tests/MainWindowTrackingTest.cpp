@@ -205,7 +205,7 @@ TEST_F(MainWindowTrackingTest, F5KeepsTheFollowedProcessAndTheButtonSelectsTheFi
 TEST_F(MainWindowTrackingTest, WithNoRowSelectedTicksDoNothing)
 {
     Tracker()->tick();
-    EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(Caption(), ApplicationTitle());
     EXPECT_TRUE(boxes_.empty());
     EXPECT_TRUE(MarkerPixels(Shown()).isEmpty());
 
@@ -236,7 +236,7 @@ TEST_F(MainWindowTrackingTest, ABadAddressIsReportedOnceATickAndBoxesNeverStack)
     Tracker()->tick();
     ASSERT_EQ(boxes_.size(), 2u);
     EXPECT_EQ(boxes_[0].text, "'$' is not a valid integer value.");
-    EXPECT_EQ(Caption(), QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(Caption(), ApplicationTitle());
     EXPECT_TRUE(MarkerPixels(Shown()).isEmpty());
 }
 

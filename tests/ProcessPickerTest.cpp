@@ -91,12 +91,12 @@ TEST(ProcessPickerTest, TypingFiltersByNameOrIdentifierAndShowsTheFilterInTheHea
 
     QTest::keyClicks(&picker, "sTaNd");
     EXPECT_EQ(Names(picker), QStringList({"Stand_In_Client", "stand-alone"}));
-    EXPECT_EQ(NameHeader(picker), "进程 [sTaNd]");
+    EXPECT_EQ(NameHeader(picker), "Process [sTaNd]");
     EXPECT_EQ(picker.selectedProcessId(), std::nullopt); // game.exe no longer shows
     EXPECT_GE(changes.count(), 1);
 
     QTest::keyClick(&picker, Qt::Key_Escape);
-    EXPECT_EQ(NameHeader(picker), "进程");
+    EXPECT_EQ(NameHeader(picker), "Process");
     EXPECT_EQ(picker.rowCount(), 5);
     EXPECT_EQ(picker.selectedProcessId(), 4242u); // shown again, selected again
 
@@ -109,7 +109,7 @@ TEST(ProcessPickerTest, TypingFiltersByNameOrIdentifierAndShowsTheFilterInTheHea
     EXPECT_EQ(picker.rowCount(), 0);
     EXPECT_EQ(picker.selectedProcessId(), std::nullopt);
     QTest::keyClick(&picker, Qt::Key_Backspace);
-    EXPECT_EQ(NameHeader(picker), "进程 [812]");
+    EXPECT_EQ(NameHeader(picker), "Process [812]");
     EXPECT_EQ(picker.selectedProcessId(), 2812u);
 
     // A refresh keeps the filter and selects the first row it shows.

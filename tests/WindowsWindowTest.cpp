@@ -95,7 +95,7 @@ TEST_F(MainWindowTest, ADriveWithoutAMediumGivesItsFailureAndKeepsTheLists)
     Drives()->setCurrentIndex(drive);
     emit Drives()->activated(drive);
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].caption, QString::fromUtf8(kApplicationTitle));
+    EXPECT_EQ(boxes_[0].caption, ApplicationTitle());
     EXPECT_TRUE(boxes_[0].text == "Invalid filename." || boxes_[0].text.startsWith("I/O error "))
         << boxes_[0].text.toStdString();
     EXPECT_EQ(ToQtPath(Find<MapFileList>("fllst1")->directory()), before);
@@ -148,7 +148,7 @@ TEST_F(MainWindowTest, ContextHelpShowsTheSystemsAboutBox)
 
     EXPECT_TRUE(box.title.endsWith(QStringLiteral("Tarvex1.8地图查看器！"))) << box.title.toStdString();
     EXPECT_TRUE(box.texts.contains(QStringLiteral("Tarvex1.8地图查看器！"))) << box.texts.join('|').toStdString();
-    EXPECT_TRUE(box.texts.contains(QString::fromUtf8(kAboutCredit))) << box.texts.join('|').toStdString();
+    EXPECT_TRUE(box.texts.contains(AboutCredit())) << box.texts.join('|').toStdString();
     EXPECT_TRUE(boxes_.empty()); // not the Qt box
 }
 

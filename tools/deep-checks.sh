@@ -7,7 +7,7 @@ set -euo pipefail
 seconds=${1:-60}
 cd "$(dirname "$0")/.."
 source tools/packages.sh
-EnsurePackages cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgtest-dev fonts-wqy-zenhei imagemagick
+EnsurePackages cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-l10n-tools qt6-translations-l10n libgtest-dev fonts-wqy-zenhei imagemagick
 
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEX_SANITIZE=ON -DTARVEX_BUILD_BENCHMARKS=OFF

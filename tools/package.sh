@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
-EnsurePackages cmake make g++ qt6-base-dev libgtest-dev libbenchmark-dev dpkg-dev file patchelf
+EnsurePackages cmake make g++ qt6-base-dev qt6-l10n-tools qt6-translations-l10n libgtest-dev libbenchmark-dev dpkg-dev file patchelf
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --parallel "$(nproc)"
 (cd build && cpack)

@@ -19,7 +19,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source tools/packages.sh
-EnsurePackages cmake make g++-mingw-w64-x86-64-posix googletest qt6-base-dev qt6-base-dev-tools wine wine64 \
+EnsurePackages cmake make g++-mingw-w64-x86-64-posix googletest qt6-base-dev qt6-base-dev-tools qt6-l10n-tools qt6-translations-l10n wine wine64 \
     xvfb xdotool xclip imagemagick fonts-wqy-zenhei locales unzip
 
 qt_archive=${TARVEX_QT_MINGW_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz}

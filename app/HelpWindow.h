@@ -1,0 +1,26 @@
+#pragma once
+// "Keyboard and Mouse": every command of the window with its keys, what the
+// mouse does where, and how to follow the player. The commands are read
+// from the actions the window runs, the ones its toolbar and menus show, so
+// the list cannot fall behind them.
+
+#include <QDialog>
+#include <QList>
+
+class QAction;
+class QTextBrowser;
+
+// The help as HTML, for these commands and the map menu's commands on a cell.
+QString HelpHtml(const QList<QAction*>& commands, const QStringList& cellCommands);
+
+class HelpWindow : public QDialog {
+    Q_OBJECT
+public:
+    HelpWindow(const QList<QAction*>& commands, const QStringList& cellCommands, QWidget* parent);
+
+    // What the window shows, as plain text.
+    QString text() const;
+
+private:
+    QTextBrowser* browser_;
+};
