@@ -7,6 +7,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // "Save..." is listed as "Save".
@@ -42,22 +44,25 @@ QString CommandRows(const QList<QAction*>& commands)
 
 QString MouseRows(const QStringList& cellCommands)
 {
-    const QStringList rows = {
-        HelpWindow::tr("Ctrl + wheel, or a pinch"), HelpWindow::tr("zooms in or out a fifth, the cell under the mouse kept in place"),
-        HelpWindow::tr("Wheel / Shift + wheel"), HelpWindow::tr("scrolls up and down / sideways"),
-        HelpWindow::tr("Drag with the left or middle button"), HelpWindow::tr("moves the map"),
-        HelpWindow::tr("Pointing at a cell"), HelpWindow::tr("the readout in a corner tells the cell, whether it is open, blocked or flagged, the map's size and the zoom"),
-        HelpWindow::tr("Right-click on the map"), HelpWindow::tr("the map menu, with these commands on the cell clicked: %1").arg(cellCommands.join(QLatin1String(", "))),
-        HelpWindow::tr("Click or drag on the overview"), HelpWindow::tr("moves the view to that part of the map"),
-        HelpWindow::tr("Click a map file, or move through the list with the arrow keys"), HelpWindow::tr("shows that map"),
-        HelpWindow::tr("Double-click a folder, or Enter"), HelpWindow::tr("opens the folder"),
-        HelpWindow::tr("Right-click the process list"), HelpWindow::tr("starting a game client, finding the player's address"),
-        HelpWindow::tr("Drag a bar between the parts"), HelpWindow::tr("resizes them; a part dragged to 30 pixels or less is hidden until dragged back"),
-        HelpWindow::tr("Drop a map or a folder on the window"), HelpWindow::tr("opens it"),
+    const std::pair<QString, QString> rows[] = {
+        {HelpWindow::tr("Ctrl + wheel, or a pinch"), HelpWindow::tr("zooms in or out a fifth, the cell under the mouse kept in place")},
+        {HelpWindow::tr("Wheel / Shift + wheel"), HelpWindow::tr("scrolls up and down / sideways")},
+        {HelpWindow::tr("Drag with the left or middle button"), HelpWindow::tr("moves the map")},
+        {HelpWindow::tr("Pointing at a cell"),
+         HelpWindow::tr("the readout in a corner tells the cell, whether it is open, blocked or flagged, the map's size and the zoom")},
+        {HelpWindow::tr("Right-click on the map"),
+         HelpWindow::tr("the map menu, with these commands on the cell clicked: %1").arg(cellCommands.join(QLatin1String(", ")))},
+        {HelpWindow::tr("Click or drag on the overview"), HelpWindow::tr("moves the view to that part of the map")},
+        {HelpWindow::tr("Click a map file, or move through the list with the arrow keys"), HelpWindow::tr("shows that map")},
+        {HelpWindow::tr("Double-click a folder, or Enter"), HelpWindow::tr("opens the folder")},
+        {HelpWindow::tr("Right-click the process list"), HelpWindow::tr("starting a game client, finding the player's address")},
+        {HelpWindow::tr("Drag a bar between the parts"),
+         HelpWindow::tr("resizes them; a part dragged to 30 pixels or less is hidden until dragged back")},
+        {HelpWindow::tr("Drop a map or a folder on the window"), HelpWindow::tr("opens it")},
     };
     QString html;
-    for (int i = 0; i + 1 < rows.size(); i += 2)
-        html += Row(rows[i], rows[i + 1]);
+    for (const auto& [gesture, effect] : rows)
+        html += Row(gesture, effect);
     return html;
 }
 

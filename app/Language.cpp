@@ -1,5 +1,7 @@
 #include "app/Language.h"
 
+#include "map/UserText.h"
+
 #include <QCoreApplication>
 
 #include <stdexcept>
@@ -18,6 +20,15 @@ QString LanguageList()
     return QStringLiteral("zh  Chinese (the default)\nen  English\n");
 }
 
+namespace {
+
+std::string TranslatedUserText(const char* context, const char* english)
+{
+    return QCoreApplication::translate(context, english).toStdString();
+}
+
+} // namespace
+
 LanguageInUse::LanguageInUse(Language language)
 {
     if (language == Language::English)
@@ -28,4 +39,10 @@ LanguageInUse::LanguageInUse(Language language)
             throw std::runtime_error(std::string("The translation ") + file + " cannot be loaded");
         translators_.push_back(std::move(translator));
     }
+    SetUserTextTranslation(&TranslatedUserText);
+}
+
+LanguageInUse::~LanguageInUse()
+{
+    SetUserTextTranslation(nullptr);
 }

@@ -21,10 +21,13 @@ std::optional<Language> LanguageNamed(const QString& name);
 QString LanguageList();
 
 // The language's translations, in use by the application for as long as
-// this lives. Throws std::runtime_error when a translation cannot be loaded.
+// this lives, also for the sentences of the code without Qt (UserText.h). Throws std::runtime_error when a translation cannot be loaded.
 class LanguageInUse {
 public:
     explicit LanguageInUse(Language language);
+    ~LanguageInUse();
+    LanguageInUse(const LanguageInUse&) = delete;
+    LanguageInUse& operator=(const LanguageInUse&) = delete;
 
 private:
     std::vector<std::unique_ptr<QTranslator>> translators_;

@@ -1,6 +1,7 @@
 #include "map/MapLinks.h"
 
 #include "map/RegularFile.h"
+#include "map/UserText.h"
 
 std::string UpperCaseAsciiBytes(std::string_view bytes)
 {
@@ -88,7 +89,8 @@ std::vector<std::string_view> MatchMapLinks(std::string_view mapInfo, std::strin
 
 std::string MoreMapLinksLine(std::size_t moreLines)
 {
-    return "... and " + std::to_string(moreLines) + (moreLines == 1 ? " more line" : " more lines") + " for this map";
+    return moreLines == 1 ? UserText("MapLinks", "... and 1 more line for this map")
+                          : WithValues(UserText("MapLinks", "... and %1 more lines for this map"), {std::to_string(moreLines)});
 }
 
 MapInfoLinks ReadMapInfoLinks(const std::filesystem::path& mapInfoPath, std::string_view mapName)

@@ -2,6 +2,7 @@
 
 #include "qtfiles/QtConversions.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -40,11 +41,11 @@ QString WhyNotAFileToReplace(const QString& fileName)
 {
     const int file = ::open(QFile::encodeName(fileName).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (file < 0)
-        return errno == ENXIO ? QStringLiteral("It is a pipe, not a file") : QString(); // ENXIO: a pipe with no reader
+        return errno == ENXIO ? QCoreApplication::translate("SafeWriting", "It is a pipe, not a file") : QString(); // ENXIO: a pipe with no reader
     struct stat status {};
     const bool regular = ::fstat(file, &status) == 0 && S_ISREG(status.st_mode);
     ::close(file);
-    return regular ? QString() : QStringLiteral("It is a pipe, a device or a socket, not a file");
+    return regular ? QString() : QCoreApplication::translate("SafeWriting", "It is a pipe, a device or a socket, not a file");
 }
 
 void OverwriteInPlace(const QString& fileName, const std::vector<std::uint8_t>& bytes)

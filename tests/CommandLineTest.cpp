@@ -199,10 +199,10 @@ TEST_F(CommandLineTest, ATrackingFileIsFollowedOrItsFailureIsOneLine)
     TearDown();
 
     WriteBytes(QFile::encodeName(file).toStdString(), "program=stand_in_client\n");
-    Start({"--track", file});
+    Start({"--track", file}); // in Chinese, the window's language
     EXPECT_TRUE(ShowsWindowIn(start_.path()));
-    EXPECT_EQ(ErrorLines(), QStringList{"tarvex-viewer: The tracking file has no pointer path (a line "
-                                        "\"path=Client.exe+1A2B3C -> +10\")."});
+    EXPECT_EQ(ErrorLines(), QStringList{QStringLiteral("tarvex-viewer: 跟踪文件没有指针路径 (一行 "
+                                                       "\"path=Client.exe+1A2B3C -> +10\")。")});
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/MapMenu.h"
 #include "app/WindowStyle.h"
+#include "track/TrackingFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,6 +93,18 @@ TEST_F(LanguageTest, ChineseKeepsTheFixedTextsAsTheyWereAndTranslatesTheRest)
     }
     for (const QString& name : CellCommandNames())
         EXPECT_TRUE(HasChinese(name)) << name.toStdString();
+}
+
+TEST_F(LanguageTest, TheSentencesOfTheCodeWithoutQtFollowTheLanguage)
+{
+    const auto inChinese = [] { return QString::fromStdString(ParseTrackingFile("path=a.exe+1").failure); };
+    {
+        const LanguageInUse chinese(Language::Chinese);
+        EXPECT_EQ(inChinese(), QStringLiteral("跟踪文件没有写明程序 (一行 \"program=Client.exe\")。"));
+        EXPECT_EQ(QString::fromStdString(ParseTrackingFile("program=a.exe\npath=a.exe").failure),
+                  QStringLiteral("跟踪文件中的路径有误: 指针路径以模块和偏移开头, 例如 \"Client.exe+1A2B3C\"。"));
+    }
+    EXPECT_EQ(inChinese(), "The tracking file names no program (a line \"program=Client.exe\").");
 }
 
 TEST_F(LanguageTest, EnglishShowsEveryLabelInEnglishWithRoomForIt)

@@ -1,4 +1,6 @@
 #include "track/ClientStart.h"
+
+#include "map/UserText.h"
 #include "track/WhyUnreadable.h"
 
 #include <spawn.h>
@@ -49,7 +51,7 @@ StartedClient StartClient(const std::string& program, const std::vector<std::str
     pid_t child = -1;
     const int error = ::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
     if (error != 0)
-        return {0, "Cannot start \"" + words[0] + "\": " + SystemErrorText(error)};
+        return {0, WithValues(UserText("ClientStart", "Cannot start \"%1\": %2"), {words[0], SystemErrorText(error)})};
     // Collected when it ends, so that it leaves no zombie behind while the viewer runs.
     std::thread([child] { ::waitpid(child, nullptr, 0); }).detach();
     return {std::uint32_t(child), {}};

@@ -1,4 +1,6 @@
 #include "track/ClientStart.h"
+
+#include "map/UserText.h"
 #include "track/OwnedHandle_windows.h"
 #include "track/WhyUnreadable.h"
 
@@ -56,7 +58,8 @@ StartedClient StartClient(const std::string& program, const std::vector<std::str
     PROCESS_INFORMATION process{};
     if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process))
-        return {0, "Cannot start \"" + program + "\": " + SystemErrorText(int(::GetLastError()))};
+        return {0, WithValues(UserText("ClientStart", "Cannot start \"%1\": %2"),
+                              {program, SystemErrorText(int(::GetLastError()))})};
     const OwnedHandle thread(process.hThread);
     const OwnedHandle started(process.hProcess);
     return {std::uint32_t(process.dwProcessId), {}};

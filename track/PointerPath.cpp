@@ -1,5 +1,7 @@
 #include "track/PointerPath.h"
 
+#include "map/UserText.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -57,26 +59,26 @@ ParsedPointerPath ParsePointerPath(std::string_view text)
     const std::string_view start = Trimmed(parts[0]);
     const std::size_t plus = start.rfind('+');
     if (plus == std::string_view::npos || Trimmed(start.substr(0, plus)).empty())
-        return Refused("A pointer path begins with a module and an offset, such as \"Client.exe+1A2B3C\".");
+        return Refused(UserText("PointerPath", "A pointer path begins with a module and an offset, such as \"Client.exe+1A2B3C\"."));
     PointerPath path;
     path.module = std::string(Trimmed(start.substr(0, plus)));
     if (path.module.find('+') != std::string::npos)
-        return Refused("\"" + std::string(start) + "\" is not a module and an offset.");
+        return Refused(WithValues(UserText("PointerPath", "\"%1\" is not a module and an offset."), {std::string(start)}));
     const std::optional<std::uint64_t> moduleOffset = ParseHexNumber(start.substr(plus + 1));
     if (!moduleOffset)
-        return Refused("\"" + std::string(Trimmed(start.substr(plus + 1))) + "\" after \"" + path.module +
-                       "+\" is not a hexadecimal offset.");
+        return Refused(WithValues(UserText("PointerPath", "\"%1\" after \"%2+\" is not a hexadecimal offset."),
+                                  {std::string(Trimmed(start.substr(plus + 1))), path.module}));
     path.moduleOffset = *moduleOffset;
     if (parts.size() - 1 > kMaxPointerSteps)
-        return Refused("A pointer path has at most " + std::to_string(kMaxPointerSteps) + " steps; this one has " +
-                       std::to_string(parts.size() - 1) + ".");
+        return Refused(WithValues(UserText("PointerPath", "A pointer path has at most %1 steps; this one has %2."),
+                                  {std::to_string(kMaxPointerSteps), std::to_string(parts.size() - 1)}));
     for (std::size_t step = 1; step < parts.size(); ++step) {
         const std::string_view part = Trimmed(parts[step]);
         const std::optional<std::uint64_t> offset =
             !part.empty() && part.front() == '+' ? ParseHexNumber(part.substr(1)) : std::nullopt;
         if (!offset)
-            return Refused("Step " + std::to_string(step) + " (\"" + std::string(part) +
-                           "\") is not \"+\" and a hexadecimal offset.");
+            return Refused(WithValues(UserText("PointerPath", "Step %1 (\"%2\") is not \"+\" and a hexadecimal offset."),
+                                      {std::to_string(step), std::string(part)}));
         path.offsets.push_back(*offset);
     }
     return {std::move(path), {}};
@@ -95,13 +97,14 @@ ResolvedPointerPath ResolvePointerPath(const PointerPath& path, const std::vecto
 {
     const ProcessModule* module = FindModule(modules, path.module);
     if (!module)
-        return {std::nullopt, "The client has no module \"" + path.module + "\"."};
+        return {std::nullopt, WithValues(UserText("PointerPath", "The client has no module \"%1\"."), {path.module})};
     std::uint64_t address = module->base + path.moduleOffset;
     for (std::size_t step = 0; step < path.offsets.size(); ++step) {
         const std::optional<std::uint64_t> pointer = readPointer(address);
         if (!pointer)
-            return {std::nullopt, "Step " + std::to_string(step + 1) + " of \"" + FormatPointerPath(path) +
-                                      "\" cannot be followed: nothing can be read at " + Hex(address) + "."};
+            return {std::nullopt,
+                    WithValues(UserText("PointerPath", "Step %1 of \"%2\" cannot be followed: nothing can be read at %3."),
+                               {std::to_string(step + 1), FormatPointerPath(path), Hex(address)})};
         address = *pointer + path.offsets[step];
     }
     return {address, {}};

@@ -1,5 +1,7 @@
 #include "track/ProcessModules.h"
 
+#include "map/UserText.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -10,8 +12,9 @@ ModuleList ListModules(std::int32_t processId)
     std::ifstream maps(folder + "/maps");
     std::ostringstream text;
     if (!(text << maps.rdbuf())) {
-        list.failure = "The modules of process " + std::to_string(processId) + " cannot be listed: it has ended, or "
-                       "it belongs to another user.";
+        list.failure = WithValues(UserText("ProcessModules", "The modules of process %1 cannot be listed: it has ended, "
+                                                             "or it belongs to another user."),
+                                  {std::to_string(processId)});
         return list;
     }
     list.modules = ModulesFromMaps(text.str());

@@ -1,5 +1,7 @@
 #include "track/ProcessModules.h"
 
+#include "map/UserText.h"
+
 #include "track/OwnedHandle_windows.h"
 #include "track/WhyUnreadable.h"
 
@@ -52,6 +54,7 @@ ModuleList ListModules(std::int32_t processId)
     std::sort(list.modules.begin(), list.modules.end(),
               [](const ProcessModule& a, const ProcessModule& b) { return a.base < b.base; });
     if (list.modules.empty())
-        list.failure = "The modules of process " + std::to_string(processId) + " cannot be listed.";
+        list.failure = WithValues(UserText("ProcessModules", "The modules of process %1 cannot be listed."),
+                                  {std::to_string(processId)});
     return list;
 }

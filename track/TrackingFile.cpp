@@ -1,6 +1,7 @@
 #include "track/TrackingFile.h"
 
 #include "map/RegularFile.h"
+#include "map/UserText.h"
 
 #include <optional>
 
@@ -31,13 +32,14 @@ TrackingFileRead ParseTrackingFile(std::string_view text)
 {
     const std::optional<std::string_view> program = ValueOf(text, "program");
     if (!program || program->empty())
-        return {std::nullopt, "The tracking file names no program (a line \"program=Client.exe\")."};
+        return {std::nullopt, UserText("TrackingFile", "The tracking file names no program (a line \"program=Client.exe\").")};
     const std::optional<std::string_view> path = ValueOf(text, "path");
     if (!path)
-        return {std::nullopt, "The tracking file has no pointer path (a line \"path=Client.exe+1A2B3C -> +10\")."};
+        return {std::nullopt,
+                UserText("TrackingFile", "The tracking file has no pointer path (a line \"path=Client.exe+1A2B3C -> +10\").")};
     ParsedPointerPath parsed = ParsePointerPath(*path);
     if (!parsed.path)
-        return {std::nullopt, "The tracking file's path is wrong: " + parsed.failure};
+        return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's path is wrong: %1"), {parsed.failure})};
     return {TrackingFile{std::string(*program), std::move(*parsed.path)}, {}};
 }
 

@@ -1,3 +1,4 @@
+#include "map/UserText.h"
 #include "track/ClientStart.h"
 #include "track/ProcessDetails.h"
 #include "track/ProcessList.h"
@@ -107,36 +108,45 @@ ReadRefusalFacts ReadRefusalFactsOf(std::int32_t processId, int systemError)
 std::string ExplainReadRefusal(const ReadRefusalFacts& facts)
 {
     if (facts.ended)
-        return "The process has ended.";
+        return UserText("WhyUnreadable", "The process has ended.");
     std::string why;
     if (facts.otherUser) {
-        why = "It runs as the user " + facts.processUser + " and the viewer as " + facts.viewerUser +
-              ": a program may read the memory of its own user's processes only.";
+        why = WithValues(UserText("WhyUnreadable", "It runs as the user %1 and the viewer as %2: a program may read the "
+                                                   "memory of its own user's processes only."),
+                         {facts.processUser, facts.viewerUser});
     } else if (facts.protectedMemory && !facts.viewerMayTrace) {
-        why = "It protects its memory from other programs of its user (it is not dumpable): only a program "
-              "with the capability to trace (CAP_SYS_PTRACE) may read it.";
+        why = UserText("WhyUnreadable", "It protects its memory from other programs of its user (it is not dumpable): "
+                                        "only a program with the capability to trace (CAP_SYS_PTRACE) may read it.");
     } else if (facts.yamaScope >= 1 && !facts.viewerMayTrace &&
                !(facts.yamaScope == 1 && facts.viewerIsAncestor)) {
         const std::string setcap = "sudo setcap cap_sys_ptrace=ep " + facts.viewerProgram;
         if (facts.yamaScope == 1) {
-            why = "The system's Yama setting kernel.yama.ptrace_scope is 1: a program may read the memory of the "
-                  "programs it started only. Three ways out: start the client from the viewer (\"Start a Game "
-                  "Client...\" in the process list's context menu); or allow it until the next restart with "
-                  "\"sudo sysctl kernel.yama.ptrace_scope=0\"; or give the viewer the capability to trace with \"" +
-                  setcap + "\".";
+            why = WithValues(UserText("WhyUnreadable",
+                                      "The system's Yama setting kernel.yama.ptrace_scope is 1: a program may read the "
+                                      "memory of the programs it started only. Three ways out: start the client from "
+                                      "the viewer (\"Start a Game Client...\" in the process list's context menu); or "
+                                      "allow it until the next restart with \"sudo sysctl kernel.yama.ptrace_scope=0\"; "
+                                      "or give the viewer the capability to trace with \"%1\"."),
+                             {setcap});
         } else if (facts.yamaScope == 2) {
-            why = "The system's Yama setting kernel.yama.ptrace_scope is 2: only a program with the capability to "
-                  "trace may read another's memory. Give the viewer that capability with \"" + setcap +
-                  "\", or allow reading until the next restart with \"sudo sysctl kernel.yama.ptrace_scope=0\".";
+            why = WithValues(UserText("WhyUnreadable",
+                                      "The system's Yama setting kernel.yama.ptrace_scope is 2: only a program with the "
+                                      "capability to trace may read another's memory. Give the viewer that capability "
+                                      "with \"%1\", or allow reading until the next restart with \"sudo sysctl "
+                                      "kernel.yama.ptrace_scope=0\"."),
+                             {setcap});
         } else {
-            why = "The system's Yama setting kernel.yama.ptrace_scope is " + std::to_string(facts.yamaScope) +
-                  ": no program may read another's memory until the system restarts.";
+            why = WithValues(UserText("WhyUnreadable", "The system's Yama setting kernel.yama.ptrace_scope is %1: no "
+                                                       "program may read another's memory until the system restarts."),
+                             {std::to_string(facts.yamaScope)});
         }
     } else {
-        why = "The system refuses to let the viewer read it: " + facts.systemMessage + ".";
+        why = WithValues(UserText("WhyUnreadable", "The system refuses to let the viewer read it: %1."),
+                         {facts.systemMessage});
     }
     if (facts.tracerId != 0)
-        why += " Another program traces it: " + facts.tracerName + " (process " + std::to_string(facts.tracerId) + ").";
+        why += " " + WithValues(UserText("WhyUnreadable", "Another program traces it: %1 (process %2)."),
+                                {facts.tracerName, std::to_string(facts.tracerId)});
     return why;
 }
 

@@ -1,13 +1,17 @@
 #include "track/WhyUnreadable.h"
 
+#include "map/UserText.h"
+
 #include <windows.h>
 
 // The system's own words, in the system's code page.
 std::string WhyUnreadable(std::int32_t, int systemError)
 {
     if (systemError == ERROR_INVALID_PARAMETER)
-        return "The process has ended."; // no process has that identifier
-    return "The system refuses to let the viewer read it: " + SystemErrorText(systemError);
+        return UserText("WhyUnreadable", "The process has ended."); // no process has that identifier
+    // The system's words end with their own full stop.
+    return WithValues(UserText("WhyUnreadable", "The system refuses to let the viewer read it: %1"),
+                      {SystemErrorText(systemError)});
 }
 
 std::string SystemErrorText(int systemError)

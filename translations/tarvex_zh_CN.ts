@@ -21,6 +21,13 @@
     </message>
 </context>
 <context>
+    <name>ClientStart</name>
+    <message>
+        <source>Cannot start &quot;%1&quot;: %2</source>
+        <translation>无法启动 &quot;%1&quot;: %2</translation>
+    </message>
+</context>
+<context>
     <name>DistanceMeasure</name>
     <message>
         <source>1 step</source>
@@ -561,6 +568,17 @@
     </message>
 </context>
 <context>
+    <name>MapLinks</name>
+    <message>
+        <source>... and 1 more line for this map</source>
+        <translation>... 此地图还有 1 行</translation>
+    </message>
+    <message>
+        <source>... and %1 more lines for this map</source>
+        <translation>... 此地图还有 %1 行</translation>
+    </message>
+</context>
+<context>
     <name>MapMenu</name>
     <message>
         <source>Copy Cell</source>
@@ -630,6 +648,48 @@
     </message>
 </context>
 <context>
+    <name>PointerPath</name>
+    <message>
+        <source>A pointer path begins with a module and an offset, such as &quot;Client.exe+1A2B3C&quot;.</source>
+        <translation>指针路径以模块和偏移开头, 例如 &quot;Client.exe+1A2B3C&quot;。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a module and an offset.</source>
+        <translation>&quot;%1&quot; 不是模块和偏移。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; after &quot;%2+&quot; is not a hexadecimal offset.</source>
+        <translation>&quot;%2+&quot; 后面的 &quot;%1&quot; 不是十六进制偏移。</translation>
+    </message>
+    <message>
+        <source>A pointer path has at most %1 steps; this one has %2.</source>
+        <translation>指针路径最多 %1 步; 这条有 %2 步。</translation>
+    </message>
+    <message>
+        <source>Step %1 (&quot;%2&quot;) is not &quot;+&quot; and a hexadecimal offset.</source>
+        <translation>第 %1 步 (&quot;%2&quot;) 不是 &quot;+&quot; 加十六进制偏移。</translation>
+    </message>
+    <message>
+        <source>The client has no module &quot;%1&quot;.</source>
+        <translation>客户端没有模块 &quot;%1&quot;。</translation>
+    </message>
+    <message>
+        <source>Step %1 of &quot;%2&quot; cannot be followed: nothing can be read at %3.</source>
+        <translation>&quot;%2&quot; 的第 %1 步无法继续: 在 %3 处读不到任何内容。</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessModules</name>
+    <message>
+        <source>The modules of process %1 cannot be listed: it has ended, or it belongs to another user.</source>
+        <translation>无法列出进程 %1 的模块: 它已结束, 或属于另一个用户。</translation>
+    </message>
+    <message>
+        <source>The modules of process %1 cannot be listed.</source>
+        <translation>无法列出进程 %1 的模块。</translation>
+    </message>
+</context>
+<context>
     <name>ProcessPicker</name>
     <message>
         <source>Process</source>
@@ -669,6 +729,17 @@
     <message>
         <source>route: %1 steps</source>
         <translation>路线: %1 步</translation>
+    </message>
+</context>
+<context>
+    <name>SafeWriting</name>
+    <message>
+        <source>It is a pipe, not a file</source>
+        <translation>它是管道, 不是文件</translation>
+    </message>
+    <message>
+        <source>It is a pipe, a device or a socket, not a file</source>
+        <translation>它是管道、设备或套接字, 不是文件</translation>
     </message>
 </context>
 <context>
@@ -713,6 +784,60 @@ Do you want to replace it?</source>
     <message>
         <source>Game Client</source>
         <translation>游戏客户端</translation>
+    </message>
+</context>
+<context>
+    <name>TrackingFile</name>
+    <message>
+        <source>The tracking file names no program (a line &quot;program=Client.exe&quot;).</source>
+        <translation>跟踪文件没有写明程序 (一行 &quot;program=Client.exe&quot;)。</translation>
+    </message>
+    <message>
+        <source>The tracking file has no pointer path (a line &quot;path=Client.exe+1A2B3C -&gt; +10&quot;).</source>
+        <translation>跟踪文件没有指针路径 (一行 &quot;path=Client.exe+1A2B3C -&gt; +10&quot;)。</translation>
+    </message>
+    <message>
+        <source>The tracking file&apos;s path is wrong: %1</source>
+        <translation>跟踪文件中的路径有误: %1</translation>
+    </message>
+</context>
+<context>
+    <name>WhyUnreadable</name>
+    <message>
+        <source>The process has ended.</source>
+        <translation>该进程已结束。</translation>
+    </message>
+    <message>
+        <source>It runs as the user %1 and the viewer as %2: a program may read the memory of its own user&apos;s processes only.</source>
+        <translation>它以用户 %1 运行, 而查看器以 %2 运行: 程序只能读取本用户进程的内存。</translation>
+    </message>
+    <message>
+        <source>It protects its memory from other programs of its user (it is not dumpable): only a program with the capability to trace (CAP_SYS_PTRACE) may read it.</source>
+        <translation>它保护自己的内存, 不让本用户的其他程序读取 (不可转储): 只有具有跟踪能力 (CAP_SYS_PTRACE) 的程序才能读取。</translation>
+    </message>
+    <message>
+        <source>The system&apos;s Yama setting kernel.yama.ptrace_scope is 1: a program may read the memory of the programs it started only. Three ways out: start the client from the viewer (&quot;Start a Game Client...&quot; in the process list&apos;s context menu); or allow it until the next restart with &quot;sudo sysctl kernel.yama.ptrace_scope=0&quot;; or give the viewer the capability to trace with &quot;%1&quot;.</source>
+        <translation>系统的 Yama 设置 kernel.yama.ptrace_scope 为 1: 程序只能读取它自己启动的程序的内存。有三种办法: 从查看器启动客户端 (进程列表右键菜单中的&quot;启动游戏客户端...&quot;); 或用 &quot;sudo sysctl kernel.yama.ptrace_scope=0&quot; 允许读取, 直到下次重启; 或用 &quot;%1&quot; 给查看器跟踪能力。</translation>
+    </message>
+    <message>
+        <source>The system&apos;s Yama setting kernel.yama.ptrace_scope is 2: only a program with the capability to trace may read another&apos;s memory. Give the viewer that capability with &quot;%1&quot;, or allow reading until the next restart with &quot;sudo sysctl kernel.yama.ptrace_scope=0&quot;.</source>
+        <translation>系统的 Yama 设置 kernel.yama.ptrace_scope 为 2: 只有具有跟踪能力的程序才能读取其他程序的内存。请用 &quot;%1&quot; 给查看器这种能力, 或用 &quot;sudo sysctl kernel.yama.ptrace_scope=0&quot; 允许读取, 直到下次重启。</translation>
+    </message>
+    <message>
+        <source>The system&apos;s Yama setting kernel.yama.ptrace_scope is %1: no program may read another&apos;s memory until the system restarts.</source>
+        <translation>系统的 Yama 设置 kernel.yama.ptrace_scope 为 %1: 在系统重启之前, 任何程序都不能读取其他程序的内存。</translation>
+    </message>
+    <message>
+        <source>The system refuses to let the viewer read it: %1.</source>
+        <translation>系统拒绝让查看器读取它: %1。</translation>
+    </message>
+    <message>
+        <source>Another program traces it: %1 (process %2).</source>
+        <translation>另一个程序正在跟踪它: %1 (进程 %2)。</translation>
+    </message>
+    <message>
+        <source>The system refuses to let the viewer read it: %1</source>
+        <translation>系统拒绝让查看器读取它: %1</translation>
     </message>
 </context>
 <context>
