@@ -3,6 +3,7 @@
 
 #include "app/Drives.h"
 #include "app/DriveSelector.h"
+#include "app/Language.h"
 #include "app/MapFileList.h"
 #include "app/WindowStyle.h"
 #include "app/WorkingDirectory.h"
@@ -136,6 +137,7 @@ TEST_F(MainWindowTest, ContextHelpShowsTheSystemsAboutBox)
 {
     if (::GetACP() != 936)
         GTEST_SKIP() << "the About texts go through the ANSI code page, which is not 936 (GBK) here";
+    const LanguageInUse chinese(Language::Chinese); // the texts whose code page matters
     SystemBox box;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
