@@ -9,6 +9,7 @@
 //   startup_probe viewer [FILE.map...]
 //   startup_probe minimal
 
+#include "app/Language.h"
 #include "app/MainWindow.h"
 #include "app/MapView.h"
 #include "app/ScrollBarClipStyle.h"
@@ -62,10 +63,12 @@ int main(int argc, char** argv)
     if (!viewer && (argc != 2 || std::strcmp(argv[1], "minimal") != 0))
         return 2;
     QApplication application(argc, argv);
+    std::optional<LanguageInUse> language;
     std::unique_ptr<QWidget> window;
     std::optional<QTemporaryDir> emptyMapInfoFolder;
     if (viewer) {
         ScrollBarClipStyle::UseForApplication(); // as the program does
+        language.emplace(Language::Chinese);     // and in its default language
         QDir mapInfoFolder(QCoreApplication::applicationDirPath());
         if (argc > 2) { // maps to open: their lines are none of the probe's business
             mapInfoFolder.setPath(emptyMapInfoFolder.emplace().path());
