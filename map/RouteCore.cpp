@@ -1,0 +1,678 @@
+#include "map/RouteCore.h"
+
+#include "map/RouteGrid.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <limits>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace {
+
+constexpr int kMaxSide = 65535; // so that a cell's index fits in 32 bits
+
+int Distance(int a, int b)
+{
+    return std::max(std::abs(kStepX[a] - kStepX[b]), std::abs(kStepY[a] - kStepY[b]));
+}
+
+// Whether a cell whose remaining neighbours are `ring` (a bit per step) can
+// go: every two of them not next to each other have another in common.
+bool WearsAway(int ring)
+{
+    if (ring == 0)
+        return false; // a cell alone stays, so that every walkable cell reaches the core
+    for (int a = 0; a < 8; ++a) {
+        for (int b = a + 1; b < 8; ++b) {
+            if (!(ring >> a & 1) || !(ring >> b & 1) || Distance(a, b) <= 1)
+                continue;
+            bool joined = false;
+            for (int w = 0; w < 8 && !joined; ++w)
+                joined = w != a && w != b && (ring >> w & 1) && Distance(a, w) <= 1 && Distance(b, w) <= 1;
+            if (!joined)
+                return false;
+        }
+    }
+    return true;
+}
+
+const std::array<bool, 256>& RingsThatWearAway()
+{
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> rings{};
+        for (int ring = 0; ring < 256; ++ring)
+            rings[std::size_t(ring)] = WearsAway(ring);
+        return rings;
+    }();
+    return table;
+}
+
+bool Cancelled(const std::atomic<bool>* cancel)
+{
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+} // namespace
+
+// Wears the map down, with bits of its own for the cells still there, the
+// first layer and the cells waiting, each padded by a word at both ends so
+// that a cell's neighbours can be read three at a time.
+class CoreBuilder {
+public:
+    CoreBuilder(const TMatrix& walk, RouteCore& core, const std::atomic<bool>* cancel)
+        : walk_(walk), core_(core), cancel_(cancel), cells_(std::size_t(core.columns_) * std::size_t(core.rows_)),
+          present_(PaddedWords()), firstLayer_(PaddedWords()), queued_(PaddedWords())
+    {
+    }
+
+    bool Run()
+    {
+        MarkWalkable();
+        FindFirstLayer();
+        if (!WearFirstLayer() || !WearLaterLayers())
+            return false;
+        Finish();
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kPad = 64;
+
+    std::size_t PaddedWords() const { return (cells_ + 2 * kPad + 63) / 64 + 1; }
+    static bool Has(const std::vector<std::uint64_t>& bits, std::size_t index)
+    {
+        return bits[(index + kPad) / 64] >> ((index + kPad) % 64) & 1;
+    }
+    static void Set(std::vector<std::uint64_t>& bits, std::size_t index)
+    {
+        bits[(index + kPad) / 64] |= 1ULL << ((index + kPad) % 64);
+    }
+    static void Clear(std::vector<std::uint64_t>& bits, std::size_t index)
+    {
+        bits[(index + kPad) / 64] &= ~(1ULL << ((index + kPad) % 64));
+    }
+    // Bits index - 1 to index + 1.
+    static int Three(const std::vector<std::uint64_t>& bits, std::size_t index)
+    {
+        const std::size_t at = index + kPad - 1;
+        std::uint64_t word = bits[at / 64] >> (at % 64);
+        if (at % 64 > 61)
+            word |= bits[at / 64 + 1] << (64 - at % 64);
+        return int(word & 7);
+    }
+
+    // The neighbours set in `bits`, a bit per step (kStepX).
+    int Ring(const std::vector<std::uint64_t>& bits, int x, int y, std::size_t index) const
+    {
+        const int rows = (y == 0 ? 6 : 7) & (y == core_.rows_ - 1 ? 3 : 7);
+        const int left = x > 0 ? Three(bits, index - std::size_t(core_.rows_)) & rows : 0;
+        const int middle = Three(bits, index) & rows;
+        const int right = x + 1 < core_.columns_ ? Three(bits, index + std::size_t(core_.rows_)) & rows : 0;
+        return left | (middle & 1) << 3 | (middle >> 2) << 4 | right << 5;
+    }
+
+    bool WearsAwayNow(int x, int y, std::size_t index) const
+    {
+        return RingsThatWearAway()[std::size_t(Ring(present_, x, y, index))];
+    }
+
+    // The values lie column after column, as the cells' indices count.
+    void MarkWalkable()
+    {
+        const std::uint8_t* values = walk_[0];
+        for (std::size_t first = 0; first < cells_; first += 64)
+            present_[first / 64 + 1] = WalkableBits(values + first, int(std::min<std::size_t>(64, cells_ - first)));
+    }
+
+    // Calls visit(x, y, index) for each cell set in `bits`, in order.
+    template <typename Visit>
+    bool ForEachCell(const std::vector<std::uint64_t>& bits, Visit&& visit) const
+    {
+        int x = 0;
+        std::size_t columnStart = 0;
+        for (std::size_t word = 1; word + 1 < bits.size(); ++word) {
+            if ((word & 0xFFFF) == 0 && Cancelled(cancel_))
+                return false;
+            for (std::uint64_t set = bits[word]; set; set &= set - 1) {
+                const std::size_t index = (word - 1) * 64 + std::size_t(__builtin_ctzll(set));
+                if (index >= cells_)
+                    return true;
+                while (index >= columnStart + std::size_t(core_.rows_)) {
+                    columnStart += std::size_t(core_.rows_);
+                    ++x;
+                }
+                visit(x, int(index - columnStart), index);
+            }
+        }
+        return true;
+    }
+
+    void FindFirstLayer()
+    {
+        ForEachCell(present_, [this](int x, int y, std::size_t index) {
+            if (WearsAwayNow(x, y, index))
+                Set(firstLayer_, index);
+        });
+    }
+
+    // Takes the cell away when it can go; then its neighbours that can go
+    // now and will not be seen otherwise wait for the next layer. (Those that
+    // cannot go yet wait for another neighbour to go: put in the next layer
+    // at once, they leave the tight maze 40% more crossings.)
+    void TryWear(int x, int y, std::size_t index, bool firstLayer)
+    {
+        if (!Has(present_, index))
+            return;
+        const int ring = Ring(present_, x, y, index);
+        if (!RingsThatWearAway()[std::size_t(ring)])
+            return;
+        Clear(present_, index);
+        core_.nibbles_[index / 2] |= std::uint8_t((ring >> 4) << (index % 2 * 4)); // the steps 4 to 7 still there
+        for (int step = 0; step < 8; ++step) {
+            if (!(ring >> step & 1))
+                continue;
+            const int nx = x + kStepX[step], ny = y + kStepY[step];
+            const std::size_t next = index + std::size_t(std::ptrdiff_t(kStepX[step]) * core_.rows_ + kStepY[step]);
+            const bool seenLater = firstLayer && next > index && Has(firstLayer_, next);
+            if (!seenLater && !Has(queued_, next) && WearsAwayNow(nx, ny, next)) {
+                Set(queued_, next);
+                next_.push_back(std::uint32_t(nx) << 16 | std::uint32_t(ny));
+            }
+        }
+    }
+
+    // The cells that can go on the map as it is, in the order they lie.
+    bool WearFirstLayer()
+    {
+        return ForEachCell(firstLayer_, [this](int x, int y, std::size_t index) { TryWear(x, y, index, true); });
+    }
+
+    // The cells that could go once their neighbours had gone, first in,
+    // first out.
+    bool WearLaterLayers()
+    {
+        std::vector<std::uint32_t> layer;
+        while (!next_.empty()) {
+            layer.swap(next_);
+            next_.clear();
+            for (std::size_t at = 0; at < layer.size(); ++at) {
+                if ((at & 0xFFFF) == 0 && Cancelled(cancel_))
+                    return false;
+                const int x = int(layer[at] >> 16), y = int(layer[at] & 0xFFFF);
+                const std::size_t index = core_.IndexOf(x, y);
+                Clear(queued_, index);
+                TryWear(x, y, index, false);
+            }
+        }
+        return true;
+    }
+
+    // The marks: the cells still there (core) and the blocked cells, whose
+    // half bytes become 15. The crossings: core cells without two core
+    // neighbours.
+    void Finish()
+    {
+        static constexpr std::uint8_t kBlockedPair[4] = {0x00, 0x0F, 0xF0, 0xFF};
+        const std::uint8_t* values = walk_[0];
+        for (std::size_t word = 0; word < core_.marks_.size(); ++word) {
+            const std::size_t first = word * 64, count = std::min<std::size_t>(64, cells_ - first);
+            const std::uint64_t inside = count == 64 ? ~0ULL : (1ULL << count) - 1;
+            const std::uint64_t blocked = ~WalkableBits(values + first, int(count)) & inside;
+            core_.marks_[word] = present_[word + 1] | blocked;
+            core_.coreCells_ += std::size_t(__builtin_popcountll(present_[word + 1]));
+            for (std::size_t pair = 0; pair < (count + 1) / 2; ++pair)
+                core_.nibbles_[first / 2 + pair] |= kBlockedPair[blocked >> (2 * pair) & 3];
+        }
+        ForEachCell(present_, [this](int x, int y, std::size_t index) {
+            if (__builtin_popcount(unsigned(Ring(present_, x, y, index))) != 2)
+                core_.crossingCells_.push_back(std::uint32_t(index));
+        });
+    }
+
+    const TMatrix& walk_;
+    RouteCore& core_;
+    const std::atomic<bool>* cancel_;
+    const std::size_t cells_;
+    std::vector<std::uint64_t> present_;
+    std::vector<std::uint64_t> firstLayer_;
+    std::vector<std::uint64_t> queued_;
+    std::vector<std::uint32_t> next_;
+};
+
+RouteCore::RouteCore(int columns, int rows)
+    : columns_(columns), rows_(rows), marks_((std::size_t(columns) * std::size_t(rows) + 63) / 64),
+      nibbles_((std::size_t(columns) * std::size_t(rows) + 1) / 2)
+{
+}
+
+std::optional<RouteCore> RouteCore::Of(const TMatrix& walk, const std::atomic<bool>* cancel, std::size_t cellsPerCrossing)
+{
+    if (walk.Columns() > kMaxSide || walk.Rows() > kMaxSide)
+        throw std::invalid_argument("a route is searched on at most 65535 x 65535 cells");
+    RouteCore core(walk.Columns(), walk.Rows());
+    if (!CoreBuilder(walk, core, cancel).Run())
+        return std::nullopt;
+    const std::size_t cells = std::size_t(core.columns_) * std::size_t(core.rows_);
+    if (core.crossingCells_.size() * cellsPerCrossing > cells || Cancelled(cancel))
+        return std::nullopt;
+    core.Link();
+    return core;
+}
+
+void RouteCore::Link()
+{
+    firstStrand_.reserve(crossingCells_.size() + 1);
+    for (const std::uint32_t index : crossingCells_) {
+        firstStrand_.push_back(std::uint32_t(strands_.size()));
+        const Cell cell{int(index / std::uint32_t(rows_)), int(index % std::uint32_t(rows_))};
+        const int steps = CoreSteps(cell.x, cell.y);
+        for (int step = 0; step < 8; ++step) {
+            if (!(steps >> step & 1))
+                continue;
+            const StrandEnd end = Follow(cell, step);
+            strands_.push_back({std::uint32_t(CrossingOf(IndexOf(end.cell.x, end.cell.y))), end.length << 3 | std::uint32_t(step)});
+        }
+    }
+    firstStrand_.push_back(std::uint32_t(strands_.size()));
+    crossingCells_.shrink_to_fit();
+    strands_.shrink_to_fit();
+}
+
+std::size_t RouteCore::MemoryBytes() const
+{
+    return marks_.capacity() * sizeof(std::uint64_t) + nibbles_.capacity() + crossingCells_.capacity() * 4 +
+           firstStrand_.capacity() * 4 + strands_.capacity() * sizeof(Strand);
+}
+
+bool RouteCore::IsWalkable(Cell cell) const
+{
+    return cell.x >= 0 && cell.y >= 0 && cell.x < columns_ && cell.y < rows_ && WalkableAt(IndexOf(cell.x, cell.y));
+}
+
+bool RouteCore::IsCore(Cell cell) const
+{
+    return IsWalkable(cell) && CoreAt(IndexOf(cell.x, cell.y));
+}
+
+int RouteCore::CoreSteps(int x, int y) const
+{
+    int steps = 0;
+    for (int step = 0; step < 8; ++step) {
+        const int nx = x + kStepX[step], ny = y + kStepY[step];
+        if (nx >= 0 && ny >= 0 && nx < columns_ && ny < rows_ && CoreAt(IndexOf(nx, ny)))
+            steps |= 1 << step;
+    }
+    return steps;
+}
+
+// Steps 4 to 7 are told by the cell's own half byte. Step k below 4 leads
+// to a neighbour for which the step back is 7 - k, told by its half byte:
+// clear when this cell had gone before it, so that it lies higher.
+int RouteCore::UpSteps(int x, int y) const
+{
+    const std::size_t index = IndexOf(x, y);
+    int steps = Nibble(index) << 4;
+    for (int step = 0; step < 4; ++step) {
+        const int nx = x + kStepX[step], ny = y + kStepY[step];
+        if (nx < 0 || ny < 0 || ny >= rows_)
+            continue;
+        const std::size_t next = IndexOf(nx, ny);
+        if (Marked(next) ? Nibble(next) == 0 : !(Nibble(next) >> (3 - step) & 1))
+            steps |= 1 << step;
+    }
+    return steps;
+}
+
+std::int64_t RouteCore::CrossingOf(std::size_t index) const
+{
+    const auto found = std::lower_bound(crossingCells_.begin(), crossingCells_.end(), std::uint32_t(index));
+    return found != crossingCells_.end() && *found == index ? found - crossingCells_.begin() : -1;
+}
+
+RouteCore::StrandEnd RouteCore::Follow(Cell from, int step, const std::function<void(Cell, int)>& visit) const
+{
+    Cell at{from.x + kStepX[step], from.y + kStepY[step]};
+    for (std::uint32_t length = 1;; ++length) {
+        if (visit)
+            visit(at, step);
+        const int steps = CoreSteps(at.x, at.y);
+        if (__builtin_popcount(unsigned(steps)) != 2)
+            return {at, length, true};
+        if (at == from)
+            return {at, length, false};
+        step = __builtin_ctz(unsigned(steps & ~(1 << (7 - step))));
+        at = Cell{at.x + kStepX[step], at.y + kStepY[step]};
+    }
+}
+
+// One search: up from each end to the core, then across the crossings from
+// the start's side, best first, until no shorter route can come.
+class CoreSearch {
+public:
+    CoreSearch(const RouteCore& core, Cell from, Cell to, const std::atomic<bool>* cancel)
+        : core_(core), ends_{from, to}, cancel_(cancel)
+    {
+    }
+
+    std::optional<RouteSteps> Run()
+    {
+        for (int side = 0; side < 2; ++side)
+            GoUp(side);
+        JoinInTheCones();
+        for (const std::uint32_t entry : entries_[0])
+            LeaveFromStart(entry);
+        for (const std::uint32_t entry : entries_[1])
+            ArriveAtGoal(entry);
+        if (!AcrossCrossings() || best_.length == kNone)
+            return std::nullopt;
+        return Trace();
+    }
+
+    RouteSearchCost Cost() const
+    {
+        std::size_t bytes = (distance_.capacity() + via_.capacity()) * 4 + heapBytes_;
+        for (const auto& cone : cones_)
+            bytes += cone.size() * (sizeof(std::uint32_t) + sizeof(Reached) + 2 * sizeof(void*));
+        return {bytes, expanded_};
+    }
+
+private:
+    static constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
+    static constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
+    static constexpr std::uint32_t kFromEntry = 1U << 31; // in via_: the crossing was reached from the start's side
+
+    // A cell reached on the way up from an end: its steps from the end and
+    // the step into it (8 at the end itself).
+    struct Reached {
+        std::uint32_t steps;
+        int step;
+    };
+
+    // The way from an end's entry into the core along a strand to a
+    // crossing: the entry, the step out of it, the steps in all.
+    struct Leg {
+        std::uint32_t entry;
+        int step; // -1: the entry is the crossing
+        std::uint64_t steps;
+    };
+
+    // How the shortest route so far joins the two ends.
+    struct Joint {
+        enum Kind { kInCones, kOnOneStrand, kAcross } kind = kInCones;
+        std::uint64_t length = kNone;
+        std::uint32_t cell = 0;       // kInCones: reached from both ends; kOnOneStrand: the start's entry
+        int step = 0;                 // kOnOneStrand: out of the start's entry
+        std::uint32_t strandSteps = 0; // kOnOneStrand: to the goal's entry
+        std::uint32_t crossing = 0;   // kAcross: the last crossing, next to the goal's leg
+    };
+
+    Cell CellAt(std::size_t index) const
+    {
+        return {int(index / std::size_t(core_.rows_)), int(index % std::size_t(core_.rows_))};
+    }
+
+    void Offer(const Joint& joint)
+    {
+        if (joint.length < best_.length)
+            best_ = joint;
+    }
+
+    // Breadth first from the end, each cell to its neighbours that went
+    // later; core cells reached are the end's entries, not gone beyond.
+    void GoUp(int side)
+    {
+        auto& cone = cones_[side];
+        const std::uint32_t start = std::uint32_t(core_.IndexOf(ends_[side].x, ends_[side].y));
+        cone[start] = {0, 8};
+        std::vector<std::uint32_t> queue{start};
+        for (std::size_t head = 0; head < queue.size(); ++head) {
+            const std::uint32_t index = queue[head];
+            if (core_.CoreAt(index)) {
+                entries_[side].push_back(index);
+                continue;
+            }
+            ++expanded_;
+            const Cell cell = CellAt(index);
+            const std::uint32_t steps = cone[index].steps + 1;
+            const int up = core_.UpSteps(cell.x, cell.y);
+            for (int step = 0; step < 8; ++step) {
+                if (!(up >> step & 1))
+                    continue;
+                const std::uint32_t next = std::uint32_t(core_.IndexOf(cell.x + kStepX[step], cell.y + kStepY[step]));
+                if (cone.emplace(next, Reached{steps, step}).second)
+                    queue.push_back(next);
+            }
+        }
+    }
+
+    void JoinInTheCones()
+    {
+        for (const auto& [index, reached] : cones_[0]) {
+            const auto other = cones_[1].find(index);
+            if (other != cones_[1].end())
+                Offer({Joint::kInCones, std::uint64_t(reached.steps) + other->second.steps, index});
+        }
+    }
+
+    // The ways from an entry to the crossings at its strand's ends, or the
+    // entry itself when it is a crossing.
+    template <typename Arrive>
+    void Legs(std::uint32_t entry, std::uint32_t steps, Arrive&& arrive)
+    {
+        const Cell cell = CellAt(entry);
+        if (core_.CrossingOf(entry) >= 0) {
+            arrive(std::uint32_t(core_.CrossingOf(entry)), Leg{entry, -1, steps});
+            return;
+        }
+        const int out = core_.CoreSteps(cell.x, cell.y);
+        for (int step = 0; step < 8; ++step) {
+            if (!(out >> step & 1))
+                continue;
+            const RouteCore::StrandEnd end = core_.Follow(cell, step);
+            if (end.crossing)
+                arrive(std::uint32_t(core_.CrossingOf(core_.IndexOf(end.cell.x, end.cell.y))),
+                       Leg{entry, step, std::uint64_t(steps) + end.length});
+        }
+    }
+
+    // The crossings the start reaches, and the goal's entries on the same
+    // strand as the start's.
+    void LeaveFromStart(std::uint32_t entry)
+    {
+        const std::uint32_t steps = cones_[0][entry].steps;
+        if (core_.CrossingOf(entry) < 0) {
+            const Cell cell = CellAt(entry);
+            const int out = core_.CoreSteps(cell.x, cell.y);
+            for (int step = 0; step < 8; ++step) {
+                if (!(out >> step & 1))
+                    continue;
+                std::uint32_t along = 0;
+                core_.Follow(cell, step, [&](Cell at, int) {
+                    ++along;
+                    const auto goal = cones_[1].find(std::uint32_t(core_.IndexOf(at.x, at.y)));
+                    if (goal != cones_[1].end() && core_.CoreAt(goal->first))
+                        Offer({Joint::kOnOneStrand, std::uint64_t(steps) + along + goal->second.steps, entry, step, along});
+                });
+            }
+        }
+        Legs(entry, steps, [&](std::uint32_t crossing, const Leg& leg) {
+            if (leg.steps >= Distance(crossing))
+                return;
+            distance_[crossing] = std::uint32_t(leg.steps);
+            via_[crossing] = kFromEntry | std::uint32_t(legs_.size());
+            legs_.push_back(leg);
+            Push(crossing);
+        });
+    }
+
+    void ArriveAtGoal(std::uint32_t entry)
+    {
+        Legs(entry, cones_[1][entry].steps, [&](std::uint32_t crossing, const Leg& leg) {
+            const auto [found, fresh] = goalLegs_.emplace(crossing, leg);
+            if (!fresh && leg.steps < found->second.steps)
+                found->second = leg;
+        });
+    }
+
+    std::uint64_t Distance(std::uint32_t crossing)
+    {
+        if (distance_.empty()) {
+            distance_.assign(core_.Crossings(), kUnreached);
+            via_.assign(core_.Crossings(), 0);
+        }
+        return distance_[crossing] == kUnreached ? kNone : distance_[crossing];
+    }
+
+    void Push(std::uint32_t crossing)
+    {
+        heap_.push_back(std::uint64_t(distance_[crossing]) << 32 | crossing);
+        std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
+        heapBytes_ = std::max(heapBytes_, heap_.capacity() * sizeof(std::uint64_t));
+    }
+
+    // Best first over the crossings, from the start's legs, until the next
+    // crossing is as far as the shortest route found.
+    bool AcrossCrossings()
+    {
+        while (!heap_.empty()) {
+            std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
+            const std::uint64_t top = heap_.back();
+            heap_.pop_back();
+            const std::uint32_t crossing = std::uint32_t(top), steps = std::uint32_t(top >> 32);
+            if (steps != distance_[crossing])
+                continue;
+            if (steps >= best_.length)
+                break;
+            if ((++expanded_ & 0xFFFF) == 0 && Cancelled(cancel_))
+                return false;
+            if (const auto goal = goalLegs_.find(crossing); goal != goalLegs_.end()) {
+                Joint joint{Joint::kAcross, std::uint64_t(steps) + goal->second.steps};
+                joint.crossing = crossing;
+                Offer(joint);
+            }
+            for (std::uint32_t at = core_.firstStrand_[crossing]; at < core_.firstStrand_[crossing + 1]; ++at) {
+                const RouteCore::Strand strand = core_.strands_[at];
+                if (std::uint64_t(steps) + strand.Length() < Distance(strand.crossing)) {
+                    distance_[strand.crossing] = steps + strand.Length();
+                    via_[strand.crossing] = at;
+                    Push(strand.crossing);
+                }
+            }
+        }
+        return !Cancelled(cancel_);
+    }
+
+    // The steps of the route, from the start.
+    std::optional<RouteSteps> Trace() const
+    {
+        std::vector<std::uint8_t> steps;
+        switch (best_.kind) {
+        case Joint::kInCones:
+            UpFromStart(best_.cell, steps);
+            DownToGoal(best_.cell, steps);
+            break;
+        case Joint::kOnOneStrand: {
+            UpFromStart(best_.cell, steps);
+            std::uint32_t left = best_.strandSteps;
+            Cell goalEntry{};
+            core_.Follow(CellAt(best_.cell), best_.step, [&](Cell at, int step) {
+                if (left > 0) {
+                    steps.push_back(std::uint8_t(step));
+                    goalEntry = at;
+                    --left;
+                }
+            });
+            DownToGoal(std::uint32_t(core_.IndexOf(goalEntry.x, goalEntry.y)), steps);
+            break;
+        }
+        case Joint::kAcross:
+            Across(steps);
+            break;
+        }
+        RouteSteps route(ends_[0], steps.size());
+        for (std::size_t at = 0; at < steps.size(); ++at)
+            route.Set(at, steps[at]);
+        return route;
+    }
+
+    void UpFromStart(std::uint32_t index, std::vector<std::uint8_t>& steps) const
+    {
+        const std::size_t first = steps.size();
+        for (int step = cones_[0].at(index).step; step != 8; step = cones_[0].at(index).step) {
+            steps.push_back(std::uint8_t(step));
+            const Cell cell = CellAt(index);
+            index = std::uint32_t(core_.IndexOf(cell.x - kStepX[step], cell.y - kStepY[step]));
+        }
+        std::reverse(steps.begin() + std::ptrdiff_t(first), steps.end());
+    }
+
+    void DownToGoal(std::uint32_t index, std::vector<std::uint8_t>& steps) const
+    {
+        for (int step = cones_[1].at(index).step; step != 8; step = cones_[1].at(index).step) {
+            steps.push_back(std::uint8_t(7 - step));
+            const Cell cell = CellAt(index);
+            index = std::uint32_t(core_.IndexOf(cell.x - kStepX[step], cell.y - kStepY[step]));
+        }
+    }
+
+    // The crossing a strand leaves from.
+    std::uint32_t OwnerOf(std::uint32_t strand) const
+    {
+        const auto& first = core_.firstStrand_;
+        return std::uint32_t(std::upper_bound(first.begin(), first.end(), strand) - first.begin() - 1);
+    }
+
+    // The start's leg, the strands between crossings, the goal's leg backwards.
+    void Across(std::vector<std::uint8_t>& steps) const
+    {
+        std::vector<std::uint32_t> strands;
+        std::uint32_t crossing = best_.crossing;
+        for (; !(via_[crossing] & kFromEntry); crossing = OwnerOf(strands.back()))
+            strands.push_back(via_[crossing]);
+        const Leg& start = legs_[via_[crossing] & ~kFromEntry];
+        UpFromStart(start.entry, steps);
+        if (start.step >= 0)
+            core_.Follow(CellAt(start.entry), start.step, [&](Cell, int step) { steps.push_back(std::uint8_t(step)); });
+        for (auto strand = strands.rbegin(); strand != strands.rend(); ++strand)
+            core_.Follow(CellAt(core_.crossingCells_[OwnerOf(*strand)]), core_.strands_[*strand].Step(),
+                         [&](Cell, int step) { steps.push_back(std::uint8_t(step)); });
+        const Leg& goal = goalLegs_.at(best_.crossing);
+        if (goal.step >= 0) {
+            std::vector<std::uint8_t> back;
+            core_.Follow(CellAt(goal.entry), goal.step, [&](Cell, int step) { back.push_back(std::uint8_t(7 - step)); });
+            steps.insert(steps.end(), back.rbegin(), back.rend());
+        }
+        DownToGoal(goal.entry, steps);
+    }
+
+    const RouteCore& core_;
+    const Cell ends_[2];
+    const std::atomic<bool>* cancel_;
+    std::unordered_map<std::uint32_t, Reached> cones_[2];
+    std::vector<std::uint32_t> entries_[2];
+    std::vector<Leg> legs_;
+    std::unordered_map<std::uint32_t, Leg> goalLegs_; // by crossing
+    std::vector<std::uint32_t> distance_;
+    std::vector<std::uint32_t> via_; // a strand's index, or kFromEntry and a leg's
+    std::vector<std::uint64_t> heap_;
+    Joint best_;
+    std::size_t expanded_ = 0;
+    std::size_t heapBytes_ = 0;
+};
+
+std::optional<RouteSteps> RouteCore::Find(Cell from, Cell to, const std::atomic<bool>* cancel, RouteSearchCost* cost) const
+{
+    if (cost)
+        *cost = {};
+    if (!IsWalkable(from) || !IsWalkable(to))
+        return std::nullopt;
+    if (from == to)
+        return RouteSteps(from, 0);
+    CoreSearch search(*this, from, to, cancel);
+    std::optional<RouteSteps> steps = search.Run();
+    if (cost)
+        *cost = search.Cost();
+    return steps;
+}

@@ -1,0 +1,147 @@
+#include "map/Route.h"
+#include "map/RouteCore.h"
+#include "tests/RouteMaps.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+
+namespace {
+
+constexpr std::uint8_t X = kWalkBlocked;
+constexpr std::uint8_t o = kWalkOpen;
+
+RouteCore CoreOf(const TMatrix& walk)
+{
+    std::optional<RouteCore> core = RouteCore::Of(walk, nullptr, 0);
+    EXPECT_TRUE(core);
+    return std::move(*core);
+}
+
+// The route through the core: legal, and as long as the breadth-first one.
+void ExpectShortest(const TMatrix& walk, const RouteCore& core, Cell from, Cell to)
+{
+    SCOPED_TRACE(CellText(from) + " to " + CellText(to));
+    const std::optional<RouteSteps> steps = core.Find(from, to);
+    const std::optional<Route> reference = FindRouteBreadthFirst(walk, from, to);
+    ASSERT_EQ(bool(steps), bool(reference));
+    if (!steps)
+        return;
+    const Route cells = steps->Cells();
+    EXPECT_EQ(cells.size(), reference->size());
+    EXPECT_EQ(RouteFault(walk, cells, from, to), "");
+}
+
+TEST(RouteCoreTest, EndsThatAreOneCellBlockedOrOutsideAsTheOtherSearches)
+{
+    const TMatrix walk{{o, o, o}, {o, X, o}, {X, o, o}, {o, o, o}};
+    const RouteCore core = CoreOf(walk);
+    EXPECT_EQ(core.Find({1, 2}, {1, 2})->Cells(), Route({{1, 2}}));
+    for (const Cell end : {Cell{1, 1}, Cell{2, 0}, Cell{-1, 0}, Cell{0, -1}, Cell{4, 0}, Cell{0, 3}}) {
+        SCOPED_TRACE(CellText(end));
+        EXPECT_FALSE(core.Find(end, {0, 0}));
+        EXPECT_FALSE(core.Find({0, 0}, end));
+    }
+    EXPECT_FALSE(CoreOf(TMatrix(0, 5)).Find({0, 0}, {0, 1}));
+}
+
+TEST(RouteCoreTest, UnjoinedCellsAndCellsAloneHaveNoRoute)
+{
+    // Three parts: a lone cell at (0, 0), a column at x = 2, a ring round
+    // the right part with its middle walled in.
+    TMatrix walk(9, 7);
+    std::fill(walk[0], walk[0] + 9 * 7, X);
+    walk[0][0] = o;
+    std::fill(walk[2], walk[3], o);
+    for (int x = 4; x <= 8; ++x)
+        for (int y = 1; y <= 5; ++y)
+            walk[x][y] = (x == 4 || x == 8 || y == 1 || y == 5) ? o : (x == 6 && y == 3) ? o : X;
+    const RouteCore core = CoreOf(walk);
+    EXPECT_TRUE(core.IsCore({0, 0}));
+    EXPECT_FALSE(core.Find({0, 0}, {2, 3}));
+    EXPECT_FALSE(core.Find({2, 0}, {4, 1}));
+    EXPECT_FALSE(core.Find({6, 3}, {4, 4}));
+    ExpectShortest(walk, core, {2, 0}, {2, 6});
+    // Round the ring, which has no crossing: both ways round are tried.
+    for (const Cell from : {Cell{4, 1}, Cell{8, 5}, Cell{6, 1}})
+        for (const Cell to : {Cell{4, 5}, Cell{8, 1}, Cell{6, 5}, Cell{8, 3}})
+            ExpectShortest(walk, core, from, to);
+}
+
+// The distances between core cells, walking on core cells alone, are the
+// distances on the whole map: what wearing cells away must keep.
+TEST(RouteCoreTest, TheCoreKeepsTheDistancesBetweenItsCells)
+{
+    std::mt19937 random(31);
+    for (int map = 0; map < 60; ++map) {
+        const TMatrix walk = map % 3 == 0 ? TightMaze(60, 45, random()) : RandomMatrix(14, 11, 0.1 + 0.1 * (map % 4), random);
+        const RouteCore core = CoreOf(walk);
+        std::vector<Cell> coreCells;
+        for (int x = 0; x < walk.Columns(); ++x)
+            for (int y = 0; y < walk.Rows(); ++y)
+                if (core.IsCore({x, y}))
+                    coreCells.push_back({x, y});
+        for (int pair = 0; pair < 8 && !coreCells.empty(); ++pair) {
+            const Cell from = coreCells[random() % coreCells.size()], to = coreCells[random() % coreCells.size()];
+            TMatrix coreOnly(walk.Columns(), walk.Rows());
+            for (int x = 0; x < walk.Columns(); ++x)
+                for (int y = 0; y < walk.Rows(); ++y)
+                    coreOnly[x][y] = core.IsCore({x, y}) ? o : X;
+            const std::optional<Route> inCore = FindRouteBreadthFirst(coreOnly, from, to);
+            const std::optional<Route> onMap = FindRouteBreadthFirst(walk, from, to);
+            ASSERT_EQ(bool(inCore), bool(onMap)) << "map " << map << ", " << CellText(from) << " to " << CellText(to);
+            if (onMap) {
+                EXPECT_EQ(inCore->size(), onMap->size()) << "map " << map << ", " << CellText(from) << " to " << CellText(to);
+            }
+        }
+    }
+}
+
+// Every kind of map the route tests search on, many pairs each.
+TEST(RouteCoreTest, RoutesAreAsShortAsBreadthFirstOnEveryKindOfMap)
+{
+    std::mt19937 random(41);
+    for (int map = 0; map < 240; ++map) {
+        const int kind = map % 8;
+        const int columns = kind == 5 ? 1 : 1 + int(random() % 60), rows = kind == 6 ? 1 : 1 + int(random() % 70);
+        const TMatrix walk = kind == 0   ? TightMaze(columns * 3, rows * 3, random())
+                             : kind == 1 ? RoomMaze(columns * 3, rows * 3, random())
+                             : kind == 2 ? ChainedRooms(columns * 3, rows * 3, random())
+                                         : RandomMatrix(columns, rows, 0.05 + 0.1 * (map % 6), random);
+        const RouteCore core = CoreOf(walk);
+        const bool walkable = std::any_of(walk[0], walk[0] + std::size_t(walk.Columns()) * std::size_t(walk.Rows()),
+                                          [](std::uint8_t value) { return value != kWalkBlocked; });
+        std::uniform_int_distribution<int> column(-1, walk.Columns()), row(-1, walk.Rows());
+        auto end = [&] {
+            return walkable && random() % 5 != 0 ? RandomWalkableCell(walk, random) : Cell{column(random), row(random)};
+        };
+        SCOPED_TRACE("map " + std::to_string(map) + " (" + std::to_string(walk.Columns()) + " x " + std::to_string(walk.Rows()) + ")");
+        for (int pair = 0; pair < 10; ++pair)
+            ExpectShortest(walk, core, end(), end());
+    }
+}
+
+// On the tight maze most cells wear away: the search's gain.
+TEST(RouteCoreTest, ATightMazeWearsDownToAFewCellsInTwenty)
+{
+    const TMatrix walk = TightMaze(700, 500, 8);
+    const std::optional<RouteCore> core = RouteCore::Of(walk);
+    ASSERT_TRUE(core);
+    const std::size_t walkable = std::size_t(std::count_if(walk[0], walk[0] + 700 * 500, [](std::uint8_t value) { return value != kWalkBlocked; }));
+    EXPECT_LT(core->CoreCells() * 8, walkable);
+    EXPECT_LE(core->MemoryBytes(), 700u * 500u);
+    std::mt19937 random(2);
+    for (int pair = 0; pair < 10; ++pair)
+        ExpectShortest(walk, *core, RandomWalkableCell(walk, random), RandomWalkableCell(walk, random));
+}
+
+TEST(RouteCoreTest, OpenGroundDoesNotPayAndACancelledCoreIsNone)
+{
+    std::mt19937 random(4);
+    EXPECT_FALSE(RouteCore::Of(RandomMatrix(300, 300, 0.002, random)));
+    const std::atomic<bool> cancel{true};
+    EXPECT_FALSE(RouteCore::Of(TightMaze(300, 300, 1), &cancel));
+}
+
+} // namespace
