@@ -299,10 +299,11 @@ void MainWindow::openSelectedMap()
 {
     measure_->stop();
     LoadedMap map = document_.load(fileList_->selectedFilePath(), [this] {
-        routes_->clear();
+        routes_->letMapGo();
         mapView_->setPicture(IndexedImage());
     });
     routes_->clear();
+    routes_->prepareMap();
     mapView_->setPicture(std::move(map.picture));
     if (map.linkText)
         linkMemo_->showLines(*map.linkText);
