@@ -77,6 +77,9 @@ public:
         return true;
     }
 
+    // The strands leaving the crossings, once Run() is done.
+    std::size_t StrandEnds() const { return strandEnds_; }
+
 private:
     static constexpr std::size_t kPad = 64;
 
@@ -93,29 +96,49 @@ private:
     {
         bits[(index + kPad) / 64] &= ~(1ULL << ((index + kPad) % 64));
     }
-    // Bits index - 1 to index + 1.
-    static int Three(const std::vector<std::uint64_t>& bits, std::size_t index)
+    // Bits index - reach to index + reach (reach 1 or 2).
+    static int Around(const std::vector<std::uint64_t>& bits, std::size_t index, int reach)
     {
-        const std::size_t at = index + kPad - 1;
+        const std::size_t at = index + kPad - std::size_t(reach), width = 2 * std::size_t(reach) + 1;
         std::uint64_t word = bits[at / 64] >> (at % 64);
-        if (at % 64 > 61)
+        if (at % 64 + width > 64)
             word |= bits[at / 64 + 1] << (64 - at % 64);
-        return int(word & 7);
+        return int(word & ((1U << width) - 1));
     }
 
     // The neighbours set in `bits`, a bit per step (kStepX).
     int Ring(const std::vector<std::uint64_t>& bits, int x, int y, std::size_t index) const
     {
         const int rows = (y == 0 ? 6 : 7) & (y == core_.rows_ - 1 ? 3 : 7);
-        const int left = x > 0 ? Three(bits, index - std::size_t(core_.rows_)) & rows : 0;
-        const int middle = Three(bits, index) & rows;
-        const int right = x + 1 < core_.columns_ ? Three(bits, index + std::size_t(core_.rows_)) & rows : 0;
+        const int left = x > 0 ? Around(bits, index - std::size_t(core_.rows_), 1) & rows : 0;
+        const int middle = Around(bits, index, 1) & rows;
+        const int right = x + 1 < core_.columns_ ? Around(bits, index + std::size_t(core_.rows_), 1) & rows : 0;
         return left | (middle & 1) << 3 | (middle >> 2) << 4 | right << 5;
     }
 
-    bool WearsAwayNow(int x, int y, std::size_t index) const
+    // The cells still there round a cell, 5 x 5: column x - 2 + i in
+    // columns[i], row y - 2 + j in its bit j. A cell that goes changes the
+    // rings of its neighbours, all read from here.
+    struct Window {
+        int columns[5];
+
+        int RingAt(int dx, int dy) const
+        {
+            auto three = [&](int column) { return columns[column] >> (1 + dy) & 7; };
+            const int middle = three(2 + dx);
+            return three(1 + dx) | (middle & 1) << 3 | (middle >> 2) << 4 | three(3 + dx) << 5;
+        }
+    };
+
+    Window WindowAt(int x, int y, std::size_t index) const
     {
-        return RingsThatWearAway()[std::size_t(Ring(present_, x, y, index))];
+        const int low = std::max(0, 2 - y), high = std::min(4, core_.rows_ + 1 - y);
+        const int rows = ((1 << (high + 1)) - 1) & ~((1 << low) - 1);
+        Window window{};
+        for (int i = 0; i < 5; ++i)
+            if (x - 2 + i >= 0 && x - 2 + i < core_.columns_)
+                window.columns[i] = Around(present_, index + std::size_t(std::ptrdiff_t(i - 2) * core_.rows_), 2) & rows;
+        return window;
     }
 
     // The values lie column after column, as the cells' indices count.
@@ -152,7 +175,7 @@ private:
     void FindFirstLayer()
     {
         ForEachCell(present_, [this](int x, int y, std::size_t index) {
-            if (WearsAwayNow(x, y, index))
+            if (RingsThatWearAway()[std::size_t(Ring(present_, x, y, index))])
                 Set(firstLayer_, index);
         });
     }
@@ -165,10 +188,12 @@ private:
     {
         if (!Has(present_, index))
             return;
-        const int ring = Ring(present_, x, y, index);
+        Window window = WindowAt(x, y, index);
+        const int ring = window.RingAt(0, 0);
         if (!RingsThatWearAway()[std::size_t(ring)])
             return;
         Clear(present_, index);
+        window.columns[2] &= ~4;
         core_.nibbles_[index / 2] |= std::uint8_t((ring >> 4) << (index % 2 * 4)); // the steps 4 to 7 still there
         for (int step = 0; step < 8; ++step) {
             if (!(ring >> step & 1))
@@ -176,7 +201,7 @@ private:
             const int nx = x + kStepX[step], ny = y + kStepY[step];
             const std::size_t next = index + std::size_t(std::ptrdiff_t(kStepX[step]) * core_.rows_ + kStepY[step]);
             const bool seenLater = firstLayer && next > index && Has(firstLayer_, next);
-            if (!seenLater && !Has(queued_, next) && WearsAwayNow(nx, ny, next)) {
+            if (!seenLater && !Has(queued_, next) && RingsThatWearAway()[std::size_t(window.RingAt(kStepX[step], kStepY[step]))]) {
                 Set(queued_, next);
                 next_.push_back(std::uint32_t(nx) << 16 | std::uint32_t(ny));
             }
@@ -226,9 +251,13 @@ private:
                 core_.nibbles_[first / 2 + pair] |= kBlockedPair[blocked >> (2 * pair) & 3];
         }
         ForEachCell(present_, [this](int x, int y, std::size_t index) {
-            if (__builtin_popcount(unsigned(Ring(present_, x, y, index))) != 2)
+            const int neighbours = __builtin_popcount(unsigned(Ring(present_, x, y, index)));
+            if (neighbours != 2) {
                 core_.crossingCells_.push_back(std::uint32_t(index));
+                strandEnds_ += std::size_t(neighbours);
+            }
         });
+        core_.crossingCells_.shrink_to_fit();
     }
 
     const TMatrix& walk_;
@@ -239,6 +268,7 @@ private:
     std::vector<std::uint64_t> firstLayer_;
     std::vector<std::uint64_t> queued_;
     std::vector<std::uint32_t> next_;
+    std::size_t strandEnds_ = 0;
 };
 
 RouteCore::RouteCore(int columns, int rows)
@@ -247,24 +277,37 @@ RouteCore::RouteCore(int columns, int rows)
 {
 }
 
-std::optional<RouteCore> RouteCore::Of(const TMatrix& walk, const std::atomic<bool>* cancel, std::size_t cellsPerCrossing)
+std::optional<RouteCore> RouteCore::Of(const TMatrix& walk, const std::atomic<bool>* cancel, double mostBytesPerCell)
 {
     if (walk.Columns() > kMaxSide || walk.Rows() > kMaxSide)
         throw std::invalid_argument("a route is searched on at most 65535 x 65535 cells");
     RouteCore core(walk.Columns(), walk.Rows());
-    if (!CoreBuilder(walk, core, cancel).Run())
-        return std::nullopt;
+    std::size_t strandEnds = 0;
+    {
+        CoreBuilder builder(walk, core, cancel);
+        if (!builder.Run())
+            return std::nullopt;
+        strandEnds = builder.StrandEnds();
+    }
     const std::size_t cells = std::size_t(core.columns_) * std::size_t(core.rows_);
-    if (core.crossingCells_.size() * cellsPerCrossing > cells || Cancelled(cancel))
+    const std::size_t crossings = core.crossingCells_.size();
+    const double bytes = double(core.MemoryBytes() + 4 * (crossings + 1) + sizeof(Strand) * strandEnds +
+                                kSearchBytesPerCrossing * crossings);
+    // A strand's length is kept in 29 bits.
+    if (bytes > mostBytesPerCell * double(cells) || core.coreCells_ >= std::size_t(1) << 29 || Cancelled(cancel))
         return std::nullopt;
-    core.Link();
+    core.strands_.reserve(strandEnds);
+    if (!core.Link(cancel))
+        return std::nullopt;
     return core;
 }
 
-void RouteCore::Link()
+bool RouteCore::Link(const std::atomic<bool>* cancel)
 {
     firstStrand_.reserve(crossingCells_.size() + 1);
     for (const std::uint32_t index : crossingCells_) {
+        if ((firstStrand_.size() & 0xFFF) == 0 && Cancelled(cancel))
+            return false;
         firstStrand_.push_back(std::uint32_t(strands_.size()));
         const Cell cell{int(index / std::uint32_t(rows_)), int(index % std::uint32_t(rows_))};
         const int steps = CoreSteps(cell.x, cell.y);
@@ -272,12 +315,12 @@ void RouteCore::Link()
             if (!(steps >> step & 1))
                 continue;
             const StrandEnd end = Follow(cell, step);
-            strands_.push_back({std::uint32_t(CrossingOf(IndexOf(end.cell.x, end.cell.y))), end.length << 3 | std::uint32_t(step)});
+            const std::uint32_t other = std::uint32_t(CrossingOf(IndexOf(end.cell.x, end.cell.y)));
+            strands_.push_back({other, end.length << 3 | std::uint32_t(step)});
         }
     }
     firstStrand_.push_back(std::uint32_t(strands_.size()));
-    crossingCells_.shrink_to_fit();
-    strands_.shrink_to_fit();
+    return true;
 }
 
 std::size_t RouteCore::MemoryBytes() const

@@ -33,8 +33,9 @@
 //
 // Contract:
 // - Of(): the core of the walkability values, or std::nullopt when `cancel`
-//   was set or the core does not pay (more than one crossing in
-//   kCellsPerCrossing cells, as on open ground, where nothing wears away).
+//   was set or the core does not pay: when it and a search's table of its
+//   crossings would take more than `mostBytesPerCell` (as on open ground,
+//   where little wears away and nearly every cell is a crossing).
 //   At most 65535 x 65535 cells, larger throws std::invalid_argument;
 //   std::bad_alloc when the memory cannot be had.
 // - Find(): the same answer as FindRouteSteps() (Route.h): a shortest route
@@ -55,11 +56,11 @@
 
 class RouteCore {
 public:
-    static constexpr std::size_t kCellsPerCrossing = 32;
+    // A search's table: the steps to each crossing and how it was reached.
+    static constexpr std::size_t kSearchBytesPerCrossing = 8;
 
-    // `cellsPerCrossing` 0: whatever the crossings cost.
     static std::optional<RouteCore> Of(const TMatrix& walk, const std::atomic<bool>* cancel = nullptr,
-                                       std::size_t cellsPerCrossing = kCellsPerCrossing);
+                                       double mostBytesPerCell = 1.0);
 
     std::optional<RouteSteps> Find(Cell from, Cell to, const std::atomic<bool>* cancel = nullptr,
                                    RouteSearchCost* cost = nullptr) const;
@@ -112,7 +113,8 @@ private:
         bool crossing;
     };
     StrandEnd Follow(Cell from, int step, const std::function<void(Cell, int)>& visit = nullptr) const;
-    void Link();
+    // The strands of every crossing; false when cancelled.
+    bool Link(const std::atomic<bool>* cancel);
 
     int columns_;
     int rows_;
