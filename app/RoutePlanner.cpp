@@ -15,6 +15,7 @@ struct RoutePlanner::Search {
     std::shared_ptr<const WalkableAreas> areas; // none: worked out by the search
     std::shared_ptr<const RouteGrid> grid;      // the same, unless there is a core
     std::shared_ptr<const RouteCore> core;
+    std::shared_ptr<const RouteToGoal> toGoal; // through core, to goal: none, made by the search
     Cell start;
     Cell goal;
     std::atomic<bool> cancel{false};
@@ -95,6 +96,7 @@ void RoutePlanner::preparationEnded(const std::shared_ptr<Preparation>& preparat
     }
     if (preparation->core) {
         core_ = preparation->core;
+        toGoal_.reset();
         grid_.reset(); // the core answers every search from now on
     }
 }
@@ -149,6 +151,7 @@ void RoutePlanner::clear()
         core_.reset();
         areasMap_.reset();
     }
+    toGoal_.reset();
     goal_.reset();
     chosenStart_.reset();
     route_.clear();
@@ -193,6 +196,8 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
         search->areas = areas_;
         search->grid = grid_;
         search->core = core_;
+        if (toGoal_ && toGoal_->Goal() == CellOf(goal))
+            search->toGoal = toGoal_;
     }
     search->start = CellOf(start);
     search->goal = CellOf(goal);
@@ -208,9 +213,11 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
                 search->grid = std::make_shared<const RouteGrid>(*search->map);
             if (!search->areas->Joined(search->start, search->goal))
                 return;
+            if (search->core && !search->toGoal)
+                search->toGoal = std::make_shared<const RouteToGoal>(search->core, search->goal);
             const std::optional<RouteSteps> steps =
-                search->core ? search->core->Find(search->start, search->goal, &search->cancel)
-                             : FindRouteSteps(*search->grid, search->start, search->goal, &search->cancel);
+                search->toGoal ? search->toGoal->From(search->start, &search->cancel)
+                               : FindRouteSteps(*search->grid, search->start, search->goal, &search->cancel);
             if (steps)
                 search->route = steps->Cells();
         } catch (const std::bad_alloc&) {
@@ -241,6 +248,8 @@ void RoutePlanner::searchEnded(const std::shared_ptr<Search>& search)
         if (!core_)
             grid_ = search->grid;
     }
+    if (search->toGoal && search->core == core_ && hasAreasOfThisMap() && goal_ && search->toGoal->Goal() == CellOf(*goal_))
+        toGoal_ = search->toGoal; // kept for the next route to this goal, cancelled or not
     if (search->cancel)
         return; // a newer request took its place
     std::vector<QPoint> route;

@@ -9,8 +9,9 @@
 // (prepareMap()), a thread of its own works out its walkable areas
 // (WalkableAreas.h) and its core (RouteCore.h), once for the map: from then
 // on a goal in another area than the start is refused at once, without a
-// search, and a search goes through the core, as the window asks again every
-// second while the player moves. A request before that, or on a map whose
+// search, and a search goes through the core; the goal's side of it is kept
+// for the next route to the same goal, as the window asks again every second
+// while the player moves. A request before that, or on a map whose
 // core does not pay, works out the areas and the bits the waves read
 // (RouteGrid.h) itself, once for the map. clear() cancels every search and
 // waits for it; opening another map and the destructor cancel the
@@ -30,6 +31,7 @@
 class QThread;
 class RouteCore;
 class RouteGrid;
+class RouteToGoal;
 class WalkableAreas;
 
 class RoutePlanner : public QObject {
@@ -91,6 +93,7 @@ private:
     std::shared_ptr<const WalkableAreas> areas_;
     std::shared_ptr<const RouteGrid> grid_;
     std::shared_ptr<const RouteCore> core_; // none while not worked out, or when it does not pay
+    std::shared_ptr<const RouteToGoal> toGoal_; // through core_, to the last goal
     QThread* preparing_ = nullptr;
     std::shared_ptr<Preparation> preparation_;
 };

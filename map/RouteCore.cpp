@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <limits>
+#include <mutex>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -390,274 +391,124 @@ RouteCore::StrandEnd RouteCore::Follow(Cell from, int step, const std::function<
     }
 }
 
-// One search: up from each end to the core, then across the crossings from
-// the start's side, best first, until no shorter route can come.
-class CoreSearch {
+namespace {
+
+// A cell reached on the way up from an end: its steps from the end and the
+// step into it (8 at the end itself).
+struct Reached {
+    std::uint32_t steps;
+    int step;
+};
+
+// The cells reached on the way up from an end, and the core cells among
+// them, not gone beyond: the end's entries into the core.
+struct WayUp {
+    std::unordered_map<std::uint32_t, Reached> cells;
+    std::vector<std::uint32_t> entries;
+
+    std::size_t MemoryBytes() const
+    {
+        return cells.size() * (sizeof(std::uint32_t) + sizeof(Reached) + 2 * sizeof(void*)) + entries.capacity() * 4;
+    }
+};
+
+// The way from an entry into the core along a strand to a crossing: the
+// entry, the step out of it (-1: the entry is the crossing), the steps from
+// the end in all.
+struct Leg {
+    std::uint32_t entry;
+    int step;
+    std::uint64_t steps;
+};
+
+constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
+
+// How the shortest route so far joins the start to the goal.
+struct Joint {
+    enum Kind { kWaysUpMeet, kOnOneStrand, kAcross } kind = kWaysUpMeet;
+    std::uint64_t length = kNone;
+    std::uint32_t cell = 0;        // kWaysUpMeet: reached from both ends; else the start's entry
+    int step = 0;                  // out of the start's entry
+    std::uint32_t strandSteps = 0; // kOnOneStrand: to the goal's entry
+    std::uint32_t crossing = 0;    // kAcross: where the start's leg meets the goal's side
+};
+
+} // namespace
+
+// The walks through a core that the searches share.
+class CoreWalks {
 public:
-    CoreSearch(const RouteCore& core, Cell from, Cell to, const std::atomic<bool>* cancel)
-        : core_(core), ends_{from, to}, cancel_(cancel)
-    {
-    }
+    explicit CoreWalks(const RouteCore& core) : core_(core) {}
 
-    std::optional<RouteSteps> Run()
-    {
-        for (int side = 0; side < 2; ++side)
-            GoUp(side);
-        JoinInTheCones();
-        for (const std::uint32_t entry : entries_[0])
-            LeaveFromStart(entry);
-        for (const std::uint32_t entry : entries_[1])
-            ArriveAtGoal(entry);
-        if (!AcrossCrossings() || best_.length == kNone)
-            return std::nullopt;
-        return Trace();
-    }
-
-    RouteSearchCost Cost() const
-    {
-        std::size_t bytes = (distance_.capacity() + via_.capacity()) * 4 + heapBytes_;
-        for (const auto& cone : cones_)
-            bytes += cone.size() * (sizeof(std::uint32_t) + sizeof(Reached) + 2 * sizeof(void*));
-        return {bytes, expanded_};
-    }
-
-private:
-    static constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
-    static constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
-    static constexpr std::uint32_t kFromEntry = 1U << 31; // in via_: the crossing was reached from the start's side
-
-    // A cell reached on the way up from an end: its steps from the end and
-    // the step into it (8 at the end itself).
-    struct Reached {
-        std::uint32_t steps;
-        int step;
-    };
-
-    // The way from an end's entry into the core along a strand to a
-    // crossing: the entry, the step out of it, the steps in all.
-    struct Leg {
-        std::uint32_t entry;
-        int step; // -1: the entry is the crossing
-        std::uint64_t steps;
-    };
-
-    // How the shortest route so far joins the two ends.
-    struct Joint {
-        enum Kind { kInCones, kOnOneStrand, kAcross } kind = kInCones;
-        std::uint64_t length = kNone;
-        std::uint32_t cell = 0;       // kInCones: reached from both ends; kOnOneStrand: the start's entry
-        int step = 0;                 // kOnOneStrand: out of the start's entry
-        std::uint32_t strandSteps = 0; // kOnOneStrand: to the goal's entry
-        std::uint32_t crossing = 0;   // kAcross: the last crossing, next to the goal's leg
-    };
+    const RouteCore& Core() const { return core_; }
+    bool IsCrossing(std::uint32_t index) const { return core_.CrossingOf(index) >= 0; }
 
     Cell CellAt(std::size_t index) const
     {
         return {int(index / std::size_t(core_.rows_)), int(index % std::size_t(core_.rows_))};
     }
-
-    void Offer(const Joint& joint)
-    {
-        if (joint.length < best_.length)
-            best_ = joint;
-    }
+    std::uint32_t IndexAt(Cell cell) const { return std::uint32_t(core_.IndexOf(cell.x, cell.y)); }
 
     // Breadth first from the end, each cell to its neighbours that went
-    // later; core cells reached are the end's entries, not gone beyond.
-    void GoUp(int side)
+    // later; core cells reached are the end's entries.
+    WayUp GoUp(Cell end, std::size_t& expanded) const
     {
-        auto& cone = cones_[side];
-        const std::uint32_t start = std::uint32_t(core_.IndexOf(ends_[side].x, ends_[side].y));
-        cone[start] = {0, 8};
+        WayUp up;
+        const std::uint32_t start = IndexAt(end);
+        up.cells[start] = {0, 8};
         std::vector<std::uint32_t> queue{start};
         for (std::size_t head = 0; head < queue.size(); ++head) {
             const std::uint32_t index = queue[head];
             if (core_.CoreAt(index)) {
-                entries_[side].push_back(index);
+                up.entries.push_back(index);
                 continue;
             }
-            ++expanded_;
+            ++expanded;
             const Cell cell = CellAt(index);
-            const std::uint32_t steps = cone[index].steps + 1;
-            const int up = core_.UpSteps(cell.x, cell.y);
+            const std::uint32_t steps = up.cells[index].steps + 1;
+            const int steps8 = core_.UpSteps(cell.x, cell.y);
             for (int step = 0; step < 8; ++step) {
-                if (!(up >> step & 1))
+                if (!(steps8 >> step & 1))
                     continue;
-                const std::uint32_t next = std::uint32_t(core_.IndexOf(cell.x + kStepX[step], cell.y + kStepY[step]));
-                if (cone.emplace(next, Reached{steps, step}).second)
+                const std::uint32_t next = IndexAt({cell.x + kStepX[step], cell.y + kStepY[step]});
+                if (up.cells.emplace(next, Reached{steps, step}).second)
                     queue.push_back(next);
             }
         }
+        return up;
     }
 
-    void JoinInTheCones()
-    {
-        for (const auto& [index, reached] : cones_[0]) {
-            const auto other = cones_[1].find(index);
-            if (other != cones_[1].end())
-                Offer({Joint::kInCones, std::uint64_t(reached.steps) + other->second.steps, index});
-        }
-    }
-
-    // The ways from an entry to the crossings at its strand's ends, or the
-    // entry itself when it is a crossing.
+    // arrive(crossing, leg) for the crossings at the ends of an entry's
+    // strand, or for the entry itself when it is a crossing.
     template <typename Arrive>
-    void Legs(std::uint32_t entry, std::uint32_t steps, Arrive&& arrive)
+    void Legs(std::uint32_t entry, std::uint32_t steps, Arrive&& arrive) const
     {
-        const Cell cell = CellAt(entry);
         if (core_.CrossingOf(entry) >= 0) {
             arrive(std::uint32_t(core_.CrossingOf(entry)), Leg{entry, -1, steps});
             return;
         }
-        const int out = core_.CoreSteps(cell.x, cell.y);
-        for (int step = 0; step < 8; ++step) {
-            if (!(out >> step & 1))
-                continue;
-            const RouteCore::StrandEnd end = core_.Follow(cell, step);
+        ForEachStrandStep(entry, [&](int step) {
+            const RouteCore::StrandEnd end = core_.Follow(CellAt(entry), step);
             if (end.crossing)
-                arrive(std::uint32_t(core_.CrossingOf(core_.IndexOf(end.cell.x, end.cell.y))),
-                       Leg{entry, step, std::uint64_t(steps) + end.length});
-        }
-    }
-
-    // The crossings the start reaches, and the goal's entries on the same
-    // strand as the start's.
-    void LeaveFromStart(std::uint32_t entry)
-    {
-        const std::uint32_t steps = cones_[0][entry].steps;
-        if (core_.CrossingOf(entry) < 0) {
-            const Cell cell = CellAt(entry);
-            const int out = core_.CoreSteps(cell.x, cell.y);
-            for (int step = 0; step < 8; ++step) {
-                if (!(out >> step & 1))
-                    continue;
-                std::uint32_t along = 0;
-                core_.Follow(cell, step, [&](Cell at, int) {
-                    ++along;
-                    const auto goal = cones_[1].find(std::uint32_t(core_.IndexOf(at.x, at.y)));
-                    if (goal != cones_[1].end() && core_.CoreAt(goal->first))
-                        Offer({Joint::kOnOneStrand, std::uint64_t(steps) + along + goal->second.steps, entry, step, along});
-                });
-            }
-        }
-        Legs(entry, steps, [&](std::uint32_t crossing, const Leg& leg) {
-            if (leg.steps >= Distance(crossing))
-                return;
-            distance_[crossing] = std::uint32_t(leg.steps);
-            via_[crossing] = kFromEntry | std::uint32_t(legs_.size());
-            legs_.push_back(leg);
-            Push(crossing);
+                arrive(std::uint32_t(core_.CrossingOf(IndexAt(end.cell))), Leg{entry, step, std::uint64_t(steps) + end.length});
         });
     }
 
-    void ArriveAtGoal(std::uint32_t entry)
+    // visit(index) for each cell along a strand from the entry.
+    template <typename Visit>
+    void Along(std::uint32_t entry, int step, Visit&& visit) const
     {
-        Legs(entry, cones_[1][entry].steps, [&](std::uint32_t crossing, const Leg& leg) {
-            const auto [found, fresh] = goalLegs_.emplace(crossing, leg);
-            if (!fresh && leg.steps < found->second.steps)
-                found->second = leg;
-        });
+        core_.Follow(CellAt(entry), step, [&](Cell at, int) { visit(IndexAt(at)); });
     }
 
-    std::uint64_t Distance(std::uint32_t crossing)
+    template <typename Visit>
+    void ForEachStrandStep(std::uint32_t entry, Visit&& visit) const
     {
-        if (distance_.empty()) {
-            distance_.assign(core_.Crossings(), kUnreached);
-            via_.assign(core_.Crossings(), 0);
-        }
-        return distance_[crossing] == kUnreached ? kNone : distance_[crossing];
-    }
-
-    void Push(std::uint32_t crossing)
-    {
-        heap_.push_back(std::uint64_t(distance_[crossing]) << 32 | crossing);
-        std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
-        heapBytes_ = std::max(heapBytes_, heap_.capacity() * sizeof(std::uint64_t));
-    }
-
-    // Best first over the crossings, from the start's legs, until the next
-    // crossing is as far as the shortest route found.
-    bool AcrossCrossings()
-    {
-        while (!heap_.empty()) {
-            std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
-            const std::uint64_t top = heap_.back();
-            heap_.pop_back();
-            const std::uint32_t crossing = std::uint32_t(top), steps = std::uint32_t(top >> 32);
-            if (steps != distance_[crossing])
-                continue;
-            if (steps >= best_.length)
-                break;
-            if ((++expanded_ & 0xFFFF) == 0 && Cancelled(cancel_))
-                return false;
-            if (const auto goal = goalLegs_.find(crossing); goal != goalLegs_.end()) {
-                Joint joint{Joint::kAcross, std::uint64_t(steps) + goal->second.steps};
-                joint.crossing = crossing;
-                Offer(joint);
-            }
-            for (std::uint32_t at = core_.firstStrand_[crossing]; at < core_.firstStrand_[crossing + 1]; ++at) {
-                const RouteCore::Strand strand = core_.strands_[at];
-                if (std::uint64_t(steps) + strand.Length() < Distance(strand.crossing)) {
-                    distance_[strand.crossing] = steps + strand.Length();
-                    via_[strand.crossing] = at;
-                    Push(strand.crossing);
-                }
-            }
-        }
-        return !Cancelled(cancel_);
-    }
-
-    // The steps of the route, from the start.
-    std::optional<RouteSteps> Trace() const
-    {
-        std::vector<std::uint8_t> steps;
-        switch (best_.kind) {
-        case Joint::kInCones:
-            UpFromStart(best_.cell, steps);
-            DownToGoal(best_.cell, steps);
-            break;
-        case Joint::kOnOneStrand: {
-            UpFromStart(best_.cell, steps);
-            std::uint32_t left = best_.strandSteps;
-            Cell goalEntry{};
-            core_.Follow(CellAt(best_.cell), best_.step, [&](Cell at, int step) {
-                if (left > 0) {
-                    steps.push_back(std::uint8_t(step));
-                    goalEntry = at;
-                    --left;
-                }
-            });
-            DownToGoal(std::uint32_t(core_.IndexOf(goalEntry.x, goalEntry.y)), steps);
-            break;
-        }
-        case Joint::kAcross:
-            Across(steps);
-            break;
-        }
-        RouteSteps route(ends_[0], steps.size());
-        for (std::size_t at = 0; at < steps.size(); ++at)
-            route.Set(at, steps[at]);
-        return route;
-    }
-
-    void UpFromStart(std::uint32_t index, std::vector<std::uint8_t>& steps) const
-    {
-        const std::size_t first = steps.size();
-        for (int step = cones_[0].at(index).step; step != 8; step = cones_[0].at(index).step) {
-            steps.push_back(std::uint8_t(step));
-            const Cell cell = CellAt(index);
-            index = std::uint32_t(core_.IndexOf(cell.x - kStepX[step], cell.y - kStepY[step]));
-        }
-        std::reverse(steps.begin() + std::ptrdiff_t(first), steps.end());
-    }
-
-    void DownToGoal(std::uint32_t index, std::vector<std::uint8_t>& steps) const
-    {
-        for (int step = cones_[1].at(index).step; step != 8; step = cones_[1].at(index).step) {
-            steps.push_back(std::uint8_t(7 - step));
-            const Cell cell = CellAt(index);
-            index = std::uint32_t(core_.IndexOf(cell.x - kStepX[step], cell.y - kStepY[step]));
-        }
+        const Cell cell = CellAt(entry);
+        const int out = core_.CoreSteps(cell.x, cell.y);
+        for (int step = 0; step < 8; ++step)
+            if (out >> step & 1)
+                visit(step);
     }
 
     // The crossing a strand leaves from.
@@ -666,56 +517,266 @@ private:
         const auto& first = core_.firstStrand_;
         return std::uint32_t(std::upper_bound(first.begin(), first.end(), strand) - first.begin() - 1);
     }
+    const RouteCore::Strand& StrandAt(std::uint32_t strand) const { return core_.strands_[strand]; }
+    Cell CrossingCell(std::uint32_t crossing) const { return CellAt(core_.crossingCells_[crossing]); }
+    std::uint32_t StrandsFrom(std::uint32_t crossing) const { return core_.firstStrand_[crossing]; }
+    std::uint32_t Crossings() const { return std::uint32_t(core_.crossingCells_.size()); }
+    bool CoreAt(std::uint32_t index) const { return core_.CoreAt(index); }
 
-    // The start's leg, the strands between crossings, the goal's leg backwards.
-    void Across(std::vector<std::uint8_t>& steps) const
+    // The steps from the end up to the cell, appended.
+    void StepsUp(const WayUp& up, std::uint32_t index, std::vector<std::uint8_t>& steps) const
     {
-        std::vector<std::uint32_t> strands;
-        std::uint32_t crossing = best_.crossing;
-        for (; !(via_[crossing] & kFromEntry); crossing = OwnerOf(strands.back()))
-            strands.push_back(via_[crossing]);
-        const Leg& start = legs_[via_[crossing] & ~kFromEntry];
-        UpFromStart(start.entry, steps);
-        if (start.step >= 0)
-            core_.Follow(CellAt(start.entry), start.step, [&](Cell, int step) { steps.push_back(std::uint8_t(step)); });
-        for (auto strand = strands.rbegin(); strand != strands.rend(); ++strand)
-            core_.Follow(CellAt(core_.crossingCells_[OwnerOf(*strand)]), core_.strands_[*strand].Step(),
-                         [&](Cell, int step) { steps.push_back(std::uint8_t(step)); });
-        const Leg& goal = goalLegs_.at(best_.crossing);
-        if (goal.step >= 0) {
-            std::vector<std::uint8_t> back;
-            core_.Follow(CellAt(goal.entry), goal.step, [&](Cell, int step) { back.push_back(std::uint8_t(7 - step)); });
-            steps.insert(steps.end(), back.rbegin(), back.rend());
+        const std::size_t first = steps.size();
+        for (int step = up.cells.at(index).step; step != 8; step = up.cells.at(index).step) {
+            steps.push_back(std::uint8_t(step));
+            const Cell cell = CellAt(index);
+            index = IndexAt({cell.x - kStepX[step], cell.y - kStepY[step]});
         }
-        DownToGoal(goal.entry, steps);
+        std::reverse(steps.begin() + std::ptrdiff_t(first), steps.end());
     }
 
+    // The steps from the cell down to the end, appended.
+    void StepsDown(const WayUp& up, std::uint32_t index, std::vector<std::uint8_t>& steps) const
+    {
+        for (int step = up.cells.at(index).step; step != 8; step = up.cells.at(index).step) {
+            steps.push_back(std::uint8_t(7 - step));
+            const Cell cell = CellAt(index);
+            index = IndexAt({cell.x - kStepX[step], cell.y - kStepY[step]});
+        }
+    }
+
+    // The steps along a strand from `from` leaving by `step`: `count` of
+    // them, or to its end.
+    void StepsAlong(Cell from, int step, std::vector<std::uint8_t>& steps,
+                    std::uint32_t count = std::numeric_limits<std::uint32_t>::max()) const
+    {
+        core_.Follow(from, step, [&](Cell, int next) {
+            if (count > 0) {
+                steps.push_back(std::uint8_t(next));
+                --count;
+            }
+        });
+    }
+
+    // The same steps walked back, from the strand's end to `from`.
+    void StepsBack(Cell from, int step, std::vector<std::uint8_t>& steps) const
+    {
+        const std::size_t first = steps.size();
+        core_.Follow(from, step, [&](Cell, int next) { steps.push_back(std::uint8_t(7 - next)); });
+        std::reverse(steps.begin() + std::ptrdiff_t(first), steps.end());
+    }
+
+private:
     const RouteCore& core_;
-    const Cell ends_[2];
-    const std::atomic<bool>* cancel_;
-    std::unordered_map<std::uint32_t, Reached> cones_[2];
-    std::vector<std::uint32_t> entries_[2];
+};
+
+// The goal's side of the searches to one goal: its way up to the core and
+// the crossings, best first from it, as far as the searches so far needed;
+// a crossing's steps to the goal, once settled, hold for every start.
+class GoalSide {
+public:
+    GoalSide(const RouteCore& core, Cell goal) : walks_(core), goal_(goal), walkable_(core.IsWalkable(goal))
+    {
+        if (!walkable_)
+            return;
+        up_ = walks_.GoUp(goal, expanded_);
+        distance_.assign(walks_.Crossings(), kUnreached);
+        via_.assign(walks_.Crossings(), 0);
+        settled_.assign(walks_.Crossings(), false);
+        for (const std::uint32_t entry : up_.entries)
+            walks_.Legs(entry, up_.cells[entry].steps, [&](std::uint32_t crossing, const Leg& leg) {
+                if (leg.steps >= distance_[crossing])
+                    return;
+                distance_[crossing] = std::uint32_t(leg.steps);
+                via_[crossing] = kFromGoal | std::uint32_t(legs_.size());
+                legs_.push_back(leg);
+                Push(crossing);
+            });
+    }
+
+    bool Walkable() const { return walkable_; }
+    const RouteCore& Core() const { return walks_.Core(); }
+
+    // The start walkable, and not the goal.
+    std::optional<RouteSteps> RouteFrom(Cell start, const std::atomic<bool>* cancel, RouteSearchCost* cost)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::size_t expanded = 0;
+        const WayUp up = walks_.GoUp(start, expanded);
+        Joint best;
+        auto offer = [&best](const Joint& joint) {
+            if (joint.length < best.length)
+                best = joint;
+        };
+        for (const auto& [index, reached] : up.cells)
+            if (const auto goal = up_.cells.find(index); goal != up_.cells.end())
+                offer({Joint::kWaysUpMeet, std::uint64_t(reached.steps) + goal->second.steps, index});
+        std::unordered_map<std::uint32_t, Leg> startLegs; // by crossing
+        for (const std::uint32_t entry : up.entries) {
+            const std::uint32_t steps = up.cells.at(entry).steps;
+            OnOneStrand(entry, steps, offer);
+            walks_.Legs(entry, steps, [&](std::uint32_t crossing, const Leg& leg) {
+                const auto [found, fresh] = startLegs.emplace(crossing, leg);
+                if (!fresh && leg.steps < found->second.steps)
+                    found->second = leg;
+            });
+        }
+        auto across = [&](std::uint32_t crossing, const Leg& leg) {
+            Joint joint{Joint::kAcross, distance_[crossing] + leg.steps, leg.entry, leg.step};
+            joint.crossing = crossing;
+            offer(joint);
+        };
+        for (const auto& [crossing, leg] : startLegs)
+            if (settled_[crossing])
+                across(crossing, leg);
+        const bool finished = Spread(best.length, cancel, [&](std::uint32_t crossing) {
+            if (const auto leg = startLegs.find(crossing); leg != startLegs.end())
+                across(crossing, leg->second);
+        });
+        if (cost)
+            *cost = {(distance_.capacity() + via_.capacity()) * 4 + settled_.capacity() / 8 +
+                         heap_.capacity() * sizeof(std::uint64_t) + up.MemoryBytes() + up_.MemoryBytes(),
+                     expanded + expanded_};
+        expanded_ = 0;
+        if (!finished || best.length == kNone)
+            return std::nullopt;
+        return Trace(start, up, best);
+    }
+
+private:
+    static constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
+    static constexpr std::uint32_t kFromGoal = 1U << 31; // in via_: reached by the goal's leg, its index below
+
+    // The goal's entries on the same strand as a start's entry that is no
+    // crossing: routes along the strand alone.
+    template <typename Offer>
+    void OnOneStrand(std::uint32_t entry, std::uint32_t steps, Offer&& offer) const
+    {
+        if (walks_.IsCrossing(entry))
+            return;
+        walks_.ForEachStrandStep(entry, [&](int step) {
+            std::uint32_t along = 0;
+            walks_.Along(entry, step, [&](std::uint32_t index) {
+                ++along;
+                const auto goal = up_.cells.find(index);
+                if (goal != up_.cells.end() && walks_.CoreAt(index))
+                    offer(Joint{Joint::kOnOneStrand, std::uint64_t(steps) + along + goal->second.steps, entry, step, along});
+            });
+        });
+    }
+
+    void Push(std::uint32_t crossing)
+    {
+        heap_.push_back(std::uint64_t(distance_[crossing]) << 32 | crossing);
+        std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
+    }
+
+    // Settles crossings best first, settled(crossing) for each, until the
+    // next is as far from the goal as `best`; false when cancelled, the
+    // crossings settled so far kept.
+    template <typename Settled>
+    bool Spread(const std::uint64_t& best, const std::atomic<bool>* cancel, Settled&& settled)
+    {
+        while (!heap_.empty() && (heap_.front() >> 32) < best) {
+            if ((++expanded_ & 0xFFFF) == 0 && Cancelled(cancel))
+                return false;
+            std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
+            const std::uint32_t crossing = std::uint32_t(heap_.back()), steps = std::uint32_t(heap_.back() >> 32);
+            heap_.pop_back();
+            if (settled_[crossing] || steps != distance_[crossing])
+                continue;
+            settled_[crossing] = true;
+            for (std::uint32_t at = walks_.StrandsFrom(crossing); at < walks_.StrandsFrom(crossing + 1); ++at) {
+                const RouteCore::Strand& strand = walks_.StrandAt(at);
+                if (std::uint64_t(steps) + strand.Length() < distance_[strand.crossing]) {
+                    distance_[strand.crossing] = steps + strand.Length();
+                    via_[strand.crossing] = at;
+                    Push(strand.crossing);
+                }
+            }
+            settled(crossing);
+        }
+        return true;
+    }
+
+    // The steps of the route from the start.
+    RouteSteps Trace(Cell start, const WayUp& up, const Joint& joint) const
+    {
+        std::vector<std::uint8_t> steps;
+        walks_.StepsUp(up, joint.cell, steps);
+        switch (joint.kind) {
+        case Joint::kWaysUpMeet:
+            walks_.StepsDown(up_, joint.cell, steps);
+            break;
+        case Joint::kOnOneStrand: {
+            const std::size_t first = steps.size();
+            walks_.StepsAlong(walks_.CellAt(joint.cell), joint.step, steps, joint.strandSteps);
+            Cell goalEntry = walks_.CellAt(joint.cell);
+            for (std::size_t at = first; at < steps.size(); ++at)
+                goalEntry = {goalEntry.x + kStepX[steps[at]], goalEntry.y + kStepY[steps[at]]};
+            walks_.StepsDown(up_, walks_.IndexAt(goalEntry), steps);
+            break;
+        }
+        case Joint::kAcross:
+            if (joint.step >= 0)
+                walks_.StepsAlong(walks_.CellAt(joint.cell), joint.step, steps);
+            ToGoal(joint.crossing, steps);
+            break;
+        }
+        RouteSteps route(start, steps.size());
+        for (std::size_t at = 0; at < steps.size(); ++at)
+            route.Set(at, steps[at]);
+        return route;
+    }
+
+    // From a settled crossing back along the strands that reached it, then
+    // the goal's leg, to the goal.
+    void ToGoal(std::uint32_t crossing, std::vector<std::uint8_t>& steps) const
+    {
+        for (; !(via_[crossing] & kFromGoal); crossing = walks_.OwnerOf(via_[crossing])) {
+            const std::uint32_t strand = via_[crossing];
+            walks_.StepsBack(walks_.CrossingCell(walks_.OwnerOf(strand)), walks_.StrandAt(strand).Step(), steps);
+        }
+        const Leg& leg = legs_[via_[crossing] & ~kFromGoal];
+        if (leg.step >= 0)
+            walks_.StepsBack(walks_.CellAt(leg.entry), leg.step, steps);
+        walks_.StepsDown(up_, leg.entry, steps);
+    }
+
+    const CoreWalks walks_;
+    const Cell goal_;
+    const bool walkable_;
+    WayUp up_;
     std::vector<Leg> legs_;
-    std::unordered_map<std::uint32_t, Leg> goalLegs_; // by crossing
-    std::vector<std::uint32_t> distance_;
-    std::vector<std::uint32_t> via_; // a strand's index, or kFromEntry and a leg's
+    std::vector<std::uint32_t> distance_; // from the goal
+    std::vector<std::uint32_t> via_;      // a strand's index, or kFromGoal and a leg's
+    std::vector<bool> settled_;
     std::vector<std::uint64_t> heap_;
-    Joint best_;
     std::size_t expanded_ = 0;
-    std::size_t heapBytes_ = 0;
+    std::mutex mutex_;
 };
 
 std::optional<RouteSteps> RouteCore::Find(Cell from, Cell to, const std::atomic<bool>* cancel, RouteSearchCost* cost) const
 {
+    return RouteToGoal(*this, to).From(from, cancel, cost);
+}
+
+RouteToGoal::RouteToGoal(const RouteCore& core, Cell goal) : goal_(goal), side_(std::make_unique<GoalSide>(core, goal)) {}
+
+RouteToGoal::RouteToGoal(std::shared_ptr<const RouteCore> core, Cell goal) : RouteToGoal(*core, goal)
+{
+    core_ = std::move(core);
+}
+
+RouteToGoal::~RouteToGoal() = default;
+
+std::optional<RouteSteps> RouteToGoal::From(Cell start, const std::atomic<bool>* cancel, RouteSearchCost* cost) const
+{
     if (cost)
         *cost = {};
-    if (!IsWalkable(from) || !IsWalkable(to))
+    if (!side_->Walkable() || !side_->Core().IsWalkable(start))
         return std::nullopt;
-    if (from == to)
-        return RouteSteps(from, 0);
-    CoreSearch search(*this, from, to, cancel);
-    std::optional<RouteSteps> steps = search.Run();
-    if (cost)
-        *cost = search.Cost();
-    return steps;
+    if (start == goal_)
+        return RouteSteps(start, 0);
+    return side_->RouteFrom(start, cancel, cost);
 }

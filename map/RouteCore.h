@@ -51,6 +51,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -88,7 +89,7 @@ public:
 
 private:
     friend class CoreBuilder;
-    friend class CoreSearch;
+    friend class CoreWalks;
 
     RouteCore(int columns, int rows);
 
@@ -127,4 +128,32 @@ private:
     std::vector<std::uint32_t> crossingCells_; // index of each crossing, rising
     std::vector<std::uint32_t> firstStrand_;   // of each crossing, and one past the last
     std::vector<Strand> strands_;
+};
+
+class GoalSide;
+
+// Routes from any start to one goal through a map's core. The goal's side
+// of the search (its way up, then the crossings best first) is kept from
+// one route to the next and carried only as far as each route needs: the
+// window asks for a route to the same goal every second while the player
+// moves, and a crossing's steps to the goal, once known, hold for every
+// start. Routes may be asked for on several threads at once; they are
+// worked out one at a time. Memory: 8 bytes a crossing, and the crossings
+// waiting to be settled.
+class RouteToGoal {
+public:
+    // The core must outlive the first; the second holds it.
+    RouteToGoal(const RouteCore& core, Cell goal);
+    RouteToGoal(std::shared_ptr<const RouteCore> core, Cell goal);
+    ~RouteToGoal();
+
+    Cell Goal() const { return goal_; }
+    // The same as RouteCore::Find(start, Goal()).
+    std::optional<RouteSteps> From(Cell start, const std::atomic<bool>* cancel = nullptr,
+                                   RouteSearchCost* cost = nullptr) const;
+
+private:
+    std::shared_ptr<const RouteCore> core_; // when held
+    Cell goal_;
+    std::unique_ptr<GoalSide> side_;
 };

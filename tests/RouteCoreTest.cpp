@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -140,6 +141,54 @@ TEST(RouteCoreTest, ATightMazeWearsDownToAFewCellsInTwenty)
         RouteSearchCost cost;
         core->Find(from, to, nullptr, &cost);
         EXPECT_LE(core->MemoryBytes() + cost.memoryBytes, std::size_t(kColumns) * kRows);
+    }
+}
+
+// The goal's side kept from one start to the next, as while the player
+// moves: starts near and far in turn, on several threads at once, and after
+// a cancelled route, each route still as short as breadth-first.
+TEST(RouteToGoalTest, RoutesFromManyStartsToOneGoalStayShortest)
+{
+    std::mt19937 random(51);
+    const TMatrix maps[] = {TightMaze(400, 300, 5), RandomMatrix(90, 70, 0.3, random)};
+    for (const TMatrix& walk : maps) {
+        const RouteCore core = CoreOf(walk);
+        const Cell goal = RandomWalkableCell(walk, random);
+        const RouteToGoal toGoal(core, goal);
+        EXPECT_EQ(toGoal.From(goal)->Cells(), Route({goal}));
+        EXPECT_FALSE(toGoal.From({-1, 0}));
+        std::vector<Cell> starts;
+        for (int start = 0; start < 30; ++start)
+            starts.push_back(RandomWalkableCell(walk, random));
+        auto check = [&](std::size_t first, std::size_t step) {
+            for (std::size_t at = first; at < starts.size(); at += step) {
+                SCOPED_TRACE(CellText(starts[at]) + " to " + CellText(goal));
+                const std::optional<RouteSteps> steps = toGoal.From(starts[at]);
+                const std::optional<Route> reference = FindRouteBreadthFirst(walk, starts[at], goal);
+                ASSERT_EQ(bool(steps), bool(reference));
+                if (!steps)
+                    continue;
+                EXPECT_EQ(steps->Count() + 1, reference->size());
+                EXPECT_EQ(RouteFault(walk, steps->Cells(), starts[at], goal), "");
+            }
+        };
+        std::thread other(check, 1, 2);
+        check(0, 2);
+        other.join();
+    }
+
+    // Enough crossings for a search to look at its cancel flag.
+    const TMatrix walk = RandomMatrix(500, 500, 0.2, random);
+    const RouteCore core = CoreOf(walk);
+    const RouteToGoal toGoal(core, RandomWalkableCell(walk, random));
+    const Cell far{499, 499};
+    const std::atomic<bool> cancel{true};
+    if (IsWalkable(walk, far) && IsWalkable(walk, toGoal.Goal()) && core.Crossings() > 2 * 65536) {
+        EXPECT_FALSE(toGoal.From(far, &cancel));
+        ExpectShortest(walk, core, far, toGoal.Goal());
+        EXPECT_EQ(toGoal.From(far)->Count() + 1, FindRouteBreadthFirst(walk, far, toGoal.Goal())->size());
+    } else {
+        ADD_FAILURE() << "the map leaves the far corner out, or has too few crossings";
     }
 }
 

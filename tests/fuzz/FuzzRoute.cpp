@@ -1,6 +1,6 @@
 // Any bytes as a small map and two ends: the route, and the route through
-// the map's core (RouteCore.h), must be legal walks as long as the
-// breadth-first one, and all must find one or none.
+// the map's core (RouteCore.h) after another to the same goal, must be legal
+// walks as long as the breadth-first one, and all must find one or none.
 //
 // Input: columns (byte 0, below 64), rows (byte 1, below 160: columns of
 // more than one word of 64 rows), the ends'
@@ -50,8 +50,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(RouteFault(walk, *reference, from, to).empty());
         Check((reference->size() == 1) == (from == to));
     }
+    // Through the core, after a route to the same goal from the cell the
+    // ends' coordinates swapped name, which leaves the goal's side part-way.
     const std::optional<RouteCore> core = RouteCore::Of(walk, nullptr, std::numeric_limits<double>::infinity());
-    const std::optional<RouteSteps> throughCore = core->Find(from, to);
+    const RouteToGoal toGoal(*core, to);
+    const Cell before{from.y, from.x};
+    const std::optional<RouteSteps> first = toGoal.From(before);
+    const std::optional<Route> firstReference = FindRouteBreadthFirst(walk, before, to);
+    Check(bool(first) == bool(firstReference) && (!first || first->Count() + 1 == firstReference->size()));
+    const std::optional<RouteSteps> throughCore = toGoal.From(from);
     const std::optional<Route> routes[] = {FindRoute(walk, from, to),
                                            throughCore ? std::optional<Route>(throughCore->Cells()) : std::nullopt};
     for (const std::optional<Route>& route : routes) {
