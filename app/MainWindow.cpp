@@ -303,7 +303,6 @@ void MainWindow::openSelectedMap()
         mapView_->setPicture(IndexedImage());
     });
     routes_->clear();
-    routes_->prepareMap();
     mapView_->setPicture(std::move(map.picture));
     if (map.linkText)
         linkMemo_->showLines(*map.linkText);

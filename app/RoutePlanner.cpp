@@ -50,9 +50,12 @@ RoutePlanner::~RoutePlanner()
 
 void RoutePlanner::prepareMap()
 {
+    if (preparedMap_.lock() == document_.sharedWalkability())
+        return;
     cancelPreparation();
     auto preparation = std::make_shared<Preparation>();
     preparation->map = document_.sharedWalkability();
+    preparedMap_ = preparation->map;
     if (!preparation->map || preparation->map->Columns() == 0 || preparation->map->Rows() == 0)
         return;
     preparing_ = QThread::create([preparation] {
@@ -138,6 +141,8 @@ void RoutePlanner::setPlayer(std::optional<QPoint> player)
     if (player == player_)
         return;
     player_ = player;
+    if (player_)
+        prepareMap();
     if (goal_ && fromPlayer_)
         findRoute();
 }
@@ -185,6 +190,7 @@ void RoutePlanner::findRoute()
         show({}); // another area: no search needed
         return;
     }
+    prepareMap();
     startSearch(*start, *goal_);
 }
 

@@ -84,9 +84,9 @@ TEST_F(RoutePlannerTest, ARouteFromThePlayerFollowsThePlayer)
     EXPECT_EQ(routes_.summary(), "route: 4 steps");
 }
 
-// A maze prepared when opened: the player's routes go through its core, as
-// short as a plain search's; another map opened while it is prepared
-// cancels the preparation.
+// A maze prepared once the player is seen on it: the player's routes go
+// through its core, as short as a plain search's; letting the map go while
+// it is prepared cancels the preparation.
 TEST_F(RoutePlannerTest, OnAPreparedMazeTheRoutesFromThePlayerAreShortest)
 {
     const TMatrix walk = TightMaze(280, 210, 6);
@@ -97,12 +97,14 @@ TEST_F(RoutePlannerTest, OnAPreparedMazeTheRoutesFromThePlayerAreShortest)
     WriteBytes(QFile::encodeName(folder_.filePath("Maze.map")).toStdString(), map);
     document_.load(ToFilesystemPath(folder_.filePath("Maze.map")));
     ASSERT_EQ(document_.walkability(), walk);
-    routes_.prepareMap();
+    EXPECT_FALSE(routes_.isPreparing()); // a map only looked at
+    std::mt19937 random(8);
+    const Cell first = RandomWalkableCell(walk, random);
+    routes_.setPlayer(QPoint(first.x, first.y));
     EXPECT_TRUE(routes_.isPreparing());
     QTRY_VERIFY_WITH_TIMEOUT(!routes_.isPreparing(), 10000);
     EXPECT_TRUE(routes_.hasCore());
 
-    std::mt19937 random(8);
     const Cell goal = RandomWalkableCell(walk, random);
     routes_.routeFromPlayer(QPoint(goal.x, goal.y));
     for (int move = 0; move < 6; ++move) {
@@ -116,7 +118,9 @@ TEST_F(RoutePlannerTest, OnAPreparedMazeTheRoutesFromThePlayerAreShortest)
         EXPECT_EQ(RouteFault(walk, route, player, goal), "") << CellText(player);
     }
 
-    routes_.prepareMap();
+    document_.load(ToFilesystemPath(folder_.filePath("Wall.map"))); // another map
+    routes_.setPlayer(QPoint(0, 1));
+    EXPECT_TRUE(routes_.isPreparing());
     routes_.letMapGo();
     EXPECT_FALSE(routes_.isPreparing());
     EXPECT_FALSE(routes_.isAsked());
