@@ -295,7 +295,8 @@ void PrintSummary()
     if (gFirstRoute.steps)
         std::printf("\nThe window's first route on tight-maze %d, corner to corner (%zu steps), everything made at the "
                     "request: walkable areas %.0f ms, core %.0f ms, search %.0f ms; %.0f ms in all (target < 1000). With "
-                    "the areas and the core made in the background when the map opened: the search alone, %.0f ms. The "
+                    "the areas and the core made beforehand in the background (the viewer begins once the player is first "
+                    "seen on the map): the search alone, %.0f ms. The "
                     "route again with the player 10 steps on, the goal's side kept: %.2f ms. Before: bits %.0f ms and "
                     "waves %.0f ms.\n",
                     gMaps[std::size(gMaps) - 1].side, gFirstRoute.steps, gFirstRoute.areasMs, gFirstRoute.coreMs,

@@ -604,35 +604,9 @@ public:
         std::size_t expanded = 0;
         const WayUp up = walks_.GoUp(start, expanded);
         Joint best;
-        auto offer = [&best](const Joint& joint) {
-            if (joint.length < best.length)
-                best = joint;
-        };
-        for (const auto& [index, reached] : up.cells)
-            if (const auto goal = up_.cells.find(index); goal != up_.cells.end())
-                offer({Joint::kWaysUpMeet, std::uint64_t(reached.steps) + goal->second.steps, index});
-        std::unordered_map<std::uint32_t, Leg> startLegs; // by crossing
-        for (const std::uint32_t entry : up.entries) {
-            const std::uint32_t steps = up.cells.at(entry).steps;
-            OnOneStrand(entry, steps, offer);
-            walks_.Legs(entry, steps, [&](std::uint32_t crossing, const Leg& leg) {
-                const auto [found, fresh] = startLegs.emplace(crossing, leg);
-                if (!fresh && leg.steps < found->second.steps)
-                    found->second = leg;
-            });
-        }
-        auto across = [&](std::uint32_t crossing, const Leg& leg) {
-            Joint joint{Joint::kAcross, distance_[crossing] + leg.steps, leg.entry, leg.step};
-            joint.crossing = crossing;
-            offer(joint);
-        };
-        for (const auto& [crossing, leg] : startLegs)
-            if (settled_[crossing])
-                across(crossing, leg);
-        const bool finished = Spread(best.length, cancel, [&](std::uint32_t crossing) {
-            if (const auto leg = startLegs.find(crossing); leg != startLegs.end())
-                across(crossing, leg->second);
-        });
+        OfferWaysUpMeeting(up, best);
+        const std::unordered_map<std::uint32_t, Leg> legs = StartLegs(up, best);
+        const bool finished = Across(legs, best, cancel);
         if (cost)
             *cost = {(distance_.capacity() + via_.capacity()) * 4 + settled_.capacity() / 8 +
                          heap_.capacity() * sizeof(std::uint64_t) + up.MemoryBytes() + up_.MemoryBytes(),
@@ -647,10 +621,58 @@ private:
     static constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
     static constexpr std::uint32_t kFromGoal = 1U << 31; // in via_: reached by the goal's leg, its index below
 
+    static void Offer(const Joint& joint, Joint& best)
+    {
+        if (joint.length < best.length)
+            best = joint;
+    }
+
+    // Cells reached on the way up from both ends.
+    void OfferWaysUpMeeting(const WayUp& up, Joint& best) const
+    {
+        for (const auto& [index, reached] : up.cells)
+            if (const auto goal = up_.cells.find(index); goal != up_.cells.end())
+                Offer({Joint::kWaysUpMeet, std::uint64_t(reached.steps) + goal->second.steps, index}, best);
+    }
+
+    // The start's legs to crossings, the shortest to each; and the routes
+    // along one strand.
+    std::unordered_map<std::uint32_t, Leg> StartLegs(const WayUp& up, Joint& best) const
+    {
+        std::unordered_map<std::uint32_t, Leg> legs;
+        for (const std::uint32_t entry : up.entries) {
+            const std::uint32_t steps = up.cells.at(entry).steps;
+            OfferOnOneStrand(entry, steps, best);
+            walks_.Legs(entry, steps, [&](std::uint32_t crossing, const Leg& leg) {
+                const auto [found, fresh] = legs.emplace(crossing, leg);
+                if (!fresh && leg.steps < found->second.steps)
+                    found->second = leg;
+            });
+        }
+        return legs;
+    }
+
+    // The routes through the crossings the start's legs reach: at once for
+    // those settled before, the others as the goal's side settles them.
+    bool Across(const std::unordered_map<std::uint32_t, Leg>& legs, Joint& best, const std::atomic<bool>* cancel)
+    {
+        auto offer = [&](std::uint32_t crossing, const Leg& leg) {
+            Joint joint{Joint::kAcross, distance_[crossing] + leg.steps, leg.entry, leg.step};
+            joint.crossing = crossing;
+            Offer(joint, best);
+        };
+        for (const auto& [crossing, leg] : legs)
+            if (settled_[crossing])
+                offer(crossing, leg);
+        return Spread(best.length, cancel, [&](std::uint32_t crossing) {
+            if (const auto leg = legs.find(crossing); leg != legs.end())
+                offer(crossing, leg->second);
+        });
+    }
+
     // The goal's entries on the same strand as a start's entry that is no
     // crossing: routes along the strand alone.
-    template <typename Offer>
-    void OnOneStrand(std::uint32_t entry, std::uint32_t steps, Offer&& offer) const
+    void OfferOnOneStrand(std::uint32_t entry, std::uint32_t steps, Joint& best) const
     {
         if (walks_.IsCrossing(entry))
             return;
@@ -660,7 +682,7 @@ private:
                 ++along;
                 const auto goal = up_.cells.find(index);
                 if (goal != up_.cells.end() && walks_.CoreAt(index))
-                    offer(Joint{Joint::kOnOneStrand, std::uint64_t(steps) + along + goal->second.steps, entry, step, along});
+                    Offer({Joint::kOnOneStrand, std::uint64_t(steps) + along + goal->second.steps, entry, step, along}, best);
             });
         });
     }

@@ -42,7 +42,11 @@
 //   or std::nullopt; std::nullopt too once `cancel` is set.
 // - Memory: 5 bits a cell (whether the cell is core, and the way up), the
 //   crossings at 8 bytes and the strands at 8 bytes from each end; a search
-//   takes 8 bytes a crossing besides what it reaches on the way up.
+//   (RouteToGoal below) takes 8 bytes and a bit a crossing, the crossings
+//   waiting to be settled, and what it reaches on the way up. On the tight
+//   maze about 0.93 bytes a cell in all.
+// - Of() takes some 70 ns a walkable cell, 11 to 13 s on the 16384 x 16384
+//   tight maze: for a map that is searched many times.
 
 #include "map/MapFormat.h"
 #include "map/Route.h"
