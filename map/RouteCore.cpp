@@ -68,15 +68,8 @@ public:
     {
     }
 
-    bool Run()
-    {
-        MarkWalkable();
-        FindFirstLayer();
-        if (!WearFirstLayer() || !WearLaterLayers())
-            return false;
-        Finish();
-        return true;
-    }
+    // False when cancelled.
+    bool Run() { return MarkWalkable() && FindFirstLayer() && WearFirstLayer() && WearLaterLayers() && Finish(); }
 
     // The strands leaving the crossings, once Run() is done.
     std::size_t StrandEnds() const { return strandEnds_; }
@@ -143,12 +136,19 @@ private:
     }
 
     // The values lie column after column, as the cells' indices count.
-    void MarkWalkable()
+    bool MarkWalkable()
     {
         const std::uint8_t* values = walk_[0];
-        for (std::size_t first = 0; first < cells_; first += 64)
+        for (std::size_t first = 0; first < cells_; first += 64) {
+            if (TimeToLook(first / 64) && Cancelled(cancel_))
+                return false;
             present_[first / 64 + 1] = WalkableBits(values + first, int(std::min<std::size_t>(64, cells_ - first)));
+        }
+        return true;
     }
+
+    // Every 4096 words or cells of a layer, some 20 ms of work at most.
+    static bool TimeToLook(std::size_t count) { return (count & 0xFFF) == 0; }
 
     // Calls visit(x, y, index) for each cell set in `bits`, in order.
     template <typename Visit>
@@ -157,7 +157,7 @@ private:
         int x = 0;
         std::size_t columnStart = 0;
         for (std::size_t word = 1; word + 1 < bits.size(); ++word) {
-            if ((word & 0xFFFF) == 0 && Cancelled(cancel_))
+            if (TimeToLook(word) && Cancelled(cancel_))
                 return false;
             for (std::uint64_t set = bits[word]; set; set &= set - 1) {
                 const std::size_t index = (word - 1) * 64 + std::size_t(__builtin_ctzll(set));
@@ -173,9 +173,9 @@ private:
         return true;
     }
 
-    void FindFirstLayer()
+    bool FindFirstLayer()
     {
-        ForEachCell(present_, [this](int x, int y, std::size_t index) {
+        return ForEachCell(present_, [this](int x, int y, std::size_t index) {
             if (RingsThatWearAway()[std::size_t(Ring(present_, x, y, index))])
                 Set(firstLayer_, index);
         });
@@ -224,7 +224,7 @@ private:
             layer.swap(next_);
             next_.clear();
             for (std::size_t at = 0; at < layer.size(); ++at) {
-                if ((at & 0xFFFF) == 0 && Cancelled(cancel_))
+                if (TimeToLook(at) && Cancelled(cancel_))
                     return false;
                 const int x = int(layer[at] >> 16), y = int(layer[at] & 0xFFFF);
                 const std::size_t index = core_.IndexOf(x, y);
@@ -238,11 +238,13 @@ private:
     // The marks: the cells still there (core) and the blocked cells, whose
     // half bytes become 15. The crossings: core cells without two core
     // neighbours.
-    void Finish()
+    bool Finish()
     {
         static constexpr std::uint8_t kBlockedPair[4] = {0x00, 0x0F, 0xF0, 0xFF};
         const std::uint8_t* values = walk_[0];
         for (std::size_t word = 0; word < core_.marks_.size(); ++word) {
+            if (TimeToLook(word) && Cancelled(cancel_))
+                return false;
             const std::size_t first = word * 64, count = std::min<std::size_t>(64, cells_ - first);
             const std::uint64_t inside = count == 64 ? ~0ULL : (1ULL << count) - 1;
             const std::uint64_t blocked = ~WalkableBits(values + first, int(count)) & inside;
@@ -251,7 +253,7 @@ private:
             for (std::size_t pair = 0; pair < (count + 1) / 2; ++pair)
                 core_.nibbles_[first / 2 + pair] |= kBlockedPair[blocked >> (2 * pair) & 3];
         }
-        ForEachCell(present_, [this](int x, int y, std::size_t index) {
+        const bool whole = ForEachCell(present_, [this](int x, int y, std::size_t index) {
             const int neighbours = __builtin_popcount(unsigned(Ring(present_, x, y, index)));
             if (neighbours != 2) {
                 core_.crossingCells_.push_back(std::uint32_t(index));
@@ -259,6 +261,7 @@ private:
             }
         });
         core_.crossingCells_.shrink_to_fit();
+        return whole;
     }
 
     const TMatrix& walk_;

@@ -99,6 +99,34 @@ TEST(RouteCoreTest, TheCoreKeepsTheDistancesBetweenItsCells)
     }
 }
 
+// Small maps, every pair of cells: each goal's side kept while the start
+// runs over the whole map, in the order the cells lie.
+TEST(RouteToGoalTest, EveryPairOfCellsOnSmallMaps)
+{
+    std::mt19937 random(61);
+    for (int map = 0; map < 24; ++map) {
+        const TMatrix walk = RandomMatrix(9, 7, 0.1 * (map % 6), random);
+        const RouteCore core = CoreOf(walk);
+        for (int goalX = 0; goalX < 9; ++goalX) {
+            for (int goalY = 0; goalY < 7; ++goalY) {
+                const Cell goal{goalX, goalY};
+                const RouteToGoal toGoal(core, goal);
+                for (int x = 0; x < 9; ++x) {
+                    for (int y = 0; y < 7; ++y) {
+                        const std::optional<RouteSteps> steps = toGoal.From({x, y});
+                        const std::optional<Route> reference = FindRouteBreadthFirst(walk, {x, y}, goal);
+                        const std::string pair = "map " + std::to_string(map) + ", " + CellText({x, y}) + " to " + CellText(goal);
+                        ASSERT_EQ(bool(steps), bool(reference)) << pair;
+                        if (steps) {
+                            ASSERT_EQ(steps->Count() + 1, reference->size()) << pair;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 // Every kind of map the route tests search on, many pairs each.
 TEST(RouteCoreTest, RoutesAreAsShortAsBreadthFirstOnEveryKindOfMap)
 {
