@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <functional>
 #include <limits>
 #include <mutex>
@@ -216,21 +217,17 @@ private:
     }
 
     // The cells that could go once their neighbours had gone, first in,
-    // first out.
+    // first out: a queue that gives its memory back as it empties.
     bool WearLaterLayers()
     {
-        std::vector<std::uint32_t> layer;
-        while (!next_.empty()) {
-            layer.swap(next_);
-            next_.clear();
-            for (std::size_t at = 0; at < layer.size(); ++at) {
-                if (TimeToLook(at) && Cancelled(cancel_))
-                    return false;
-                const int x = int(layer[at] >> 16), y = int(layer[at] & 0xFFFF);
-                const std::size_t index = core_.IndexOf(x, y);
-                Clear(queued_, index);
-                TryWear(x, y, index, false);
-            }
+        for (std::size_t count = 0; !next_.empty(); ++count) {
+            if (TimeToLook(count) && Cancelled(cancel_))
+                return false;
+            const int x = int(next_.front() >> 16), y = int(next_.front() & 0xFFFF);
+            next_.pop_front();
+            const std::size_t index = core_.IndexOf(x, y);
+            Clear(queued_, index);
+            TryWear(x, y, index, false);
         }
         return true;
     }
@@ -271,7 +268,7 @@ private:
     std::vector<std::uint64_t> present_;
     std::vector<std::uint64_t> firstLayer_;
     std::vector<std::uint64_t> queued_;
-    std::vector<std::uint32_t> next_;
+    std::deque<std::uint32_t> next_; // packed x << 16 | y
     std::size_t strandEnds_ = 0;
 };
 
