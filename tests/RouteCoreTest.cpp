@@ -49,8 +49,8 @@ TEST(RouteCoreTest, EndsThatAreOneCellBlockedOrOutsideAsTheOtherSearches)
 
 TEST(RouteCoreTest, UnjoinedCellsAndCellsAloneHaveNoRoute)
 {
-    // Three parts: a lone cell at (0, 0), a column at x = 2, a ring round
-    // the right part with its middle walled in.
+    // Three pieces: a lone cell at (0, 0), a column at x = 2, a ring round
+    // the cells on the right with their middle walled in.
     TMatrix walk(9, 7);
     std::fill(walk[0], walk[0] + 9 * 7, X);
     walk[0][0] = o;

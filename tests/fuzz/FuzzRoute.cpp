@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check((reference->size() == 1) == (from == to));
     }
     // Through the core, after a route to the same goal from the cell the
-    // ends' coordinates swapped name, which leaves the goal's side part-way.
+    // ends' coordinates swapped name, which leaves the goal's side half done.
     const std::optional<RouteCore> core = RouteCore::Of(walk, nullptr, std::numeric_limits<double>::infinity());
     const RouteToGoal toGoal(*core, to);
     const Cell before{from.y, from.x};
