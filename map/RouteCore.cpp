@@ -466,9 +466,9 @@ public:
             ++expanded;
             const Cell cell = CellAt(index);
             const std::uint32_t steps = up.cells[index].steps + 1;
-            const int steps8 = core_.UpSteps(cell.x, cell.y);
+            const int upward = core_.UpSteps(cell.x, cell.y);
             for (int step = 0; step < 8; ++step) {
-                if (!(steps8 >> step & 1))
+                if (!(upward >> step & 1))
                     continue;
                 const std::uint32_t next = IndexAt({cell.x + kStepX[step], cell.y + kStepY[step]});
                 if (up.cells.emplace(next, Reached{steps, step}).second)
