@@ -305,7 +305,7 @@ void MainWindow::openSelectedMap()
 {
     measure_->stop();
     LoadedMap map = document_.load(fileList_->selectedFilePath(), [this] {
-        routes_->clear();
+        routes_->letMapGo();
         mapView_->setPicture(IndexedImage());
     });
     routes_->clear();

@@ -1,6 +1,7 @@
 #include "app/RoutePlanner.h"
 
 #include "map/Route.h"
+#include "map/RouteCore.h"
 #include "map/RouteGrid.h"
 #include "map/WalkableAreas.h"
 
@@ -12,12 +13,22 @@
 struct RoutePlanner::Search {
     std::shared_ptr<const TMatrix> map;
     std::shared_ptr<const WalkableAreas> areas; // none: worked out by the search
-    std::shared_ptr<const RouteGrid> grid;      // the same
+    std::shared_ptr<const RouteGrid> grid;      // the same, unless there is a core
+    std::shared_ptr<const RouteCore> core;
+    std::shared_ptr<const RouteToGoal> toGoal; // through core, to goal: none, made by the search
     Cell start;
     Cell goal;
     std::atomic<bool> cancel{false};
     std::optional<Route> route;
     bool failed = false;
+};
+
+// What the preparation thread works out for one map.
+struct RoutePlanner::Preparation {
+    std::shared_ptr<const TMatrix> map;
+    std::atomic<bool> cancel{false};
+    std::shared_ptr<const WalkableAreas> areas;
+    std::shared_ptr<const RouteCore> core; // none when it does not pay
 };
 
 namespace {
@@ -34,6 +45,74 @@ RoutePlanner::RoutePlanner(const MapDocument& document, QObject* parent) : QObje
 RoutePlanner::~RoutePlanner()
 {
     cancelSearches();
+    cancelPreparation();
+}
+
+void RoutePlanner::prepareMap()
+{
+    if (preparedMap_.lock() == document_.sharedWalkability())
+        return;
+    cancelPreparation();
+    auto preparation = std::make_shared<Preparation>();
+    preparation->map = document_.sharedWalkability();
+    preparedMap_ = preparation->map;
+    if (!preparation->map || preparation->map->Columns() == 0 || preparation->map->Rows() == 0)
+        return;
+    preparing_ = QThread::create([preparation] {
+        try {
+            if (std::optional<WalkableAreas> areas = WalkableAreas::Of(*preparation->map, &preparation->cancel))
+                preparation->areas = std::make_shared<const WalkableAreas>(std::move(*areas));
+            if (preparation->areas && !preparation->cancel)
+                if (std::optional<RouteCore> core = RouteCore::Of(*preparation->map, &preparation->cancel))
+                    preparation->core = std::make_shared<const RouteCore>(std::move(*core));
+        } catch (const std::bad_alloc&) {
+            preparation->core.reset(); // the searches do without it
+        }
+    });
+    preparation_ = preparation;
+    QThread* thread = preparing_;
+    connect(thread, &QThread::finished, this, [this, thread, preparation] {
+        if (thread != preparing_)
+            return; // cancelled and deleted by cancelPreparation()
+        preparing_ = nullptr;
+        preparation_.reset();
+        thread->deleteLater();
+        preparationEnded(preparation);
+    });
+    thread->start();
+}
+
+void RoutePlanner::letMapGo()
+{
+    cancelPreparation();
+    clear();
+}
+
+void RoutePlanner::preparationEnded(const std::shared_ptr<Preparation>& preparation)
+{
+    if (preparation->cancel || !preparation->areas || preparation->map != document_.sharedWalkability())
+        return;
+    if (!hasAreasOfThisMap()) {
+        areas_ = preparation->areas;
+        grid_.reset();
+        areasMap_ = preparation->map;
+    }
+    if (preparation->core) {
+        core_ = preparation->core;
+        toGoal_.reset();
+        grid_.reset(); // the core answers every search from now on
+    }
+}
+
+void RoutePlanner::cancelPreparation()
+{
+    if (!preparing_)
+        return;
+    preparation_->cancel = true;
+    preparing_->wait();
+    delete preparing_;
+    preparing_ = nullptr;
+    preparation_.reset();
 }
 
 void RoutePlanner::routeFromPlayer(QPoint goal)
@@ -62,6 +141,8 @@ void RoutePlanner::setPlayer(std::optional<QPoint> player)
     if (player == player_)
         return;
     player_ = player;
+    if (player_)
+        prepareMap();
     if (goal_ && fromPlayer_)
         findRoute();
 }
@@ -72,8 +153,10 @@ void RoutePlanner::clear()
     if (!hasAreasOfThisMap()) {
         areas_.reset();
         grid_.reset();
+        core_.reset();
         areasMap_.reset();
     }
+    toGoal_.reset();
     goal_.reset();
     chosenStart_.reset();
     route_.clear();
@@ -107,6 +190,7 @@ void RoutePlanner::findRoute()
         show({}); // another area: no search needed
         return;
     }
+    prepareMap();
     startSearch(*start, *goal_);
 }
 
@@ -117,6 +201,9 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
     if (hasAreasOfThisMap()) {
         search->areas = areas_;
         search->grid = grid_;
+        search->core = core_;
+        if (toGoal_ && toGoal_->Goal() == CellOf(goal))
+            search->toGoal = toGoal_;
     }
     search->start = CellOf(start);
     search->goal = CellOf(goal);
@@ -128,11 +215,16 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
             }
             if (!search->areas || search->cancel)
                 return;
-            if (!search->grid)
+            if (!search->core && !search->grid)
                 search->grid = std::make_shared<const RouteGrid>(*search->map);
             if (!search->areas->Joined(search->start, search->goal))
                 return;
-            if (std::optional<RouteSteps> steps = FindRouteSteps(*search->grid, search->start, search->goal, &search->cancel))
+            if (search->core && !search->toGoal)
+                search->toGoal = std::make_shared<const RouteToGoal>(search->core, search->goal);
+            const std::optional<RouteSteps> steps =
+                search->toGoal ? search->toGoal->From(search->start, &search->cancel)
+                               : FindRouteSteps(*search->grid, search->start, search->goal, &search->cancel);
+            if (steps)
                 search->route = steps->Cells();
         } catch (const std::bad_alloc&) {
             search->failed = true;
@@ -154,11 +246,16 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
 
 void RoutePlanner::searchEnded(const std::shared_ptr<Search>& search)
 {
-    if (search->areas && search->grid && search->map == document_.sharedWalkability() && !hasAreasOfThisMap()) {
-        areas_ = search->areas;
-        grid_ = search->grid;
-        areasMap_ = search->map;
+    if (search->areas && search->grid && search->map == document_.sharedWalkability()) {
+        if (!hasAreasOfThisMap()) {
+            areas_ = search->areas;
+            areasMap_ = search->map;
+        }
+        if (!core_)
+            grid_ = search->grid;
     }
+    if (search->toGoal && search->core == core_ && hasAreasOfThisMap() && goal_ && search->toGoal->Goal() == CellOf(*goal_))
+        toGoal_ = search->toGoal; // kept for the next route to this goal, cancelled or not
     if (search->cancel)
         return; // a newer request took its place
     std::vector<QPoint> route;

@@ -5,12 +5,18 @@
 // picture: the map view draws it over the map.
 //
 // Searches run on threads of their own: the newest request wins and an
-// older search still running is cancelled. At the first request on a map its
-// walkable areas (WalkableAreas.h) and the bits the search reads
-// (RouteGrid.h) are worked out there too, once for the map; from then on a
-// goal in another area than the start is refused at once, without a search.
-// clear() and the destructor cancel every search and wait for it, so that
-// the map's values can go.
+// older search still running is cancelled. Once the player is first seen
+// on a map, or at the first route asked for, whichever comes first, a thread
+// of its own works out the map's walkable areas (WalkableAreas.h) and its
+// core (RouteCore.h), once for the map (not when the map is opened: a map
+// only looked at keeps its 1.5 bytes a cell). From then on a goal in another
+// area than the start is refused at once, without a search, and a search
+// goes through the core; the goal's side of it is kept for the next route
+// to the same goal, as the window asks again every second while the player
+// moves. A request before that, or on a map whose core does not pay, works
+// out the areas and the bits the waves read (RouteGrid.h) itself, once for
+// the map. clear() cancels every search and waits for it; letMapGo() and the
+// destructor cancel the preparation too, so that the map's values can go.
 
 #include "app/MapDocument.h"
 
@@ -24,7 +30,9 @@
 #include <vector>
 
 class QThread;
+class RouteCore;
 class RouteGrid;
+class RouteToGoal;
 class WalkableAreas;
 
 class RoutePlanner : public QObject {
@@ -33,6 +41,14 @@ public:
     RoutePlanner(const MapDocument& document, QObject* parent);
     ~RoutePlanner() override;
 
+    // Starts working out the map's areas and core, unless that was done or
+    // begun for this map.
+    void prepareMap();
+    bool isPreparing() const { return preparation_ != nullptr; }
+    // Whether searches on this map go through its core.
+    bool hasCore() const { return core_ && hasAreasOfThisMap(); }
+    // clear(), and the preparation cancelled: the map is about to go.
+    void letMapGo();
     void routeFromPlayer(QPoint goal);
     // "Route from here": the start of the next routeTo().
     void startAt(QPoint start);
@@ -56,11 +72,14 @@ signals:
 
 private:
     struct Search;
+    struct Preparation;
 
     void findRoute();
     void startSearch(QPoint start, QPoint goal);
     void searchEnded(const std::shared_ptr<Search>& search);
     void cancelSearches();
+    void cancelPreparation();
+    void preparationEnded(const std::shared_ptr<Preparation>& preparation);
     bool hasAreasOfThisMap() const;
     void show(std::vector<QPoint> route);
 
@@ -72,7 +91,12 @@ private:
     bool searching_ = false;
     std::vector<QPoint> route_;
     std::vector<std::pair<QThread*, std::shared_ptr<Search>>> running_;
-    std::weak_ptr<const TMatrix> areasMap_; // the map areas_ and grid_ belong to, not kept alive by them
+    std::weak_ptr<const TMatrix> areasMap_; // the map areas_, grid_ and core_ belong to, not kept alive by them
     std::shared_ptr<const WalkableAreas> areas_;
     std::shared_ptr<const RouteGrid> grid_;
+    std::shared_ptr<const RouteCore> core_; // none while not worked out, or when it does not pay
+    std::shared_ptr<const RouteToGoal> toGoal_; // through core_, to the last goal
+    std::weak_ptr<const TMatrix> preparedMap_; // the map the preparation was begun for
+    QThread* preparing_ = nullptr;
+    std::shared_ptr<Preparation> preparation_;
 };

@@ -10,13 +10,19 @@
 //
 // One iteration searches one pair; a run goes through every pair once. The
 // route search reads the map's bits (RouteGrid), made once per map as the
-// window does; the time to make them is printed beside. After the runs it
-// prints, for each map, the median over the pairs of the time per pair (each
-// pair's own median when repeated), in wall and CPU time, the memory per map
-// cell (the search's own and the bits together) and the ratios.
+// window does; the time to make them is printed beside. The search through
+// the map's core (RouteCore) is timed alone, the core made beforehand, and
+// the time to make the core is printed beside, with the first route on a
+// map made that way (the core and one search) against the plain search.
+// Where the core does not pay (Of() gives none) its columns show "-".
+// After the runs it prints, for each map, the median over the pairs of the
+// time per pair (each pair's own median when repeated), in wall and CPU
+// time, the memory per map cell (the search's own and the bits or the core
+// together) and the ratios.
 
 #include "map/MapFormat.h"
 #include "map/Route.h"
+#include "map/RouteCore.h"
 #include "map/RouteGrid.h"
 #include "map/WalkableAreas.h"
 #include "tests/RouteMaps.h"
@@ -73,14 +79,16 @@ struct RouteMap {
     int pairCount;
     std::unique_ptr<TMatrix> walk;
     std::unique_ptr<RouteGrid> grid;
+    std::optional<RouteCore> core;
     std::vector<Pair> pairs;
-    double openShare = 0, medianSteps = 0, gridMs = 0;
+    double openShare = 0, medianSteps = 0, gridMs = 0, coreMs = 0;
 
     void Make();
     void Release()
     {
         walk.reset();
         grid.reset();
+        core.reset();
     }
 };
 
@@ -97,6 +105,9 @@ void RouteMap::Make()
     const auto start = std::chrono::steady_clock::now();
     grid = std::make_unique<RouteGrid>(*walk);
     gridMs = MsSince(start);
+    const auto coreStart = std::chrono::steady_clock::now();
+    core = RouteCore::Of(*walk);
+    coreMs = MsSince(coreStart);
     if (!pairs.empty())
         return;
     const std::uint8_t* values = (*walk)[0];
@@ -115,20 +126,22 @@ void RouteMap::Make()
 }
 
 RouteMap gMaps[] = {
-    {"open", OpenGround, 4000, 40, {}, {}, {}},
-    {"chained-rooms", ChainedRooms, 4000, 40, {}, {}, {}},
-    {"room-maze", RoomMaze, 4000, 40, {}, {}, {}},
-    {"tight-maze", TightMaze, 4000, 40, {}, {}, {}},
-    {"open", OpenGround, 16384, 4, {}, {}, {}},
-    {"chained-rooms", ChainedRooms, 16384, 4, {}, {}, {}},
-    {"room-maze", RoomMaze, 16384, 4, {}, {}, {}},
-    {"tight-maze", TightMaze, 16384, 4, {}, {}, {}},
+    {"open", OpenGround, 4000, 40, {}, {}, {}, {}},
+    {"chained-rooms", ChainedRooms, 4000, 40, {}, {}, {}, {}},
+    {"room-maze", RoomMaze, 4000, 40, {}, {}, {}, {}},
+    {"tight-maze", TightMaze, 4000, 40, {}, {}, {}, {}},
+    {"open", OpenGround, 16384, 4, {}, {}, {}, {}},
+    {"chained-rooms", ChainedRooms, 16384, 4, {}, {}, {}, {}},
+    {"room-maze", RoomMaze, 16384, 4, {}, {}, {}, {}},
+    {"tight-maze", TightMaze, 16384, 4, {}, {}, {}, {}},
 };
+
+enum class Search { kBits, kCore, kPlain };
 
 // What one search measured on one map, pair by pair, over all runs.
 struct Measured {
     const char* name;
-    bool plain;
+    Search search;
     RouteMap* map;
     std::vector<std::vector<double>> wallMs = {};
     std::vector<std::vector<double>> cpuMs = {};
@@ -168,9 +181,16 @@ void SearchPairs(benchmark::State& state, Measured* measured)
         const auto wallStart = std::chrono::steady_clock::now();
         const std::clock_t cpuStart = std::clock();
         bool found = false;
-        if (measured->plain) {
+        if (measured->search == Search::kPlain) {
             const std::optional<Route> route = FindRouteBreadthFirst(*map.walk, pair.from, pair.to, &cost);
             found = route.has_value();
+        } else if (measured->search == Search::kCore) {
+            if (!map.core) {
+                state.SkipWithError("the core does not pay on this map");
+                break;
+            }
+            found = map.core->Find(pair.from, pair.to, nullptr, &cost).has_value();
+            cost.memoryBytes += map.core->MemoryBytes();
         } else {
             const std::optional<RouteSteps> route = FindRouteSteps(*map.grid, pair.from, pair.to, nullptr, &cost);
             found = route.has_value();
@@ -186,9 +206,11 @@ void SearchPairs(benchmark::State& state, Measured* measured)
 }
 
 // What the window does at the first route on a map, from one corner of the
-// largest tight maze to the other: its walkable areas, its bits, the search.
+// largest tight maze to the other: its walkable areas, then its core and the
+// search through it; then the route again with the player 10 steps on, the
+// goal's side kept; the bits and the waves beside, as the window did before.
 struct FirstRoute {
-    double areasMs = 0, gridMs = 0, searchMs = 0;
+    double areasMs = 0, coreMs = 0, searchMs = 0, laterMs = 0, gridMs = 0, wavesMs = 0;
     std::size_t steps = 0;
 } gFirstRoute;
 
@@ -196,6 +218,7 @@ void WindowFirstRoute(benchmark::State& state)
 {
     RouteMap& map = gMaps[std::size(gMaps) - 1];
     map.Make();
+    map.core.reset(); // made again below, timed
     const TMatrix& walk = *map.walk;
     const int last = map.side - 1;
     Cell from{1, 1}, to{last - 1, last - 1};
@@ -208,43 +231,77 @@ void WindowFirstRoute(benchmark::State& state)
         const std::optional<WalkableAreas> areas = WalkableAreas::Of(walk);
         gFirstRoute.areasMs = MsSince(start);
         start = std::chrono::steady_clock::now();
+        const std::optional<RouteCore> core = RouteCore::Of(walk);
+        gFirstRoute.coreMs = MsSince(start);
+        if (!core) {
+            state.SkipWithError("the core does not pay");
+            break;
+        }
+        const RouteToGoal toGoal(*core, to);
+        start = std::chrono::steady_clock::now();
+        const std::optional<RouteSteps> route = toGoal.From(from);
+        gFirstRoute.searchMs = MsSince(start);
+        const Cell moved = route ? route->Cells()[std::min<std::size_t>(10, route->Count())] : from;
+        start = std::chrono::steady_clock::now();
+        const std::optional<RouteSteps> later = toGoal.From(moved);
+        gFirstRoute.laterMs = MsSince(start);
+        start = std::chrono::steady_clock::now();
         const RouteGrid grid(walk);
         gFirstRoute.gridMs = MsSince(start);
         start = std::chrono::steady_clock::now();
-        const std::optional<RouteSteps> route = FindRouteSteps(grid, from, to);
-        gFirstRoute.searchMs = MsSince(start);
-        if (!areas || !areas->Joined(from, to) || !route)
-            state.SkipWithError("the corners are not joined");
+        const std::optional<RouteSteps> waves = FindRouteSteps(grid, from, to);
+        gFirstRoute.wavesMs = MsSince(start);
+        if (!areas || !areas->Joined(from, to) || !route || !waves || waves->Count() != route->Count() || !later ||
+            later->Count() + 10 != route->Count())
+            state.SkipWithError("the corners are not joined, or the searches differ");
         gFirstRoute.steps = route ? route->Count() : 0;
-        state.SetIterationTime((gFirstRoute.areasMs + gFirstRoute.gridMs + gFirstRoute.searchMs) / 1000);
+        state.SetIterationTime((gFirstRoute.areasMs + gFirstRoute.coreMs + gFirstRoute.searchMs) / 1000);
     }
 }
 
 void PrintSummary()
 {
-    std::printf("\n%-26s %6s %8s %7s %10s %10s %8s %8s %9s %9s\n", "map", "open", "pairs", "steps", "route ms",
-                "plain ms", "plain /", "plain /", "route", "bits made");
-    std::printf("%-26s %6s %8s %7s %10s %10s %8s %8s %9s %9s\n", "", "%", "", "median", "wall", "wall", "route",
-                "route", "bytes per", "once, ms");
-    std::printf("%-26s %6s %8s %7s %10s %10s %8s %8s %9s %9s\n", "", "", "", "", "", "", "wall", "CPU", "cell, most",
-                "");
-    for (std::size_t first = 0; first + 1 < gMeasured.size(); first += 2) {
+    const char* rows[3][14] = {
+        {"map", "open", "pairs", "steps", "route ms", "core ms", "plain ms", "plain /", "plain /", "plain /", "route",
+         "core", "bits", "core"},
+        {"", "%", "", "median", "wall", "wall", "wall", "route", "route", "core", "bytes per", "bytes per", "made,",
+         "made,"},
+        {"", "", "", "", "", "", "", "wall", "CPU", "wall", "cell, most", "cell, most", "ms", "ms"}};
+    std::printf("\n");
+    for (const auto& row : rows)
+        std::printf("%-22s %5s %6s %7s %9s %9s %9s %8s %8s %8s %10s %10s %7s %7s\n", row[0], row[1], row[2], row[3], row[4],
+                    row[5], row[6], row[7], row[8], row[9], row[10], row[11], row[12], row[13]);
+    for (std::size_t first = 0; first + 2 < gMeasured.size(); first += 3) {
         const Measured& route = gMeasured[first];
-        const Measured& plain = gMeasured[first + 1];
+        const Measured& core = gMeasured[first + 1];
+        const Measured& plain = gMeasured[first + 2];
         if (route.bytesPerCell.empty() || plain.bytesPerCell.empty())
             continue;
         const RouteMap& map = *route.map;
         const std::string name = std::string(map.name) + " " + std::to_string(map.side);
-        std::printf("%-26s %6.0f %8zu %7.0f %10.2f %10.2f %8.1f %8.1f %9.2f %9.1f\n", name.c_str(), map.openShare * 100,
-                    map.pairs.size(), map.medianSteps, route.WallMs(), plain.WallMs(), plain.WallMs() / route.WallMs(),
-                    plain.CpuMs() / route.CpuMs(), *std::max_element(route.bytesPerCell.begin(), route.bytesPerCell.end()),
-                    map.gridMs);
+        const bool cored = !core.bytesPerCell.empty();
+        auto most = [](const std::vector<double>& values) { return *std::max_element(values.begin(), values.end()); };
+        std::printf("%-22s %5.0f %6zu %7.0f %9.2f %9s %9.2f %8.1f %8.1f %8s %10.2f %10s %7.1f %7s\n", name.c_str(),
+                    map.openShare * 100, map.pairs.size(), map.medianSteps, route.WallMs(),
+                    cored ? std::to_string(core.WallMs()).substr(0, 7).c_str() : "-", plain.WallMs(),
+                    plain.WallMs() / route.WallMs(), plain.CpuMs() / route.CpuMs(),
+                    cored ? std::to_string(plain.WallMs() / core.WallMs()).substr(0, 6).c_str() : "-",
+                    most(route.bytesPerCell), cored ? std::to_string(most(core.bytesPerCell)).substr(0, 5).c_str() : "-",
+                    map.gridMs, std::to_string(map.coreMs).substr(0, 7).c_str());
+        if (cored)
+            std::printf("%-22s first route with the core made for it (core + search) / plain: %.2f wall\n", "",
+                        (map.coreMs + core.WallMs()) / plain.WallMs());
     }
     if (gFirstRoute.steps)
-        std::printf("\nThe window's first route on tight-maze %d, corner to corner (%zu steps): walkable areas %.0f ms, "
-                    "bits %.0f ms, search %.0f ms; %.0f ms in all (target < 1000); a later route: the search alone\n",
-                    gMaps[std::size(gMaps) - 1].side, gFirstRoute.steps, gFirstRoute.areasMs, gFirstRoute.gridMs,
-                    gFirstRoute.searchMs, gFirstRoute.areasMs + gFirstRoute.gridMs + gFirstRoute.searchMs);
+        std::printf("\nThe window's first route on tight-maze %d, corner to corner (%zu steps), everything made at the "
+                    "request: walkable areas %.0f ms, core %.0f ms, search %.0f ms; %.0f ms in all (target < 1000). With "
+                    "the areas and the core made beforehand in the background (the viewer begins once the player is first "
+                    "seen on the map): the search alone, %.0f ms. The "
+                    "route again with the player 10 steps on, the goal's side kept: %.2f ms. Before: bits %.0f ms and "
+                    "waves %.0f ms.\n",
+                    gMaps[std::size(gMaps) - 1].side, gFirstRoute.steps, gFirstRoute.areasMs, gFirstRoute.coreMs,
+                    gFirstRoute.searchMs, gFirstRoute.areasMs + gFirstRoute.coreMs + gFirstRoute.searchMs,
+                    gFirstRoute.searchMs, gFirstRoute.laterMs, gFirstRoute.gridMs, gFirstRoute.wavesMs);
 }
 
 } // namespace
@@ -252,8 +309,9 @@ void PrintSummary()
 int main(int argc, char** argv)
 {
     for (RouteMap& map : gMaps) {
-        gMeasured.push_back({"route", false, &map});
-        gMeasured.push_back({"breadth-first", true, &map});
+        gMeasured.push_back({"route", Search::kBits, &map});
+        gMeasured.push_back({"core", Search::kCore, &map});
+        gMeasured.push_back({"breadth-first", Search::kPlain, &map});
     }
     for (Measured& measured : gMeasured) {
         const std::string name = std::string("route/") + measured.map->name + "-" + std::to_string(measured.map->side) +

@@ -30,6 +30,15 @@
 // distance and a few lengths between it and the quick route's first, as a
 // tight bound leaves out much more. The route is read back from each cell's
 // distance modulo 3, two bits a cell for each wave.
+//
+// Many searches on one map (the window asks every second while the player
+// moves): RouteCore.h works the map out once, worn down to a thin core that
+// keeps every distance, and then searches up from both ends to the core and
+// across its crossings. On a maze of small rooms and 2-wide corridors, where
+// a word operation of the waves reaches a cell or two, it searches a few
+// hundredths of the cells; the working out costs more than one search by
+// the waves, so a single search (tarvex-route) does without it. Where little
+// wears away, as on open ground, the core does not pay and the waves stay.
 
 #include "map/IndexedImage.h"
 #include "map/MapFormat.h"

@@ -20,7 +20,8 @@ std::uint64_t WalkableBitsOf8(const std::uint8_t* values)
     return ((nonZero >> 7) * 0x0102040810204080ULL) >> 56;                 // gathered into the lowest byte
 }
 
-// Bit i set when cell i of the (up to 64) values can be entered.
+} // namespace
+
 std::uint64_t WalkableBits(const std::uint8_t* values, int count)
 {
     std::uint64_t bits = 0;
@@ -31,8 +32,6 @@ std::uint64_t WalkableBits(const std::uint8_t* values, int count)
         bits |= std::uint64_t(values[i] != kWalkBlocked) << i;
     return bits;
 }
-
-} // namespace
 
 RouteGrid::RouteGrid(const TMatrix& walk) : columns_(walk.Columns()), rows_(walk.Rows()), words_((rows_ + 63) / 64)
 {

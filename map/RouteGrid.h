@@ -49,3 +49,6 @@ private:
     int words_;
     std::vector<std::uint64_t> bits_;
 };
+
+// Bit i set when value i of the (up to 64) values can be entered.
+std::uint64_t WalkableBits(const std::uint8_t* values, int count);

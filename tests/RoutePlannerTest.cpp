@@ -2,6 +2,7 @@
 #include "app/RoutePlanner.h"
 #include "qtfiles/QtConversions.h"
 #include "tests/MapBytes.h"
+#include "tests/RouteMaps.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -81,6 +82,48 @@ TEST_F(RoutePlannerTest, ARouteFromThePlayerFollowsThePlayer)
     WaitForTheSearch();
     EXPECT_EQ(routes_.route().front(), QPoint(0, 1));
     EXPECT_EQ(routes_.summary(), "route: 4 steps");
+}
+
+// A maze prepared once the player is seen on it: the player's routes go
+// through its core, as short as a plain search's; letting the map go while
+// it is prepared cancels the preparation.
+TEST_F(RoutePlannerTest, OnAPreparedMazeTheRoutesFromThePlayerAreShortest)
+{
+    const TMatrix walk = TightMaze(280, 210, 6);
+    std::string map = MapHeaderBytes(walk.Columns(), walk.Rows());
+    for (int x = 0; x < walk.Columns(); ++x)
+        for (int y = 0; y < walk.Rows(); ++y)
+            map += walk[x][y] == kWalkBlocked ? CellBytes(200) : walk[x][y] == kWalkFlagged ? CellBytes(200, 0x80, 0x80) : CellBytes(0);
+    WriteBytes(QFile::encodeName(folder_.filePath("Maze.map")).toStdString(), map);
+    document_.load(ToFilesystemPath(folder_.filePath("Maze.map")));
+    ASSERT_EQ(document_.walkability(), walk);
+    EXPECT_FALSE(routes_.isPreparing()); // a map only looked at
+    std::mt19937 random(8);
+    const Cell first = RandomWalkableCell(walk, random);
+    routes_.setPlayer(QPoint(first.x, first.y));
+    EXPECT_TRUE(routes_.isPreparing());
+    QTRY_VERIFY_WITH_TIMEOUT(!routes_.isPreparing(), 10000);
+    EXPECT_TRUE(routes_.hasCore());
+
+    const Cell goal = RandomWalkableCell(walk, random);
+    routes_.routeFromPlayer(QPoint(goal.x, goal.y));
+    for (int move = 0; move < 6; ++move) {
+        const Cell player = RandomWalkableCell(walk, random);
+        routes_.setPlayer(QPoint(player.x, player.y));
+        WaitForTheSearch();
+        Route route;
+        for (const QPoint& point : routes_.route())
+            route.push_back({point.x(), point.y()});
+        EXPECT_EQ(route.size(), FindRouteBreadthFirst(walk, player, goal)->size()) << CellText(player);
+        EXPECT_EQ(RouteFault(walk, route, player, goal), "") << CellText(player);
+    }
+
+    document_.load(ToFilesystemPath(folder_.filePath("Wall.map"))); // another map
+    routes_.setPlayer(QPoint(0, 1));
+    EXPECT_TRUE(routes_.isPreparing());
+    routes_.letMapGo();
+    EXPECT_FALSE(routes_.isPreparing());
+    EXPECT_FALSE(routes_.isAsked());
 }
 
 // A large map split by a wall: a goal behind it is refused, and the window's

@@ -1,5 +1,6 @@
-// Any bytes as a small map and two ends: the route must be a legal walk as
-// long as the breadth-first one, and both must find one or neither.
+// Any bytes as a small map and two ends: the route, and the route through
+// the map's core (RouteCore.h) after another to the same goal, must be legal
+// walks as long as the breadth-first one, and all must find one or none.
 //
 // Input: columns (byte 0, below 64), rows (byte 1, below 160: columns of
 // more than one word of 64 rows), the ends'
@@ -8,10 +9,12 @@
 // column by column, set for blocked; cells past the input's end are open.
 
 #include "map/Route.h"
+#include "map/RouteCore.h"
 #include "tests/RouteMaps.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -42,14 +45,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    const std::optional<Route> route = FindRoute(walk, from, to);
     const std::optional<Route> reference = FindRouteBreadthFirst(walk, from, to);
-    Check(bool(route) == bool(reference));
-    if (route) {
-        Check(route->size() == reference->size());
-        Check(RouteFault(walk, *route, from, to).empty());
+    if (reference) {
         Check(RouteFault(walk, *reference, from, to).empty());
-        Check((route->size() == 1) == (from == to));
+        Check((reference->size() == 1) == (from == to));
+    }
+    // Through the core, after a route to the same goal from the cell the
+    // ends' coordinates swapped name, which leaves the goal's side half done.
+    const std::optional<RouteCore> core = RouteCore::Of(walk, nullptr, std::numeric_limits<double>::infinity());
+    const RouteToGoal toGoal(*core, to);
+    const Cell before{from.y, from.x};
+    const std::optional<RouteSteps> first = toGoal.From(before);
+    const std::optional<Route> firstReference = FindRouteBreadthFirst(walk, before, to);
+    Check(bool(first) == bool(firstReference) && (!first || first->Count() + 1 == firstReference->size()));
+    const std::optional<RouteSteps> throughCore = toGoal.From(from);
+    const std::optional<Route> routes[] = {FindRoute(walk, from, to),
+                                           throughCore ? std::optional<Route>(throughCore->Cells()) : std::nullopt};
+    for (const std::optional<Route>& route : routes) {
+        Check(bool(route) == bool(reference));
+        if (route) {
+            Check(route->size() == reference->size());
+            Check(RouteFault(walk, *route, from, to).empty());
+        }
     }
     return 0;
 }
