@@ -27,9 +27,10 @@ QString MeasureText(QPoint from, QPoint to, std::optional<int> walking, bool sea
     return DistanceMeasure::tr("from %1:%2: %3 straight, %4").arg(from.x()).arg(from.y()).arg(Steps(StraightSteps(from, to)), walked);
 }
 
-DistanceMeasure::DistanceMeasure(const MapDocument& document, QObject* parent)
+DistanceMeasure::DistanceMeasure(const MapDocument& document, RoutePlanner* routes, QObject* parent)
     : QObject(parent), walking_(new RoutePlanner(document, this))
 {
+    walking_->takeMapWorkFrom(routes);
     connect(walking_, &RoutePlanner::routeChanged, this, &DistanceMeasure::changed);
 }
 

@@ -24,7 +24,8 @@ QString MeasureText(QPoint from, QPoint to, std::optional<int> walking, bool sea
 class DistanceMeasure : public QObject {
     Q_OBJECT
 public:
-    DistanceMeasure(const MapDocument& document, QObject* parent);
+    // The walking distances take the map's areas and core from `routes`.
+    DistanceMeasure(const MapDocument& document, RoutePlanner* routes, QObject* parent);
 
     void start(QPoint from);
     void stop();

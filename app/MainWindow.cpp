@@ -83,7 +83,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     linkMemo_ = new LinkMemo(this);
     tracker_ = new PlayerTracker(this);
     routes_ = new RoutePlanner(document_, this);
-    measure_ = new DistanceMeasure(document_, this);
+    measure_ = new DistanceMeasure(document_, routes_, this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
     column->addWidget(toolBar_);

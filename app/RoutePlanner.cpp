@@ -50,6 +50,10 @@ RoutePlanner::~RoutePlanner()
 
 void RoutePlanner::prepareMap()
 {
+    if (mapWorkFrom_) {
+        mapWorkFrom_->prepareMap();
+        return;
+    }
     if (preparedMap_.lock() == document_.sharedWalkability())
         return;
     cancelPreparation();
@@ -186,6 +190,7 @@ void RoutePlanner::findRoute()
         show({});
         return;
     }
+    adoptMapWork();
     if (hasAreasOfThisMap() && !areas_->Joined(CellOf(*start), CellOf(*goal_))) {
         show({}); // another area: no search needed
         return;
@@ -280,6 +285,18 @@ void RoutePlanner::cancelSearches()
 bool RoutePlanner::hasAreasOfThisMap() const
 {
     return areas_ && areasMap_.lock() == document_.sharedWalkability();
+}
+
+// What the planner that works out the map has of it, when that is more.
+void RoutePlanner::adoptMapWork()
+{
+    if (!mapWorkFrom_ || !mapWorkFrom_->hasAreasOfThisMap() || (hasAreasOfThisMap() && (core_ || !mapWorkFrom_->core_)))
+        return;
+    areas_ = mapWorkFrom_->areas_;
+    areasMap_ = mapWorkFrom_->areasMap_;
+    core_ = mapWorkFrom_->core_;
+    grid_ = core_ ? nullptr : mapWorkFrom_->grid_;
+    toGoal_.reset();
 }
 
 void RoutePlanner::show(std::vector<QPoint> route)

@@ -22,6 +22,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -44,6 +45,10 @@ public:
     // Starts working out the map's areas and core, unless that was done or
     // begun for this map.
     void prepareMap();
+    // Leaves working out the map's areas and core to that planner, and
+    // searches with what it has worked out: one core a map, however many
+    // planners.
+    void takeMapWorkFrom(RoutePlanner* planner) { mapWorkFrom_ = planner; }
     bool isPreparing() const { return preparation_ != nullptr; }
     // Whether searches on this map go through its core.
     bool hasCore() const { return core_ && hasAreasOfThisMap(); }
@@ -81,6 +86,7 @@ private:
     void cancelPreparation();
     void preparationEnded(const std::shared_ptr<Preparation>& preparation);
     bool hasAreasOfThisMap() const;
+    void adoptMapWork();
     void show(std::vector<QPoint> route);
 
     const MapDocument& document_;
@@ -97,6 +103,7 @@ private:
     std::shared_ptr<const RouteCore> core_; // none while not worked out, or when it does not pay
     std::shared_ptr<const RouteToGoal> toGoal_; // through core_, to the last goal
     std::weak_ptr<const TMatrix> preparedMap_; // the map the preparation was begun for
+    QPointer<RoutePlanner> mapWorkFrom_;
     QThread* preparing_ = nullptr;
     std::shared_ptr<Preparation> preparation_;
 };

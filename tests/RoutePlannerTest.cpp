@@ -118,6 +118,16 @@ TEST_F(RoutePlannerTest, OnAPreparedMazeTheRoutesFromThePlayerAreShortest)
         EXPECT_EQ(RouteFault(walk, route, player, goal), "") << CellText(player);
     }
 
+    // A second planner, as the measure's, searches through the same core.
+    RoutePlanner measuring(document_, nullptr);
+    measuring.takeMapWorkFrom(&routes_);
+    measuring.startAt(QPoint(first.x, first.y));
+    measuring.routeTo(QPoint(goal.x, goal.y));
+    EXPECT_FALSE(measuring.isPreparing());
+    EXPECT_TRUE(measuring.hasCore());
+    QTRY_VERIFY_WITH_TIMEOUT(!measuring.isSearching(), 10000);
+    EXPECT_EQ(measuring.route().size(), FindRouteBreadthFirst(walk, first, goal)->size());
+
     document_.load(ToFilesystemPath(folder_.filePath("Wall.map"))); // another map
     routes_.setPlayer(QPoint(0, 1));
     EXPECT_TRUE(routes_.isPreparing());
@@ -186,7 +196,7 @@ TEST(MeasureTextTest, StraightStepsToAnyOfEightNeighboursAndTheWalk)
 
 TEST_F(RoutePlannerTest, MeasuringTellsTheWalkAroundTheWall)
 {
-    DistanceMeasure measure(document_, nullptr);
+    DistanceMeasure measure(document_, &routes_, nullptr);
     EXPECT_EQ(measure.note(), "");
     measure.measureTo(QPoint(2, 0)); // not measuring: nothing
     EXPECT_EQ(measure.note(), "");
