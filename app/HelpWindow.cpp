@@ -11,16 +11,6 @@
 
 namespace {
 
-// "Save..." is listed as "Save".
-QString ShownName(const QAction& command)
-{
-    QString name = command.text();
-    name.remove(QLatin1Char('&'));
-    if (name.endsWith(QLatin1String("...")))
-        name.chop(3);
-    return name;
-}
-
 QString Keys(const QAction& command)
 {
     QStringList keys;
@@ -38,7 +28,7 @@ QString CommandRows(const QList<QAction*>& commands)
 {
     QString rows;
     for (const QAction* command : commands)
-        rows += Row(ShownName(*command), Keys(*command));
+        rows += Row(CommandName(*command), Keys(*command));
     return rows;
 }
 

@@ -24,9 +24,7 @@ void DrawGroove(QPainter& painter, const QPalette& palette, QPoint from, QPoint 
 // "Zoom In (Ctrl++)": the command and its first shortcut.
 QString ToolTipOf(const QAction* command)
 {
-    QString name = command->text();
-    if (name.endsWith(QLatin1String("...")))
-        name.chop(3);
+    const QString name = CommandName(*command);
     const QKeySequence shortcut = command->shortcut();
     if (shortcut.isEmpty())
         return name;
@@ -34,6 +32,14 @@ QString ToolTipOf(const QAction* command)
 }
 
 } // namespace
+
+QString CommandName(const QAction& command)
+{
+    QString name = command.text();
+    if (name.endsWith(QLatin1String("...")))
+        name.chop(3);
+    return name;
+}
 
 MainToolBar::MainToolBar(const ToolBarCommands& commands, QWidget* parent) : QFrame(parent)
 {

@@ -10,6 +10,9 @@ class QAction;
 class QCheckBox;
 class QLineEdit;
 
+// The command's name as its tooltip and the help tell it: "Save..." is "Save".
+QString CommandName(const QAction& command);
+
 struct ToolBarCommands {
     QAction* processList;
     QAction* zoomIn;
