@@ -24,7 +24,7 @@
 // answer. A route nearly as short, as on open ground, has A* (the straight
 // distance as its estimate) look for a shortest one, with a larger share.
 // Otherwise two breadth-first waves, one from each end, grow a step at a
-// time, 64 rows of a column advanced by each word operation, until they
+// time, a tile of 8 x 8 cells advanced by each word operation, until they
 // touch. Bounded by a length some route has, a wave leaves out every cell
 // from which that length cannot be beaten; the waves try the straight
 // distance and a few lengths between it and the quick route's first, as a
@@ -35,8 +35,8 @@
 // moves): RouteCore.h works the map out once, worn down to a thin core that
 // keeps every distance, and then searches up from both ends to the core and
 // across its crossings. On a maze of small rooms and 2-wide corridors, where
-// a word operation of the waves reaches a cell or two, it searches a few
-// hundredths of the cells; the working out costs more than one search by
+// a word operation of the waves reaches a handful of cells, it searches a
+// few hundredths of the cells; the working out costs more than one search by
 // the waves, so a single search (tarvex-route) does without it. Where little
 // wears away, as on open ground, the core does not pay and the waves stay.
 
@@ -93,7 +93,7 @@ private:
 // What a search used, for the benchmarks.
 struct RouteSearchCost {
     std::size_t memoryBytes = 0;   // peak memory of the search itself, the map's bits not counted
-    std::size_t expandedCells = 0; // cells (or words of 64 cells) whose neighbours were looked at
+    std::size_t expandedCells = 0; // cells (or tiles of 64 cells) whose neighbours were looked at
 };
 
 class RouteGrid;

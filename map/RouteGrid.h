@@ -1,10 +1,11 @@
 #pragma once
 // A map's walkability as bits, the form the route search reads: one bit per
-// cell, set when the cell can be entered, 64 rows of a column to a word.
-// Column -1 and column W are kept too, all blocked, so that a column's
-// neighbours can always be read. The words lie in tiles of 8 columns side by
-// side (the same 64 rows of 8 columns in one place), so that a search going
-// across columns finds its next words close by.
+// cell, set when the cell can be entered, a square of 8 x 8 cells to a word
+// (a tile). Bit 8 * row + column of a tile is its cell (column, row), so a
+// byte is a row of 8 cells. A ring of blocked tiles is kept around the map,
+// so that a tile's 8 neighbours can always be read. A wave spreading through
+// rooms and corridors touches far fewer tiles than it would columns of 64
+// cells, and every word it reads holds more of its cells.
 //
 // Contract: made from the walkability values in one pass, an eighth of a
 // byte a cell; at most 65535 x 65535 cells, larger throws
@@ -17,36 +18,43 @@
 #include <cstdint>
 #include <vector>
 
+// Where a tile lies: the tile of cell (x, y) is column x / 8 + 1 and row
+// y / 8 + 1; column and row 0 are the ring of blocked tiles.
+struct TilePlace {
+    std::uint32_t column;
+    std::uint32_t row;
+};
+
 class RouteGrid {
 public:
     explicit RouteGrid(const TMatrix& walk);
 
     int Columns() const { return columns_; }
     int Rows() const { return rows_; }
-    int WordsPerColumn() const { return words_; }
     bool IsWalkable(Cell cell) const
     {
         return cell.x >= 0 && cell.y >= 0 && cell.x < columns_ && cell.y < rows_ &&
-               (bits_[WordIndex(std::uint32_t(cell.x + 1), std::uint32_t(cell.y >> 6))] >> (cell.y & 63) & 1);
+               (bits_[TileIndex(TileOf(cell))] >> BitOf(cell) & 1);
     }
 
-    // Where the word of `word` (rows 64 * word on) of column `paddedColumn`
-    // - 1 lies; paddedColumn from 0 (column -1) to Columns() + 1.
-    std::size_t WordIndex(std::uint32_t paddedColumn, std::uint32_t word) const
+    static TilePlace TileOf(Cell cell) { return {std::uint32_t(cell.x / 8 + 1), std::uint32_t(cell.y / 8 + 1)}; }
+    static int BitOf(Cell cell) { return (cell.y & 7) * 8 + (cell.x & 7); }
+    static Cell CellOf(TilePlace tile, int bit)
     {
-        return ((paddedColumn / kTileColumns) * std::size_t(words_) + word) * kTileColumns + paddedColumn % kTileColumns;
+        return {int(tile.column - 1) * 8 + (bit & 7), int(tile.row - 1) * 8 + (bit >> 3)};
     }
-    // The words, as WordIndex() places them, and their number.
+    // Where the word of a tile lies among Words(); the tiles of a column of
+    // tiles follow one another.
+    std::size_t TileIndex(TilePlace tile) const { return std::size_t(tile.column) * tileRows_ + tile.row; }
+    std::size_t TileRows() const { return tileRows_; }
     const std::uint64_t* Words() const { return bits_.data(); }
     std::size_t WordCount() const { return bits_.size(); }
     std::size_t MemoryBytes() const { return bits_.capacity() * sizeof(std::uint64_t); }
 
-    static constexpr std::uint32_t kTileColumns = 1;
-
 private:
     int columns_;
     int rows_;
-    int words_;
+    std::size_t tileRows_;
     std::vector<std::uint64_t> bits_;
 };
 

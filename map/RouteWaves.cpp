@@ -46,10 +46,9 @@ std::unique_ptr<WordLabels[], FreeMemory> ZeroedLabels(std::size_t count)
     return std::unique_ptr<WordLabels[], FreeMemory>(labels);
 }
 
-// Cells of one word of one column that a wave reached in its last step.
+// Cells of one tile that a wave reached in its last step.
 struct Front {
-    std::uint32_t column; // x + 1: column -1 is 0
-    std::uint32_t word;
+    TilePlace tile;
     std::uint64_t cells;
 };
 
@@ -61,6 +60,21 @@ std::uint64_t BitRange(std::int64_t first, std::int64_t last)
     if (first > last)
         return 0;
     return (last == 63 ? ~0ULL : (2ULL << last) - 1) & (~0ULL << first);
+}
+
+constexpr std::uint64_t kFirstColumn = 0x0101010101010101ULL; // of a tile
+constexpr std::uint64_t kLastColumn = kFirstColumn << 7;
+
+// Each cell and those above and below it, in its tile.
+std::uint64_t SpreadUpDown(std::uint64_t cells)
+{
+    return cells | cells << 8 | cells >> 8;
+}
+
+// Each cell and those left and right of it, in its tile.
+std::uint64_t SpreadSideways(std::uint64_t cells)
+{
+    return cells | (cells << 1 & ~kFirstColumn) | (cells >> 1 & ~kLastColumn);
 }
 
 // The index of the step (dx, dy) in kStepX and kStepY.
@@ -79,13 +93,12 @@ struct Meeting {
 class Waves {
 public:
     Waves(const RouteGrid& grid, Cell from, Cell to, std::optional<std::int64_t> bound, const std::atomic<bool>* cancel)
-        : grid_(grid), words_(std::uint32_t(grid.WordsPerColumn())), ends_{from, to}, bound_(bound), cancel_(cancel),
+        : grid_(grid), ends_{from, to}, bound_(bound), cancel_(cancel),
           labels_{ZeroedLabels(grid.WordCount()), ZeroedLabels(grid.WordCount())}, walk_(grid.Words())
     {
         for (int side = 0; side < 2; ++side) {
-            const Front start{std::uint32_t(ends_[side].x + 1), std::uint32_t(ends_[side].y >> 6),
-                              1ULL << (ends_[side].y & 63)};
-            labels_[side][Index(start.column, start.word)].Add(LabelOf(0), start.cells);
+            const Front start{RouteGrid::TileOf(ends_[side]), 1ULL << RouteGrid::BitOf(ends_[side])};
+            labels_[side][grid_.TileIndex(start.tile)].Add(LabelOf(0), start.cells);
             fronts_[side].push_back(start);
         }
     }
@@ -111,7 +124,6 @@ public:
 
 private:
     bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
-    std::size_t Index(std::uint32_t column, std::uint32_t word) const { return grid_.WordIndex(column, word); }
 
     // The route through the first meeting, unless it is longer than the
     // bound: then some cell of every shortest route was left out, and none
@@ -134,63 +146,73 @@ private:
     void Advance(int side)
     {
         const int label = LabelOf(++depth_[side]);
-        const Cell target = ends_[1 - side];
-        const std::int64_t reach = bound_ ? *bound_ - depth_[side] : 0; // straight distance left to the other end
-        std::vector<Front>& next = next_;
-        next.clear();
+        next_.clear();
         const std::vector<Front>& fronts = fronts_[side];
         for (std::size_t at = 0; at < fronts.size(); ++at) {
-            const Front& front = fronts[at];
             if ((++expanded_ & 0xFFFF) == 0 && Cancelled())
                 break;
             if (at + kLookAhead < fronts.size())
-                Prefetch(side, fronts[at + kLookAhead]);
-            const std::uint64_t cells = front.cells;
-            const std::uint64_t spread = cells | cells << 1 | cells >> 1;
-            const std::uint64_t below = cells >> 63, above = cells << 63;
-            for (std::uint32_t column = front.column - 1; column <= front.column + 1; ++column) {
-                if (bound_ && std::abs(std::int64_t(column) - 1 - target.x) > reach)
-                    continue;
-                const std::int64_t firstRow = target.y - reach, lastRow = target.y + reach;
-                auto reachOf = [&](std::uint32_t word) {
-                    return bound_ ? BitRange(firstRow - std::int64_t(word) * 64, lastRow - std::int64_t(word) * 64) : ~0ULL;
-                };
-                Enter(side, label, column, front.word, spread & reachOf(front.word));
-                if (below && front.word + 1 < words_)
-                    Enter(side, label, column, front.word + 1, below & reachOf(front.word + 1));
-                if (above && front.word > 0)
-                    Enter(side, label, column, front.word - 1, above & reachOf(front.word - 1));
-            }
+                Prefetch(side, fronts[at + kLookAhead].tile);
+            const TilePlace tile = fronts[at].tile;
+            const std::uint64_t cells = fronts[at].cells, sideways = SpreadSideways(cells);
+            const std::uint32_t left = tile.column - 1, right = tile.column + 1, up = tile.row - 1, down = tile.row + 1;
+            Enter(side, label, tile, SpreadUpDown(sideways));
+            if (const std::uint64_t edge = cells & kFirstColumn)
+                Enter(side, label, {left, tile.row}, SpreadUpDown(edge << 7));
+            if (const std::uint64_t edge = cells & kLastColumn)
+                Enter(side, label, {right, tile.row}, SpreadUpDown(edge >> 7));
+            if (const std::uint64_t edge = sideways & 0xFF)
+                Enter(side, label, {tile.column, up}, edge << 56);
+            if (const std::uint64_t edge = sideways >> 56)
+                Enter(side, label, {tile.column, down}, edge);
+            if (cells & 1)
+                Enter(side, label, {left, up}, 1ULL << 63);
+            if (cells >> 7 & 1)
+                Enter(side, label, {right, up}, 1ULL << 56);
+            if (cells >> 56 & 1)
+                Enter(side, label, {left, down}, 1ULL << 7);
+            if (cells >> 63)
+                Enter(side, label, {right, down}, 1ULL);
         }
-        frontBytes_ = std::max(frontBytes_, (fronts_[0].capacity() + fronts_[1].capacity() + next.capacity()) * sizeof(Front));
-        fronts_[side].swap(next);
+        frontBytes_ = std::max(frontBytes_, (fronts_[0].capacity() + fronts_[1].capacity() + next_.capacity()) * sizeof(Front));
+        fronts_[side].swap(next_);
     }
 
     // The fronts are spread over the map: the words a front will read are
     // asked for while the fronts before it are worked on.
     static constexpr std::size_t kLookAhead = 8;
-    void Prefetch(int side, const Front& front) const
+    void Prefetch(int side, TilePlace tile) const
     {
-        for (std::uint32_t column = front.column - 1; column <= front.column + 1; ++column) {
-            const std::size_t index = Index(column, front.word);
-            __builtin_prefetch(&labels_[side][index]);
-            __builtin_prefetch(&walk_[index]);
-        }
+        const std::size_t index = grid_.TileIndex(tile);
+        __builtin_prefetch(&labels_[side][index]);
+        __builtin_prefetch(&walk_[index]);
     }
 
-    void Enter(int side, int label, std::uint32_t column, std::uint32_t word, std::uint64_t cells)
+    // With a bound, the cells of a tile from which the wave of `side` can
+    // still beat it: within the straight distance left to the other end.
+    std::uint64_t InReach(int side, TilePlace tile) const
     {
-        const std::size_t index = Index(column, word);
+        if (!bound_)
+            return ~0ULL;
+        const std::int64_t reach = *bound_ - depth_[side];
+        const Cell target = ends_[1 - side], corner = RouteGrid::CellOf(tile, 0);
+        const std::int64_t left = target.x - reach - corner.x, right = target.x + reach - corner.x;
+        const std::int64_t top = target.y - reach - corner.y, bottom = target.y + reach - corner.y;
+        return BitRange(left, right) % 256 * kFirstColumn & BitRange(top * 8, bottom * 8 + 7);
+    }
+
+    void Enter(int side, int label, TilePlace tile, std::uint64_t cells)
+    {
+        const std::size_t index = grid_.TileIndex(tile);
         WordLabels& labels = labels_[side][index];
-        const std::uint64_t fresh = cells & walk_[index] & ~labels.Reached();
+        const std::uint64_t fresh = cells & walk_[index] & ~labels.Reached() & InReach(side, tile);
         if (!fresh)
             return;
         labels.Add(label, fresh);
-        std::vector<Front>& next = next_;
-        if (!next.empty() && next.back().column == column && next.back().word == word)
-            next.back().cells |= fresh;
+        if (!next_.empty() && next_.back().tile.column == tile.column && next_.back().tile.row == tile.row)
+            next_.back().cells |= fresh;
         else
-            next.push_back({column, word, fresh});
+            next_.push_back({tile, fresh});
     }
 
     // The shortest way through a cell of the front of `side` that the other
@@ -206,9 +228,9 @@ private:
         const int other = 1 - side;
         std::optional<Meeting> best;
         for (const Front& front : fronts_[side]) {
-            const std::size_t index = Index(front.column, front.word);
+            const std::size_t index = grid_.TileIndex(front.tile);
             for (std::uint64_t met = front.cells & labels_[other][index].Reached(); met; met &= met - 1) {
-                const Cell cell{int(front.column) - 1, int(front.word) * 64 + __builtin_ctzll(met)};
+                const Cell cell = RouteGrid::CellOf(front.tile, __builtin_ctzll(met));
                 Meeting meeting{cell, {}};
                 meeting.distance[side] = depth_[side];
                 meeting.distance[other] = DistanceNear(other, cell);
@@ -233,8 +255,8 @@ private:
     {
         if (!grid_.IsWalkable(cell))
             return false;
-        const WordLabels& labels = labels_[side][Index(std::uint32_t(cell.x + 1), std::uint32_t(cell.y >> 6))];
-        return labels.WithLabel(label) >> (cell.y & 63) & 1;
+        const WordLabels& labels = labels_[side][grid_.TileIndex(RouteGrid::TileOf(cell))];
+        return labels.WithLabel(label) >> RouteGrid::BitOf(cell) & 1;
     }
 
     // The neighbour of `at` that the wave of `side` reached at `distance`.
@@ -272,7 +294,6 @@ private:
     }
 
     const RouteGrid& grid_;
-    const std::uint32_t words_;
     const Cell ends_[2];
     const std::optional<std::int64_t> bound_;
     const std::atomic<bool>* cancel_;

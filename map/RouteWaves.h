@@ -13,7 +13,7 @@
 //   shortest route. With a bound below it: std::nullopt.
 // - Memory: half a byte a cell (two bits of distance modulo 3 for each
 //   wave), taken fresh and zeroed by the system page by page as the waves
-//   reach them, and the two wave fronts at 16 bytes a word of 64 cells.
+//   reach them, and the two wave fronts at 16 bytes a tile of 64 cells.
 
 #include "map/Route.h"
 #include "map/RouteGrid.h"

@@ -273,18 +273,24 @@ TEST(RouteLargeMapTest, LargeMapsOfEveryKindGetRoutesAsShortAsBreadthFirst)
 }
 
 // The bits the search reads say of every cell what its value says, and of
-// every cell past the edges that it is blocked, whatever the map's height.
+// every cell past the edges that it is blocked, whatever the map's size; a
+// tile's place and bit lead back to the cell.
 TEST(RouteGridTest, EveryCellsBitIsItsWalkability)
 {
     std::mt19937 random(9);
-    for (const int rows : {1, 7, 8, 9, 63, 64, 65, 127, 130}) {
-        TMatrix walk = RandomMatrix(5, rows, 0.4, random);
-        walk[1][rows / 2] = kWalkFlagged;
-        const RouteGrid grid(walk);
-        for (int x = -1; x <= 5; ++x)
-            for (int y = -1; y <= rows; ++y)
-                ASSERT_EQ(grid.IsWalkable({x, y}), IsWalkable(walk, {x, y})) << rows << " rows, " << CellText({x, y});
-    }
+    for (const int columns : {1, 5, 8, 9, 17})
+        for (const int rows : {1, 7, 8, 9, 63, 64, 65, 130}) {
+            TMatrix walk = RandomMatrix(columns, rows, 0.4, random);
+            walk[columns / 2][rows / 2] = kWalkFlagged;
+            const RouteGrid grid(walk);
+            for (int x = -9; x <= columns + 8; ++x)
+                for (int y = -9; y <= rows + 8; ++y) {
+                    const Cell cell{x, y};
+                    ASSERT_EQ(grid.IsWalkable(cell), IsWalkable(walk, cell)) << columns << " x " << rows << ", " << CellText(cell);
+                    if (x >= 0 && y >= 0)
+                        ASSERT_EQ(RouteGrid::CellOf(RouteGrid::TileOf(cell), RouteGrid::BitOf(cell)), cell);
+                }
+        }
 }
 
 // The waves alone: a bound at or above the shortest length gives a shortest

@@ -2,8 +2,8 @@
 // the map's core (RouteCore.h) after another to the same goal, must be legal
 // walks as long as the breadth-first one, and all must find one or none.
 //
-// Input: columns (byte 0, below 64), rows (byte 1, below 160: columns of
-// more than one word of 64 rows), the ends'
+// Input: columns (byte 0, below 64), rows (byte 1, below 160: many tiles of
+// 8 x 8 cells each way), the ends'
 // x1, y1, x2, y2 (bytes 2 to 5, each taken modulo the side plus 2, less 1,
 // so that one cell past each edge is tried too), then one bit per cell,
 // column by column, set for blocked; cells past the input's end are open.
