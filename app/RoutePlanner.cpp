@@ -8,10 +8,62 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+// What the preparation thread works out for one map. The areas come first
+// and are handed at once to the searches that wait for them.
+struct RoutePlanner::Preparation {
+    std::shared_ptr<const TMatrix> map;
+    std::atomic<bool> cancel{false};
+    std::shared_ptr<const WalkableAreas> areas;
+    std::shared_ptr<const RouteCore> core; // none when it does not pay
+
+    void run()
+    {
+        std::shared_ptr<const WalkableAreas> made;
+        try {
+            if (std::optional<WalkableAreas> worked = WalkableAreas::Of(*map, &cancel))
+                made = std::make_shared<const WalkableAreas>(std::move(*worked));
+        } catch (const std::bad_alloc&) {
+        }
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            areas = made;
+            areasEnded_ = true;
+        }
+        areasMade_.notify_all();
+        if (!made || cancel)
+            return;
+        try {
+            if (std::optional<RouteCore> worked = RouteCore::Of(*map, &cancel))
+                core = std::make_shared<const RouteCore>(std::move(*worked));
+        } catch (const std::bad_alloc&) {
+            core.reset(); // the searches do without it
+        }
+    }
+
+    // The areas once they are made; none when they could not be, or when
+    // either side was cancelled first.
+    std::shared_ptr<const WalkableAreas> areasWhenMade(const std::atomic<bool>& searchCancel)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!areasEnded_ && !searchCancel && !cancel)
+            areasMade_.wait_for(lock, std::chrono::milliseconds(20));
+        return areas;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable areasMade_;
+    bool areasEnded_ = false;
+};
 
 // What a search thread is given and gives back.
 struct RoutePlanner::Search {
     std::shared_ptr<const TMatrix> map;
+    std::shared_ptr<Preparation> preparation;   // of this map, making the areas: waited for
     std::shared_ptr<const WalkableAreas> areas; // none: worked out by the search
     std::shared_ptr<const RouteGrid> grid;      // the same, unless there is a core
     std::shared_ptr<const RouteCore> core;
@@ -21,14 +73,6 @@ struct RoutePlanner::Search {
     std::atomic<bool> cancel{false};
     std::optional<Route> route;
     bool failed = false;
-};
-
-// What the preparation thread works out for one map.
-struct RoutePlanner::Preparation {
-    std::shared_ptr<const TMatrix> map;
-    std::atomic<bool> cancel{false};
-    std::shared_ptr<const WalkableAreas> areas;
-    std::shared_ptr<const RouteCore> core; // none when it does not pay
 };
 
 namespace {
@@ -62,22 +106,15 @@ void RoutePlanner::prepareMap()
     preparedMap_ = preparation->map;
     if (!preparation->map || preparation->map->Columns() == 0 || preparation->map->Rows() == 0)
         return;
-    preparing_ = QThread::create([preparation] {
-        try {
-            if (std::optional<WalkableAreas> areas = WalkableAreas::Of(*preparation->map, &preparation->cancel))
-                preparation->areas = std::make_shared<const WalkableAreas>(std::move(*areas));
-            if (preparation->areas && !preparation->cancel)
-                if (std::optional<RouteCore> core = RouteCore::Of(*preparation->map, &preparation->cancel))
-                    preparation->core = std::make_shared<const RouteCore>(std::move(*core));
-        } catch (const std::bad_alloc&) {
-            preparation->core.reset(); // the searches do without it
-        }
-    });
+    preparing_ = QThread::create([preparation] { preparation->run(); });
     preparation_ = preparation;
     QThread* thread = preparing_;
+    // Known by its preparation, which the handler keeps alive: a thread
+    // cancelled and deleted by cancelPreparation() may still have this
+    // handler queued, and a new thread may have its address.
     connect(thread, &QThread::finished, this, [this, thread, preparation] {
-        if (thread != preparing_)
-            return; // cancelled and deleted by cancelPreparation()
+        if (preparation != preparation_)
+            return;
         preparing_ = nullptr;
         preparation_.reset();
         thread->deleteLater();
@@ -209,11 +246,15 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
         search->core = core_;
         if (toGoal_ && toGoal_->Goal() == CellOf(goal))
             search->toGoal = toGoal_;
+    } else {
+        search->preparation = preparationOfThisMap();
     }
     search->start = CellOf(start);
     search->goal = CellOf(goal);
     QThread* thread = QThread::create([search] {
         try {
+            if (!search->areas && search->preparation)
+                search->areas = search->preparation->areasWhenMade(search->cancel);
             if (!search->areas) {
                 if (std::optional<WalkableAreas> areas = WalkableAreas::Of(*search->map, &search->cancel))
                     search->areas = std::make_shared<const WalkableAreas>(std::move(*areas));
@@ -237,9 +278,10 @@ void RoutePlanner::startSearch(QPoint start, QPoint goal)
     });
     running_.emplace_back(thread, search);
     connect(thread, &QThread::finished, this, [this, thread, search] {
-        const auto entry = std::find_if(running_.begin(), running_.end(), [thread](const auto& e) { return e.first == thread; });
+        // Known by its search, as the preparation's thread is.
+        const auto entry = std::find_if(running_.begin(), running_.end(), [&search](const auto& e) { return e.second == search; });
         if (entry == running_.end())
-            return; // cancelled and deleted by cancelSearches()
+            return;
         running_.erase(entry);
         thread->deleteLater();
         searchEnded(search);
@@ -280,6 +322,13 @@ void RoutePlanner::cancelSearches()
     }
     running_.clear();
     searching_ = false;
+}
+
+std::shared_ptr<RoutePlanner::Preparation> RoutePlanner::preparationOfThisMap() const
+{
+    const RoutePlanner* preparing = mapWorkFrom_ ? mapWorkFrom_.data() : this;
+    const std::shared_ptr<Preparation>& preparation = preparing->preparation_;
+    return preparation && preparation->map == document_.sharedWalkability() ? preparation : nullptr;
 }
 
 bool RoutePlanner::hasAreasOfThisMap() const

@@ -13,9 +13,9 @@
 // area than the start is refused at once, without a search, and a search
 // goes through the core; the goal's side of it is kept for the next route
 // to the same goal, as the window asks again every second while the player
-// moves. A request before that, or on a map whose core does not pay, works
-// out the areas and the bits the waves read (RouteGrid.h) itself, once for
-// the map. clear() cancels every search and waits for it; letMapGo() and the
+// moves. A request before that waits for the preparation's areas; it, or a
+// request on a map whose core does not pay, works out the bits the waves
+// read (RouteGrid.h) itself, once for the map. clear() cancels every search and waits for it; letMapGo() and the
 // destructor cancel the preparation too, so that the map's values can go.
 
 #include "app/MapDocument.h"
@@ -86,6 +86,7 @@ private:
     void cancelPreparation();
     void preparationEnded(const std::shared_ptr<Preparation>& preparation);
     bool hasAreasOfThisMap() const;
+    std::shared_ptr<Preparation> preparationOfThisMap() const;
     void adoptMapWork();
     void show(std::vector<QPoint> route);
 

@@ -11,6 +11,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -82,6 +84,53 @@ TEST_F(RoutePlannerTest, ARouteFromThePlayerFollowsThePlayer)
     WaitForTheSearch();
     EXPECT_EQ(routes_.route().front(), QPoint(0, 1));
     EXPECT_EQ(routes_.summary(), "route: 4 steps");
+}
+
+// A search cancelled after it ended, before the window's thread heard of
+// it, once left the planner searching for ever: the next search's thread
+// could take the old one's address, and the old end was taken for it.
+TEST_F(RoutePlannerTest, ASearchCancelledJustAfterItEndedLeavesTheNextOneToEnd)
+{
+    for (int round = 0; round < 5; ++round) {
+        routes_.startAt(QPoint(0, 0));
+        routes_.routeTo(QPoint(4, 0));
+        std::this_thread::sleep_for(std::chrono::milliseconds(30)); // ended, not yet heard of
+        routes_.clear();
+        routes_.startAt(QPoint(0, 0));
+        routes_.routeTo(QPoint(4, 0));
+        WaitForTheSearch();
+        EXPECT_EQ(routes_.summary(), "route: 5 steps");
+    }
+}
+
+// A route asked for while the map is worked out waits for its areas and is
+// as short as a plain search's; letting the map go meanwhile ends the wait.
+TEST_F(RoutePlannerTest, ARouteAskedWhileTheMapIsWorkedOutIsShortest)
+{
+    const TMatrix walk = TightMaze(600, 500, 7);
+    std::string map = MapHeaderBytes(walk.Columns(), walk.Rows());
+    for (int x = 0; x < walk.Columns(); ++x)
+        for (int y = 0; y < walk.Rows(); ++y)
+            map += walk[x][y] == kWalkBlocked ? CellBytes(200) : CellBytes(0);
+    WriteBytes(QFile::encodeName(folder_.filePath("Maze.map")).toStdString(), map);
+    std::mt19937 random(4);
+    for (int round = 0; round < 3; ++round) {
+        routes_.letMapGo();
+        document_.load(ToFilesystemPath(folder_.filePath("Maze.map"))); // worked out afresh
+        const Cell player = RandomWalkableCell(walk, random), goal = RandomWalkableCell(walk, random);
+        routes_.setPlayer(QPoint(player.x, player.y));
+        routes_.routeFromPlayer(QPoint(goal.x, goal.y));
+        EXPECT_TRUE(routes_.isPreparing());
+        if (round == 1) {
+            routes_.letMapGo();
+            EXPECT_FALSE(routes_.isSearching());
+            EXPECT_FALSE(routes_.isPreparing());
+            continue;
+        }
+        WaitForTheSearch();
+        ASSERT_FALSE(routes_.route().empty()) << CellText(player) << " to " << CellText(goal);
+        EXPECT_EQ(routes_.route().size(), FindRouteBreadthFirst(walk, player, goal)->size());
+    }
 }
 
 // A maze prepared once the player is seen on it: the player's routes go
