@@ -15,8 +15,9 @@
 // to the same goal, as the window asks again every second while the player
 // moves. A request before that waits for the preparation's areas; it, or a
 // request on a map whose core does not pay, works out the bits the waves
-// read (RouteGrid.h) itself, once for the map. clear() cancels every search and waits for it; letMapGo() and the
-// destructor cancel the preparation too, so that the map's values can go.
+// read (RouteGrid.h) itself, once for the map. clear() cancels every search
+// and waits for it; letMapGo() and the destructor cancel the preparation
+// too, so that the map's values can go.
 
 #include "app/MapDocument.h"
 

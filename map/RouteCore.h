@@ -6,8 +6,8 @@
 // Why: on a maze of small rooms and corridors two cells wide the waves of
 // RouteWaves.h go through nearly half the map for one route (a few times
 // faster than a plain breadth-first search, not more), and the window asks
-// for a route to the same goal every second. Worn down, such a maze keeps about one cell in
-// twenty: its loops, one cell wide; dead ends vanish. The search then runs
+// for a route to the same goal every second. Worn down, such a maze keeps
+// about one cell in twenty: its loops, one cell wide; dead ends vanish. The search then runs
 // on the web's crossings and the lengths of the strands between them.
 //
 // How it is made: a walkable cell is worn away when taking it out keeps

@@ -46,7 +46,6 @@ public:
     // Where the word of a tile lies among Words(); the tiles of a column of
     // tiles follow one another.
     std::size_t TileIndex(TilePlace tile) const { return std::size_t(tile.column) * tileRows_ + tile.row; }
-    std::size_t TileRows() const { return tileRows_; }
     const std::uint64_t* Words() const { return bits_.data(); }
     std::size_t WordCount() const { return bits_.size(); }
     std::size_t MemoryBytes() const { return bits_.capacity() * sizeof(std::uint64_t); }

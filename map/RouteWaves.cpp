@@ -109,6 +109,8 @@ public:
         while (!Cancelled() && !fronts_[0].empty() && !fronts_[1].empty()) {
             const int side = fronts_[0].size() <= fronts_[1].size() ? 0 : 1;
             Advance(side);
+            if (Cancelled())
+                break; // the step may be cut short: its meetings need not be the nearest
             if (const std::optional<Meeting> meeting = Meet(side))
                 return Finish(*meeting);
             if (BeyondBound())
