@@ -287,8 +287,9 @@ TEST(RouteGridTest, EveryCellsBitIsItsWalkability)
                 for (int y = -9; y <= rows + 8; ++y) {
                     const Cell cell{x, y};
                     ASSERT_EQ(grid.IsWalkable(cell), IsWalkable(walk, cell)) << columns << " x " << rows << ", " << CellText(cell);
-                    if (x >= 0 && y >= 0)
+                    if (x >= 0 && y >= 0) {
                         ASSERT_EQ(RouteGrid::CellOf(RouteGrid::TileOf(cell), RouteGrid::BitOf(cell)), cell);
+                    }
                 }
         }
 }
