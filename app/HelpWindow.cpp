@@ -56,19 +56,26 @@ QString MouseRows(const QStringList& cellCommands)
     return html;
 }
 
-QString FollowingGuide()
+// "Name" (keys), as the guide names a command.
+QString Mention(const QAction& command)
+{
+    const QString name = QStringLiteral("\"%1\"").arg(command.text());
+    return command.shortcuts().isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, Keys(command));
+}
+
+QString FollowingGuide(const QAction& findAddress, const QAction& follow)
 {
     const QStringList steps = {
         HelpWindow::tr("Start the game client, or start it from the viewer: \"Start a Game Client...\" in the process "
                        "list's context menu (on Linux the system may let the viewer read only the clients it started)."),
         HelpWindow::tr("Click the toolbar's first button to list the processes, and click the game client's row."),
         HelpWindow::tr("Type the address at which the client keeps the player's x and y into the \"%1\" box. If you do "
-                       "not know it, \"Find the Player's Address...\" (Ctrl+F) finds it: type where the player stands "
-                       "or search the map on show, move the player a few times, and press \"Use\".")
-            .arg(MainToolBar::tr("Memory address:").chopped(1)),
+                       "not know it, %2 finds it: type where the player stands or search the map on show, move the "
+                       "player a few times, and press \"Use\".")
+            .arg(MainToolBar::tr("Memory address:").chopped(1), Mention(findAddress)),
         HelpWindow::tr("Tick \"%1\". Once a second the player's cell is marked with a green X, the window's caption "
-                       "shows x:y, and the map follows the player (F pauses and resumes following).")
-            .arg(MainToolBar::tr("Read coordinates")),
+                       "shows x:y, and the map follows the player; %2 pauses and resumes following.")
+            .arg(MainToolBar::tr("Read coordinates"), Mention(follow)),
         HelpWindow::tr("So that it works again after the client restarts, press \"Make It Last\" in the finder and "
                        "save a tracking file; next time \"Open Tracking File...\" in the address box's context menu "
                        "follows the player with it."),
@@ -81,21 +88,22 @@ QString FollowingGuide()
 
 } // namespace
 
-QString HelpHtml(const QList<QAction*>& commands, const QStringList& cellCommands)
+QString HelpHtml(const QList<QAction*>& commands, const QStringList& cellCommands, const GuideCommands& guide)
 {
     return QStringLiteral("<h3>%1</h3><table cellspacing=4>%2</table>"
                           "<h3>%3</h3><table cellspacing=4>%4</table>"
                           "<h3>%5</h3><ol>%6</ol>")
         .arg(HelpWindow::tr("Keys"), CommandRows(commands), HelpWindow::tr("Mouse"), MouseRows(cellCommands),
-             HelpWindow::tr("How to follow the player"), FollowingGuide());
+             HelpWindow::tr("How to follow the player"), FollowingGuide(guide.findAddress, guide.follow));
 }
 
-HelpWindow::HelpWindow(const QList<QAction*>& commands, const QStringList& cellCommands, QWidget* parent)
+HelpWindow::HelpWindow(const QList<QAction*>& commands, const QStringList& cellCommands, const GuideCommands& guide,
+                       QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(tr("Keyboard and Mouse"));
     browser_ = new QTextBrowser(this);
-    browser_->setHtml(HelpHtml(commands, cellCommands));
+    browser_->setHtml(HelpHtml(commands, cellCommands, guide));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     auto* column = new QVBoxLayout(this);

@@ -10,13 +10,20 @@
 class QAction;
 class QTextBrowser;
 
+// The commands the guide to following the player names, with their keys.
+struct GuideCommands {
+    const QAction& findAddress;
+    const QAction& follow;
+};
+
 // The help as HTML, for these commands and the map menu's commands on a cell.
-QString HelpHtml(const QList<QAction*>& commands, const QStringList& cellCommands);
+QString HelpHtml(const QList<QAction*>& commands, const QStringList& cellCommands, const GuideCommands& guide);
 
 class HelpWindow : public QDialog {
     Q_OBJECT
 public:
-    HelpWindow(const QList<QAction*>& commands, const QStringList& cellCommands, QWidget* parent);
+    HelpWindow(const QList<QAction*>& commands, const QStringList& cellCommands, const GuideCommands& guide,
+               QWidget* parent);
 
     // What the window shows, as plain text.
     QString text() const;

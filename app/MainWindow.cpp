@@ -382,7 +382,7 @@ void MainWindow::about()
 void MainWindow::showHelp()
 {
     if (!helpWindow_)
-        helpWindow_ = new HelpWindow(actions(), CellCommandNames(), this);
+        helpWindow_ = new HelpWindow(actions(), CellCommandNames(), {*findAddressCommand_, *followCommand_}, this);
     helpWindow_->show();
     helpWindow_->raise();
     helpWindow_->activateWindow();

@@ -144,4 +144,22 @@ TEST_F(LanguageTest, TheHelpListsEveryCommandWithItsKeysInEitherLanguage)
     }
 }
 
+// The guide to following the player names the commands it needs with the
+// keys they have, not the keys they had when it was written.
+TEST_F(LanguageTest, TheGuideNamesTheFindAndFollowCommandsWithTheirKeys)
+{
+    const auto window = OpenWindow(Language::English);
+    for (QAction* command : window->actions())
+        if (command->text() == QLatin1String("Follow the Player"))
+            command->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_9));
+    const QString text = OpenHelp(*window)->text();
+    const QString guide = text.mid(text.indexOf(QLatin1String("How to follow the player")));
+    EXPECT_TRUE(guide.contains(QStringLiteral("\"Find the Player's Address...\" (%1)")
+                                   .arg(QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText))))
+        << guide.toStdString();
+    EXPECT_TRUE(guide.contains(QStringLiteral("\"Follow the Player\" (%1) pauses")
+                                   .arg(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_9).toString(QKeySequence::NativeText))))
+        << guide.toStdString();
+}
+
 } // namespace

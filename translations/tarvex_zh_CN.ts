@@ -378,14 +378,6 @@
         <translation>点击工具栏的第一个按钮列出进程, 然后点击游戏客户端所在的行。</translation>
     </message>
     <message>
-        <source>Type the address at which the client keeps the player&apos;s x and y into the &quot;%1&quot; box. If you do not know it, &quot;Find the Player&apos;s Address...&quot; (Ctrl+F) finds it: type where the player stands or search the map on show, move the player a few times, and press &quot;Use&quot;.</source>
-        <translation>在&quot;%1&quot;框中输入客户端保存玩家 x 和 y 的地址。如果不知道, 用&quot;查找玩家地址...&quot; (Ctrl+F) 查找: 输入玩家所在位置或搜索当前显示的地图, 移动玩家几次, 然后按&quot;使用&quot;。</translation>
-    </message>
-    <message>
-        <source>Tick &quot;%1&quot;. Once a second the player&apos;s cell is marked with a green X, the window&apos;s caption shows x:y, and the map follows the player (F pauses and resumes following).</source>
-        <translation>勾选&quot;%1&quot;。每秒一次, 玩家所在的格子标上绿色的 X, 窗口标题显示 x:y, 地图跟随玩家 (F 暂停和恢复跟随)。</translation>
-    </message>
-    <message>
         <source>So that it works again after the client restarts, press &quot;Make It Last&quot; in the finder and save a tracking file; next time &quot;Open Tracking File...&quot; in the address box&apos;s context menu follows the player with it.</source>
         <translation>要在客户端重新启动后仍能使用, 在查找窗口中按&quot;长期有效&quot;并保存跟踪文件; 下次用地址框右键菜单中的&quot;打开跟踪文件...&quot;跟踪玩家。</translation>
     </message>
@@ -404,6 +396,14 @@
     <message>
         <source>Keyboard and Mouse</source>
         <translation>键盘和鼠标</translation>
+    </message>
+    <message>
+        <source>Type the address at which the client keeps the player&apos;s x and y into the &quot;%1&quot; box. If you do not know it, %2 finds it: type where the player stands or search the map on show, move the player a few times, and press &quot;Use&quot;.</source>
+        <translation>在&quot;%1&quot;框中输入客户端保存玩家 x 和 y 的地址。如果不知道, 用%2查找: 输入玩家所在位置或搜索当前显示的地图, 移动玩家几次, 然后按&quot;使用&quot;。</translation>
+    </message>
+    <message>
+        <source>Tick &quot;%1&quot;. Once a second the player&apos;s cell is marked with a green X, the window&apos;s caption shows x:y, and the map follows the player; %2 pauses and resumes following.</source>
+        <translation>勾选&quot;%1&quot;。每秒一次, 玩家所在的格子标上绿色的 X, 窗口标题显示 x:y, 地图跟随玩家; %2 暂停和恢复跟随。</translation>
     </message>
 </context>
 <context>
