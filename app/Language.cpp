@@ -6,21 +6,18 @@
 
 #include <stdexcept>
 
-std::optional<Language> LanguageNamed(const QString& name)
-{
-    if (name == QLatin1String("zh"))
-        return Language::Chinese;
-    if (name == QLatin1String("en"))
-        return Language::English;
-    return std::nullopt;
-}
-
-QString LanguageList()
-{
-    return QStringLiteral("zh  Chinese (the default)\nen  English\n");
-}
-
 namespace {
+
+struct NamedLanguage {
+    const char* name;
+    Language language;
+    const char* description;
+};
+
+constexpr NamedLanguage kLanguages[] = {
+    {"zh", Language::Chinese, "Chinese (the default)"},
+    {"en", Language::English, "English"},
+};
 
 std::string TranslatedUserText(const char* context, const char* english)
 {
@@ -28,6 +25,22 @@ std::string TranslatedUserText(const char* context, const char* english)
 }
 
 } // namespace
+
+std::optional<Language> LanguageNamed(const QString& name)
+{
+    for (const NamedLanguage& named : kLanguages)
+        if (name == QLatin1String(named.name))
+            return named.language;
+    return std::nullopt;
+}
+
+QString LanguageList()
+{
+    QString list;
+    for (const NamedLanguage& named : kLanguages)
+        list += QStringLiteral("%1  %2\n").arg(QLatin1String(named.name), QLatin1String(named.description));
+    return list;
+}
 
 LanguageInUse::LanguageInUse(Language language)
 {
