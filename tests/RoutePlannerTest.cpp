@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <QTemporaryDir>
 
@@ -36,6 +37,19 @@ protected:
                               : (x == 3 && y == 2 ? CellBytes(200) : CellBytes(0));
         WriteBytes(QFile::encodeName(folder_.filePath("Wall.map")).toStdString(), map);
         document_.load(ToFilesystemPath(folder_.filePath("Wall.map")));
+    }
+
+    // The map as a map file in the folder, named Maze.map.
+    std::filesystem::path WriteMaze(const TMatrix& walk)
+    {
+        std::string map = MapHeaderBytes(walk.Columns(), walk.Rows());
+        for (int x = 0; x < walk.Columns(); ++x)
+            for (int y = 0; y < walk.Rows(); ++y)
+                map += walk[x][y] == kWalkBlocked   ? CellBytes(200)
+                       : walk[x][y] == kWalkFlagged ? CellBytes(200, 0x80, 0x80)
+                                                    : CellBytes(0);
+        WriteBytes(QFile::encodeName(folder_.filePath("Maze.map")).toStdString(), map);
+        return ToFilesystemPath(folder_.filePath("Maze.map"));
     }
 
     // Searches run beside the window's thread.
@@ -108,15 +122,11 @@ TEST_F(RoutePlannerTest, ASearchCancelledJustAfterItEndedLeavesTheNextOneToEnd)
 TEST_F(RoutePlannerTest, ARouteAskedWhileTheMapIsWorkedOutIsShortest)
 {
     const TMatrix walk = TightMaze(600, 500, 7);
-    std::string map = MapHeaderBytes(walk.Columns(), walk.Rows());
-    for (int x = 0; x < walk.Columns(); ++x)
-        for (int y = 0; y < walk.Rows(); ++y)
-            map += walk[x][y] == kWalkBlocked ? CellBytes(200) : CellBytes(0);
-    WriteBytes(QFile::encodeName(folder_.filePath("Maze.map")).toStdString(), map);
+    const std::filesystem::path maze = WriteMaze(walk);
     std::mt19937 random(4);
     for (int round = 0; round < 3; ++round) {
         routes_.letMapGo();
-        document_.load(ToFilesystemPath(folder_.filePath("Maze.map"))); // worked out afresh
+        document_.load(maze); // worked out afresh
         const Cell player = RandomWalkableCell(walk, random), goal = RandomWalkableCell(walk, random);
         routes_.setPlayer(QPoint(player.x, player.y));
         routes_.routeFromPlayer(QPoint(goal.x, goal.y));
@@ -139,12 +149,7 @@ TEST_F(RoutePlannerTest, ARouteAskedWhileTheMapIsWorkedOutIsShortest)
 TEST_F(RoutePlannerTest, OnAPreparedMazeTheRoutesFromThePlayerAreShortest)
 {
     const TMatrix walk = TightMaze(280, 210, 6);
-    std::string map = MapHeaderBytes(walk.Columns(), walk.Rows());
-    for (int x = 0; x < walk.Columns(); ++x)
-        for (int y = 0; y < walk.Rows(); ++y)
-            map += walk[x][y] == kWalkBlocked ? CellBytes(200) : walk[x][y] == kWalkFlagged ? CellBytes(200, 0x80, 0x80) : CellBytes(0);
-    WriteBytes(QFile::encodeName(folder_.filePath("Maze.map")).toStdString(), map);
-    document_.load(ToFilesystemPath(folder_.filePath("Maze.map")));
+    document_.load(WriteMaze(walk));
     ASSERT_EQ(document_.walkability(), walk);
     EXPECT_FALSE(routes_.isPreparing()); // a map only looked at
     std::mt19937 random(8);
