@@ -315,7 +315,7 @@ TEST(ProcessReaderTest, AScannedClientGoesOnMoving)
     std::uint32_t lastPair = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!movedDuringAScan && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
         const unsigned scan = scans;
         std::uint32_t pair = 0;
         if (reader.Read(client.address, &pair, 4) != 4 || scan % 2 == 0 || scans != scan)
