@@ -70,3 +70,19 @@ inline PositionedReadMap ReadByPositionedReads(const std::string& file)
     }
     return map;
 }
+
+// A map file drawn as rows of text, all of one length: '.' an open cell,
+// '#' a blocked one, 'f' a flagged one that blocks.
+inline std::string MapFromRows(const std::vector<std::string>& rows)
+{
+    const int height = int(rows.size());
+    const int width = rows.empty() ? 0 : int(rows.front().size());
+    std::string bytes = MapHeaderBytes(width, height);
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            const char cell = rows[std::size_t(y)][std::size_t(x)];
+            bytes += cell == 'f' ? CellBytes(200, 0x80, 0x80) : CellBytes(cell == '#' ? 200 : 0);
+        }
+    }
+    return bytes;
+}

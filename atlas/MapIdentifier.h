@@ -1,0 +1,73 @@
+#pragma once
+// Tells which map of a folder the player is on from the positions read from
+// the client: the candidates are the maps on which every position since the
+// last change of map is inside the map and standable.
+//
+// Contract:
+// - 0:0, what a failed read gives, is never counted as a position; nor is the
+//   position seen just before, again (the player standing still).
+// - A new identification starts from a position that leaves the shown map
+//   while the shown map was still a candidate, and from a jump: a step (the
+//   larger of the column and row distances) longer than the player has walked
+//   in one tick so far, and at least kLongestWalkAtFirst. It starts with the
+//   maps on which that one position is standable.
+// - The shown map changes only when the candidates come down to one map that
+//   is not the shown one, or when Show() names one; never otherwise, so it
+//   does not flicker between maps while they stay ambiguous.
+// - Update() takes the atlas's changes: a map that appeared or changed is a
+//   candidate when the positions kept (the last kKeptPositions) fit it; one
+//   that went is no candidate.
+// The atlas must outlive the identifier.
+
+#include "atlas/MapAtlas.h"
+
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+enum class MapVerdict {
+    NoPosition,  // nothing counted yet
+    Known,       // one map fits: the shown one
+    Ambiguous,   // several maps fit
+    NotInFolder, // no map of the folder fits
+};
+
+class MapIdentifier {
+public:
+    static constexpr int kLongestWalkAtFirst = 8;
+    static constexpr std::size_t kKeptPositions = 64;
+
+    explicit MapIdentifier(const MapAtlas& atlas) : atlas_(atlas) {}
+
+    // A position read from the client; true when the shown map changed.
+    bool See(int x, int y);
+    // The user shows this map (a pick among the candidates, a click in the
+    // file list): it is the shown map and the one candidate from now on.
+    void Show(const std::filesystem::path& name);
+    // The maps of the atlas changed; true when the shown map changed.
+    bool Update(const AtlasChanges& changes);
+
+    const std::optional<std::filesystem::path>& Shown() const { return shown_; }
+    // In the atlas's order.
+    const std::vector<std::filesystem::path>& Candidates() const { return candidates_; }
+    MapVerdict Verdict() const;
+
+private:
+    struct Cell {
+        int x, y;
+    };
+    bool StartsAgainAt(Cell cell) const;
+    void StartAgainAt(Cell cell);
+    void Narrow(Cell cell);
+    bool FitsEveryPosition(const AtlasMap& map) const;
+    bool ShowSingleCandidate();
+
+    const MapAtlas& atlas_;
+    std::optional<std::filesystem::path> shown_;
+    std::vector<std::filesystem::path> candidates_;
+    std::deque<Cell> positions_; // since the last change, the newest last
+    std::optional<Cell> last_;
+    int longestWalk_ = 0;
+};
