@@ -17,24 +17,22 @@ bool MapIdentifier::See(int x, int y)
     const Cell cell{x, y};
     if ((x == 0 && y == 0) || (last_ && last_->x == x && last_->y == y))
         return false;
-    if (StartsAgainAt(cell)) {
+    if (IsJump(cell)) {
         StartAgainAt(cell);
     } else {
         longestWalk_ = std::max({longestWalk_, std::abs(x - last_->x), std::abs(y - last_->y)});
+        const bool leavesShown = shown_ && Holds(candidates_, *shown_) && !atlas_.Standable(*shown_, x, y);
         Narrow(cell);
+        if (leavesShown && candidates_.empty())
+            StartAgainAt(cell);
     }
     last_ = cell;
     return ShowSingleCandidate();
 }
 
-bool MapIdentifier::StartsAgainAt(Cell cell) const
+bool MapIdentifier::IsJump(Cell cell) const
 {
-    if (!last_)
-        return true;
-    const int step = std::max(std::abs(cell.x - last_->x), std::abs(cell.y - last_->y));
-    if (step > std::max(kLongestWalkAtFirst, longestWalk_))
-        return true;
-    return shown_ && Holds(candidates_, *shown_) && !atlas_.Standable(*shown_, cell.x, cell.y);
+    return !last_ || std::max(std::abs(cell.x - last_->x), std::abs(cell.y - last_->y)) > std::max(kLongestWalkAtFirst, longestWalk_);
 }
 
 void MapIdentifier::StartAgainAt(Cell cell)

@@ -6,11 +6,11 @@
 // Contract:
 // - 0:0, what a failed read gives, is never counted as a position; nor is the
 //   position seen just before, again (the player standing still).
-// - A new identification starts from a position that leaves the shown map
-//   while the shown map was still a candidate, and from a jump: a step (the
-//   larger of the column and row distances) longer than the player has walked
-//   in one tick so far, and at least kLongestWalkAtFirst. It starts with the
-//   maps on which that one position is standable.
+// - A new identification starts from a jump: a step (the larger of the
+//   column and row distances) longer than the player has walked in one tick
+//   so far, and than kLongestWalkAtFirst; and from a position that leaves the
+//   shown map while it was a candidate, when no other candidate fits it
+//   either. It starts with the maps on which that one position is standable.
 // - The shown map changes only when the candidates come down to one map that
 //   is not the shown one, or when Show() names one; never otherwise, so it
 //   does not flicker between maps while they stay ambiguous.
@@ -58,7 +58,7 @@ private:
     struct Cell {
         int x, y;
     };
-    bool StartsAgainAt(Cell cell) const;
+    bool IsJump(Cell cell) const;
     void StartAgainAt(Cell cell);
     void Narrow(Cell cell);
     bool FitsEveryPosition(const AtlasMap& map) const;

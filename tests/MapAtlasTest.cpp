@@ -157,18 +157,25 @@ TEST_F(MapIdentifierTest, PositionsNarrowTheCandidatesUntilOneMapIsShown)
     }
 }
 
-TEST_F(MapIdentifierTest, LeavingTheShownMapStartsAgainFromThere)
+TEST_F(MapIdentifierTest, LeavingTheShownMapStartsAgainFromThereWhenNoOtherMapFits)
 {
+    fs::remove(folder_ / "open.map");
+    atlas_ = MapAtlas(folder_);
     identifier_.Show("small.map");
     identifier_.See(2, 1);
     identifier_.See(3, 1);
-    // A step past small.map's edge: the positions on it no longer count.
-    EXPECT_FALSE(identifier_.See(4, 1));
-    EXPECT_EQ(Candidates(), (Strings{"open.map", "west.map"}));
-    EXPECT_EQ(identifier_.Verdict(), MapVerdict::Ambiguous);
-    EXPECT_EQ(Shown(), "small.map");
-    EXPECT_TRUE(identifier_.See(3, 2)); // blocked on west.map
-    EXPECT_EQ(Shown(), "open.map");
+    EXPECT_EQ(Candidates(), Strings{"small.map"});
+    // A step past small.map's edge, onto west.map, where the cells walked
+    // before are blocked: they no longer count.
+    EXPECT_TRUE(identifier_.See(4, 1));
+    EXPECT_EQ(Candidates(), Strings{"west.map"});
+    EXPECT_EQ(Shown(), "west.map");
+    // Off both: no map of the folder fits, and west.map stays on show.
+    EXPECT_FALSE(identifier_.See(11, 1));
+    EXPECT_EQ(identifier_.Verdict(), MapVerdict::NotInFolder);
+    EXPECT_FALSE(identifier_.See(12, 1));
+    EXPECT_EQ(identifier_.Verdict(), MapVerdict::NotInFolder);
+    EXPECT_EQ(Shown(), "west.map");
 }
 
 TEST_F(MapIdentifierTest, JumpsStartAgainAndTheShownMapNeverFlickers)
