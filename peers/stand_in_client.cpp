@@ -3,7 +3,8 @@
 // an address below 4 GiB and moves the player along the open cells of a map
 // every half second, or holds a given position.
 //
-//   stand_in_client [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden | --chained]
+//   stand_in_client [--map FILE.map | --world FOLDER [--stay STEPS]] [--hold X Y] [--seconds N]
+//                   [--private] [--hidden | --chained]
 //
 // --private keeps other programs of the same user from reading its memory
 // (on Linux: not dumpable), as a protected game client would.
@@ -18,17 +19,29 @@
 // path "stand_in_client+<global> -> +18 -> +40" finds it after a restart
 // (a 64-bit build; the global's offset depends on the build).
 //
+// --world walks through the maps of a folder as a player does: on cells it
+// can stand on, a step every half second in one direction until the way is
+// blocked, and after STEPS steps (20 unless told) on to another map of the
+// folder at a cell of its own (the position jumps). It keeps which map it is
+// on as the client keeps it: a number (the map's place among the folder's
+// maps sorted by name, 32 bits) and the map's file name, in an object on the
+// heap whose place differs from run to run. It prints each change of map as
+// "map <number> <name> <x>:<y>". --pace sets the time between two steps
+// (500 milliseconds unless told), for tests that need not wait.
+//
 // The first line it prints is "pid <identifier> address <hex address>".
 
 #include "map/MapReader.h"
 #include "peers/StandInSystem.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <random>
 #include <string>
@@ -135,6 +148,96 @@ volatile std::uint8_t* Chain(std::mt19937& random)
     return world->player + kChainedPositionOffset;
 }
 
+// What the client keeps of the map it is on, among its other fields.
+struct CurrentMap {
+    std::uint32_t otherFields[5];
+    std::uint32_t number;
+    char name[64];
+};
+
+class MapWorld {
+public:
+    MapWorld(std::vector<std::filesystem::path> maps, int stay, std::mt19937& random)
+        : maps_(std::move(maps)), stay_(stay), random_(random)
+    {
+        static std::vector<std::vector<char>> before; // so that the object's place differs from run to run
+        before.emplace_back(16 * (1 + random_() % 4096));
+        current_ = new CurrentMap{};
+    }
+
+    bool Enter(std::size_t number)
+    {
+        std::optional<MapLoad> map = ReadMapFile(maps_[number]);
+        if (!map || map->matrix.Columns() == 0 || map->matrix.Rows() == 0)
+            return false;
+        walk_ = std::move(map->matrix);
+        for (int tries = 0; tries < 100000; ++tries) {
+            const Position cell{std::uint16_t(random_() % unsigned(walk_.Columns())), std::uint16_t(random_() % unsigned(walk_.Rows()))};
+            if (Standable(cell.x, cell.y) && !(cell.x == 0 && cell.y == 0)) {
+                at_ = cell;
+                current_->number = std::uint32_t(number);
+                const std::string name = maps_[number].filename().string();
+                std::memset(current_->name, 0, sizeof current_->name);
+                std::memcpy(current_->name, name.data(), std::min(name.size(), sizeof current_->name - 1));
+                std::printf("map %u %s %u:%u\n", unsigned(number), name.c_str(), unsigned(at_.x), unsigned(at_.y));
+                std::fflush(stdout);
+                steps_ = 0;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A step on, or on to another map after stay_ steps.
+    Position Step()
+    {
+        if (++steps_ >= stay_ && maps_.size() > 1) {
+            for (std::size_t tries = 0; tries < maps_.size() * 4; ++tries) {
+                const std::size_t next = random_() % maps_.size();
+                if (next != current_->number && Enter(next))
+                    return at_;
+            }
+        }
+        for (int turns = 0; turns < 16; ++turns) {
+            const int x = at_.x + direction_[0], y = at_.y + direction_[1];
+            if ((direction_[0] || direction_[1]) && Standable(x, y) && !(x == 0 && y == 0)) {
+                at_ = {std::uint16_t(x), std::uint16_t(y)};
+                return at_;
+            }
+            direction_ = {int(random_() % 3) - 1, int(random_() % 3) - 1};
+        }
+        return at_;
+    }
+
+    Position At() const { return at_; }
+
+private:
+    bool Standable(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < walk_.Columns() && y < walk_.Rows() && walk_[x][y] != kWalkBlocked;
+    }
+
+    std::vector<std::filesystem::path> maps_;
+    int stay_;
+    std::mt19937& random_;
+    CurrentMap* current_;
+    TMatrix walk_;
+    Position at_{};
+    std::array<int, 2> direction_{1, 0};
+    int steps_ = 0;
+};
+
+std::vector<std::filesystem::path> MapsIn(const std::string& folder)
+{
+    std::vector<std::filesystem::path> maps;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        if (HasMapExtension(entry.path()) && entry.is_regular_file(error))
+            maps.push_back(entry.path());
+    std::sort(maps.begin(), maps.end());
+    return maps;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -145,6 +248,9 @@ int main(int argc, char** argv)
     bool readable = true;
     bool hidden = false;
     bool chained = false;
+    std::optional<std::string> worldFolder;
+    int stay = 20;
+    int pace = 500;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--map" && i + 1 < argc) {
@@ -152,6 +258,12 @@ int main(int argc, char** argv)
         } else if (option == "--hold" && i + 2 < argc) {
             hold = Position{std::uint16_t(std::atoi(argv[i + 1])), std::uint16_t(std::atoi(argv[i + 2]))};
             i += 2;
+        } else if (option == "--world" && i + 1 < argc) {
+            worldFolder = argv[++i];
+        } else if (option == "--stay" && i + 1 < argc) {
+            stay = std::max(1, std::atoi(argv[++i]));
+        } else if (option == "--pace" && i + 1 < argc) {
+            pace = std::max(1, std::atoi(argv[++i]));
         } else if (option == "--seconds" && i + 1 < argc) {
             seconds = std::atoi(argv[++i]);
         } else if (option == "--private") {
@@ -162,7 +274,8 @@ int main(int argc, char** argv)
             chained = true;
         } else {
             std::fprintf(stderr,
-                         "usage: %s [--map FILE.map] [--hold X Y] [--seconds N] [--private] [--hidden | --chained]\n",
+                         "usage: %s [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS]] [--hold X Y] [--seconds N]\n"
+                         "          [--private] [--hidden | --chained]\n",
                          argv[0]);
             return 2;
         }
@@ -194,13 +307,27 @@ int main(int argc, char** argv)
                 static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(position)));
     std::printf("Type the address into the viewer's memory address box, pick this process and tick 读取坐标.\n");
     std::fflush(stdout);
+    std::optional<MapWorld> world;
+    if (worldFolder) {
+        const std::vector<std::filesystem::path> maps = MapsIn(*worldFolder);
+        world.emplace(maps, stay, random);
+        bool entered = false;
+        for (std::size_t number = 0; number < maps.size() && !entered; ++number)
+            entered = world->Enter(number);
+        if (!entered) {
+            std::fprintf(stderr, "no map of %s has a cell to stand on\n", worldFolder->c_str());
+            return 1;
+        }
+    }
+    if (world)
+        Store(position, world->At());
 
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     for (std::size_t step = 0; std::chrono::steady_clock::now() < end; ++step) {
-        Store(position, route[step % route.size()]);
+        Store(position, world ? world->Step() : route[step % route.size()]);
         for (std::size_t i = 0; i < layout.movingOffMap.size(); ++i)
             Store(layout.movingOffMap[i], walks.blocked[(step * 7 + i * 13) % walks.blocked.size()]);
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::this_thread::sleep_for(std::chrono::milliseconds(pace));
     }
     return 0;
 }

@@ -30,6 +30,8 @@ public:
 
     // Ends the client and waits until its process is gone.
     void End();
+    // The next line the client prints, without its line end; empty at the end.
+    std::string ReadLine();
     // The process started: the client itself, or the Wine process that runs it.
     std::uint32_t StartedProcessId() const;
 
@@ -76,12 +78,17 @@ inline void StandInClient::Start(const std::string& commandLine)
     ::CloseHandle(write);
     if (!started)
         return;
+    ReadFirstLine(ReadLine());
+}
+
+inline std::string StandInClient::ReadLine()
+{
     std::string line;
     char c = 0;
     DWORD read = 0;
-    while (::ReadFile(output_, &c, 1, &read, nullptr) && read == 1 && c != '\n')
+    while (output_ && ::ReadFile(output_, &c, 1, &read, nullptr) && read == 1 && c != '\n')
         line += c;
-    ReadFirstLine(line);
+    return line;
 }
 
 inline std::uint32_t StandInClient::StartedProcessId() const
@@ -125,11 +132,16 @@ inline void StandInClient::Start(const std::string& commandLine)
         child_ = -1;
         return;
     }
+    ReadFirstLine(ReadLine());
+}
+
+inline std::string StandInClient::ReadLine()
+{
     std::string line;
     char c = 0;
-    while (::read(output_, &c, 1) == 1 && c != '\n')
+    while (output_ >= 0 && ::read(output_, &c, 1) == 1 && c != '\n')
         line += c;
-    ReadFirstLine(line);
+    return line;
 }
 
 inline std::uint32_t StandInClient::StartedProcessId() const
