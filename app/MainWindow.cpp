@@ -31,7 +31,6 @@
 #include "qtfiles/QtConversions.h"
 #include "track/ClientStart.h"
 #include "track/PointerScan.h"
-#include "track/ProcessModules.h"
 #include "track/TrackingFile.h"
 
 #include <QAction>
@@ -486,14 +485,7 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file)
     const std::optional<std::uint32_t> client = pickClientNamed(QString::fromStdString(read.file->program));
     if (!client)
         return;
-    const ProcessReader reader{std::int32_t(*client)};
-    if (!reader.Refusal().empty())
-        throw std::runtime_error(reader.Refusal());
-    const ModuleList modules = ListModules(std::int32_t(*client));
-    if (!modules.failure.empty())
-        throw std::runtime_error(modules.failure);
-    const ResolvedPointerPath resolved =
-        ResolvePointerPath(read.file->path, modules.modules, PointersReadBy(reader, modules.pointerWidth));
+    const ResolvedPointerPath resolved = ResolvePointerPathIn(std::int32_t(*client), read.file->path);
     if (!resolved.address)
         throw std::runtime_error(resolved.failure);
     if (*resolved.address > 0xFFFFFFFFu)
