@@ -16,12 +16,12 @@ include(GNUInstallDirs)
 set(TARVEX_APP_ID org.tarvex.MapViewer)
 set(TARVEX_DEB_PROGRAM_DIR /usr/lib/tarvex)
 set(TARVEX_DEB_CONFIG_FILE /etc/tarvex/MapInfo.txt)
-set(TARVEX_MAN_PAGES doc/tarvex-viewer.1 doc/tarvex-map2bmp.1 doc/tarvex-find.1 doc/tarvex-route.1)
+set(TARVEX_MAN_PAGES doc/tarvex-viewer.1 doc/tarvex-map2bmp.1 doc/tarvex-find.1 doc/tarvex-route.1 doc/tarvex-where.1)
 set(TARVEX_PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${TARVEX_PACKAGING_DIR})
 
 # "program": what both packages hold in the program folder.
-install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find RUNTIME DESTINATION . COMPONENT program)
+install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where RUNTIME DESTINATION . COMPONENT program)
 list(TRANSFORM TARVEX_SAMPLE_FILES PREPEND ${TARVEX_SAMPLES_DIR}/ OUTPUT_VARIABLE sample_files)
 list(TRANSFORM TARVEX_SAMPLE_MORE_FILES PREPEND ${TARVEX_SAMPLES_DIR}/more/ OUTPUT_VARIABLE sample_more_files)
 
@@ -41,7 +41,7 @@ set(TARVEX_DEB_DOC_DIR ${system_share}/doc/tarvex-map-viewer)
 
 set(TARVEX_LINKS ${TARVEX_PACKAGING_DIR}/links)
 file(MAKE_DIRECTORY ${TARVEX_LINKS}/bin)
-foreach(program tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find)
+foreach(program tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where)
   file(CREATE_LINK ../lib/tarvex/${program} ${TARVEX_LINKS}/bin/${program} SYMBOLIC)
   install(FILES ${TARVEX_LINKS}/bin/${program} DESTINATION ${system_usr}/${CMAKE_INSTALL_BINDIR}
           COMPONENT system EXCLUDE_FROM_ALL)
@@ -69,6 +69,7 @@ endforeach()
 add_custom_target(packaging_files ALL DEPENDS ${compressed_files})
 install(FILES ${TARVEX_PACKAGING_DIR}/tarvex-viewer.1.gz ${TARVEX_PACKAGING_DIR}/tarvex-map2bmp.1.gz
               ${TARVEX_PACKAGING_DIR}/tarvex-find.1.gz ${TARVEX_PACKAGING_DIR}/tarvex-route.1.gz
+              ${TARVEX_PACKAGING_DIR}/tarvex-where.1.gz
         DESTINATION ${system_share}/man/man1 COMPONENT system EXCLUDE_FROM_ALL)
 install(FILES ${TARVEX_PACKAGING_DIR}/changelog.gz packaging/copyright README.md
         DESTINATION ${TARVEX_DEB_DOC_DIR} COMPONENT system EXCLUDE_FROM_ALL)

@@ -3,7 +3,7 @@
 # and address-finding programs, the stand-in client, the DLLs and plugins they
 # need (cmake/WindowsRuntime.cmake), the sample maps with their "MapInfo.txt"
 # beside the viewer, and the README.
-install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find stand_in_client RUNTIME DESTINATION .)
+install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where stand_in_client RUNTIME DESTINATION .)
 install(FILES ${TARVEX_WINDOWS_DLLS} ${TARVEX_BIN_DIR}/MapInfo.txt README.md DESTINATION .)
 install(FILES ${TARVEX_PLATFORM_PLUGIN} DESTINATION platforms)
 install(FILES ${TARVEX_STYLE_PLUGIN} DESTINATION styles)

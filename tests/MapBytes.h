@@ -86,3 +86,29 @@ inline std::string MapFromRows(const std::vector<std::string>& rows)
     }
     return bytes;
 }
+
+// Rows for MapFromRows: walls of a few rooms, each with a gap, and loose
+// rubble on about a sixth of the other cells; the same rows for the same seed.
+inline std::vector<std::string> RoomsAndRubble(int width, int height, unsigned seed)
+{
+    std::vector<std::string> rows(std::size_t(height), std::string(std::size_t(width), '.'));
+    unsigned state = seed * 2654435761u + 1;
+    auto next = [&state](unsigned below) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % below;
+    };
+    for (int room = 0; room < width * height / 400; ++room) {
+        const int left = int(next(unsigned(width))), top = int(next(unsigned(height)));
+        const int right = std::min(width - 1, left + 4 + int(next(12))), bottom = std::min(height - 1, top + 4 + int(next(12)));
+        for (int x = left; x <= right; ++x)
+            rows[std::size_t(top)][std::size_t(x)] = rows[std::size_t(bottom)][std::size_t(x)] = '#';
+        for (int y = top; y <= bottom; ++y)
+            rows[std::size_t(y)][std::size_t(left)] = rows[std::size_t(y)][std::size_t(right)] = '#';
+        rows[std::size_t(bottom)][std::size_t((left + right) / 2)] = '.';
+    }
+    for (std::string& row : rows)
+        for (char& cell : row)
+            if (cell == '.' && next(6) == 0)
+                cell = '#';
+    return rows;
+}

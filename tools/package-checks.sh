@@ -88,7 +88,8 @@ check "the archive is under 40 MB" test "$size" -lt $((40 * 1000 * 1000))
 check "the archive holds one program folder" test "$(tar tzf "$archive" | cut -d/ -f1 | sort -u | wc -l)" -eq 1
 check "a file a user left in the sample folder is not in the archive" \
     sh -c '! tar tzf "$1" | grep -q saved-by-a-user' sh "$archive"
-for file in tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find qt.conf MapInfo.txt README.md man/man1/tarvex-viewer.1 man/man1/tarvex-map2bmp.1 man/man1/tarvex-find.1 man/man1/tarvex-route.1 \
+for file in tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where qt.conf MapInfo.txt README.md \
+    man/man1/tarvex-viewer.1 man/man1/tarvex-map2bmp.1 man/man1/tarvex-find.1 man/man1/tarvex-route.1 man/man1/tarvex-where.1 \
     lib/libQt6Core.so.6 lib/libQt6Gui.so.6 lib/libQt6Widgets.so.6 lib/libQt6XcbQpa.so.6 \
     plugins/platforms/libqxcb.so plugins/platforms/libqoffscreen.so samples/Harbor2.map samples/more/Crypt.map \
     licenses/libqt6core6.copyright; do
@@ -144,7 +145,7 @@ check "a file a user left in the sample folder is not in the Debian package" \
     sh -c '! dpkg-deb -c "$1" | grep -q saved-by-a-user' sh "$deb"
 check "dpkg installs the package" install_deb
 program=$root/usr/lib/tarvex
-for file in tarvex-viewer tarvex-map2bmp tarvex-find; do
+for file in tarvex-viewer tarvex-map2bmp tarvex-find tarvex-where; do
     check "$file is in /usr/lib/tarvex" test -x "$program/$file"
     check "/usr/bin/$file links to it" test "$(realpath "$root/usr/bin/$file")" = "$(realpath "$program/$file")"
 done
@@ -162,7 +163,7 @@ doc=$root/usr/share/doc/tarvex-map-viewer
 check "the copyright file is there" grep -q '^License: ' "$doc/copyright"
 check "the changelog names this version" sh -c 'zcat "$1" | head -n 1 | grep -qF "($2)"' sh "$doc/changelog.gz" \
     "$(dpkg-deb --field "$deb" Version)"
-for page in tarvex-viewer tarvex-map2bmp tarvex-find tarvex-route; do
+for page in tarvex-viewer tarvex-map2bmp tarvex-find tarvex-route tarvex-where; do
     check "man -l renders $page(1)" sh -c 'man -l "$1" 2>&1 >/dev/null | grep . >&2 && exit 1; man -l "$1" | grep -q "^NAME"' \
         sh "$root/usr/share/man/man1/$page.1.gz"
 done

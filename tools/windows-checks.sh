@@ -92,7 +92,7 @@ shot() { import -window root "$shots/$1.png"; }
 click() { xdotool mousemove --window "$window" "$1" "$2" sleep 0.2 click 1 sleep 0.5; }
 title() { xdotool getwindowname "$window"; }
 
-for file in tarvex-viewer.exe tarvex-map2bmp.exe tarvex-find.exe stand_in_client.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+for file in tarvex-viewer.exe tarvex-map2bmp.exe tarvex-find.exe tarvex-where.exe stand_in_client.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll MapInfo.txt README.md Harbor2.map; do
     check "the zip holds $file" test -s "$program/$file"
 done
@@ -237,6 +237,27 @@ check "tarvex-find.exe narrows the walking client to the address it printed" \
 stop_finder
 stop_client
 cat "$scratch/finder-errors.txt"
+
+# tarvex-where.exe follows the Windows stand-in walking through sample maps
+# until it ends, naming the maps in the order the client walked on them.
+mkdir "$scratch/world"
+cp Harbor2.map Village.map Dungeon.map Tiny.map "$scratch/world/"
+world=$(winepath -w "$scratch/world")
+wine stand_in_client.exe --world "$world" --stay 40 --pace 100 --seconds 30 >"$scratch/world-client.txt" 2>&1 &
+client=$!
+for _ in $(seq 100); do grep -qs '^pid ' "$scratch/world-client.txt" && break; sleep 0.2; done
+read -r _ client_pid _ client_address < <(head -1 "$scratch/world-client.txt" | tr -d '\r')
+timeout 60 wine tarvex-where.exe "$world" --pid "$client_pid" --address "$client_address" --interval 50 \
+    >"$scratch/where.txt" 2>&1 || true
+wait "$client" 2>/dev/null || true
+named_in_turn() { # the maps named, at least two, each after the one before in the client's own list
+    awk 'NR == FNR { if ($1 == "map") walked[++walks] = $3; next }
+         { sub(/\r$/, ""); if ($1 == "?" || $1 == "-" || $1 == last) next; last = $1; named++
+           while (at < walks && walked[++at] != $1) {}
+           if (walked[at] != $1) bad = 1 }
+         END { exit (bad || named < 2) }' <(tr -d '\r' <"$scratch/world-client.txt") "$scratch/where.txt"
+}
+check "tarvex-where.exe names the maps the walking client was on, in turn" named_in_turn
 cd "$root"
 
 echo "screenshots: $shots"

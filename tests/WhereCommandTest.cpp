@@ -1,0 +1,163 @@
+// tarvex-where run as a user runs it: its output and exit status, with
+// positions given and following a live stand-in client through a folder.
+
+#include "tests/MapBytes.h"
+#include "tests/StandInClient.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <mutex>
+#include <random>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CommandRun {
+    std::string output;
+    int status = -1;
+};
+
+CommandRun RunWhere(const std::string& arguments)
+{
+    CommandRun run;
+    FILE* pipe = ::popen((std::string(TARVEX_WHERE) + " " + arguments + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class WhereCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() / ("tarvex-where-" + std::to_string(std::random_device{}()) +
+                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string Folder() const { return "'" + folder_.string() + "'"; }
+
+    fs::path folder_;
+};
+
+TEST_F(WhereCommandTest, PrintsTheMapsEveryPositionFitsWithExitStatusOneOnlyForOneMap)
+{
+    WriteBytes(folder_ / "open.map", MapFromRows(std::vector<std::string>(6, "..........")));
+    std::vector<std::string> west(6, "####......");
+    west[2][1] = 'f';
+    WriteBytes(folder_ / "west.map", MapFromRows(west));
+    WriteBytes(folder_ / "small.map", MapFromRows(std::vector<std::string>(3, "....")));
+    struct Row {
+        const char* positions;
+        const char* output;
+        int status;
+    } const table[] = {
+        {"1:1", "open.map\nsmall.map\n", 1},
+        {"1,2 5:1", "open.map\nwest.map\n", 1},
+        {"1:1 3:2 3:3", "open.map\n", 0},
+        {"9:5", "open.map\nwest.map\n", 1},
+        {"10:5", "", 1},
+        {"-1:0", "", 1},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.positions);
+        const CommandRun run = RunWhere(Folder() + " " + row.positions);
+        EXPECT_EQ(run.output, row.output);
+        EXPECT_EQ(run.status, row.status);
+    }
+}
+
+TEST_F(WhereCommandTest, SaysWhatIsWrongWithExitStatusTwo)
+{
+    struct Row {
+        std::string arguments;
+        const char* said;
+    } const table[] = {
+        {"", "no folder given"},
+        {Folder(), "give the positions, or the process to follow"},
+        {Folder() + " 3", "not a position: \"3\""},
+        {Folder() + " 1:x", "not a position: \"1:x\""},
+        {"'" + (folder_ / "none").string() + "' 1:1", "cannot list the folder"},
+        {Folder() + " --pid 1", "give the process with --pid and where it keeps the position with --address"},
+        {Folder() + " --pid 1 --address G1", "not an address: \"G1\""},
+        {Folder() + " --pid 0 --address 10", "not a process identifier: \"0\""},
+        {Folder() + " --pid 1 --address 10 --interval 5", "not an interval: \"5\""},
+        {Folder() + " --pid 1 --adress 10", "unknown option --adress"},
+        {Folder() + " --track", "--track needs a value"},
+        {Folder() + " --track '" + (folder_ / "none").string() + "'", "none"},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.arguments);
+        const CommandRun run = RunWhere(row.arguments);
+        EXPECT_NE(run.output.find(row.said), std::string::npos) << run.output;
+        EXPECT_EQ(run.status, 2);
+    }
+    EXPECT_EQ(RunWhere("--version").output, "tarvex-where 1.8.0\n");
+    EXPECT_EQ(RunWhere("--help").status, 0);
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(WhereCommandTest, FollowsALiveClientAcrossThreeMapsUntilItEnds)
+{
+    for (unsigned seed = 1; seed <= 4; ++seed)
+        WriteBytes(folder_ / ("area" + std::to_string(seed) + ".map"), MapFromRows(RoomsAndRubble(70, 50, seed)));
+    StandInClient client("--world '" + folder_.string() + "' --stay 40 --pace 50");
+    ASSERT_NE(client.address, 0u);
+    CommandRun run;
+    std::thread where([&] {
+        char address[16];
+        std::snprintf(address, sizeof address, "%X", client.address);
+        run = RunWhere(Folder() + " --pid " + std::to_string(client.processId) + " --address " + address + " --interval 20");
+    });
+    // The maps the client walks on, as it says.
+    std::vector<std::string> visited;
+    while (visited.size() < 6) {
+        const std::string line = client.ReadLine();
+        char name[64] = {};
+        if (line.empty())
+            break;
+        if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1)
+            visited.push_back(name);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // on the last map, half its stay
+    client.End();
+    where.join();
+    ASSERT_EQ(visited.size(), 6u);
+    EXPECT_EQ(run.status, 0) << run.output;
+
+    // The maps named, in the order the client walked on them, never one it
+    // was not on; at least three of them (the others may have been left
+    // before their positions told them apart).
+    std::vector<std::string> named;
+    for (const std::string& line : Lines(run.output)) {
+        ASSERT_FALSE(line.empty());
+        const std::string name = line.substr(0, line.find(' '));
+        if (name != "?" && name != "-" && (named.empty() || named.back() != name))
+            named.push_back(name);
+    }
+    EXPECT_GE(named.size(), 3u) << run.output;
+    auto walked = visited.begin();
+    for (const std::string& name : named) {
+        walked = std::find(walked, visited.end(), name);
+        ASSERT_NE(walked, visited.end()) << name << " named out of turn; walked: " << ::testing::PrintToString(visited) << "\n" << run.output;
+        ++walked;
+    }
+}
+
+} // namespace
