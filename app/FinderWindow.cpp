@@ -351,8 +351,8 @@ bool FinderWindow::saveTrackingFile(const QString& fileName)
     if (row < 0 || !paths_->item(row)->isSelected())
         return false;
     QSaveFile file(fileName);
-    const QByteArray text =
-        QByteArray::fromStdString(TrackingFileText({processName_.toStdString(), shownPaths_[std::size_t(row)]}));
+    const TrackingFile tracking{processName_.toStdString(), shownPaths_[std::size_t(row)], followingAcrossMaps_};
+    const QByteArray text = QByteArray::fromStdString(TrackingFileText(tracking));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         say(tr("Cannot save \"%1\": %2").arg(fileName, file.errorString()));
         return false;

@@ -39,6 +39,9 @@ public:
     std::optional<std::int32_t> process() const;
     // The map on show; an empty one without a map.
     void setMap(std::shared_ptr<const TMatrix> map);
+    // Whether a tracking file saved from here has the viewer follow the
+    // player across maps.
+    void setFollowingAcrossMaps(bool on) { followingAcrossMaps_ = on; }
 
     std::uint64_t candidateCount() const;
     bool isSearching() const;
@@ -94,5 +97,6 @@ private:
     QPushButton* saveTrackingButton_;
     QPushButton* checkRestartButton_;
     QString processName_;
+    bool followingAcrossMaps_ = false;
     QTimer* refresh_;
 };

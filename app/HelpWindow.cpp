@@ -63,7 +63,7 @@ QString Mention(const QAction& command)
     return command.shortcuts().isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, Keys(command));
 }
 
-QString FollowingGuide(const QAction& findAddress, const QAction& follow)
+QString FollowingGuide(const GuideCommands& guide)
 {
     const QStringList steps = {
         HelpWindow::tr("Start the game client, or start it from the viewer: \"Start a Game Client...\" in the process "
@@ -72,10 +72,14 @@ QString FollowingGuide(const QAction& findAddress, const QAction& follow)
         HelpWindow::tr("Type the address at which the client keeps the player's x and y into the \"%1\" box. If you do "
                        "not know it, %2 finds it: type where the player stands or search the map on show, move the "
                        "player a few times, and press \"Use\".")
-            .arg(MainToolBar::tr("Memory address:").chopped(1), Mention(findAddress)),
+            .arg(MainToolBar::tr("Memory address:").chopped(1), Mention(guide.findAddress)),
         HelpWindow::tr("Tick \"%1\". Once a second the player's cell is marked with a green X, the window's caption "
                        "shows x:y, and the map follows the player; %2 pauses and resumes following.")
-            .arg(MainToolBar::tr("Read coordinates"), Mention(follow)),
+            .arg(MainToolBar::tr("Read coordinates"), Mention(guide.follow)),
+        HelpWindow::tr("To have the viewer show the map the player is on, open the folder of the game's maps and turn "
+                       "on %1: the player's map is shown as soon as the positions single it out among the maps of "
+                       "the folder, and again at every change of map. While several maps fit, %2 picks one.")
+            .arg(Mention(guide.followMaps), Mention(guide.pickMap)),
         HelpWindow::tr("So that it works again after the client restarts, press \"Make It Last\" in the finder and "
                        "save a tracking file; next time \"Open Tracking File...\" in the address box's context menu "
                        "follows the player with it."),
@@ -94,7 +98,7 @@ QString HelpHtml(const QList<QAction*>& commands, const QStringList& cellCommand
                           "<h3>%3</h3><table cellspacing=4>%4</table>"
                           "<h3>%5</h3><ol>%6</ol>")
         .arg(HelpWindow::tr("Keys"), CommandRows(commands), HelpWindow::tr("Mouse"), MouseRows(cellCommands),
-             HelpWindow::tr("How to follow the player"), FollowingGuide(guide.findAddress, guide.follow));
+             HelpWindow::tr("How to follow the player"), FollowingGuide(guide));
 }
 
 HelpWindow::HelpWindow(const QList<QAction*>& commands, const QStringList& cellCommands, const GuideCommands& guide,

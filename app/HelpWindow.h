@@ -14,6 +14,8 @@ class QTextBrowser;
 struct GuideCommands {
     const QAction& findAddress;
     const QAction& follow;
+    const QAction& followMaps;
+    const QAction& pickMap;
 };
 
 // The help as HTML, for these commands and the map menu's commands on a cell.

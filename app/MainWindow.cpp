@@ -14,6 +14,7 @@
 #include "app/ImageControl.h"
 #include "app/LinkMemo.h"
 #include "app/MapFileList.h"
+#include "app/MapFollower.h"
 #include "app/MapMenu.h"
 #include "app/MapView.h"
 #include "app/OpenPath.h"
@@ -61,6 +62,8 @@ private:
     const QFont kept_;
 };
 
+constexpr int kPlayersMapNoteMs = 4000;
+
 } // namespace
 
 MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory, QWidget* parent)
@@ -83,6 +86,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     tracker_ = new PlayerTracker(this);
     routes_ = new RoutePlanner(document_, this);
     measure_ = new DistanceMeasure(document_, routes_, this);
+    follower_ = new MapFollower(this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
     column->addWidget(toolBar_);
@@ -142,6 +146,9 @@ void MainWindow::buildCommands()
     followCommand_ = addCommand(QT_TR_NOOP("Follow the Player"), nullptr, {Qt::Key_F}, [] {});
     followCommand_->setCheckable(true);
     followCommand_->setChecked(true);
+    followMapsCommand_ = addCommand(QT_TR_NOOP("Follow Across Maps"), nullptr, {Qt::Key_M}, [] {});
+    followMapsCommand_->setCheckable(true);
+    pickMapCommand_ = addCommand(QT_TR_NOOP("Pick the Player's Map..."), nullptr, {Qt::SHIFT | Qt::Key_M}, [this] { pickPlayersMap(); });
     findAddressCommand_ = addCommand(QT_TR_NOOP("Find the Player's Address..."), nullptr, {QKeySequence::Find}, [this] { openFinder(); });
     toolBar_ = new MainToolBar(commands_, this);
     commands_.processList->setToolTip(tr("List Processes (F5 keeps the selected one)"));
@@ -214,6 +221,16 @@ void MainWindow::connectParts()
             mapView_->bringCellIntoView(*routes_->player());
         showReadout();
     });
+    connect(followMapsCommand_, &QAction::toggled, this, [this](bool on) {
+        follower_->setOn(on);
+        if (finderWindow_)
+            finderWindow_->setFollowingAcrossMaps(on);
+        if (on && !mapView_->picture().IsEmpty())
+            follower_->showing(fileList_->selectedFilePath().filename());
+    });
+    connect(follower_, &MapFollower::playerMapFound, this,
+            [this](const std::filesystem::path& name) { runCommand([this, name] { showPlayersMap(name); }); });
+    connect(follower_, &MapFollower::changed, this, &MainWindow::showReadout);
     for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})
         connect(zoom, &QAction::triggered, this, &MainWindow::showReadout);
 }
@@ -226,6 +243,8 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    routes_,
                                    clearRouteCommand_,
                                    followCommand_,
+                                   followMapsCommand_,
+                                   pickMapCommand_,
                                    findAddressCommand_,
                                    [this](QPoint from) { measure_->start(from); },
                                    endMeasureCommand_,
@@ -238,6 +257,8 @@ void MainWindow::showReadout()
     QStringList notes{measure_->note()};
     if (tracker_->isRunning() && !followCommand_->isChecked())
         notes << tr("following paused (F resumes)");
+    if (const QString note = followingAcrossMapsNote(); !note.isEmpty())
+        notes << note;
     mapView_->setReadoutText(
         ReadoutText(document_, mapView_->hoveredCell(), mapView_->imageSize(), routes_->summary(), notes));
 }
@@ -258,6 +279,7 @@ void MainWindow::enterDirectory(const std::filesystem::path& directory)
     directoryList_->setDirectory(absolute);
     fileList_->setDirectory(absolute);
     driveSelector_->showDriveOf(ToQtPath(absolute));
+    follower_->setFolder(absolute);
 }
 
 // The folder the program started in; when it cannot be entered (its path
@@ -312,6 +334,7 @@ void MainWindow::openSelectedMap()
     if (map.linkText)
         linkMemo_->showLines(*map.linkText);
     showMapToFinder();
+    follower_->showing(fileList_->selectedFilePath().filename());
 }
 
 void MainWindow::openPath(const QString& path)
@@ -381,7 +404,8 @@ void MainWindow::about()
 void MainWindow::showHelp()
 {
     if (!helpWindow_)
-        helpWindow_ = new HelpWindow(actions(), CellCommandNames(), {*findAddressCommand_, *followCommand_}, this);
+        helpWindow_ = new HelpWindow(actions(), CellCommandNames(),
+                                     {*findAddressCommand_, *followCommand_, *followMapsCommand_, *pickMapCommand_}, this);
     helpWindow_->show();
     helpWindow_->raise();
     helpWindow_->activateWindow();
@@ -427,6 +451,7 @@ void MainWindow::openFinder()
             toolBar_->useAddress(QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper());
         });
     }
+    finderWindow_->setFollowingAcrossMaps(isFollowingAcrossMaps());
     if (finderWindow_->process() != std::int32_t(*processId))
         finderWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
     showMapToFinder();
@@ -493,6 +518,8 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file)
     processPicker_->refreshKeepingSelection();
     processPicker_->selectProcess(*client);
     toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*resolved.address), 8, 16, QLatin1Char('0')).toUpper());
+    if (read.file->followAcrossMaps)
+        setFollowingAcrossMaps(true);
 }
 
 std::optional<std::uint32_t> MainWindow::pickClientNamed(const QString& program)
@@ -527,8 +554,73 @@ void MainWindow::showMapToFinder()
         finderWindow_->setMap(document_.sharedWalkability());
 }
 
+void MainWindow::setFollowingAcrossMaps(bool on)
+{
+    followMapsCommand_->setChecked(on);
+}
+
+bool MainWindow::isFollowingAcrossMaps() const
+{
+    return followMapsCommand_->isChecked();
+}
+
+// The player's map, shown as a click in the file list shows it.
+void MainWindow::showPlayersMap(const std::filesystem::path& name)
+{
+    if (!fileList_->selectFile(name))
+        return; // not listed yet: the next look at the folder brings it
+    openSelectedMap();
+    sincePlayersMapShown_.start();
+    QTimer::singleShot(kPlayersMapNoteMs, this, &MainWindow::showReadout);
+}
+
+// The maps the positions fit, with their sizes, to pick the player's from.
+void MainWindow::pickPlayersMap()
+{
+    const std::vector<AtlasMap> candidates = follower_->candidates();
+    if (candidates.empty())
+        throw std::runtime_error(
+            tr("There is no map to pick: turn on \"%1\" and follow the player, and the maps of this folder that fit "
+               "the player's positions are listed here.")
+                .arg(followMapsCommand_->text())
+                .toStdString());
+    QStringList choices;
+    for (const AtlasMap& map : candidates)
+        choices.append(tr("%1 (%2 x %3 cells)").arg(ShownFileName(map.name)).arg(map.width).arg(map.height));
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(pickMapCommand_->text().remove(QLatin1String("...")));
+    dialog.setLabelText(tr("The player's positions fit these maps. Which one is the player on?"));
+    dialog.setComboBoxItems(choices);
+    dialog.setComboBoxEditable(false);
+    const qsizetype picked = runModal_(dialog) ? choices.indexOf(dialog.textValue()) : -1;
+    if (picked >= 0 && fileList_->selectFile(candidates[std::size_t(picked)].name))
+        openSelectedMap();
+}
+
+QString MainWindow::followingAcrossMapsNote() const
+{
+    if (!follower_->isOn() || !tracker_->isRunning())
+        return QString();
+    switch (follower_->verdict()) {
+    case MapVerdict::Ambiguous:
+        return tr("which map? %1 candidates (%2 picks)")
+            .arg(follower_->candidates().size())
+            .arg(pickMapCommand_->shortcut().toString(QKeySequence::NativeText));
+    case MapVerdict::NotInFolder:
+        return tr("the player is on a map that is not in this folder");
+    case MapVerdict::Known:
+        if (sincePlayersMapShown_.isValid() && sincePlayersMapShown_.elapsed() < kPlayersMapNoteMs)
+            return tr("map: %1").arg(ShownFileName(fileList_->selectedFilePath().filename()));
+        break;
+    case MapVerdict::NoPosition:
+        break;
+    }
+    return QString();
+}
+
 void MainWindow::onPlayerMoved(PlayerPosition position)
 {
+    follower_->see(position);
     mapView_->showMarker(QPoint(position.x - 5, position.y - 5));
     routes_->setPlayer(QPoint(position.x, position.y));
     if (followCommand_->isChecked())

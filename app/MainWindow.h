@@ -9,6 +9,7 @@
 #include "app/SaveDialog.h"
 #include "track/Tracker.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <filesystem>
@@ -21,6 +22,7 @@ class HelpWindow;
 class StartClientDialog;
 class DriveSelector;
 class MapFileList;
+class MapFollower;
 class MapView;
 class PlayerTracker;
 class ProcessPicker;
@@ -56,6 +58,9 @@ public:
     void openPath(const std::filesystem::path& path);
     // Follows the player with a tracking file (its client, its pointer path).
     void openTrackingFile(const std::filesystem::path& file);
+    // Shows the map the player is on, from the maps of the folder on show.
+    void setFollowingAcrossMaps(bool on);
+    bool isFollowingAcrossMaps() const;
 
 private:
     void buildCommands();
@@ -87,6 +92,9 @@ private:
     void askForTrackingFile();
     std::optional<std::uint32_t> pickClientNamed(const QString& program);
     void onPlayerMoved(PlayerPosition position);
+    void showPlayersMap(const std::filesystem::path& name);
+    void pickPlayersMap();
+    QString followingAcrossMapsNote() const;
     void showFailure(const QString& message);
 
     MapDocument document_;
@@ -102,6 +110,7 @@ private:
     PlayerTracker* tracker_;
     RoutePlanner* routes_;
     DistanceMeasure* measure_;
+    MapFollower* follower_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
     QAction* goToCellCommand_;
@@ -111,6 +120,8 @@ private:
     QAction* clearRouteCommand_;
     QAction* endMeasureCommand_;
     QAction* followCommand_;
+    QAction* followMapsCommand_;
+    QAction* pickMapCommand_;
     QAction* findAddressCommand_;
     QAction* startClientCommand_;
     QAction* openTrackingFileCommand_;
@@ -119,4 +130,5 @@ private:
     HelpWindow* helpWindow_ = nullptr;
     StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;
+    QElapsedTimer sincePlayersMapShown_; // "map: NAME" in the readout a few seconds after
 };

@@ -54,6 +54,9 @@ MapMenu::MapMenu(const MapMenuCommands& commands, std::optional<QPoint> cell, QW
         addAction(commands.endMeasure);
     addSeparator();
     addAction(commands.follow);
+    addAction(commands.followMaps);
+    if (commands.followMaps->isChecked())
+        addAction(commands.pickMap);
     addAction(commands.findAddress);
     addSeparator();
     addAction(commands.help);

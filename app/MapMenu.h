@@ -21,6 +21,8 @@ struct MapMenuCommands {
     RoutePlanner* routes;
     QAction* clearRoute;
     QAction* follow;
+    QAction* followMaps;
+    QAction* pickMap;
     QAction* findAddress;
     std::function<void(QPoint)> measureFrom;
     QAction* endMeasure;

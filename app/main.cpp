@@ -47,6 +47,9 @@ void Describe(QCommandLineParser& parser)
                                         QStringLiteral("follow the player as the tracking file FILE says, on the running "
                                                        "game client it names"),
                                         QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(QStringLiteral("follow-maps"),
+                                        QStringLiteral("show the map the player is on among the maps of the folder on "
+                                                       "show (Follow Across Maps)")));
     parser.addOption(QCommandLineOption(QStringLiteral("language"),
                                         QStringLiteral("show the window in LANGUAGE: zh (Chinese, the default) or en "
                                                        "(English)"),
@@ -175,6 +178,7 @@ int main(int argc, char** argv)
             Print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), QString::fromUtf8(failure.what())));
         }
     };
+    window.setFollowingAcrossMaps(parser.isSet(QStringLiteral("follow-maps")));
     if (!parser.positionalArguments().isEmpty())
         tellFailure([&] { window.openPath(ArgumentBytes(argc, argv, parser.positionalArguments().first())); });
     if (parser.isSet(QStringLiteral("track")))

@@ -202,8 +202,10 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
                                                                    .arg(QRegularExpression::escape(kClientName)))));
         ASSERT_GE(chain, 0) << paths.join('\n').toStdString();
         finder->findChild<QListWidget*>("finderPaths")->setCurrentRow(chain);
+        window_->setFollowingAcrossMaps(true); // remembered in the file
         ASSERT_TRUE(finder->saveTrackingFile(trackingFile));
         finder->close();
+        window_->setFollowingAcrossMaps(false);
     }
     {
         StandInClient client("--chained --hold 44 11 --seconds 60");
@@ -222,6 +224,7 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
         EXPECT_EQ(Find<QLineEdit>("edt1")->text(), QString("%1").arg(client.address, 8, 16, QChar('0')).toUpper());
         EXPECT_TRUE(Find<QCheckBox>("chk1")->isChecked());
         EXPECT_EQ(Find<ProcessPicker>("lv1")->selectedProcessId(), client.processId);
+        EXPECT_TRUE(window_->isFollowingAcrossMaps());
         QTRY_COMPARE_WITH_TIMEOUT(Caption(), QStringLiteral("44:11"), 3000);
     }
     // A second restart, with two clients running: the one picked is followed.

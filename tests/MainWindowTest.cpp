@@ -337,12 +337,16 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     RoutePlanner routes(window_->document(), nullptr);
     QAction clearRoute("Clear Route");
     QAction follow("Follow");
+    QAction followMaps("Follow Across Maps");
+    followMaps.setCheckable(true);
+    QAction pickMap("Pick");
     QAction findAddress(QStringLiteral("Find"));
     std::optional<QPoint> measuredFrom;
     QAction endMeasure(QStringLiteral("End Measuring"));
     endMeasure.setEnabled(false);
     QAction help(QStringLiteral("Help"));
-    const MapMenuCommands commands{{},      {}, &routes, &clearRoute, &follow, &findAddress,
+    const MapMenuCommands commands{{},         {},       &routes,      &clearRoute,
+                                   &follow,    &followMaps, &pickMap, &findAddress,
                                    [&measuredFrom](QPoint from) { measuredFrom = from; }, &endMeasure, &help};
     auto entry = [](const QMenu& menu, const QString& text) {
         for (QAction* action : menu.actions())
@@ -363,6 +367,9 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     EXPECT_EQ(measuredFrom, QPoint(2, 1));
     endMeasure.setEnabled(true);
     EXPECT_NE(entry(MapMenu(commands, QPoint(0, 0), window_.get()), "End Measuring"), nullptr);
+    EXPECT_EQ(entry(menu, "Pick"), nullptr); // only while following across maps
+    followMaps.setChecked(true);
+    EXPECT_NE(entry(MapMenu(commands, QPoint(0, 0), window_.get()), "Pick"), nullptr);
 
     for (QAction* action : window_->actions())
         if (action->text() == "Copy Picture")

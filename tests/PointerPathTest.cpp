@@ -155,6 +155,14 @@ TEST(TrackingFileTest, WrittenAndReadBackAndBadFilesSayWhy)
     ASSERT_TRUE(back.file) << back.failure;
     EXPECT_EQ(back.file->program, "Client.exe");
     EXPECT_EQ(back.file->path, file.path);
+    EXPECT_FALSE(back.file->followAcrossMaps);
+    // Following across maps is remembered; a file without the line (as older
+    // viewers wrote it) or with another value does not follow.
+    TrackingFile acrossMaps = file;
+    acrossMaps.followAcrossMaps = true;
+    EXPECT_EQ(TrackingFileText(acrossMaps), text + "follow-maps=yes\n");
+    EXPECT_TRUE(ParseTrackingFile(TrackingFileText(acrossMaps)).file->followAcrossMaps);
+    EXPECT_FALSE(ParseTrackingFile(text + "follow-maps=no\n").file->followAcrossMaps);
     // Line ends of Windows, comments and keys of other names are all right.
     EXPECT_TRUE(ParseTrackingFile("# mine\r\nnote=x\r\npath=a.exe+1\r\nprogram=a.exe\r\n").file);
 

@@ -25,7 +25,8 @@ std::optional<std::string_view> ValueOf(std::string_view text, std::string_view 
 
 std::string TrackingFileText(const TrackingFile& file)
 {
-    return "# Tarvex tracking file\nprogram=" + file.program + "\npath=" + FormatPointerPath(file.path) + "\n";
+    return "# Tarvex tracking file\nprogram=" + file.program + "\npath=" + FormatPointerPath(file.path) + "\n" +
+           (file.followAcrossMaps ? "follow-maps=yes\n" : "");
 }
 
 TrackingFileRead ParseTrackingFile(std::string_view text)
@@ -40,7 +41,7 @@ TrackingFileRead ParseTrackingFile(std::string_view text)
     ParsedPointerPath parsed = ParsePointerPath(*path);
     if (!parsed.path)
         return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's path is wrong: %1"), {parsed.failure})};
-    return {TrackingFile{std::string(*program), std::move(*parsed.path)}, {}};
+    return {TrackingFile{std::string(*program), std::move(*parsed.path), ValueOf(text, "follow-maps") == "yes"}, {}};
 }
 
 TrackingFileRead ReadTrackingFile(const std::filesystem::path& path)

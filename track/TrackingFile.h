@@ -6,9 +6,12 @@
 //   # Tarvex tracking file
 //   program=Client.exe
 //   path=Client.exe+1A2B3C -> +10 -> +8
+//   follow-maps=yes
 //
 // program is the client's name as the process list shows it; path the
-// pointer path (PointerPath.h) to the player's x and y. Empty lines and
+// pointer path (PointerPath.h) to the player's x and y; follow-maps, when
+// "yes", that the viewer shows the map the player is on (any other value,
+// or none, is no). Empty lines and
 // lines beginning with "#" are skipped, as are keys of other names.
 //
 // Contract: ReadTrackingFile reads a regular file of at most
@@ -29,6 +32,7 @@ inline constexpr std::int64_t kMaxTrackingFileBytes = 64 * 1024;
 struct TrackingFile {
     std::string program;
     PointerPath path;
+    bool followAcrossMaps = false;
 };
 
 std::string TrackingFileText(const TrackingFile& file);

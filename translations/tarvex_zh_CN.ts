@@ -405,6 +405,10 @@
         <source>Tick &quot;%1&quot;. Once a second the player&apos;s cell is marked with a green X, the window&apos;s caption shows x:y, and the map follows the player; %2 pauses and resumes following.</source>
         <translation>勾选&quot;%1&quot;。每秒一次, 玩家所在的格子标上绿色的 X, 窗口标题显示 x:y, 地图跟随玩家; %2 暂停和恢复跟随。</translation>
     </message>
+    <message>
+        <source>To have the viewer show the map the player is on, open the folder of the game&apos;s maps and turn on %1: the player&apos;s map is shown as soon as the positions single it out among the maps of the folder, and again at every change of map. While several maps fit, %2 picks one.</source>
+        <translation>要让查看器显示玩家所在的地图，打开游戏的地图文件夹并打开%1：一旦坐标在文件夹的地图中确定了玩家的地图就显示它，每次换地图也是如此。有几张地图都符合时，用%2选择一张。</translation>
+    </message>
 </context>
 <context>
     <name>MainToolBar</name>
@@ -558,6 +562,38 @@
     <message>
         <source>Several processes are named &quot;%1&quot;. Which one is the game client to follow?</source>
         <translation>有几个进程名为 &quot;%1&quot;。要跟踪哪一个游戏客户端?</translation>
+    </message>
+    <message>
+        <source>Follow Across Maps</source>
+        <translation>跨地图跟随</translation>
+    </message>
+    <message>
+        <source>Pick the Player&apos;s Map...</source>
+        <translation>选择玩家所在地图...</translation>
+    </message>
+    <message>
+        <source>There is no map to pick: turn on &quot;%1&quot; and follow the player, and the maps of this folder that fit the player&apos;s positions are listed here.</source>
+        <translation>没有可选的地图：打开&quot;%1&quot;并跟随玩家，这个文件夹中符合玩家坐标的地图会列在这里。</translation>
+    </message>
+    <message>
+        <source>%1 (%2 x %3 cells)</source>
+        <translation>%1 (%2 x %3 格)</translation>
+    </message>
+    <message>
+        <source>The player&apos;s positions fit these maps. Which one is the player on?</source>
+        <translation>玩家的坐标符合这些地图。玩家在哪一张上？</translation>
+    </message>
+    <message>
+        <source>which map? %1 candidates (%2 picks)</source>
+        <translation>哪张地图？%1 张符合 (%2 选择)</translation>
+    </message>
+    <message>
+        <source>the player is on a map that is not in this folder</source>
+        <translation>玩家所在的地图不在这个文件夹中</translation>
+    </message>
+    <message>
+        <source>map: %1</source>
+        <translation>地图: %1</translation>
     </message>
 </context>
 <context>

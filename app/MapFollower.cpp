@@ -1,0 +1,148 @@
+#include "app/MapFollower.h"
+
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+constexpr int kLookAgainMs = 5000;
+
+} // namespace
+
+// Made on a thread of its own: a first atlas of the folder, or the atlas
+// looked at again.
+struct MapFollower::Look {
+    std::filesystem::path folder;
+    bool first = true;
+    MapAtlas atlas;
+    AtlasChanges changes;
+    bool failed = false;
+};
+
+MapFollower::MapFollower(QObject* parent) : QObject(parent), again_(new QTimer(this))
+{
+    again_->setInterval(kLookAgainMs);
+    connect(again_, &QTimer::timeout, this, &MapFollower::look);
+}
+
+void MapFollower::setOn(bool on)
+{
+    on_ = on;
+    if (!on) {
+        again_->stop();
+        identifier_.reset();
+        looking_.reset();
+        lastSeen_.reset();
+    } else if (!folder_.empty()) {
+        look();
+    }
+    emit changed();
+}
+
+void MapFollower::setFolder(const std::filesystem::path& folder)
+{
+    if (folder == folder_)
+        return;
+    folder_ = folder;
+    identifier_.reset();
+    looking_.reset();
+    onShow_.reset();
+    if (on_)
+        look();
+    emit changed();
+}
+
+void MapFollower::look()
+{
+    if (looking_)
+        return;
+    auto next = std::make_shared<Look>();
+    next->folder = folder_;
+    next->first = !identifier_;
+    if (!next->first)
+        next->atlas = atlas_;
+    looking_ = next;
+    QThread* thread = QThread::create([next] {
+        try {
+            if (next->first)
+                next->atlas = MapAtlas(next->folder);
+            else
+                next->changes = next->atlas.Refresh();
+        } catch (const std::exception&) {
+            next->failed = true; // the file list says why the folder cannot be listed
+        }
+    });
+    connect(thread, &QThread::finished, this, [this, next] { takeLook(next); });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start();
+}
+
+void MapFollower::takeLook(const std::shared_ptr<Look>& done)
+{
+    if (done != looking_)
+        return; // let go: another folder, or following ended
+    looking_.reset();
+    again_->start();
+    if (done->failed)
+        return;
+    atlas_ = std::move(done->atlas);
+    if (done->first) {
+        identifier_.emplace(atlas_);
+        if (onShow_)
+            identifier_->Show(*onShow_);
+        if (lastSeen_)
+            weigh([this] { return identifier_->See(lastSeen_->x, lastSeen_->y); });
+        else
+            emit changed();
+    } else if (!done->changes.IsEmpty()) {
+        weigh([this, changes = done->changes] { return identifier_->Update(changes); });
+    }
+}
+
+void MapFollower::see(PlayerPosition position)
+{
+    if (!on_)
+        return;
+    if (position.x != 0 || position.y != 0)
+        lastSeen_ = position;
+    if (identifier_)
+        weigh([this, position] { return identifier_->See(position.x, position.y); });
+}
+
+// Runs a step of the identification and tells what came of it.
+void MapFollower::weigh(const std::function<bool()>& step)
+{
+    const MapVerdict verdictBefore = identifier_->Verdict();
+    const std::vector<std::filesystem::path> candidatesBefore = identifier_->Candidates();
+    if (step()) {
+        onShow_ = identifier_->Shown();
+        emit playerMapFound(*onShow_);
+    }
+    if (identifier_->Verdict() != verdictBefore || identifier_->Candidates() != candidatesBefore)
+        emit changed();
+}
+
+void MapFollower::showing(const std::filesystem::path& name)
+{
+    onShow_ = name;
+    if (identifier_ && identifier_->Shown() != name)
+        weigh([this, name] {
+            identifier_->Show(name);
+            return false;
+        });
+}
+
+MapVerdict MapFollower::verdict() const
+{
+    return identifier_ ? identifier_->Verdict() : MapVerdict::NoPosition;
+}
+
+std::vector<AtlasMap> MapFollower::candidates() const
+{
+    std::vector<AtlasMap> maps;
+    if (identifier_)
+        for (const std::filesystem::path& name : identifier_->Candidates())
+            if (const AtlasMap* map = atlas_.Find(name))
+                maps.push_back(*map);
+    return maps;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Following the player across maps: which map of the file list's folder the
+// player is on, told from the positions the tracker reads
+// (atlas/MapIdentifier.h). While on, the folder's maps are looked at off the
+// window's thread when the folder is set and every few seconds after, so
+// that maps added, replaced or removed are weighed too; the window never
+// waits for a look, and a look under way when the follower goes is left to
+// end by itself. Positions read before the first look has ended are weighed
+// when it has.
+
+#include "atlas/MapAtlas.h"
+#include "atlas/MapIdentifier.h"
+#include "track/Tracker.h"
+
+#include <QObject>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QTimer;
+
+class MapFollower : public QObject {
+    Q_OBJECT
+public:
+    explicit MapFollower(QObject* parent);
+
+    void setOn(bool on);
+    bool isOn() const { return on_; }
+    // The folder whose maps are weighed; the identification starts anew.
+    void setFolder(const std::filesystem::path& folder);
+    // A position as the tracker read it (0:0: a failed read, never counted).
+    void see(PlayerPosition position);
+    // The map on show, by its name in the folder: the user clicked or picked
+    // it, or it was shown for the player. It stays until the positions rule
+    // it out.
+    void showing(const std::filesystem::path& name);
+
+    // NoPosition too while off, or before the first look has ended.
+    MapVerdict verdict() const;
+    // The maps the positions fit, with their sizes.
+    std::vector<AtlasMap> candidates() const;
+    // Until the next look (tests).
+    bool isLooking() const { return looking_ != nullptr; }
+
+signals:
+    // The positions single out this map of the folder, which is not on show.
+    void playerMapFound(const std::filesystem::path& name);
+    // The verdict or the candidates changed.
+    void changed();
+
+private:
+    struct Look;
+    void look();
+    void takeLook(const std::shared_ptr<Look>& done);
+    void weigh(const std::function<bool()>& step);
+
+    bool on_ = false;
+    std::filesystem::path folder_;
+    MapAtlas atlas_;
+    std::optional<MapIdentifier> identifier_; // once the first look has ended
+    std::optional<PlayerPosition> lastSeen_;
+    std::optional<std::filesystem::path> onShow_;
+    std::shared_ptr<Look> looking_;
+    QTimer* again_;
+};

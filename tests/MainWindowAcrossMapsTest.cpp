@@ -1,0 +1,150 @@
+// The window following the player across the maps of a folder.
+
+#include "tests/MainWindowFixture.h"
+
+#include "app/CellReadout.h"
+#include "app/MapFollower.h"
+#include "app/ProcessPicker.h"
+#include "tests/StandInClient.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <mutex>
+#include <thread>
+
+namespace {
+
+class MainWindowAcrossMapsTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(QDir(maps_.path()).mkdir("world"));
+        world_ = maps_.filePath("world");
+    }
+
+    void WriteInWorld(const QString& name, const std::vector<std::string>& rows) const
+    {
+        WriteBytes(ToFilesystemPath(world_ + "/" + name), MapFromRows(rows));
+    }
+    // The client picked in the process list, its position read at its
+    // address, and the maps followed.
+    void Follow(const StandInClient& client)
+    {
+        Click("rtbBtnBtnExecute");
+        ASSERT_TRUE(Find<ProcessPicker>("lv1")->selectProcess(client.processId));
+        Find<QLineEdit>("edt1")->setText(QString::number(client.address, 16));
+        if (!Find<QCheckBox>("chk1")->isChecked())
+            Click("chk1");
+        window_->setFollowingAcrossMaps(true);
+    }
+    QString ShownMap() const { return FileList()->currentItem() ? FileList()->currentItem()->text() : QString(); }
+    // What the readout shows: nothing while hidden.
+    QString Readout() const
+    {
+        const auto* readout = window_->findChild<CellReadout*>();
+        return readout->isHidden() ? QString() : readout->text();
+    }
+    QAction* Command(const QString& text) const
+    {
+        for (QAction* action : window_->actions())
+            if (action->text() == text)
+                return action;
+        return nullptr;
+    }
+
+    QString world_;
+};
+
+TEST_F(MainWindowAcrossMapsTest, ShowsEachMapTheClientWalksOnOnceThePositionsTellIt)
+{
+    for (int seed = 1; seed <= 4; ++seed)
+        WriteInWorld(QStringLiteral("area%1.map").arg(seed), RoomsAndRubble(70, 50, unsigned(seed)));
+    EnterFolder(world_);
+    StandInClient client("--world '" + world_.toStdString() + "' --stay 40 --pace 50");
+    ASSERT_NE(client.address, 0u);
+    // The maps the client walks on, as it tells them.
+    std::mutex lock;
+    std::vector<std::string> visited;
+    std::thread listener([&] {
+        for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
+            char name[64] = {};
+            if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1) {
+                const std::lock_guard<std::mutex> held(lock);
+                visited.push_back(name);
+            }
+        }
+    });
+    auto visits = [&] {
+        const std::lock_guard<std::mutex> held(lock);
+        return visited.size();
+    };
+    // The maps the window shows for the player, once shown.
+    QStringList shown;
+    QObject::connect(window_->findChild<MapFollower*>(), &MapFollower::playerMapFound, window_.get(),
+            [&] { shown.append(ShownMap()); }, Qt::QueuedConnection);
+    Follow(client);
+    // Ticks as often as the client steps, so that the test need not wait a second a step.
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, Tracker(), &PlayerTracker::tick);
+    ticker.start(25);
+    static_cast<void>(QTest::qWaitFor([&] { return visits() >= 6; }, 40000));
+    QTest::qWait(1000); // on the last map, half its stay
+    ticker.stop();
+    const std::vector<std::string> walked = [&] {
+        const std::lock_guard<std::mutex> held(lock);
+        return visited;
+    }();
+    client.End();
+    listener.join();
+
+    ASSERT_GE(walked.size(), 6u);
+    ASSERT_GE(shown.size(), 3) << shown.join(' ').toStdString();
+    auto turn = walked.begin();
+    for (const QString& name : shown) {
+        turn = std::find(turn, walked.end(), name.toStdString());
+        ASSERT_NE(turn, walked.end()) << name.toStdString() << " shown out of turn: " << shown.join(' ').toStdString();
+        ++turn;
+    }
+    EXPECT_EQ(window_->document().header().Width(), 70);
+}
+
+TEST_F(MainWindowAcrossMapsTest, MapsAlikeArePickedAndAMapNotInTheFolderIsSaid)
+{
+    const std::vector<std::string> open(10, std::string(20, '.'));
+    WriteInWorld("open.map", open);
+    WriteInWorld("twin.map", open);
+    WriteInWorld("walls.map", std::vector<std::string>(10, std::string(20, '#')));
+    EnterFolder(world_);
+    ClickMap("walls.map");
+    {
+        StandInClient client("--hold 5 5 --seconds 30");
+        Follow(client);
+        QTRY_VERIFY_WITH_TIMEOUT(Readout().contains("which map? 2 candidates (Shift+M picks)"), 3000);
+        EXPECT_EQ(ShownMap(), "walls.map"); // until one map is left, or picked
+
+        choiceAnswer_ = "twin.map (20 x 10 cells)";
+        Command("Pick the Player's Map...")->trigger();
+        EXPECT_EQ(ShownMap(), "twin.map");
+        EXPECT_FALSE(Readout().contains("which map?"));
+        QTest::qWait(1500); // ticks that do not single out another map change nothing
+        EXPECT_EQ(ShownMap(), "twin.map");
+    }
+    StandInClient client("--hold 50 40 --seconds 30");
+    Follow(client);
+    QTRY_VERIFY_WITH_TIMEOUT(Readout().contains("the player is on a map that is not in this folder"), 3000);
+    EXPECT_EQ(ShownMap(), "twin.map");
+    EXPECT_TRUE(boxes_.empty());
+
+    // Off: the readout says nothing of maps, and nothing is left to pick.
+    window_->setFollowingAcrossMaps(false);
+    EXPECT_FALSE(Readout().contains("not in this folder"));
+    Command("Pick the Player's Map...")->trigger();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(boxes_[0].text.startsWith("There is no map to pick: turn on \"Follow Across Maps\""));
+}
+
+} // namespace

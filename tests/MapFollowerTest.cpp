@@ -1,0 +1,66 @@
+#include "app/MapFollower.h"
+#include "tests/MapBytes.h"
+#include "tests/QTryInGoogleTest.h"
+
+#include <QTemporaryDir>
+
+namespace {
+
+class MapFollowerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(first_.isValid() && second_.isValid());
+        WriteBytes(std::filesystem::path(first_.filePath("wide.map").toStdString()), MapFromRows({"........", "........"}));
+        WriteBytes(std::filesystem::path(first_.filePath("tall.map").toStdString()), MapFromRows({"..", "..", "..", ".."}));
+        WriteBytes(std::filesystem::path(second_.filePath("other.map").toStdString()), MapFromRows({std::string(20, '.'), std::string(20, '.')}));
+        QObject::connect(&follower_, &MapFollower::playerMapFound, [this](const std::filesystem::path& name) {
+            found_.push_back(name.string());
+        });
+    }
+    std::filesystem::path Folder(const QTemporaryDir& folder) const { return folder.path().toStdString(); }
+
+    QTemporaryDir first_;
+    QTemporaryDir second_;
+    MapFollower follower_{nullptr};
+    std::vector<std::string> found_;
+};
+
+TEST_F(MapFollowerTest, PositionsReadBeforeTheFolderIsLookedAtAreWeighedOnceItIs)
+{
+    follower_.setOn(true);
+    follower_.setFolder(Folder(first_));
+    follower_.see({6, 1}); // outside tall.map, before the look has ended
+    EXPECT_EQ(follower_.verdict(), MapVerdict::NoPosition);
+    QTRY_COMPARE(found_, std::vector<std::string>{"wide.map"});
+    EXPECT_EQ(follower_.verdict(), MapVerdict::Known);
+    ASSERT_EQ(follower_.candidates().size(), 1u);
+    EXPECT_EQ(follower_.candidates()[0].width, 8);
+
+    // Another folder: the identification starts anew from the last position,
+    // and only the last folder's look counts.
+    follower_.setFolder(Folder(second_));
+    follower_.setFolder(Folder(first_));
+    follower_.setFolder(Folder(second_));
+    EXPECT_EQ(follower_.verdict(), MapVerdict::NoPosition);
+    QTRY_VERIFY(!follower_.isLooking());
+    QTest::qWait(50); // a look let go would end meanwhile
+    EXPECT_EQ(found_, (std::vector<std::string>{"wide.map", "other.map"}));
+    EXPECT_EQ(follower_.verdict(), MapVerdict::Known);
+}
+
+TEST_F(MapFollowerTest, OffItLooksAtNothingAndTellsNothing)
+{
+    follower_.setFolder(Folder(first_));
+    follower_.see({6, 1});
+    EXPECT_FALSE(follower_.isLooking());
+    QTest::qWait(100);
+    EXPECT_EQ(follower_.verdict(), MapVerdict::NoPosition);
+    EXPECT_TRUE(follower_.candidates().empty());
+    follower_.setOn(true);
+    EXPECT_TRUE(follower_.isLooking());
+    QTRY_VERIFY(!follower_.isLooking());
+    EXPECT_TRUE(found_.empty()); // the position seen while off is not weighed
+}
+
+} // namespace
