@@ -3,6 +3,7 @@
 
 #include "map/MapReader.h"
 #include "track/AddressFinder.h"
+#include "track/MapKeyFinder.h"
 #include "track/PointerScan.h"
 
 #include <atomic>
@@ -21,6 +22,7 @@ const char kUsage[] =
     "Usage: tarvex-find PID\n"
     "       tarvex-find PID --paths ADDRESS\n"
     "       tarvex-find PID --resolve PATH\n"
+    "       tarvex-find PID --map-key\n"
     "\n"
     "Finds the address at which the game client with process identifier PID\n"
     "keeps the player's position: x and y as unsigned 16-bit little-endian\n"
@@ -40,6 +42,16 @@ const char kUsage[] =
     "After each request, also one that could not be carried out (the reason\n"
     "goes to standard error), it prints the number of places left on a line of\n"
     "its own. A place left alone is the address to type into the viewer.\n"
+    "\n"
+    "With --map-key, finds where the client keeps which map the player is on:\n"
+    "a 16- or 32-bit number or the map's name as text, whose bytes stay the\n"
+    "same while the player stays on one map and change when the map changes.\n"
+    "Its requests:\n"
+    "  changed       the map changed since the last request\n"
+    "  same          it did not\n"
+    "  list          print up to 100 places as ADDRESS FORM KEY (FORM: text,\n"
+    "                u32 or u16; KEY: the number, or the text in quotes)\n"
+    "The first request takes every place there is; each later one narrows.\n"
     "\n"
     "With --paths, prints the pointer paths that lead from the client's\n"
     "program and libraries to ADDRESS (hexadecimal), shortest first, at most\n"
@@ -135,6 +147,67 @@ private:
     FinderProgress progress_;
     StandableCells cells_;
 };
+
+// A key as list prints it: the number, or the text in quotes with every
+// byte outside printable ASCII escaped.
+std::string ShownKey(const FoundMapKey& found)
+{
+    if (found.place.form != MapKeyForm::Text) {
+        std::uint32_t number = 0;
+        for (std::size_t i = found.key.size(); i-- > 0;)
+            number = number << 8 | static_cast<unsigned char>(found.key[i]);
+        return std::to_string(number);
+    }
+    std::string shown = "\"";
+    for (const char c : found.key) {
+        const auto byte = static_cast<unsigned char>(c);
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        shown += byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\' ? std::string(1, c) : std::string(escaped);
+    }
+    return shown + "\"";
+}
+
+const char* FormName(MapKeyForm form)
+{
+    return form == MapKeyForm::Text ? "text" : form == MapKeyForm::Number32 ? "u32" : "u16";
+}
+
+int FindMapKeyIn(std::int32_t processId)
+{
+    const ProcessReader reader(processId);
+    if (!reader.Refusal().empty()) {
+        Complain("cannot read process " + std::to_string(processId) + ": " + reader.Refusal());
+        return kFailure;
+    }
+    MapKeyFinder finder(reader);
+    FinderProgress progress;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const std::string_view request = Trimmed(line);
+        if (request.empty())
+            continue;
+        if (request != "changed" && request != "same" && request != "list") {
+            Complain("not a request: \"" + std::string(request) + "\" (changed, same or list)");
+        } else if (!finder.HasLooked()) {
+            finder.Look(progress);
+        } else if (request == "changed") {
+            finder.KeepChanged(progress);
+        } else if (request == "same") {
+            finder.KeepSame(progress);
+        }
+        if (request == "list")
+            for (const FoundMapKey& found : finder.First(kListed))
+                std::printf("%08X %s %s\n", found.place.address, FormName(found.place.form), ShownKey(found).c_str());
+        std::printf("%llu\n", static_cast<unsigned long long>(finder.Count()));
+        std::fflush(stdout);
+        if (!reader.IsRunning()) {
+            Complain("process " + std::to_string(processId) + " has ended");
+            return kFailure;
+        }
+    }
+    return kDone;
+}
 
 std::optional<std::int32_t> ParseProcessId(std::string_view text)
 {
@@ -232,6 +305,8 @@ int Run(int argc, char** argv)
     }
     if (processId && argc == 4 && std::string_view(argv[2]) == "--resolve")
         return PrintResolved(*processId, argv[3]);
+    if (processId && argc == 3 && std::string_view(argv[2]) == "--map-key")
+        return FindMapKeyIn(*processId);
     std::fputs(kUsage, stderr);
     return kFailure;
 }

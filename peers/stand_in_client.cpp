@@ -24,8 +24,8 @@
 // blocked, and after STEPS steps (20 unless told) on to another map of the
 // folder at a cell of its own (the position jumps). It keeps which map it is
 // on as the client keeps it: a number (the map's place among the folder's
-// maps sorted by name, 32 bits) and the map's file name, in an object on the
-// heap whose place differs from run to run. It prints each change of map as
+// maps sorted by name, 32 bits) and the map's file name, in an object below
+// 4 GiB whose place differs from run to run. It prints each change of map as
 // "map <number> <name> <x>:<y>". --pace sets the time between two steps
 // (500 milliseconds unless told), for tests that need not wait.
 //
@@ -160,9 +160,9 @@ public:
     MapWorld(std::vector<std::filesystem::path> maps, int stay, std::mt19937& random)
         : maps_(std::move(maps)), stay_(stay), random_(random)
     {
-        static std::vector<std::vector<char>> before; // so that the object's place differs from run to run
-        before.emplace_back(16 * (1 + random_() % 4096));
-        current_ = new CurrentMap{};
+        // Below 4 GiB, where the tracker reads, at a place that differs from run to run.
+        volatile std::uint8_t* block = LowMemory(std::size_t(1) << 20, 0x10000000 + (random_() % 0x4000) * 0x10000);
+        current_ = block ? reinterpret_cast<volatile CurrentMap*>(block + 16 * (random_() % 0x8000)) : &fallback_;
     }
 
     bool Enter(std::size_t number)
@@ -177,8 +177,8 @@ public:
                 at_ = cell;
                 current_->number = std::uint32_t(number);
                 const std::string name = maps_[number].filename().string();
-                std::memset(current_->name, 0, sizeof current_->name);
-                std::memcpy(current_->name, name.data(), std::min(name.size(), sizeof current_->name - 1));
+                for (std::size_t i = 0; i < sizeof current_->name; ++i)
+                    current_->name[i] = i < std::min(name.size(), sizeof current_->name - 1) ? name[i] : '\0';
                 std::printf("map %u %s %u:%u\n", unsigned(number), name.c_str(), unsigned(at_.x), unsigned(at_.y));
                 std::fflush(stdout);
                 steps_ = 0;
@@ -220,7 +220,8 @@ private:
     std::vector<std::filesystem::path> maps_;
     int stay_;
     std::mt19937& random_;
-    CurrentMap* current_;
+    volatile CurrentMap* current_;
+    CurrentMap fallback_{};
     TMatrix walk_;
     Position at_{};
     std::array<int, 2> direction_{1, 0};

@@ -1,6 +1,7 @@
 // tarvex-find run as a player runs it, on the stand-in client that hides the
 // position among decoys: requests in, counts out.
 
+#include "tests/MapBytes.h"
 #include "tests/Sanitizer.h"
 #include "tests/StandInClient.h"
 #include "track/ProcessMemory.h"
@@ -219,6 +220,38 @@ TEST(FindCommandTest, PathsToTheAddressAndTheAddressAPathLandsOn)
     printed.clear();
     EXPECT_EQ(wrong.Finish(&printed), 2);
     EXPECT_NE(printed.find("begins with a module and an offset"), std::string::npos);
+}
+
+// The map key: the client crosses maps; told each change and each stay, the
+// finder keeps the map's name among a few places, and says what is wrong.
+TEST(FindCommandTest, ChangesAndStaysOfTheMapLeaveWhereTheClientKeepsItsName)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tarvex-find-key-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    for (unsigned seed = 1; seed <= 3; ++seed)
+        WriteBytes(folder / ("cave" + std::to_string(seed) + ".map"), MapFromRows(RoomsAndRubble(40, 30, seed)));
+    StandInClient client("--world \"" + folder.string() + "\" --stay 15 --pace 100");
+    FindSession session({std::to_string(client.processId), "--map-key"});
+    auto nextMap = [&client] {
+        for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine())
+            if (line.rfind("map ", 0) == 0)
+                return line.substr(line.find(' ', 4) + 1, line.rfind(' ') - line.find(' ', 4) - 1);
+        return std::string();
+    };
+    std::string map = nextMap();
+    EXPECT_GT(FindSession::Count(session.Ask("same")), 10000); // the first look takes every place
+    EXPECT_NE(session.Ask("moved").find("not a request: \"moved\" (changed, same or list)"), std::string::npos);
+    for (int change = 0; change < 3; ++change) {
+        session.Ask("same");
+        map = nextMap();
+        session.Ask("changed");
+        session.Ask("same");
+    }
+    const std::string listed = session.Ask("list");
+    EXPECT_LE(FindSession::Count(listed), 20) << listed;
+    EXPECT_NE(listed.find(" text \"" + map + "\"\n"), std::string::npos) << map << " not in\n" << listed;
+    client.End();
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

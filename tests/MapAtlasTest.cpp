@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <stdexcept>
 
@@ -224,8 +225,10 @@ TEST_F(MapIdentifierTest, MapsThatAppearChangeOrGoWhileFollowingAreWeighed)
     for (int x = 6; x <= 9; ++x)
         identifier_.See(x, 4);
     EXPECT_EQ(Candidates(), (Strings{"open.map", "west.map"}));
-    // west.map replaced by a map that blocks where the player walked.
+    // west.map replaced by a map of the same size that blocks where the
+    // player walked (told by the time of the last write: a later second).
     Write("west.map", MapFromRows(std::vector<std::string>(6, "#######.##")));
+    fs::last_write_time(folder_ / "west.map", fs::last_write_time(folder_ / "west.map") + std::chrono::seconds(2));
     Write("copy.map", MapFromRows(std::vector<std::string>(6, "..........")));
     EXPECT_FALSE(identifier_.Update(atlas_.Refresh()));
     EXPECT_EQ(Candidates(), (Strings{"copy.map", "open.map"}));

@@ -1,0 +1,89 @@
+#pragma once
+// Finds where a game client keeps which map the player is on: the map key, a
+// place whose bytes stay the same while the player stays on one map and
+// change when the map changes. The client may keep it as a 16- or 32-bit
+// number or as the map's name in text (ASCII or GBK).
+//
+// Contract:
+// - Candidates are places below 4 GiB (the tracker's reach) in the memory the
+//   client can read and write: a 16-bit number at every even address, a
+//   32-bit number at every address divisible by 4, and a text wherever a run
+//   of at least kShortestMapKeyText letters (bytes from 0x20 on, 0x7F aside)
+//   ends in a NUL within kLongestMapKeyText bytes and does not continue
+//   another run (a text is known by its start).
+// - Look() takes every candidate the memory holds now. Each later step reads
+//   the places again: KeepChanged() keeps those whose key changed since the
+//   last look (a text must still be one), KeepSame() those whose key did not.
+//   Places that cannot be read any more are dropped.
+// - Storage: until the candidates are few, a copy of the memory looked at and
+//   three bits for every two of its bytes; then the places and their keys.
+// - A step cancelled through its progress keeps the candidates of before; it
+//   never stops or writes into the client. Nothing throws but std::bad_alloc.
+
+#include "track/AddressFinder.h"
+#include "track/ProcessReader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class MapKeyForm : std::uint8_t { Text, Number32, Number16 };
+
+inline constexpr std::size_t kShortestMapKeyText = 3;
+inline constexpr std::size_t kLongestMapKeyText = 32; // the NUL included
+
+struct MapKeyPlace {
+    std::uint32_t address = 0;
+    MapKeyForm form = MapKeyForm::Number16;
+};
+bool operator==(const MapKeyPlace& a, const MapKeyPlace& b);
+
+// The key in the bytes at hand (from the place on, as many as there are):
+// the number's bytes, or the text without its NUL; none when they hold no
+// such key. `before` tells whether the byte before the place is a letter, so
+// that a text does not start inside another.
+std::optional<std::string> MapKeyIn(const unsigned char* bytes, std::size_t size, MapKeyForm form, bool afterLetter = false);
+// The key a place holds now; none where it cannot be read or holds no such key.
+std::optional<std::string> ReadMapKey(const ProcessReader& reader, MapKeyPlace place);
+
+struct FoundMapKey {
+    MapKeyPlace place;
+    std::string key;
+};
+
+class MapKeyFinder {
+public:
+    explicit MapKeyFinder(const ProcessReader& reader) : reader_(reader) {}
+
+    FinderOutcome Look(FinderProgress& progress);
+    FinderOutcome KeepChanged(FinderProgress& progress);
+    FinderOutcome KeepSame(FinderProgress& progress);
+
+    bool HasLooked() const { return looked_; }
+    std::uint64_t Count() const { return count_; }
+    // The first candidates by address (a text first, then the numbers of the
+    // same place), with the keys they held at the last look.
+    std::vector<FoundMapKey> First(std::size_t count) const;
+
+private:
+    // A piece of memory as last looked at, and which of its places are still
+    // candidates, a bit for each even address and form.
+    struct Copy {
+        std::uint64_t start = 0;
+        std::size_t places = 0; // even addresses from start on owned by this piece
+        std::vector<unsigned char> bytes; // the places' bytes and up to a text's length more
+        std::vector<std::uint64_t> alive[3];
+    };
+    FinderOutcome Narrow(bool changed, FinderProgress& progress);
+    FinderOutcome NarrowCopies(bool changed, FinderProgress& progress);
+    FinderOutcome NarrowKept(bool changed, FinderProgress& progress);
+    void KeepFewAsPlaces();
+
+    const ProcessReader& reader_;
+    std::vector<Copy> copies_;
+    std::vector<FoundMapKey> kept_; // once few, in First()'s order
+    std::uint64_t count_ = 0;
+    bool looked_ = false;
+};
