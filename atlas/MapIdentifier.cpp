@@ -12,16 +12,57 @@ bool Holds(const std::vector<std::filesystem::path>& names, const std::filesyste
 
 } // namespace
 
-bool MapIdentifier::See(int x, int y)
+bool MapIdentifier::See(int x, int y, const std::optional<MapKey>& key)
 {
     const Cell cell{x, y};
-    if ((x == 0 && y == 0) || (last_ && last_->x == x && last_->y == y))
+    if (x == 0 && y == 0)
         return false;
-    if (IsJump(cell)) {
+    const bool keyChanged = key && lastKey_ && *key != *lastKey_;
+    const bool still = last_ && last_->x == x && last_->y == y;
+    if (key)
+        lastKey_ = key;
+    if (still && !keyChanged)
+        return false;
+    if (const std::optional<bool> changed = FollowKey(cell, key))
+        return *changed;
+    const bool changed = SeePosition(cell, keyChanged);
+    if (key && Verdict() == MapVerdict::Known)
+        learned_[*key] = *shown_;
+    return changed;
+}
+
+// What a learned key says, when the position agrees: whether the shown map
+// changed. None when the key tells nothing.
+std::optional<bool> MapIdentifier::FollowKey(Cell cell, const std::optional<MapKey>& key)
+{
+    keyDisagrees_ = false;
+    const auto learned = key ? learned_.find(*key) : learned_.end();
+    if (learned == learned_.end() || !atlas_.Find(learned->second))
+        return std::nullopt;
+    if (!atlas_.Standable(learned->second, cell.x, cell.y)) {
+        keyDisagrees_ = true;
+        return std::nullopt;
+    }
+    const bool changed = shown_ != learned->second;
+    if (changed || candidates_ != std::vector<std::filesystem::path>{learned->second}) {
+        shown_ = learned->second;
+        candidates_.assign(1, learned->second);
+        positions_.clear();
+    }
+    positions_.push_back(cell);
+    if (positions_.size() > kKeptPositions)
+        positions_.pop_front();
+    last_ = cell;
+    return changed;
+}
+
+bool MapIdentifier::SeePosition(Cell cell, bool keyChanged)
+{
+    if (keyChanged || IsJump(cell)) {
         StartAgainAt(cell);
     } else {
-        longestWalk_ = std::max({longestWalk_, std::abs(x - last_->x), std::abs(y - last_->y)});
-        const bool leavesShown = shown_ && Holds(candidates_, *shown_) && !atlas_.Standable(*shown_, x, y);
+        longestWalk_ = std::max({longestWalk_, std::abs(cell.x - last_->x), std::abs(cell.y - last_->y)});
+        const bool leavesShown = shown_ && Holds(candidates_, *shown_) && !atlas_.Standable(*shown_, cell.x, cell.y);
         Narrow(cell);
         if (leavesShown && candidates_.empty())
             StartAgainAt(cell);
@@ -56,6 +97,9 @@ void MapIdentifier::Narrow(Cell cell)
 
 void MapIdentifier::Show(const std::filesystem::path& name)
 {
+    if (lastKey_ && Holds(candidates_, name))
+        learned_[*lastKey_] = name;
+    keyDisagrees_ = false;
     shown_ = name;
     candidates_.assign(1, name);
     positions_.clear();

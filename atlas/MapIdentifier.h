@@ -17,6 +17,12 @@
 // - Update() takes the atlas's changes: a map that appeared or changed is a
 //   candidate when the positions kept (the last kKeptPositions) fit it; one
 //   that went is no candidate.
+// - The map key: what the client keeps of its map (MapKeyFinder.h), read with
+//   each position when known. A key seen while one map is known, or given
+//   with a pick among the candidates, is learned for that map. A learned key
+//   shows its map at once when the position is standable there; where it is
+//   not, the positions win and KeyDisagrees() tells so. A key that changes to
+//   one not learned yet starts a new identification, as a jump does.
 // The atlas must outlive the identifier.
 
 #include "atlas/MapAtlas.h"
@@ -24,7 +30,9 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 enum class MapVerdict {
@@ -41,10 +49,15 @@ public:
 
     explicit MapIdentifier(const MapAtlas& atlas) : atlas_(atlas) {}
 
-    // A position read from the client; true when the shown map changed.
-    bool See(int x, int y);
+    using MapKey = std::string;
+    using LearnedMaps = std::map<MapKey, std::filesystem::path>;
+
+    // A position read from the client, with its map key when one is read;
+    // true when the shown map changed.
+    bool See(int x, int y, const std::optional<MapKey>& key = std::nullopt);
     // The user shows this map (a pick among the candidates, a click in the
-    // file list): it is the shown map and the one candidate from now on.
+    // file list): it is the shown map and the one candidate from now on. A
+    // pick among the candidates teaches the last key read.
     void Show(const std::filesystem::path& name);
     // The maps of the atlas changed; true when the shown map changed.
     bool Update(const AtlasChanges& changes);
@@ -53,6 +66,11 @@ public:
     // In the atlas's order.
     const std::vector<std::filesystem::path>& Candidates() const { return candidates_; }
     MapVerdict Verdict() const;
+
+    const LearnedMaps& Learned() const { return learned_; }
+    void Learn(LearnedMaps learned) { learned_ = std::move(learned); }
+    // The last key read names a map on which the position cannot be.
+    bool KeyDisagrees() const { return keyDisagrees_; }
 
 private:
     struct Cell {
@@ -63,6 +81,8 @@ private:
     void Narrow(Cell cell);
     bool FitsEveryPosition(const AtlasMap& map) const;
     bool ShowSingleCandidate();
+    std::optional<bool> FollowKey(Cell cell, const std::optional<MapKey>& key);
+    bool SeePosition(Cell cell, bool keyChanged);
 
     const MapAtlas& atlas_;
     std::optional<std::filesystem::path> shown_;
@@ -70,4 +90,7 @@ private:
     std::deque<Cell> positions_; // since the last change, the newest last
     std::optional<Cell> last_;
     int longestWalk_ = 0;
+    std::optional<MapKey> lastKey_;
+    LearnedMaps learned_;
+    bool keyDisagrees_ = false;
 };

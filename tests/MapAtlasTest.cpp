@@ -237,4 +237,56 @@ TEST_F(MapIdentifierTest, MapsThatAppearChangeOrGoWhileFollowingAreWeighed)
     EXPECT_EQ(Shown(), "open.map");
 }
 
+TEST_F(MapIdentifierTest, AMapKeyIsLearnedFromThePositionsAndThenShowsItsMapAtOnce)
+{
+    // Learned: the key held while the positions single out a map.
+    identifier_.See(1, 1, "O");
+    identifier_.See(2, 1, "O"); // both blocked on west.map
+    EXPECT_EQ(Candidates(), (Strings{"open.map", "small.map"}));
+    EXPECT_TRUE(identifier_.Learned().empty());
+    EXPECT_TRUE(identifier_.See(5, 2, "O")); // outside small.map
+    EXPECT_EQ(Shown(), "open.map");
+    EXPECT_EQ(identifier_.Learned(), (MapIdentifier::LearnedMaps{{"O", "open.map"}}));
+
+    // A key learned before: its map at the first position, one that both
+    // maps have; back on open.map the same way.
+    MapIdentifier::LearnedMaps learned = identifier_.Learned();
+    learned["W"] = "west.map";
+    identifier_.Learn(learned);
+    EXPECT_TRUE(identifier_.See(6, 2, "W"));
+    EXPECT_EQ(Shown(), "west.map");
+    EXPECT_EQ(identifier_.Verdict(), MapVerdict::Known);
+    EXPECT_TRUE(identifier_.See(6, 3, "O"));
+    EXPECT_EQ(Shown(), "open.map");
+
+    // Where the key names a map the player cannot stand on, the positions win.
+    EXPECT_FALSE(identifier_.See(2, 3, "W"));
+    EXPECT_TRUE(identifier_.KeyDisagrees());
+    EXPECT_EQ(Shown(), "open.map");
+    EXPECT_FALSE(identifier_.See(3, 3, "O"));
+    EXPECT_FALSE(identifier_.KeyDisagrees());
+}
+
+TEST_F(MapIdentifierTest, ANewKeyStartsAgainAndAPickAmongTheCandidatesTeachesIt)
+{
+    Write("twin.map", MapFromRows(std::vector<std::string>(6, "..........")));
+    atlas_ = MapAtlas(folder_);
+    identifier_.See(6, 1, "A");
+    identifier_.Show("open.map"); // a pick: teaches the key
+    EXPECT_EQ(identifier_.Learned().at("A"), "open.map");
+    EXPECT_EQ(identifier_.Verdict(), MapVerdict::Known);
+    // One step on, the key changes: the map may have too.
+    EXPECT_FALSE(identifier_.See(7, 1, "B"));
+    EXPECT_EQ(Candidates(), (Strings{"open.map", "twin.map", "west.map"}));
+    identifier_.See(2, 2, "B");
+    EXPECT_EQ(Candidates(), (Strings{"open.map", "twin.map"}));
+    // A click on a map the positions rule out teaches nothing; a pick does.
+    identifier_.Show("small.map");
+    EXPECT_EQ(identifier_.Learned().count("B"), 0u);
+    identifier_.See(5, 2, "B"); // off small.map: anew
+    EXPECT_EQ(Candidates(), (Strings{"open.map", "twin.map", "west.map"}));
+    identifier_.Show("twin.map");
+    EXPECT_EQ(identifier_.Learned().at("B"), "twin.map");
+}
+
 } // namespace
