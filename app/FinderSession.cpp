@@ -6,7 +6,7 @@
 #include <QThread>
 
 FinderSession::FinderSession(std::int32_t processId, QObject* parent)
-    : QObject(parent), reader_(processId), finder_(reader_)
+    : QObject(parent), reader_(processId), finder_(reader_), keyFinder_(reader_)
 {
 }
 
@@ -107,6 +107,15 @@ void FinderSession::runStep(FinderStepKind kind, std::pair<std::uint16_t, std::u
     case FinderStepKind::Still:
         outcome_ = finder_.KeepStill(progress_);
         break;
+    case FinderStepKind::MapKeyLook:
+        outcome_ = keyFinder_.Look(progress_);
+        break;
+    case FinderStepKind::MapChanged:
+        outcome_ = keyFinder_.KeepChanged(progress_);
+        break;
+    case FinderStepKind::MapSame:
+        outcome_ = keyFinder_.KeepSame(progress_);
+        break;
     }
 }
 
@@ -124,6 +133,11 @@ void FinderSession::forget()
 std::vector<FoundPlace> FinderSession::first(std::size_t count) const
 {
     return thread_ ? std::vector<FoundPlace>() : finder_.First(count);
+}
+
+std::vector<FoundMapKey> FinderSession::firstMapKeys(std::size_t count) const
+{
+    return thread_ ? std::vector<FoundMapKey>() : keyFinder_.First(count);
 }
 
 void FinderSession::finish()

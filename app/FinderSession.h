@@ -1,6 +1,7 @@
 #pragma once
-// One process searched for the player's address: runs the finder's steps on
-// a thread of their own, one at a time, and tells when each has ended. The
+// One process searched for the player's address, or for its map key: runs
+// the finders' steps on a thread of their own, one at a time, and tells when
+// each has ended. The
 // window's thread only starts steps, cancels them and reads the outcome.
 //
 // A step asked while another runs is refused (false). cancel() and the
@@ -8,6 +9,7 @@
 // and keeps the candidates of before.
 
 #include "track/AddressFinder.h"
+#include "track/MapKeyFinder.h"
 #include "track/PointerPath.h"
 
 #include <QObject>
@@ -18,7 +20,7 @@
 
 class QThread;
 
-enum class FinderStepKind { Position, OnMap, Moved, Still };
+enum class FinderStepKind { Position, OnMap, Moved, Still, MapKeyLook, MapChanged, MapSame };
 
 class FinderSession : public QObject {
     Q_OBJECT
@@ -33,6 +35,8 @@ public:
     bool isRunning() const { return thread_ != nullptr; }
     bool hasScanned() const { return finder_.HasScanned(); }
     std::uint64_t count() const { return finder_.Count(); }
+    bool hasLookedForMapKey() const { return keyFinder_.HasLooked(); }
+    std::uint64_t mapKeyCount() const { return keyFinder_.Count(); }
     // Share of the running step done, 0 to 1.
     double progress() const;
 
@@ -51,6 +55,9 @@ public:
     void forget();
     // The first candidates with what they hold now; none while a step runs.
     std::vector<FoundPlace> first(std::size_t count) const;
+    // The first places of the map key, with the keys they held at the last
+    // step; none while a step runs.
+    std::vector<FoundMapKey> firstMapKeys(std::size_t count) const;
 
 signals:
     void stepEnded(FinderOutcome outcome);
@@ -66,6 +73,7 @@ private:
 
     ProcessReader reader_;
     AddressFinder finder_;
+    MapKeyFinder keyFinder_;
     FinderProgress progress_;
     std::shared_ptr<const TMatrix> map_;
     std::shared_ptr<const TMatrix> cellsMap_; // the map cells_ were worked out for

@@ -104,6 +104,9 @@ void FinderWindow::buildControls()
     checkRestartButton_->setToolTip(tr("After the client has restarted, select its new row and open the finder again, "
                                        "type where the player stands (or open the map), then keep the paths that still "
                                        "lead to the player"));
+    auto* mapKeyButton = new QPushButton(tr("Find Where the Client Keeps Its Map..."), this);
+    mapKeyButton->setObjectName(QStringLiteral("finderMapKey"));
+    mapKeyButton->setToolTip(tr("So that the viewer knows at once which map the player is on"));
     auto* closeButton = new QPushButton(tr("Close"), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -137,8 +140,12 @@ void FinderWindow::buildControls()
     ending->addWidget(saveTrackingButton_);
     ending->addWidget(checkRestartButton_);
     ending->addStretch();
-    ending->addWidget(closeButton);
     layout->addLayout(ending);
+    auto* closing = new QHBoxLayout;
+    closing->addWidget(mapKeyButton);
+    closing->addStretch();
+    closing->addWidget(closeButton);
+    layout->addLayout(closing);
     resize(380, 560);
 
     connect(keepPositionButton_, &QPushButton::clicked, this, [this] { startStep(FinderStepKind::Position); });
@@ -175,6 +182,7 @@ void FinderWindow::buildControls()
         emit candidateHovered(item->data(0, kCellRole).toPoint());
     });
     candidates_->viewport()->installEventFilter(this);
+    connect(mapKeyButton, &QPushButton::clicked, this, &FinderWindow::mapKeyWanted);
     connect(closeButton, &QPushButton::clicked, this, &FinderWindow::close);
 }
 
@@ -351,7 +359,11 @@ bool FinderWindow::saveTrackingFile(const QString& fileName)
     if (row < 0 || !paths_->item(row)->isSelected())
         return false;
     QSaveFile file(fileName);
-    const TrackingFile tracking{processName_.toStdString(), shownPaths_[std::size_t(row)], followingAcrossMaps_};
+    TrackingFile tracking;
+    tracking.program = processName_.toStdString();
+    tracking.path = shownPaths_[std::size_t(row)];
+    if (completeTrackingFile_)
+        completeTrackingFile_(tracking);
     const QByteArray text = QByteArray::fromStdString(TrackingFileText(tracking));
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         say(tr("Cannot save \"%1\": %2").arg(fileName, file.errorString()));

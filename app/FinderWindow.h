@@ -12,10 +12,12 @@
 
 #include "track/AddressFinder.h"
 #include "track/PointerPath.h"
+#include "track/TrackingFile.h"
 
 #include <QDialog>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,9 +41,9 @@ public:
     std::optional<std::int32_t> process() const;
     // The map on show; an empty one without a map.
     void setMap(std::shared_ptr<const TMatrix> map);
-    // Whether a tracking file saved from here has the viewer follow the
-    // player across maps.
-    void setFollowingAcrossMaps(bool on) { followingAcrossMaps_ = on; }
+    // Adds what the viewer follows besides the position (following across
+    // maps, the map key and the maps learned) to a tracking file saved here.
+    void setTrackingFileCompletion(std::function<void(TrackingFile&)> complete) { completeTrackingFile_ = std::move(complete); }
 
     std::uint64_t candidateCount() const;
     bool isSearching() const;
@@ -58,6 +60,8 @@ signals:
     void candidateHovered(std::optional<QPoint> cell);
     // "Use": this address is the player's.
     void addressChosen(std::uint32_t address);
+    // "Find Where the Client Keeps Its Map...".
+    void mapKeyWanted();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -97,6 +101,6 @@ private:
     QPushButton* saveTrackingButton_;
     QPushButton* checkRestartButton_;
     QString processName_;
-    bool followingAcrossMaps_ = false;
+    std::function<void(TrackingFile&)> completeTrackingFile_;
     QTimer* refresh_;
 };

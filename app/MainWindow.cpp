@@ -15,6 +15,7 @@
 #include "app/LinkMemo.h"
 #include "app/MapFileList.h"
 #include "app/MapFollower.h"
+#include "app/MapKeyWindow.h"
 #include "app/MapMenu.h"
 #include "app/MapView.h"
 #include "app/OpenPath.h"
@@ -100,7 +101,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     column->addWidget(aboveMemo);
     column->addWidget(linkMemo_);
 
-    processPicker_->addActions({startClientCommand_, findAddressCommand_});
+    processPicker_->addActions({startClientCommand_, findAddressCommand_, mapKeyCommand_});
     processPicker_->setContextMenuPolicy(Qt::ActionsContextMenu);
     connectParts();
     setTabOrderByName();
@@ -149,12 +150,14 @@ void MainWindow::buildCommands()
     followMapsCommand_ = addCommand(QT_TR_NOOP("Follow Across Maps"), nullptr, {Qt::Key_M}, [] {});
     followMapsCommand_->setCheckable(true);
     pickMapCommand_ = addCommand(QT_TR_NOOP("Pick the Player's Map..."), nullptr, {Qt::SHIFT | Qt::Key_M}, [this] { pickPlayersMap(); });
+    mapKeyCommand_ = addCommand(QT_TR_NOOP("Find Where the Client Keeps Its Map..."), nullptr, {}, [this] { openMapKeyWindow(); });
     findAddressCommand_ = addCommand(QT_TR_NOOP("Find the Player's Address..."), nullptr, {QKeySequence::Find}, [this] { openFinder(); });
     toolBar_ = new MainToolBar(commands_, this);
     commands_.processList->setToolTip(tr("List Processes (F5 keeps the selected one)"));
     toolBar_->addAddressMenuCommand(findAddressCommand_);
     openTrackingFileCommand_ = addCommand(QT_TR_NOOP("Open Tracking File..."), nullptr, {}, [this] { askForTrackingFile(); });
     toolBar_->addAddressMenuCommand(openTrackingFileCommand_);
+    toolBar_->addAddressMenuCommand(mapKeyCommand_);
     startClientCommand_ = addCommand(QT_TR_NOOP("Start a Game Client..."), nullptr, {}, [this] { startClient(); });
     helpCommand_ = addCommand(QT_TR_NOOP("Keyboard and Mouse"), nullptr, {Qt::SHIFT | Qt::Key_F1}, [this] { showHelp(); });
 }
@@ -223,13 +226,14 @@ void MainWindow::connectParts()
     });
     connect(followMapsCommand_, &QAction::toggled, this, [this](bool on) {
         follower_->setOn(on);
-        if (finderWindow_)
-            finderWindow_->setFollowingAcrossMaps(on);
         if (on && !mapView_->picture().IsEmpty())
             follower_->showing(fileList_->selectedFilePath().filename());
     });
-    connect(follower_, &MapFollower::playerMapFound, this,
-            [this](const std::filesystem::path& name) { runCommand([this, name] { showPlayersMap(name); }); });
+    connect(follower_, &MapFollower::playerMapFound, this, [this](const std::filesystem::path& name) {
+        runCommand([this, name] { showPlayersMap(name); });
+        if (mapKeyWindow_ && mapKeyWindow_->isVisible() && mapKeyWindow_->process() == std::int32_t(tracker_->process().value_or(0)))
+            mapKeyWindow_->tell(true); // the viewer saw the map change
+    });
     connect(follower_, &MapFollower::changed, this, &MainWindow::showReadout);
     for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})
         connect(zoom, &QAction::triggered, this, &MainWindow::showReadout);
@@ -450,14 +454,69 @@ void MainWindow::openFinder()
         connect(finderWindow_, &FinderWindow::addressChosen, this, [this](std::uint32_t address) {
             toolBar_->useAddress(QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper());
         });
+        connect(finderWindow_, &FinderWindow::mapKeyWanted, mapKeyCommand_, &QAction::trigger);
+        finderWindow_->setTrackingFileCompletion([this](TrackingFile& file) { completeTrackingFile(file); });
     }
-    finderWindow_->setFollowingAcrossMaps(isFollowingAcrossMaps());
     if (finderWindow_->process() != std::int32_t(*processId))
         finderWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
     showMapToFinder();
     finderWindow_->show();
     finderWindow_->raise();
     finderWindow_->activateWindow();
+}
+
+// For the process selected in the process list, as the finder.
+void MainWindow::openMapKeyWindow()
+{
+    const std::optional<std::uint32_t> processId = processPicker_->selectedProcessId();
+    if (!processId)
+        throw std::runtime_error(tr("No process is selected. List the processes with the first button of the toolbar, "
+                                    "click the row of the game client, then find where it keeps its map.")
+                                     .toStdString());
+    if (!mapKeyWindow_) {
+        mapKeyWindow_ = new MapKeyWindow(this);
+        connect(mapKeyWindow_, &MapKeyWindow::mapKeyChosen, this, [this](std::int32_t client, MapKeyPlace place) {
+            follower_->setMapKey(client, place);
+            mapKeyPath_.reset();
+        });
+        connect(mapKeyWindow_, &MapKeyWindow::mapKeyPathFound, this,
+                [this](const TrackedMapKey& path) { mapKeyPath_ = path; });
+    }
+    if (mapKeyWindow_->process() != std::int32_t(*processId) || !mapKeyWindow_->isVisible())
+        mapKeyWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
+    mapKeyWindow_->show();
+    mapKeyWindow_->raise();
+    mapKeyWindow_->activateWindow();
+}
+
+// What a tracking file saved by the finder keeps besides the position.
+void MainWindow::completeTrackingFile(TrackingFile& file) const
+{
+    file.followAcrossMaps = isFollowingAcrossMaps();
+    file.mapKey = mapKeyPath_;
+    file.mapFolder = fileList_->directory().u8string();
+    for (const auto& [key, map] : follower_->learned(fileList_->directory()))
+        file.learnedMaps.emplace_back(key, map.u8string());
+}
+
+// The map key the tracking file names, where its path lands now, and the
+// maps learned for it.
+void MainWindow::followMapKeyOf(const TrackingFile& file, std::uint32_t client)
+{
+    MapIdentifier::LearnedMaps learned;
+    for (const auto& [key, map] : file.learnedMaps)
+        learned[key] = std::filesystem::u8path(map);
+    follower_->learn(std::filesystem::u8path(file.mapFolder), std::move(learned));
+    if (!file.mapKey)
+        return;
+    const ResolvedPointerPath resolved = ResolvePointerPathIn(std::int32_t(client), file.mapKey->path);
+    if (!resolved.address || *resolved.address > 0xFFFFFFFFu)
+        throw std::runtime_error(tr("The tracking file's map key cannot be followed (%1); the map is told from the "
+                                    "positions alone.")
+                                     .arg(QString::fromStdString(resolved.address ? "above 4 GiB" : resolved.failure))
+                                     .toStdString());
+    follower_->setMapKey(std::int32_t(client), MapKeyPlace{std::uint32_t(*resolved.address), file.mapKey->form});
+    mapKeyPath_ = file.mapKey;
 }
 
 void MainWindow::startClient()
@@ -520,6 +579,7 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file)
     toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*resolved.address), 8, 16, QLatin1Char('0')).toUpper());
     if (read.file->followAcrossMaps)
         setFollowingAcrossMaps(true);
+    followMapKeyOf(*read.file, *client);
 }
 
 std::optional<std::uint32_t> MainWindow::pickClientNamed(const QString& program)
@@ -601,6 +661,8 @@ QString MainWindow::followingAcrossMapsNote() const
 {
     if (!follower_->isOn() || !tracker_->isRunning())
         return QString();
+    if (follower_->keyDisagrees())
+        return tr("the map key names a map the player cannot stand on here; the positions tell the map");
     switch (follower_->verdict()) {
     case MapVerdict::Ambiguous:
         return tr("which map? %1 candidates (%2 picks)")

@@ -8,6 +8,7 @@
 #include "app/OpenPath.h"
 #include "app/SaveDialog.h"
 #include "track/Tracker.h"
+#include "track/TrackingFile.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -23,6 +24,7 @@ class StartClientDialog;
 class DriveSelector;
 class MapFileList;
 class MapFollower;
+class MapKeyWindow;
 class MapView;
 class PlayerTracker;
 class ProcessPicker;
@@ -86,6 +88,9 @@ private:
     void setTracking(bool on);
     void showTrackingNote();
     void openFinder();
+    void openMapKeyWindow();
+    void completeTrackingFile(TrackingFile& file) const;
+    void followMapKeyOf(const TrackingFile& file, std::uint32_t client);
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
@@ -122,11 +127,14 @@ private:
     QAction* followCommand_;
     QAction* followMapsCommand_;
     QAction* pickMapCommand_;
+    QAction* mapKeyCommand_;
     QAction* findAddressCommand_;
     QAction* startClientCommand_;
     QAction* openTrackingFileCommand_;
     QAction* helpCommand_;
     FinderWindow* finderWindow_ = nullptr;
+    MapKeyWindow* mapKeyWindow_ = nullptr;
+    std::optional<TrackedMapKey> mapKeyPath_; // of the map key in use, once found
     HelpWindow* helpWindow_ = nullptr;
     StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;

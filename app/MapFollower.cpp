@@ -30,7 +30,7 @@ void MapFollower::setOn(bool on)
     on_ = on;
     if (!on) {
         again_->stop();
-        identifier_.reset();
+        forgetIdentification();
         looking_.reset();
         lastSeen_.reset();
     } else if (!folder_.empty()) {
@@ -43,8 +43,8 @@ void MapFollower::setFolder(const std::filesystem::path& folder)
 {
     if (folder == folder_)
         return;
+    forgetIdentification();
     folder_ = folder;
-    identifier_.reset();
     looking_.reset();
     onShow_.reset();
     if (on_)
@@ -88,6 +88,7 @@ void MapFollower::takeLook(const std::shared_ptr<Look>& done)
     atlas_ = std::move(done->atlas);
     if (done->first) {
         identifier_.emplace(atlas_);
+        identifier_->Learn(learned_[folder_]);
         if (onShow_)
             identifier_->Show(*onShow_);
         if (lastSeen_)
@@ -105,8 +106,40 @@ void MapFollower::see(PlayerPosition position)
         return;
     if (position.x != 0 || position.y != 0)
         lastSeen_ = position;
+    if (identifier_) {
+        const std::optional<std::string> key = keyReader_ ? ReadMapKey(*keyReader_, *keyPlace_) : std::nullopt;
+        weigh([this, position, key] { return identifier_->See(position.x, position.y, key); });
+    }
+}
+
+void MapFollower::setMapKey(std::int32_t processId, std::optional<MapKeyPlace> place)
+{
+    keyPlace_ = place;
+    keyReader_ = place ? std::make_unique<ProcessReader>(processId) : nullptr;
+}
+
+MapIdentifier::LearnedMaps MapFollower::learned(const std::filesystem::path& folder) const
+{
+    if (identifier_ && folder == folder_)
+        return identifier_->Learned();
+    const auto kept = learned_.find(folder);
+    return kept == learned_.end() ? MapIdentifier::LearnedMaps() : kept->second;
+}
+
+void MapFollower::learn(const std::filesystem::path& folder, MapIdentifier::LearnedMaps maps)
+{
+    if (identifier_ && folder == folder_)
+        identifier_->Learn(std::move(maps));
+    else
+        learned_[folder] = std::move(maps);
+}
+
+// The identification starts anew; what it learned stays with its folder.
+void MapFollower::forgetIdentification()
+{
     if (identifier_)
-        weigh([this, position] { return identifier_->See(position.x, position.y); });
+        learned_[folder_] = identifier_->Learned();
+    identifier_.reset();
 }
 
 // Runs a step of the identification and tells what came of it.
@@ -114,11 +147,13 @@ void MapFollower::weigh(const std::function<bool()>& step)
 {
     const MapVerdict verdictBefore = identifier_->Verdict();
     const std::vector<std::filesystem::path> candidatesBefore = identifier_->Candidates();
+    const bool disagreedBefore = identifier_->KeyDisagrees();
     if (step()) {
         onShow_ = identifier_->Shown();
         emit playerMapFound(*onShow_);
     }
-    if (identifier_->Verdict() != verdictBefore || identifier_->Candidates() != candidatesBefore)
+    if (identifier_->Verdict() != verdictBefore || identifier_->Candidates() != candidatesBefore ||
+        identifier_->KeyDisagrees() != disagreedBefore)
         emit changed();
 }
 

@@ -6,16 +6,20 @@
 // that maps added, replaced or removed are weighed too; the window never
 // waits for a look, and a look under way when the follower goes is left to
 // end by itself. Positions read before the first look has ended are weighed
-// when it has.
+// when it has. With a map key, the key is read from the client with each
+// position, and the maps learned for its keys are kept for each folder.
 
 #include "atlas/MapAtlas.h"
 #include "atlas/MapIdentifier.h"
+#include "track/MapKeyFinder.h"
+#include "track/ProcessReader.h"
 #include "track/Tracker.h"
 
 #include <QObject>
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -38,6 +42,16 @@ public:
     // it out.
     void showing(const std::filesystem::path& name);
 
+    // Where the client keeps its map; none: no key.
+    void setMapKey(std::int32_t processId, std::optional<MapKeyPlace> place);
+    std::optional<MapKeyPlace> mapKey() const { return keyPlace_; }
+    // The maps learned for the keys in a folder; the folder on show's grow
+    // as the player goes.
+    MapIdentifier::LearnedMaps learned(const std::filesystem::path& folder) const;
+    void learn(const std::filesystem::path& folder, MapIdentifier::LearnedMaps maps);
+    // The last key read names a map on which the player cannot stand.
+    bool keyDisagrees() const { return identifier_ && identifier_->KeyDisagrees(); }
+
     // NoPosition too while off, or before the first look has ended.
     MapVerdict verdict() const;
     // The maps the positions fit, with their sizes.
@@ -56,6 +70,7 @@ private:
     void look();
     void takeLook(const std::shared_ptr<Look>& done);
     void weigh(const std::function<bool()>& step);
+    void forgetIdentification();
 
     bool on_ = false;
     std::filesystem::path folder_;
@@ -64,5 +79,8 @@ private:
     std::optional<PlayerPosition> lastSeen_;
     std::optional<std::filesystem::path> onShow_;
     std::shared_ptr<Look> looking_;
+    std::unique_ptr<ProcessReader> keyReader_;
+    std::optional<MapKeyPlace> keyPlace_;
+    std::map<std::filesystem::path, MapIdentifier::LearnedMaps> learned_; // of the folders not on show
     QTimer* again_;
 };

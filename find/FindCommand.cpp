@@ -168,11 +168,6 @@ std::string ShownKey(const FoundMapKey& found)
     return shown + "\"";
 }
 
-const char* FormName(MapKeyForm form)
-{
-    return form == MapKeyForm::Text ? "text" : form == MapKeyForm::Number32 ? "u32" : "u16";
-}
-
 int FindMapKeyIn(std::int32_t processId)
 {
     const ProcessReader reader(processId);
@@ -198,7 +193,7 @@ int FindMapKeyIn(std::int32_t processId)
         }
         if (request == "list")
             for (const FoundMapKey& found : finder.First(kListed))
-                std::printf("%08X %s %s\n", found.place.address, FormName(found.place.form), ShownKey(found).c_str());
+                std::printf("%08X %s %s\n", found.place.address, MapKeyFormName(found.place.form), ShownKey(found).c_str());
         std::printf("%llu\n", static_cast<unsigned long long>(finder.Count()));
         std::fflush(stdout);
         if (!reader.IsRunning()) {

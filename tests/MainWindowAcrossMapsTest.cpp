@@ -4,12 +4,16 @@
 
 #include "app/CellReadout.h"
 #include "app/MapFollower.h"
+#include "app/MapKeyWindow.h"
 #include "app/ProcessPicker.h"
 #include "tests/StandInClient.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QTimer>
 
 #include <mutex>
@@ -145,6 +149,70 @@ TEST_F(MainWindowAcrossMapsTest, MapsAlikeArePickedAndAMapNotInTheFolderIsSaid)
     Command("Pick the Player's Map...")->trigger();
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_TRUE(boxes_[0].text.startsWith("There is no map to pick: turn on \"Follow Across Maps\""));
+}
+
+// The next map the client tells it walks on.
+std::string NextMap(StandInClient& client)
+{
+    for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
+        char name[64] = {};
+        if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1)
+            return name;
+    }
+    return {};
+}
+
+// Maps alike in every cell: only the map key tells them apart.
+TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsCannotTellApart)
+{
+    const std::vector<std::string> open(20, std::string(30, '.'));
+    for (const char* name : {"hall1.map", "hall2.map", "hall3.map"})
+        WriteInWorld(name, open);
+    EnterFolder(world_);
+    StandInClient client("--world \"" + world_.toStdString() + "\" --stay 30 --pace 50");
+    Follow(client);
+    std::string map = NextMap(client);
+
+    Command("Find Where the Client Keeps Its Map...")->trigger();
+    auto* keyWindow = window_->findChild<MapKeyWindow*>();
+    ASSERT_NE(keyWindow, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!keyWindow->isSearching(), 20000);
+    auto press = [&](const char* button) {
+        QTest::mouseClick(keyWindow->findChild<QPushButton*>(button), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!keyWindow->isSearching(), 20000);
+    };
+    for (int change = 0; change < 3; ++change) {
+        press("mapKeySame");
+        map = NextMap(client);
+        press("mapKeyChanged");
+    }
+    press("mapKeySame");
+    // The client keeps the map's name among few places: the one to use.
+    auto* places = keyWindow->findChild<QTreeWidget*>("mapKeyCandidates");
+    ASSERT_GT(places->topLevelItemCount(), 0) << keyWindow->findChild<QLabel*>("mapKeyStatus")->text().toStdString();
+    for (int row = 0; row < places->topLevelItemCount(); ++row)
+        if (places->topLevelItem(row)->text(2) == QStringLiteral("\"%1\"").arg(QString::fromStdString(map)))
+            places->setCurrentItem(places->topLevelItem(row));
+    ASSERT_TRUE(keyWindow->chosenPlace() && keyWindow->chosenPlace()->form == MapKeyForm::Text);
+    QTest::mouseClick(keyWindow->findChild<QPushButton*>("mapKeyUse"), Qt::LeftButton);
+    auto* follower = window_->findChild<MapFollower*>();
+    EXPECT_EQ(follower->mapKey(), keyWindow->chosenPlace());
+
+    // Each key learned for its map (as picks teach them): from then on every
+    // change of map shows the map at the next tick.
+    MapIdentifier::LearnedMaps learned;
+    for (const char* name : {"hall1.map", "hall2.map", "hall3.map"})
+        learned[name] = name;
+    follower->learn(ToFilesystemPath(world_), learned);
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, Tracker(), &PlayerTracker::tick);
+    ticker.start(25);
+    for (int change = 0; change < 3; ++change) {
+        map = NextMap(client);
+        QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 500);
+    }
+    ticker.stop();
+    EXPECT_TRUE(boxes_.empty());
 }
 
 } // namespace

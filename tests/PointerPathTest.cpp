@@ -148,7 +148,9 @@ TEST(PointerScanTest, PathsAreFoundBackwardShortestFirstWithinTheOffsetLimit)
 
 TEST(TrackingFileTest, WrittenAndReadBackAndBadFilesSayWhy)
 {
-    const TrackingFile file{"Client.exe", {"Client.exe", 0x1A2B3C, {0x10, 0x8}}};
+    TrackingFile file;
+    file.program = "Client.exe";
+    file.path = {"Client.exe", 0x1A2B3C, {0x10, 0x8}};
     const std::string text = TrackingFileText(file);
     EXPECT_EQ(text, "# Tarvex tracking file\nprogram=Client.exe\npath=Client.exe+1A2B3C -> +10 -> +8\n");
     const TrackingFileRead back = ParseTrackingFile(text);
@@ -163,6 +165,26 @@ TEST(TrackingFileTest, WrittenAndReadBackAndBadFilesSayWhy)
     EXPECT_EQ(TrackingFileText(acrossMaps), text + "follow-maps=yes\n");
     EXPECT_TRUE(ParseTrackingFile(TrackingFileText(acrossMaps)).file->followAcrossMaps);
     EXPECT_FALSE(ParseTrackingFile(text + "follow-maps=no\n").file->followAcrossMaps);
+    // The map key and the maps learned for it, names of any bytes.
+    acrossMaps.mapKey = TrackedMapKey{{"Client.exe", 0x2B3C40, {0x24}}, MapKeyForm::Text};
+    acrossMaps.mapFolder = "/games/\xB5\xD8\xCD\xBC 100%";
+    acrossMaps.learnedMaps = {{"Village.map", "Village.map"}, {std::string("\x03\x00\x00\x00", 4), "\xB8\xDB\xBF\xDA map.map"}};
+    const std::string withKey = TrackingFileText(acrossMaps);
+    EXPECT_EQ(withKey, text + "follow-maps=yes\nmap-key=Client.exe+2B3C40 -> +24\nmap-key-form=text\n"
+                              "map-folder=/games/%B5%D8%CD%BC%20100%25\nmap=56696C6C6167652E6D6170 Village.map\n"
+                              "map=03000000 %B8%DB%BF%DA%20map.map\n");
+    const TrackingFileRead withKeyBack = ParseTrackingFile(withKey);
+    ASSERT_TRUE(withKeyBack.file) << withKeyBack.failure;
+    EXPECT_EQ(withKeyBack.file->mapKey->path, acrossMaps.mapKey->path);
+    EXPECT_EQ(withKeyBack.file->mapKey->form, MapKeyForm::Text);
+    EXPECT_EQ(withKeyBack.file->mapFolder, acrossMaps.mapFolder);
+    EXPECT_EQ(withKeyBack.file->learnedMaps, acrossMaps.learnedMaps);
+    EXPECT_NE(ParseTrackingFile(text + "map-key=Client.exe+10\n").failure.find("map key has no form"), std::string::npos);
+    EXPECT_NE(ParseTrackingFile(text + "map-key=+10\nmap-key-form=u16\n").failure.find("map key path is wrong"),
+              std::string::npos);
+    for (const char* wrong : {"map=5 a.map", "map=XY a.map", "map=56", "map=56 %G1.map", "map=56 a%4"})
+        EXPECT_NE(ParseTrackingFile(text + wrong + "\n").failure.find("is not a key in hexadecimal"), std::string::npos)
+            << wrong;
     // Line ends of Windows, comments and keys of other names are all right.
     EXPECT_TRUE(ParseTrackingFile("# mine\r\nnote=x\r\npath=a.exe+1\r\nprogram=a.exe\r\n").file);
 

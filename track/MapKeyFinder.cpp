@@ -36,6 +36,19 @@ bool Kept(bool changed, const std::optional<std::string>& before, const std::opt
 
 } // namespace
 
+const char* MapKeyFormName(MapKeyForm form)
+{
+    return form == MapKeyForm::Text ? "text" : form == MapKeyForm::Number32 ? "u32" : "u16";
+}
+
+std::optional<MapKeyForm> MapKeyFormNamed(std::string_view name)
+{
+    for (const MapKeyForm form : kForms)
+        if (name == MapKeyFormName(form))
+            return form;
+    return std::nullopt;
+}
+
 bool operator==(const MapKeyPlace& a, const MapKeyPlace& b)
 {
     return a.address == b.address && a.form == b.form;

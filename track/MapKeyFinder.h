@@ -27,9 +27,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class MapKeyForm : std::uint8_t { Text, Number32, Number16 };
+
+// "text", "u32", "u16": how lists and tracking files name a form.
+const char* MapKeyFormName(MapKeyForm form);
+std::optional<MapKeyForm> MapKeyFormNamed(std::string_view name);
 
 inline constexpr std::size_t kShortestMapKeyText = 3;
 inline constexpr std::size_t kLongestMapKeyText = 32; // the NUL included

@@ -7,8 +7,10 @@
 
 namespace {
 
-std::optional<std::string_view> ValueOf(std::string_view text, std::string_view key)
+// Every value of the key, in the file's order.
+std::vector<std::string_view> ValuesOf(std::string_view text, std::string_view key)
 {
+    std::vector<std::string_view> values;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -16,17 +18,116 @@ std::optional<std::string_view> ValueOf(std::string_view text, std::string_view 
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.size() > key.size() && line.substr(0, key.size()) == key && line[key.size()] == '=')
-            return line.substr(key.size() + 1);
+            values.push_back(line.substr(key.size() + 1));
     }
-    return std::nullopt;
+    return values;
+}
+
+std::optional<std::string_view> ValueOf(std::string_view text, std::string_view key)
+{
+    const std::vector<std::string_view> values = ValuesOf(text, key);
+    return values.empty() ? std::nullopt : std::optional<std::string_view>(values.front());
+}
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+int HexValue(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+std::string Hex(std::string_view bytes)
+{
+    std::string hex;
+    for (const char c : bytes) {
+        hex += kHexDigits[static_cast<unsigned char>(c) >> 4];
+        hex += kHexDigits[static_cast<unsigned char>(c) & 15];
+    }
+    return hex;
+}
+
+std::optional<std::string> FromHex(std::string_view hex)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        const int high = HexValue(hex[i]), low = HexValue(hex[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes += char(high << 4 | low);
+    }
+    return hex.size() % 2 == 0 && !hex.empty() ? std::optional<std::string>(bytes) : std::nullopt;
+}
+
+// Bytes outside printable ASCII, and "%", as %XX.
+std::string Escaped(std::string_view bytes)
+{
+    std::string text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F && c != '%')
+            text += c;
+        else
+            text += std::string("%") + Hex(std::string_view(&c, 1));
+    }
+    return text;
+}
+
+std::optional<std::string> Unescaped(std::string_view text)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            bytes += text[i];
+            continue;
+        }
+        const std::optional<std::string> byte = FromHex(text.substr(i + 1, 2));
+        if (!byte || i + 2 >= text.size())
+            return std::nullopt;
+        bytes += *byte;
+        i += 2;
+    }
+    return bytes;
+}
+
+// The map key and the maps learned for it; failure names the line that is wrong.
+std::string ReadMapKeyLines(std::string_view text, TrackingFile& file)
+{
+    if (const std::optional<std::string_view> keyPath = ValueOf(text, "map-key")) {
+        ParsedPointerPath parsed = ParsePointerPath(*keyPath);
+        if (!parsed.path)
+            return WithValues(UserText("TrackingFile", "The tracking file's map key path is wrong: %1"), {parsed.failure});
+        const std::optional<MapKeyForm> form = MapKeyFormNamed(ValueOf(text, "map-key-form").value_or(""));
+        if (!form)
+            return UserText("TrackingFile", "The tracking file's map key has no form (a line \"map-key-form=text\", u32 or u16).");
+        file.mapKey = TrackedMapKey{std::move(*parsed.path), *form};
+    }
+    file.mapFolder = Unescaped(ValueOf(text, "map-folder").value_or("")).value_or("");
+    for (const std::string_view line : ValuesOf(text, "map")) {
+        const std::size_t space = line.find(' ');
+        const std::optional<std::string> key = FromHex(line.substr(0, space));
+        const std::optional<std::string> name = space == std::string_view::npos ? std::nullopt : Unescaped(line.substr(space + 1));
+        if (!key || !name || name->empty())
+            return WithValues(UserText("TrackingFile", "The tracking file's line \"map=%1\" is not a key in hexadecimal and a map's name."),
+                              {std::string(line)});
+        file.learnedMaps.emplace_back(*key, *name);
+    }
+    return {};
 }
 
 } // namespace
 
 std::string TrackingFileText(const TrackingFile& file)
 {
-    return "# Tarvex tracking file\nprogram=" + file.program + "\npath=" + FormatPointerPath(file.path) + "\n" +
-           (file.followAcrossMaps ? "follow-maps=yes\n" : "");
+    std::string text = "# Tarvex tracking file\nprogram=" + file.program + "\npath=" + FormatPointerPath(file.path) + "\n";
+    if (file.followAcrossMaps)
+        text += "follow-maps=yes\n";
+    if (file.mapKey)
+        text += "map-key=" + FormatPointerPath(file.mapKey->path) + "\nmap-key-form=" + MapKeyFormName(file.mapKey->form) + "\n";
+    if (!file.learnedMaps.empty())
+        text += "map-folder=" + Escaped(file.mapFolder) + "\n";
+    for (const auto& [key, name] : file.learnedMaps)
+        text += "map=" + Hex(key) + " " + Escaped(name) + "\n";
+    return text;
 }
 
 TrackingFileRead ParseTrackingFile(std::string_view text)
@@ -41,7 +142,10 @@ TrackingFileRead ParseTrackingFile(std::string_view text)
     ParsedPointerPath parsed = ParsePointerPath(*path);
     if (!parsed.path)
         return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's path is wrong: %1"), {parsed.failure})};
-    return {TrackingFile{std::string(*program), std::move(*parsed.path), ValueOf(text, "follow-maps") == "yes"}, {}};
+    TrackingFile file{std::string(*program), std::move(*parsed.path), ValueOf(text, "follow-maps") == "yes", {}, {}, {}};
+    if (std::string failure = ReadMapKeyLines(text, file); !failure.empty())
+        return {std::nullopt, std::move(failure)};
+    return {std::move(file), {}};
 }
 
 TrackingFileRead ReadTrackingFile(const std::filesystem::path& path)

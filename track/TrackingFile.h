@@ -7,11 +7,20 @@
 //   program=Client.exe
 //   path=Client.exe+1A2B3C -> +10 -> +8
 //   follow-maps=yes
+//   map-key=Client.exe+2B3C40 -> +24
+//   map-key-form=text
+//   map-folder=/home/player/game/map
+//   map=56696C6C6167652E6D6170 Village.map
 //
 // program is the client's name as the process list shows it; path the
 // pointer path (PointerPath.h) to the player's x and y; follow-maps, when
 // "yes", that the viewer shows the map the player is on (any other value,
-// or none, is no). Empty lines and
+// or none, is no). The rest is optional: map-key the pointer path to where
+// the client keeps which map it is on, map-key-form how it keeps it (text,
+// u32 or u16; MapKeyFinder.h), and the maps learned for its keys: the folder,
+// then a line for each key, its bytes in hexadecimal and the map's file name.
+// Names and the folder are the system's bytes, those outside printable ASCII
+// (and "%") written as %XX, so that the file stays UTF-8 text. Empty lines and
 // lines beginning with "#" are skipped, as are keys of other names.
 //
 // Contract: ReadTrackingFile reads a regular file of at most
@@ -19,20 +28,31 @@
 // refused at once); on failure file is empty and failure tells why, naming
 // the key that is missing or wrong.
 
+#include "track/MapKeyFinder.h"
 #include "track/PointerPath.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 inline constexpr char kTrackingFileSuffix[] = ".tarvex-track";
-inline constexpr std::int64_t kMaxTrackingFileBytes = 64 * 1024;
+inline constexpr std::int64_t kMaxTrackingFileBytes = 256 * 1024;
+
+struct TrackedMapKey {
+    PointerPath path;
+    MapKeyForm form = MapKeyForm::Number16;
+};
 
 struct TrackingFile {
     std::string program;
     PointerPath path;
     bool followAcrossMaps = false;
+    std::optional<TrackedMapKey> mapKey;
+    std::string mapFolder; // the system's bytes
+    std::vector<std::pair<std::string, std::string>> learnedMaps; // key bytes, map file name
 };
 
 std::string TrackingFileText(const TrackingFile& file);

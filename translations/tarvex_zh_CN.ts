@@ -259,6 +259,14 @@
         <source>Open the map the player is on first</source>
         <translation>请先打开玩家所在的地图</translation>
     </message>
+    <message>
+        <source>Find Where the Client Keeps Its Map...</source>
+        <translation>查找客户端保存地图的位置...</translation>
+    </message>
+    <message>
+        <source>So that the viewer knows at once which map the player is on</source>
+        <translation>让查看器立即知道玩家在哪张地图上</translation>
+    </message>
 </context>
 <context>
     <name>GoToCell</name>
@@ -595,12 +603,115 @@
         <source>map: %1</source>
         <translation>地图: %1</translation>
     </message>
+    <message>
+        <source>Find Where the Client Keeps Its Map...</source>
+        <translation>查找客户端保存地图的位置...</translation>
+    </message>
+    <message>
+        <source>No process is selected. List the processes with the first button of the toolbar, click the row of the game client, then find where it keeps its map.</source>
+        <translation>没有选择进程。用工具栏的第一个按钮列出进程, 点击游戏客户端所在的行, 再查找它保存地图的位置。</translation>
+    </message>
+    <message>
+        <source>The tracking file&apos;s map key cannot be followed (%1); the map is told from the positions alone.</source>
+        <translation>无法跟随跟踪文件的地图键 (%1); 只按坐标判断地图。</translation>
+    </message>
+    <message>
+        <source>the map key names a map the player cannot stand on here; the positions tell the map</source>
+        <translation>地图键所指的地图上玩家不能站在这里; 按坐标判断地图</translation>
+    </message>
 </context>
 <context>
     <name>MapDocument</name>
     <message>
         <source> ... (%1 more characters)</source>
         <translation> ... (还有 %1 个字符)</translation>
+    </message>
+</context>
+<context>
+    <name>MapKeyWindow</name>
+    <message>
+        <source>Find Where the Client Keeps Its Map</source>
+        <translation>查找客户端保存地图的位置</translation>
+    </message>
+    <message>
+        <source>Each time the player goes to another map, press &quot;The Map Changed&quot;; while the player stays on one, press &quot;Same Map&quot; now and then. While following across maps, the viewer tells each change it sees itself. When one place is left, &quot;Use&quot; makes it the map key: the viewer then knows the player&apos;s map at once.</source>
+        <translation>玩家每次去另一张地图时, 按&quot;地图换了&quot;; 玩家留在一张地图上时, 不时按&quot;同一地图&quot;。跨地图跟随时, 查看器自己看到的每次换图也会告诉它。只剩一个位置时, &quot;使用&quot;把它作为地图键: 查看器就能立即知道玩家的地图。</translation>
+    </message>
+    <message>
+        <source>The Map Changed</source>
+        <translation>地图换了</translation>
+    </message>
+    <message>
+        <source>Same Map</source>
+        <translation>同一地图</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Address</source>
+        <translation>地址</translation>
+    </message>
+    <message>
+        <source>Kept as</source>
+        <translation>保存为</translation>
+    </message>
+    <message>
+        <source>Now</source>
+        <translation>现在</translation>
+    </message>
+    <message>
+        <source>Use</source>
+        <translation>使用</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>This is the map key now. Looking for the pointers that lead to it...</source>
+        <translation>现在这是地图键。正在查找指向它的指针...</translation>
+    </message>
+    <message>
+        <source>This is the map key now; a tracking file saved from now on keeps it.</source>
+        <translation>现在这是地图键; 从现在起保存的跟踪文件会记住它。</translation>
+    </message>
+    <message>
+        <source>This is the map key now, until the client restarts. %1</source>
+        <translation>现在这是地图键, 直到客户端重新启动。%1</translation>
+    </message>
+    <message>
+        <source>Searching %1 (process %2).</source>
+        <translation>正在搜索 %1 (进程 %2)。</translation>
+    </message>
+    <message>
+        <source>This process cannot be read. %1</source>
+        <translation>无法读取此进程。%1</translation>
+    </message>
+    <message>
+        <source>Taking every place of the client&apos;s memory...</source>
+        <translation>正在记录客户端内存的每个位置...</translation>
+    </message>
+    <message>
+        <source>Looking at the places again...</source>
+        <translation>正在重新查看这些位置...</translation>
+    </message>
+    <message>
+        <source>Cancelled; the places of before are kept.</source>
+        <translation>已取消; 保留之前的位置。</translation>
+    </message>
+    <message>
+        <source>No place is left. Close this window and open it again to start over.</source>
+        <translation>没有剩下位置。关闭这个窗口再打开即可重新开始。</translation>
+    </message>
+    <message>
+        <source>One place is left: press &quot;Use&quot; to make it the map key.</source>
+        <translation>只剩一个位置: 按&quot;使用&quot;把它作为地图键。</translation>
+    </message>
+    <message>
+        <source>%1 places. Press &quot;The Map Changed&quot; after each change of map, &quot;Same Map&quot; while it stays.</source>
+        <translation>%1 个位置。每次换地图后按&quot;地图换了&quot;, 地图不变时按&quot;同一地图&quot;。</translation>
     </message>
 </context>
 <context>
@@ -835,6 +946,18 @@ Do you want to replace it?</source>
     <message>
         <source>The tracking file&apos;s path is wrong: %1</source>
         <translation>跟踪文件中的路径有误: %1</translation>
+    </message>
+    <message>
+        <source>The tracking file&apos;s map key path is wrong: %1</source>
+        <translation>跟踪文件的地图键路径有误: %1</translation>
+    </message>
+    <message>
+        <source>The tracking file&apos;s map key has no form (a line &quot;map-key-form=text&quot;, u32 or u16).</source>
+        <translation>跟踪文件的地图键没有写明形式 (一行 &quot;map-key-form=text&quot;, u32 或 u16)。</translation>
+    </message>
+    <message>
+        <source>The tracking file&apos;s line &quot;map=%1&quot; is not a key in hexadecimal and a map&apos;s name.</source>
+        <translation>跟踪文件的行 &quot;map=%1&quot; 不是十六进制的键加地图名。</translation>
     </message>
 </context>
 <context>
