@@ -15,6 +15,8 @@
 //                     spread over all the memory or packed into 64 MiB
 // finder/guided-scan  the first scan by a 1000 x 1000 map, in a fresh child
 //                     process whose peak memory beyond its start is counted
+// mapkey/first-look   the map key's first look (every place of the memory
+//                     taken), timed in turn with the finder's first scan
 //
 // bench/run.sh prints the ratios and the figures with their targets.
 
@@ -22,6 +24,7 @@
 #include "bench/InTurn.h"
 #include "bench/MemoryStatus.h"
 #include "track/AddressFinder.h"
+#include "track/MapKeyFinder.h"
 #include "track/ProcessReader.h"
 
 #include <benchmark/benchmark.h>
@@ -316,6 +319,33 @@ void FirstScanBesideFloor(benchmark::State& state)
     state.counters["moves_seen"] = PerIteration(moves);
 }
 
+void MapKeyLookBesideFinder(benchmark::State& state)
+{
+    const ProcessReader reader(Client().ProcessId());
+    if (!ClientReady(state, reader))
+        return;
+    Spent finderTotal;
+    double places = 0;
+    bool keyFirst = true;
+    for (auto _ : state) {
+        Spent key, finder;
+        InTurn(
+            keyFirst,
+            [&] {
+                MapKeyFinder keyFinder(reader);
+                FinderProgress progress;
+                key = Timed([&] { places = double(keyFinder.Look(progress).candidates); });
+            },
+            [&] { finder = Timed([&] { FirstScanForPlantedPair(reader); }); });
+        state.SetIterationTime(key.wallSeconds);
+        finderTotal.wallSeconds += finder.wallSeconds;
+        finderTotal.cpuSeconds += finder.cpuSeconds;
+    }
+    state.counters["beside_finder_for_key_wall_s"] = PerIteration(finderTotal.wallSeconds);
+    state.counters["beside_finder_for_key_cpu_s"] = PerIteration(finderTotal.cpuSeconds);
+    state.counters["places"] = places;
+}
+
 // scanmem's first scan, from its start to its exit: 0 when it ran through.
 int RunScanmem(std::int32_t processId)
 {
@@ -462,6 +492,7 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("finder/scanmem", ScanmemBesideFinder)->Unit(benchmark::kMillisecond)->UseManualTime();
     benchmark::RegisterBenchmark("finder/narrow-1M/spread", NarrowAMillion, true)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("finder/narrow-1M/packed", NarrowAMillion, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("mapkey/first-look", MapKeyLookBesideFinder)->Unit(benchmark::kMillisecond)->UseManualTime();
     benchmark::RegisterBenchmark("finder/guided-scan", GuidedScanMemory)->Unit(benchmark::kMillisecond)->UseManualTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

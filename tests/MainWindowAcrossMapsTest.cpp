@@ -68,7 +68,7 @@ TEST_F(MainWindowAcrossMapsTest, ShowsEachMapTheClientWalksOnOnceThePositionsTel
     for (int seed = 1; seed <= 4; ++seed)
         WriteInWorld(QStringLiteral("area%1.map").arg(seed), RoomsAndRubble(70, 50, unsigned(seed)));
     EnterFolder(world_);
-    StandInClient client("--world '" + world_.toStdString() + "' --stay 40 --pace 50");
+    StandInClient client("--world \"" + world_.toStdString() + "\" --stay 40 --pace 50");
     ASSERT_NE(client.address, 0u);
     // The maps the client walks on, as it tells them.
     std::mutex lock;
@@ -169,7 +169,7 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
     for (const char* name : {"hall1.map", "hall2.map", "hall3.map"})
         WriteInWorld(name, open);
     EnterFolder(world_);
-    StandInClient client("--world \"" + world_.toStdString() + "\" --stay 30 --pace 50");
+    StandInClient client("--world \"" + world_.toStdString() + "\" --stay 60 --pace 50");
     Follow(client);
     std::string map = NextMap(client);
 
@@ -181,7 +181,9 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
         QTest::mouseClick(keyWindow->findChild<QPushButton*>(button), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!keyWindow->isSearching(), 20000);
     };
-    for (int change = 0; change < 3; ++change) {
+    // Three changes do on Linux; a client under Wine has more places that
+    // change now and then.
+    for (int change = 0; change < 8 && (change < 3 || keyWindow->candidateCount() > 20); ++change) {
         press("mapKeySame");
         map = NextMap(client);
         press("mapKeyChanged");
@@ -209,7 +211,7 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
     ticker.start(25);
     for (int change = 0; change < 3; ++change) {
         map = NextMap(client);
-        QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 500);
+        QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 1000);
     }
     ticker.stop();
     EXPECT_TRUE(boxes_.empty());

@@ -15,11 +15,17 @@
 //   the places again: KeepChanged() keeps those whose key changed since the
 //   last look (a text must still be one), KeepSame() those whose key did not.
 //   Places that cannot be read any more are dropped.
-// - Storage: until the candidates are few, a copy of the memory looked at and
-//   three bits for every two of its bytes; then the places and their keys.
+// - Storage: the first look keeps a 64-bit fingerprint of every 128 bytes
+//   (and the text that may start at their end), 1/16 of the memory; the step
+//   after it keeps, of the blocks whose fingerprint changed (or did not),
+//   every place their bytes hold then, as copies of their pages with three
+//   bits for every two bytes; once the candidates are few, the places and
+//   their keys. Count() after the first look leaves out the texts, which are
+//   told apart from the step after it on; First() lists none before it.
 // - A step cancelled through its progress keeps the candidates of before; it
 //   never stops or writes into the client. Nothing throws but std::bad_alloc.
 
+#include "map/MapFormat.h"
 #include "track/AddressFinder.h"
 #include "track/ProcessReader.h"
 
@@ -78,15 +84,19 @@ private:
     struct Copy {
         std::uint64_t start = 0;
         std::size_t places = 0; // even addresses from start on owned by this piece
-        std::vector<unsigned char> bytes; // the places' bytes and up to a text's length more
+        UninitializedBytes bytes; // the places' bytes and up to a text's length more; zeros past the end read
         std::vector<std::uint64_t> alive[3];
     };
     FinderOutcome Narrow(bool changed, FinderProgress& progress);
+    FinderOutcome NarrowLook(bool changed, FinderProgress& progress);
     FinderOutcome NarrowCopies(bool changed, FinderProgress& progress);
     FinderOutcome NarrowKept(bool changed, FinderProgress& progress);
     void KeepFewAsPlaces();
 
     const ProcessReader& reader_;
+    std::vector<MemoryRegion> lookedAt_;               // after the first look: the memory
+    using Prints = std::vector<std::uint64_t, UninitializedAllocator<std::uint64_t>>;
+    std::vector<Prints> prints_;                       // and its blocks' fingerprints
     std::vector<Copy> copies_;
     std::vector<FoundMapKey> kept_; // once few, in First()'s order
     std::uint64_t count_ = 0;
