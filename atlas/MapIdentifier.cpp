@@ -58,10 +58,11 @@ std::optional<bool> MapIdentifier::FollowKey(Cell cell, const std::optional<MapK
 
 bool MapIdentifier::SeePosition(Cell cell, bool keyChanged)
 {
-    if (keyChanged || IsJump(cell)) {
+    if (keyChanged || IsJump(cell) || (!last_ && candidates_.empty())) {
         StartAgainAt(cell);
     } else {
-        longestWalk_ = std::max({longestWalk_, std::abs(cell.x - last_->x), std::abs(cell.y - last_->y)});
+        if (last_)
+            longestWalk_ = std::max({longestWalk_, std::abs(cell.x - last_->x), std::abs(cell.y - last_->y)});
         const bool leavesShown = shown_ && Holds(candidates_, *shown_) && !atlas_.Standable(*shown_, cell.x, cell.y);
         Narrow(cell);
         if (leavesShown && candidates_.empty())
@@ -73,7 +74,7 @@ bool MapIdentifier::SeePosition(Cell cell, bool keyChanged)
 
 bool MapIdentifier::IsJump(Cell cell) const
 {
-    return !last_ || std::max(std::abs(cell.x - last_->x), std::abs(cell.y - last_->y)) > std::max(kLongestWalkAtFirst, longestWalk_);
+    return last_ && std::max(std::abs(cell.x - last_->x), std::abs(cell.y - last_->y)) > std::max(kLongestWalkAtFirst, longestWalk_);
 }
 
 void MapIdentifier::StartAgainAt(Cell cell)

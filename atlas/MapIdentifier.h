@@ -56,8 +56,9 @@ public:
     // true when the shown map changed.
     bool See(int x, int y, const std::optional<MapKey>& key = std::nullopt);
     // The user shows this map (a pick among the candidates, a click in the
-    // file list): it is the shown map and the one candidate from now on. A
-    // pick among the candidates teaches the last key read.
+    // file list): it is the shown map and the one candidate from now on, also
+    // for the first position when none came before. A pick among the
+    // candidates teaches the last key read.
     void Show(const std::filesystem::path& name);
     // The maps of the atlas changed; true when the shown map changed.
     bool Update(const AtlasChanges& changes);

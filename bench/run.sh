@@ -20,6 +20,8 @@ command -v scanmem >/dev/null || { apt-get update && apt-get install -y scanmem;
     echo "scanmem could not be installed: finder/scanmem fails and its ratio is left out" >&2
 "$build/bench/finder_bench" "${aggregates[@]}" | tee -a "$out"
 "$build/bench/pointer_bench" "${aggregates[@]}" | tee -a "$out"
+# Which map the player is on, in a folder of 1,000 maps (3.4 GB, made once).
+"$build/bench/where_bench" "${aggregates[@]}" | tee -a "$out"
 # Every route pair three times; the medians per pair and their ratios follow.
 "$build/bench/route_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true --benchmark_color=false
 
@@ -84,11 +86,23 @@ awk '
                   "beside_floor_" loads[i], loads[i + 1] == "-" ? "none" : "CPU " loads[i + 1])
         ratio("finder first scan, 1 GiB / floor", "finder/first-scan/manual_time", "beside_finder_floor", "<= 1.25")
         ratio("scanmem first scan / finder first scan, 1 GiB", "finder/scanmem/manual_time", "beside_finder_for_scanmem", ">= 8")
+        ratio("map key first look / finder first scan, 1 GiB", "mapkey/first-look/manual_time", "beside_finder_for_key", "<= 1")
         print "Finder figures (medians):"
         figure("narrow 1M candidates spread over 1 GiB, ms", milliseconds("finder/narrow-1M/spread/real_time"), "%.1f", "< 50")
         figure("narrow 1M candidates packed in 64 MiB, ms", milliseconds("finder/narrow-1M/packed/real_time"), "%.1f", "< 50")
         figure("scan by a 1000x1000 map, extra peak memory, MiB", reported("finder/guided-scan/manual_time", "extra_peak_MiB"), "%.1f", "< 64")
         figure("position changes seen during a first scan", reported("finder/first-scan/manual_time", "moves_seen"), "%.0f", "> 0")
+        walks = "where/walks/iterations:1/real_time"
+        print "Which map, 1,000 maps of 64 to 1024 cells a side (medians):"
+        figure("a tick that starts telling anew, ms", milliseconds("where/first-tick/real_time"), "%.2f", "< 10")
+        figure("a tick on a map already told, ms", milliseconds("where/known-tick/real_time"), "%.4f", "< 1")
+        figure("the folder looked at (every header), ms", milliseconds("where/look/real_time"), "%.1f", "none")
+        figure("atlas memory per map, bytes", reported("where/look/real_time", "atlas_bytes_per_map"), "%.0f", "<= 256")
+        figure("ticks to show a map by a learned key", reported(walks, "key_ticks_to_show"), "%.0f", "1")
+        split("4 8 16 32 64", within, " ")
+        for (i = 1; i in within; ++i)
+            figure("told after " within[i] " positions (best possible)",
+                   reported(walks, "told_within_" within[i]) " (" reported(walks, "best_within_" within[i]) ")", "%s", "as the best")
         scan = "pointers/scan-256MiB/iterations:1/repeats:3/real_time"
         print "Pointer path figures (medians):"
         figure("pointer scan of a 256 MiB client, s", scan in wall ? wall[scan] : "", "%.2f", "< 10")

@@ -181,21 +181,27 @@ TEST_F(MapIdentifierTest, LeavingTheShownMapStartsAgainFromThereWhenNoOtherMapFi
 
 TEST_F(MapIdentifierTest, JumpsStartAgainAndTheShownMapNeverFlickers)
 {
-    identifier_.Show("west.map");
-    // A teleport inside the same map, onto a cell open on both 10 x 6 maps.
-    EXPECT_FALSE(identifier_.See(6, 1));
-    EXPECT_FALSE(identifier_.See(9, 5));
-    EXPECT_EQ(Shown(), "west.map");
-    EXPECT_EQ(Candidates(), (Strings{"open.map", "west.map"}));
+    // Two long maps, alike but for a wall across the one's east end.
+    Write("long.map", MapFromRows(std::vector<std::string>(3, std::string(20, '.'))));
+    Write("walled.map", MapFromRows(std::vector<std::string>(3, std::string(16, '.') + "####")));
+    atlas_ = MapAtlas(folder_);
+    identifier_.Show("walled.map");
+    EXPECT_FALSE(identifier_.See(1, 1)); // the map picked fits the first position
+    EXPECT_EQ(Candidates(), Strings{"walled.map"});
+    // A teleport inside the same map, 14 cells on: anew, both fit.
+    EXPECT_FALSE(identifier_.See(15, 1));
+    EXPECT_EQ(Shown(), "walled.map");
+    EXPECT_EQ(Candidates(), (Strings{"long.map", "walled.map"}));
     EXPECT_EQ(identifier_.Verdict(), MapVerdict::Ambiguous);
     // Walking on cells both maps have: ambiguous, and the shown map stays.
-    for (int x = 8; x >= 4; --x)
-        EXPECT_FALSE(identifier_.See(x, 5));
-    EXPECT_EQ(Shown(), "west.map");
-    // The flagged cell only west.map has standable... is open on open.map
-    // too; a step onto a cell west.map blocks settles it for open.map.
-    EXPECT_TRUE(identifier_.See(3, 5));
-    EXPECT_EQ(Shown(), "open.map");
+    for (int x = 14; x >= 10; --x)
+        EXPECT_FALSE(identifier_.See(x, 2));
+    EXPECT_EQ(Shown(), "walled.map");
+    // A step onto a cell walled.map blocks settles it for long.map.
+    for (int x = 11; x <= 15; ++x)
+        EXPECT_FALSE(identifier_.See(x, 2));
+    EXPECT_TRUE(identifier_.See(16, 2));
+    EXPECT_EQ(Shown(), "long.map");
     EXPECT_EQ(identifier_.Verdict(), MapVerdict::Known);
 }
 
