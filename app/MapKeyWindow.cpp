@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr int kShownCandidates = 100;
+constexpr std::size_t kShownCandidates = 100;
+constexpr std::uint64_t kListedFrom = 10000; // places, at most
 constexpr int kPlaceRole = Qt::UserRole;
 constexpr int kFormRole = Qt::UserRole + 1;
 
@@ -191,18 +192,19 @@ void MapKeyWindow::onStepEnded(bool cancelled)
     updateControls();
 }
 
+// None while thousands of places say nothing yet.
 void MapKeyWindow::showCandidates()
 {
     candidates_->clear();
-    if (!session_ || session_->mapKeyCount() > std::uint64_t(kShownCandidates))
-        return; // thousands of places say nothing yet
-    for (const FoundMapKey& found : session_->firstMapKeys(kShownCandidates)) {
+    if (!session_ || session_->mapKeyCount() > kListedFrom)
+        return;
+    for (const FoundMapKey& key : session_->firstMapKeys(kShownCandidates)) {
         auto* row = new QTreeWidgetItem(candidates_);
-        row->setText(0, QStringLiteral("%1").arg(found.place.address, 8, 16, QLatin1Char('0')).toUpper());
-        row->setText(1, QString::fromLatin1(MapKeyFormName(found.place.form)));
-        row->setText(2, ShownKey(found));
-        row->setData(0, kPlaceRole, found.place.address);
-        row->setData(0, kFormRole, int(found.place.form));
+        row->setText(0, QStringLiteral("%1").arg(key.place.address, 8, 16, QLatin1Char('0')).toUpper());
+        row->setText(1, QString::fromLatin1(MapKeyFormName(key.place.form)));
+        row->setText(2, ShownKey(key));
+        row->setData(0, kPlaceRole, key.place.address);
+        row->setData(0, kFormRole, int(key.place.form));
     }
 }
 

@@ -414,9 +414,9 @@ std::vector<FoundMapKey> MapKeyFinder::First(std::size_t count) const
     if (copies_.empty())
         return std::vector<FoundMapKey>(kept_.begin(), kept_.begin() + std::ptrdiff_t(std::min(count, kept_.size())));
     std::vector<FoundMapKey> first;
-    for (const Copy& copy : copies_) {
-        for (std::size_t place = 0; place < copy.places; ++place) {
-            for (const MapKeyForm form : kForms) {
+    for (const MapKeyForm form : kForms)
+        for (const Copy& copy : copies_)
+            for (std::size_t place = 0; place < copy.places; ++place) {
                 if ((copy.alive[int(form)][place / 64] >> (place % 64) & 1) == 0)
                     continue;
                 if (first.size() == count)
@@ -424,7 +424,5 @@ std::vector<FoundMapKey> MapKeyFinder::First(std::size_t count) const
                 if (const std::optional<std::string> key = KeyAt(copy.bytes, copy.bytes.size(), place * 2, form))
                     first.push_back({{std::uint32_t(copy.start + place * 2), form}, *key});
             }
-        }
-    }
     return first;
 }

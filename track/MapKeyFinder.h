@@ -74,8 +74,9 @@ public:
 
     bool HasLooked() const { return looked_; }
     std::uint64_t Count() const { return count_; }
-    // The first candidates by address (a text first, then the numbers of the
-    // same place), with the keys they held at the last look.
+    // The first candidates: the texts by address (a map's name is known when
+    // seen), then the 32-bit numbers, then the 16-bit ones; with the keys
+    // they held at the last step.
     std::vector<FoundMapKey> First(std::size_t count) const;
 
 private:
