@@ -36,7 +36,7 @@ printf '\x01\x14\x01\x01\x01\x14\x00\x10' > "$corpora/route/column-cut"
 printf '\x14\x01\x01\x01\x14\x01' > "$corpora/route/row"
 printf '\x05\x05\x01\x01\x03\x03\xC0\x29\x07' > "$corpora/route/walled-in"
 { printf '\x28\x1E\x01\x01\x27\x1D'; head -c 150 /dev/zero | tr '\0' '\111'; } > "$corpora/route/striped"
-for run in FuzzMapReader:reader FuzzMapFile:reader FuzzMapLinks:links FuzzAddressText:address FuzzRoute:route; do
+for run in FuzzMapReader:reader FuzzMapFile:reader FuzzMapAtlas:reader FuzzMapLinks:links FuzzAddressText:address FuzzRoute:route; do
     fuzzer=${run%%:*}
     echo "-- $fuzzer"
     (cd build-fuzz && "tests/fuzz/$fuzzer" "corpora/${run##*:}" -max_total_time="$seconds" -max_len=8192 \
@@ -46,4 +46,4 @@ for run in FuzzMapReader:reader FuzzMapFile:reader FuzzMapLinks:links FuzzAddres
         exit 1
     fi
 done
-echo "fuzzers: 5 passed, 0 failed"
+echo "fuzzers: 6 passed, 0 failed"
