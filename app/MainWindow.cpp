@@ -229,10 +229,11 @@ void MainWindow::connectParts()
         if (on && !mapView_->picture().IsEmpty())
             follower_->showing(fileList_->selectedFilePath().filename());
     });
-    connect(follower_, &MapFollower::playerMapFound, this, [this](const std::filesystem::path& name) {
-        runCommand([this, name] { showPlayersMap(name); });
+    connect(follower_, &MapFollower::playerMapFound, this,
+            [this](const std::filesystem::path& name) { runCommand([this, name] { showPlayersMap(name); }); });
+    connect(follower_, &MapFollower::mapChangeSeen, this, [this] {
         if (mapKeyWindow_ && mapKeyWindow_->isVisible() && mapKeyWindow_->process() == std::int32_t(tracker_->process().value_or(0)))
-            mapKeyWindow_->tell(true); // the viewer saw the map change
+            mapKeyWindow_->tell(true);
     });
     connect(follower_, &MapFollower::changed, this, &MainWindow::showReadout);
     for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})

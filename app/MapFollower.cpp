@@ -151,6 +151,8 @@ void MapFollower::weigh(const std::function<bool()>& step)
     if (step()) {
         onShow_ = identifier_->Shown();
         emit playerMapFound(*onShow_);
+        if (verdictBefore == MapVerdict::Known)
+            emit mapChangeSeen();
     }
     if (identifier_->Verdict() != verdictBefore || identifier_->Candidates() != candidatesBefore ||
         identifier_->KeyDisagrees() != disagreedBefore)

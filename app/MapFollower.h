@@ -62,6 +62,9 @@ public:
 signals:
     // The positions single out this map of the folder, which is not on show.
     void playerMapFound(const std::filesystem::path& name);
+    // The player left a map that was known for another: the moment a map
+    // key changes.
+    void mapChangeSeen();
     // The verdict or the candidates changed.
     void changed();
 

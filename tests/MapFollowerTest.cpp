@@ -13,10 +13,11 @@ protected:
         ASSERT_TRUE(first_.isValid() && second_.isValid());
         WriteBytes(std::filesystem::path(first_.filePath("wide.map").toStdString()), MapFromRows({"........", "........"}));
         WriteBytes(std::filesystem::path(first_.filePath("tall.map").toStdString()), MapFromRows({"..", "..", "..", ".."}));
-        WriteBytes(std::filesystem::path(second_.filePath("other.map").toStdString()), MapFromRows({std::string(20, '.'), std::string(20, '.')}));
+        WriteBytes(std::filesystem::path(second_.filePath("other.map").toStdString()), MapFromRows(std::vector<std::string>(4, std::string(20, '.'))));
         QObject::connect(&follower_, &MapFollower::playerMapFound, [this](const std::filesystem::path& name) {
             found_.push_back(name.string());
         });
+        QObject::connect(&follower_, &MapFollower::mapChangeSeen, [this] { ++changesSeen_; });
     }
     std::filesystem::path Folder(const QTemporaryDir& folder) const { return folder.path().toStdString(); }
 
@@ -24,6 +25,7 @@ protected:
     QTemporaryDir second_;
     MapFollower follower_{nullptr};
     std::vector<std::string> found_;
+    int changesSeen_ = 0;
 };
 
 TEST_F(MapFollowerTest, PositionsReadBeforeTheFolderIsLookedAtAreWeighedOnceItIs)
@@ -36,8 +38,13 @@ TEST_F(MapFollowerTest, PositionsReadBeforeTheFolderIsLookedAtAreWeighedOnceItIs
     EXPECT_EQ(follower_.verdict(), MapVerdict::Known);
     ASSERT_EQ(follower_.candidates().size(), 1u);
     EXPECT_EQ(follower_.candidates()[0].width, 8);
+    EXPECT_EQ(changesSeen_, 0); // told for the first time: no change seen
+    follower_.see({1, 3}); // off wide.map, onto tall.map
+    EXPECT_EQ(found_, (std::vector<std::string>{"wide.map", "tall.map"}));
+    EXPECT_EQ(changesSeen_, 1);
 
-    // Another folder: the identification starts anew from the last position,
+    // Another folder: the identification starts anew from the last position
+    // (1:3 on other.map),
     // and only the last folder's look counts.
     follower_.setFolder(Folder(second_));
     follower_.setFolder(Folder(first_));
@@ -45,8 +52,9 @@ TEST_F(MapFollowerTest, PositionsReadBeforeTheFolderIsLookedAtAreWeighedOnceItIs
     EXPECT_EQ(follower_.verdict(), MapVerdict::NoPosition);
     QTRY_VERIFY(!follower_.isLooking());
     QTest::qWait(50); // a look let go would end meanwhile
-    EXPECT_EQ(found_, (std::vector<std::string>{"wide.map", "other.map"}));
+    EXPECT_EQ(found_, (std::vector<std::string>{"wide.map", "tall.map", "other.map"}));
     EXPECT_EQ(follower_.verdict(), MapVerdict::Known);
+    EXPECT_EQ(changesSeen_, 1); // another folder is no change of map
 }
 
 TEST_F(MapFollowerTest, OffItLooksAtNothingAndTellsNothing)
