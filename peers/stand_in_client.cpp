@@ -3,8 +3,8 @@
 // an address below 4 GiB and moves the player along the open cells of a map
 // every half second, or holds a given position.
 //
-//   stand_in_client [--map FILE.map | --world FOLDER [--stay STEPS]] [--hold X Y] [--seconds N]
-//                   [--private] [--hidden | --chained]
+//   stand_in_client [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]]
+//                   [--hold X Y] [--seconds N] [--private] [--hidden | --chained]
 //
 // --private keeps other programs of the same user from reading its memory
 // (on Linux: not dumpable), as a protected game client would.
@@ -27,7 +27,10 @@
 // maps sorted by name, 32 bits) and the map's file name, in an object below
 // 4 GiB whose place differs from run to run. It prints each change of map as
 // "map <number> <name> <x>:<y>". --pace sets the time between two steps
-// (500 milliseconds unless told), for tests that need not wait.
+// (500 milliseconds unless told), for tests that need not wait; --tell-key,
+// for tests too, prints where it keeps them as a second line, "key number
+// <hex address> name <hex address>". A global variable of the program points
+// to the object, as a client's do.
 //
 // The first line it prints is "pid <identifier> address <hex address>".
 
@@ -163,7 +166,12 @@ public:
         // Below 4 GiB, where the tracker reads, at a place that differs from run to run.
         volatile std::uint8_t* block = LowMemory(std::size_t(1) << 20, 0x10000000 + (random_() % 0x4000) * 0x10000);
         current_ = block ? reinterpret_cast<volatile CurrentMap*>(block + 16 * (random_() % 0x8000)) : &fallback_;
+        currentMap = current_; // a global of the program points to it, as a client's do
     }
+
+    // Where the map's number and name are kept.
+    std::uintptr_t NumberAddress() const { return reinterpret_cast<std::uintptr_t>(&current_->number); }
+    std::uintptr_t NameAddress() const { return reinterpret_cast<std::uintptr_t>(&current_->name[0]); }
 
     bool Enter(std::size_t number)
     {
@@ -220,6 +228,7 @@ private:
     std::vector<std::filesystem::path> maps_;
     int stay_;
     std::mt19937& random_;
+    static inline volatile CurrentMap* volatile currentMap = nullptr;
     volatile CurrentMap* current_;
     CurrentMap fallback_{};
     TMatrix walk_;
@@ -252,6 +261,7 @@ int main(int argc, char** argv)
     std::optional<std::string> worldFolder;
     int stay = 20;
     int pace = 500;
+    bool tellKey = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--map" && i + 1 < argc) {
@@ -263,6 +273,8 @@ int main(int argc, char** argv)
             worldFolder = argv[++i];
         } else if (option == "--stay" && i + 1 < argc) {
             stay = std::max(1, std::atoi(argv[++i]));
+        } else if (option == "--tell-key") {
+            tellKey = true;
         } else if (option == "--pace" && i + 1 < argc) {
             pace = std::max(1, std::atoi(argv[++i]));
         } else if (option == "--seconds" && i + 1 < argc) {
@@ -275,7 +287,7 @@ int main(int argc, char** argv)
             chained = true;
         } else {
             std::fprintf(stderr,
-                         "usage: %s [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS]] [--hold X Y] [--seconds N]\n"
+                         "usage: %s [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]] [--hold X Y] [--seconds N]\n"
                          "          [--private] [--hidden | --chained]\n",
                          argv[0]);
             return 2;
@@ -318,6 +330,10 @@ int main(int argc, char** argv)
         if (!entered) {
             std::fprintf(stderr, "no map of %s has a cell to stand on\n", worldFolder->c_str());
             return 1;
+        }
+        if (tellKey) {
+            std::printf("key number %X name %X\n", unsigned(world->NumberAddress()), unsigned(world->NameAddress()));
+            std::fflush(stdout);
         }
     }
     if (world)

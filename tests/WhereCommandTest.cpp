@@ -2,7 +2,10 @@
 // positions given and following a live stand-in client through a folder.
 
 #include "tests/MapBytes.h"
+#include "tests/Sanitizer.h"
 #include "tests/StandInClient.h"
+#include "track/PointerScan.h"
+#include "track/TrackingFile.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +161,75 @@ TEST_F(WhereCommandTest, FollowsALiveClientAcrossThreeMapsUntilItEnds)
         ASSERT_NE(walked, visited.end()) << name << " named out of turn; walked: " << ::testing::PrintToString(visited) << "\n" << run.output;
         ++walked;
     }
+}
+
+// The next map the client tells it walks on.
+std::string NextMap(StandInClient& client)
+{
+    for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
+        char name[64] = {};
+        if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1)
+            return name;
+    }
+    return {};
+}
+
+// The shortest pointer path from the client's modules to an address.
+std::optional<PointerPath> PathTo(const ProcessReader& reader, std::uint64_t address)
+{
+    const ModuleList modules = ListModules(reader.ProcessId());
+    const std::atomic<bool> never{false};
+    const std::vector<PointerPath> paths =
+        FindPointerPaths(IndexPointers(reader, modules.pointerWidth, never, {}), modules.modules, address, {}, never);
+    return paths.empty() ? std::nullopt : std::optional<PointerPath>(paths.front());
+}
+
+// Maps alike in every cell: the map key a tracking file keeps, and the maps
+// learned for its keys, tell them apart at once.
+TEST_F(WhereCommandTest, ATrackingFileWithTheMapKeyTellsMapsAlikeApart)
+{
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
+    const std::vector<std::string> hall(20, std::string(30, '.'));
+    for (const char* name : {"hall1.map", "hall2.map", "hall3.map"})
+        WriteBytes(folder_ / name, MapFromRows(hall));
+    StandInClient client("--chained --world \"" + folder_.string() + "\" --stay 40 --pace 50 --tell-key");
+    std::string map = NextMap(client);
+    unsigned number = 0, name = 0;
+    ASSERT_EQ(std::sscanf(client.ReadLine().c_str(), "key number %X name %X", &number, &name), 2);
+    const ProcessReader reader(std::int32_t(client.processId));
+    TrackingFile tracking;
+    tracking.program = "stand_in_client";
+    const std::optional<PointerPath> position = PathTo(reader, client.address);
+    const std::optional<PointerPath> key = PathTo(reader, name);
+    ASSERT_TRUE(position && key);
+    tracking.path = *position;
+    tracking.mapKey = TrackedMapKey{*key, MapKeyForm::Text};
+    tracking.mapFolder = folder_.u8string();
+    for (const char* hallName : {"hall1.map", "hall2.map", "hall3.map"})
+        tracking.learnedMaps.emplace_back(hallName, hallName);
+    WriteBytes(folder_ / "client.tarvex-track", TrackingFileText(tracking));
+
+    CommandRun run;
+    std::thread where([&] {
+        run = RunWhere(Folder() + " --track '" + (folder_ / "client.tarvex-track").string() + "' --pid " +
+                       std::to_string(client.processId) + " --interval 20");
+    });
+    std::vector<std::string> visited{map};
+    for (int change = 0; change < 3; ++change)
+        visited.push_back(NextMap(client));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // on the last map, half its stay
+    client.End();
+    where.join();
+    EXPECT_EQ(run.status, 0) << run.output;
+    // Every map named as it was walked on; never a "?".
+    std::vector<std::string> named;
+    for (const std::string& line : Lines(run.output)) {
+        const std::string shown = line.substr(0, line.find(' '));
+        EXPECT_NE(shown, "?") << run.output;
+        if (named.empty() || named.back() != shown)
+            named.push_back(shown);
+    }
+    EXPECT_EQ(named, visited) << run.output;
 }
 
 } // namespace

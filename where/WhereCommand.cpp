@@ -5,6 +5,7 @@
 #include "atlas/MapIdentifier.h"
 #include "map/CellText.h"
 #include "map/MapReader.h"
+#include "track/MapKeyFinder.h"
 #include "track/PointerScan.h"
 #include "track/ProcessList.h"
 #include "track/ProcessReader.h"
@@ -44,8 +45,9 @@ const char kUsage[] =
     "at ADDRESS (hexadecimal) every MS milliseconds (1000 unless told), or where\n"
     "the tracking FILE's pointer path lands in the running process of its\n"
     "program (--pid picks one when several run). A failed read (0:0) is not\n"
-    "counted; a jump (a teleport, a door) starts telling anew. Prints a line\n"
-    "whenever the position or the map changes:\n"
+    "counted; a jump (a teleport, a door) starts telling anew. A tracking file\n"
+    "that keeps the client's map key and the maps learned for it tells the map\n"
+    "at once. Prints a line whenever the position or the map changes:\n"
     "  NAME X:Y         the player is on the map NAME\n"
     "  ? X:Y (N maps)   N maps fit the positions seen since the last change\n"
     "  - X:Y            no map of the folder fits\n"
@@ -128,6 +130,8 @@ int PrintMapsFitting(const std::string& folder, const std::vector<std::string_vi
 struct Client {
     std::int32_t processId = 0;
     std::uint32_t address = 0;
+    std::optional<MapKeyPlace> mapKey;
+    MapIdentifier::LearnedMaps learnedMaps;
 };
 
 std::int32_t ProcessIdOf(std::string_view text)
@@ -179,6 +183,14 @@ Client ClientOfTrackingFile(const std::string& file, std::optional<std::int32_t>
     if (*resolved.address > 0xFFFFFFFFu)
         throw Failure("the tracking file's path lands above 4 GiB, where the position cannot be read");
     client.address = std::uint32_t(*resolved.address);
+    if (read.file->mapKey) {
+        const ResolvedPointerPath key = ResolvePointerPathIn(client.processId, read.file->mapKey->path);
+        if (!key.address || *key.address > 0xFFFFFFFFu)
+            throw Failure("the tracking file's map key cannot be followed: " + (key.address ? "it lies above 4 GiB" : key.failure));
+        client.mapKey = MapKeyPlace{std::uint32_t(*key.address), read.file->mapKey->form};
+    }
+    for (const auto& [key, map] : read.file->learnedMaps)
+        client.learnedMaps[key] = std::filesystem::u8path(map);
     return client;
 }
 
@@ -206,6 +218,7 @@ int Follow(const std::string& folder, const Client& client, std::chrono::millise
     const std::optional<std::uint64_t> startTime = ProcessStartTime(std::uint32_t(client.processId));
     MapAtlas atlas = AtlasOf(folder);
     MapIdentifier identifier(atlas);
+    identifier.Learn(client.learnedMaps);
     const int ticksBetweenLooks = int(std::max<long long>(1, 5000 / std::max<long long>(1, interval.count())));
     std::string lastLine;
     for (int tick = 1;; ++tick) {
@@ -214,7 +227,7 @@ int Follow(const std::string& folder, const Client& client, std::chrono::millise
         if (tick % ticksBetweenLooks == 0)
             identifier.Update(atlas.Refresh());
         const PlayerPosition position = ReadPlayerPosition(client.processId, startTime.value_or(0), client.address);
-        identifier.See(position.x, position.y);
+        identifier.See(position.x, position.y, client.mapKey ? ReadMapKey(reader, *client.mapKey) : std::nullopt);
         const std::string line = Line(identifier, position);
         if (!line.empty() && line != lastLine)
             PrintLine(line);
@@ -259,7 +272,8 @@ int FollowAsTold(const std::string& folder, const std::vector<std::string_view>&
     } else {
         if (!processId || !address)
             throw WrongCommandLine("give the process with --pid and where it keeps the position with --address (or --track)");
-        client = {*processId, *address};
+        client.processId = *processId;
+        client.address = *address;
     }
     return Follow(folder, client, std::chrono::milliseconds(intervalMs));
 }
