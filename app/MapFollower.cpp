@@ -7,6 +7,15 @@ namespace {
 
 constexpr int kLookAgainMs = 5000;
 
+// One name for a folder however it is written (links, dots, separators), so
+// that the maps learned in it are found again.
+std::filesystem::path SameFolder(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(folder, error);
+    return error ? folder.lexically_normal() : canonical;
+}
+
 } // namespace
 
 // Made on a thread of its own: a first atlas of the folder, or the atlas
@@ -88,7 +97,7 @@ void MapFollower::takeLook(const std::shared_ptr<Look>& done)
     atlas_ = std::move(done->atlas);
     if (done->first) {
         identifier_.emplace(atlas_);
-        identifier_->Learn(learned_[folder_]);
+        identifier_->Learn(learned_[SameFolder(folder_)]);
         if (onShow_)
             identifier_->Show(*onShow_);
         if (lastSeen_)
@@ -120,25 +129,25 @@ void MapFollower::setMapKey(std::int32_t processId, std::optional<MapKeyPlace> p
 
 MapIdentifier::LearnedMaps MapFollower::learned(const std::filesystem::path& folder) const
 {
-    if (identifier_ && folder == folder_)
+    if (identifier_ && SameFolder(folder) == SameFolder(folder_))
         return identifier_->Learned();
-    const auto kept = learned_.find(folder);
+    const auto kept = learned_.find(SameFolder(folder));
     return kept == learned_.end() ? MapIdentifier::LearnedMaps() : kept->second;
 }
 
 void MapFollower::learn(const std::filesystem::path& folder, MapIdentifier::LearnedMaps maps)
 {
-    if (identifier_ && folder == folder_)
+    if (identifier_ && SameFolder(folder) == SameFolder(folder_))
         identifier_->Learn(std::move(maps));
     else
-        learned_[folder] = std::move(maps);
+        learned_[SameFolder(folder)] = std::move(maps);
 }
 
 // The identification starts anew; what it learned stays with its folder.
 void MapFollower::forgetIdentification()
 {
     if (identifier_)
-        learned_[folder_] = identifier_->Learned();
+        learned_[SameFolder(folder_)] = identifier_->Learned();
     identifier_.reset();
 }
 

@@ -6,7 +6,10 @@
 #include "app/MapFollower.h"
 #include "app/MapKeyWindow.h"
 #include "app/ProcessPicker.h"
+#include "tests/Sanitizer.h"
+#include "tests/ShortestPointerPath.h"
 #include "tests/StandInClient.h"
+#include "track/TrackingFile.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -215,6 +218,49 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
     }
     ticker.stop();
     EXPECT_TRUE(boxes_.empty());
+}
+
+// A tracking file that keeps the map key and the maps learned for it follows
+// maps alike at once.
+TEST_F(MainWindowAcrossMapsTest, ATrackingFileWithTheMapKeyShowsMapsAlikeAtOnce)
+{
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
+    const std::vector<std::string> open(20, std::string(30, '.'));
+    for (const char* name : {"hall1.map", "hall2.map", "hall3.map"})
+        WriteInWorld(name, open);
+    EnterFolder(world_);
+    StandInClient client("--chained --world \"" + world_.toStdString() + "\" --stay 40 --pace 50 --tell-key");
+    std::string map = NextMap(client);
+    unsigned number = 0, name = 0;
+    ASSERT_EQ(std::sscanf(client.ReadLine().c_str(), "key number %X name %X", &number, &name), 2);
+    const ProcessReader reader(std::int32_t(client.processId));
+    const std::optional<PointerPath> position = ShortestPointerPath(reader, client.address);
+    const std::optional<PointerPath> key = ShortestPointerPath(reader, number);
+    ASSERT_TRUE(position && key);
+    TrackingFile tracking;
+    tracking.program = QFileInfo(QStringLiteral(STAND_IN_CLIENT)).fileName().toStdString();
+    tracking.path = *position;
+    tracking.followAcrossMaps = true;
+    tracking.mapKey = TrackedMapKey{*key, MapKeyForm::Number32};
+    tracking.mapFolder = (world_ + "/./").toStdString(); // written another way than the list's
+    for (std::uint32_t hall = 0; hall < 3; ++hall)
+        tracking.learnedMaps.emplace_back(std::string(reinterpret_cast<const char*>(&hall), 4), "hall" + std::to_string(hall + 1) + ".map");
+    const QString file = maps_.filePath("halls.tarvex-track");
+    WriteBytes(ToFilesystemPath(file), TrackingFileText(tracking));
+
+    choiceAnswer_ = QStringLiteral("process %1").arg(client.processId); // should other stand-ins run too
+    window_->openTrackingFile(ToFilesystemPath(file));
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(window_->isFollowingAcrossMaps());
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, Tracker(), &PlayerTracker::tick);
+    ticker.start(25);
+    QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 2000);
+    for (int change = 0; change < 2; ++change) {
+        map = NextMap(client);
+        QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 1000);
+    }
+    ticker.stop();
 }
 
 } // namespace

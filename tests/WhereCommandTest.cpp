@@ -4,7 +4,7 @@
 #include "tests/MapBytes.h"
 #include "tests/Sanitizer.h"
 #include "tests/StandInClient.h"
-#include "track/PointerScan.h"
+#include "tests/ShortestPointerPath.h"
 #include "track/TrackingFile.h"
 
 #include <gtest/gtest.h>
@@ -174,16 +174,6 @@ std::string NextMap(StandInClient& client)
     return {};
 }
 
-// The shortest pointer path from the client's modules to an address.
-std::optional<PointerPath> PathTo(const ProcessReader& reader, std::uint64_t address)
-{
-    const ModuleList modules = ListModules(reader.ProcessId());
-    const std::atomic<bool> never{false};
-    const std::vector<PointerPath> paths =
-        FindPointerPaths(IndexPointers(reader, modules.pointerWidth, never, {}), modules.modules, address, {}, never);
-    return paths.empty() ? std::nullopt : std::optional<PointerPath>(paths.front());
-}
-
 // Maps alike in every cell: the map key a tracking file keeps, and the maps
 // learned for its keys, tell them apart at once.
 TEST_F(WhereCommandTest, ATrackingFileWithTheMapKeyTellsMapsAlikeApart)
@@ -199,8 +189,8 @@ TEST_F(WhereCommandTest, ATrackingFileWithTheMapKeyTellsMapsAlikeApart)
     const ProcessReader reader(std::int32_t(client.processId));
     TrackingFile tracking;
     tracking.program = "stand_in_client";
-    const std::optional<PointerPath> position = PathTo(reader, client.address);
-    const std::optional<PointerPath> key = PathTo(reader, name);
+    const std::optional<PointerPath> position = ShortestPointerPath(reader, client.address);
+    const std::optional<PointerPath> key = ShortestPointerPath(reader, name);
     ASSERT_TRUE(position && key);
     tracking.path = *position;
     tracking.mapKey = TrackedMapKey{*key, MapKeyForm::Text};
