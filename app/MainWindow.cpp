@@ -47,6 +47,14 @@
 
 namespace {
 
+// A window of its own brought in front of the others, ready for the keyboard.
+void ShowInFront(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 // Makes a font the application's for as long as it lives. A line edit and a
 // text box lay their first, empty text out in the application's font before
 // they take the window's; loading that font, which the window never shows,
@@ -411,9 +419,7 @@ void MainWindow::showHelp()
     if (!helpWindow_)
         helpWindow_ = new HelpWindow(actions(), CellCommandNames(),
                                      {*findAddressCommand_, *followCommand_, *followMapsCommand_, *pickMapCommand_}, this);
-    helpWindow_->show();
-    helpWindow_->raise();
-    helpWindow_->activateWindow();
+    ShowInFront(helpWindow_);
 }
 
 void MainWindow::refreshProcesses()
@@ -461,9 +467,7 @@ void MainWindow::openFinder()
     if (finderWindow_->process() != std::int32_t(*processId))
         finderWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
     showMapToFinder();
-    finderWindow_->show();
-    finderWindow_->raise();
-    finderWindow_->activateWindow();
+    ShowInFront(finderWindow_);
 }
 
 // For the process selected in the process list, as the finder.
@@ -485,9 +489,7 @@ void MainWindow::openMapKeyWindow()
     }
     if (mapKeyWindow_->process() != std::int32_t(*processId) || !mapKeyWindow_->isVisible())
         mapKeyWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
-    mapKeyWindow_->show();
-    mapKeyWindow_->raise();
-    mapKeyWindow_->activateWindow();
+    ShowInFront(mapKeyWindow_);
 }
 
 // What a tracking file saved by the finder keeps besides the position.

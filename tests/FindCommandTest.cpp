@@ -232,18 +232,12 @@ TEST(FindCommandTest, ChangesAndStaysOfTheMapLeaveWhereTheClientKeepsItsName)
         WriteBytes(folder / ("cave" + std::to_string(seed) + ".map"), MapFromRows(RoomsAndRubble(40, 30, seed)));
     StandInClient client("--world \"" + folder.string() + "\" --stay 15 --pace 100");
     FindSession session({std::to_string(client.processId), "--map-key"});
-    auto nextMap = [&client] {
-        for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine())
-            if (line.rfind("map ", 0) == 0)
-                return line.substr(line.find(' ', 4) + 1, line.rfind(' ') - line.find(' ', 4) - 1);
-        return std::string();
-    };
-    std::string map = nextMap();
+    std::string map = client.NextMap().name;
     EXPECT_GT(FindSession::Count(session.Ask("same")), 10000); // the first look takes every place
     EXPECT_NE(session.Ask("moved").find("not a request: \"moved\" (changed, same or list)"), std::string::npos);
     for (int change = 0; change < 3; ++change) {
         session.Ask("same");
-        map = nextMap();
+        map = client.NextMap().name;
         session.Ask("changed");
         session.Ask("same");
     }

@@ -77,12 +77,9 @@ TEST_F(MainWindowAcrossMapsTest, ShowsEachMapTheClientWalksOnOnceThePositionsTel
     std::mutex lock;
     std::vector<std::string> visited;
     std::thread listener([&] {
-        for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
-            char name[64] = {};
-            if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1) {
-                const std::lock_guard<std::mutex> held(lock);
-                visited.push_back(name);
-            }
+        for (std::string map = client.NextMap().name; !map.empty(); map = client.NextMap().name) {
+            const std::lock_guard<std::mutex> held(lock);
+            visited.push_back(map);
         }
     });
     auto visits = [&] {
@@ -154,16 +151,6 @@ TEST_F(MainWindowAcrossMapsTest, MapsAlikeArePickedAndAMapNotInTheFolderIsSaid)
     EXPECT_TRUE(boxes_[0].text.startsWith("There is no map to pick: turn on \"Follow Across Maps\""));
 }
 
-// The next map the client tells it walks on.
-std::string NextMap(StandInClient& client)
-{
-    for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
-        char name[64] = {};
-        if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1)
-            return name;
-    }
-    return {};
-}
 
 // Maps alike in every cell: only the map key tells them apart.
 TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsCannotTellApart)
@@ -174,7 +161,7 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
     EnterFolder(world_);
     StandInClient client("--world \"" + world_.toStdString() + "\" --stay 60 --pace 50");
     Follow(client);
-    std::string map = NextMap(client);
+    std::string map = client.NextMap().name;
 
     Command("Find Where the Client Keeps Its Map...")->trigger();
     auto* keyWindow = window_->findChild<MapKeyWindow*>();
@@ -188,7 +175,7 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
     // change now and then.
     for (int change = 0; change < 8 && (change < 3 || keyWindow->candidateCount() > 20); ++change) {
         press("mapKeySame");
-        map = NextMap(client);
+        map = client.NextMap().name;
         press("mapKeyChanged");
     }
     press("mapKeySame");
@@ -213,7 +200,7 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
     QObject::connect(&ticker, &QTimer::timeout, Tracker(), &PlayerTracker::tick);
     ticker.start(25);
     for (int change = 0; change < 3; ++change) {
-        map = NextMap(client);
+        map = client.NextMap().name;
         QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 1000);
     }
     ticker.stop();
@@ -230,7 +217,7 @@ TEST_F(MainWindowAcrossMapsTest, ATrackingFileWithTheMapKeyShowsMapsAlikeAtOnce)
         WriteInWorld(name, open);
     EnterFolder(world_);
     StandInClient client("--chained --world \"" + world_.toStdString() + "\" --stay 40 --pace 50 --tell-key");
-    std::string map = NextMap(client);
+    std::string map = client.NextMap().name;
     unsigned number = 0, name = 0;
     ASSERT_EQ(std::sscanf(client.ReadLine().c_str(), "key number %X name %X", &number, &name), 2);
     const ProcessReader reader(std::int32_t(client.processId));
@@ -257,7 +244,7 @@ TEST_F(MainWindowAcrossMapsTest, ATrackingFileWithTheMapKeyShowsMapsAlikeAtOnce)
     ticker.start(25);
     QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 2000);
     for (int change = 0; change < 2; ++change) {
-        map = NextMap(client);
+        map = client.NextMap().name;
         QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QString::fromStdString(map), 1000);
     }
     ticker.stop();

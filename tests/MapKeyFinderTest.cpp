@@ -48,17 +48,6 @@ protected:
     fs::path folder_;
 };
 
-// The next map the client tells it enters: its number and name.
-std::pair<std::uint32_t, std::string> NextMap(StandInClient& client)
-{
-    for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
-        unsigned number = 0;
-        char name[64] = {};
-        if (std::sscanf(line.c_str(), "map %u %63s", &number, name) == 2)
-            return {number, name};
-    }
-    return {0, ""};
-}
 
 TEST_F(MapKeyFinderTest, ChangesAndStillsNarrowToTheNumberAndTheNameTheClientKeeps)
 {
@@ -69,28 +58,28 @@ TEST_F(MapKeyFinderTest, ChangesAndStillsNarrowToTheNumberAndTheNameTheClientKee
     ASSERT_TRUE(reader.Refusal().empty()) << reader.Refusal();
     MapKeyFinder finder(reader);
     FinderProgress progress;
-    std::pair<std::uint32_t, std::string> map = NextMap(client);
+    StandInClient::WorldMap map = client.NextMap();
     ASSERT_FALSE(finder.Look(progress).cancelled);
     const std::uint64_t first = finder.Count();
     for (int change = 0; change < 4; ++change) {
         finder.KeepSame(progress);
-        map = NextMap(client);
-        ASSERT_FALSE(map.second.empty());
+        map = client.NextMap();
+        ASSERT_FALSE(map.name.empty());
         finder.KeepChanged(progress);
         finder.KeepSame(progress);
     }
     EXPECT_LT(finder.Count(), first / 1000) << "of " << first; // 6 of 789,505 on Linux
     std::string number(4, '\0');
-    std::memcpy(number.data(), &map.first, 4);
+    std::memcpy(number.data(), &map.number, 4);
     bool numberFound = false, nameFound = false;
     for (const FoundMapKey& found : finder.First(std::size_t(finder.Count()))) {
         if (found.place.form == MapKeyForm::Number32 && found.key == number) {
             numberFound = true;
             EXPECT_EQ(ReadMapKey(reader, found.place), number);
         }
-        if (found.place.form == MapKeyForm::Text && found.key == map.second) {
+        if (found.place.form == MapKeyForm::Text && found.key == map.name) {
             nameFound = true;
-            EXPECT_EQ(ReadMapKey(reader, found.place), map.second);
+            EXPECT_EQ(ReadMapKey(reader, found.place), map.name);
         }
     }
     EXPECT_TRUE(numberFound);

@@ -32,6 +32,24 @@ public:
     void End();
     // The next line the client prints, without its line end; empty at the end.
     std::string ReadLine();
+    // The next map a client walking a world tells it enters ("map NUMBER
+    // NAME X:Y"); an empty name at the end.
+    struct WorldMap {
+        unsigned number = 0;
+        std::string name;
+    };
+    WorldMap NextMap()
+    {
+        for (std::string line = ReadLine(); !line.empty(); line = ReadLine()) {
+            WorldMap map;
+            char name[64] = {};
+            if (std::sscanf(line.c_str(), "map %u %63s", &map.number, name) == 2) {
+                map.name = name;
+                return map;
+            }
+        }
+        return {};
+    }
     // The process started: the client itself, or the Wine process that runs it.
     std::uint32_t StartedProcessId() const;
 

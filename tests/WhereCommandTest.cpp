@@ -131,12 +131,10 @@ TEST_F(WhereCommandTest, FollowsALiveClientAcrossThreeMapsUntilItEnds)
     // The maps the client walks on, as it says.
     std::vector<std::string> visited;
     while (visited.size() < 6) {
-        const std::string line = client.ReadLine();
-        char name[64] = {};
-        if (line.empty())
+        const std::string map = client.NextMap().name;
+        if (map.empty())
             break;
-        if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1)
-            visited.push_back(name);
+        visited.push_back(map);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // on the last map, half its stay
     client.End();
@@ -163,16 +161,6 @@ TEST_F(WhereCommandTest, FollowsALiveClientAcrossThreeMapsUntilItEnds)
     }
 }
 
-// The next map the client tells it walks on.
-std::string NextMap(StandInClient& client)
-{
-    for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
-        char name[64] = {};
-        if (std::sscanf(line.c_str(), "map %*u %63s", name) == 1)
-            return name;
-    }
-    return {};
-}
 
 // Maps alike in every cell: the map key a tracking file keeps, and the maps
 // learned for its keys, tell them apart at once.
@@ -183,7 +171,7 @@ TEST_F(WhereCommandTest, ATrackingFileWithTheMapKeyTellsMapsAlikeApart)
     for (const char* name : {"hall1.map", "hall2.map", "hall3.map"})
         WriteBytes(folder_ / name, MapFromRows(hall));
     StandInClient client("--chained --world \"" + folder_.string() + "\" --stay 40 --pace 50 --tell-key");
-    std::string map = NextMap(client);
+    std::string map = client.NextMap().name;
     unsigned number = 0, name = 0;
     ASSERT_EQ(std::sscanf(client.ReadLine().c_str(), "key number %X name %X", &number, &name), 2);
     const ProcessReader reader(std::int32_t(client.processId));
@@ -206,7 +194,7 @@ TEST_F(WhereCommandTest, ATrackingFileWithTheMapKeyTellsMapsAlikeApart)
     });
     std::vector<std::string> visited{map};
     for (int change = 0; change < 3; ++change)
-        visited.push_back(NextMap(client));
+        visited.push_back(client.NextMap().name);
     std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // on the last map, half its stay
     client.End();
     where.join();
