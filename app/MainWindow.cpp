@@ -234,7 +234,8 @@ void MainWindow::connectParts()
     });
     connect(followMapsCommand_, &QAction::toggled, this, [this](bool on) {
         follower_->setOn(on);
-        if (on && !mapView_->picture().IsEmpty())
+        const QListWidgetItem* shown = fileList_->currentItem();
+        if (on && !mapView_->picture().IsEmpty() && shown && shown->isSelected())
             follower_->showing(fileList_->selectedFilePath().filename());
     });
     connect(follower_, &MapFollower::playerMapFound, this,
@@ -674,8 +675,8 @@ QString MainWindow::followingAcrossMapsNote() const
     case MapVerdict::NotInFolder:
         return tr("the player is on a map that is not in this folder");
     case MapVerdict::Known:
-        if (sincePlayersMapShown_.isValid() && sincePlayersMapShown_.elapsed() < kPlayersMapNoteMs)
-            return tr("map: %1").arg(ShownFileName(fileList_->selectedFilePath().filename()));
+        if (sincePlayersMapShown_.isValid() && sincePlayersMapShown_.elapsed() < kPlayersMapNoteMs && follower_->shownMap())
+            return tr("map: %1").arg(ShownFileName(*follower_->shownMap()));
         break;
     case MapVerdict::NoPosition:
         break;

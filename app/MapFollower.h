@@ -52,6 +52,9 @@ public:
     // The last key read names a map on which the player cannot stand.
     bool keyDisagrees() const { return identifier_ && identifier_->KeyDisagrees(); }
 
+    // The map on show, as told by showing() or found for the player.
+    const std::optional<std::filesystem::path>& shownMap() const { return onShow_; }
+
     // NoPosition too while off, or before the first look has ended.
     MapVerdict verdict() const;
     // The maps the positions fit, with their sizes.
