@@ -207,6 +207,24 @@ TEST_F(MainWindowAcrossMapsTest, TheMapKeyFoundInItsWindowShowsMapsThePositionsC
     EXPECT_TRUE(boxes_.empty());
 }
 
+TEST_F(MainWindowAcrossMapsTest, AMapRemovedWhileShownIsSaidToBeGoneAndTheWindowGoesOn)
+{
+    WriteInWorld("open.map", std::vector<std::string>(10, std::string(20, '.')));
+    WriteInWorld("walls.map", std::vector<std::string>(10, std::string(20, '#')));
+    EnterFolder(world_);
+    StandInClient client("--hold 5 5 --seconds 30");
+    Follow(client);
+    QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), QStringLiteral("open.map"), 3000);
+    EXPECT_TRUE(Readout().contains("map: open.map"));
+    ASSERT_TRUE(QFile::remove(world_ + "/open.map"));
+    // The list lets it go within a second, the readout is told again on the
+    // next tick, and the next look at the folder finds no map for the player.
+    QTRY_COMPARE_WITH_TIMEOUT(FileList()->count(), 1, 3000);
+    Tracker()->tick();
+    QTRY_VERIFY_WITH_TIMEOUT(Readout().contains("the player is on a map that is not in this folder"), 8000);
+    EXPECT_TRUE(boxes_.empty());
+}
+
 // A tracking file that keeps the map key and the maps learned for it follows
 // maps alike at once.
 TEST_F(MainWindowAcrossMapsTest, ATrackingFileWithTheMapKeyShowsMapsAlikeAtOnce)
