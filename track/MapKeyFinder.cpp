@@ -60,13 +60,13 @@ std::uint64_t PlacesIn(const unsigned char* piece, std::size_t got, std::size_t 
     return bits;
 }
 
-// A block's bytes folded into 64 bits: each word turned by its place and
-// laid over the others, so that any one word changed changes the print.
 std::uint64_t Turned(std::uint64_t word, unsigned by)
 {
     return word << (by & 63) | word >> ((64 - by) & 63);
 }
 
+// A block's bytes folded into 64 bits: each word turned by its place and
+// laid over the others, so that any one word changed changes the print.
 std::uint64_t Fingerprint(const unsigned char* bytes, std::size_t size)
 {
     std::uint64_t print = size;
@@ -79,6 +79,14 @@ std::uint64_t Fingerprint(const unsigned char* bytes, std::size_t size)
     for (; at < size; ++at)
         print ^= std::uint64_t(bytes[at]) << (at % 8 * 8);
     return print;
+}
+
+// Reads a piece's bytes anew; zeros where the memory could not be read.
+std::size_t ReadInto(const ProcessReader& reader, std::uint64_t start, UninitializedBytes& bytes)
+{
+    const std::size_t got = reader.Read(start, bytes.data(), bytes.size());
+    std::fill(bytes.begin() + std::ptrdiff_t(got), bytes.end(), std::uint8_t(0));
+    return got;
 }
 
 // Runs work(region, offset, size, bytes, got) for every piece of the regions
@@ -110,8 +118,7 @@ void ForEachPiece(const std::vector<MemoryRegion>& regions, const ProcessReader&
             const std::uint64_t start = region.start + pieces[i].offset;
             const std::size_t size = std::size_t(std::min<std::uint64_t>(kPieceBytes, region.end - start));
             bytes.resize(std::size_t(std::min<std::uint64_t>(size + beyond, region.end - start)));
-            const std::size_t got = reader.Read(start, bytes.data(), bytes.size());
-            std::fill(bytes.begin() + std::ptrdiff_t(got), bytes.end(), std::uint8_t(0));
+            const std::size_t got = ReadInto(reader, start, bytes);
             work(pieces[i].region, pieces[i].offset, size, bytes, got);
             progress.bytesDone += size;
         }
@@ -119,14 +126,6 @@ void ForEachPiece(const std::vector<MemoryRegion>& regions, const ProcessReader&
     std::thread helper(run);
     run();
     helper.join();
-}
-
-// Reads a piece's bytes anew; zeros where the memory could not be read.
-std::size_t ReadInto(const ProcessReader& reader, std::uint64_t start, UninitializedBytes& bytes)
-{
-    const std::size_t got = reader.Read(start, bytes.data(), bytes.size());
-    std::fill(bytes.begin() + std::ptrdiff_t(got), bytes.end(), std::uint8_t(0));
-    return got;
 }
 
 bool Kept(bool changed, const std::optional<std::string>& before, const std::optional<std::string>& now)
