@@ -69,7 +69,12 @@ bool MapIdentifier::SeePosition(Cell cell, bool keyChanged)
             StartAgainAt(cell);
     }
     last_ = cell;
-    return ShowSingleCandidate();
+    // x and y are read one after the other, so one position may pair the
+    // player's new x with the old y: another map is shown only when two
+    // positions in a row leave it alone.
+    const bool single = candidates_.size() == 1 && shown_ != candidates_.front();
+    otherMapSeen_ = single ? otherMapSeen_ + 1 : 0;
+    return (!shown_ || otherMapSeen_ >= 2) && ShowSingleCandidate();
 }
 
 bool MapIdentifier::IsJump(Cell cell) const
@@ -137,6 +142,7 @@ bool MapIdentifier::ShowSingleCandidate()
     if (candidates_.size() != 1 || (shown_ && *shown_ == candidates_.front()))
         return false;
     shown_ = candidates_.front();
+    otherMapSeen_ = 0;
     return true;
 }
 

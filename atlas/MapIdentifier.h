@@ -12,8 +12,10 @@
 //   shown map while it was a candidate, when no other candidate fits it
 //   either. It starts with the maps on which that one position is standable.
 // - The shown map changes only when the candidates come down to one map that
-//   is not the shown one, or when Show() names one; never otherwise, so it
-//   does not flicker between maps while they stay ambiguous.
+//   is not the shown one at two positions in a row (at the first when no map
+//   is shown yet), or when Show() names one; never otherwise, so it does not
+//   flicker between maps while they stay ambiguous, nor for one position
+//   read across a step (x of the new one, y of the old).
 // - Update() takes the atlas's changes: a map that appeared or changed is a
 //   candidate when the positions kept (the last kKeptPositions) fit it; one
 //   that went is no candidate.
@@ -94,4 +96,5 @@ private:
     std::optional<MapKey> lastKey_;
     LearnedMaps learned_;
     bool keyDisagrees_ = false;
+    int otherMapSeen_ = 0; // positions in a row that left one map not on show
 };

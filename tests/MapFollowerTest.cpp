@@ -39,12 +39,13 @@ TEST_F(MapFollowerTest, PositionsReadBeforeTheFolderIsLookedAtAreWeighedOnceItIs
     ASSERT_EQ(follower_.candidates().size(), 1u);
     EXPECT_EQ(follower_.candidates()[0].width, 8);
     EXPECT_EQ(changesSeen_, 0); // told for the first time: no change seen
-    follower_.see({1, 3}); // off wide.map, onto tall.map
+    follower_.see({1, 3}); // off wide.map, onto tall.map, told at the second position there
+    follower_.see({0, 3});
     EXPECT_EQ(found_, (std::vector<std::string>{"wide.map", "tall.map"}));
     EXPECT_EQ(changesSeen_, 1);
 
     // Another folder: the identification starts anew from the last position
-    // (1:3 on other.map),
+    // (0:3 on other.map),
     // and only the last folder's look counts.
     follower_.setFolder(Folder(second_));
     follower_.setFolder(Folder(first_));
