@@ -243,11 +243,12 @@ cat "$scratch/finder-errors.txt"
 mkdir "$scratch/world"
 cp Harbor2.map Village.map Dungeon.map Tiny.map "$scratch/world/"
 world=$(winepath -w "$scratch/world")
-wine stand_in_client.exe --world "$world" --stay 40 --pace 100 --seconds 30 >"$scratch/world-client.txt" 2>&1 &
+# Ten seconds a map: the open sample maps take some positions to tell apart.
+wine stand_in_client.exe --world "$world" --stay 100 --pace 100 --seconds 45 >"$scratch/world-client.txt" 2>&1 &
 client=$!
 for _ in $(seq 100); do grep -qs '^pid ' "$scratch/world-client.txt" && break; sleep 0.2; done
 read -r _ client_pid _ client_address < <(head -1 "$scratch/world-client.txt" | tr -d '\r')
-timeout 60 wine tarvex-where.exe "$world" --pid "$client_pid" --address "$client_address" --interval 50 \
+timeout 90 wine tarvex-where.exe "$world" --pid "$client_pid" --address "$client_address" --interval 50 \
     >"$scratch/where.txt" 2>&1 || true
 wait "$client" 2>/dev/null || true
 named_in_turn() { # the maps named, at least two, each after the one before in the client's own list
@@ -258,6 +259,8 @@ named_in_turn() { # the maps named, at least two, each after the one before in t
          END { exit (bad || named < 2) }' <(tr -d '\r' <"$scratch/world-client.txt") "$scratch/where.txt"
 }
 check "tarvex-where.exe names the maps the walking client was on, in turn" named_in_turn
+echo "the client walked on: $(awk '$1 == "map" {printf "%s ", $3}' "$scratch/world-client.txt")"
+echo "tarvex-where.exe named: $(tr -d '\r' <"$scratch/where.txt" | awk '$1 != "?" && $1 != "-" && $1 != last {printf "%s ", $1; last = $1}')"
 cd "$root"
 
 echo "screenshots: $shots"
