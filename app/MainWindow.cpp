@@ -447,15 +447,21 @@ void MainWindow::showTrackingNote()
                                    : QString());
 }
 
+// The process selected in the process list; throws the failure when none is.
+std::uint32_t MainWindow::selectedProcess(const QString& failure) const
+{
+    const std::optional<std::uint32_t> processId = processPicker_->selectedProcessId();
+    if (!processId)
+        throw std::runtime_error(failure.toStdString());
+    return *processId;
+}
+
 // For the process selected in the process list; the finder keeps searching
 // the process it has while that one stays selected.
 void MainWindow::openFinder()
 {
-    const std::optional<std::uint32_t> processId = processPicker_->selectedProcessId();
-    if (!processId)
-        throw std::runtime_error(tr("No process is selected. List the processes with the first button of the toolbar, "
-                                    "click the row of the game client, then find the player's address.")
-                                     .toStdString());
+    const std::uint32_t processId = selectedProcess(tr("No process is selected. List the processes with the first button of "
+                                                       "the toolbar, click the row of the game client, then find the player's address."));
     if (!finderWindow_) {
         finderWindow_ = new FinderWindow(this);
         connect(finderWindow_, &FinderWindow::candidateHovered, mapView_, &MapView::setSpotlight);
@@ -465,8 +471,8 @@ void MainWindow::openFinder()
         connect(finderWindow_, &FinderWindow::mapKeyWanted, mapKeyCommand_, &QAction::trigger);
         finderWindow_->setTrackingFileCompletion([this](TrackingFile& file) { completeTrackingFile(file); });
     }
-    if (finderWindow_->process() != std::int32_t(*processId))
-        finderWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
+    if (finderWindow_->process() != std::int32_t(processId))
+        finderWindow_->setProcess(std::int32_t(processId), processPicker_->processName(processId));
     showMapToFinder();
     ShowInFront(finderWindow_);
 }
@@ -474,11 +480,8 @@ void MainWindow::openFinder()
 // For the process selected in the process list, as the finder.
 void MainWindow::openMapKeyWindow()
 {
-    const std::optional<std::uint32_t> processId = processPicker_->selectedProcessId();
-    if (!processId)
-        throw std::runtime_error(tr("No process is selected. List the processes with the first button of the toolbar, "
-                                    "click the row of the game client, then find where it keeps its map.")
-                                     .toStdString());
+    const std::uint32_t processId = selectedProcess(tr("No process is selected. List the processes with the first button of "
+                                                       "the toolbar, click the row of the game client, then find where it keeps its map."));
     if (!mapKeyWindow_) {
         mapKeyWindow_ = new MapKeyWindow(this);
         connect(mapKeyWindow_, &MapKeyWindow::mapKeyChosen, this, [this](std::int32_t client, MapKeyPlace place) {
@@ -488,8 +491,8 @@ void MainWindow::openMapKeyWindow()
         connect(mapKeyWindow_, &MapKeyWindow::mapKeyPathFound, this,
                 [this](const TrackedMapKey& path) { mapKeyPath_ = path; });
     }
-    if (mapKeyWindow_->process() != std::int32_t(*processId) || !mapKeyWindow_->isVisible())
-        mapKeyWindow_->setProcess(std::int32_t(*processId), processPicker_->processName(*processId));
+    if (mapKeyWindow_->process() != std::int32_t(processId) || !mapKeyWindow_->isVisible())
+        mapKeyWindow_->setProcess(std::int32_t(processId), processPicker_->processName(processId));
     ShowInFront(mapKeyWindow_);
 }
 

@@ -87,6 +87,7 @@ private:
     void refreshProcesses();
     void setTracking(bool on);
     void showTrackingNote();
+    std::uint32_t selectedProcess(const QString& failure) const;
     void openFinder();
     void openMapKeyWindow();
     void completeTrackingFile(TrackingFile& file) const;

@@ -23,10 +23,7 @@ QString ShownKey(const FoundMapKey& found)
 {
     if (found.place.form == MapKeyForm::Text)
         return QStringLiteral("\"%1\"").arg(QString::fromLocal8Bit(found.key.data(), qsizetype(found.key.size())));
-    quint32 number = 0;
-    for (std::size_t i = found.key.size(); i-- > 0;)
-        number = number << 8 | static_cast<unsigned char>(found.key[i]);
-    return QString::number(number);
+    return QString::number(MapKeyNumber(found.key));
 }
 
 } // namespace

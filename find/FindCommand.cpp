@@ -153,12 +153,8 @@ private:
 // byte outside printable ASCII escaped.
 std::string ShownKey(const FoundMapKey& found)
 {
-    if (found.place.form != MapKeyForm::Text) {
-        std::uint32_t number = 0;
-        for (std::size_t i = found.key.size(); i-- > 0;)
-            number = number << 8 | static_cast<unsigned char>(found.key[i]);
-        return std::to_string(number);
-    }
+    if (found.place.form != MapKeyForm::Text)
+        return std::to_string(MapKeyNumber(found.key));
     std::string shown = "\"";
     for (const char c : found.key) {
         const auto byte = static_cast<unsigned char>(c);

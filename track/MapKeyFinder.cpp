@@ -33,16 +33,24 @@ std::optional<std::string> KeyAt(const UninitializedBytes& bytes, std::size_t si
     return MapKeyIn(bytes.data() + at, size - std::min(size, at), form, at > 0 && at <= size && IsLetter(bytes[at - 1]));
 }
 
-// Whether a text key starts at an offset, without making it.
+// The length of the text key that starts at bytes, without its NUL; none
+// when none starts there.
+std::optional<std::size_t> TextLength(const unsigned char* bytes, std::size_t size, bool afterLetter)
+{
+    if (afterLetter)
+        return std::nullopt;
+    const std::size_t limit = std::min(size, kLongestMapKeyText);
+    std::size_t length = 0;
+    while (length < limit && IsLetter(bytes[length]))
+        ++length;
+    if (length == limit || length < kShortestMapKeyText || bytes[length] != 0)
+        return std::nullopt;
+    return length;
+}
+
 bool TextStartsAt(const unsigned char* bytes, std::size_t size, std::size_t at)
 {
-    if (at > 0 && IsLetter(bytes[at - 1]))
-        return false;
-    const std::size_t limit = std::min(size - at, kLongestMapKeyText);
-    std::size_t length = 0;
-    while (length < limit && IsLetter(bytes[at + length]))
-        ++length;
-    return length < limit && length >= kShortestMapKeyText && bytes[at + length] == 0;
+    return TextLength(bytes + at, size - at, at > 0 && IsLetter(bytes[at - 1])).has_value();
 }
 
 // The bits of the places of a block that hold a key of the form in the bytes
@@ -148,6 +156,14 @@ std::optional<MapKeyForm> MapKeyFormNamed(std::string_view name)
     return std::nullopt;
 }
 
+std::uint32_t MapKeyNumber(std::string_view key)
+{
+    std::uint32_t number = 0;
+    for (std::size_t i = key.size(); i-- > 0;)
+        number = number << 8 | static_cast<unsigned char>(key[i]);
+    return number;
+}
+
 bool operator==(const MapKeyPlace& a, const MapKeyPlace& b)
 {
     return a.address == b.address && a.form == b.form;
@@ -159,15 +175,8 @@ std::optional<std::string> MapKeyIn(const unsigned char* bytes, std::size_t size
         const std::size_t width = WidthOf(form);
         return size < width ? std::nullopt : std::optional<std::string>(std::string(reinterpret_cast<const char*>(bytes), width));
     }
-    if (afterLetter)
-        return std::nullopt;
-    const std::size_t limit = std::min(size, kLongestMapKeyText);
-    std::size_t length = 0;
-    while (length < limit && IsLetter(bytes[length]))
-        ++length;
-    if (length == limit || length < kShortestMapKeyText || bytes[length] != 0)
-        return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(bytes), length);
+    const std::optional<std::size_t> length = TextLength(bytes, size, afterLetter);
+    return length ? std::optional<std::string>(std::string(reinterpret_cast<const char*>(bytes), *length)) : std::nullopt;
 }
 
 std::optional<std::string> ReadMapKey(const ProcessReader& reader, MapKeyPlace place)

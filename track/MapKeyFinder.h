@@ -56,6 +56,8 @@ bool operator==(const MapKeyPlace& a, const MapKeyPlace& b);
 // such key. `before` tells whether the byte before the place is a letter, so
 // that a text does not start inside another.
 std::optional<std::string> MapKeyIn(const unsigned char* bytes, std::size_t size, MapKeyForm form, bool afterLetter = false);
+// A number's key as the number (little-endian, as the clients are).
+std::uint32_t MapKeyNumber(std::string_view key);
 // The key a place holds now; none where it cannot be read or holds no such key.
 std::optional<std::string> ReadMapKey(const ProcessReader& reader, MapKeyPlace place);
 
