@@ -1,11 +1,12 @@
 #include "app/FinderWindow.h"
 
 #include "app/FinderSession.h"
+#include "qtfiles/FileReplacing.h"
 #include "track/PointerScan.h"
 #include "track/ProcessModules.h"
 #include "track/TrackingFile.h"
 
-#include <QCloseEvent>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,7 +17,6 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -256,7 +256,9 @@ void FinderWindow::onStepEnded(const FinderOutcome& outcome)
 {
     const QLocale locale;
     QString text;
-    if (outcome.cancelled)
+    if (outcome.processEnded)
+        text = tr("The process has ended. Pick the game client in the process list and start over.");
+    else if (outcome.cancelled)
         text = tr("Cancelled; the candidates of before are kept.");
     else if (outcome.tooMany)
         text = tr("So many places hold a cell of this map that they would take more than %1 MiB. Type the "
@@ -273,6 +275,10 @@ void FinderWindow::onStepEnded(const FinderOutcome& outcome)
         text += QLatin1Char(' ') + tr("%1 MiB of writable memory above 4 GiB were not searched: the tracker reads "
                                       "below 4 GiB only.")
                                        .arg(locale.toString(double(outcome.bytesAboveReach) / (1 << 20), 'f', 1));
+    if (outcome.bytesNeverAnswering > 0)
+        text += QLatin1Char(' ') + tr("%1 MiB of memory that the client fills in itself were left alone: a read of "
+                                      "it would wait for ever.")
+                                       .arg(locale.toString(double(outcome.bytesNeverAnswering) / (1 << 20), 'f', 1));
     say(text);
     refresh_->start(kRefreshMilliseconds);
     showCandidates();
@@ -358,15 +364,19 @@ bool FinderWindow::saveTrackingFile(const QString& fileName)
     const int row = paths_->currentRow();
     if (row < 0 || !paths_->item(row)->isSelected())
         return false;
-    QSaveFile file(fileName);
     TrackingFile tracking;
     tracking.program = processName_.toStdString();
     tracking.path = shownPaths_[std::size_t(row)];
     if (completeTrackingFile_)
         completeTrackingFile_(tracking);
     const QByteArray text = QByteArray::fromStdString(TrackingFileText(tracking));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        say(tr("Cannot save \"%1\": %2").arg(fileName, file.errorString()));
+    try {
+        ReplaceFileWith(fileName, [&text](QIODevice& file) { return file.write(text) == text.size(); });
+    } catch (const WriteFailure& failure) {
+        say(tr("Cannot save \"%1\": %2").arg(fileName, QString::fromStdString(failure.what())));
+        return false;
+    } catch (const std::runtime_error& failure) {
+        say(QString::fromStdString(failure.what()));
         return false;
     }
     say(tr("Saved. \"Open Tracking File...\" in the memory address box's menu follows the player with it."));
@@ -444,15 +454,11 @@ bool FinderWindow::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void FinderWindow::closeEvent(QCloseEvent* event)
+// Close, Esc and the title bar's close all come here.
+void FinderWindow::reject()
 {
     if (session_)
         session_->cancel();
     emit candidateHovered(std::nullopt);
-    QDialog::closeEvent(event);
-}
-
-void FinderWindow::reject()
-{
-    close();
+    QDialog::reject();
 }

@@ -65,7 +65,6 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override; // the mouse leaves the candidates
     void reject() override;
 

@@ -2,13 +2,11 @@
 
 #include "map/BitmapFormat.h"
 #include "qtfiles/FileNames.h"
+#include "qtfiles/FileReplacing.h"
 #include "qtfiles/QtConversions.h"
 #include "qtfiles/SafeWriting.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <atomic>
@@ -125,32 +123,15 @@ std::filesystem::path BmpPathFor(const std::filesystem::path& fileName)
 void SaveBitmapFile(const IndexedImage& picture, const QString& fileName)
 {
     RefuseNullPicture(picture);
-    const QString shownName = QFileInfo(fileName).absoluteFilePath();
-    if (const QString why = WhyNotAFileToReplace(fileName); !why.isEmpty())
-        throw FileFailure("create", shownName, why);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) && QFileInfo(fileName).isFile()) {
-        // A writable file in a folder that takes no new file is written in place.
-        std::vector<std::uint8_t> bytes;
-        WriteBitmap(picture, [&bytes](const std::uint8_t* part, std::size_t size) {
-            bytes.insert(bytes.end(), part, part + size);
-            return true;
+    try {
+        ReplaceFileWith(fileName, [&picture](QIODevice& file) {
+            return WriteBitmap(picture, [&file](const std::uint8_t* bytes, std::size_t size) {
+                return file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size);
+            });
         });
-        OverwriteInPlace(fileName, bytes);
-        return;
-    }
-    if (!file.isOpen()) {
-        const QString why = WhyNotWritable(fileName);
-        throw FileFailure("create", shownName, why.isEmpty() ? file.errorString() : why);
-    }
-    // commit() alone would not notice a failure of the last buffered write
-    // and would put a cut-off file in place: flush and check first. Without
-    // a commit the temporary file is removed.
-    const bool written = WriteBitmap(picture, [&file](const std::uint8_t* bytes, std::size_t size) {
-        return file.write(reinterpret_cast<const char*>(bytes), qint64(size)) == qint64(size);
-    }) && file.flush() && file.error() == QFileDevice::NoError;
-    if (!written || !file.commit())
+    } catch (const WriteFailure&) {
         throw std::runtime_error("Stream write error");
+    }
 }
 
 void SaveBitmapFile(const IndexedImage& picture, const std::filesystem::path& fileName)

@@ -23,7 +23,11 @@
 #include <windows.h>
 #else
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace {
@@ -65,6 +69,9 @@ protected:
     {
         Click("rtbBtnBtnExecute");
         EXPECT_TRUE(Find<ProcessPicker>("lv1")->selectProcess(client.processId));
+        // As the system does once the finder was closed.
+        window_->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return window_->isActiveWindow(); }));
         QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
         auto* finder = window_->findChild<FinderWindow*>();
         EXPECT_TRUE(finder && finder->isVisible());
@@ -176,6 +183,38 @@ TEST_F(StartClientTest, TheStartedClientIsSelectedInTheProcessList)
     EXPECT_TRUE(boxes_.empty());
 }
 
+namespace {
+
+#ifndef _WIN32
+// A full disk, or a pipe at the name, leaves what was there as it was and
+// says why; "Saved." only when the file is whole.
+void ExpectFailedSavesToKeep(FinderWindow& finder, const QString& trackingFile)
+{
+    const QByteArray saved = Contents(trackingFile);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const rlimit tiny{16, previous.rlim_max}; // as a disk that is full after 16 bytes
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool savedOnFullDisk = finder.saveTrackingFile(trackingFile);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    const QString said = finder.findChild<QLabel*>("finderStatus")->text();
+    EXPECT_FALSE(savedOnFullDisk);
+    EXPECT_TRUE(said.startsWith("Cannot save") && said.contains("large")) << said.toStdString();
+    EXPECT_EQ(Contents(trackingFile), saved);
+    EXPECT_EQ(QDir(QFileInfo(trackingFile).path()).entryList({".*.tmp", "*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
+
+    const QString pipe = trackingFile + ".pipe";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_FALSE(finder.saveTrackingFile(pipe));
+    EXPECT_TRUE(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+    EXPECT_TRUE(finder.findChild<QLabel*>("finderStatus")->text().startsWith("Cannot create file"));
+    QFile::remove(pipe);
+}
+#endif
+
+} // namespace
+
 // "Make It Last" finds the chain of pointers the stand-in keeps the position
 // behind; saved as a tracking file, it follows the player after the client
 // has restarted, with the position somewhere else.
@@ -204,6 +243,9 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
         finder->findChild<QListWidget*>("finderPaths")->setCurrentRow(chain);
         window_->setFollowingAcrossMaps(true); // remembered in the file
         ASSERT_TRUE(finder->saveTrackingFile(trackingFile));
+#ifndef _WIN32
+        ExpectFailedSavesToKeep(*finder, trackingFile);
+#endif
         finder->close();
         window_->setFollowingAcrossMaps(false);
     }
