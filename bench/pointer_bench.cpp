@@ -12,6 +12,8 @@
 //                       was found
 // pointers/resolve      the client's modules listed and the chain's path
 //                       followed, as opening a tracking file does
+// modules/listing/N     the modules of a maps listing of N mapped files;
+//                       the fitted complexity is to be linear (BigO)
 //
 // bench/run.sh prints the figures with their targets.
 
@@ -32,6 +34,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <cstdio>
 #include <string>
 #include <random>
 #include <thread>
@@ -128,6 +131,28 @@ void ResolvePath(benchmark::State& state)
     }
 }
 BENCHMARK(ResolvePath)->Name("pointers/resolve")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A maps listing of a client with as many mapped files as the argument,
+// each mapped twice (its text and its data), as a client with many files
+// open has: the modules come out of it in time linear in its length.
+void ListManyModules(benchmark::State& state)
+{
+    std::string maps;
+    char line[160];
+    for (std::int64_t file = 0; file < state.range(0); ++file)
+        for (int part = 0; part < 2; ++part) {
+            const std::uint64_t start = 0x10000000ull + std::uint64_t(file * 2 + part) * 0x2000;
+            std::snprintf(line, sizeof line, "%llx-%llx r-xp 00000000 08:01 %lld /data/cache/file%lld.bin\n",
+                          static_cast<unsigned long long>(start), static_cast<unsigned long long>(start + 0x1000),
+                          static_cast<long long>(file), static_cast<long long>(file));
+            maps += line;
+        }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ModulesFromMaps(maps));
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(ListManyModules)->Name("modules/listing")->Arg(15000)->Arg(30000)->Arg(60000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

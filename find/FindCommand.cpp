@@ -5,12 +5,16 @@
 #include "track/AddressFinder.h"
 #include "track/MapKeyFinder.h"
 #include "track/PointerScan.h"
+#include "track/ProcessStartTime.h"
 
 #include <atomic>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
 #include <exception>
-#include <iostream>
+#include <cerrno>
 #include <new>
 #include <optional>
 #include <string>
@@ -39,9 +43,11 @@ const char kUsage[] =
     "  moved         the player has moved: keep the places whose pair changed\n"
     "  still         the player stood still: keep those whose pair did not\n"
     "  list          print up to 100 places as ADDRESS X:Y\n"
-    "After each request, also one that could not be carried out (the reason\n"
-    "goes to standard error), it prints the number of places left on a line of\n"
-    "its own. A place left alone is the address to type into the viewer.\n"
+    "  reset         forget the places and start over\n"
+    "A request is one line of at most 4096 bytes. After each request, also\n"
+    "one that could not be carried out (the reason goes to standard error), it\n"
+    "prints the number of places left on a line of its own. A place left\n"
+    "alone is the address to type into the viewer.\n"
     "\n"
     "With --map-key, finds where the client keeps which map the player is on:\n"
     "a 16- or 32-bit number or the map's name as text, whose bytes stay the\n"
@@ -72,10 +78,82 @@ constexpr int kDone = 0;
 constexpr int kNotFound = 1;
 constexpr int kFailure = 2;
 constexpr std::size_t kListed = 100;
+constexpr std::size_t kLongestRequest = 4096;
+// Input with no line end this far after a request's start is taken for
+// something other than requests.
+constexpr std::size_t kLongestLine = 1 << 20;
 
 void Complain(const std::string& message)
 {
     std::fprintf(stderr, "tarvex-find: %s\n", message.c_str());
+}
+
+// The text with the bytes a terminal would act on written as \xNN, and also
+// every byte outside printable ASCII where asked.
+std::string Escaped(std::string_view text, bool asciiOnly)
+{
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '"' || c == '\\' || (asciiOnly && byte >= 0x80)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+enum class LineRead { Request, TooLong, NotLines, End, Failed };
+
+// One request line from standard input, cut at kLongestRequest bytes.
+LineRead ReadRequestLine(std::string& line)
+{
+    line.clear();
+    std::size_t length = 0;
+    for (int c; (c = std::getchar()) != EOF && c != '\n';) {
+        if (++length > kLongestLine)
+            return LineRead::NotLines;
+        if (line.size() < kLongestRequest)
+            line += char(c);
+    }
+    if (std::ferror(stdin))
+        return LineRead::Failed;
+    if (length == 0 && std::feof(stdin))
+        return LineRead::End;
+    return length > kLongestRequest ? LineRead::TooLong : LineRead::Request;
+}
+
+// Hands each request line to carry until the input ends (true), carry says
+// stop, or the input cannot be read as lines (false, told). A line too long
+// is told and handed on as std::nullopt.
+template <typename Carry>
+bool ForEachRequest(Carry carry)
+{
+    std::string line;
+    for (;;) {
+        switch (ReadRequestLine(line)) {
+        case LineRead::End:
+            return true;
+        case LineRead::Failed:
+            Complain(std::string("cannot read the requests: ") + std::strerror(errno));
+            return false;
+        case LineRead::NotLines:
+            Complain("the input is not lines of text: no line end in " + std::to_string(kLongestLine >> 20) + " MiB");
+            return false;
+        case LineRead::TooLong:
+            Complain("a request is at most " + std::to_string(kLongestRequest) + " bytes long: that line was skipped");
+            if (!carry(std::nullopt))
+                return false;
+            break;
+        case LineRead::Request:
+            if (!carry(std::string_view(line)))
+                return false;
+            break;
+        }
+    }
 }
 
 std::string_view Trimmed(std::string_view text)
@@ -91,10 +169,11 @@ class FindSession {
 public:
     explicit FindSession(const ProcessReader& reader) : finder_(reader) {}
 
-    // Carries the request out, or says why not, then prints the count.
-    void Run(std::string_view request)
+    // Carries the request out, or says why not, then prints the count. No
+    // request: a line that was refused.
+    void Run(std::optional<std::string_view> request)
     {
-        if (const std::optional<FinderOutcome> outcome = Carry(request))
+        if (const std::optional<FinderOutcome> outcome = request ? Carry(*request) : std::nullopt)
             Tell(*outcome);
         std::printf("%llu\n", static_cast<unsigned long long>(finder_.Count()));
         std::fflush(stdout);
@@ -107,13 +186,18 @@ private:
             return finder_.KeepPosition(position->first, position->second, progress_);
         if (request.substr(0, 4) == "map ")
             return UseMap(Trimmed(request.substr(4)));
+        if (request == "reset") {
+            finder_.Forget();
+            cells_ = {};
+            return std::nullopt;
+        }
         if (request == "list") {
             for (const FoundPlace& place : finder_.First(kListed))
                 std::printf("%08X %u:%u\n", place.address, unsigned(place.x), unsigned(place.y));
             return std::nullopt;
         }
         if (request != "moved" && request != "still") {
-            Complain("not a request: \"" + std::string(request) + "\" (X:Y, map FILE.map, moved, still or list)");
+            Complain("not a request: \"" + Escaped(request, false) + "\" (X:Y, map FILE.map, moved, still, list or reset)");
             return std::nullopt;
         }
         if (!finder_.HasScanned()) {
@@ -125,13 +209,38 @@ private:
 
     std::optional<FinderOutcome> UseMap(std::string_view path)
     {
-        MapFileRead read = ReadMapFileTellingWhyNot(std::string(path));
-        if (!read.map) {
-            Complain(std::string(path) + (read.noRegularFile ? ": no such map file" : ": cannot be read: " + read.failure));
+        const std::string why = ReadStandableCells(std::string(path));
+        if (!why.empty()) {
+            Complain(Escaped(path, false) + ": " + why);
             return std::nullopt;
         }
-        cells_ = StandableCellsOf(read.map->matrix);
         return finder_.KeepOnMap(cells_, progress_);
+    }
+
+    // Reads the map's standable cells into cells_; why not when it cannot.
+    std::string ReadStandableCells(const std::string& path)
+    {
+        std::error_code error;
+        const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+        if (type == std::filesystem::file_type::not_found)
+            return "no such map file";
+        if (type == std::filesystem::file_type::directory)
+            return "a folder, not a map file";
+        if (!error && type != std::filesystem::file_type::regular)
+            return "not a regular file (a pipe or a device), not a map file";
+        try {
+            MapFileRead read = ReadMapFileTellingWhyNot(path);
+            if (!read.map)
+                return "cannot be read: " + read.failure;
+            if (read.map->matrix.Columns() == 0 || read.map->matrix.Rows() == 0)
+                return "not a map: it holds no cells";
+            cells_ = StandableCellsOf(read.map->matrix);
+        } catch (const std::bad_alloc&) {
+            return std::string("cannot be read: ") + kOutOfSystemResources;
+        } catch (const std::runtime_error& failure) {
+            return std::string("cannot be read: ") + failure.what();
+        }
+        return {};
     }
 
     static void Tell(const FinderOutcome& outcome)
@@ -139,6 +248,10 @@ private:
         if (outcome.bytesAboveReach > 0)
             Complain(std::to_string((outcome.bytesAboveReach + 1023) >> 10) +
                      " KiB of writable memory above 4 GiB were not searched: the tracker reads below 4 GiB only");
+        if (outcome.bytesNeverAnswering > 0)
+            Complain(std::to_string((outcome.bytesNeverAnswering + 1023) >> 10) +
+                     " KiB of memory that the client fills in itself (userfaultfd) were left alone: a read of it "
+                     "would wait for ever");
         if (outcome.tooMany)
             Complain("so many places hold such a position that they would take more than " +
                      std::to_string(kMaxFinderMiB) + " MiB: give the position as X:Y instead");
@@ -155,32 +268,57 @@ std::string ShownKey(const FoundMapKey& found)
 {
     if (found.place.form != MapKeyForm::Text)
         return std::to_string(MapKeyNumber(found.key));
-    std::string shown = "\"";
-    for (const char c : found.key) {
-        const auto byte = static_cast<unsigned char>(c);
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-        shown += byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\' ? std::string(1, c) : std::string(escaped);
+    return "\"" + Escaped(found.key, true) + "\"";
+}
+
+// The reader of the process, or why there is none (told on standard error).
+std::unique_ptr<ProcessReader> OpenProcess(std::int32_t processId)
+{
+    if (!ProcessStartTime(std::uint32_t(processId))) {
+        Complain("no process has the identifier " + std::to_string(processId));
+        return nullptr;
     }
-    return shown + "\"";
+    auto reader = std::make_unique<ProcessReader>(processId);
+    if (!reader->Refusal().empty()) {
+        Complain("cannot read process " + std::to_string(processId) + ": " + reader->Refusal());
+        return nullptr;
+    }
+    return reader;
+}
+
+// Carries out each request line with carry, the count printed after each;
+// ends with the input, or when the process has ended.
+template <typename Carry>
+int ServeRequests(const ProcessReader& reader, Carry carry)
+{
+    bool ended = false;
+    const bool whole = ForEachRequest([&](std::optional<std::string_view> line) {
+        const std::optional<std::string_view> request = line ? std::optional(Trimmed(*line)) : std::nullopt;
+        if (request && request->empty())
+            return true;
+        ended = !reader.IsRunning();
+        if (!ended)
+            carry(request);
+        ended = ended || !reader.IsRunning();
+        if (ended)
+            Complain("process " + std::to_string(reader.ProcessId()) + " has ended");
+        return !ended;
+    });
+    return whole && !ended ? kDone : kFailure;
 }
 
 int FindMapKeyIn(std::int32_t processId)
 {
-    const ProcessReader reader(processId);
-    if (!reader.Refusal().empty()) {
-        Complain("cannot read process " + std::to_string(processId) + ": " + reader.Refusal());
+    const std::unique_ptr<ProcessReader> reader = OpenProcess(processId);
+    if (!reader)
         return kFailure;
-    }
-    MapKeyFinder finder(reader);
+    MapKeyFinder finder(*reader);
     FinderProgress progress;
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        const std::string_view request = Trimmed(line);
-        if (request.empty())
-            continue;
-        if (request != "changed" && request != "same" && request != "list") {
-            Complain("not a request: \"" + std::string(request) + "\" (changed, same or list)");
+    return ServeRequests(*reader, [&](std::optional<std::string_view> request) {
+        if (!request) {
+            // refused already
+        } else if (request != "changed" && request != "same" && request != "list") {
+            Complain("not a request: \"" + Escaped(*request, false) + "\" (changed, same or list)");
         } else if (!finder.HasLooked()) {
             finder.Look(progress);
         } else if (request == "changed") {
@@ -193,12 +331,7 @@ int FindMapKeyIn(std::int32_t processId)
                 std::printf("%08X %s %s\n", found.place.address, MapKeyFormName(found.place.form), ShownKey(found).c_str());
         std::printf("%llu\n", static_cast<unsigned long long>(finder.Count()));
         std::fflush(stdout);
-        if (!reader.IsRunning()) {
-            Complain("process " + std::to_string(processId) + " has ended");
-            return kFailure;
-        }
-    }
-    return kDone;
+    });
 }
 
 std::optional<std::int32_t> ParseProcessId(std::string_view text)
@@ -212,24 +345,11 @@ std::optional<std::int32_t> ParseProcessId(std::string_view text)
 
 int FindIn(std::int32_t processId)
 {
-    const ProcessReader reader(processId);
-    if (!reader.Refusal().empty()) {
-        Complain("cannot read process " + std::to_string(processId) + ": " + reader.Refusal());
+    const std::unique_ptr<ProcessReader> reader = OpenProcess(processId);
+    if (!reader)
         return kFailure;
-    }
-    FindSession session(reader);
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        const std::string_view request = Trimmed(line);
-        if (request.empty())
-            continue;
-        session.Run(request);
-        if (!reader.IsRunning()) {
-            Complain("process " + std::to_string(processId) + " has ended");
-            return kFailure;
-        }
-    }
-    return kDone;
+    FindSession session(*reader);
+    return ServeRequests(*reader, [&session](std::optional<std::string_view> request) { session.Run(request); });
 }
 
 // The client's modules, or why they cannot be had (told on standard error).

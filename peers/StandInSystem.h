@@ -18,3 +18,10 @@ void AllowReadingByAnyProcess();
 // Leaves reading it to a tracing-capable process only; nothing to do on
 // Windows.
 void RefuseReadingByOthers();
+
+// Writable memory below 4 GiB whose pages the program says it fills in
+// itself when first touched (Linux's userfaultfd) and never does: a read of
+// it by another program waits for ever. nullptr where the system has no such
+// thing or refuses it (on Linux it takes root, or
+// vm.unprivileged_userfaultfd=1).
+volatile std::uint8_t* NeverAnsweringMemory(std::size_t size);

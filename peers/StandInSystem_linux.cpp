@@ -1,7 +1,11 @@
 #include "peers/StandInSystem.h"
 
+#include <fcntl.h>
+#include <linux/userfaultfd.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 volatile std::uint8_t* LowMemory(std::size_t size, std::uintptr_t)
@@ -23,4 +27,21 @@ void AllowReadingByAnyProcess()
 void RefuseReadingByOthers()
 {
     ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+}
+
+volatile std::uint8_t* NeverAnsweringMemory(std::size_t size)
+{
+    // Not UFFD_USER_MODE_ONLY: another program's read must wait as well.
+    const int faults = int(::syscall(SYS_userfaultfd, O_CLOEXEC));
+    if (faults < 0)
+        return nullptr;
+    uffdio_api api{};
+    api.api = UFFD_API;
+    volatile std::uint8_t* block = LowMemory(size);
+    uffdio_register registration{};
+    registration.range = {reinterpret_cast<std::uintptr_t>(block), size};
+    registration.mode = UFFDIO_REGISTER_MODE_MISSING;
+    if (!block || ::ioctl(faults, UFFDIO_API, &api) != 0 || ::ioctl(faults, UFFDIO_REGISTER, &registration) != 0)
+        return nullptr;
+    return block; // the descriptor stays open, unread, for the program's life
 }

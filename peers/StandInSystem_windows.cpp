@@ -19,3 +19,8 @@ unsigned long ProcessId()
 void AllowReadingByAnyProcess() {}
 
 void RefuseReadingByOthers() {}
+
+volatile std::uint8_t* NeverAnsweringMemory(std::size_t)
+{
+    return nullptr;
+}

@@ -4,14 +4,16 @@
 // every half second, or holds a given position.
 //
 //   stand_in_client [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]]
-//                   [--hold X Y] [--seconds N] [--private] [--hidden | --chained]
+//                   [--hold X Y] [--seconds N] [--private] [--hidden [--tell-address] | --chained]
+//                   [--never-answering]
 //
 // --private keeps other programs of the same user from reading its memory
 // (on Linux: not dumpable), as a protected game client would.
 // --hidden keeps the position as a real client does, for trying the finder:
 // at a place that differs from run to run in a larger block of other values,
 // among decoys: copies of the first position that never move, and pairs that
-// move but never onto a cell the player can stand on.
+// move but never onto a cell the player can stand on. It keeps the address
+// to itself, as a real client does, unless --tell-address (for tests) asks.
 //
 // --chained keeps the position as a program keeps a field of an object:
 // in an object at a place that differs from run to run, reached from a
@@ -32,7 +34,14 @@
 // <hex address> name <hex address>". A global variable of the program points
 // to the object, as a client's do.
 //
-// The first line it prints is "pid <identifier> address <hex address>".
+// --never-answering also keeps 1 MiB below 4 GiB whose pages it says it
+// fills in itself and never does (Linux's userfaultfd, which takes root or
+// vm.unprivileged_userfaultfd=1): a read of it by another program waits for
+// ever, as in a client that guards its memory so. It prints "never answering
+// <hex address>", or why not on standard error.
+//
+// The first line it prints is "pid <identifier> address <hex address>", or
+// for --hidden without --tell-address "pid <identifier> address hidden".
 
 #include "map/MapReader.h"
 #include "peers/StandInSystem.h"
@@ -262,6 +271,8 @@ int main(int argc, char** argv)
     int stay = 20;
     int pace = 500;
     bool tellKey = false;
+    bool tellAddress = false;
+    bool neverAnswering = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--map" && i + 1 < argc) {
@@ -275,6 +286,10 @@ int main(int argc, char** argv)
             stay = std::max(1, std::atoi(argv[++i]));
         } else if (option == "--tell-key") {
             tellKey = true;
+        } else if (option == "--tell-address") {
+            tellAddress = true;
+        } else if (option == "--never-answering") {
+            neverAnswering = true;
         } else if (option == "--pace" && i + 1 < argc) {
             pace = std::max(1, std::atoi(argv[++i]));
         } else if (option == "--seconds" && i + 1 < argc) {
@@ -288,7 +303,7 @@ int main(int argc, char** argv)
         } else {
             std::fprintf(stderr,
                          "usage: %s [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]] [--hold X Y] [--seconds N]\n"
-                         "          [--private] [--hidden | --chained]\n",
+                         "          [--private] [--hidden [--tell-address] | --chained] [--never-answering]\n",
                          argv[0]);
             return 2;
         }
@@ -316,10 +331,22 @@ int main(int argc, char** argv)
     Store(position, route.front());
     for (volatile std::uint8_t* copy : layout.stillCopies)
         Store(copy, route.front());
-    std::printf("pid %lu address %X\n", ProcessId(),
-                static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(position)));
-    std::printf("Type the address into the viewer's memory address box, pick this process and tick 读取坐标.\n");
+    if (hidden && !tellAddress) {
+        std::printf("pid %lu address hidden\n", ProcessId());
+        std::printf("Find the address with the viewer's finder (Ctrl+F), as with a real client.\n");
+    } else {
+        std::printf("pid %lu address %X\n", ProcessId(),
+                    static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(position)));
+        std::printf("Type the address into the viewer's memory address box, pick this process and tick 读取坐标.\n");
+    }
     std::fflush(stdout);
+    if (neverAnswering) {
+        if (volatile std::uint8_t* block = NeverAnsweringMemory(1 << 20))
+            std::printf("never answering %X\n", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(block)));
+        else
+            std::fprintf(stderr, "no memory that never answers: the system refuses userfaultfd\n");
+        std::fflush(stdout);
+    }
     std::optional<MapWorld> world;
     if (worldFolder) {
         const std::vector<std::filesystem::path> maps = MapsIn(*worldFolder);

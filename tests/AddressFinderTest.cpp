@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -283,12 +284,52 @@ TEST(ProcessReaderTest, AnEndedClientReadsNothingAndIsToldEnded)
     finder.KeepPosition(5, 6, progress);
     EXPECT_GE(finder.Count(), 7u); // the position and its six copies
 
+    const std::uint64_t before = finder.Count();
+
     client.End();
     EXPECT_FALSE(reader.IsRunning());
-    finder.KeepStill(progress);
-    EXPECT_EQ(finder.Count(), 0u);
+    // Told as ended, not as no candidate left: the places of before stay.
+    EXPECT_TRUE(finder.KeepStill(progress).processEnded);
+    EXPECT_EQ(finder.Count(), before);
     EXPECT_EQ(ProcessReader(std::int32_t(client.processId)).Refusal(), "The process has ended.");
 }
+
+#ifndef _WIN32
+// Memory whose pages the client fills in itself, and never does, would hold
+// a read of it for ever: it is left out of the regions, with its size told.
+TEST(ProcessReaderTest, MemoryThatNeverAnswersIsLeftAloneAndTold)
+{
+    StandInClient client("--hold 5 6 --seconds 60 --never-answering");
+    client.ReadLine(); // what to do with the address
+    unsigned neverAnswering = 0;
+    if (std::sscanf(client.ReadLine().c_str(), "never answering %X", &neverAnswering) != 1)
+        GTEST_SKIP() << "the system refuses userfaultfd to the client here";
+    const ProcessReader reader(std::int32_t(client.processId));
+    ASSERT_TRUE(reader.Refusal().empty()) << reader.Refusal();
+    std::uint64_t leftAlone = 0;
+    for (const MemoryRegion& region : reader.WritableRegions(&leftAlone))
+        EXPECT_FALSE(region.start <= neverAnswering && neverAnswering < region.end);
+    EXPECT_GE(leftAlone, 1u << 20);
+
+    AddressFinder finder(reader);
+    FinderProgress progress;
+    FinderOutcome outcome;
+    std::atomic<bool> done{false};
+    std::thread scan([&] {
+        outcome = finder.KeepPosition(5, 6, progress);
+        done = true;
+    });
+    for (int wait = 0; wait < 300 && !done; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!done) {
+        ADD_FAILURE() << "the scan waits on the memory that never answers";
+        client.End(); // which lets the read go
+    }
+    scan.join();
+    EXPECT_GE(outcome.bytesNeverAnswering, 1u << 20);
+    EXPECT_GE(finder.Count(), 1u);
+}
+#endif
 
 // The finder only reads: a client goes on moving while it is scanned. First
 // scans run back to back until the position is seen to change between two

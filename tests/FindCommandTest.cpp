@@ -10,11 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,11 +60,21 @@ public:
         ::close(output_);
     }
 
+    // Sends the bytes as they are; false once it stops reading.
+    bool Send(const std::string& bytes)
+    {
+        for (std::size_t sent = 0; sent < bytes.size();) {
+            const ssize_t wrote = ::write(input_, bytes.data() + sent, bytes.size() - sent);
+            if (wrote <= 0)
+                return false;
+            sent += std::size_t(wrote);
+        }
+        return true;
+    }
     // Sends a request and returns the lines up to and with the count.
     std::string Ask(const std::string& request)
     {
-        const std::string line = request + "\n";
-        if (::write(input_, line.data(), line.size()) != ssize_t(line.size()))
+        if (!Send(request + "\n"))
             return {};
         std::string answer;
         for (std::string last; ; last.clear()) {
@@ -103,6 +117,11 @@ private:
     int output_ = -1;
     int exitCode_ = -1;
 };
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 std::string Hex(std::uint32_t address)
 {
@@ -168,9 +187,59 @@ TEST(FindCommandTest, BadRequestsAreToldAndTheSessionGoesOn)
     EXPECT_NE(find.Ask("moved").find("needs a search first"), std::string::npos);
     EXPECT_NE(find.Ask("jump").find("not a request: \"jump\""), std::string::npos);
     EXPECT_NE(find.Ask("map /no/such.map").find("/no/such.map: no such map file"), std::string::npos);
-    EXPECT_GE(FindSession::Count(find.Ask("7:8")), 1);
+    const long found = FindSession::Count(find.Ask("7:8"));
+    EXPECT_GE(found, 1);
+
+    // What is not a map is refused with its reason, and the places stay.
+    const std::string folder = ::testing::TempDir() + "find-requests";
+    std::filesystem::create_directories(folder);
+    const std::string pipe = folder + "/pipe.map";
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    WriteFile(folder + "/empty.map", "");
+    WriteFile(folder + "/huge.map", MapHeaderBytes(65535, 65535) + "short");
+    WriteFile(folder + "/text.map", "hello");
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {folder, "a folder, not a map file"},
+        {pipe, "not a regular file (a pipe or a device), not a map file"},
+        {"/dev/zero", "not a regular file (a pipe or a device), not a map file"},
+        {folder + "/empty.map", "not a map: it holds no cells"},
+        {"/proc/self/mem", "not a map"},
+        {folder + "/huge.map", "cannot be read"},
+        {folder + "/text.map", "cannot be read"},
+    };
+    for (const auto& [path, why] : refused) {
+        const std::string answer = find.Ask("map " + path);
+        EXPECT_NE(answer.find(path + ": " + why), std::string::npos) << answer;
+        EXPECT_EQ(FindSession::Count(answer), found) << path;
+    }
+
+    // Lines too long, and bytes a terminal would act on, are never echoed.
+    std::string answer = find.Ask(std::string(5000, 'x'));
+    EXPECT_NE(answer.find("a request is at most 4096 bytes long"), std::string::npos);
+    EXPECT_EQ(answer.find("xxxx"), std::string::npos);
+    answer = find.Ask("\x1B[2Jhello");
+    EXPECT_NE(answer.find("not a request: \"\\x1B[2Jhello\""), std::string::npos) << answer;
+    EXPECT_EQ(answer.find('\x1B'), std::string::npos);
+    EXPECT_EQ(FindSession::Count(answer), found);
+
+    EXPECT_EQ(FindSession::Count(find.Ask("reset")), 0);
+    EXPECT_NE(find.Ask("moved").find("needs a search first"), std::string::npos);
     find.CloseInput();
     EXPECT_EQ(find.Finish(), 0);
+}
+
+// Input that never ends a line is not taken for ever more memory.
+TEST(FindCommandTest, InputThatIsNoLinesEndsIt)
+{
+    StandInClient client("--hold 7 8 --seconds 60");
+    FindSession find(std::to_string(client.processId));
+    std::signal(SIGPIPE, SIG_IGN);
+    find.Send(std::string(3 << 20, '\0')); // stops part way once it has given up
+    find.CloseInput();
+    std::string said;
+    EXPECT_EQ(find.Finish(&said), 2);
+    EXPECT_NE(said.find("the input is not lines of text"), std::string::npos) << said;
 }
 
 TEST(FindCommandTest, AProcessThatCannotBeReadEndsItWithTheReason)
@@ -182,7 +251,7 @@ TEST(FindCommandTest, AProcessThatCannotBeReadEndsItWithTheReason)
     find.CloseInput();
     std::string said;
     EXPECT_EQ(find.Finish(&said), 2);
-    EXPECT_EQ(said, "tarvex-find: cannot read process " + processId + ": The process has ended.\n");
+    EXPECT_EQ(said, "tarvex-find: no process has the identifier " + processId + "\n");
 
     FindSession wrong("forty-two");
     wrong.CloseInput();
@@ -230,7 +299,7 @@ TEST(FindCommandTest, ChangesAndStaysOfTheMapLeaveWhereTheClientKeepsItsName)
     std::filesystem::create_directories(folder);
     for (unsigned seed = 1; seed <= 3; ++seed)
         WriteBytes(folder / ("cave" + std::to_string(seed) + ".map"), MapFromRows(RoomsAndRubble(40, 30, seed)));
-    StandInClient client("--world \"" + folder.string() + "\" --stay 15 --pace 100");
+    StandInClient client("--world \"" + folder.string() + "\" --stay 40 --pace 100");
     FindSession session({std::to_string(client.processId), "--map-key"});
     std::string map = client.NextMap().name;
     EXPECT_GT(FindSession::Count(session.Ask("same")), 10000); // the first look takes every place

@@ -20,9 +20,13 @@
 class StandInClient {
 public:
     // program: the client to start; a Linux test may give "wine64 …/stand_in_client.exe".
+    // A hidden position's address is told to the tests, and a client not
+    // told how long to run ends after five minutes, so that no read of its
+    // output waits longer.
     explicit StandInClient(const std::string& arguments, const std::string& program = STAND_IN_CLIENT)
     {
-        Start(program + " " + arguments);
+        const bool toldHowLong = arguments.find("--seconds") != std::string::npos;
+        Start(program + " " + arguments + " --tell-address" + (toldHowLong ? "" : " --seconds 300"));
     }
     ~StandInClient() { End(); }
     StandInClient(const StandInClient&) = delete;

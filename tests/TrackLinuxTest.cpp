@@ -83,7 +83,7 @@ TEST(ProcessDetailsTest, TheCommandLineAndOwnerOfAProcessWhileItRuns)
 {
     StandInClient client("--hold 1 1 --seconds 30");
     const ProcessDetails details = DetailsOfProcess(client.processId);
-    EXPECT_EQ(details.commandLine, std::string(STAND_IN_CLIENT) + " --hold 1 1 --seconds 30");
+    EXPECT_EQ(details.commandLine, std::string(STAND_IN_CLIENT) + " --hold 1 1 --seconds 30 --tell-address");
     EXPECT_EQ(details.owner, ::getpwuid(::geteuid())->pw_name);
     client.End();
     const ProcessDetails ended = DetailsOfProcess(client.processId);
@@ -168,6 +168,16 @@ TEST(ReadRefusalTest, EachReasonAndTheWayOut)
     EXPECT_NE(why().find("Another program traces it: gdb (process 77)."), std::string::npos);
     facts.ended = true;
     EXPECT_EQ(why(), "The process has ended.");
+}
+
+// A kernel thread is no process a program could read.
+TEST(ReadRefusalTest, AKernelThreadIsToldAsOne)
+{
+    const std::int32_t kernelThreads = 2; // the kernel's thread that starts the others
+    if (ProcessNameOf("/proc/2") != "kthreadd")
+        GTEST_SKIP() << "the kernel's threads are not seen here";
+    EXPECT_EQ(ProcessReader(kernelThreads).Refusal(),
+              "It is a thread of the system's kernel, which has no memory of its own to read.");
 }
 
 TEST(ReadRefusalTest, TheFinderTellsWhyAProtectedClientCannotBeRead)

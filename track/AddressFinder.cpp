@@ -247,7 +247,8 @@ template <typename Match>
 FinderOutcome AddressFinder::Scan(Match match, FinderProgress& progress)
 {
     FinderOutcome outcome;
-    const std::vector<Chunk> chunks = ChunksBelowReach(reader_.WritableRegions(), outcome.bytesAboveReach);
+    const std::vector<Chunk> chunks =
+        ChunksBelowReach(reader_.WritableRegions(&outcome.bytesNeverAnswering), outcome.bytesAboveReach);
     std::uint64_t total = 0;
     for (const Chunk& chunk : chunks)
         total += chunk.size;
@@ -276,7 +277,8 @@ FinderOutcome AddressFinder::Scan(Match match, FinderProgress& progress)
     });
     outcome.cancelled = progress.cancel;
     outcome.tooMany = tooMany;
-    if (outcome.cancelled)
+    outcome.processEnded = !reader_.IsRunning();
+    if (outcome.cancelled || outcome.processEnded)
         return outcome;
     Forget();
     if (outcome.tooMany)
@@ -377,7 +379,8 @@ FinderOutcome AddressFinder::Narrow(Keep keep, FinderProgress& progress)
         }
     });
     outcome.cancelled = progress.cancel;
-    if (outcome.cancelled)
+    outcome.processEnded = !reader_.IsRunning();
+    if (outcome.cancelled || outcome.processEnded)
         return outcome;
     Adopt(std::move(kept), counts);
     outcome.candidates = count_;

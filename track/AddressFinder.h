@@ -75,8 +75,10 @@ struct FinderProgress {
 struct FinderOutcome {
     bool cancelled = false;
     bool tooMany = false;                // the first scan found more than can be kept
+    bool processEnded = false;           // the process ended (its identifier may be another's now): nothing kept
     std::uint64_t candidates = 0;
     std::uint64_t bytesAboveReach = 0;   // writable memory above 4 GiB, not looked at (first scan)
+    std::uint64_t bytesNeverAnswering = 0; // memory a read would wait on for ever, left alone (first scan)
 };
 
 struct FoundPlace {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <unordered_map>
 
 namespace {
 
@@ -40,7 +41,7 @@ std::vector<Mapping> Mappings(std::string_view maps)
 std::vector<ProcessModule> ModulesFromMaps(std::string_view maps)
 {
     std::vector<ProcessModule> modules;
-    std::vector<std::string> paths; // of the modules, in step
+    std::unordered_map<std::string, std::size_t> modulesByPath;
     for (const Mapping& mapping : Mappings(maps)) {
         if (mapping.path.empty()) {
             // The zeroed data that follows a module's last mapping belongs to it.
@@ -50,16 +51,15 @@ std::vector<ProcessModule> ModulesFromMaps(std::string_view maps)
         }
         if (mapping.path.front() != '/') // [heap], [stack], [vdso] and the like
             continue;
-        const auto known = std::find(paths.begin(), paths.end(), mapping.path);
-        if (known != paths.end()) {
-            ProcessModule& module = modules[std::size_t(known - paths.begin())];
+        const auto [known, isNew] = modulesByPath.try_emplace(mapping.path, modules.size());
+        if (!isNew) {
+            ProcessModule& module = modules[known->second];
             module.base = std::min(module.base, mapping.start);
             module.size = std::max(module.base + module.size, mapping.end) - module.base;
             continue;
         }
         const std::size_t slash = mapping.path.find_last_of('/');
         modules.push_back({mapping.path.substr(slash + 1), mapping.start, mapping.end - mapping.start});
-        paths.push_back(mapping.path);
     }
     std::sort(modules.begin(), modules.end(), [](const ProcessModule& a, const ProcessModule& b) { return a.base < b.base; });
     return modules;

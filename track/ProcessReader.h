@@ -10,12 +10,16 @@
 //   for a message box or a line on standard error. Reads then all fail.
 // - WritableRegions() lists the regions the process can both read and write,
 //   ascending and merged where they touch; empty when they cannot be listed.
+//   Regions a read of would wait for ever (on Linux those whose pages the
+//   process fills in itself through userfaultfd) are left out, their bytes
+//   told in neverAnsweringBytes.
 // - ReadPieces() reads each piece as far as it can: `got` tells how many of
 //   its bytes, from its start, were read (a page unmapped meanwhile stops a
 //   piece there and the next piece goes on).
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +46,7 @@ public:
     const std::string& Refusal() const { return refusal_; }
     bool IsRunning() const;
 
-    std::vector<MemoryRegion> WritableRegions() const;
+    std::vector<MemoryRegion> WritableRegions(std::uint64_t* neverAnsweringBytes = nullptr) const;
     void ReadPieces(ReadPiece* pieces, std::size_t count) const;
     // One piece: how many bytes were read from its start.
     std::size_t Read(std::uint64_t address, void* into, std::size_t size) const;
@@ -53,6 +57,9 @@ private:
     // What the system opened: on Linux /proc/PID/mem's descriptor where
     // process_vm_readv is refused (-1: none), on Windows the process's handle.
     std::intptr_t opened_ = -1;
+    // When the process started (Linux): a later process given its identifier
+    // once it has ended is not it.
+    std::optional<std::uint64_t> startTime_;
 };
 
 // Adjacent regions joined, ascending; the input in any order.

@@ -1,5 +1,6 @@
 #include "track/ProcessReader.h"
 
+#include "track/ProcessStartTime.h"
 #include "track/WhyUnreadable.h"
 
 #include <fcntl.h>
@@ -7,28 +8,58 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace {
 
-// "start-end perms offset device inode path" lines of /proc/PID/maps.
-std::vector<MemoryRegion> ReadWriteMappings(std::int32_t processId)
+// The region of a "start-end perms offset device inode path" line of
+// /proc/PID/maps or smaps, when it is one that can be read and written.
+std::optional<MemoryRegion> WritableRegionOf(const std::string& line)
+{
+    std::istringstream fields(line);
+    std::uint64_t start = 0, end = 0;
+    char dash = 0;
+    std::string permissions;
+    if (!(fields >> std::hex >> start >> dash >> end >> permissions) || dash != '-' || permissions.size() < 4)
+        return std::nullopt;
+    if (permissions[0] == 'r' && permissions[1] == 'w' && end > start)
+        return MemoryRegion{start, end};
+    return std::nullopt;
+}
+
+// The writable regions of /proc/PID/smaps, less those whose pages the
+// process fills in itself when they are first touched (userfaultfd: the
+// flags "um", "uw" and "ui"), which a read could wait on for ever; their
+// bytes are added to neverAnswering.
+std::vector<MemoryRegion> ReadWriteMappings(std::int32_t processId, std::uint64_t& neverAnswering)
 {
     std::vector<MemoryRegion> regions;
-    std::ifstream maps("/proc/" + std::to_string(processId) + "/maps");
+    std::ifstream smaps("/proc/" + std::to_string(processId) + "/smaps");
     std::string line;
-    while (std::getline(maps, line)) {
-        std::istringstream fields(line);
-        std::uint64_t start = 0, end = 0;
-        char dash = 0;
-        std::string permissions;
-        if (!(fields >> std::hex >> start >> dash >> end >> permissions) || permissions.size() < 2)
-            continue;
-        if (permissions[0] == 'r' && permissions[1] == 'w' && end > start)
-            regions.push_back({start, end});
+    bool lastIsWritable = false;
+    while (std::getline(smaps, line)) {
+        if (line.rfind("VmFlags:", 0) == 0) {
+            std::istringstream flags(line.substr(8));
+            std::string flag;
+            while (lastIsWritable && flags >> flag) {
+                if (flag == "um" || flag == "uw" || flag == "ui") {
+                    neverAnswering += regions.back().end - regions.back().start;
+                    regions.pop_back();
+                    break;
+                }
+            }
+            lastIsWritable = false;
+        } else if (std::isxdigit(static_cast<unsigned char>(line[0])) && line.find('-') < line.find(' ')) {
+            const std::optional<MemoryRegion> region = WritableRegionOf(line);
+            lastIsWritable = region.has_value();
+            if (region)
+                regions.push_back(*region);
+        }
     }
     return MergeTouchingRegions(std::move(regions));
 }
@@ -66,7 +97,8 @@ std::size_t ReadBatch(pid_t processId, ReadPiece* pieces, std::size_t count, int
 
 } // namespace
 
-ProcessReader::ProcessReader(std::int32_t processId) : processId_(processId)
+ProcessReader::ProcessReader(std::int32_t processId)
+    : processId_(processId), startTime_(ProcessStartTime(std::uint32_t(processId)))
 {
     const std::vector<MemoryRegion> regions = WritableRegions();
     unsigned char probe = 0;
@@ -101,12 +133,16 @@ ProcessReader::~ProcessReader()
 
 bool ProcessReader::IsRunning() const
 {
-    return ::access(("/proc/" + std::to_string(processId_) + "/maps").c_str(), F_OK) == 0;
+    return startTime_ && ProcessStartTime(std::uint32_t(processId_)) == startTime_;
 }
 
-std::vector<MemoryRegion> ProcessReader::WritableRegions() const
+std::vector<MemoryRegion> ProcessReader::WritableRegions(std::uint64_t* neverAnsweringBytes) const
 {
-    return ReadWriteMappings(processId_);
+    std::uint64_t neverAnswering = 0;
+    std::vector<MemoryRegion> regions = ReadWriteMappings(processId_, neverAnswering);
+    if (neverAnsweringBytes)
+        *neverAnsweringBytes = neverAnswering;
+    return regions;
 }
 
 void ProcessReader::ReadPieces(ReadPiece* pieces, std::size_t count) const

@@ -117,8 +117,10 @@ bool ProcessReader::IsRunning() const
     return Handle(opened_) && ::GetExitCodeProcess(Handle(opened_), &code) && code == STILL_ACTIVE;
 }
 
-std::vector<MemoryRegion> ProcessReader::WritableRegions() const
+std::vector<MemoryRegion> ProcessReader::WritableRegions(std::uint64_t* neverAnsweringBytes) const
 {
+    if (neverAnsweringBytes)
+        *neverAnsweringBytes = 0; // Windows has no memory a read waits on
     std::vector<MemoryRegion> regions;
     if (!Handle(opened_))
         return regions;

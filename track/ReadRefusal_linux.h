@@ -7,6 +7,7 @@
 
 struct ReadRefusalFacts {
     bool ended = false;
+    bool kernelThread = false;      // a thread of the kernel: no memory of its own
     std::string processUser;        // the name of the process's real user; empty when unknown
     std::string viewerUser;         // the viewer's effective user
     bool otherUser = false;         // the real users differ and the viewer is not root

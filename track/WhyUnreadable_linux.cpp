@@ -44,6 +44,24 @@ std::int64_t NumberOr(const std::string& text, std::int64_t fallback)
     }
 }
 
+// Field 9 of /proc/PID/stat holds the kernel's flags for the process.
+bool IsKernelThread(const std::string& folder)
+{
+    constexpr unsigned long long kKernelThreadFlag = 0x00200000;
+    std::ifstream stat(folder + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t nameEnd = line.rfind(')');
+    if (nameEnd == std::string::npos)
+        return false;
+    std::istringstream fields(line.substr(nameEnd + 1));
+    std::string skipped;
+    for (int field = 3; field < 9; ++field)
+        fields >> skipped;
+    unsigned long long flags = 0;
+    return fields >> flags && (flags & kKernelThreadFlag) != 0;
+}
+
 bool ViewerMayTrace()
 {
     constexpr int kCapSysPtrace = 19;
@@ -90,6 +108,7 @@ ReadRefusalFacts ReadRefusalFactsOf(std::int32_t processId, int systemError)
         facts.ended = true;
         return facts;
     }
+    facts.kernelThread = IsKernelThread(folder);
     facts.processUser = DetailsOfProcess(std::uint32_t(processId)).owner;
     facts.viewerUser = UserName(::geteuid());
     facts.otherUser = ::geteuid() != 0 && std::to_string(::geteuid()) != realUser;
@@ -109,6 +128,8 @@ std::string ExplainReadRefusal(const ReadRefusalFacts& facts)
 {
     if (facts.ended)
         return UserText("WhyUnreadable", "The process has ended.");
+    if (facts.kernelThread)
+        return UserText("WhyUnreadable", "It is a thread of the system's kernel, which has no memory of its own to read.");
     std::string why;
     if (facts.otherUser) {
         why = WithValues(UserText("WhyUnreadable", "It runs as the user %1 and the viewer as %2: a program may read the "

@@ -267,6 +267,14 @@
         <source>So that the viewer knows at once which map the player is on</source>
         <translation>让查看器立即知道玩家在哪张地图上</translation>
     </message>
+    <message>
+        <source>The process has ended. Pick the game client in the process list and start over.</source>
+        <translation>该进程已结束。请在进程列表中选择游戏客户端，然后重新开始。</translation>
+    </message>
+    <message>
+        <source>%1 MiB of memory that the client fills in itself were left alone: a read of it would wait for ever.</source>
+        <translation>已跳过客户端自行填充的 %1 MiB 内存：读取它会永远等待。</translation>
+    </message>
 </context>
 <context>
     <name>GoToCell</name>
@@ -965,6 +973,10 @@ Do you want to replace it?</source>
     <message>
         <source>The process has ended.</source>
         <translation>该进程已结束。</translation>
+    </message>
+    <message>
+        <source>It is a thread of the system&apos;s kernel, which has no memory of its own to read.</source>
+        <translation>它是系统内核的线程，没有可读取的自己的内存。</translation>
     </message>
     <message>
         <source>It runs as the user %1 and the viewer as %2: a program may read the memory of its own user&apos;s processes only.</source>
