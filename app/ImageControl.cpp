@@ -15,6 +15,19 @@
 #include <vector>
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
+
+namespace {
+
+// A route's end, or a start chosen.
+void PaintDot(QPainter& painter, QPointF middle, const QColor& fill)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.setBrush(fill);
+    painter.drawEllipse(middle, 5, 5);
+}
+
+} // namespace
 const QColor kMarkColour(255, 230, 0);    // the square around a cell gone to
 
 namespace {
@@ -207,6 +220,8 @@ void ImageControl::paintEvent(QPaintEvent* event)
     painter.setClipRect(event->rect());
     if (!route_.empty())
         paintRouteEnds(painter, target, event->rect());
+    if (startMark_)
+        PaintDot(painter, middleOf(*startMark_, target), Qt::white);
     if (player_)
         paintPlayerRing(painter, target);
     if (goToMark_)
@@ -262,6 +277,12 @@ void ImageControl::paintPlayerRing(QPainter& painter, const QRect& target) const
     painter.drawEllipse(middleOf(*player_, target), radius, radius);
     painter.setPen(QPen(QColor(0, 255, 0), 2));
     painter.drawEllipse(middleOf(*player_, target), radius, radius);
+}
+
+void ImageControl::setStartMark(std::optional<QPoint> cell)
+{
+    startMark_ = cell;
+    update();
 }
 
 void ImageControl::setGoToMark(std::optional<QPoint> cell)
@@ -385,13 +406,10 @@ void ImageControl::writeRoute(QImage& part, const QRect& exposed, const QRect& t
 void ImageControl::paintRouteEnds(QPainter& painter, const QRect& target, const QRect& exposed) const
 {
     const QRectF near = QRectF(exposed).adjusted(-8, -8, 8, 8);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Qt::black, 2));
     for (const auto& [end, fill] : {std::pair(route_.front(), QColor(Qt::white)), std::pair(route_.back(), kRouteColour)}) {
         const QPointF middle = middleOf(end, target);
-        if (near.contains(middle) && !(fill == Qt::white && end == player_)) {
-            painter.setBrush(fill);
-            painter.drawEllipse(middle, 5, 5);
-        }
+        if (near.contains(middle) && !(fill == Qt::white && end == player_))
+            PaintDot(painter, middle, fill);
     }
 }
+

@@ -56,6 +56,10 @@ public:
     // Lines between the cells from 800% up, every tenth stronger.
     void setGridShown(bool shown);
     bool gridShown() const { return gridShown_; }
+    // A white dot where a route or a measure starts before it has an end;
+    // none: no dot.
+    void setStartMark(std::optional<QPoint> cell);
+    const std::optional<QPoint>& startMark() const { return startMark_; }
     // A square around a cell gone to; none: no square.
     void setGoToMark(std::optional<QPoint> cell);
     const std::optional<QPoint>& goToMark() const { return goToMark_; }
@@ -88,6 +92,7 @@ private:
     std::optional<QPoint> spotlight_;
     std::optional<QPoint> player_;
     std::optional<QPoint> goToMark_;
+    std::optional<QPoint> startMark_;
     bool gridShown_ = false;
     bool autoSize_ = true;
     bool stretch_ = false;

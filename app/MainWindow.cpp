@@ -25,6 +25,7 @@
 #include "app/RoutePlanner.h"
 #include "app/StartClientDialog.h"
 #include "app/TightLayout.h"
+#include "app/WindowPlacement.h"
 #include "app/WindowStyle.h"
 #include "app/WorkingDirectory.h"
 #include "map/MapReader.h"
@@ -41,11 +42,21 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QScreen>
 #include <QTimer>
 
 #include <stdexcept>
 
 namespace {
+
+// A window of its own opened for the first time goes beside the map area,
+// so that what it marks on the map stays in sight.
+void PlaceBesideMap(QWidget* window, const QWidget& mainWindow, const QWidget& mapArea)
+{
+    const QRect map(mapArea.mapToGlobal(QPoint(0, 0)), mapArea.size());
+    window->move(PlaceBeside(mainWindow.frameGeometry(), map, window->sizeHint().grownBy(kUsualFrame),
+                             mainWindow.screen()->availableGeometry()));
+}
 
 // A window of its own brought in front of the others, ready for the keyboard.
 void ShowInFront(QWidget* window)
@@ -150,7 +161,7 @@ void MainWindow::buildCommands()
     });
     clearRouteCommand_ = addCommand(QT_TR_NOOP("Clear Route"), nullptr, {Qt::Key_Escape}, [this] { routes_->clear(); });
     clearRouteCommand_->setEnabled(false); // Escape stays free for the controls until a route is shown
-    endMeasureCommand_ = addCommand(QT_TR_NOOP("End Measuring"), nullptr, {}, [this] { measure_->stop(); });
+    endMeasureCommand_ = addCommand(QT_TR_NOOP("End Measuring"), nullptr, {Qt::Key_Escape}, [this] { measure_->stop(); });
     endMeasureCommand_->setEnabled(false);
     followCommand_ = addCommand(QT_TR_NOOP("Follow the Player"), nullptr, {Qt::Key_F}, [] {});
     followCommand_->setCheckable(true);
@@ -210,17 +221,19 @@ void MainWindow::connectParts()
     connect(mapView_, &MapView::hoveredCellChanged, measure_, &DistanceMeasure::measureTo);
     connect(mapView_, &MapView::hoveredCellChanged, this, &MainWindow::showReadout);
     connect(measure_, &DistanceMeasure::changed, this, [this] {
-        // Esc ends measuring first, then clears the route.
+        // Esc ends measuring first, then clears the route; a disabled
+        // command's key does nothing.
         const bool measuring = measure_->from().has_value();
         endMeasureCommand_->setEnabled(measuring);
-        endMeasureCommand_->setShortcut(measuring ? QKeySequence(Qt::Key_Escape) : QKeySequence());
         clearRouteCommand_->setShortcut(measuring ? QKeySequence() : QKeySequence(Qt::Key_Escape));
+        showStartMark();
         showReadout();
     });
     connect(mapView_, &MapView::menuRequested, this, &MainWindow::showMapMenu);
     connect(routes_, &RoutePlanner::routeChanged, this, [this] {
         mapView_->setRoute(routes_->route());
         clearRouteCommand_->setEnabled(routes_->isAsked());
+        showStartMark();
         showReadout();
     });
     connect(mapView_, &MapView::userMoved, this, [this] {
@@ -264,6 +277,13 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    endMeasureCommand_,
                                    helpCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
+}
+
+// A start chosen shows at once, before the route or the measure has an end.
+void MainWindow::showStartMark()
+{
+    const std::optional<QPoint> routeStart = routes_->isAsked() ? std::nullopt : routes_->chosenStart();
+    mapView_->setStartMark(measure_->from() ? measure_->from() : routeStart);
 }
 
 void MainWindow::showReadout()
@@ -398,7 +418,8 @@ void MainWindow::save()
         throw std::runtime_error(kNoMapToSave);
     if (!saveDialog_)
         saveDialog_ = new SaveDialog(this); // made when first needed: it takes long to build
-    if (const std::optional<QString> name = saveDialog_->askForBmpName(runModal_))
+    const QString mapBesideIt = ShownFileName(BmpPathFor(fileList_->selectedFilePath()));
+    if (const std::optional<QString> name = saveDialog_->askForBmpName(runModal_, mapBesideIt))
         SaveBitmapFile(mapView_->picture(), *name);
 }
 
@@ -470,6 +491,7 @@ void MainWindow::openFinder()
         });
         connect(finderWindow_, &FinderWindow::mapKeyWanted, mapKeyCommand_, &QAction::trigger);
         finderWindow_->setTrackingFileCompletion([this](TrackingFile& file) { completeTrackingFile(file); });
+        PlaceBesideMap(finderWindow_, *this, *mapView_);
     }
     if (finderWindow_->process() != std::int32_t(processId))
         finderWindow_->setProcess(std::int32_t(processId), processPicker_->processName(processId));
@@ -490,6 +512,7 @@ void MainWindow::openMapKeyWindow()
         });
         connect(mapKeyWindow_, &MapKeyWindow::mapKeyPathFound, this,
                 [this](const TrackedMapKey& path) { mapKeyPath_ = path; });
+        PlaceBesideMap(mapKeyWindow_, *this, *mapView_);
     }
     if (mapKeyWindow_->process() != std::int32_t(processId) || !mapKeyWindow_->isVisible())
         mapKeyWindow_->setProcess(std::int32_t(processId), processPicker_->processName(processId));

@@ -70,6 +70,7 @@ private:
                         const std::function<void()>& command);
     void showMapMenu(QPoint globalPosition, std::optional<QPoint> cell);
     void showReadout();
+    void showStartMark();
     void connectParts();
     void setTabOrderByName();
 

@@ -294,6 +294,11 @@ void MapView::resizeEvent(QResizeEvent* event)
     placeOverlays();
 }
 
+void MapView::setStartMark(std::optional<QPoint> cell)
+{
+    image_->setStartMark(cell);
+}
+
 void MapView::setSpotlight(std::optional<QPoint> cell)
 {
     image_->setSpotlight(cell);

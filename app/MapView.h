@@ -64,6 +64,8 @@ public:
 
     // The route drawn over the map; empty: none.
     void setRoute(std::vector<QPoint> cells);
+    // A white dot where a route or a measure starts before it has an end.
+    void setStartMark(std::optional<QPoint> cell);
     // A ring around a cell, brought into view; none: no ring.
     void setSpotlight(std::optional<QPoint> cell);
 

@@ -36,6 +36,24 @@ QString DetailsText(std::uint32_t processId)
     return lines.join(QLatin1Char('\n'));
 }
 
+// The text with a zero-width space in every long run of characters without
+// a blank: a command line of one long word wraps there.
+QString Breakable(const QString& text)
+{
+    constexpr int kLongestRun = 40;
+    QString broken;
+    int run = 0;
+    for (const QChar c : text) {
+        broken += c;
+        run = c.isSpace() ? 0 : run + 1;
+        if (run >= kLongestRun && !c.isHighSurrogate()) {
+            broken += QChar(0x200B);
+            run = 0;
+        }
+    }
+    return broken;
+}
+
 // Rich text, so a long command line wraps and no character in it is taken
 // for markup.
 QString ToolTip(const QStringList& paragraphs)
@@ -43,7 +61,7 @@ QString ToolTip(const QStringList& paragraphs)
     QStringList shown;
     for (const QString& paragraph : paragraphs)
         if (!paragraph.isEmpty())
-            shown.append(paragraph.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>")));
+            shown.append(Breakable(paragraph).toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>")));
     return QStringLiteral("<p>%1</p>").arg(shown.join(QLatin1String("<br>")));
 }
 

@@ -166,6 +166,7 @@ void RoutePlanner::routeFromPlayer(QPoint goal)
 void RoutePlanner::startAt(QPoint start)
 {
     chosenStart_ = start;
+    emit routeChanged();
 }
 
 void RoutePlanner::routeTo(QPoint goal)

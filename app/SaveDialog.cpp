@@ -17,9 +17,9 @@ SaveDialog::SaveDialog(QWidget* parent) : QFileDialog(parent)
     setSizeGripEnabled(true);
 }
 
-std::optional<QString> SaveDialog::askForBmpName(const ModalRunner& runModal)
+std::optional<QString> SaveDialog::askForBmpName(const ModalRunner& runModal, const QString& suggested)
 {
-    selectFile(fileName_);
+    selectFile(fileName_.isEmpty() ? suggested : fileName_);
     if (!runModal(*this) || selectedFiles().value(0).isEmpty())
         return std::nullopt;
     fileName_ = selectedFiles().value(0);

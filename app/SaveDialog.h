@@ -1,6 +1,7 @@
 #pragma once
 // The save dialog: image files ("*.bmp"), no default extension, no question
-// before replacing a file. It starts with the name confirmed last time.
+// before replacing a file. It starts with the name confirmed last time, or
+// the first time with the name suggested.
 
 #include "app/ModalRunner.h"
 
@@ -17,7 +18,7 @@ public:
     // ".bmp" for its extension. None when the user cancelled, or declined to
     // replace an existing file of that other name, which the dialog never
     // showed.
-    std::optional<QString> askForBmpName(const ModalRunner& runModal);
+    std::optional<QString> askForBmpName(const ModalRunner& runModal, const QString& suggested);
 
 private:
     bool askToReplace(const QString& path, const ModalRunner& runModal);

@@ -16,3 +16,10 @@ struct WindowPlace {
 };
 
 WindowPlace PlaceOnScreen(QSize wanted, QSize minimum, QMargins frame, const QRect& available);
+
+// Where a window of its own (frameSize, frame included) opens beside the
+// main window (mainFrame), so that it leaves the map area (mapArea, in
+// screen coordinates) in sight: right of the main window where the area has
+// room, else left of it, else over the main window's side away from the
+// map. Its top is the main window's, kept on the area.
+QPoint PlaceBeside(const QRect& mainFrame, const QRect& mapArea, QSize frameSize, const QRect& available);

@@ -56,9 +56,9 @@ void Describe(QCommandLineParser& parser)
                                         QStringLiteral("LANGUAGE"), QStringLiteral("zh")));
 }
 
-// --help, --version and a language there is none of are answered before the
-// window system is asked for: they work without a display. The exit code
-// when answered.
+// --help, --version, a wrong command line and a language there is none of
+// are answered before the window system is asked for: they work without a
+// display. The exit code when answered.
 std::optional<int> AnsweredWithoutWindow(int argc, char** argv)
 {
     QStringList arguments;
@@ -66,7 +66,7 @@ std::optional<int> AnsweredWithoutWindow(int argc, char** argv)
         arguments.append(QFile::decodeName(argv[i]));
     QCommandLineParser parser;
     Describe(parser);
-    parser.parse(arguments);
+    const bool understood = parser.parse(arguments);
     if (parser.isSet(QStringLiteral("help"))) {
         // Without the application object the parser knows no program name.
         Print(stdout, parser.helpText().replace(QLatin1String("<executable_name>"), QLatin1String(kProgramName)));
@@ -75,6 +75,14 @@ std::optional<int> AnsweredWithoutWindow(int argc, char** argv)
     if (parser.isSet(QStringLiteral("version"))) {
         Print(stdout, QStringLiteral("%1 %2\n").arg(QLatin1String(kProgramName), QLatin1String(TARVEX_VERSION)));
         return 0;
+    }
+    if (!understood) {
+        Print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), parser.errorText()));
+        return 1;
+    }
+    if (parser.positionalArguments().size() > 1) {
+        Print(stderr, QStringLiteral("%1: give one map or folder at most\n").arg(QLatin1String(kProgramName)));
+        return 1;
     }
     const QString language = parser.value(QStringLiteral("language"));
     if (!LanguageNamed(language)) {
@@ -127,7 +135,7 @@ private:
 // The argument as the system's bytes, as the file list reads names: one in
 // GBK bytes opens too (as text its bytes would be lost). Windows hands the
 // program its arguments as text in the first place.
-std::filesystem::path ArgumentBytes(int argc, char** argv, const QString& argument)
+std::filesystem::path ArgumentBytes([[maybe_unused]] int argc, [[maybe_unused]] char** argv, const QString& argument)
 {
 #ifndef Q_OS_WIN
     for (int i = 1; i < argc; ++i)
@@ -151,11 +159,7 @@ int main(int argc, char** argv)
     noDisplay.reset();
     QCommandLineParser parser;
     Describe(parser);
-    parser.process(application); // a wrong option ends here with a message
-    if (parser.positionalArguments().size() > 1) {
-        Print(stderr, QStringLiteral("%1: give one map or folder at most\n").arg(QLatin1String(kProgramName)));
-        return 1;
-    }
+    parser.process(application);
     ScrollBarClipStyle::UseForApplication();
     const LanguageInUse language(*LanguageNamed(parser.value(QStringLiteral("language"))));
 

@@ -10,6 +10,9 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 class CommandLineTest : public ::testing::Test {
@@ -111,6 +114,23 @@ TEST_F(CommandLineTest, WithoutADisplayItSaysSoInOneLineAndEndsWithOne)
     const QStringList lines = QString::fromLocal8Bit(viewer_.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
     EXPECT_TRUE(lines[0].startsWith("tarvex-viewer: no display could be opened")) << lines[0].toStdString();
+}
+
+// A wrong command line is told as such, display or not.
+TEST_F(CommandLineTest, AWrongCommandLineIsToldWithoutADisplay)
+{
+    const std::vector<std::pair<QStringList, QString>> wrong{
+        {{"--bogus"}, "tarvex-viewer: Unknown option 'bogus'."},
+        {{"--language"}, "tarvex-viewer: Missing value after '--language'."},
+        {{"one", "two"}, "tarvex-viewer: give one map or folder at most"},
+    };
+    for (const auto& [arguments, said] : wrong) {
+        Start(arguments, false);
+        ASSERT_TRUE(viewer_.waitForFinished(10000));
+        EXPECT_EQ(viewer_.exitCode(), 1);
+        EXPECT_EQ(QString::fromLocal8Bit(viewer_.readAllStandardError()).trimmed(), said);
+        TearDown();
+    }
 }
 
 TEST_F(CommandLineTest, AFolderOrAMapStartsTheWindowThere)

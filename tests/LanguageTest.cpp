@@ -140,6 +140,10 @@ TEST_F(LanguageTest, TheHelpListsEveryCommandWithItsKeysInEitherLanguage)
         for (const QString& name : CellCommandNames())
             EXPECT_TRUE(text.contains(name)) << name.toStdString();
         EXPECT_TRUE(text.contains(language == Language::English ? "Read coordinates" : QStringLiteral("读取坐标")));
+        // Esc ends measuring, though only while there is a measure to end.
+        const QString endMeasuring = language == Language::English ? "End Measuring" : QStringLiteral("结束测量");
+        const QString endMeasuringRow = text.mid(text.indexOf(endMeasuring)).section('\n', 0, 1); // its name and keys
+        EXPECT_TRUE(endMeasuringRow.contains("Esc")) << endMeasuringRow.toStdString();
         EXPECT_EQ(HasChinese(text), language == Language::Chinese);
     }
 }

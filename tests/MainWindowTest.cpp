@@ -316,6 +316,9 @@ TEST_F(MainWindowTest, SaveWritesTheNaturalSizePictureUnderABmpNameAndRemembersT
     ClickMap("Field.map");
     for (int i = 0; i < 3; ++i)
         Click("rtbtnBtnZoomIn");
+    // The first time, it starts beside the map with the map's name.
+    SaveAs("");
+    EXPECT_EQ(saveStartedWith_, maps_.filePath("Field.bmp"));
     SaveAs(maps_.filePath("plan.png"));
     const QImage saved(maps_.filePath("plan.bmp"));
     ASSERT_EQ(saved.size(), QSize(100, 80));

@@ -493,7 +493,10 @@ TEST_F(MapViewTest, GoToCellPutsTheCellInTheMiddleAndMarksItForAMoment)
         textAnswer_ = QString::fromLatin1(typed);
         QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
     }
-    ASSERT_EQ(boxes_.size(), 3u);
+    textAnswer_ = QString(32767, '7'); // pasted by mistake: cut, and shown cut
+    QTest::keyClick(window_.get(), Qt::Key_G, Qt::ControlModifier);
+    ASSERT_EQ(boxes_.size(), 4u);
+    EXPECT_EQ(boxes_[3].text, "\"" + QString(40, '7') + "\u2026\" is not a cell. Type its column and row as x:y, for example 12:34.");
     EXPECT_EQ(boxes_[0].text, "There is no cell 300:5 on this map of 300 x 200 cells (0:0 to 299:199)");
     EXPECT_TRUE(boxes_[1].text.startsWith("There is no cell -1:0 on this map of 300 x 200 cells"));
     EXPECT_EQ(boxes_[2].text, "\"twelve\" is not a cell. Type its column and row as x:y, for example 12:34.");
@@ -653,10 +656,15 @@ TEST_F(MapViewTest, MeasuringShowsInTheReadoutAndEscEndsItBeforeTheRoute)
     ClickMap("Open.map");
     auto* routes = window_->findChild<RoutePlanner*>(QString(), Qt::FindDirectChildrenOnly);
     routes->startAt({0, 0});
+    EXPECT_EQ(Image()->startMark(), QPoint(0, 0)); // shown before the route has an end
     routes->routeTo({5, 0});
     QTRY_VERIFY(!routes->isSearching());
+    EXPECT_EQ(Image()->startMark(), std::nullopt); // the route's own dot shows it
     auto* measure = window_->findChild<DistanceMeasure*>();
     measure->start({10, 10});
+    EXPECT_EQ(Image()->startMark(), QPoint(10, 10));
+    const QPoint dot = Image()->controlRectOf(QRect(10, 10, 1, 1)).center();
+    EXPECT_EQ(Image()->grab(QRect(dot, QSize(1, 1))).toImage().pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_TRUE(ReadoutAt({100, 100}).contains("measuring from 10:10 (Esc ends)"));
     ReadoutAt({20, 15});
     QTRY_VERIFY(Readout().contains("from 10:10: 10 steps straight, 10 steps walking"));
@@ -666,6 +674,7 @@ TEST_F(MapViewTest, MeasuringShowsInTheReadoutAndEscEndsItBeforeTheRoute)
 
     QTest::keyClick(window_.get(), Qt::Key_Escape);
     EXPECT_FALSE(measure->from().has_value());
+    EXPECT_EQ(Image()->startMark(), std::nullopt);
     EXPECT_FALSE(Readout().contains("from 10:10"));
     EXPECT_FALSE(routes->route().empty()); // the first Esc ends measuring only
     QTest::keyClick(window_.get(), Qt::Key_Escape);

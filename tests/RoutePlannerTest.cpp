@@ -81,7 +81,7 @@ TEST_F(RoutePlannerTest, ARouteBetweenTwoChosenCellsGoesThroughTheFlaggedCell)
     routes_.clear();
     EXPECT_EQ(routes_.summary(), QString());
     EXPECT_FALSE(routes_.chosenStart().has_value());
-    EXPECT_EQ(changes_.count(), 4); // searching, found, refused, cleared
+    EXPECT_EQ(changes_.count(), 5); // start chosen, searching, found, refused, cleared
 }
 
 TEST_F(RoutePlannerTest, ARouteFromThePlayerFollowsThePlayer)

@@ -37,6 +37,26 @@ TEST(WindowPlacementEdgeTest, TooLargeEvenAtItsSmallestItKeepsTheTitleBarOnTheAr
     EXPECT_EQ(place.size, QSize(660, 470));
 }
 
+// A window of its own never covers the map area where there is another place.
+TEST(WindowPlacementEdgeTest, AWindowOfItsOwnOpensBesideTheMapArea)
+{
+    const QRect screen(0, 0, 1920, 1040);
+    const QRect main(300, 100, 704, 621);
+    const QRect map(570, 180, 420, 500); // right of the browser side
+    const QSize finder(520, 480);
+    EXPECT_EQ(PlaceBeside(main, map, finder, screen), QPoint(1004, 100));
+    EXPECT_EQ(PlaceBeside(main.translated(900, 0), map.translated(900, 0), finder, screen), QPoint(680, 100));
+    // No room either side: over the browser side, as much of the map left in sight as can be.
+    const QRect full(0, 0, 1024, 768);
+    const QRect wide(0, 0, 1024, 740);
+    const QRect wideMap(270, 80, 740, 650);
+    const QPoint over = PlaceBeside(wide, wideMap, finder, full);
+    EXPECT_EQ(over, QPoint(0, 0));
+    EXPECT_LT(QRect(over, finder).intersected(wideMap).width(), finder.width());
+    // Low on the screen, its bottom stays on it.
+    EXPECT_EQ(PlaceBeside(main.translated(0, 500), map, finder, screen).y(), 1040 - 480);
+}
+
 // The real window can be made small enough for a 1280 x 1024 screen at 200%.
 TEST_F(MainWindowTest, TheWindowFitsASmallScreenAtDoubleScale)
 {

@@ -15,8 +15,9 @@ EnsurePackages cmake make g++ qt6-base-dev qt6-l10n-tools qt6-translations-l10n 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 if [[ $mode == run ]]; then
-    # Only what the window needs: the viewer and the sample maps.
-    cmake --build build --parallel "$(nproc)" --target tarvex-viewer sample_maps
+    # The programs the README's user sections use and the sample maps; not the tests.
+    cmake --build build --parallel "$(nproc)" --target tarvex-viewer sample_maps stand_in_client \
+        tarvex-find tarvex-where tarvex-route tarvex-map2bmp
     cd build/samples
     exec ../bin/tarvex-viewer
 fi
