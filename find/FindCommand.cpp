@@ -1,6 +1,7 @@
 // tarvex-find: finds where a game client keeps the player's position, one
 // request a line from standard input.
 
+#include "find/FindRequest.h"
 #include "map/MapReader.h"
 #include "track/AddressFinder.h"
 #include "track/MapKeyFinder.h"
@@ -180,31 +181,34 @@ public:
     }
 
 private:
-    std::optional<FinderOutcome> Carry(std::string_view request)
+    std::optional<FinderOutcome> Carry(std::string_view line)
     {
-        if (const auto position = ParsePosition(request))
-            return finder_.KeepPosition(position->first, position->second, progress_);
-        if (request.substr(0, 4) == "map ")
-            return UseMap(Trimmed(request.substr(4)));
-        if (request == "reset") {
+        const FindRequest request = ParseFindRequest(line);
+        switch (request.kind) {
+        case FindRequest::Kind::Position:
+            return finder_.KeepPosition(request.x, request.y, progress_);
+        case FindRequest::Kind::Map:
+            return UseMap(request.text);
+        case FindRequest::Kind::Reset:
             finder_.Forget();
             cells_ = {};
             return std::nullopt;
-        }
-        if (request == "list") {
+        case FindRequest::Kind::List:
             for (const FoundPlace& place : finder_.First(kListed))
                 std::printf("%08X %u:%u\n", place.address, unsigned(place.x), unsigned(place.y));
             return std::nullopt;
-        }
-        if (request != "moved" && request != "still") {
-            Complain("not a request: \"" + Escaped(request, false) + "\" (X:Y, map FILE.map, moved, still, list or reset)");
+        case FindRequest::Kind::Unknown:
+            Complain("not a request: \"" + Escaped(request.text, false) + "\" (X:Y, map FILE.map, moved, still, list or reset)");
             return std::nullopt;
+        case FindRequest::Kind::Moved:
+        case FindRequest::Kind::Still:
+            break;
         }
         if (!finder_.HasScanned()) {
-            Complain("\"" + std::string(request) + "\" needs a search first: give the position as X:Y, or a map");
+            Complain("\"" + FindRequestLine(request) + "\" needs a search first: give the position as X:Y, or a map");
             return std::nullopt;
         }
-        return request == "moved" ? finder_.KeepMoved(cells_, progress_) : finder_.KeepStill(progress_);
+        return request.kind == FindRequest::Kind::Moved ? finder_.KeepMoved(cells_, progress_) : finder_.KeepStill(progress_);
     }
 
     std::optional<FinderOutcome> UseMap(std::string_view path)

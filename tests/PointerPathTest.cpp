@@ -115,6 +115,45 @@ TEST(ProcessModulesTest, EachMappedFileIsAModuleFromItsFirstMappingToItsLastAndI
     EXPECT_EQ(ModuleAt(modules, 0x7f1000011000), &modules[1]);
 }
 
+// Every name a module can have is written so that it reads back as itself
+// and resolves in the client it was listed in; the text stays UTF-8.
+TEST(ProcessModulesTest, EveryModuleNameFormReadsBackAsListedAndResolves)
+{
+    const std::vector<std::pair<std::string, std::string>> files{
+        {"/usr/lib/libstdc++.so.6.0.30", "\"libstdc++.so.6.0.30\"+10 -> +8"},
+        {"/opt/My Game/lib game.so", "lib game.so+10 -> +8"},
+        {"/opt/game/a->b.dll", "\"a->b.dll\"+10 -> +8"},
+        {"/opt/game/\xB8\xDB\xBF\xDA.exe", "\"\\xB8\\xDB\\xBF\\xDA.exe\"+10 -> +8"}, // GBK bytes
+        {"/opt/game/\xE6\xB8\xAF\xE5\x8F\xA3.exe", "\xE6\xB8\xAF\xE5\x8F\xA3.exe+10 -> +8"}, // UTF-8
+        {"/opt/game/say \"hi\\there\".dll ", "\"say \\\"hi\\\\there\\\".dll \"+10 -> +8"},
+        {"/opt/game/Client.exe (deleted)", "Client.exe+10 -> +8"}, // replaced while it runs
+    };
+    std::string maps;
+    std::uint64_t base = 0x10000000;
+    for (const auto& [file, written] : files) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%llx-%llx r-xp 00000000 08:01 7 ", static_cast<unsigned long long>(base),
+                      static_cast<unsigned long long>(base + 0x1000));
+        maps += line + file + "\n";
+        base += 0x100000;
+    }
+    const std::vector<ProcessModule> modules = ModulesFromMaps(maps);
+    ASSERT_EQ(modules.size(), files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const PointerPath path{modules[i].name, 0x10, {0x8}};
+        const std::string text = FormatPointerPath(path);
+        EXPECT_EQ(text, files[i].second) << files[i].first;
+        const ParsedPointerPath parsed = ParsePointerPath(text);
+        ASSERT_TRUE(parsed.path) << text << ": " << parsed.failure;
+        EXPECT_EQ(*parsed.path, path) << text;
+        const PointerReader read = [](std::uint64_t at) { return std::optional<std::uint64_t>(at + 0x100); };
+        EXPECT_EQ(ResolvePointerPath(*parsed.path, modules, read).address, modules[i].base + 0x10 + 0x100 + 0x8) << text;
+    }
+    EXPECT_FALSE(ParsePointerPath("\"open+10").path);
+    EXPECT_FALSE(ParsePointerPath("\"bad \\q\"+10").path);
+    EXPECT_FALSE(ParsePointerPath("\"\"+10").path);
+}
+
 // A global at Client.exe+100 points to an object A; A+18 points to B; the
 // value sits 40 bytes into B. A second global points straight to B.
 TEST(PointerScanTest, PathsAreFoundBackwardShortestFirstWithinTheOffsetLimit)
@@ -144,6 +183,34 @@ TEST(PointerScanTest, PathsAreFoundBackwardShortestFirstWithinTheOffsetLimit)
     EXPECT_EQ(FindPointerPaths(pointers, modules, 0x9040, few, never).size(), 2u);
     few.maxOffset = 0x1040;
     EXPECT_EQ(FindPointerPaths(pointers, modules, 0x9040, few, never).front().moduleOffset, 0x300u);
+}
+
+// A client named in GBK bytes, or with "%" or a line end in its name, is
+// kept in a file that is UTF-8 text and reads back as it was named; a plain
+// name is written as it is, as files written before have it.
+TEST(TrackingFileTest, EveryProgramNameIsWrittenAsUtf8AndReadBack)
+{
+    const std::pair<std::string, std::string> names[] = {
+        {"Client.exe", "program=Client.exe\n"},
+        {"\xE6\xB8\xAF\xE5\x8F\xA3 Client.exe", "program=\xE6\xB8\xAF\xE5\x8F\xA3 Client.exe\n"},
+        {"\xB8\xDB\xBF\xDA.exe", "program=%B8%DB%BF%DA.exe\n"},
+        {"50%off.exe", "program=50%25off.exe\n"},
+        {"two\r\nlines", "program=two%0D%0Alines\n"},
+    };
+    for (const auto& [name, line] : names) {
+        TrackingFile file;
+        file.program = name;
+        file.path = {"\xB8\xDB.dll", 0x10, {}};
+        const std::string text = TrackingFileText(file);
+        EXPECT_NE(text.find(line), std::string::npos) << text;
+        EXPECT_TRUE(IsUtf8(text)) << text;
+        const TrackingFileRead back = ParseTrackingFile(text);
+        ASSERT_TRUE(back.file) << back.failure;
+        EXPECT_EQ(back.file->program, name);
+        EXPECT_EQ(back.file->path, file.path);
+    }
+    // Written before: a name with a "%" that is no escape is read as it is.
+    EXPECT_EQ(ParseTrackingFile("program=50%off.exe\npath=C+1\n").file->program, "50%off.exe");
 }
 
 TEST(TrackingFileTest, WrittenAndReadBackAndBadFilesSayWhy)

@@ -19,7 +19,8 @@ echo "== Fuzzers, ${seconds} s each"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTARVEX_FUZZ=ON
 cmake --build build-fuzz --parallel "$(nproc)"
 corpora=build-fuzz/corpora
-mkdir -p "$corpora/reader" "$corpora/links" "$corpora/address" "$corpora/route"
+mkdir -p "$corpora/reader" "$corpora/links" "$corpora/address" "$corpora/route" "$corpora/path" "$corpora/tracking" \
+    "$corpora/request"
 cp tests/data/*.map build-fuzz/samples/Tiny.map "$corpora/reader/"
 # 130 x 3 cells: wide enough for the two-thread road.
 { printf '\202\000\003\000'; head -c 4728 /dev/zero | tr '\000' '\201'; } > "$corpora/reader/seed-130x3"
@@ -36,7 +37,19 @@ printf '\x01\x14\x01\x01\x01\x14\x00\x10' > "$corpora/route/column-cut"
 printf '\x14\x01\x01\x01\x14\x01' > "$corpora/route/row"
 printf '\x05\x05\x01\x01\x03\x03\xC0\x29\x07' > "$corpora/route/walled-in"
 { printf '\x28\x1E\x01\x01\x27\x1D'; head -c 150 /dev/zero | tr '\0' '\111'; } > "$corpora/route/striped"
-for run in FuzzMapReader:reader FuzzMapFile:reader FuzzMapAtlas:reader FuzzMapLinks:links FuzzAddressText:address FuzzRoute:route; do
+# Pointer paths, tracking files and tarvex-find's requests, as written and a little off.
+printf '%s' 'Client.exe+1A2B3C -> +10 -> +8' > "$corpora/path/plain"
+printf '%s' '"libstdc++.so.6\x2B"+10 -> +0x8' > "$corpora/path/quoted"
+printf '%s' '  lib game.so + 10->+FFFFFFFFFFFFFFFF' > "$corpora/path/blanks"
+printf '# Tarvex tracking file\nprogram=Client.exe\npath=Client.exe+1A2B3C -> +10 -> +8\nfollow-maps=yes\n' \
+    > "$corpora/tracking/plain"
+printf 'program=C\npath="a->b"+1\nmap-key=C+2 -> +24\nmap-key-form=text\nmap-folder=/m%%20x\nmap=56696C6C6167652E6D6170 V%%B8.map\n' \
+    > "$corpora/tracking/map-key"
+for request in '312:207' ' 7 , 8 ' 'map Village.map' 'map	 a b.map ' moved still list reset jump ''; do
+    printf '%s' "$request" > "$corpora/request/seed-$(printf '%s' "$request" | od -An -tx1 | tr -d ' \n')"
+done
+for run in FuzzMapReader:reader FuzzMapFile:reader FuzzMapAtlas:reader FuzzMapLinks:links FuzzAddressText:address FuzzRoute:route \
+    FuzzPointerPath:path FuzzTrackingFile:tracking FuzzFindRequest:request; do
     fuzzer=${run%%:*}
     echo "-- $fuzzer"
     (cd build-fuzz && "tests/fuzz/$fuzzer" "corpora/${run##*:}" -max_total_time="$seconds" -max_len=8192 \
@@ -46,4 +59,4 @@ for run in FuzzMapReader:reader FuzzMapFile:reader FuzzMapAtlas:reader FuzzMapLi
         exit 1
     fi
 done
-echo "fuzzers: 6 passed, 0 failed"
+echo "fuzzers: 9 passed, 0 failed"

@@ -7,11 +7,15 @@
 //
 // Contract:
 // - ParsePointerPath takes module names of any letters but "+" (compared
-//   without letter case of A-Z), hexadecimal offsets of at most 16 digits
+//   without letter case of A-Z), or any bytes in double quotes with \",
+//   \\ and \xNN escapes, hexadecimal offsets of at most 16 digits
 //   with an optional "0x", spaces anywhere between the parts, and at most
 //   kMaxPointerSteps steps. On failure, path is empty and failure says what
 //   is wrong and where, for a message box or a line on standard error.
-// - FormatPointerPath writes the form ParsePointerPath reads, upper-case hex.
+// - FormatPointerPath writes the form ParsePointerPath reads, upper-case hex;
+//   a module name in quotes where it holds "+", "->", a backslash, a
+//   blank at an end, a control character or bytes that are not UTF-8, so
+//   that the text is UTF-8 and reads back as the same path.
 // - ResolvePointerPath follows a path in a process through its modules and a
 //   pointer reader (4 or 8 bytes, little-endian); on failure, address is
 //   empty and failure names the step that could not be followed.
@@ -40,6 +44,9 @@ struct ParsedPointerPath {
 };
 ParsedPointerPath ParsePointerPath(std::string_view text);
 std::string FormatPointerPath(const PointerPath& path);
+
+// Whether the bytes are UTF-8 text (no byte of GBK text, say, outside it).
+bool IsUtf8(std::string_view text);
 
 // A hexadecimal number of at most 16 digits, with or without "0x", blanks
 // around it allowed: an offset of a path, or an address.

@@ -42,7 +42,7 @@ std::vector<ProcessModule> ModulesFromMaps(std::string_view maps)
 {
     std::vector<ProcessModule> modules;
     std::unordered_map<std::string, std::size_t> modulesByPath;
-    for (const Mapping& mapping : Mappings(maps)) {
+    for (Mapping& mapping : Mappings(maps)) {
         if (mapping.path.empty()) {
             // The zeroed data that follows a module's last mapping belongs to it.
             if (!modules.empty() && modules.back().base + modules.back().size == mapping.start)
@@ -51,6 +51,11 @@ std::vector<ProcessModule> ModulesFromMaps(std::string_view maps)
         }
         if (mapping.path.front() != '/') // [heap], [stack], [vdso] and the like
             continue;
+        // A program file replaced while it runs is still the module it was.
+        constexpr std::string_view kDeleted = " (deleted)";
+        if (mapping.path.size() > kDeleted.size() &&
+            std::string_view(mapping.path).substr(mapping.path.size() - kDeleted.size()) == kDeleted)
+            mapping.path.resize(mapping.path.size() - kDeleted.size());
         const auto [known, isNew] = modulesByPath.try_emplace(mapping.path, modules.size());
         if (!isNew) {
             ProcessModule& module = modules[known->second];

@@ -3,6 +3,7 @@
 #include "map/RegularFile.h"
 #include "map/UserText.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -89,6 +90,22 @@ std::optional<std::string> Unescaped(std::string_view text)
     return bytes;
 }
 
+// The program's name as it is, unless it would not read back so or is not
+// UTF-8 (a control character, "%", GBK bytes): then escaped as the map
+// names are. Files written before kept every name as it is.
+std::string ProgramValue(std::string_view program)
+{
+    const bool asItIs = IsUtf8(program) && std::none_of(program.begin(), program.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '%';
+    });
+    return asItIs ? std::string(program) : Escaped(program);
+}
+
+std::string ProgramFromValue(std::string_view value)
+{
+    return Unescaped(value).value_or(std::string(value));
+}
+
 // The map key and the maps learned for it; failure names the line that is wrong.
 std::string ReadMapKeyLines(std::string_view text, TrackingFile& file)
 {
@@ -118,7 +135,8 @@ std::string ReadMapKeyLines(std::string_view text, TrackingFile& file)
 
 std::string TrackingFileText(const TrackingFile& file)
 {
-    std::string text = "# Tarvex tracking file\nprogram=" + file.program + "\npath=" + FormatPointerPath(file.path) + "\n";
+    std::string text =
+        "# Tarvex tracking file\nprogram=" + ProgramValue(file.program) + "\npath=" + FormatPointerPath(file.path) + "\n";
     if (file.followAcrossMaps)
         text += "follow-maps=yes\n";
     if (file.mapKey)
@@ -142,7 +160,7 @@ TrackingFileRead ParseTrackingFile(std::string_view text)
     ParsedPointerPath parsed = ParsePointerPath(*path);
     if (!parsed.path)
         return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's path is wrong: %1"), {parsed.failure})};
-    TrackingFile file{std::string(*program), std::move(*parsed.path), ValueOf(text, "follow-maps") == "yes", {}, {}, {}};
+    TrackingFile file{ProgramFromValue(*program), std::move(*parsed.path), ValueOf(text, "follow-maps") == "yes", {}, {}, {}};
     if (std::string failure = ReadMapKeyLines(text, file); !failure.empty())
         return {std::nullopt, std::move(failure)};
     return {std::move(file), {}};

@@ -20,7 +20,9 @@
 // u32 or u16; MapKeyFinder.h), and the maps learned for its keys: the folder,
 // then a line for each key, its bytes in hexadecimal and the map's file name.
 // Names and the folder are the system's bytes, those outside printable ASCII
-// (and "%") written as %XX, so that the file stays UTF-8 text. Empty lines and
+// (and "%") written as %XX, so that the file stays UTF-8 text; the program's
+// name is written so only when it is not UTF-8 or holds a control character
+// or "%". Empty lines and
 // lines beginning with "#" are skipped, as are keys of other names.
 //
 // Contract: ReadTrackingFile reads a regular file of at most

@@ -832,6 +832,10 @@
         <source>Step %1 of &quot;%2&quot; cannot be followed: nothing can be read at %3.</source>
         <translation>&quot;%2&quot; 的第 %1 步无法继续: 在 %3 处读不到任何内容。</translation>
     </message>
+    <message>
+        <source>The module&apos;s name in &quot;%1&quot; has no closing quote, or a \ that is not \&quot;, \\ or \x and two hexadecimal digits.</source>
+        <translation>“%1”中模块的名称缺少右引号，或含有不是 \&quot;、\\ 或 \x 加两位十六进制数字的 \。</translation>
+    </message>
 </context>
 <context>
     <name>ProcessModules</name>
