@@ -157,15 +157,6 @@ bool ForEachRequest(Carry carry)
     }
 }
 
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
 class FindSession {
 public:
     explicit FindSession(const ProcessReader& reader) : finder_(reader) {}
@@ -297,7 +288,7 @@ int ServeRequests(const ProcessReader& reader, Carry carry)
 {
     bool ended = false;
     const bool whole = ForEachRequest([&](std::optional<std::string_view> line) {
-        const std::optional<std::string_view> request = line ? std::optional(Trimmed(*line)) : std::nullopt;
+        const std::optional<std::string_view> request = line ? std::optional(TrimmedRequest(*line)) : std::nullopt;
         if (request && request->empty())
             return true;
         ended = !reader.IsRunning();

@@ -14,7 +14,9 @@ constexpr std::array<std::pair<FindRequest::Kind, std::string_view>, 4> kWords{{
     {FindRequest::Kind::Reset, "reset"},
 }};
 
-std::string_view Trimmed(std::string_view text)
+} // namespace
+
+std::string_view TrimmedRequest(std::string_view text)
 {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);
@@ -23,8 +25,6 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
-} // namespace
-
 bool operator==(const FindRequest& a, const FindRequest& b)
 {
     return a.kind == b.kind && a.x == b.x && a.y == b.y && a.text == b.text;
@@ -32,7 +32,7 @@ bool operator==(const FindRequest& a, const FindRequest& b)
 
 FindRequest ParseFindRequest(std::string_view line)
 {
-    line = Trimmed(line);
+    line = TrimmedRequest(line);
     FindRequest request;
     if (const auto position = ParsePosition(line)) {
         request.kind = FindRequest::Kind::Position;
@@ -42,7 +42,7 @@ FindRequest ParseFindRequest(std::string_view line)
     }
     if (line.substr(0, 4) == "map " || line.substr(0, 4) == "map\t") {
         request.kind = FindRequest::Kind::Map;
-        request.text = std::string(Trimmed(line.substr(4)));
+        request.text = std::string(TrimmedRequest(line.substr(4)));
         return request;
     }
     for (const auto& [kind, word] : kWords)

@@ -16,6 +16,9 @@ struct FindRequest {
 };
 bool operator==(const FindRequest& a, const FindRequest& b);
 
+// The line without the blanks (and a line end) around it.
+std::string_view TrimmedRequest(std::string_view line);
+
 FindRequest ParseFindRequest(std::string_view line);
 // The line ParseFindRequest reads as this request.
 std::string FindRequestLine(const FindRequest& request);
