@@ -12,6 +12,8 @@
 //                       was found
 // pointers/resolve      the client's modules listed and the chain's path
 //                       followed, as opening a tracking file does
+// pointers/fan-in-64MiB the search alone over an index of 8 Mi pointers of
+//                       64 MiB into itself: fan-in is the index's to pay
 // modules/listing/N     the modules of a maps listing of N mapped files;
 //                       the fitted complexity is to be linear (BigO)
 //
@@ -131,6 +133,31 @@ void ResolvePath(benchmark::State& state)
     }
 }
 BENCHMARK(ResolvePath)->Name("pointers/resolve")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// An index of a client whose 64 MiB of memory is full of pointers into
+// itself (a heap of objects that all point at each other), with a global of
+// its program pointing into it too: every place the search comes to has
+// some 500 pointers within reach.
+void SearchFanIn(benchmark::State& state)
+{
+    constexpr std::uint64_t kRegion = 0x10000000, kRegionSize = 64 << 20, kPointers = kRegionSize / 8;
+    std::vector<PointerAt> pointers;
+    pointers.reserve(kPointers + 1);
+    std::uint64_t random = 12345;
+    for (std::uint64_t i = 0; i < kPointers; ++i) {
+        random = random * 6364136223846793005ull + 1442695040888963407ull;
+        pointers.push_back({kRegion + ((random >> 16) % kRegionSize & ~std::uint64_t(7)), kRegion + i * 8});
+    }
+    pointers.push_back({kRegion + 0x80000, 0x400100}); // the program's global
+    std::sort(pointers.begin(), pointers.end(), [](const PointerAt& a, const PointerAt& b) { return a.value < b.value; });
+    const std::vector<ProcessModule> modules{{"Client.exe", 0x400000, 0x10000}};
+    const std::atomic<bool> never{false};
+    std::size_t found = 0;
+    for (auto _ : state)
+        found = FindPointerPaths(pointers, modules, kRegion + 0x80010, {}, never).size();
+    state.counters["paths"] = double(found);
+}
+BENCHMARK(SearchFanIn)->Name("pointers/fan-in-64MiB")->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
 // A maps listing of a client with as many mapped files as the argument,
 // each mapped twice (its text and its data), as a client with many files

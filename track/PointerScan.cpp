@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
+#include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -106,13 +107,31 @@ std::vector<PointerAt> IndexPointers(const ProcessReader& reader, unsigned point
     return pointers;
 }
 
+// Pointers kept in a module end a path; each of the others leads on to its
+// place once, and is passed over from then on (the next one not yet taken
+// is found through nextUntaken, its chains shortened as they are walked):
+// the pointers within reach of many places, as in memory full of pointers
+// into itself, are paid for once rather than once a place.
 std::vector<PointerPath> FindPointerPaths(const std::vector<PointerAt>& pointers, const std::vector<ProcessModule>& modules,
                                           std::uint64_t target, const PointerScanLimits& limits,
                                           const std::atomic<bool>& cancel)
 {
+    std::vector<PointerAt> inModules; // sorted by value, as the index is
+    for (const PointerAt& pointer : pointers)
+        if (ModuleAt(modules, pointer.place))
+            inModules.push_back(pointer);
+    std::vector<std::uint32_t> nextUntaken(std::min<std::size_t>(pointers.size(), UINT32_MAX) + 1);
+    for (std::size_t i = 0; i < nextUntaken.size(); ++i)
+        nextUntaken[i] = std::uint32_t(i);
+    const auto untakenFrom = [&nextUntaken](std::size_t at) {
+        while (nextUntaken[at] != at)
+            at = nextUntaken[at] = nextUntaken[nextUntaken[at]];
+        return at;
+    };
+    const auto byValue = [](const PointerAt& pointer, std::uint64_t value) { return pointer.value < value; };
+
     std::vector<PointerPath> paths;
     std::vector<Place> places{{target, 0, 0}};
-    std::unordered_set<std::uint64_t> seen{target};
     std::size_t stepBegin = 0;
     for (std::size_t step = 1; step <= limits.maxSteps && paths.size() < limits.maxPaths; ++step) {
         const std::size_t stepEnd = places.size();
@@ -120,17 +139,22 @@ std::vector<PointerPath> FindPointerPaths(const std::vector<PointerAt>& pointers
         for (std::size_t towards = stepBegin; towards < stepEnd && paths.size() < limits.maxPaths && !cancel; ++towards) {
             const std::uint64_t address = places[towards].address;
             const std::uint64_t lowest = address > limits.maxOffset ? address - limits.maxOffset : 0;
-            auto pointer = std::lower_bound(pointers.begin(), pointers.end(), lowest,
-                                            [](const PointerAt& p, std::uint64_t value) { return p.value < value; });
-            for (; pointer != pointers.end() && pointer->value <= address && paths.size() < limits.maxPaths; ++pointer) {
-                const Place place{pointer->place, towards, address - pointer->value};
-                if (const ProcessModule* module = ModuleAt(modules, place.address)) {
-                    places.push_back(place);
-                    paths.push_back(PathFrom(places, places.size() - 1, *module));
-                    places.pop_back();
-                } else if (step < limits.maxSteps && addressesThisStep < limits.maxAddressesAStep &&
-                           seen.insert(place.address).second) {
-                    places.push_back(place);
+            for (auto pointer = std::lower_bound(inModules.begin(), inModules.end(), lowest, byValue);
+                 pointer != inModules.end() && pointer->value <= address && paths.size() < limits.maxPaths; ++pointer) {
+                places.push_back({pointer->place, towards, address - pointer->value});
+                paths.push_back(PathFrom(places, places.size() - 1, *ModuleAt(modules, pointer->place)));
+                places.pop_back();
+            }
+            if (step == limits.maxSteps)
+                continue;
+            const std::size_t first = std::size_t(std::lower_bound(pointers.begin(), pointers.end(), lowest, byValue) - pointers.begin());
+            for (std::size_t at = untakenFrom(std::min(first, nextUntaken.size() - 1));
+                 at + 1 < nextUntaken.size() && pointers[at].value <= address && addressesThisStep < limits.maxAddressesAStep;
+                 at = untakenFrom(at + 1)) {
+                nextUntaken[at] = std::uint32_t(at + 1);
+                const PointerAt& pointer = pointers[at];
+                if (pointer.place != target && !ModuleAt(modules, pointer.place)) {
+                    places.push_back({pointer.place, towards, address - pointer.value});
                     ++addressesThisStep;
                 }
             }
