@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QNativeGestureEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -336,6 +337,10 @@ bool MapView::eventFilter(QObject* watched, QEvent* event)
 {
     const bool filtered = QScrollArea::eventFilter(watched, event);
     if (watched == image_ && event->type() == QEvent::Resize) {
+        // The edge drawn around the picture at its old size lies outside
+        // what Qt repaints for a widget that shrank.
+        const QSize oldSize = static_cast<QResizeEvent*>(event)->oldSize();
+        viewport()->update(QRect(image_->pos(), oldSize).adjusted(-1, -1, 1, 1));
         placeOverlays();
         followMouse();
     }

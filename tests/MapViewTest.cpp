@@ -54,10 +54,14 @@ struct PaintCounter : QObject {
     explicit PaintCounter(QWidget* watched) { watched->installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* event) override
     {
-        count += event->type() == QEvent::Paint;
+        if (event->type() == QEvent::Paint) {
+            ++count;
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
         return false;
     }
     int count = 0;
+    QRegion painted;
 };
 
 class MapViewTest : public MainWindowTest {
@@ -465,6 +469,24 @@ TEST_F(MapViewTest, ThePlayersRingAndTheRouteStandOutAtEveryZoom)
     const QImage picture = Shown();
     EXPECT_EQ(picture.pixel(1000, 1000), qRgb(0, 0, 0));
     EXPECT_EQ(picture.pixel(1000, 1010), qRgb(0, 0, 0));
+}
+
+// Zoomed out, the edge of the picture at its earlier sizes goes from the
+// screen, as Qt composes it.
+TEST_F(MapViewTest, ZoomingOutLeavesNoEarlierEdgeOnTheScreen)
+{
+    Write("Small.map", MapHeaderBytes(20, 15));
+    EnterFolder(maps_.path());
+    ClickMap("Small.map");
+    Repeat(4, "rtbtnBtnZoomIn");
+    QApplication::processEvents();
+    const QRect larger = Image()->geometry();
+    PaintCounter area(Area()->viewport());
+    Click("rtbtnBtnZoomOut");
+    QTRY_VERIFY(area.count > 0);
+    // Qt repaints only what it is told: the old edge, right and below, too.
+    EXPECT_TRUE(area.painted.contains(QPoint(larger.right() + 1, larger.top() + 2))) << area.painted.boundingRect().right();
+    EXPECT_TRUE(area.painted.contains(QPoint(larger.left() + 2, larger.bottom() + 1)));
 }
 
 TEST_F(MapViewTest, GoToCellPutsTheCellInTheMiddleAndMarksItForAMoment)
