@@ -129,10 +129,13 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     runCommand([this, startDirectory] { enterStartDirectory(ToFilesystemPath(startDirectory)); });
 }
 
+// A window made smaller than it is gives up memo lines, not the map file
+// list's rows: that list keeps at least four.
 void MainWindow::fitHeightInto(int height)
 {
     constexpr int smallestMemo = 40;
-    const int excess = minimumSizeHint().height() - height;
+    const int usableFileList = 4 * fileList_->fontMetrics().height() + 2 * fileList_->frameWidth();
+    const int excess = minimumSizeHint().height() + std::max(0, usableFileList - fileList_->minimumHeight()) - height;
     if (excess > 0)
         linkMemo_->setFixedHeight(std::max(smallestMemo, linkMemo_->height() - excess));
 }
