@@ -15,6 +15,7 @@
 #include <vector>
 
 const QColor kRouteColour(255, 140, 0); // orange: no entry of the 16-colour table
+const QColor kMarkColour(255, 230, 0);    // the square around a cell gone to
 
 namespace {
 
@@ -26,11 +27,6 @@ void PaintDot(QPainter& painter, QPointF middle, const QColor& fill)
     painter.setBrush(fill);
     painter.drawEllipse(middle, 5, 5);
 }
-
-} // namespace
-const QColor kMarkColour(255, 230, 0);    // the square around a cell gone to
-
-namespace {
 
 const std::array<QRgb, 16> kScreenColours = [] {
     std::array<QRgb, 16> colours{};
@@ -412,4 +408,3 @@ void ImageControl::paintRouteEnds(QPainter& painter, const QRect& target, const 
             PaintDot(painter, middle, fill);
     }
 }
-

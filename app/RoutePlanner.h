@@ -74,6 +74,7 @@ public:
     QString summary() const;
 
 signals:
+    // A start chosen, a search started or ended, the route cleared.
     void routeChanged();
 
 private:
