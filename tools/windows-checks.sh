@@ -141,10 +141,12 @@ xclip -o -selection clipboard | tr -d '\r' >"$scratch/memo.txt"
 iconv -f GBK -t UTF-8 MapInfo.txt | tr -d '\r' | grep -iE '^\[?harbor2[ 	].' >"$scratch/expected-memo.txt" || true
 check "the memo shows the GBK lines of Harbor2" diff <(cat "$scratch/expected-memo.txt") <(cat "$scratch/memo.txt"; echo)
 
-# Save, through the system's save dialog: "harbor" gets ".bmp".
+# Save, through the system's save dialog, which offers the map's own name:
+# "harbor" typed over it gets ".bmp".
 click 132 14
 sleep 2
 shot 3-save-dialog
+xdotool key ctrl+a
 xdotool type --delay 20 "Z:${scratch//\//\\}\\harbor"
 xdotool key Return
 for _ in $(seq 30); do [[ -s $scratch/harbor.bmp ]] && break; sleep 0.2; done
