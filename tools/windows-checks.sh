@@ -146,7 +146,7 @@ check "the memo shows the GBK lines of Harbor2" diff <(cat "$scratch/expected-me
 click 132 14
 sleep 2
 shot 3-save-dialog
-xdotool key ctrl+a
+xdotool key End shift+Home
 xdotool type --delay 20 "Z:${scratch//\//\\}\\harbor"
 xdotool key Return
 for _ in $(seq 30); do [[ -s $scratch/harbor.bmp ]] && break; sleep 0.2; done
