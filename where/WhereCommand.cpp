@@ -222,7 +222,7 @@ int Follow(const std::string& folder, const Client& client, std::chrono::millise
     const int ticksBetweenLooks = int(std::max<long long>(1, 5000 / std::max<long long>(1, interval.count())));
     std::string lastLine;
     for (int tick = 1;; ++tick) {
-        if (!reader.IsRunning() || ProcessStartTime(std::uint32_t(client.processId)) != startTime)
+        if (!reader.IsRunning()) // the process it opened: not a later one given its identifier
             return kOneMap;
         if (tick % ticksBetweenLooks == 0)
             identifier.Update(atlas.Refresh());
