@@ -1,12 +1,15 @@
 #pragma once
 // One process searched for the player's address, or for its map key: runs
 // the finders' steps on a thread of their own, one at a time, and tells when
-// each has ended. The
-// window's thread only starts steps, cancels them and reads the outcome.
+// each has ended. The window's thread only starts steps, cancels them and
+// reads the outcome; it never reads the process itself.
 //
-// A step asked while another runs is refused (false). cancel() and the
-// destructor end a running step at once: it stops at the next MiB it reads
-// and keeps the candidates of before.
+// A step asked while another runs is refused (false). cancel() ends a
+// running step: it stops at the next MiB it reads and keeps the candidates
+// of before. A step whose read of the client does not answer within a
+// second of cancel() is let go: it ends cancelled at once, its thread is
+// left to finish by itself with the candidates, and the search starts anew
+// (wasLetGo()). Nothing waits for a step's thread, not even the destructor.
 
 #include "track/AddressFinder.h"
 #include "track/MapKeyFinder.h"
@@ -18,8 +21,6 @@
 #include <functional>
 #include <memory>
 
-class QThread;
-
 enum class FinderStepKind { Position, OnMap, Moved, Still, MapKeyLook, MapChanged, MapSame };
 
 class FinderSession : public QObject {
@@ -27,16 +28,20 @@ class FinderSession : public QObject {
 public:
     FinderSession(std::int32_t processId, QObject* parent);
     ~FinderSession() override;
+    struct Work; // what a step works on (a thread's, not the window's)
 
-    std::int32_t processId() const { return reader_.ProcessId(); }
-    const ProcessReader& reader() const { return reader_; }
+    std::int32_t processId() const;
+    // Shared with whatever reads the process off the window's thread.
+    std::shared_ptr<const ProcessReader> reader() const;
     // Why the process cannot be read; empty when it can.
-    QString refusal() const { return QString::fromStdString(reader_.Refusal()); }
-    bool isRunning() const { return thread_ != nullptr; }
-    bool hasScanned() const { return finder_.HasScanned(); }
-    std::uint64_t count() const { return finder_.Count(); }
-    bool hasLookedForMapKey() const { return keyFinder_.HasLooked(); }
-    std::uint64_t mapKeyCount() const { return keyFinder_.Count(); }
+    QString refusal() const;
+    bool isRunning() const { return running_; }
+    // The last step was let go, and its candidates with it.
+    bool wasLetGo() const { return letGo_; }
+    bool hasScanned() const;
+    std::uint64_t count() const;
+    bool hasLookedForMapKey() const;
+    std::uint64_t mapKeyCount() const;
     // Share of the running step done, 0 to 1.
     double progress() const;
 
@@ -49,12 +54,14 @@ public:
     // (PointerScan.h), as a step: pathsFound() when it has ended.
     bool startPathScan(std::uint64_t address);
     // The paths of the last path scan, shortest first; why there are none.
-    const std::vector<PointerPath>& paths() const { return paths_; }
-    const QString& pathFailure() const { return pathFailure_; }
+    const std::vector<PointerPath>& paths() const;
+    const QString& pathFailure() const;
     void cancel();
     void forget();
-    // The first candidates with what they hold now; none while a step runs.
-    std::vector<FoundPlace> first(std::size_t count) const;
+    // The first candidates with what they hold now, read off the window's
+    // thread and given to shown on the context's thread. Refused (false)
+    // while a step runs or the read of before waits for its answer.
+    bool readFirst(std::size_t count, QObject* context, std::function<void(std::vector<FoundPlace>)> shown);
     // The first places of the map key, with the keys they held at the last
     // step; none while a step runs.
     std::vector<FoundMapKey> firstMapKeys(std::size_t count) const;
@@ -66,21 +73,14 @@ signals:
 private:
     // On the step's thread. Memory that cannot be had ends it as a scan
     // that would keep too much does.
-    void runStep(FinderStepKind kind, std::pair<std::uint16_t, std::uint16_t> position);
-    void scanPaths(std::uint64_t address);
-    bool run(const std::function<void()>& work, const std::function<void()>& whenMemoryRunsOut);
-    void finish();
+    bool run(const std::function<void(Work&)>& step, const std::function<void(Work&)>& whenMemoryRunsOut);
+    void finish(const std::shared_ptr<Work>& work);
+    void letGo(const std::shared_ptr<Work>& work);
 
-    ProcessReader reader_;
-    AddressFinder finder_;
-    MapKeyFinder keyFinder_;
-    FinderProgress progress_;
+    std::shared_ptr<Work> work_; // shared with the step's thread
     std::shared_ptr<const TMatrix> map_;
-    std::shared_ptr<const TMatrix> cellsMap_; // the map cells_ were worked out for
-    StandableCells cells_;
-    FinderOutcome outcome_;
-    std::vector<PointerPath> paths_;
-    QString pathFailure_;
     bool scanningPaths_ = false;
-    QThread* thread_ = nullptr;
+    bool running_ = false;
+    bool letGo_ = false;
+    std::shared_ptr<const ProcessReader> readingFirst_; // the read of the first candidates under way
 };

@@ -1,6 +1,7 @@
 #include "app/FinderWindow.h"
 
 #include "app/FinderSession.h"
+#include "app/OffThread.h"
 #include "qtfiles/FileReplacing.h"
 #include "track/PointerScan.h"
 #include "track/ProcessModules.h"
@@ -159,7 +160,14 @@ void FinderWindow::buildControls()
         showCandidates();
         updateControls();
     });
-    connect(cancelButton_, &QPushButton::clicked, this, [this] { session_->cancel(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] {
+        session_->cancel();
+        if (checking_) {
+            checking_.reset();
+            say(tr("Cancelled."));
+            updateControls();
+        }
+    });
     connect(useButton_, &QPushButton::clicked, this, [this] {
         if (const std::optional<std::uint32_t> address = chosenAddress())
             emit addressChosen(*address);
@@ -188,6 +196,7 @@ void FinderWindow::buildControls()
 
 void FinderWindow::setProcess(std::int32_t processId, const QString& name)
 {
+    checking_.reset();
     delete session_;
     session_ = new FinderSession(processId, this);
     connect(session_, &FinderSession::stepEnded, this, &FinderWindow::onStepEnded);
@@ -218,7 +227,7 @@ std::uint64_t FinderWindow::candidateCount() const
 
 bool FinderWindow::isSearching() const
 {
-    return session_ && session_->isRunning();
+    return (session_ && session_->isRunning()) || checking_;
 }
 
 std::optional<std::uint32_t> FinderWindow::chosenAddress() const
@@ -258,6 +267,9 @@ void FinderWindow::onStepEnded(const FinderOutcome& outcome)
     QString text;
     if (outcome.processEnded)
         text = tr("The process has ended. Pick the game client in the process list and start over.");
+    else if (session_->wasLetGo())
+        text = tr("The client did not answer a read of its memory, so the search was let go with its candidates. "
+                  "Start over.");
     else if (outcome.cancelled)
         text = tr("Cancelled; the candidates of before are kept.");
     else if (outcome.tooMany)
@@ -309,7 +321,8 @@ void FinderWindow::onPathsFound()
 }
 
 // In the client started anew: the paths that lead to the position typed, or
-// to a cell of the map on show the player can stand on.
+// to a cell of the map on show the player can stand on. The client is read
+// off the window's thread; Cancel stops waiting for it.
 void FinderWindow::checkPathsAfterRestart()
 {
     std::function<bool(std::uint16_t x, std::uint16_t y)> isPlayer;
@@ -324,21 +337,41 @@ void FinderWindow::checkPathsAfterRestart()
         say(tr("Type where the player stands, or open the map the player is on, to check the paths."));
         return;
     }
-    const ModuleList modules = ListModules(session_->processId());
-    if (!modules.failure.empty()) {
-        say(QString::fromStdString(modules.failure));
-        return;
-    }
-    const std::size_t before = shownPaths_.size();
-    const ProcessReader& reader = session_->reader();
-    const std::vector<PointerPath> leading =
-        PathsStillLeading(shownPaths_, modules.modules, PointersReadBy(reader, modules.pointerWidth), [&](std::uint64_t address) {
-            std::uint16_t pair[2] = {};
-            return address <= 0xFFFFFFFCu && reader.Read(address, pair, sizeof pair) == sizeof pair &&
-                   isPlayer(pair[0], pair[1]); // little-endian, as the tracker reads them
+    struct Check {
+        std::string failure;
+        std::vector<PointerPath> leading;
+    };
+    auto checking = std::make_shared<const std::vector<PointerPath>>(shownPaths_);
+    checking_ = checking;
+    RunOffThread(
+        this,
+        [reader = session_->reader(), checking, isPlayer] {
+            Check check;
+            const ModuleList modules = ListModules(reader->ProcessId());
+            check.failure = modules.failure;
+            if (modules.failure.empty())
+                check.leading = PathsStillLeading(*checking, modules.modules, PointersReadBy(*reader, modules.pointerWidth),
+                                                  [&](std::uint64_t address) {
+                                                      std::uint16_t pair[2] = {};
+                                                      return address <= 0xFFFFFFFCu &&
+                                                             reader->Read(address, pair, sizeof pair) == sizeof pair &&
+                                                             isPlayer(pair[0], pair[1]); // little-endian, as the tracker reads them
+                                                  });
+            return check;
+        },
+        [this, checking](const Check& check) {
+            if (checking != checking_)
+                return; // cancelled, or another process
+            checking_.reset();
+            if (check.failure.empty()) {
+                showPaths(check.leading);
+                say(tr("%1 of %2 paths still lead to the player.").arg(check.leading.size()).arg(checking->size()));
+            } else {
+                say(QString::fromStdString(check.failure));
+            }
+            updateControls();
         });
-    showPaths(leading);
-    say(tr("%1 of %2 paths still lead to the player.").arg(leading.size()).arg(before));
+    say(tr("Checking the paths in the client..."));
     updateControls();
 }
 
@@ -390,9 +423,16 @@ void FinderWindow::showCandidates()
         progressBar_->setValue(int(session_->progress() * 1000));
         return;
     }
+    if (!session_)
+        showPlaces({});
+    else
+        session_->readFirst(kShownCandidates, this, [this](const std::vector<FoundPlace>& places) { showPlaces(places); });
+}
+
+void FinderWindow::showPlaces(const std::vector<FoundPlace>& places)
+{
     const std::optional<std::uint32_t> selected =
         candidates_->selectedItems().isEmpty() ? std::nullopt : chosenAddress();
-    const std::vector<FoundPlace> places = session_ ? session_->first(kShownCandidates) : std::vector<FoundPlace>();
     if (candidates_->topLevelItemCount() != int(places.size())) {
         candidates_->clear();
         for (std::size_t i = 0; i < places.size(); ++i)
@@ -414,7 +454,7 @@ void FinderWindow::showCandidates()
 void FinderWindow::updateControls()
 {
     const bool readable = session_ && session_->refusal().isEmpty();
-    const bool idle = readable && !session_->isRunning();
+    const bool idle = readable && !isSearching();
     const bool scanned = idle && session_->hasScanned();
     positionEdit_->setEnabled(idle);
     keepPositionButton_->setEnabled(idle);

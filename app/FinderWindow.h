@@ -77,6 +77,7 @@ private:
     void checkPathsAfterRestart();
     void askWhereToSave();
     void showCandidates();
+    void showPlaces(const std::vector<FoundPlace>& places);
     void updateControls();
     void say(const QString& text);
 
@@ -97,6 +98,7 @@ private:
     QPushButton* makeItLastButton_;
     QListWidget* paths_;
     std::vector<PointerPath> shownPaths_; // in the rows' order
+    std::shared_ptr<const std::vector<PointerPath>> checking_; // the paths being checked in the client
     QPushButton* saveTrackingButton_;
     QPushButton* checkRestartButton_;
     QString processName_;

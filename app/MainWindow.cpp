@@ -15,6 +15,7 @@
 #include "app/LinkMemo.h"
 #include "app/MapFileList.h"
 #include "app/MapFollower.h"
+#include "app/OffThread.h"
 #include "app/MapKeyWindow.h"
 #include "app/MapMenu.h"
 #include "app/MapView.h"
@@ -218,6 +219,12 @@ void MainWindow::connectParts()
     connect(tracker_, &PlayerTracker::processAccessRead, this, [this](std::uint32_t processId, ProcessAccess access) {
         processPicker_->showAccess(processId, access);
         toolBar_->setTrackingNote(ProcessAccessNote(processId, access));
+        showReadout(); // without the note of an unanswered read
+    });
+    connect(tracker_, &PlayerTracker::readUnanswered, this, [this] {
+        toolBar_->setTrackingNote(tr("The client has not answered the last read of its memory. The mark stays where it "
+                                     "was until it does; pick the process or type the address again to stop waiting."));
+        showReadout();
     });
     connect(tracker_, &PlayerTracker::positionRead, this, &MainWindow::onPlayerMoved);
     connect(tracker_, &PlayerTracker::failed, this, &MainWindow::showFailure);
@@ -294,6 +301,10 @@ void MainWindow::showReadout()
     QStringList notes{measure_->note()};
     if (tracker_->isRunning() && !followCommand_->isChecked())
         notes << tr("following paused (F resumes)");
+    if (tracker_->isUnanswered())
+        notes << tr("the client does not answer");
+    if (openingTrackingFile_)
+        notes << tr("finding the tracking file's paths in the client...");
     if (const QString note = followingAcrossMapsNote(); !note.isEmpty())
         notes << note;
     mapView_->setReadoutText(
@@ -532,23 +543,32 @@ void MainWindow::completeTrackingFile(TrackingFile& file) const
         file.learnedMaps.emplace_back(key, map.u8string());
 }
 
+// A tracking file, its client, and where its paths land there now.
+struct MainWindow::TrackingFileInClient {
+    TrackingFile file;
+    std::uint32_t client;
+    ResolvedPointerPath position;
+    std::optional<ResolvedPointerPath> mapKey;
+};
+
 // The map key the tracking file names, where its path lands now, and the
 // maps learned for it.
-void MainWindow::followMapKeyOf(const TrackingFile& file, std::uint32_t client)
+void MainWindow::followMapKeyOf(const TrackingFileInClient& opened)
 {
+    const TrackingFile& file = opened.file;
     MapIdentifier::LearnedMaps learned;
     for (const auto& [key, map] : file.learnedMaps)
         learned[key] = std::filesystem::u8path(map);
     follower_->learn(std::filesystem::u8path(file.mapFolder), std::move(learned));
     if (!file.mapKey)
         return;
-    const ResolvedPointerPath resolved = ResolvePointerPathIn(std::int32_t(client), file.mapKey->path);
+    const ResolvedPointerPath& resolved = *opened.mapKey;
     if (!resolved.address || *resolved.address > 0xFFFFFFFFu)
         throw std::runtime_error(tr("The tracking file's map key cannot be followed (%1); the map is told from the "
                                     "positions alone.")
                                      .arg(QString::fromStdString(resolved.address ? "above 4 GiB" : resolved.failure))
                                      .toStdString());
-    follower_->setMapKey(std::int32_t(client), MapKeyPlace{std::uint32_t(*resolved.address), file.mapKey->form});
+    follower_->setMapKey(std::int32_t(opened.client), MapKeyPlace{std::uint32_t(*resolved.address), file.mapKey->form});
     mapKeyPath_ = file.mapKey;
 }
 
@@ -594,7 +614,7 @@ void MainWindow::askForTrackingFile()
 // Follows the player as the tracking file says: the running client of its
 // program (the user picks one when several run), the address its path
 // lands on now typed into the address box, the box that reads it ticked.
-void MainWindow::openTrackingFile(const std::filesystem::path& file)
+void MainWindow::openTrackingFile(const std::filesystem::path& file, std::function<void(const QString&)> tellFailure)
 {
     const TrackingFileRead read = ReadTrackingFile(file);
     if (!read.file)
@@ -602,17 +622,47 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file)
     const std::optional<std::uint32_t> client = pickClientNamed(QString::fromStdString(read.file->program));
     if (!client)
         return;
-    const ResolvedPointerPath resolved = ResolvePointerPathIn(std::int32_t(*client), read.file->path);
-    if (!resolved.address)
-        throw std::runtime_error(resolved.failure);
-    if (*resolved.address > 0xFFFFFFFFu)
+    auto opening = std::make_shared<const TrackingFileInClient>(TrackingFileInClient{*read.file, *client, {}, {}});
+    openingTrackingFile_ = opening;
+    showReadout();
+    RunOffThread(
+        this,
+        [opening] {
+            TrackingFileInClient opened = *opening;
+            opened.position = ResolvePointerPathIn(std::int32_t(opened.client), opened.file.path);
+            if (opened.file.mapKey)
+                opened.mapKey = ResolvePointerPathIn(std::int32_t(opened.client), opened.file.mapKey->path);
+            return opened;
+        },
+        [this, opening, tellFailure](const TrackingFileInClient& opened) {
+            if (opening != openingTrackingFile_)
+                return; // another file since
+            openingTrackingFile_.reset();
+            showReadout();
+            try {
+                followTrackingFile(opened);
+            } catch (const std::exception& failure) {
+                const QString message = QString::fromUtf8(failure.what());
+                if (tellFailure)
+                    tellFailure(message);
+                else
+                    showFailure(message);
+            }
+        });
+}
+
+void MainWindow::followTrackingFile(const TrackingFileInClient& opened)
+{
+    if (!opened.position.address)
+        throw std::runtime_error(opened.position.failure);
+    if (*opened.position.address > 0xFFFFFFFFu)
         throw std::runtime_error(tr("The tracking file's path lands above 4 GiB, where the tracker cannot read.").toStdString());
     processPicker_->refreshKeepingSelection();
-    processPicker_->selectProcess(*client);
-    toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*resolved.address), 8, 16, QLatin1Char('0')).toUpper());
-    if (read.file->followAcrossMaps)
+    processPicker_->selectProcess(opened.client);
+    toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*opened.position.address), 8, 16, QLatin1Char('0')).toUpper());
+    if (opened.file.followAcrossMaps)
         setFollowingAcrossMaps(true);
-    followMapKeyOf(*read.file, *client);
+    followMapKeyOf(opened);
 }
 
 std::optional<std::uint32_t> MainWindow::pickClientNamed(const QString& program)

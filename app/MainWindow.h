@@ -59,7 +59,13 @@ public:
     // The same for a path as the system's bytes (a GBK name on Linux).
     void openPath(const std::filesystem::path& path);
     // Follows the player with a tracking file (its client, its pointer path).
-    void openTrackingFile(const std::filesystem::path& file);
+    // The file is read and the client picked at once (a failure is thrown);
+    // its paths are followed in the client off the window's thread, and what
+    // fails there is told to tellFailure (the failure box by default).
+    void openTrackingFile(const std::filesystem::path& file,
+                          std::function<void(const QString&)> tellFailure = nullptr);
+    // The paths of a tracking file are being followed in its client.
+    bool isOpeningTrackingFile() const { return openingTrackingFile_ != nullptr; }
     // Shows the map the player is on, from the maps of the folder on show.
     void setFollowingAcrossMaps(bool on);
     bool isFollowingAcrossMaps() const;
@@ -92,7 +98,9 @@ private:
     void openFinder();
     void openMapKeyWindow();
     void completeTrackingFile(TrackingFile& file) const;
-    void followMapKeyOf(const TrackingFile& file, std::uint32_t client);
+    struct TrackingFileInClient;
+    void followTrackingFile(const TrackingFileInClient& opened);
+    void followMapKeyOf(const TrackingFileInClient& opened);
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
@@ -141,4 +149,5 @@ private:
     StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;
     QElapsedTimer sincePlayersMapShown_; // "map: NAME" in the readout a few seconds after
+    std::shared_ptr<const TrackingFileInClient> openingTrackingFile_; // its paths are being followed
 };

@@ -1,5 +1,7 @@
 #include "app/MapFollower.h"
 
+#include "app/OffThread.h"
+
 #include <QThread>
 #include <QTimer>
 
@@ -115,16 +117,30 @@ void MapFollower::see(PlayerPosition position)
         return;
     if (position.x != 0 || position.y != 0)
         lastSeen_ = position;
-    if (identifier_) {
-        const std::optional<std::string> key = keyReader_ ? ReadMapKey(*keyReader_, *keyPlace_) : std::nullopt;
-        weigh([this, position, key] { return identifier_->See(position.x, position.y, key); });
+    if (!identifier_)
+        return;
+    if (!keyReader_ || keyReading_) {
+        weigh([this, position] { return identifier_->See(position.x, position.y, std::nullopt); });
+        return;
     }
+    auto reading = std::make_shared<const MapKeyPlace>(*keyPlace_);
+    keyReading_ = reading;
+    RunOffThread(
+        this, [reader = keyReader_, reading] { return ReadMapKey(*reader, *reading); },
+        [this, reading, position](std::optional<std::string> key) {
+            if (reading != keyReading_)
+                return; // let go
+            keyReading_.reset();
+            if (identifier_)
+                weigh([this, position, &key] { return identifier_->See(position.x, position.y, key); });
+        });
 }
 
 void MapFollower::setMapKey(std::int32_t processId, std::optional<MapKeyPlace> place)
 {
     keyPlace_ = place;
-    keyReader_ = place ? std::make_unique<ProcessReader>(processId) : nullptr;
+    keyReader_ = place ? std::make_shared<const ProcessReader>(processId) : nullptr;
+    keyReading_.reset();
 }
 
 MapIdentifier::LearnedMaps MapFollower::learned(const std::filesystem::path& folder) const

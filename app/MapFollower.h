@@ -8,6 +8,8 @@
 // end by itself. Positions read before the first look has ended are weighed
 // when it has. With a map key, the key is read from the client with each
 // position, and the maps learned for its keys are kept for each folder.
+// The key is read off the window's thread; while a read of it waits for its
+// answer, positions are weighed without a key.
 
 #include "atlas/MapAtlas.h"
 #include "atlas/MapIdentifier.h"
@@ -61,6 +63,8 @@ public:
     std::vector<AtlasMap> candidates() const;
     // Until the next look (tests).
     bool isLooking() const { return looking_ != nullptr; }
+    // A read of the map key has not answered yet.
+    bool isReadingKey() const { return keyReading_ != nullptr; }
 
 signals:
     // The positions single out this map of the folder, which is not on show.
@@ -85,8 +89,9 @@ private:
     std::optional<PlayerPosition> lastSeen_;
     std::optional<std::filesystem::path> onShow_;
     std::shared_ptr<Look> looking_;
-    std::unique_ptr<ProcessReader> keyReader_;
+    std::shared_ptr<const ProcessReader> keyReader_;
     std::optional<MapKeyPlace> keyPlace_;
+    std::shared_ptr<const MapKeyPlace> keyReading_; // the key read under way
     std::map<std::filesystem::path, MapIdentifier::LearnedMaps> learned_; // of the folders not on show
     QTimer* again_;
 };

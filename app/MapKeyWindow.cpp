@@ -176,7 +176,10 @@ void MapKeyWindow::onStepEnded(bool cancelled)
 {
     progressTimer_->stop();
     const std::uint64_t count = session_->mapKeyCount();
-    if (cancelled)
+    if (session_->wasLetGo())
+        statusLabel_->setText(tr("The client did not answer a read of its memory, so the search was let go with its "
+                                 "places. Close this window and open it again to start over."));
+    else if (cancelled)
         statusLabel_->setText(tr("Cancelled; the places of before are kept."));
     else if (count == 0)
         statusLabel_->setText(tr("No place is left. Close this window and open it again to start over."));

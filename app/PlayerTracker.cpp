@@ -1,5 +1,6 @@
 #include "app/PlayerTracker.h"
 
+#include "app/OffThread.h"
 
 #include <QTimer>
 
@@ -14,10 +15,27 @@ PlayerTracker::PlayerTracker(QObject* parent) : QObject(parent), timer_(new QTim
     setAddressText(QString());
 }
 
+// What one read is asked to do.
+struct PlayerTracker::Reading {
+    std::uint32_t processId;
+    std::optional<std::uint64_t> startTime;
+    std::uint32_t address;
+};
+
+namespace {
+
+struct ReadOutcome {
+    ProcessAccess access = ProcessAccess::Ended;
+    PlayerPosition position;
+};
+
+} // namespace
+
 void PlayerTracker::setProcess(std::optional<std::uint32_t> processId, std::optional<std::uint64_t> startTime)
 {
     processId_ = processId;
     startTime_ = processId ? startTime : std::nullopt;
+    letReadingGo();
 }
 
 void PlayerTracker::setRunning(bool on)
@@ -50,6 +68,13 @@ void PlayerTracker::setAddressText(const QString& text)
     const std::string typed = text.toStdString();
     address_ = ParseHexAddress(typed);
     addressFailure_ = NotAValidInteger("$" + typed);
+    letReadingGo();
+}
+
+void PlayerTracker::letReadingGo()
+{
+    reading_.reset();
+    unanswered_ = false;
 }
 
 void PlayerTracker::read()
@@ -59,11 +84,32 @@ void PlayerTracker::read()
     // Identifiers are signed 32-bit numbers to the reading side.
     if (*processId_ > std::uint32_t(std::numeric_limits<std::int32_t>::max()))
         throw std::runtime_error(NotAValidInteger(std::to_string(*processId_)));
-    std::optional<ProcessMemory> memory;
-    if (startTime_)
-        memory.emplace(std::int32_t(*processId_), *startTime_);
     if (!address_)
         throw std::runtime_error(addressFailure_);
-    emit processAccessRead(*processId_, memory ? memory->Access() : ProcessAccess::Ended);
-    emit positionRead(memory ? ReadPlayerPosition(*memory, *address_) : PlayerPosition{});
+    if (reading_) {
+        unanswered_ = true;
+        emit readUnanswered(*processId_);
+        return;
+    }
+    auto reading = std::make_shared<const Reading>(Reading{*processId_, startTime_, *address_});
+    reading_ = reading;
+    RunOffThread(
+        this,
+        [reading] {
+            ReadOutcome outcome;
+            if (reading->startTime) {
+                const ProcessMemory memory(std::int32_t(reading->processId), *reading->startTime);
+                outcome.access = memory.Access();
+                outcome.position = ReadPlayerPosition(memory, reading->address);
+            }
+            return outcome;
+        },
+        [this, reading](ReadOutcome outcome) {
+            if (reading != reading_)
+                return; // let go
+            reading_.reset();
+            unanswered_ = false;
+            emit processAccessRead(reading->processId, outcome.access);
+            emit positionRead(outcome.position);
+        });
 }

@@ -7,6 +7,11 @@
 // failed() at every tick, and the timer runs on. A process that cannot be
 // read gives the position 0:0; every tick that gets to the process tells
 // first whether it could be opened, and if not, why.
+//
+// The reading runs off the caller's thread (app/OffThread.h): a tick starts
+// it and what it read comes a moment later. A tick that finds the last read
+// still waiting for its answer starts no other and tells readUnanswered();
+// choosing another process or address lets the waiting read go.
 
 #include "track/Tracker.h"
 
@@ -14,6 +19,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -39,18 +45,28 @@ public:
 
     // One tick, now.
     void tick();
+    // A read started by a tick has not told what it read yet.
+    bool isReading() const { return reading_ != nullptr; }
+    // A tick found the read before it still waiting for its answer.
+    bool isUnanswered() const { return unanswered_; }
 
 signals:
     void processAccessRead(std::uint32_t processId, ProcessAccess access);
     void positionRead(PlayerPosition position);
     void failed(const QString& message);
+    // The read of the tick before has not answered yet.
+    void readUnanswered(std::uint32_t processId);
 
 private:
+    struct Reading;
     void read();
+    void letReadingGo();
 
     QTimer* timer_;
     std::optional<std::uint32_t> processId_;
     std::optional<std::uint64_t> startTime_; // none: it had ended when chosen
     std::optional<std::uint32_t> address_;
     std::string addressFailure_; // what a tick says when there is no address
+    std::shared_ptr<const Reading> reading_; // the read under way; none: none, or let go
+    bool unanswered_ = false;
 };

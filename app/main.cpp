@@ -175,17 +175,22 @@ int main(int argc, char** argv)
     window.resize(place.size);
     window.move(place.frameTopLeft);
     window.show();
-    const auto tellFailure = [](const std::function<void()>& open) {
+    const auto printFailure = [](const QString& failure) {
+        Print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), failure));
+    };
+    const auto tellFailure = [&printFailure](const std::function<void()>& open) {
         try {
             open();
         } catch (const std::exception& failure) {
-            Print(stderr, QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), QString::fromUtf8(failure.what())));
+            printFailure(QString::fromUtf8(failure.what()));
         }
     };
     window.setFollowingAcrossMaps(parser.isSet(QStringLiteral("follow-maps")));
     if (!parser.positionalArguments().isEmpty())
         tellFailure([&] { window.openPath(ArgumentBytes(argc, argv, parser.positionalArguments().first())); });
     if (parser.isSet(QStringLiteral("track")))
-        tellFailure([&] { window.openTrackingFile(ArgumentBytes(argc, argv, parser.value(QStringLiteral("track")))); });
+        tellFailure([&] {
+            window.openTrackingFile(ArgumentBytes(argc, argv, parser.value(QStringLiteral("track"))), printFailure);
+        });
     return application.exec();
 }

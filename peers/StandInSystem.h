@@ -23,5 +23,8 @@ void RefuseReadingByOthers();
 // itself when first touched (Linux's userfaultfd) and never does: a read of
 // it by another program waits for ever. nullptr where the system has no such
 // thing or refuses it (on Linux it takes root, or
-// vm.unprivileged_userfaultfd=1).
-volatile std::uint8_t* NeverAnsweringMemory(std::size_t size);
+// vm.unprivileged_userfaultfd=1). With descriptorInChild, a child process
+// keeps the descriptor that holds the memory so and the program itself keeps
+// none, which hides from a reader that looks for one; the child ends with
+// the program.
+volatile std::uint8_t* NeverAnsweringMemory(std::size_t size, bool descriptorInChild = false);

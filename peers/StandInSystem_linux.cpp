@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
+#include <csignal>
 #include <unistd.h>
 
 volatile std::uint8_t* LowMemory(std::size_t size, std::uintptr_t)
@@ -29,7 +30,7 @@ void RefuseReadingByOthers()
     ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 }
 
-volatile std::uint8_t* NeverAnsweringMemory(std::size_t size)
+volatile std::uint8_t* NeverAnsweringMemory(std::size_t size, bool descriptorInChild)
 {
     // Not UFFD_USER_MODE_ONLY: another program's read must wait as well.
     const int faults = int(::syscall(SYS_userfaultfd, O_CLOEXEC));
@@ -37,11 +38,28 @@ volatile std::uint8_t* NeverAnsweringMemory(std::size_t size)
         return nullptr;
     uffdio_api api{};
     api.api = UFFD_API;
-    volatile std::uint8_t* block = LowMemory(size);
+    // At the lowest address a program may map, so that it is the first of
+    // the client's writable regions.
+    void* lowest = ::mmap(reinterpret_cast<void*>(std::uintptr_t(0x10000)), size, PROT_READ | PROT_WRITE,
+                          MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    volatile std::uint8_t* block = lowest == MAP_FAILED ? nullptr : static_cast<volatile std::uint8_t*>(lowest);
     uffdio_register registration{};
     registration.range = {reinterpret_cast<std::uintptr_t>(block), size};
     registration.mode = UFFDIO_REGISTER_MODE_MISSING;
     if (!block || ::ioctl(faults, UFFDIO_API, &api) != 0 || ::ioctl(faults, UFFDIO_REGISTER, &registration) != 0)
         return nullptr;
+    if (descriptorInChild) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            for (int output = 0; output < 3; ++output)
+                ::close(output); // the program's reader sees its end when the program ends
+            for (;;)
+                ::pause();
+        }
+        if (child < 0)
+            return nullptr;
+        ::close(faults);
+    }
     return block; // the descriptor stays open, unread, for the program's life
 }

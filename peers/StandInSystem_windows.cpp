@@ -20,7 +20,7 @@ void AllowReadingByAnyProcess() {}
 
 void RefuseReadingByOthers() {}
 
-volatile std::uint8_t* NeverAnsweringMemory(std::size_t)
+volatile std::uint8_t* NeverAnsweringMemory(std::size_t, bool)
 {
     return nullptr;
 }

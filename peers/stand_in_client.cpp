@@ -5,7 +5,7 @@
 //
 //   stand_in_client [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]]
 //                   [--hold X Y] [--seconds N] [--private] [--hidden [--tell-address] | --chained]
-//                   [--never-answering]
+//                   [--never-answering [--descriptor-in-child]]
 //
 // --private keeps other programs of the same user from reading its memory
 // (on Linux: not dumpable), as a protected game client would.
@@ -38,7 +38,9 @@
 // fills in itself and never does (Linux's userfaultfd, which takes root or
 // vm.unprivileged_userfaultfd=1): a read of it by another program waits for
 // ever, as in a client that guards its memory so. It prints "never answering
-// <hex address>", or why not on standard error.
+// <hex address>", or why not on standard error. --descriptor-in-child
+// leaves the descriptor that keeps it so to a child process, so that the
+// client holds none (the memory is marked as ever in /proc/PID/smaps).
 //
 // The first line it prints is "pid <identifier> address <hex address>", or
 // for --hidden without --tell-address "pid <identifier> address hidden".
@@ -273,6 +275,7 @@ int main(int argc, char** argv)
     bool tellKey = false;
     bool tellAddress = false;
     bool neverAnswering = false;
+    bool descriptorInChild = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--map" && i + 1 < argc) {
@@ -290,6 +293,8 @@ int main(int argc, char** argv)
             tellAddress = true;
         } else if (option == "--never-answering") {
             neverAnswering = true;
+        } else if (option == "--descriptor-in-child") {
+            descriptorInChild = true;
         } else if (option == "--pace" && i + 1 < argc) {
             pace = std::max(1, std::atoi(argv[++i]));
         } else if (option == "--seconds" && i + 1 < argc) {
@@ -303,7 +308,7 @@ int main(int argc, char** argv)
         } else {
             std::fprintf(stderr,
                          "usage: %s [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]] [--hold X Y] [--seconds N]\n"
-                         "          [--private] [--hidden [--tell-address] | --chained] [--never-answering]\n",
+                         "          [--private] [--hidden [--tell-address] | --chained] [--never-answering [--descriptor-in-child]]\n",
                          argv[0]);
             return 2;
         }
@@ -341,7 +346,7 @@ int main(int argc, char** argv)
     }
     std::fflush(stdout);
     if (neverAnswering) {
-        if (volatile std::uint8_t* block = NeverAnsweringMemory(1 << 20))
+        if (volatile std::uint8_t* block = NeverAnsweringMemory(1 << 20, descriptorInChild))
             std::printf("never answering %X\n", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(block)));
         else
             std::fprintf(stderr, "no memory that never answers: the system refuses userfaultfd\n");

@@ -3,6 +3,9 @@
 // left alone between the steps.
 
 #include "tests/StandInClient.h"
+#ifndef _WIN32
+#include "tests/NeverAnsweringClient.h"
+#endif
 #include "track/AddressFinder.h"
 
 #include <gtest/gtest.h>
@@ -299,35 +302,37 @@ TEST(ProcessReaderTest, AnEndedClientReadsNothingAndIsToldEnded)
 // a read of it for ever: it is left out of the regions, with its size told.
 TEST(ProcessReaderTest, MemoryThatNeverAnswersIsLeftAloneAndTold)
 {
-    StandInClient client("--hold 5 6 --seconds 60 --never-answering");
-    client.ReadLine(); // what to do with the address
-    unsigned neverAnswering = 0;
-    if (std::sscanf(client.ReadLine().c_str(), "never answering %X", &neverAnswering) != 1)
+    NeverAnsweringClient hostile("--hold 5 6");
+    if (hostile.block == 0)
         GTEST_SKIP() << "the system refuses userfaultfd to the client here";
-    const ProcessReader reader(std::int32_t(client.processId));
+    const ProcessReader reader(std::int32_t(hostile.client.processId));
     ASSERT_TRUE(reader.Refusal().empty()) << reader.Refusal();
     std::uint64_t leftAlone = 0;
     for (const MemoryRegion& region : reader.WritableRegions(&leftAlone))
-        EXPECT_FALSE(region.start <= neverAnswering && neverAnswering < region.end);
+        EXPECT_FALSE(region.start <= hostile.block && hostile.block < region.end);
     EXPECT_GE(leftAlone, 1u << 20);
 
     AddressFinder finder(reader);
     FinderProgress progress;
-    FinderOutcome outcome;
-    std::atomic<bool> done{false};
-    std::thread scan([&] {
-        outcome = finder.KeepPosition(5, 6, progress);
-        done = true;
-    });
-    for (int wait = 0; wait < 300 && !done; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (!done) {
-        ADD_FAILURE() << "the scan waits on the memory that never answers";
-        client.End(); // which lets the read go
-    }
-    scan.join();
+    const FinderOutcome outcome = finder.KeepPosition(5, 6, progress);
+    EXPECT_FALSE(hostile.WatchdogFired()) << "the scan waited on the memory that never answers";
     EXPECT_GE(outcome.bytesNeverAnswering, 1u << 20);
     EXPECT_GE(finder.Count(), 1u);
+}
+
+// Whether a process may be read is asked without reading its memory: the
+// first of its writable regions here never answers, and the client keeps
+// no descriptor that would tell so.
+TEST(ProcessReaderTest, AReaderReadsNoMemoryToKnowItMayRead)
+{
+    NeverAnsweringClient hostile("--hold 5 6 --descriptor-in-child");
+    if (hostile.block == 0)
+        GTEST_SKIP() << "the system refuses userfaultfd to the client here";
+    const ProcessReader reader(std::int32_t(hostile.client.processId));
+    EXPECT_TRUE(reader.Refusal().empty()) << reader.Refusal();
+    ASSERT_FALSE(reader.WritableRegions().empty());
+    EXPECT_EQ(reader.WritableRegions().front().start, hostile.block);
+    EXPECT_FALSE(hostile.WatchdogFired());
 }
 #endif
 

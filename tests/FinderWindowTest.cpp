@@ -262,7 +262,7 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
         finder->close();
 
         choiceAnswer_ = QStringLiteral("process %1").arg(client.processId); // should other stand-ins run too
-        window_->openTrackingFile(ToFilesystemPath(trackingFile));
+        OpenTrackingFile(trackingFile);
         EXPECT_TRUE(boxes_.empty());
         EXPECT_EQ(Find<QLineEdit>("edt1")->text(), QString("%1").arg(client.address, 8, 16, QChar('0')).toUpper());
         EXPECT_TRUE(Find<QCheckBox>("chk1")->isChecked());
@@ -274,7 +274,7 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
     StandInClient other("--chained --hold 1 2 --seconds 60");
     StandInClient client("--chained --hold 55 33 --seconds 60");
     choiceAnswer_ = QStringLiteral("process %1").arg(client.processId);
-    window_->openTrackingFile(ToFilesystemPath(trackingFile));
+    OpenTrackingFile(trackingFile);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(Find<QLineEdit>("edt1")->text(), QString("%1").arg(client.address, 8, 16, QChar('0')).toUpper());
     EXPECT_EQ(Find<ProcessPicker>("lv1")->selectedProcessId(), client.processId);

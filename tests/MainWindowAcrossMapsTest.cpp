@@ -220,7 +220,7 @@ TEST_F(MainWindowAcrossMapsTest, AMapRemovedWhileShownIsSaidToBeGoneAndTheWindow
     // The list lets it go within a second, the readout is told again on the
     // next tick, and the next look at the folder finds no map for the player.
     QTRY_COMPARE_WITH_TIMEOUT(FileList()->count(), 1, 3000);
-    Tracker()->tick();
+    Tick();
     QTRY_VERIFY_WITH_TIMEOUT(Readout().contains("the player is on a map that is not in this folder"), 8000);
     EXPECT_TRUE(boxes_.empty());
 }
@@ -254,7 +254,7 @@ TEST_F(MainWindowAcrossMapsTest, ATrackingFileWithTheMapKeyShowsMapsAlikeAtOnce)
     WriteBytes(ToFilesystemPath(file), TrackingFileText(tracking));
 
     choiceAnswer_ = QStringLiteral("process %1").arg(client.processId); // should other stand-ins run too
-    window_->openTrackingFile(ToFilesystemPath(file));
+    OpenTrackingFile(file);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_TRUE(window_->isFollowingAcrossMaps());
     QTimer ticker;

@@ -5,6 +5,7 @@
 #include "app/DirectoryList.h"
 #include "app/ImageControl.h"
 #include "app/MainWindow.h"
+#include "app/MapFollower.h"
 #include "app/MapView.h"
 #include "app/PlayerTracker.h"
 #include "qtfiles/QtConversions.h"
@@ -123,6 +124,18 @@ protected:
     }
     QListWidget* FileList() const { return Find<QListWidget>("fllst1"); }
     PlayerTracker* Tracker() const { return window_->findChild<PlayerTracker*>(); }
+    // A tick, and what it read shown: the reads run off the window's thread.
+    void Tick() const
+    {
+        Tracker()->tick();
+        MapFollower* follower = window_->findChild<MapFollower*>();
+        QTRY_VERIFY(!Tracker()->isReading() && !follower->isReadingKey());
+    }
+    void OpenTrackingFile(const QString& file) const
+    {
+        window_->openTrackingFile(ToFilesystemPath(file));
+        QTRY_VERIFY(!window_->isOpeningTrackingFile());
+    }
     void Click(const char* buttonName) const { QTest::mouseClick(Find<QWidget>(buttonName), Qt::LeftButton); }
 
     // As a double click on a row of the directory list does.

@@ -89,10 +89,10 @@ TEST_F(MainWindowTrackingTest, EachTickRestoresTheMapBeforeMarking)
     const QImage unmarked = Shown();
     StandInClient first("--hold 10 10 --seconds 30");
     Follow(first);
-    Tracker()->tick();
+    Tick();
     StandInClient second("--hold 40 30 --seconds 30");
     Follow(second);
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(Caption(), "40:30");
     const QImage marked = Shown();
     for (int y = 0; y < 40; ++y)
@@ -105,7 +105,7 @@ TEST_F(MainWindowTrackingTest, AnEndedProcessReadsAsZeroWithoutAMessage)
     StandInClient client("--hold 30 20 --seconds 30");
     Follow(client);
     client.End();
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(Caption(), "0:0");
     EXPECT_TRUE(boxes_.empty());
     for (const QPoint& pixel : MarkerPixels(Shown()))
@@ -119,11 +119,11 @@ TEST_F(MainWindowTrackingTest, AnEndedProcessIsGreyedAndMarkedInItsRow)
     auto* processes = Find<ProcessPicker>("lv1");
     const QModelIndex row = processes->selectionModel()->selectedRows(0).value(0);
     const QColor normal = row.data(Qt::ForegroundRole).value<QBrush>().color();
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(row.data().toString(), "stand_in_client");
 
     client.End();
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(row.data().toString(), "stand_in_client (ended)");
     EXPECT_EQ(row.data(Qt::ForegroundRole).value<QBrush>().color(),
               processes->palette().color(QPalette::Disabled, QPalette::Text));
@@ -141,7 +141,7 @@ TEST_F(MainWindowTrackingTest, AProcessThatMayNotBeReadSaysSoInTheTooltipsWithou
     const QModelIndex row = Find<ProcessPicker>("lv1")->selectionModel()->selectedRows(0).value(0);
     {
         const Unprivileged asAnOrdinaryUser;
-        Tracker()->tick();
+        Tick();
     }
     EXPECT_EQ(Caption(), "0:0");
     EXPECT_TRUE(boxes_.empty());
@@ -155,7 +155,7 @@ TEST_F(MainWindowTrackingTest, AProcessThatMayNotBeReadSaysSoInTheTooltipsWithou
     // Following a process that can be read, the box's note goes.
     StandInClient readable("--hold 12 34 --seconds 30");
     Follow(readable);
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(Caption(), "12:34");
     EXPECT_TRUE(trackingBox->toolTip().isEmpty());
 }
@@ -173,7 +173,7 @@ TEST_F(MainWindowTrackingTest, ARowOfAnEndedProcessNeverReadsTheProcessThatGotIt
     ASSERT_TRUE(processes->selectProcess(client.processId));
     Find<QLineEdit>("edt1")->setText(QString::number(client.address, 16));
     Click("chk1");
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(Caption(), "0:0");
     EXPECT_EQ(processes->selectionModel()->selectedRows(0).value(0).data().toString(), "stand_in_client (ended)");
 
@@ -181,7 +181,7 @@ TEST_F(MainWindowTrackingTest, ARowOfAnEndedProcessNeverReadsTheProcessThatGotIt
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     QTest::keyClick(window_.get(), Qt::Key_F5);
     EXPECT_EQ(processes->selectedProcessId(), std::nullopt);
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(Caption(), "0:0");
 }
 
@@ -204,7 +204,7 @@ TEST_F(MainWindowTrackingTest, F5KeepsTheFollowedProcessAndTheButtonSelectsTheFi
 
 TEST_F(MainWindowTrackingTest, WithNoRowSelectedTicksDoNothing)
 {
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(Caption(), ApplicationTitle());
     EXPECT_TRUE(boxes_.empty());
     EXPECT_TRUE(MarkerPixels(Shown()).isEmpty());
@@ -229,11 +229,11 @@ TEST_F(MainWindowTrackingTest, ABadAddressIsReportedOnceATickAndBoxesNeverStack)
     Find<QLineEdit>("edt1")->clear();
     // Ticks that come while the box is open fail too, and are dropped.
     whileBoxIsOpen_ = [this] {
-        Tracker()->tick();
-        Tracker()->tick();
+        Tick();
+        Tick();
     };
-    Tracker()->tick();
-    Tracker()->tick();
+    Tick();
+    Tick();
     ASSERT_EQ(boxes_.size(), 2u);
     EXPECT_EQ(boxes_[0].text, "'$' is not a valid integer value.");
     EXPECT_EQ(Caption(), ApplicationTitle());
@@ -248,12 +248,12 @@ TEST_F(MainWindowTrackingTest, TheViewFollowsThePlayerOutOfSightUnlessTurnedOff)
     const QPoint start(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value());
     StandInClient nearby("--hold 2 2 --seconds 30");
     Follow(nearby);
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()), start);
 
     StandInClient farAway("--hold 50 30 --seconds 30");
     Follow(farAway);
-    Tracker()->tick();
+    Tick();
     const QPoint middle = area->viewport()->rect().center();
     const std::optional<QPoint> cell = window_->mapView().cellAt(middle);
     ASSERT_TRUE(cell.has_value());
@@ -268,7 +268,7 @@ TEST_F(MainWindowTrackingTest, TheViewFollowsThePlayerOutOfSightUnlessTurnedOff)
     EXPECT_TRUE(follow->isChecked());
     follow->setChecked(false);
     Follow(nearby);
-    Tracker()->tick();
+    Tick();
     EXPECT_EQ(Caption(), "2:2");
     EXPECT_EQ(window_->mapView().cellAt(middle), cell);
 }
@@ -310,7 +310,7 @@ TEST_F(MainWindowTrackingTest, MovingTheViewPausesFollowingAndFResumesIt)
         return image->visibleRegion().boundingRect().contains(image->controlRectOf(QRect(50, 30, 1, 1)));
     };
     for (const auto& move : userMoves) {
-        Tracker()->tick();
+        Tick();
         ASSERT_TRUE(playerInView());
         const QPoint before = cellInTheMiddle();
         move();
@@ -320,7 +320,7 @@ TEST_F(MainWindowTrackingTest, MovingTheViewPausesFollowingAndFResumesIt)
         EXPECT_TRUE(readout->text().contains("following paused (F resumes)")) << readout->text().toStdString();
         const QPoint moved = cellInTheMiddle();
         EXPECT_NE(moved, before);
-        Tracker()->tick();
+        Tick();
         EXPECT_EQ(cellInTheMiddle(), moved); // the player stays out of view
 
         QTest::keyClick(window_.get(), Qt::Key_F);
@@ -361,7 +361,7 @@ TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThe
     StandInClient client("--hold 10 10 --seconds 30");
     Follow(client);
     Click("chk1");
-    Tracker()->tick();
+    Tick();
     auto* routes = window_->findChild<RoutePlanner*>();
     routes->routeFromPlayer(QPoint(40, 30));
     auto* image = Find<ImageControl>("img1");
@@ -384,7 +384,7 @@ TEST_F(MainWindowTrackingTest, ARouteFromThePlayerIsDrawnOverTheMapAndFollowsThe
 
     StandInClient moved("--hold 20 10 --seconds 30");
     Follow(moved);
-    Tracker()->tick();
+    Tick();
     QTRY_VERIFY(!routes->isSearching());
     EXPECT_EQ(image->route().front(), QPoint(20, 10));
 

@@ -4,6 +4,10 @@
 
 #include <QTemporaryDir>
 
+#ifndef _WIN32
+#include "tests/NeverAnsweringClient.h"
+#endif
+
 namespace {
 
 class MapFollowerTest : public ::testing::Test {
@@ -71,5 +75,30 @@ TEST_F(MapFollowerTest, OffItLooksAtNothingAndTellsNothing)
     QTRY_VERIFY(!follower_.isLooking());
     EXPECT_TRUE(found_.empty()); // the position seen while off is not weighed
 }
+
+#ifndef _WIN32
+// A map key kept in memory the client never fills in: its read waits on a
+// thread of its own, the positions after it are weighed without a key, and
+// another key lets it go.
+TEST_F(MapFollowerTest, AKeyReadThatNeverAnswersHoldsNoPosition)
+{
+    NeverAnsweringClient hostile("--hold 1 1");
+    if (hostile.block == 0)
+        GTEST_SKIP() << "the system refuses userfaultfd to the client here";
+    follower_.setOn(true);
+    follower_.setFolder(Folder(first_));
+    QTRY_VERIFY(!follower_.isLooking());
+    follower_.setMapKey(std::int32_t(hostile.client.processId), MapKeyPlace{hostile.block, MapKeyForm::Number32});
+    follower_.see({6, 1});
+    QTest::qWait(300);
+    ASSERT_TRUE(follower_.isReadingKey());
+    EXPECT_TRUE(found_.empty()); // that position waits for its key
+    follower_.see({6, 1});
+    EXPECT_EQ(found_, std::vector<std::string>{"wide.map"});
+    follower_.setMapKey(std::int32_t(hostile.client.processId), std::nullopt);
+    EXPECT_FALSE(follower_.isReadingKey());
+    EXPECT_FALSE(hostile.WatchdogFired());
+}
+#endif
 
 } // namespace

@@ -439,6 +439,13 @@ void AddressFinder::Forget()
 
 std::vector<FoundPlace> AddressFinder::First(std::size_t count, std::uint32_t from) const
 {
+    std::vector<FoundPlace> places = FirstUnread(count, from);
+    ReadPlaces(reader_, places);
+    return places;
+}
+
+std::vector<FoundPlace> AddressFinder::FirstUnread(std::size_t count, std::uint32_t from) const
+{
     std::vector<FoundPlace> places;
     for (const std::vector<Entry>& entries : segments_) {
         for (std::size_t i = 0; i < entries.size() && places.size() < count; i += EntryLength(entries, i)) {
@@ -450,12 +457,16 @@ std::vector<FoundPlace> AddressFinder::First(std::size_t count, std::uint32_t fr
                 places.push_back({first + 2 * k, 0, 0});
         }
     }
+    return places;
+}
+
+void ReadPlaces(const ProcessReader& reader, std::vector<FoundPlace>& places)
+{
     for (FoundPlace& place : places) {
         unsigned char bytes[4] = {};
-        if (reader_.Read(place.address, bytes, 4) == 4) {
+        if (reader.Read(place.address, bytes, 4) == 4) {
             place.x = std::uint16_t(bytes[0] | bytes[1] << 8);
             place.y = std::uint16_t(bytes[2] | bytes[3] << 8);
         }
     }
-    return places;
 }

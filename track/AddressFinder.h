@@ -87,6 +87,9 @@ struct FoundPlace {
     std::uint16_t y = 0;
 };
 
+// Reads the pair each place holds now (0:0 where it cannot be read).
+void ReadPlaces(const ProcessReader& reader, std::vector<FoundPlace>& places);
+
 // 48 MiB of 8-byte entries: with what the two scanning threads hold at most
 // before the count is checked, a scan stays under 64 MiB.
 constexpr std::size_t kMaxFinderEntries = std::size_t(6) << 20;
@@ -108,6 +111,8 @@ public:
     // The first candidates at or above address `from`, with the pair each
     // holds now (0:0 where it cannot be read any more).
     std::vector<FoundPlace> First(std::size_t count, std::uint32_t from = 0) const;
+    // The same without reading them: every pair 0:0.
+    std::vector<FoundPlace> FirstUnread(std::size_t count, std::uint32_t from = 0) const;
 
     // One entry: a place and the pair it held; an odd address starts a run,
     // whose next entry's address field counts its places.

@@ -113,31 +113,29 @@ std::size_t ReadBatch(pid_t processId, ReadPiece* pieces, std::size_t count, int
 
 } // namespace
 
+// Whether the process may be read is asked at address 0, which is never
+// mapped: a real read could be of memory that never answers.
 ProcessReader::ProcessReader(std::int32_t processId)
     : processId_(processId), startTime_(ProcessStartTime(std::uint32_t(processId)))
 {
-    const std::vector<MemoryRegion> regions = WritableRegions();
     unsigned char probe = 0;
-    ReadPiece first{regions.empty() ? 0 : regions.front().start, 1, &probe, 0};
+    ReadPiece nothing{0, 1, &probe, 0};
     int error = 0;
-    if (regions.empty()) {
-        // Address 0 is never mapped: a process that may be read answers EFAULT.
-        ReadPiece nothing{0, 1, &probe, 0};
-        ReadBatch(processId, &nothing, 1, error);
-        if (error == EFAULT)
-            return; // readable, with no writable memory
-    } else if (ReadBatch(processId, &first, 1, error) && first.got == 1) {
-        return;
+    ReadBatch(processId, &nothing, 1, error);
+    if (error == EFAULT)
+        return; // readable
+    // Some systems refuse the call (seccomp filters, old kernels) where the file is allowed.
+    opened_ = ::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
+    if (opened_ >= 0) {
+        const ssize_t read = ::pread(int(opened_), &probe, 1, 0);
+        if (read < 0 && errno == EIO)
+            return; // readable
+        error = read < 0 ? errno : ESRCH; // no memory at all: the process has ended
+        ::close(int(opened_));
+        opened_ = -1;
     } else {
-        // Some systems refuse the call (seccomp filters, old kernels) where the file is allowed.
-        opened_ = ::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
-        if (opened_ >= 0 && ::pread(int(opened_), &probe, 1, off_t(first.address)) == 1)
-            return;
         error = errno;
     }
-    if (opened_ >= 0)
-        ::close(int(opened_));
-    opened_ = -1;
     refusal_ = WhyUnreadable(processId, error);
 }
 
