@@ -184,6 +184,7 @@ bool FinderSession::run(const std::function<void(Work&)>& step, const std::funct
     work_->progress.bytesTotal = 0;
     running_ = true;
     letGo_ = false;
+    readingFirst_.reset(); // what it reads is of before the step
     RunOffThread(
         this,
         [work = work_, step, whenMemoryRunsOut] {
@@ -214,7 +215,6 @@ void FinderSession::letGo(const std::shared_ptr<Work>& work)
     work_->outcome.cancelled = true;
     work_->pathFailure = tr("The client did not answer a read of its memory, so the search was let go.");
     letGo_ = true;
-    readingFirst_.reset();
     finish(work_);
 }
 
@@ -228,18 +228,18 @@ bool FinderSession::readFirst(std::size_t count, QObject* context, std::function
 {
     if (readingFirst_ || running_)
         return false;
-    std::vector<FoundPlace> places = work_->finder.FirstUnread(count);
-    const std::shared_ptr<const ProcessReader> reading = reader();
+    auto reading = std::make_shared<const std::vector<FoundPlace>>(work_->finder.FirstUnread(count));
     readingFirst_ = reading;
     RunOffThread(
         context,
-        [reading, places = std::move(places)]() mutable {
-            ReadPlaces(*reading, places);
+        [reader = reader(), reading] {
+            std::vector<FoundPlace> places = *reading;
+            ReadPlaces(*reader, places);
             return places;
         },
         [this, guard = QPointer<FinderSession>(this), reading, shown = std::move(shown)](std::vector<FoundPlace> places) {
             if (!guard || reading != readingFirst_)
-                return;
+                return; // a step started since, or the session is gone
             readingFirst_.reset();
             shown(std::move(places));
         });

@@ -82,5 +82,5 @@ private:
     bool scanningPaths_ = false;
     bool running_ = false;
     bool letGo_ = false;
-    std::shared_ptr<const ProcessReader> readingFirst_; // the read of the first candidates under way
+    std::shared_ptr<const std::vector<FoundPlace>> readingFirst_; // the first candidates being read
 };

@@ -449,6 +449,7 @@ void FinderWindow::showPlaces(const std::vector<FoundPlace>& places)
     }
     if (places.empty() || !isVisible())
         refresh_->stop();
+    updateControls(); // a single candidate is chosen without a click
 }
 
 void FinderWindow::updateControls()

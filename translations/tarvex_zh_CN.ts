@@ -72,6 +72,10 @@
         <source>No pointer path leads from the client&apos;s program or libraries to this address.</source>
         <translation>没有从客户端程序或其库通往此地址的指针路径。</translation>
     </message>
+    <message>
+        <source>The client did not answer a read of its memory, so the search was let go.</source>
+        <translation>客户端没有回应对其内存的读取，因此放弃了这次搜索。</translation>
+    </message>
 </context>
 <context>
     <name>FinderWindow</name>
@@ -274,6 +278,18 @@
     <message>
         <source>%1 MiB of memory that the client fills in itself were left alone: a read of it would wait for ever.</source>
         <translation>已跳过客户端自行填充的 %1 MiB 内存：读取它会永远等待。</translation>
+    </message>
+    <message>
+        <source>Cancelled.</source>
+        <translation>已取消。</translation>
+    </message>
+    <message>
+        <source>The client did not answer a read of its memory, so the search was let go with its candidates. Start over.</source>
+        <translation>客户端没有回应对其内存的读取，因此放弃了这次搜索及其候选地址。请重新开始。</translation>
+    </message>
+    <message>
+        <source>Checking the paths in the client...</source>
+        <translation>正在客户端中检查路径...</translation>
     </message>
 </context>
 <context>
@@ -627,6 +643,18 @@
         <source>the map key names a map the player cannot stand on here; the positions tell the map</source>
         <translation>地图键所指的地图上玩家不能站在这里; 按坐标判断地图</translation>
     </message>
+    <message>
+        <source>The client has not answered the last read of its memory. The mark stays where it was until it does; pick the process or type the address again to stop waiting.</source>
+        <translation>客户端没有回应上一次对其内存的读取。在它回应之前，标记留在原处；重新选择进程或重新输入地址即可不再等待。</translation>
+    </message>
+    <message>
+        <source>the client does not answer</source>
+        <translation>客户端没有回应</translation>
+    </message>
+    <message>
+        <source>finding the tracking file&apos;s paths in the client...</source>
+        <translation>正在客户端中查找跟踪文件的路径...</translation>
+    </message>
 </context>
 <context>
     <name>MapDocument</name>
@@ -720,6 +748,10 @@
     <message>
         <source>%1 places. Press &quot;The Map Changed&quot; after each change of map, &quot;Same Map&quot; while it stays.</source>
         <translation>%1 个位置。每次换地图后按&quot;地图换了&quot;, 地图不变时按&quot;同一地图&quot;。</translation>
+    </message>
+    <message>
+        <source>The client did not answer a read of its memory, so the search was let go with its places. Close this window and open it again to start over.</source>
+        <translation>客户端没有回应对其内存的读取，因此放弃了这次搜索及其位置。关闭此窗口并再次打开即可重新开始。</translation>
     </message>
 </context>
 <context>
