@@ -418,11 +418,64 @@ FinderOutcome AddressFinder::KeepOnMap(const StandableCells& cells, FinderProgre
 
 FinderOutcome AddressFinder::KeepMoved(const StandableCells& cells, FinderProgress& progress)
 {
-    return Narrow(
+    // Overlaps are weighed among the last few places only, where they decide.
+    constexpr std::uint64_t kOverlapsWeighed = 4096;
+    const std::vector<Entry> before = count_ <= kOverlapsWeighed ? Places() : std::vector<Entry>();
+    FinderOutcome outcome = Narrow(
         [&cells](std::uint32_t before, std::uint32_t now) {
             return now != before && (cells.IsEmpty() || cells.Contains(now & 0xFFFF, now >> 16));
         },
         progress);
+    if (!before.empty() && !outcome.cancelled && !outcome.processEnded) {
+        DropZeroHalvesOfOverlaps(before);
+        outcome.candidates = count_;
+    }
+    return outcome;
+}
+
+std::vector<AddressFinder::Entry> AddressFinder::Places() const
+{
+    std::vector<Entry> places;
+    for (const std::vector<Entry>& entries : segments_)
+        ForEachPlace(entries, 0, entries.size(),
+                     [&places](std::uint32_t address, std::uint32_t pair) { places.push_back({address, pair}); });
+    return places;
+}
+
+void AddressFinder::DropZeroHalvesOfOverlaps(const std::vector<Entry>& before)
+{
+    std::vector<Entry> now = Places();
+    std::vector<bool> dropped(now.size(), false);
+    auto pairBefore = [&before](std::uint32_t address) {
+        const auto at = std::lower_bound(before.begin(), before.end(), address,
+                                         [](const Entry& entry, std::uint32_t a) { return entry.address < a; });
+        return at->pair; // every place kept was there before
+    };
+    for (std::size_t i = 1; i < now.size(); ++i) {
+        const Entry& low = now[i - 1];  // (a, s)
+        const Entry& high = now[i];     // (s, b)
+        if (high.address != low.address + 2)
+            continue;
+        const std::uint32_t a = low.pair & 0xFFFF, b = high.pair >> 16;
+        const bool aStayed = (pairBefore(low.address) & 0xFFFF) == a;
+        const bool bStayed = (pairBefore(high.address) >> 16) == b;
+        if (!aStayed || !bStayed)
+            continue; // more than the shared half moved: the move tells
+        if (a == 0 && b != 0)
+            dropped[i - 1] = true;
+        else if (b == 0 && a != 0)
+            dropped[i] = true;
+    }
+    std::vector<Entry> kept;
+    EntryWriter writer(kept);
+    for (std::size_t i = 0; i < now.size(); ++i)
+        if (!dropped[i])
+            writer.Add(now[i].address, now[i].pair);
+    writer.Flush();
+    const std::uint64_t count = writer.Count();
+    std::vector<std::vector<Entry>> segments;
+    segments.push_back(std::move(kept));
+    Adopt(std::move(segments), {count});
 }
 
 FinderOutcome AddressFinder::KeepStill(FinderProgress& progress)

@@ -101,7 +101,11 @@ public:
 
     FinderOutcome KeepPosition(std::uint16_t x, std::uint16_t y, FinderProgress& progress);
     FinderOutcome KeepOnMap(const StandableCells& cells, FinderProgress& progress);
-    FinderOutcome KeepMoved(const StandableCells& cells, FinderProgress& progress); // cells may be empty
+    // cells may be empty. Of two overlapping places (0, s) and (s, y) of
+    // which only the shared s changed, the one whose unchanged half is 0 is
+    // dropped, and so of (x, s) and (s, 0): a zero field beside the position
+    // is common, a player walking along a map's first row or column rare.
+    FinderOutcome KeepMoved(const StandableCells& cells, FinderProgress& progress);
     FinderOutcome KeepStill(FinderProgress& progress);
 
     bool HasScanned() const { return scanned_; }
@@ -127,6 +131,9 @@ private:
     template <typename Keep>
     FinderOutcome Narrow(Keep keep, FinderProgress& progress);
     void Adopt(std::vector<std::vector<Entry>> segments, const std::vector<std::uint64_t>& counts);
+    // Every place with the pair it held at the last step, in address order.
+    std::vector<Entry> Places() const;
+    void DropZeroHalvesOfOverlaps(const std::vector<Entry>& before);
 
     const ProcessReader& reader_;
     std::vector<std::vector<Entry>> segments_; // in address order; a scan makes one a chunk of memory
