@@ -3,7 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-GridRuler::GridRuler(Qt::Orientation orientation, QWidget* area) : QWidget(area), orientation_(orientation)
+GridRuler::GridRuler(Qt::Orientation orientation, QWidget* parent) : QWidget(parent), orientation_(orientation)
 {
     setObjectName(orientation == Qt::Horizontal ? QStringLiteral("gridColumns") : QStringLiteral("gridRows"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -11,20 +11,23 @@ GridRuler::GridRuler(Qt::Orientation orientation, QWidget* area) : QWidget(area)
     hide();
 }
 
-void GridRuler::showLabels(const std::vector<GridLabel>& labels, int from)
+int GridRuler::thickness() const
 {
-    const QWidget* area = parentWidget();
-    const int thickness = fontMetrics().height() + 2;
-    const QRect place = orientation_ == Qt::Horizontal
-                            ? QRect(from, 0, area->width() - from, thickness)
-                            : QRect(0, from, fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 6,
-                                    area->height() - from);
+    return orientation_ == Qt::Horizontal ? fontMetrics().height() + 2
+                                          : fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 6;
+}
+
+void GridRuler::showLabels(const std::vector<GridLabel>& labels, const QRect& place, int from)
+{
     if (place != geometry())
         setGeometry(place);
     if (labels.size() != labels_.size() || !std::equal(labels.begin(), labels.end(), labels_.begin(), [](auto a, auto b) {
             return a.at == b.at && a.cell == b.cell;
         })) {
         labels_ = labels;
+        update();
+    }
+    if (from != from_) {
         from_ = from;
         update();
     }
@@ -39,7 +42,7 @@ void GridRuler::paintEvent(QPaintEvent* event)
     painter.fillRect(rect(), QColor(32, 32, 32));
     painter.setPen(QColor(200, 200, 200));
     for (const GridLabel& label : labels_) {
-        const int at = label.at - from_;
+        const int at = label.at + from_;
         if (orientation_ == Qt::Horizontal) {
             painter.drawLine(at, 0, at, height());
             painter.drawText(at + 3, fontMetrics().ascent() + 1, QString::number(label.cell));

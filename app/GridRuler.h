@@ -1,5 +1,5 @@
 #pragma once
-// A strip along the top or the left edge of the map area that numbers the
+// A strip beside the top or the left edge of the map area that numbers the
 // grid's stronger lines, every tenth cell. Opaque, and mouse events pass
 // through it.
 
@@ -12,11 +12,13 @@
 class GridRuler : public QWidget {
     Q_OBJECT
 public:
-    GridRuler(Qt::Orientation orientation, QWidget* area);
+    GridRuler(Qt::Orientation orientation, QWidget* parent);
 
-    // Lays itself along its edge of the area, from `from` pixels on (past
-    // the other ruler), with the labels at their pixels of the area.
-    void showLabels(const std::vector<GridLabel>& labels, int from);
+    // How high (along the top) or wide (along the left) it is.
+    int thickness() const;
+    // Lays itself at place, in its parent, with each label at its pixel of
+    // the map area plus `from` (where the area starts in the ruler).
+    void showLabels(const std::vector<GridLabel>& labels, const QRect& place, int from);
     const std::vector<GridLabel>& labels() const { return labels_; }
 
 protected:

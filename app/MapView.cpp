@@ -41,8 +41,8 @@ MapView::MapView(QWidget* parent)
       readout_(new CellReadout(viewport())),
       goToMarkTimer_(new QTimer(this)),
       overview_(new MapOverview(viewport())),
-      gridColumns_(new GridRuler(Qt::Horizontal, viewport())),
-      gridRows_(new GridRuler(Qt::Vertical, viewport()))
+      gridColumns_(new GridRuler(Qt::Horizontal, this)),
+      gridRows_(new GridRuler(Qt::Vertical, this))
 {
     connect(overview_, &MapOverview::centreRequested, this, &MapView::centreOn);
     goToMarkTimer_->setSingleShot(true);
@@ -89,9 +89,17 @@ void MapView::setPicture(IndexedImage picture)
     placeOverlays();
 }
 
+// The whole map in the area, beside the grid's numbers when it shows them.
 QSize MapView::fittedSize() const
 {
-    return pictureSize().scaled(maximumViewportSize(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QMargins rulers = viewportMargins();
+    const QSize room = maximumViewportSize() + QSize(rulers.left(), rulers.top());
+    const QSize whole = pictureSize().scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (!gridWanted_ || !GridShows(whole.width(), pictureSize().width()) ||
+        !GridShows(whole.height(), pictureSize().height()))
+        return whole;
+    const QSize besideRulers = room - QSize(gridRows_->thickness(), gridColumns_->thickness());
+    return pictureSize().scaled(besideRulers, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 QSize MapView::zoomedSize() const
@@ -239,27 +247,38 @@ void MapView::setGridWanted(bool wanted)
 void MapView::placeOverlays()
 {
     placeGridRulers();
-    placeOverview(gridColumns_->isVisible() ? gridColumns_->height() : 0);
-    readout_->raise(); // over the grid's numbers and the overview
+    placeOverview();
+    readout_->raise(); // over the overview
 }
 
+// Beside the map area, in margins the scroll area leaves for them, so that
+// they cover no cell.
 void MapView::placeGridRulers()
 {
     const QSize shown = image_->size();
-    const QSize area = viewport()->size();
-    if (!gridWanted_ || !GridShows(shown.width(), pictureSize().width()) ||
-        !GridShows(shown.height(), pictureSize().height())) {
+    const bool showing = gridWanted_ && GridShows(shown.width(), pictureSize().width()) &&
+                         GridShows(shown.height(), pictureSize().height());
+    const QMargins margins = showing ? QMargins(gridRows_->thickness(), gridColumns_->thickness(), 0, 0) : QMargins();
+    if (viewportMargins() != margins)
+        setViewportMargins(margins); // the area's size changes: placed again from resizeEvent
+    if (!showing) {
         gridColumns_->hide();
         gridRows_->hide();
         return;
     }
+    const QRect area = viewport()->geometry();
     const QPoint offset = image_->pos();
-    gridColumns_->showLabels(GridLabels(offset.x(), shown.width(), pictureSize().width(), area.width()), 0);
-    gridRows_->showLabels(GridLabels(offset.y(), shown.height(), pictureSize().height(), area.height()), gridColumns_->height());
+    // The strip along the top covers the corner too.
+    gridColumns_->showLabels(GridLabels(offset.x(), shown.width(), pictureSize().width(), area.width()),
+                             QRect(area.left() - margins.left(), area.top() - margins.top(),
+                                   area.width() + margins.left(), margins.top()),
+                             margins.left());
+    gridRows_->showLabels(GridLabels(offset.y(), shown.height(), pictureSize().height(), area.height()),
+                          QRect(area.left() - margins.left(), area.top(), margins.left(), area.height()), 0);
 }
 
-// Bottom right; top right (below the grid's numbers) while the mouse drags the map under it.
-void MapView::placeOverview(int top)
+// Bottom right; top right while the mouse drags the map under it.
+void MapView::placeOverview()
 {
     const QSize area = viewport()->size();
     const bool larger = image_->width() > area.width() || image_->height() > area.height();
@@ -272,7 +291,7 @@ void MapView::placeOverview(int top)
     constexpr int clearance = 8;
     QRect place(QPoint(area.width() - overview_->width() - gap, area.height() - overview_->height() - gap), overview_->size());
     if (dragging_ && place.adjusted(-clearance, -clearance, clearance, clearance).contains(mouse_))
-        place.moveTop(top + gap);
+        place.moveTop(gap);
     overview_->move(place.topLeft());
     overview_->show();
     overview_->raise();

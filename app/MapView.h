@@ -111,7 +111,7 @@ private:
     void scrollBy(QPoint delta);
     // The view or its picture changed: the overview and the grid's numbers follow.
     void placeOverlays();
-    void placeOverview(int top);
+    void placeOverview();
     void placeGridRulers();
     void centreOn(QPointF fraction);
 
