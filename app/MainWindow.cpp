@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/AccessibleRoles.h"
+#include "app/BesideTheGame.h"
 #include "app/BrowserPanel.h"
 #include "app/CellReadout.h"
 #include "app/DirectoryList.h"
@@ -38,6 +39,7 @@
 #include "track/TrackingFile.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -113,13 +115,15 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     column->addWidget(toolBar_);
     auto* middle = new QWidget(this);
     auto* row = TightLayout<QHBoxLayout>(middle);
-    row->addWidget(new BrowserPanel(driveSelector_, directoryList_, fileList_, processPicker_, middle));
+    auto* browser = new BrowserPanel(driveSelector_, directoryList_, fileList_, processPicker_, middle);
+    row->addWidget(browser);
     row->addWidget(mapView_, 1);
     column->addWidget(middle, 1);
     auto* aboveMemo = new PanelSplitter(linkMemo_, PanelSplitter::Side::Below, middle, this);
     aboveMemo->setObjectName(QStringLiteral("spl2"));
     column->addWidget(aboveMemo);
     column->addWidget(linkMemo_);
+    beside_ = new BesideTheGame(this, {browser, aboveMemo, linkMemo_});
 
     processPicker_->addActions({startClientCommand_, findAddressCommand_, mapKeyCommand_});
     processPicker_->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -183,6 +187,20 @@ void MainWindow::buildCommands()
     toolBar_->addAddressMenuCommand(mapKeyCommand_);
     startClientCommand_ = addCommand(QT_TR_NOOP("Start a Game Client..."), nullptr, {}, [this] { startClient(); });
     helpCommand_ = addCommand(QT_TR_NOOP("Keyboard and Mouse"), nullptr, {Qt::SHIFT | Qt::Key_F1}, [this] { showHelp(); });
+    stayOnTopCommand_ = addCommand(QT_TR_NOOP("Stay on Top"), nullptr, {Qt::CTRL | Qt::Key_T},
+                                   [this] { beside_->setStayOnTop(stayOnTopCommand_->isChecked()); });
+    stayOnTopCommand_->setCheckable(true);
+    compactCommand_ = addCommand(QT_TR_NOOP("Compact View"), nullptr, {Qt::Key_F11},
+                                 [this] { beside_->setCompact(compactCommand_->isChecked()); });
+    compactCommand_->setCheckable(true);
+    auto* opacities = new QActionGroup(this);
+    for (const int percent : BesideTheGame::kOpacities) {
+        QAction* opacity = opacities->addAction(tr("%1%").arg(percent));
+        opacity->setCheckable(true);
+        opacity->setChecked(percent == 100);
+        connect(opacity, &QAction::triggered, this, [this, percent] { beside_->setOpacity(percent); });
+        opacityCommands_.append(opacity);
+    }
 }
 
 QAction* MainWindow::addCommand(const char* text, const char* icon, const QList<QKeySequence>& shortcuts,
@@ -285,6 +303,8 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    findAddressCommand_,
                                    [this](QPoint from) { measure_->start(from); },
                                    endMeasureCommand_,
+                                   {stayOnTopCommand_, compactCommand_},
+                                   compactCommand_->isChecked() ? opacityCommands_ : QList<QAction*>(),
                                    helpCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
 }
@@ -537,6 +557,9 @@ void MainWindow::openMapKeyWindow()
 void MainWindow::completeTrackingFile(TrackingFile& file) const
 {
     file.followAcrossMaps = isFollowingAcrossMaps();
+    file.stayOnTop = beside_->staysOnTop();
+    file.compactView = beside_->isCompact();
+    file.opacity = beside_->opacity();
     file.mapKey = mapKeyPath_;
     file.mapFolder = fileList_->directory().u8string();
     for (const auto& [key, map] : follower_->learned(fileList_->directory()))
@@ -662,6 +685,7 @@ void MainWindow::followTrackingFile(const TrackingFileInClient& opened)
     toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*opened.position.address), 8, 16, QLatin1Char('0')).toUpper());
     if (opened.file.followAcrossMaps)
         setFollowingAcrossMaps(true);
+    setBesideTheGame(opened.file);
     followMapKeyOf(opened);
 }
 
@@ -695,6 +719,20 @@ void MainWindow::showMapToFinder()
 {
     if (finderWindow_)
         finderWindow_->setMap(document_.sharedWalkability());
+}
+
+// As the tracking file keeps the window beside the game.
+void MainWindow::setBesideTheGame(const TrackingFile& file)
+{
+    if (file.stayOnTop)
+        stayOnTopCommand_->setChecked(true);
+    if (file.compactView)
+        compactCommand_->setChecked(true);
+    beside_->setStayOnTop(stayOnTopCommand_->isChecked());
+    beside_->setCompact(compactCommand_->isChecked());
+    beside_->setOpacity(file.opacity);
+    for (int i = 0; i < int(BesideTheGame::kOpacities.size()); ++i)
+        opacityCommands_[i]->setChecked(BesideTheGame::kOpacities[std::size_t(i)] == beside_->opacity());
 }
 
 void MainWindow::setFollowingAcrossMaps(bool on)

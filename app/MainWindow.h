@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 
+class BesideTheGame;
 class DirectoryList;
 class DistanceMeasure;
 class FinderWindow;
@@ -101,6 +102,7 @@ private:
     struct TrackingFileInClient;
     void followTrackingFile(const TrackingFileInClient& opened);
     void followMapKeyOf(const TrackingFileInClient& opened);
+    void setBesideTheGame(const TrackingFile& file);
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
@@ -128,6 +130,10 @@ private:
     MapFollower* follower_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
+    QAction* stayOnTopCommand_;
+    QAction* compactCommand_;
+    QList<QAction*> opacityCommands_; // not the window's: the help lists no such command
+    BesideTheGame* beside_;
     QAction* goToCellCommand_;
     QAction* overviewCommand_;
     QAction* gridCommand_;

@@ -59,6 +59,10 @@ MapMenu::MapMenu(const MapMenuCommands& commands, std::optional<QPoint> cell, QW
         addAction(commands.pickMap);
     addAction(commands.findAddress);
     addSeparator();
+    addActions(commands.beside);
+    if (!commands.opacities.isEmpty())
+        addMenu(tr("Opacity"))->addActions(commands.opacities);
+    addSeparator();
     addAction(commands.help);
 }
 

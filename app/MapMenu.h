@@ -26,6 +26,8 @@ struct MapMenuCommands {
     QAction* findAddress;
     std::function<void(QPoint)> measureFrom;
     QAction* endMeasure;
+    QList<QAction*> beside; // stay on top, compact view
+    QList<QAction*> opacities; // in compact view only
     QAction* help;
 };
 

@@ -3,6 +3,7 @@
 
 #include "tests/MainWindowFixture.h"
 
+#include "app/BesideTheGame.h"
 #include "app/FinderWindow.h"
 #include "app/ProcessPicker.h"
 #include "app/StartClientDialog.h"
@@ -242,8 +243,12 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
                                                                    .arg(QRegularExpression::escape(kClientName)))));
         ASSERT_GE(chain, 0) << paths.join('\n').toStdString();
         finder->findChild<QListWidget*>("finderPaths")->setCurrentRow(chain);
-        window_->setFollowingAcrossMaps(true); // remembered in the file
+        window_->setFollowingAcrossMaps(true); // remembered in the file, as is the window beside the game
+        auto* beside = window_->findChild<BesideTheGame*>();
+        beside->setCompact(true);
+        beside->setOpacity(85);
         ASSERT_TRUE(finder->saveTrackingFile(trackingFile));
+        beside->setCompact(false);
 #ifndef _WIN32
         ExpectFailedSavesToKeep(*finder, trackingFile);
 #endif
@@ -268,6 +273,9 @@ TEST_F(FinderWindowTest, ATrackingFileFollowsThePlayerAfterTheClientRestarts)
         EXPECT_TRUE(Find<QCheckBox>("chk1")->isChecked());
         EXPECT_EQ(Find<ProcessPicker>("lv1")->selectedProcessId(), client.processId);
         EXPECT_TRUE(window_->isFollowingAcrossMaps());
+        EXPECT_TRUE(window_->findChild<BesideTheGame*>()->isCompact());
+        EXPECT_EQ(window_->findChild<BesideTheGame*>()->opacity(), 85);
+        EXPECT_FALSE(Find<QWidget>("mmo1")->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(Caption(), QStringLiteral("44:11"), 3000);
     }
     // A second restart, with two clients running: the one picked is followed.

@@ -348,9 +348,11 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     QAction endMeasure(QStringLiteral("End Measuring"));
     endMeasure.setEnabled(false);
     QAction help(QStringLiteral("Help"));
-    const MapMenuCommands commands{{},         {},       &routes,      &clearRoute,
-                                   &follow,    &followMaps, &pickMap, &findAddress,
-                                   [&measuredFrom](QPoint from) { measuredFrom = from; }, &endMeasure, &help};
+    QAction compact(QStringLiteral("Compact View"));
+    QAction halfSeen(QStringLiteral("50%"));
+    MapMenuCommands commands{{},         {},       &routes,      &clearRoute,
+                             &follow,    &followMaps, &pickMap, &findAddress,
+                             [&measuredFrom](QPoint from) { measuredFrom = from; }, &endMeasure, {&compact}, {}, &help};
     auto entry = [](const QMenu& menu, const QString& text) {
         for (QAction* action : menu.actions())
             if (action->text() == text)
@@ -373,6 +375,13 @@ TEST_F(MainWindowTest, TheMapMenuCopiesThePictureAndTheCellClicked)
     EXPECT_EQ(entry(menu, "Pick"), nullptr); // only while following across maps
     followMaps.setChecked(true);
     EXPECT_NE(entry(MapMenu(commands, QPoint(0, 0), window_.get()), "Pick"), nullptr);
+    EXPECT_NE(entry(menu, "Compact View"), nullptr);
+    EXPECT_EQ(entry(menu, "Opacity"), nullptr); // only in compact view, when the window hands them over
+    commands.opacities = {&halfSeen};
+    const MapMenu compactMenu(commands, QPoint(0, 0), window_.get());
+    const QAction* opacity = entry(compactMenu, "Opacity");
+    ASSERT_TRUE(opacity && opacity->menu());
+    EXPECT_EQ(opacity->menu()->actions(), QList<QAction*>{&halfSeen});
 
     for (QAction* action : window_->actions())
         if (action->text() == "Copy Picture")

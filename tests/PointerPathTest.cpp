@@ -300,6 +300,21 @@ TEST(TrackingFileTest, WrittenAndReadBackAndBadFilesSayWhy)
     EXPECT_EQ(TrackingFileText(acrossMaps), text + "follow-maps=yes\n");
     EXPECT_TRUE(ParseTrackingFile(TrackingFileText(acrossMaps)).file->followAcrossMaps);
     EXPECT_FALSE(ParseTrackingFile(text + "follow-maps=no\n").file->followAcrossMaps);
+    // The window beside the game; an opacity that is no percentage is refused.
+    TrackingFile beside = file;
+    beside.stayOnTop = true;
+    beside.compactView = true;
+    beside.opacity = 70;
+    EXPECT_EQ(TrackingFileText(beside), text + "stay-on-top=yes\ncompact-view=yes\nopacity=70\n");
+    const TrackingFileRead besideBack = ParseTrackingFile(TrackingFileText(beside));
+    ASSERT_TRUE(besideBack.file) << besideBack.failure;
+    EXPECT_TRUE(besideBack.file->stayOnTop && besideBack.file->compactView);
+    EXPECT_EQ(besideBack.file->opacity, 70);
+    EXPECT_EQ(ParseTrackingFile(text).file->opacity, 100);
+    for (const char* wrong : {"9", "101", "", "85%", "-50", "0085", "1e2"})
+        EXPECT_NE(ParseTrackingFile(text + "opacity=" + wrong + "\n").failure.find("opacity \"" + std::string(wrong)),
+                  std::string::npos)
+            << wrong;
     // The map key and the maps learned for it, names of any bytes.
     acrossMaps.mapKey = TrackedMapKey{{"Client.exe", 0x2B3C40, {0x24}}, MapKeyForm::Text};
     acrossMaps.mapFolder = "/games/\xB5\xD8\xCD\xBC 100%";

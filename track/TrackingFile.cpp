@@ -131,6 +131,15 @@ std::string ReadMapKeyLines(std::string_view text, TrackingFile& file)
     return {};
 }
 
+// "10" to "100", digits only.
+std::optional<int> Percent(std::string_view text)
+{
+    if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int percent = std::stoi(std::string(text));
+    return percent >= 10 && percent <= 100 ? std::optional<int>(percent) : std::nullopt;
+}
+
 } // namespace
 
 std::string TrackingFileText(const TrackingFile& file)
@@ -139,6 +148,12 @@ std::string TrackingFileText(const TrackingFile& file)
         "# Tarvex tracking file\nprogram=" + ProgramValue(file.program) + "\npath=" + FormatPointerPath(file.path) + "\n";
     if (file.followAcrossMaps)
         text += "follow-maps=yes\n";
+    if (file.stayOnTop)
+        text += "stay-on-top=yes\n";
+    if (file.compactView)
+        text += "compact-view=yes\n";
+    if (file.opacity != 100)
+        text += "opacity=" + std::to_string(file.opacity) + "\n";
     if (file.mapKey)
         text += "map-key=" + FormatPointerPath(file.mapKey->path) + "\nmap-key-form=" + MapKeyFormName(file.mapKey->form) + "\n";
     if (!file.learnedMaps.empty())
@@ -160,7 +175,20 @@ TrackingFileRead ParseTrackingFile(std::string_view text)
     ParsedPointerPath parsed = ParsePointerPath(*path);
     if (!parsed.path)
         return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's path is wrong: %1"), {parsed.failure})};
-    TrackingFile file{ProgramFromValue(*program), std::move(*parsed.path), ValueOf(text, "follow-maps") == "yes", {}, {}, {}};
+    TrackingFile file;
+    file.program = ProgramFromValue(*program);
+    file.path = std::move(*parsed.path);
+    file.followAcrossMaps = ValueOf(text, "follow-maps") == "yes";
+    file.stayOnTop = ValueOf(text, "stay-on-top") == "yes";
+    file.compactView = ValueOf(text, "compact-view") == "yes";
+    if (const std::optional<std::string_view> opacity = ValueOf(text, "opacity")) {
+        const std::optional<int> percent = Percent(*opacity);
+        if (!percent)
+            return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's opacity \"%1\" is not a number "
+                                                                      "from 10 to 100."),
+                                             {std::string(*opacity)})};
+        file.opacity = *percent;
+    }
     if (std::string failure = ReadMapKeyLines(text, file); !failure.empty())
         return {std::nullopt, std::move(failure)};
     return {std::move(file), {}};

@@ -7,6 +7,9 @@
 //   program=Client.exe
 //   path=Client.exe+1A2B3C -> +10 -> +8
 //   follow-maps=yes
+//   stay-on-top=yes
+//   compact-view=yes
+//   opacity=85
 //   map-key=Client.exe+2B3C40 -> +24
 //   map-key-form=text
 //   map-folder=/home/player/game/map
@@ -15,7 +18,9 @@
 // program is the client's name as the process list shows it; path the
 // pointer path (PointerPath.h) to the player's x and y; follow-maps, when
 // "yes", that the viewer shows the map the player is on (any other value,
-// or none, is no). The rest is optional: map-key the pointer path to where
+// or none, is no); stay-on-top and compact-view the same for keeping the
+// window beside the game, and opacity its opacity in compact view in percent
+// (100 unless told; a number from 10 to 100). The rest is optional: map-key the pointer path to where
 // the client keeps which map it is on, map-key-form how it keeps it (text,
 // u32 or u16; MapKeyFinder.h), and the maps learned for its keys: the folder,
 // then a line for each key, its bytes in hexadecimal and the map's file name.
@@ -52,6 +57,9 @@ struct TrackingFile {
     std::string program;
     PointerPath path;
     bool followAcrossMaps = false;
+    bool stayOnTop = false;
+    bool compactView = false;
+    int opacity = 100; // percent
     std::optional<TrackedMapKey> mapKey;
     std::string mapFolder; // the system's bytes
     std::vector<std::pair<std::string, std::string>> learnedMaps; // key bytes, map file name

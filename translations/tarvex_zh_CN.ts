@@ -655,6 +655,18 @@
         <source>finding the tracking file&apos;s paths in the client...</source>
         <translation>正在客户端中查找跟踪文件的路径...</translation>
     </message>
+    <message>
+        <source>Stay on Top</source>
+        <translation>总在最前</translation>
+    </message>
+    <message>
+        <source>Compact View</source>
+        <translation>精简视图</translation>
+    </message>
+    <message>
+        <source>%1%</source>
+        <translation>%1%</translation>
+    </message>
 </context>
 <context>
     <name>MapDocument</name>
@@ -786,6 +798,10 @@
     <message>
         <source>Measure from Here</source>
         <translation>从这里测量</translation>
+    </message>
+    <message>
+        <source>Opacity</source>
+        <translation>不透明度</translation>
     </message>
 </context>
 <context>
@@ -1002,6 +1018,10 @@ Do you want to replace it?</source>
     <message>
         <source>The tracking file&apos;s line &quot;map=%1&quot; is not a key in hexadecimal and a map&apos;s name.</source>
         <translation>跟踪文件的行 &quot;map=%1&quot; 不是十六进制的键加地图名。</translation>
+    </message>
+    <message>
+        <source>The tracking file&apos;s opacity &quot;%1&quot; is not a number from 10 to 100.</source>
+        <translation>跟踪文件的不透明度“%1”不是 10 到 100 之间的数。</translation>
     </message>
 </context>
 <context>
