@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <new>
 #include <vector>
@@ -188,6 +189,8 @@ QImage ImageControl::screenPart(const QRect& target, const QRect& exposed) const
         for (const auto& [column, colour] : gridColumns)
             line[column] = colour;
     }
+    if (!trails_.empty())
+        writeTrails(part, exposed, target);
     if (!routeCorners_.empty())
         writeRoute(part, exposed, target);
     return part;
@@ -279,6 +282,94 @@ void ImageControl::setStartMark(std::optional<QPoint> cell)
 {
     startMark_ = cell;
     update();
+}
+
+void ImageControl::setTrails(std::vector<Trail> trails)
+{
+    const QRect before = trailBounds();
+    trails_ = std::move(trails);
+    trailPixelsTarget_ = QRect();
+    update(before | trailBounds());
+}
+
+QRect ImageControl::trailBounds() const
+{
+    QRect cells;
+    for (const Trail& trail : trails_)
+        for (const QPoint& cell : trail.cells)
+            cells |= QRect(cell, QSize(1, 1));
+    return cells.isEmpty() || picture_.IsEmpty() ? QRect() : controlRectOf(cells).adjusted(-2, -2, 2, 2);
+}
+
+namespace {
+
+// Farther than this from the step before, the player was carried (a door,
+// another map): no line between them.
+constexpr int kTrailJump = 8;
+
+bool Jumped(QPoint from, QPoint to)
+{
+    return std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y())) > kTrailJump;
+}
+
+} // namespace
+
+// Two pixels wide along each step, blended over the map by its age, straight
+// into the screen's pixels. The pixels are worked out once for each place of
+// the picture, so a repaint costs what they cost.
+void ImageControl::writeTrails(QImage& part, const QRect& exposed, const QRect& target) const
+{
+    if (trailPixelsTarget_ != target) {
+        trailPixels_ = pixelsOfTrails(target);
+        trailPixelsTarget_ = target;
+    }
+    uchar* const pixels = part.bits();
+    const qsizetype stride = part.bytesPerLine();
+    for (const TrailPixel& trailPixel : trailPixels_) {
+        const int x = trailPixel.x - exposed.left();
+        const int y = trailPixel.y - exposed.top();
+        if (x < 0 || y < 0 || x >= part.width() || y >= part.height())
+            continue;
+        QRgb& pixel = reinterpret_cast<QRgb*>(pixels + y * stride)[x];
+        const int alpha = trailPixel.alpha;
+        const auto mix = [alpha](int over, int under) { return (over * alpha + under * (256 - alpha)) >> 8; };
+        pixel = qRgb(mix(qRed(trailPixel.colour), qRed(pixel)), mix(qGreen(trailPixel.colour), qGreen(pixel)),
+                     mix(qBlue(trailPixel.colour), qBlue(pixel)));
+    }
+}
+
+// Each trail's pixels once, the youngest step's where steps cross.
+std::vector<ImageControl::TrailPixel> ImageControl::pixelsOfTrails(const QRect& target) const
+{
+    std::vector<TrailPixel> all;
+    for (const Trail& trail : trails_) {
+        std::vector<TrailPixel> pixels;
+        const QRgb colour = trail.colour.rgb();
+        for (std::size_t i = 1; i < trail.cells.size(); ++i) {
+            if (Jumped(trail.cells[i - 1], trail.cells[i]))
+                continue;
+            const QPointF from = middleOf(trail.cells[i - 1], target);
+            const QPointF to = middleOf(trail.cells[i], target);
+            const int alpha = int(256 * (1.0 - 0.85 * trail.ages[i]));
+            const double dx = to.x() - from.x();
+            const double dy = to.y() - from.y();
+            const bool flat = std::abs(dx) > std::abs(dy);
+            const int steps = std::max(1, int(std::ceil(std::max(std::abs(dx), std::abs(dy)))));
+            for (int k = 0; k <= steps; ++k) {
+                const int x = int(std::floor(from.x() + dx * k / steps));
+                const int y = int(std::floor(from.y() + dy * k / steps));
+                pixels.push_back({x, y, alpha, colour});
+                pixels.push_back({flat ? x : x + 1, flat ? y + 1 : y, alpha, colour});
+            }
+        }
+        // Steps come oldest first: the last of each pixel is the youngest.
+        std::stable_sort(pixels.begin(), pixels.end(),
+                         [](const TrailPixel& a, const TrailPixel& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            if (i + 1 == pixels.size() || pixels[i + 1].x != pixels[i].x || pixels[i + 1].y != pixels[i].y)
+                all.push_back(pixels[i]);
+    }
+    return all;
 }
 
 void ImageControl::setGoToMark(std::optional<QPoint> cell)

@@ -17,6 +17,14 @@
 // The line drawn just outside the picture's edge, so that its end shows.
 inline const QColor kPictureEdgeColour(110, 110, 110);
 
+// Where a player has been: cells oldest first, each with its age from 0 (now)
+// to 1 (about to be forgotten).
+struct Trail {
+    QColor colour;
+    std::vector<QPoint> cells;
+    std::vector<double> ages;
+};
+
 // A copy at one byte a pixel with the colour table, as the clipboard and
 // Qt's painting take it; 96 dots per inch.
 QImage ToQImage(const IndexedImage& image);
@@ -60,6 +68,11 @@ public:
     // none: no dot.
     void setStartMark(std::optional<QPoint> cell);
     const std::optional<QPoint>& startMark() const { return startMark_; }
+    // Thin lines through the cells' middles, fading with age, broken where
+    // the player jumped more than a few cells; under the marks, never in the
+    // picture.
+    void setTrails(std::vector<Trail> trails);
+    const std::vector<Trail>& trails() const { return trails_; }
     // A square around a cell gone to; none: no square.
     void setGoToMark(std::optional<QPoint> cell);
     const std::optional<QPoint>& goToMark() const { return goToMark_; }
@@ -80,6 +93,15 @@ private:
     void paintSpotlight(QPainter& painter, const QRect& target) const;
     void paintPlayerRing(QPainter& painter, const QRect& target) const;
     void paintGoToMark(QPainter& painter) const;
+    void writeTrails(QImage& part, const QRect& exposed, const QRect& target) const;
+    struct TrailPixel {
+        int x, y;
+        int alpha; // of 256
+        QRgb colour;
+    };
+    std::vector<TrailPixel> pixelsOfTrails(const QRect& target) const;
+    // The control pixels the trails touch.
+    QRect trailBounds() const;
     // The middle of a cell, in the control's pixels.
     QPointF middleOf(QPoint cell, const QRect& target) const;
     double playerRingRadius() const;
@@ -93,6 +115,9 @@ private:
     std::optional<QPoint> player_;
     std::optional<QPoint> goToMark_;
     std::optional<QPoint> startMark_;
+    std::vector<Trail> trails_;
+    mutable std::vector<TrailPixel> trailPixels_; // for the picture drawn at trailPixelsTarget_
+    mutable QRect trailPixelsTarget_;
     bool gridShown_ = false;
     bool autoSize_ = true;
     bool stretch_ = false;

@@ -187,6 +187,9 @@ void MainWindow::buildCommands()
     toolBar_->addAddressMenuCommand(mapKeyCommand_);
     startClientCommand_ = addCommand(QT_TR_NOOP("Start a Game Client..."), nullptr, {}, [this] { startClient(); });
     helpCommand_ = addCommand(QT_TR_NOOP("Keyboard and Mouse"), nullptr, {Qt::SHIFT | Qt::Key_F1}, [this] { showHelp(); });
+    trailCommand_ = addCommand(QT_TR_NOOP("Trail"), nullptr, {Qt::Key_T}, [this] { showTrail(); });
+    trailCommand_->setCheckable(true);
+    trailCommand_->setChecked(true);
     stayOnTopCommand_ = addCommand(QT_TR_NOOP("Stay on Top"), nullptr, {Qt::CTRL | Qt::Key_T},
                                    [this] { beside_->setStayOnTop(stayOnTopCommand_->isChecked()); });
     stayOnTopCommand_->setCheckable(true);
@@ -303,7 +306,7 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    findAddressCommand_,
                                    [this](QPoint from) { measure_->start(from); },
                                    endMeasureCommand_,
-                                   {stayOnTopCommand_, compactCommand_},
+                                   {trailCommand_, stayOnTopCommand_, compactCommand_},
                                    compactCommand_->isChecked() ? opacityCommands_ : QList<QAction*>(),
                                    helpCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
@@ -403,6 +406,8 @@ void MainWindow::openSelectedMap()
         linkMemo_->showLines(*map.linkText);
     showMapToFinder();
     follower_->showing(fileList_->selectedFilePath().filename());
+    shownMap_ = fileList_->selectedFilePath().u8string();
+    showTrail();
 }
 
 void MainWindow::openPath(const QString& path)
@@ -721,6 +726,20 @@ void MainWindow::showMapToFinder()
         finderWindow_->setMap(document_.sharedWalkability());
 }
 
+// The player's trail on the map on show, the newest end the brightest.
+void MainWindow::showTrail()
+{
+    Trail shown{QColor(0, 255, 0), {}, {}};
+    if (trailCommand_->isChecked() && trailClock_.isValid() && !mapView_->picture().IsEmpty()) {
+        const std::int64_t now = trailClock_.elapsed();
+        for (const TrailStep& step : trail_.On(shownMap_, now)) {
+            shown.cells.emplace_back(step.x, step.y);
+            shown.ages.push_back(double(now - step.atMs) / double(PlayerTrail::kKeptMs));
+        }
+    }
+    mapView_->setTrails(shown.cells.size() > 1 ? std::vector<Trail>{shown} : std::vector<Trail>());
+}
+
 // As the tracking file keeps the window beside the game.
 void MainWindow::setBesideTheGame(const TrackingFile& file)
 {
@@ -804,6 +823,10 @@ QString MainWindow::followingAcrossMapsNote() const
 void MainWindow::onPlayerMoved(PlayerPosition position)
 {
     follower_->see(position);
+    if (!trailClock_.isValid())
+        trailClock_.start();
+    trail_.See(trailClock_.elapsed(), position.x, position.y, shownMap_);
+    showTrail();
     mapView_->showMarker(QPoint(position.x - 5, position.y - 5));
     routes_->setPlayer(QPoint(position.x, position.y));
     if (followCommand_->isChecked())

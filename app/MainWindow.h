@@ -7,6 +7,7 @@
 #include "app/MapDocument.h"
 #include "app/OpenPath.h"
 #include "app/SaveDialog.h"
+#include "track/PlayerTrail.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 
@@ -103,6 +104,7 @@ private:
     void followTrackingFile(const TrackingFileInClient& opened);
     void followMapKeyOf(const TrackingFileInClient& opened);
     void setBesideTheGame(const TrackingFile& file);
+    void showTrail();
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
@@ -130,6 +132,7 @@ private:
     MapFollower* follower_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
+    QAction* trailCommand_;
     QAction* stayOnTopCommand_;
     QAction* compactCommand_;
     QList<QAction*> opacityCommands_; // not the window's: the help lists no such command
@@ -156,4 +159,7 @@ private:
     bool failureBoxOpen_ = false;
     QElapsedTimer sincePlayersMapShown_; // "map: NAME" in the readout a few seconds after
     std::shared_ptr<const TrackingFileInClient> openingTrackingFile_; // its paths are being followed
+    PlayerTrail trail_;
+    QElapsedTimer trailClock_;
+    std::string shownMap_; // the map's path as the trail keeps it
 };

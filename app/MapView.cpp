@@ -222,6 +222,11 @@ void MapView::showMarker(QPoint topLeft)
     image_->repaintPixels(markerOnPicture_);
 }
 
+void MapView::setTrails(std::vector<Trail> trails)
+{
+    image_->setTrails(std::move(trails));
+}
+
 void MapView::setRoute(std::vector<QPoint> cells)
 {
     if (cells.empty())

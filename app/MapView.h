@@ -11,6 +11,7 @@
 // the whole picture as large as the area allows; a readout label tells the
 // cell under the mouse.
 
+#include "app/ImageControl.h"
 #include "map/IndexedImage.h"
 
 #include <QScrollArea>
@@ -21,7 +22,6 @@
 #include <vector>
 
 class CellReadout;
-class ImageControl;
 class GridRuler;
 class MapOverview;
 class QTimer;
@@ -64,6 +64,8 @@ public:
 
     // The route drawn over the map; empty: none.
     void setRoute(std::vector<QPoint> cells);
+    // Where the players have been (ImageControl.h); empty: none.
+    void setTrails(std::vector<Trail> trails);
     // A white dot where a route or a measure starts before it has an end.
     void setStartMark(std::optional<QPoint> cell);
     // A ring around a cell, brought into view; none: no ring.

@@ -101,6 +101,7 @@ public:
     }
     QWidget* area() { return view_.viewport(); }
     QWidget* image() { return view_.findChild<QWidget*>("img1"); }
+    void setTrails(std::vector<Trail> trails) { view_.setTrails(std::move(trails)); }
 
 private:
     MapView view_{nullptr};
@@ -143,6 +144,47 @@ void RepaintZoomedBesideWithoutOverlays(benchmark::State& state)
             [&] { withoutSeconds += Timed([&] { repaint(without); }).wallSeconds; });
     }
     state.counters["beside_no_overlays_wall_s"] = benchmark::Counter(withoutSeconds, benchmark::Counter::kAvgIterations);
+}
+
+// Eight players' trails of 600 steps each, walking about the middle of the
+// map, where the view shows it.
+std::vector<Trail> EightTrails()
+{
+    std::vector<Trail> trails;
+    std::uint32_t state = 12345;
+    for (int player = 0; player < 8; ++player) {
+        Trail trail{QColor::fromHsv(player * 45, 255, 255), {}, {}};
+        QPoint at(kMap.width / 2 - 40 + player * 10, kMap.height / 2 - 40 + player * 10);
+        for (int step = 0; step < 600; ++step) {
+            state = state * 1664525u + 1013904223u;
+            at += QPoint(int(state >> 30) % 3 - 1, int(state >> 28) % 3 - 1);
+            trail.cells.push_back(at);
+            trail.ages.push_back(1.0 - step / 600.0);
+        }
+        trails.push_back(std::move(trail));
+    }
+    return trails;
+}
+
+// The whole visible area at natural size painted anew with eight trails, and
+// without them, the two in turn; the time without them is a counter.
+void RepaintTrailsBesideWithout(benchmark::State& state)
+{
+    ShownMapView with(0);
+    ShownMapView without(0);
+    with.setTrails(EightTrails());
+    const auto repaint = [](ShownMapView& shown) {
+        shown.image()->update();
+        QApplication::processEvents();
+    };
+    double withoutSeconds = 0;
+    bool withFirst = true;
+    for (auto _ : state) {
+        InTurn(
+            withFirst, [&] { state.SetIterationTime(Timed([&] { repaint(with); }).wallSeconds); },
+            [&] { withoutSeconds += Timed([&] { repaint(without); }).wallSeconds; });
+    }
+    state.counters["beside_no_trails_wall_s"] = benchmark::Counter(withoutSeconds, benchmark::Counter::kAvgIterations);
 }
 
 // The overview made from the picture, and the map's load beside it, in turn.
@@ -362,6 +404,9 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("map-area/pan-8-pixels-20-zoom-in-steps", PanStep, false)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("map-area/pan-8-pixels-1600-percent-overlays", PanStep, true)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("map-area/repaint-1600-percent-overlays", RepaintZoomedBesideWithoutOverlays)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("map-area/repaint-8-trails", RepaintTrailsBesideWithout)
         ->Unit(benchmark::kMicrosecond)
         ->UseManualTime();
     benchmark::RegisterBenchmark("overview/1000x1000", OverviewBesideLoad, kClickedMap)

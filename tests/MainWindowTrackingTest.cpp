@@ -77,6 +77,49 @@ TEST_F(MainWindowTrackingTest, TickingMarksThePlayerAndShowsTheCoordinates)
     EXPECT_EQ(MarkerPixels(QImage(maps_.filePath("tracked.bmp"))), marker);
 }
 
+// The trail: where the player went on the map on show, drawn over it, never
+// into the picture; T hides and shows it; another map has its own.
+TEST_F(MainWindowTrackingTest, TheTrailFollowsThePlayerOverTheMapButNotIntoThePicture)
+{
+    const std::string path = QFile::encodeName(maps_.filePath("Open.map")).toStdString();
+    StandInClient client("--map '" + path + "' --seconds 60"); // a step every half second along a row
+    Follow(client);
+    auto* image = Find<ImageControl>("img1");
+    for (int tick = 0; tick < 4; ++tick) {
+        Tick();
+        QTest::qWait(600);
+    }
+    ASSERT_EQ(image->trails().size(), 1u);
+    const Trail trail = image->trails().front();
+    ASSERT_GE(trail.cells.size(), 3u);
+    EXPECT_EQ(trail.colour, QColor(0, 255, 0));
+    EXPECT_EQ(trail.cells.back(), QPoint(Caption().section(':', 0, 0).toInt(), Caption().section(':', 1).toInt()));
+    for (std::size_t i = 1; i < trail.cells.size(); ++i) {
+        EXPECT_EQ(trail.cells[i].y(), trail.cells[0].y());
+        EXPECT_LE(trail.ages[i], trail.ages[i - 1]); // oldest first
+    }
+    EXPECT_GE(trail.ages.front(), 0.0);
+    EXPECT_LE(trail.ages.front(), 0.01);
+    // On the screen, not in the picture (the marker alone is drawn into it).
+    QApplication::processEvents();
+    const QPoint oldest = image->controlRectOf(QRect(trail.cells.front(), QSize(1, 1))).topLeft();
+    const QColor onScreen = image->grab(QRect(oldest, QSize(1, 1))).toImage().pixelColor(0, 0);
+    EXPECT_GT(onScreen.green(), 100);
+    EXPECT_EQ(onScreen.red(), onScreen.blue());
+    EXPECT_NE(Shown().pixelColor(trail.cells.front()), onScreen);
+    QTest::keyClick(window_.get(), Qt::Key_T);
+    EXPECT_TRUE(image->trails().empty());
+    QTest::keyClick(window_.get(), Qt::Key_T);
+    EXPECT_EQ(image->trails().size(), 1u);
+
+    Write("Other.map", MapHeaderBytes(60, 40));
+    EnterFolder(maps_.path());
+    ClickMap("Other.map");
+    EXPECT_TRUE(image->trails().empty());
+    ClickMap("Open.map");
+    EXPECT_EQ(image->trails().size(), 1u);
+}
+
 TEST_F(MainWindowTrackingTest, EachTickRestoresTheMapBeforeMarking)
 {
     std::string cells;

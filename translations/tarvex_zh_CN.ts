@@ -667,6 +667,10 @@
         <source>%1%</source>
         <translation>%1%</translation>
     </message>
+    <message>
+        <source>Trail</source>
+        <translation>足迹</translation>
+    </message>
 </context>
 <context>
     <name>MapDocument</name>
