@@ -126,12 +126,10 @@ void RepaintArea(benchmark::State& state)
 
 constexpr int k1600PercentSteps = 16; // 4000 pixels become 73,933: over 1600%, where the grid shows
 
-// The whole visible area at 1600% painted anew, with or without the overlays,
-// the two in turn; the time without them is a counter.
-void RepaintZoomedBesideWithoutOverlays(benchmark::State& state)
+// Both views' visible areas painted anew, in turn: the time with is the
+// benchmark's, the time without the counter's.
+void RepaintInTurn(benchmark::State& state, ShownMapView& with, ShownMapView& without, const std::string& counter)
 {
-    ShownMapView with(k1600PercentSteps, true);
-    ShownMapView without(k1600PercentSteps, false);
     const auto repaint = [](ShownMapView& shown) {
         shown.image()->update();
         QApplication::processEvents();
@@ -143,7 +141,15 @@ void RepaintZoomedBesideWithoutOverlays(benchmark::State& state)
             withFirst, [&] { state.SetIterationTime(Timed([&] { repaint(with); }).wallSeconds); },
             [&] { withoutSeconds += Timed([&] { repaint(without); }).wallSeconds; });
     }
-    state.counters["beside_no_overlays_wall_s"] = benchmark::Counter(withoutSeconds, benchmark::Counter::kAvgIterations);
+    state.counters[counter] = benchmark::Counter(withoutSeconds, benchmark::Counter::kAvgIterations);
+}
+
+// The whole visible area at 1600% painted anew, with or without the overlays.
+void RepaintZoomedBesideWithoutOverlays(benchmark::State& state)
+{
+    ShownMapView with(k1600PercentSteps, true);
+    ShownMapView without(k1600PercentSteps, false);
+    RepaintInTurn(state, with, without, "beside_no_overlays_wall_s");
 }
 
 // Eight players' trails of 600 steps each, walking about the middle of the
@@ -173,18 +179,7 @@ void RepaintTrailsBesideWithout(benchmark::State& state)
     ShownMapView with(0);
     ShownMapView without(0);
     with.setTrails(EightTrails());
-    const auto repaint = [](ShownMapView& shown) {
-        shown.image()->update();
-        QApplication::processEvents();
-    };
-    double withoutSeconds = 0;
-    bool withFirst = true;
-    for (auto _ : state) {
-        InTurn(
-            withFirst, [&] { state.SetIterationTime(Timed([&] { repaint(with); }).wallSeconds); },
-            [&] { withoutSeconds += Timed([&] { repaint(without); }).wallSeconds; });
-    }
-    state.counters["beside_no_trails_wall_s"] = benchmark::Counter(withoutSeconds, benchmark::Counter::kAvgIterations);
+    RepaintInTurn(state, with, without, "beside_no_trails_wall_s");
 }
 
 // The overview made from the picture, and the map's load beside it, in turn.
