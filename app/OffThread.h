@@ -6,7 +6,8 @@
 // gone. Nothing waits for the thread, neither a context that goes nor the
 // program's exit; the thread deletes itself when its work ends.
 //
-// work must not throw: it returns its failure as part of its result.
+// work returns its failure as part of its result; work that throws anyway
+// (memory running out) gives none, and done is not called.
 
 #include <QObject>
 #include <QThread>
@@ -20,9 +21,16 @@ void RunOffThread(QObject* context, Work work, Done done)
 {
     using Result = decltype(work());
     auto result = std::make_shared<std::optional<Result>>();
-    QThread* thread = QThread::create([work = std::move(work), result]() mutable { result->emplace(work()); });
-    QObject::connect(thread, &QThread::finished, context,
-                     [result, done = std::move(done)]() mutable { done(std::move(**result)); });
+    QThread* thread = QThread::create([work = std::move(work), result]() mutable {
+        try {
+            result->emplace(work());
+        } catch (...) {
+        }
+    });
+    QObject::connect(thread, &QThread::finished, context, [result, done = std::move(done)]() mutable {
+        if (*result)
+            done(std::move(**result));
+    });
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
 }

@@ -131,9 +131,11 @@ protected:
         MapFollower* follower = window_->findChild<MapFollower*>();
         QTRY_VERIFY(!Tracker()->isReading() && !follower->isReadingKey());
     }
+    // The window goes on while the client is read for the file's paths.
     void OpenTrackingFile(const QString& file) const
     {
         window_->openTrackingFile(ToFilesystemPath(file));
+        EXPECT_TRUE(window_->isOpeningTrackingFile());
         QTRY_VERIFY(!window_->isOpeningTrackingFile());
     }
     void Click(const char* buttonName) const { QTest::mouseClick(Find<QWidget>(buttonName), Qt::LeftButton); }
