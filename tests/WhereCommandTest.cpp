@@ -95,6 +95,8 @@ TEST_F(WhereCommandTest, SaysWhatIsWrongWithExitStatusTwo)
         {Folder() + " --pid 1 --address 10 --interval 5", "not an interval: \"5\""},
         {Folder() + " --pid 1 --adress 10", "unknown option --adress"},
         {Folder() + " --track", "--track needs a value"},
+        {Folder() + " --track a --address 10", "give --address or --track for a client, not both"},
+        {Folder() + " --pid 1 --address 10 --address 20", "give the process with --pid"},
         {Folder() + " --track '" + (folder_ / "none").string() + "'", "none"},
     };
     for (const Row& row : table) {
@@ -208,6 +210,53 @@ TEST_F(WhereCommandTest, ATrackingFileWithTheMapKeyTellsMapsAlikeApart)
             named.push_back(shown);
     }
     EXPECT_EQ(named, visited) << run.output;
+}
+
+// Two clients at once: each line names its client, a client that ends says
+// so, and the command ends when both have.
+TEST_F(WhereCommandTest, SeveralClientsAreFollowedAtOnceEachLineNamingItsOwn)
+{
+    for (unsigned seed = 1; seed <= 3; ++seed)
+        WriteBytes(folder_ / ("area" + std::to_string(seed) + ".map"), MapFromRows(RoomsAndRubble(70, 50, seed)));
+    StandInClient first("--world '" + folder_.string() + "' --stay 40 --pace 50");
+    StandInClient second("--world '" + folder_.string() + "' --stay 40 --pace 50");
+    ASSERT_NE(first.address, 0u);
+    ASSERT_NE(second.address, 0u);
+    const auto client = [](const StandInClient& one) {
+        char address[16];
+        std::snprintf(address, sizeof address, "%X", one.address);
+        return " --pid " + std::to_string(one.processId) + " --address " + address;
+    };
+    CommandRun run;
+    std::thread where([&] { run = RunWhere(Folder() + client(first) + " --interval 20" + client(second)); });
+    const std::string firstMap = first.NextMap().name;
+    const std::string secondMap = second.NextMap().name;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // both well into their first maps
+    first.End();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    second.End();
+    where.join();
+    EXPECT_EQ(run.status, 0) << run.output;
+    const std::string firstName = "stand_in_client " + std::to_string(first.processId) + ": ";
+    const std::string secondName = "stand_in_client " + std::to_string(second.processId) + ": ";
+    std::vector<std::string> firstLines, secondLines;
+    for (const std::string& line : Lines(run.output)) {
+        if (line.rfind(firstName, 0) == 0)
+            firstLines.push_back(line.substr(firstName.size()));
+        else if (line.rfind(secondName, 0) == 0)
+            secondLines.push_back(line.substr(secondName.size()));
+        else
+            ADD_FAILURE() << "a line naming no client: " << line;
+    }
+    ASSERT_GE(firstLines.size(), 2u) << run.output;
+    ASSERT_GE(secondLines.size(), 2u) << run.output;
+    EXPECT_EQ(firstLines.back(), "ended");
+    EXPECT_EQ(secondLines.back(), "ended");
+    const auto named = [](const std::vector<std::string>& lines, const std::string& map) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(map + " ", 0) == 0; });
+    };
+    EXPECT_TRUE(named(firstLines, firstMap)) << run.output;
+    EXPECT_TRUE(named(secondLines, secondMap)) << run.output;
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -30,8 +31,8 @@ namespace {
 
 const char kUsage[] =
     "Usage: tarvex-where FOLDER X:Y [X:Y ...]\n"
-    "       tarvex-where FOLDER --pid PID --address ADDRESS [--interval MS]\n"
-    "       tarvex-where FOLDER --track FILE [--pid PID] [--interval MS]\n"
+    "       tarvex-where FOLDER CLIENT [CLIENT ...] [--interval MS]\n"
+    "  where CLIENT is --pid PID --address ADDRESS, or --track FILE [--pid PID]\n"
     "\n"
     "Tells which map of FOLDER (its \".map\" files) the player is on: a map on\n"
     "which the player can stand at every position (a cell inside the map that\n"
@@ -51,15 +52,18 @@ const char kUsage[] =
     "  NAME X:Y         the player is on the map NAME\n"
     "  ? X:Y (N maps)   N maps fit the positions seen since the last change\n"
     "  - X:Y            no map of the folder fits\n"
-    "The client is only read, never stopped or written to.\n"
+    "With several clients, each line begins with the client's program and\n"
+    "process identifier and a colon (\"Client.exe 4242: NAME X:Y\"), and a\n"
+    "client that ends says \"ended\" so.\n"
+    "The clients are only read, never stopped or written to.\n"
     "\n"
     "  -h, --help     show this text\n"
     "      --version  show the version\n"
     "\n"
     "Exit status: with positions, 0 when exactly one map fits and 1 when\n"
-    "several or none do; with a process, 0 when it ends; 2 when the command\n"
-    "line is wrong, the folder cannot be listed or the process cannot be read\n"
-    "(the reason on standard error).\n";
+    "several or none do; with processes, 0 when every one has ended; 2 when\n"
+    "the command line is wrong, the folder cannot be listed or a process cannot\n"
+    "be read (the reason on standard error).\n";
 
 constexpr int kOneMap = 0;
 constexpr int kNotOneMap = 1;
@@ -128,6 +132,7 @@ int PrintMapsFitting(const std::string& folder, const std::vector<std::string_vi
 }
 
 struct Client {
+    std::string program; // its name as the process list shows it
     std::int32_t processId = 0;
     std::uint32_t address = 0;
     std::optional<MapKeyPlace> mapKey;
@@ -176,6 +181,7 @@ Client ClientOfTrackingFile(const std::string& file, std::optional<std::int32_t>
     if (!read.file)
         throw Failure(file + ": " + read.failure);
     Client client;
+    client.program = read.file->program;
     client.processId = ClientOf(read.file->program, chosen);
     const ResolvedPointerPath resolved = ResolvePointerPathIn(client.processId, read.file->path);
     if (!resolved.address)
@@ -210,38 +216,93 @@ std::string Line(const MapIdentifier& identifier, const PlayerPosition& position
     return std::string();
 }
 
-int Follow(const std::string& folder, const Client& client, std::chrono::milliseconds interval)
-{
-    const ProcessReader reader(client.processId);
-    if (!reader.Refusal().empty())
-        throw Failure("cannot read process " + std::to_string(client.processId) + ": " + reader.Refusal());
-    const std::optional<std::uint64_t> startTime = ProcessStartTime(std::uint32_t(client.processId));
-    MapAtlas atlas = AtlasOf(folder);
-    MapIdentifier identifier(atlas);
-    identifier.Learn(client.learnedMaps);
-    const int ticksBetweenLooks = int(std::max<long long>(1, 5000 / std::max<long long>(1, interval.count())));
-    std::string lastLine;
-    for (int tick = 1;; ++tick) {
-        if (!reader.IsRunning()) // the process it opened: not a later one given its identifier
-            return kOneMap;
-        if (tick % ticksBetweenLooks == 0)
-            identifier.Update(atlas.Refresh());
+// One client followed: its reader and the maps its positions fit.
+struct Followed {
+    Followed(const Client& told, const MapAtlas& atlas)
+        : client(told), reader(told.processId), startTime(ProcessStartTime(std::uint32_t(told.processId))), identifier(atlas)
+    {
+        if (!reader.Refusal().empty())
+            throw Failure("cannot read process " + std::to_string(client.processId) + ": " + reader.Refusal());
+        identifier.Learn(client.learnedMaps);
+    }
+    // The line for this tick; empty while there is nothing to tell.
+    std::string Tick()
+    {
         const PlayerPosition position = ReadPlayerPosition(client.processId, startTime.value_or(0), client.address);
         identifier.See(position.x, position.y, client.mapKey ? ReadMapKey(reader, *client.mapKey) : std::nullopt);
-        const std::string line = Line(identifier, position);
-        if (!line.empty() && line != lastLine)
-            PrintLine(line);
-        lastLine = line;
+        return Line(identifier, position);
+    }
+
+    Client client;
+    ProcessReader reader;
+    std::optional<std::uint64_t> startTime;
+    MapIdentifier identifier;
+    std::string lastLine;
+    bool ended = false;
+};
+
+std::string ProgramNameOf(std::int32_t processId)
+{
+    for (const ProcessEntry& process : SnapshotProcesses())
+        if (process.processId == std::uint32_t(processId))
+            return process.exeFile;
+    return "process";
+}
+
+int Follow(const std::string& folder, std::vector<Client> clients, std::chrono::milliseconds interval)
+{
+    MapAtlas atlas = AtlasOf(folder);
+    std::vector<std::unique_ptr<Followed>> followed;
+    const bool several = clients.size() > 1;
+    for (Client& client : clients) {
+        if (several && client.program.empty())
+            client.program = ProgramNameOf(client.processId);
+        followed.push_back(std::make_unique<Followed>(client, atlas));
+    }
+    const auto tell = [several](const Followed& one, const std::string& line) {
+        PrintLine(several ? one.client.program + " " + std::to_string(one.client.processId) + ": " + line : line);
+    };
+    const int ticksBetweenLooks = int(std::max<long long>(1, 5000 / std::max<long long>(1, interval.count())));
+    for (int tick = 1;; ++tick) {
+        if (tick % ticksBetweenLooks == 0) {
+            const AtlasChanges changes = atlas.Refresh();
+            for (const auto& one : followed)
+                one->identifier.Update(changes);
+        }
+        bool anyRunning = false;
+        for (const auto& one : followed) {
+            if (one->ended)
+                continue;
+            if (!one->reader.IsRunning()) { // the process it opened: not a later one given its identifier
+                one->ended = true;
+                if (several)
+                    tell(*one, "ended");
+                continue;
+            }
+            anyRunning = true;
+            const std::string line = one->Tick();
+            if (!line.empty() && line != one->lastLine)
+                tell(*one, line);
+            one->lastLine = line;
+        }
+        if (!anyRunning)
+            return kOneMap;
         std::this_thread::sleep_for(interval);
     }
 }
 
-// FOLDER followed by --pid, --address, --track and --interval in any order.
+// FOLDER followed by clients (--pid with --address, or --track with an
+// optional --pid) and --interval, in any order: a --pid belongs to the
+// client before it that has none, an --address to the one with a --pid and
+// neither an address nor a tracking file.
 int FollowAsTold(const std::string& folder, const std::vector<std::string_view>& options)
 {
-    std::optional<std::int32_t> processId;
-    std::optional<std::uint32_t> address;
-    std::optional<std::string> trackingFile;
+    struct Told {
+        std::optional<std::int32_t> processId;
+        std::optional<std::uint32_t> address;
+        std::optional<std::string> trackingFile;
+    };
+    std::vector<Told> told;
     long long intervalMs = 1000;
     for (std::size_t i = 0; i < options.size(); i += 2) {
         const std::string_view option = options[i];
@@ -249,13 +310,21 @@ int FollowAsTold(const std::string& folder, const std::vector<std::string_view>&
             throw WrongCommandLine(std::string(option) + " needs a value");
         const std::string_view value = options[i + 1];
         if (option == "--pid") {
-            processId = ProcessIdOf(value);
+            if (told.empty() || told.back().processId)
+                told.emplace_back();
+            told.back().processId = ProcessIdOf(value);
         } else if (option == "--address") {
-            address = ParseHexAddress(value);
-            if (!address)
+            if (told.empty() || told.back().address)
+                told.emplace_back();
+            if (told.back().trackingFile)
+                throw WrongCommandLine("give --address or --track for a client, not both");
+            told.back().address = ParseHexAddress(value);
+            if (!told.back().address)
                 throw WrongCommandLine("not an address: \"" + std::string(value) + "\" (hexadecimal, at most 8 digits)");
         } else if (option == "--track") {
-            trackingFile = std::string(value);
+            if (told.empty() || told.back().trackingFile || told.back().address)
+                told.emplace_back();
+            told.back().trackingFile = std::string(value);
         } else if (option == "--interval") {
             const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), intervalMs);
             if (error != std::errc() || end != value.data() + value.size() || intervalMs < 10 || intervalMs > 3600000)
@@ -264,18 +333,22 @@ int FollowAsTold(const std::string& folder, const std::vector<std::string_view>&
             throw WrongCommandLine("unknown option " + std::string(option));
         }
     }
-    Client client;
-    if (trackingFile) {
-        if (address)
-            throw WrongCommandLine("give --address or --track, not both");
-        client = ClientOfTrackingFile(*trackingFile, processId);
-    } else {
-        if (!processId || !address)
+    if (told.empty())
+        throw WrongCommandLine("give the process with --pid and where it keeps the position with --address (or --track)");
+    std::vector<Client> clients;
+    for (const Told& one : told) {
+        if (one.trackingFile) {
+            clients.push_back(ClientOfTrackingFile(*one.trackingFile, one.processId));
+            continue;
+        }
+        if (!one.processId || !one.address)
             throw WrongCommandLine("give the process with --pid and where it keeps the position with --address (or --track)");
-        client.processId = *processId;
-        client.address = *address;
+        Client client;
+        client.processId = *one.processId;
+        client.address = *one.address;
+        clients.push_back(client);
     }
-    return Follow(folder, client, std::chrono::milliseconds(intervalMs));
+    return Follow(folder, std::move(clients), std::chrono::milliseconds(intervalMs));
 }
 
 int Run(const std::vector<std::string_view>& arguments)
