@@ -183,6 +183,7 @@ bool FinderSession::run(const std::function<void(Work&)>& step, const std::funct
     work_->progress.bytesDone = 0;
     work_->progress.bytesTotal = 0;
     running_ = true;
+    ++steps_;
     letGo_ = false;
     readingFirst_.reset(); // what it reads is of before the step
     RunOffThread(
@@ -192,6 +193,10 @@ bool FinderSession::run(const std::function<void(Work&)>& step, const std::funct
                 step(*work);
             } catch (const std::bad_alloc&) {
                 whenMemoryRunsOut(*work);
+            } catch (const std::exception& failure) { // no thread to be had: as if cancelled
+                work->outcome = FinderOutcome{};
+                work->outcome.cancelled = true;
+                work->pathFailure = QString::fromStdString(failure.what());
             }
             return work;
         },
@@ -203,15 +208,15 @@ void FinderSession::cancel()
 {
     work_->progress.cancel = true;
     if (running_)
-        QTimer::singleShot(kLetGoMilliseconds, this, [this, work = work_] { letGo(work); });
+        QTimer::singleShot(kLetGoMilliseconds, this, [this, step = steps_] { letGo(step); });
 }
 
 // The step's thread keeps the work it waits in; the search starts anew.
-void FinderSession::letGo(const std::shared_ptr<Work>& work)
+void FinderSession::letGo(std::uint64_t step)
 {
-    if (work != work_ || !running_)
-        return; // it ended by itself
-    work_ = std::make_shared<Work>(work->reader.ProcessId());
+    if (step != steps_ || !running_)
+        return; // it ended by itself, and another may run
+    work_ = std::make_shared<Work>(work_->reader.ProcessId());
     work_->outcome.cancelled = true;
     work_->pathFailure = tr("The client did not answer a read of its memory, so the search was let go.");
     letGo_ = true;

@@ -75,12 +75,13 @@ private:
     // that would keep too much does.
     bool run(const std::function<void(Work&)>& step, const std::function<void(Work&)>& whenMemoryRunsOut);
     void finish(const std::shared_ptr<Work>& work);
-    void letGo(const std::shared_ptr<Work>& work);
+    void letGo(std::uint64_t step);
 
     std::shared_ptr<Work> work_; // shared with the step's thread
     std::shared_ptr<const TMatrix> map_;
     bool scanningPaths_ = false;
     bool running_ = false;
+    std::uint64_t steps_ = 0; // started so far
     bool letGo_ = false;
     std::shared_ptr<const std::vector<FoundPlace>> readingFirst_; // the first candidates being read
 };

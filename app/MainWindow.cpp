@@ -232,9 +232,20 @@ void MainWindow::connectParts()
     });
     connect(processPicker_, &ProcessPicker::selectedProcessChanged, this, [this] {
         tracker_->setProcess(processPicker_->selectedProcessId(), processPicker_->selectedStartTime());
+        letTrackingFileGo();
+        if (processPicker_->selectedProcessId() != trailProcess_) {
+            trail_ = PlayerTrail(); // another player's
+            trailProcess_ = processPicker_->selectedProcessId();
+            showTrail();
+        }
         showTrackingNote();
     });
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);
+    connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::letTrackingFileGo);
+    // Ages go on while no tick comes.
+    auto* trailFading = new QTimer(this);
+    connect(trailFading, &QTimer::timeout, this, &MainWindow::showTrail);
+    trailFading->start(10000);
     connect(toolBar_, &MainToolBar::trackingClicked, this,
             [this](bool ticked) { runCommand([this, ticked] { setTracking(ticked); }); });
     connect(tracker_, &PlayerTracker::processAccessRead, this, [this](std::uint32_t processId, ProcessAccess access) {
@@ -677,6 +688,15 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file, std::functi
                     showFailure(message);
             }
         });
+}
+
+// The user chose a process or an address meanwhile: that choice stays.
+void MainWindow::letTrackingFileGo()
+{
+    if (!openingTrackingFile_)
+        return;
+    openingTrackingFile_.reset();
+    showReadout();
 }
 
 void MainWindow::followTrackingFile(const TrackingFileInClient& opened)

@@ -102,6 +102,7 @@ private:
     void completeTrackingFile(TrackingFile& file) const;
     struct TrackingFileInClient;
     void followTrackingFile(const TrackingFileInClient& opened);
+    void letTrackingFileGo();
     void followMapKeyOf(const TrackingFileInClient& opened);
     void setBesideTheGame(const TrackingFile& file);
     void showTrail();
@@ -160,6 +161,7 @@ private:
     QElapsedTimer sincePlayersMapShown_; // "map: NAME" in the readout a few seconds after
     std::shared_ptr<const TrackingFileInClient> openingTrackingFile_; // its paths are being followed
     PlayerTrail trail_;
+    std::optional<std::uint32_t> trailProcess_; // whose trail it is
     QElapsedTimer trailClock_;
     std::string shownMap_; // the map's path as the trail keeps it
 };

@@ -120,18 +120,21 @@ void MapFollower::see(PlayerPosition position)
     if (!identifier_)
         return;
     if (!keyReader_ || keyReading_) {
+        if (keyReading_)
+            keyReadOutrun_ = true; // its position is older than this one now
         weigh([this, position] { return identifier_->See(position.x, position.y, std::nullopt); });
         return;
     }
     auto reading = std::make_shared<const MapKeyPlace>(*keyPlace_);
     keyReading_ = reading;
+    keyReadOutrun_ = false;
     RunOffThread(
         this, [reader = keyReader_, reading] { return ReadMapKey(*reader, *reading); },
         [this, reading, position](std::optional<std::string> key) {
             if (reading != keyReading_)
                 return; // let go
             keyReading_.reset();
-            if (identifier_)
+            if (identifier_ && !keyReadOutrun_)
                 weigh([this, position, &key] { return identifier_->See(position.x, position.y, key); });
         });
 }
@@ -162,6 +165,7 @@ void MapFollower::learn(const std::filesystem::path& folder, MapIdentifier::Lear
 // The identification starts anew; what it learned stays with its folder.
 void MapFollower::forgetIdentification()
 {
+    keyReadOutrun_ = true; // a key read under way belongs to the identification of before
     if (identifier_)
         learned_[SameFolder(folder_)] = identifier_->Learned();
     identifier_.reset();

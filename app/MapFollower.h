@@ -9,7 +9,8 @@
 // when it has. With a map key, the key is read from the client with each
 // position, and the maps learned for its keys are kept for each folder.
 // The key is read off the window's thread; while a read of it waits for its
-// answer, positions are weighed without a key.
+// answer, positions are weighed without a key, and its own position is
+// dropped when it answers.
 
 #include "atlas/MapAtlas.h"
 #include "atlas/MapIdentifier.h"
@@ -92,6 +93,7 @@ private:
     std::shared_ptr<const ProcessReader> keyReader_;
     std::optional<MapKeyPlace> keyPlace_;
     std::shared_ptr<const MapKeyPlace> keyReading_; // the key read under way
+    bool keyReadOutrun_ = false; // a later position was weighed while it was under way
     std::map<std::filesystem::path, MapIdentifier::LearnedMaps> learned_; // of the folders not on show
     QTimer* again_;
 };

@@ -99,7 +99,13 @@ QSize MapView::fittedSize() const
         !GridShows(whole.height(), pictureSize().height()))
         return whole;
     const QSize besideRulers = room - QSize(gridRows_->thickness(), gridColumns_->thickness());
-    return pictureSize().scaled(besideRulers, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QSize fitted = pictureSize().scaled(besideRulers, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (GridShows(fitted.width(), pictureSize().width()) && GridShows(fitted.height(), pictureSize().height()))
+        return fitted;
+    // Beside the rulers it would be too small for the grid: as large as it
+    // gets without the grid, in the whole area.
+    const QSize belowGrid(kGridFromScale * pictureSize().width() - 1, kGridFromScale * pictureSize().height() - 1);
+    return pictureSize().scaled(room.boundedTo(belowGrid), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 QSize MapView::zoomedSize() const

@@ -42,6 +42,7 @@ void PlayerTracker::setRunning(bool on)
 {
     if (!on) {
         timer_->stop();
+        letReadingGo(); // what it reads comes after the user stopped
         return;
     }
     timer_->start();
@@ -97,19 +98,26 @@ void PlayerTracker::read()
         this,
         [reading] {
             ReadOutcome outcome;
-            if (reading->startTime) {
-                const ProcessMemory memory(std::int32_t(reading->processId), *reading->startTime);
-                outcome.access = memory.Access();
-                outcome.position = ReadPlayerPosition(memory, reading->address);
+            try {
+                if (reading->startTime) {
+                    const ProcessMemory memory(std::int32_t(reading->processId), *reading->startTime);
+                    outcome.access = memory.Access();
+                    outcome.position = ReadPlayerPosition(memory, reading->address);
+                }
+            } catch (const std::exception&) {
+                outcome = ReadOutcome{ProcessAccess::Failed, {}}; // no memory to open it with: as a failed read
             }
             return outcome;
         },
         [this, reading](ReadOutcome outcome) {
             if (reading != reading_)
                 return; // let go
-            reading_.reset();
-            unanswered_ = false;
-            emit processAccessRead(reading->processId, outcome.access);
-            emit positionRead(outcome.position);
+            letReadingGo();
+            try {
+                emit processAccessRead(reading->processId, outcome.access);
+                emit positionRead(outcome.position);
+            } catch (const std::exception& failure) {
+                emit failed(QString::fromUtf8(failure.what()));
+            }
         });
 }

@@ -49,9 +49,12 @@ volatile std::uint8_t* NeverAnsweringMemory(std::size_t size, bool descriptorInC
     if (!block || ::ioctl(faults, UFFDIO_API, &api) != 0 || ::ioctl(faults, UFFDIO_REGISTER, &registration) != 0)
         return nullptr;
     if (descriptorInChild) {
+        const pid_t parent = ::getpid();
         const pid_t child = ::fork();
         if (child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent)
+                ::_exit(0); // the program ended before the child was told to end with it
             for (int output = 0; output < 3; ++output)
                 ::close(output); // the program's reader sees its end when the program ends
             for (;;)

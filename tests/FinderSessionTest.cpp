@@ -64,4 +64,23 @@ TEST(FinderSessionTest, TheFirstCandidatesAreReadOffTheCallersThread)
     EXPECT_TRUE(session.readFirst(1, &session, [](const std::vector<FoundPlace>&) {}));
 }
 
+// A step that ends soon after Cancel is not let go, nor is the next one
+// started within the second Cancel waits.
+TEST(FinderSessionTest, AStepStartedAfterACancelledOneIsNotLetGo)
+{
+    StandInClient client("--hold 7 8");
+    FinderSession session(std::int32_t(client.processId), nullptr);
+    QSignalSpy ended(&session, &FinderSession::stepEnded);
+    ASSERT_TRUE(session.start(FinderStepKind::Position, {7, 8}, nullptr));
+    session.cancel();
+    ASSERT_TRUE(ended.wait(20000));
+    ASSERT_TRUE(session.start(FinderStepKind::Position, {7, 8}, nullptr));
+    ASSERT_TRUE(ended.wait(20000));
+    QTest::qWait(1500); // past the cancelled step's second
+    EXPECT_FALSE(session.wasLetGo());
+    EXPECT_FALSE(ended.last().at(0).value<FinderOutcome>().cancelled);
+    EXPECT_GE(session.count(), 1u);
+    EXPECT_EQ(ended.count(), 2);
+}
+
 } // namespace

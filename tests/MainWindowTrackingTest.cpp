@@ -102,7 +102,7 @@ TEST_F(MainWindowTrackingTest, TheTrailFollowsThePlayerOverTheMapButNotIntoThePi
     EXPECT_LE(trail.ages.front(), 0.01);
     // On the screen, not in the picture (the marker alone is drawn into it).
     QApplication::processEvents();
-    const QPoint oldest = image->controlRectOf(QRect(trail.cells.front(), QSize(1, 1))).topLeft();
+    const QPoint oldest = image->controlRectOf(QRect(trail.cells.front(), QSize(1, 1))).center();
     const QColor onScreen = image->grab(QRect(oldest, QSize(1, 1))).toImage().pixelColor(0, 0);
     EXPECT_GT(onScreen.green(), 100);
     EXPECT_EQ(onScreen.red(), onScreen.blue());

@@ -350,6 +350,24 @@ TEST_F(MapViewTest, FitShowsTheWholeMapAsLargeAsTheAreaAllows)
     EXPECT_EQ(ImageSize(), QSize(area.width(), area.width() / 100));
 }
 
+// A map that Fit would show just large enough for the grid, but for the
+// rulers' room: shown as large as it gets without them, whole.
+TEST_F(MapViewTest, FitAtTheGridsThresholdShowsTheWholeMapWithoutTheGrid)
+{
+    const QSize area = Area()->maximumViewportSize();
+    const int columns = area.width() / 8; // 8 pixels a cell fit, but not beside the rulers
+    Write("Edge.map", MapHeaderBytes(columns, 4));
+    EnterFolder(maps_.path());
+    ClickMap("Edge.map");
+    QTest::keyClick(window_.get(), Qt::Key_9, Qt::ControlModifier);
+    EXPECT_FALSE(Find<GridRuler>("gridColumns")->isVisible());
+    EXPECT_EQ(Area()->maximumViewportSize(), area);
+    EXPECT_EQ(ImageSize().height(), 8 * 4 - 1); // a pixel short of the grid
+    EXPECT_GE(ImageSize().width(), 7 * columns);
+    EXPECT_EQ(Area()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(Area()->verticalScrollBar()->maximum(), 0);
+}
+
 // A map shown after another keeps the zoom and its own proportions.
 struct ZoomKept {
     QSize first;

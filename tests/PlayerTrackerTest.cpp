@@ -66,6 +66,19 @@ TEST_F(PlayerTrackerTest, AnEndedProcessReadsAsZeroAndIsToldAsEnded)
     EXPECT_EQ(failures_.count(), 0);
 }
 
+// What a read started before the user stopped following brings is dropped.
+TEST_F(PlayerTrackerTest, AReadUnderWayWhenStoppedIsDropped)
+{
+    StandInClient client("--hold 30 20 --seconds 30");
+    Follow(client);
+    tracker_.setRunning(true);
+    tracker_.tick();
+    tracker_.setRunning(false);
+    EXPECT_FALSE(tracker_.isReading());
+    QTest::qWait(300);
+    EXPECT_EQ(positions_.count(), 0);
+}
+
 TEST_F(PlayerTrackerTest, WithoutAProcessTicksDoNothingWhateverTheAddress)
 {
     QSignalSpy accesses(&tracker_, &PlayerTracker::processAccessRead);

@@ -122,13 +122,13 @@ ProcessReader::ProcessReader(std::int32_t processId)
     ReadPiece nothing{0, 1, &probe, 0};
     int error = 0;
     ReadBatch(processId, &nothing, 1, error);
-    if (error == EFAULT)
-        return; // readable
+    if (error == EFAULT || nothing.got == 1)
+        return; // readable (address 0 mapped where the system allows it)
     // Some systems refuse the call (seccomp filters, old kernels) where the file is allowed.
     opened_ = ::open(("/proc/" + std::to_string(processId) + "/mem").c_str(), O_RDONLY | O_CLOEXEC);
     if (opened_ >= 0) {
         const ssize_t read = ::pread(int(opened_), &probe, 1, 0);
-        if (read < 0 && errno == EIO)
+        if ((read < 0 && errno == EIO) || read == 1)
             return; // readable
         error = read < 0 ? errno : ESRCH; // no memory at all: the process has ended
         ::close(int(opened_));
