@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <thread>
+#include <unordered_map>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -360,7 +361,7 @@ void NarrowSegment(const ProcessReader& reader, const std::vector<Entry>& entrie
 } // namespace
 
 template <typename Keep>
-FinderOutcome AddressFinder::Narrow(Keep keep, FinderProgress& progress)
+FinderOutcome AddressFinder::Narrow(Keep keep, FinderProgress& progress, std::vector<std::vector<Entry>>* previous)
 {
     FinderOutcome outcome;
     progress.bytesTotal = segments_.size();
@@ -382,6 +383,8 @@ FinderOutcome AddressFinder::Narrow(Keep keep, FinderProgress& progress)
     outcome.processEnded = !reader_.IsRunning();
     if (outcome.cancelled || outcome.processEnded)
         return outcome;
+    if (previous)
+        *previous = std::move(segments_);
     Adopt(std::move(kept), counts);
     outcome.candidates = count_;
     return outcome;
@@ -418,15 +421,15 @@ FinderOutcome AddressFinder::KeepOnMap(const StandableCells& cells, FinderProgre
 
 FinderOutcome AddressFinder::KeepMoved(const StandableCells& cells, FinderProgress& progress)
 {
-    // Overlaps are weighed among the last few places only, where they decide.
-    constexpr std::uint64_t kOverlapsWeighed = 4096;
-    const std::vector<Entry> before = count_ <= kOverlapsWeighed ? Places() : std::vector<Entry>();
+    std::vector<std::vector<Entry>> before;
     FinderOutcome outcome = Narrow(
         [&cells](std::uint32_t before, std::uint32_t now) {
             return now != before && (cells.IsEmpty() || cells.Contains(now & 0xFFFF, now >> 16));
         },
-        progress);
-    if (!before.empty() && !outcome.cancelled && !outcome.processEnded) {
+        progress, &before);
+    // Overlaps are weighed among the last few places only, where they decide.
+    constexpr std::uint64_t kOverlapsWeighed = 4096;
+    if (!outcome.cancelled && !outcome.processEnded && count_ <= kOverlapsWeighed) {
         DropZeroHalvesOfOverlaps(before);
         outcome.candidates = count_;
     }
@@ -442,23 +445,27 @@ std::vector<AddressFinder::Entry> AddressFinder::Places() const
     return places;
 }
 
-void AddressFinder::DropZeroHalvesOfOverlaps(const std::vector<Entry>& before)
+void AddressFinder::DropZeroHalvesOfOverlaps(const std::vector<std::vector<Entry>>& before)
 {
-    std::vector<Entry> now = Places();
+    const std::vector<Entry> now = Places();
+    std::unordered_map<std::uint32_t, std::uint32_t> pairBefore; // of the places kept
+    pairBefore.reserve(now.size());
+    for (const Entry& place : now)
+        pairBefore.emplace(place.address, place.pair);
+    for (const std::vector<Entry>& entries : before)
+        ForEachPlace(entries, 0, entries.size(), [&pairBefore](std::uint32_t address, std::uint32_t pair) {
+            if (const auto kept = pairBefore.find(address); kept != pairBefore.end())
+                kept->second = pair;
+        });
     std::vector<bool> dropped(now.size(), false);
-    auto pairBefore = [&before](std::uint32_t address) {
-        const auto at = std::lower_bound(before.begin(), before.end(), address,
-                                         [](const Entry& entry, std::uint32_t a) { return entry.address < a; });
-        return at->pair; // every place kept was there before
-    };
     for (std::size_t i = 1; i < now.size(); ++i) {
         const Entry& low = now[i - 1];  // (a, s)
         const Entry& high = now[i];     // (s, b)
         if (high.address != low.address + 2)
             continue;
         const std::uint32_t a = low.pair & 0xFFFF, b = high.pair >> 16;
-        const bool aStayed = (pairBefore(low.address) & 0xFFFF) == a;
-        const bool bStayed = (pairBefore(high.address) >> 16) == b;
+        const bool aStayed = (pairBefore[low.address] & 0xFFFF) == a;
+        const bool bStayed = (pairBefore[high.address] >> 16) == b;
         if (!aStayed || !bStayed)
             continue; // more than the shared half moved: the move tells
         if (a == 0 && b != 0)

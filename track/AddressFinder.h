@@ -128,12 +128,13 @@ public:
 private:
     template <typename Keep>
     FinderOutcome Scan(Keep keep, FinderProgress& progress);
+    // previous: given the places of before when they are left.
     template <typename Keep>
-    FinderOutcome Narrow(Keep keep, FinderProgress& progress);
+    FinderOutcome Narrow(Keep keep, FinderProgress& progress, std::vector<std::vector<Entry>>* previous = nullptr);
     void Adopt(std::vector<std::vector<Entry>> segments, const std::vector<std::uint64_t>& counts);
     // Every place with the pair it held at the last step, in address order.
     std::vector<Entry> Places() const;
-    void DropZeroHalvesOfOverlaps(const std::vector<Entry>& before);
+    void DropZeroHalvesOfOverlaps(const std::vector<std::vector<Entry>>& before);
 
     const ProcessReader& reader_;
     std::vector<std::vector<Entry>> segments_; // in address order; a scan makes one a chunk of memory
