@@ -427,8 +427,9 @@ FinderOutcome AddressFinder::KeepMoved(const StandableCells& cells, FinderProgre
             return now != before && (cells.IsEmpty() || cells.Contains(now & 0xFFFF, now >> 16));
         },
         progress, &before);
-    // Overlaps are weighed among the last few places only, where they decide.
-    constexpr std::uint64_t kOverlapsWeighed = 4096;
+    // Weighing overlaps costs a pass over the places of before: done while
+    // at most 256 Ki places are left, which a move rarely exceeds.
+    constexpr std::uint64_t kOverlapsWeighed = std::uint64_t(1) << 18;
     if (!outcome.cancelled && !outcome.processEnded && count_ <= kOverlapsWeighed) {
         DropZeroHalvesOfOverlaps(before);
         outcome.candidates = count_;
