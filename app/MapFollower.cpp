@@ -2,7 +2,6 @@
 
 #include "app/OffThread.h"
 
-#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -73,19 +72,20 @@ void MapFollower::look()
     if (!next->first)
         next->atlas = atlas_;
     looking_ = next;
-    QThread* thread = QThread::create([next] {
-        try {
-            if (next->first)
-                next->atlas = MapAtlas(next->folder);
-            else
-                next->changes = next->atlas.Refresh();
-        } catch (const std::exception&) {
-            next->failed = true; // the file list says why the folder cannot be listed
-        }
-    });
-    connect(thread, &QThread::finished, this, [this, next] { takeLook(next); });
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
+    RunOffThread(
+        this,
+        [next] {
+            try {
+                if (next->first)
+                    next->atlas = MapAtlas(next->folder);
+                else
+                    next->changes = next->atlas.Refresh();
+            } catch (const std::exception&) {
+                next->failed = true; // the file list says why the folder cannot be listed
+            }
+            return next;
+        },
+        [this](const std::shared_ptr<Look>& done) { takeLook(done); });
 }
 
 void MapFollower::takeLook(const std::shared_ptr<Look>& done)
