@@ -359,4 +359,64 @@ TEST(TrackingFileTest, WrittenAndReadBackAndBadFilesSayWhy)
     std::filesystem::remove_all(folder);
 }
 
+// Several clients in one file: each player's lines after its "player=" line
+// are its own and never the first player's, an older file reads as one
+// player, and a wrong line names the player it belongs to.
+TEST(TrackingFileTest, SeveralPlayersAreWrittenInTurnAndReadBackEachWithItsOwn)
+{
+    TrackingFile file;
+    file.program = "Client.exe";
+    file.path = {"Client.exe", 0x1A2B3C, {0x10}};
+    file.name = "Main";
+    file.colour = 0x00FF00;
+    file.followAcrossMaps = true;
+    TrackedPlayer helper;
+    helper.program = "Helper.exe";
+    helper.path = {"Helper.exe", 0x2000, {}};
+    helper.mapKey = TrackedMapKey{{"Helper.exe", 0x3000, {}}, MapKeyForm::Number32};
+    helper.name = "\xE5\xB0\x8F two\nlines";
+    helper.colour = 0xFF4010;
+    TrackedPlayer plain;
+    plain.program = "Client.exe";
+    plain.path = {"Client.exe", 0x1A2B3C, {0x20}};
+    file.others = {helper, plain};
+    const std::string text = TrackingFileText(file);
+    EXPECT_EQ(text, "# Tarvex tracking file\nprogram=Client.exe\npath=Client.exe+1A2B3C -> +10\nfollow-maps=yes\n"
+                    "name=Main\ncolour=00FF00\n"
+                    "player=2\nprogram=Helper.exe\npath=Helper.exe+2000\nmap-key=Helper.exe+3000\nmap-key-form=u32\n"
+                    "name=%E5%B0%8F%20two%0Alines\ncolour=FF4010\n"
+                    "player=3\nprogram=Client.exe\npath=Client.exe+1A2B3C -> +20\n");
+    const TrackingFileRead back = ParseTrackingFile(text);
+    ASSERT_TRUE(back.file) << back.failure;
+    EXPECT_EQ(back.file->name, "Main");
+    EXPECT_EQ(back.file->colour, 0x00FF00u);
+    EXPECT_FALSE(back.file->mapKey);
+    ASSERT_EQ(back.file->others.size(), 2u);
+    EXPECT_EQ(back.file->others[0].program, "Helper.exe");
+    EXPECT_EQ(back.file->others[0].name, helper.name);
+    EXPECT_EQ(back.file->others[0].colour, 0xFF4010u);
+    EXPECT_EQ(back.file->others[0].mapKey->path, helper.mapKey->path);
+    EXPECT_EQ(back.file->others[1].path, plain.path);
+    EXPECT_FALSE(back.file->others[1].colour);
+    EXPECT_TRUE(back.file->others[1].name.empty());
+    EXPECT_EQ(TrackingFileText(*back.file), text);
+
+    // A player's lines missing or wrong name the player.
+    EXPECT_NE(ParseTrackingFile(text + "player=4\npath=a.exe+1\n").failure.find("Player 4 of the tracking file: The "
+                                                                                  "tracking file names no program"),
+              std::string::npos);
+    for (const char* wrong : {"0F0", "GG0000", "00FF00FF", ""})
+        EXPECT_NE(ParseTrackingFile(text + "player=4\nprogram=a.exe\npath=a.exe+1\ncolour=" + wrong + "\n")
+                      .failure.find("colour \"" + std::string(wrong) + "\" is not RRGGBB"),
+                  std::string::npos)
+            << wrong;
+    // Eight players at most.
+    std::string eight = "program=a.exe\npath=a.exe+1\n";
+    for (int player = 2; player <= 8; ++player)
+        eight += "player=" + std::to_string(player) + "\nprogram=a.exe\npath=a.exe+" + std::to_string(player) + "\n";
+    EXPECT_EQ(ParseTrackingFile(eight).file->others.size(), 7u);
+    EXPECT_NE(ParseTrackingFile(eight + "player=9\nprogram=a.exe\npath=a.exe+9\n").failure.find("holds 9 players"),
+              std::string::npos);
+}
+
 } // namespace

@@ -106,18 +106,25 @@ std::string ProgramFromValue(std::string_view value)
     return Unescaped(value).value_or(std::string(value));
 }
 
-// The map key and the maps learned for it; failure names the line that is wrong.
-std::string ReadMapKeyLines(std::string_view text, TrackingFile& file)
+// The map key's lines; failure names the line that is wrong.
+std::string ReadMapKeyLines(std::string_view text, TrackedPlayer& player)
 {
-    if (const std::optional<std::string_view> keyPath = ValueOf(text, "map-key")) {
-        ParsedPointerPath parsed = ParsePointerPath(*keyPath);
-        if (!parsed.path)
-            return WithValues(UserText("TrackingFile", "The tracking file's map key path is wrong: %1"), {parsed.failure});
-        const std::optional<MapKeyForm> form = MapKeyFormNamed(ValueOf(text, "map-key-form").value_or(""));
-        if (!form)
-            return UserText("TrackingFile", "The tracking file's map key has no form (a line \"map-key-form=text\", u32 or u16).");
-        file.mapKey = TrackedMapKey{std::move(*parsed.path), *form};
-    }
+    const std::optional<std::string_view> keyPath = ValueOf(text, "map-key");
+    if (!keyPath)
+        return {};
+    ParsedPointerPath parsed = ParsePointerPath(*keyPath);
+    if (!parsed.path)
+        return WithValues(UserText("TrackingFile", "The tracking file's map key path is wrong: %1"), {parsed.failure});
+    const std::optional<MapKeyForm> form = MapKeyFormNamed(ValueOf(text, "map-key-form").value_or(""));
+    if (!form)
+        return UserText("TrackingFile", "The tracking file's map key has no form (a line \"map-key-form=text\", u32 or u16).");
+    player.mapKey = TrackedMapKey{std::move(*parsed.path), *form};
+    return {};
+}
+
+// The maps learned for the map keys, in the folder they were learned in.
+std::string ReadLearnedMapLines(std::string_view text, TrackingFile& file)
+{
     file.mapFolder = Unescaped(ValueOf(text, "map-folder").value_or("")).value_or("");
     for (const std::string_view line : ValuesOf(text, "map")) {
         const std::size_t space = line.find(' ');
@@ -129,6 +136,71 @@ std::string ReadMapKeyLines(std::string_view text, TrackingFile& file)
         file.learnedMaps.emplace_back(*key, *name);
     }
     return {};
+}
+
+// "RRGGBB" in hexadecimal.
+std::optional<std::uint32_t> Colour(std::string_view text)
+{
+    const std::optional<std::string> bytes = FromHex(text);
+    if (!bytes || bytes->size() != 3)
+        return std::nullopt;
+    return std::uint32_t(static_cast<unsigned char>((*bytes)[0])) << 16 |
+           std::uint32_t(static_cast<unsigned char>((*bytes)[1])) << 8 | static_cast<unsigned char>((*bytes)[2]);
+}
+
+// A player's program, paths, name and colour; failure tells what is wrong.
+std::string ReadPlayerLines(std::string_view text, TrackedPlayer& player)
+{
+    const std::optional<std::string_view> program = ValueOf(text, "program");
+    if (!program || program->empty())
+        return UserText("TrackingFile", "The tracking file names no program (a line \"program=Client.exe\").");
+    const std::optional<std::string_view> path = ValueOf(text, "path");
+    if (!path)
+        return UserText("TrackingFile", "The tracking file has no pointer path (a line \"path=Client.exe+1A2B3C -> +10\").");
+    ParsedPointerPath parsed = ParsePointerPath(*path);
+    if (!parsed.path)
+        return WithValues(UserText("TrackingFile", "The tracking file's path is wrong: %1"), {parsed.failure});
+    player.program = ProgramFromValue(*program);
+    player.path = std::move(*parsed.path);
+    player.name = ProgramFromValue(ValueOf(text, "name").value_or(""));
+    if (const std::optional<std::string_view> colour = ValueOf(text, "colour")) {
+        player.colour = Colour(*colour);
+        if (!player.colour)
+            return WithValues(UserText("TrackingFile", "The tracking file's colour \"%1\" is not RRGGBB in hexadecimal."),
+                              {std::string(*colour)});
+    }
+    return ReadMapKeyLines(text, player);
+}
+
+// The text before the first "player=" line, then each player's after it.
+std::vector<std::string_view> PlayerSections(std::string_view text)
+{
+    std::vector<std::string_view> sections;
+    std::size_t start = 0;
+    for (std::size_t line = 0; line < text.size();) {
+        const std::size_t end = std::min(text.find('\n', line), text.size());
+        if (line > 0 && text.compare(line, 7, "player=") == 0) {
+            sections.push_back(text.substr(start, line - start));
+            start = line;
+        }
+        line = end + 1;
+    }
+    sections.push_back(text.substr(start));
+    return sections;
+}
+
+std::string PlayerText(const TrackedPlayer& player)
+{
+    std::string text;
+    if (player.mapKey)
+        text += "map-key=" + FormatPointerPath(player.mapKey->path) + "\nmap-key-form=" + MapKeyFormName(player.mapKey->form) + "\n";
+    if (!player.name.empty())
+        text += "name=" + ProgramValue(player.name) + "\n";
+    if (player.colour) {
+        const char bytes[] = {char(*player.colour >> 16), char(*player.colour >> 8), char(*player.colour)};
+        text += "colour=" + Hex(std::string_view(bytes, 3)) + "\n";
+    }
+    return text;
 }
 
 // "10" to "100", digits only.
@@ -154,34 +226,33 @@ std::string TrackingFileText(const TrackingFile& file)
         text += "compact-view=yes\n";
     if (file.opacity != 100)
         text += "opacity=" + std::to_string(file.opacity) + "\n";
-    if (file.mapKey)
-        text += "map-key=" + FormatPointerPath(file.mapKey->path) + "\nmap-key-form=" + MapKeyFormName(file.mapKey->form) + "\n";
+    text += PlayerText(file);
     if (!file.learnedMaps.empty())
         text += "map-folder=" + Escaped(file.mapFolder) + "\n";
     for (const auto& [key, name] : file.learnedMaps)
         text += "map=" + Hex(key) + " " + Escaped(name) + "\n";
+    for (std::size_t i = 0; i < file.others.size(); ++i) {
+        const TrackedPlayer& other = file.others[i];
+        text += "player=" + std::to_string(i + 2) + "\nprogram=" + ProgramValue(other.program) +
+                "\npath=" + FormatPointerPath(other.path) + "\n" + PlayerText(other);
+    }
     return text;
 }
 
 TrackingFileRead ParseTrackingFile(std::string_view text)
 {
-    const std::optional<std::string_view> program = ValueOf(text, "program");
-    if (!program || program->empty())
-        return {std::nullopt, UserText("TrackingFile", "The tracking file names no program (a line \"program=Client.exe\").")};
-    const std::optional<std::string_view> path = ValueOf(text, "path");
-    if (!path)
-        return {std::nullopt,
-                UserText("TrackingFile", "The tracking file has no pointer path (a line \"path=Client.exe+1A2B3C -> +10\").")};
-    ParsedPointerPath parsed = ParsePointerPath(*path);
-    if (!parsed.path)
-        return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's path is wrong: %1"), {parsed.failure})};
+    const std::vector<std::string_view> sections = PlayerSections(text);
+    if (sections.size() > kMostTrackedPlayers)
+        return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file holds %1 players; the viewer follows at most %2."),
+                                         {std::to_string(sections.size()), std::to_string(kMostTrackedPlayers)})};
+    const std::string_view first = sections.front();
     TrackingFile file;
-    file.program = ProgramFromValue(*program);
-    file.path = std::move(*parsed.path);
-    file.followAcrossMaps = ValueOf(text, "follow-maps") == "yes";
-    file.stayOnTop = ValueOf(text, "stay-on-top") == "yes";
-    file.compactView = ValueOf(text, "compact-view") == "yes";
-    if (const std::optional<std::string_view> opacity = ValueOf(text, "opacity")) {
+    if (std::string failure = ReadPlayerLines(first, file); !failure.empty())
+        return {std::nullopt, std::move(failure)};
+    file.followAcrossMaps = ValueOf(first, "follow-maps") == "yes";
+    file.stayOnTop = ValueOf(first, "stay-on-top") == "yes";
+    file.compactView = ValueOf(first, "compact-view") == "yes";
+    if (const std::optional<std::string_view> opacity = ValueOf(first, "opacity")) {
         const std::optional<int> percent = Percent(*opacity);
         if (!percent)
             return {std::nullopt, WithValues(UserText("TrackingFile", "The tracking file's opacity \"%1\" is not a number "
@@ -189,8 +260,15 @@ TrackingFileRead ParseTrackingFile(std::string_view text)
                                              {std::string(*opacity)})};
         file.opacity = *percent;
     }
-    if (std::string failure = ReadMapKeyLines(text, file); !failure.empty())
+    if (std::string failure = ReadLearnedMapLines(first, file); !failure.empty())
         return {std::nullopt, std::move(failure)};
+    for (std::size_t i = 1; i < sections.size(); ++i) {
+        TrackedPlayer other;
+        if (std::string failure = ReadPlayerLines(sections[i], other); !failure.empty())
+            return {std::nullopt, WithValues(UserText("TrackingFile", "Player %1 of the tracking file: %2"),
+                                             {std::to_string(i + 1), failure})};
+        file.others.push_back(std::move(other));
+    }
     return {std::move(file), {}};
 }
 

@@ -14,6 +14,13 @@
 //   map-key-form=text
 //   map-folder=/home/player/game/map
 //   map=56696C6C6167652E6D6170 Village.map
+//   name=Main
+//   colour=00FF00
+//   player=2
+//   program=Client.exe
+//   path=Client.exe+1A2B3C -> +10 -> +8
+//   name=Helper
+//   colour=FF4040
 //
 // program is the client's name as the process list shows it; path the
 // pointer path (PointerPath.h) to the player's x and y; follow-maps, when
@@ -29,6 +36,13 @@
 // name is written so only when it is not UTF-8 or holds a control character
 // or "%". Empty lines and
 // lines beginning with "#" are skipped, as are keys of other names.
+//
+// Several clients: what comes before the first "player=" line is the first
+// player's and the file's; each "player=" line (its value only a label)
+// begins the next player, whose program, path, map-key, map-key-form, name
+// and colour follow it. name is the player's as the user calls it (empty:
+// none given), colour its colour as RRGGBB in hexadecimal. At most
+// kMostTrackedPlayers players.
 //
 // Contract: ReadTrackingFile reads a regular file of at most
 // kMaxTrackingFileBytes without ever waiting on it (a FIFO or a device is
@@ -47,20 +61,29 @@
 
 inline constexpr char kTrackingFileSuffix[] = ".tarvex-track";
 inline constexpr std::int64_t kMaxTrackingFileBytes = 256 * 1024;
+inline constexpr std::size_t kMostTrackedPlayers = 8;
 
 struct TrackedMapKey {
     PointerPath path;
     MapKeyForm form = MapKeyForm::Number16;
 };
 
-struct TrackingFile {
+// One client's: where its position and its map are kept.
+struct TrackedPlayer {
     std::string program;
     PointerPath path;
+    std::optional<TrackedMapKey> mapKey;
+    std::string name;                   // UTF-8; empty: none given
+    std::optional<std::uint32_t> colour; // 0xRRGGBB
+};
+
+// The first player's, the window's, and the players after the first.
+struct TrackingFile : TrackedPlayer {
+    std::vector<TrackedPlayer> others;
     bool followAcrossMaps = false;
     bool stayOnTop = false;
     bool compactView = false;
     int opacity = 100; // percent
-    std::optional<TrackedMapKey> mapKey;
     std::string mapFolder; // the system's bytes
     std::vector<std::pair<std::string, std::string>> learnedMaps; // key bytes, map file name
 };
