@@ -87,6 +87,11 @@ void MainToolBar::setTrackingNote(const QString& note)
     trackingBox_->setToolTip(note);
 }
 
+QString MainToolBar::addressText() const
+{
+    return addressEdit_->text();
+}
+
 void MainToolBar::useAddress(const QString& address)
 {
     addressEdit_->setText(address);

@@ -33,6 +33,7 @@ public:
     // As the user would: types the address into the box and ticks the
     // tracking box when it is not ticked.
     void useAddress(const QString& address);
+    QString addressText() const;
     // An entry of the address box's context menu, after the editing ones.
     void addAddressMenuCommand(QAction* command);
 

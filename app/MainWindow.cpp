@@ -10,6 +10,7 @@
 #include "app/DriveSelector.h"
 #include "app/FailureBox.h"
 #include "app/FinderWindow.h"
+#include "app/FollowClientDialog.h"
 #include "app/GoToCell.h"
 #include "app/HelpWindow.h"
 #include "app/ImageControl.h"
@@ -22,7 +23,9 @@
 #include "app/MapView.h"
 #include "app/OpenPath.h"
 #include "app/PanelSplitter.h"
+#include "app/PlayerList.h"
 #include "app/PlayerTracker.h"
+#include "app/PlayersWindow.h"
 #include "app/ProcessPicker.h"
 #include "app/RoutePlanner.h"
 #include "app/StartClientDialog.h"
@@ -110,6 +113,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     routes_ = new RoutePlanner(document_, this);
     measure_ = new DistanceMeasure(document_, routes_, this);
     follower_ = new MapFollower(this);
+    players_ = new PlayerList(this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
     column->addWidget(toolBar_);
@@ -125,7 +129,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     column->addWidget(linkMemo_);
     beside_ = new BesideTheGame(this, {browser, aboveMemo, linkMemo_});
 
-    processPicker_->addActions({startClientCommand_, findAddressCommand_, mapKeyCommand_});
+    processPicker_->addActions({startClientCommand_, findAddressCommand_, mapKeyCommand_, followTooCommand_});
     processPicker_->setContextMenuPolicy(Qt::ActionsContextMenu);
     connectParts();
     setTabOrderByName();
@@ -190,6 +194,8 @@ void MainWindow::buildCommands()
     trailCommand_ = addCommand(QT_TR_NOOP("Trail"), nullptr, {Qt::Key_T}, [this] { showTrail(); });
     trailCommand_->setCheckable(true);
     trailCommand_->setChecked(true);
+    playersCommand_ = addCommand(QT_TR_NOOP("Players..."), nullptr, {Qt::Key_P}, [this] { showPlayersWindow(); });
+    followTooCommand_ = addCommand(QT_TR_NOOP("Follow This Client Too..."), nullptr, {}, [this] { followClientToo(); });
     stayOnTopCommand_ = addCommand(QT_TR_NOOP("Stay on Top"), nullptr, {Qt::CTRL | Qt::Key_T},
                                    [this] { beside_->setStayOnTop(stayOnTopCommand_->isChecked()); });
     stayOnTopCommand_->setCheckable(true);
@@ -238,10 +244,13 @@ void MainWindow::connectParts()
             trailProcess_ = processPicker_->selectedProcessId();
             showTrail();
         }
+        firstAccess_.reset();
+        showFirstPlayerRow();
         showTrackingNote();
     });
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);
     connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::letTrackingFileGo);
+    connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::showFirstPlayerRow);
     // Ages go on while no tick comes.
     auto* trailFading = new QTimer(this);
     connect(trailFading, &QTimer::timeout, this, &MainWindow::showTrail);
@@ -251,6 +260,7 @@ void MainWindow::connectParts()
     connect(tracker_, &PlayerTracker::processAccessRead, this, [this](std::uint32_t processId, ProcessAccess access) {
         processPicker_->showAccess(processId, access);
         toolBar_->setTrackingNote(ProcessAccessNote(processId, access));
+        firstAccess_ = access;
         showReadout(); // without the note of an unanswered read
     });
     connect(tracker_, &PlayerTracker::readUnanswered, this, [this] {
@@ -289,17 +299,24 @@ void MainWindow::connectParts()
     });
     connect(followMapsCommand_, &QAction::toggled, this, [this](bool on) {
         follower_->setOn(on);
+        for (int row = 1; row < players_->rowCount(); ++row)
+            players_->client(row)->follower().setOn(on);
         const QListWidgetItem* shown = fileList_->currentItem();
         if (on && !mapView_->picture().IsEmpty() && shown && shown->isSelected())
             follower_->showing(fileList_->selectedFilePath().filename());
     });
-    connect(follower_, &MapFollower::playerMapFound, this,
-            [this](const std::filesystem::path& name) { runCommand([this, name] { showPlayersMap(name); }); });
+    connect(follower_, &MapFollower::playerMapFound, this, [this](const std::filesystem::path& name) {
+        if (players_->lead() == 0)
+            runCommand([this, name] { showPlayersMap(name); });
+    });
+    connect(players_, &PlayerList::playersChanged, this, &MainWindow::showPlayers);
+    connect(mapView_, &MapView::playerClicked, this, [this](int row) { runCommand([this, row] { showPlayer(row); }); });
     connect(follower_, &MapFollower::mapChangeSeen, this, [this] {
         if (mapKeyWindow_ && mapKeyWindow_->isVisible() && mapKeyWindow_->process() == std::int32_t(tracker_->process().value_or(0)))
             mapKeyWindow_->tell(true);
     });
     connect(follower_, &MapFollower::changed, this, &MainWindow::showReadout);
+    connect(follower_, &MapFollower::changed, this, &MainWindow::showFirstPlayerRow);
     for (QAction* zoom : {commands_.zoomIn, commands_.zoomOut, commands_.naturalSize, fitCommand_})
         connect(zoom, &QAction::triggered, this, &MainWindow::showReadout);
 }
@@ -317,7 +334,7 @@ void MainWindow::showMapMenu(QPoint globalPosition, std::optional<QPoint> cell)
                                    findAddressCommand_,
                                    [this](QPoint from) { measure_->start(from); },
                                    endMeasureCommand_,
-                                   {trailCommand_, stayOnTopCommand_, compactCommand_},
+                                   {trailCommand_, playersCommand_, followTooCommand_, stayOnTopCommand_, compactCommand_},
                                    compactCommand_->isChecked() ? opacityCommands_ : QList<QAction*>(),
                                    helpCommand_};
     MapMenu(commands, cell, this).exec(globalPosition);
@@ -362,6 +379,8 @@ void MainWindow::enterDirectory(const std::filesystem::path& directory)
     fileList_->setDirectory(absolute);
     driveSelector_->showDriveOf(ToQtPath(absolute));
     follower_->setFolder(absolute);
+    for (int row = 1; row < players_->rowCount(); ++row)
+        players_->client(row)->follower().setFolder(absolute);
 }
 
 // The folder the program started in; when it cannot be entered (its path
@@ -418,7 +437,10 @@ void MainWindow::openSelectedMap()
     showMapToFinder();
     follower_->showing(fileList_->selectedFilePath().filename());
     shownMap_ = fileList_->selectedFilePath().u8string();
-    showTrail();
+    shownMapName_ = fileList_->selectedFilePath().filename();
+    for (int row = 1; row < players_->rowCount(); ++row)
+        players_->client(row)->setShownMap(shownMapName_);
+    showFirstPlayerRow();
 }
 
 void MainWindow::openPath(const QString& path)
@@ -580,6 +602,17 @@ void MainWindow::completeTrackingFile(TrackingFile& file) const
     file.mapFolder = fileList_->directory().u8string();
     for (const auto& [key, map] : follower_->learned(fileList_->directory()))
         file.learnedMaps.emplace_back(key, map.u8string());
+    file.name = players_->givenName(0).toStdString();
+    file.colour = players_->colour(0).rgb() & 0xFFFFFFu;
+    for (int row = 1; row < players_->rowCount(); ++row) {
+        const ClientSource& source = players_->client(row)->source();
+        if (!source.tracked)
+            continue; // followed at an address, which the next start moves: no path to keep
+        TrackedPlayer other = *source.tracked;
+        other.name = players_->givenName(row).toStdString();
+        other.colour = players_->colour(row).rgb() & 0xFFFFFFu;
+        file.others.push_back(std::move(other));
+    }
 }
 
 // A tracking file, its client, and where its paths land there now.
@@ -588,7 +621,42 @@ struct MainWindow::TrackingFileInClient {
     std::uint32_t client;
     ResolvedPointerPath position;
     std::optional<ResolvedPointerPath> mapKey;
+    QString fileName;
+    std::vector<ClientSource> others; // the players after the first found in their clients
+    QStringList othersNotFound;       // why the others that were not
 };
+
+namespace {
+
+// The running processes of the program, but those taken, in ascending
+// identifiers: the first where the player's path lands is the player's.
+std::optional<ClientSource> FindTrackedPlayer(const TrackedPlayer& player, const std::vector<ProcessEntry>& processes,
+                                              const std::vector<std::uint32_t>& taken, QString* failure)
+{
+    const QString program = QString::fromStdString(player.program);
+    *failure = MainWindow::tr("no running process named \"%1\" is left to follow").arg(program);
+    for (const ProcessEntry& process : processes) {
+        const QString name = ShownFileName(std::filesystem::path(process.exeFile));
+        if (name.compare(program, Qt::CaseInsensitive) != 0 ||
+            std::find(taken.begin(), taken.end(), process.processId) != taken.end())
+            continue;
+        const ResolvedPointerPath position = ResolvePointerPathIn(std::int32_t(process.processId), player.path);
+        if (!position.address || *position.address > 0xFFFFFFFFu) {
+            *failure = QString::fromStdString(position.address ? "above 4 GiB" : position.failure);
+            continue;
+        }
+        ClientSource source{process.processId, process.startTime, name, std::uint32_t(*position.address), {}, player, {}};
+        if (player.mapKey) {
+            const ResolvedPointerPath key = ResolvePointerPathIn(std::int32_t(process.processId), player.mapKey->path);
+            if (key.address && *key.address <= 0xFFFFFFFFu)
+                source.mapKey = MapKeyPlace{std::uint32_t(*key.address), player.mapKey->form};
+        }
+        return source;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 // The map key the tracking file names, where its path lands now, and the
 // maps learned for it.
@@ -661,7 +729,8 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file, std::functi
     const std::optional<std::uint32_t> client = pickClientNamed(QString::fromStdString(read.file->program));
     if (!client)
         return;
-    auto opening = std::make_shared<const TrackingFileInClient>(TrackingFileInClient{*read.file, *client, {}, {}});
+    auto opening = std::make_shared<const TrackingFileInClient>(
+        TrackingFileInClient{*read.file, *client, {}, {}, ShownFileName(file.filename()), {}, {}});
     openingTrackingFile_ = opening;
     showReadout();
     RunOffThread(
@@ -671,6 +740,18 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file, std::functi
             opened.position = ResolvePointerPathIn(std::int32_t(opened.client), opened.file.path);
             if (opened.file.mapKey)
                 opened.mapKey = ResolvePointerPathIn(std::int32_t(opened.client), opened.file.mapKey->path);
+            const std::vector<ProcessEntry> processes = SnapshotProcesses();
+            std::vector<std::uint32_t> taken{opened.client};
+            for (std::size_t i = 0; i < opened.file.others.size(); ++i) {
+                QString failure;
+                if (std::optional<ClientSource> found = FindTrackedPlayer(opened.file.others[i], processes, taken, &failure)) {
+                    found->trackingFile = opened.fileName;
+                    taken.push_back(found->processId);
+                    opened.others.push_back(std::move(*found));
+                } else {
+                    opened.othersNotFound << tr("player %1: %2").arg(i + 2).arg(failure);
+                }
+            }
             return opened;
         },
         [this, opening, tellFailure](const TrackingFileInClient& opened) {
@@ -711,7 +792,19 @@ void MainWindow::followTrackingFile(const TrackingFileInClient& opened)
     if (opened.file.followAcrossMaps)
         setFollowingAcrossMaps(true);
     setBesideTheGame(opened.file);
+    if (!opened.file.name.empty())
+        players_->rename(0, QString::fromStdString(opened.file.name));
+    if (opened.file.colour)
+        players_->setColour(0, QColor(QRgb(*opened.file.colour)));
+    while (players_->rowCount() > 1) // the file's players replace those followed before
+        players_->remove(players_->rowCount() - 1);
+    for (const ClientSource& other : opened.others)
+        addPlayer(other, &*other.tracked);
     followMapKeyOf(opened);
+    if (!opened.othersNotFound.isEmpty())
+        throw std::runtime_error(tr("Not every player of the tracking file is followed: %1.")
+                                     .arg(opened.othersNotFound.join(QStringLiteral("; ")))
+                                     .toStdString());
 }
 
 std::optional<std::uint32_t> MainWindow::pickClientNamed(const QString& program)
@@ -746,18 +839,192 @@ void MainWindow::showMapToFinder()
         finderWindow_->setMap(document_.sharedWalkability());
 }
 
-// The player's trail on the map on show, the newest end the brightest.
+namespace {
+
+Trail TrailOf(QColor colour, const std::vector<TrailStep>& steps, std::int64_t now)
+{
+    Trail shown{colour, {}, {}};
+    for (const TrailStep& step : steps) {
+        shown.cells.emplace_back(step.x, step.y);
+        shown.ages.push_back(double(now - step.atMs) / double(PlayerTrail::kKeptMs));
+    }
+    return shown;
+}
+
+} // namespace
+
+// The players' trails on the map on show, the newest ends the brightest.
 void MainWindow::showTrail()
 {
-    Trail shown{QColor(0, 255, 0), {}, {}};
-    if (trailCommand_->isChecked() && trailClock_.isValid() && !mapView_->picture().IsEmpty()) {
-        const std::int64_t now = trailClock_.elapsed();
-        for (const TrailStep& step : trail_.On(shownMap_, now)) {
-            shown.cells.emplace_back(step.x, step.y);
-            shown.ages.push_back(double(now - step.atMs) / double(PlayerTrail::kKeptMs));
+    std::vector<Trail> trails;
+    if (trailCommand_->isChecked() && !mapView_->picture().IsEmpty()) {
+        if (trailClock_.isValid())
+            trails.push_back(TrailOf(players_->colour(0), trail_.On(shownMap_, trailClock_.elapsed()), trailClock_.elapsed()));
+        for (int row = 1; row < players_->rowCount(); ++row) {
+            std::int64_t now = 0;
+            const std::vector<TrailStep> steps = players_->client(row)->trailOn(shownMapName_, &now);
+            trails.push_back(TrailOf(players_->colour(row), steps, now));
         }
     }
-    mapView_->setTrails(shown.cells.size() > 1 ? std::vector<Trail>{shown} : std::vector<Trail>());
+    trails.erase(std::remove_if(trails.begin(), trails.end(), [](const Trail& trail) { return trail.cells.size() < 2; }),
+                 trails.end());
+    mapView_->setTrails(std::move(trails));
+}
+
+void MainWindow::showPlayersWindow()
+{
+    if (!playersWindow_) {
+        playersWindow_ = new PlayersWindow(*players_, this);
+        connect(playersWindow_, &PlayersWindow::addWanted, followTooCommand_, &QAction::trigger);
+        connect(playersWindow_, &PlayersWindow::playerChosen, this,
+                [this](int row) { runCommand([this, row] { showPlayer(row); }); });
+        PlaceBesideMap(playersWindow_, *this, *mapView_);
+    }
+    playersWindow_->chooseRow(players_->lead());
+    ShowInFront(playersWindow_);
+}
+
+// Another running client, at an address typed or from a tracking file.
+void MainWindow::followClientToo()
+{
+    std::vector<std::uint32_t> followed;
+    if (const std::optional<std::uint32_t> first = tracker_->process())
+        followed.push_back(*first);
+    for (int row = 1; row < players_->rowCount(); ++row)
+        followed.push_back(players_->client(row)->source().processId);
+    const std::optional<std::uint32_t> first = tracker_->process();
+    FollowClientDialog dialog(SnapshotProcesses(), followed, first ? processPicker_->processName(*first) : QString(), this);
+    if (!runModal_(dialog) || !dialog.process())
+        return;
+    if (!dialog.trackingFile().isEmpty()) {
+        followTooFromTrackingFile(*dialog.process(), ToFilesystemPath(dialog.trackingFile()));
+        return;
+    }
+    ClientSource source{dialog.process()->processId, dialog.process()->startTime,
+                        ShownFileName(std::filesystem::path(dialog.process()->exeFile)), *dialog.address(), {}, {}, {}};
+    addPlayer(source, nullptr);
+}
+
+// The tracking file's player of the process's program, where its paths land
+// in that process, found off the window's thread.
+void MainWindow::followTooFromTrackingFile(const ProcessEntry& process, const std::filesystem::path& file)
+{
+    const TrackingFileRead read = ReadTrackingFile(file);
+    if (!read.file)
+        throw std::runtime_error(read.failure);
+    const QString program = ShownFileName(std::filesystem::path(process.exeFile));
+    std::vector<TrackedPlayer> players = read.file->others;
+    players.insert(players.begin(), *read.file);
+    const auto player = std::find_if(players.begin(), players.end(), [&](const TrackedPlayer& one) {
+        return QString::fromStdString(one.program).compare(program, Qt::CaseInsensitive) == 0;
+    });
+    if (player == players.end())
+        throw std::runtime_error(tr("The tracking file follows no client named \"%1\".").arg(program).toStdString());
+    ClientSource source{process.processId, process.startTime, program, 0, {}, *player, ShownFileName(file.filename())};
+    RunOffThread(
+        this,
+        [source] {
+            return std::make_pair(ResolvePointerPathIn(std::int32_t(source.processId), source.tracked->path),
+                                  source.tracked->mapKey ? std::optional(ResolvePointerPathIn(std::int32_t(source.processId),
+                                                                                              source.tracked->mapKey->path))
+                                                         : std::nullopt);
+        },
+        [this, source](const std::pair<ResolvedPointerPath, std::optional<ResolvedPointerPath>>& landed) {
+            runCommand([&] {
+                if (!landed.first.address || *landed.first.address > 0xFFFFFFFFu)
+                    throw std::runtime_error(landed.first.address ? "The tracking file's path lands above 4 GiB, where the tracker cannot read."
+                                                                  : landed.first.failure);
+                ClientSource found = source;
+                found.address = std::uint32_t(*landed.first.address);
+                if (landed.second && landed.second->address && *landed.second->address <= 0xFFFFFFFFu)
+                    found.mapKey = MapKeyPlace{std::uint32_t(*landed.second->address), source.tracked->mapKey->form};
+                addPlayer(found, &*source.tracked);
+            });
+        });
+}
+
+void MainWindow::addPlayer(const ClientSource& source, const TrackedPlayer* tracked)
+{
+    FollowedClient& client = players_->add(source);
+    const int row = players_->rowCount() - 1;
+    if (tracked && !tracked->name.empty())
+        players_->rename(row, QString::fromStdString(tracked->name));
+    if (tracked && tracked->colour)
+        players_->setColour(row, QColor(QRgb(*tracked->colour)));
+    client.setShownMap(shownMapName_);
+    client.follower().setFolder(fileList_->directory());
+    client.follower().setOn(followMapsCommand_->isChecked());
+    connect(&client, &FollowedClient::mapFound, this, [this, &client](const std::filesystem::path& name) {
+        if (players_->client(players_->lead()) == &client)
+            runCommand([this, name] { showPlayersMap(name); });
+    });
+    connect(&client, &FollowedClient::changed, this, [this, &client] {
+        if (players_->client(players_->lead()) == &client && followCommand_->isChecked() && client.position() &&
+            client.map() == shownMapName_)
+            mapView_->bringCellIntoView(QPoint(client.position()->x, client.position()->y));
+    });
+}
+
+std::filesystem::path MainWindow::firstPlayersMap() const
+{
+    if (!follower_->isOn())
+        return shownMapName_;
+    return follower_->verdict() == MapVerdict::Known && follower_->shownMap() ? *follower_->shownMap() : std::filesystem::path();
+}
+
+void MainWindow::showFirstPlayerRow()
+{
+    PlayerRow row;
+    if (const std::optional<std::uint32_t> process = tracker_->process())
+        row.process = tr("%1 (%2)").arg(processPicker_->processName(*process)).arg(*process);
+    if (!toolBar_->addressText().isEmpty())
+        row.source = tr("address %1").arg(toolBar_->addressText());
+    row.map = firstPlayersMap();
+    row.position = firstPosition_;
+    using State = FollowedClient::State;
+    row.state = !tracker_->isRunning()            ? State::Stopped
+                : tracker_->isUnanswered()        ? State::Unanswered
+                : !firstAccess_                   ? State::Starting
+                : *firstAccess_ == ProcessAccess::Open  ? State::Reading
+                : *firstAccess_ == ProcessAccess::Ended ? State::Ended
+                                                        : State::Unreadable;
+    if (tracker_->process() && firstAccess_)
+        row.stateNote = ProcessAccessNote(*tracker_->process(), *firstAccess_);
+    players_->setFirst(std::move(row));
+}
+
+// Each player on the map on show ringed and named, the others listed at the
+// edge; nothing while only the first is followed, which the view marks.
+void MainWindow::showPlayers()
+{
+    std::vector<PlayerMark> marks;
+    for (int row = 0; players_->rowCount() > 1 && row < players_->rowCount(); ++row) {
+        const PlayerRow shown = players_->row(row);
+        PlayerMark mark{row, players_->name(row), players_->colour(row), {}, {}, row != 0};
+        // The first's letter shows on any map; its name only where it is, or may be.
+        const bool here = shown.map == shownMapName_ || (row == 0 && shown.map.empty());
+        if (shown.position && here && !mapView_->picture().IsEmpty())
+            mark.cell = shown.position;
+        else if (!shown.map.empty() && !here)
+            mark.elsewhere = ShownFileName(shown.map);
+        marks.push_back(std::move(mark));
+    }
+    mapView_->setPlayerMarks(std::move(marks));
+    showTrail();
+}
+
+// The player's map shown, and the player in the middle of the view; it is
+// the lead from now on.
+void MainWindow::showPlayer(int row)
+{
+    players_->setLead(row);
+    const PlayerRow shown = players_->row(row);
+    if (!shown.map.empty() && shown.map != shownMapName_)
+        showPlayersMap(shown.map);
+    if (shown.position && (row == 0 || shown.map == shownMapName_)) {
+        mapView_->goToCell(*shown.position);
+        followCommand_->setChecked(true); // the user asked to see this player
+    }
 }
 
 // As the tracking file keeps the window beside the game.
@@ -846,10 +1113,11 @@ void MainWindow::onPlayerMoved(PlayerPosition position)
     if (!trailClock_.isValid())
         trailClock_.start();
     trail_.See(trailClock_.elapsed(), position.x, position.y, shownMap_);
-    showTrail();
+    firstPosition_ = QPoint(position.x, position.y);
+    showFirstPlayerRow();
     mapView_->showMarker(QPoint(position.x - 5, position.y - 5));
     routes_->setPlayer(QPoint(position.x, position.y));
-    if (followCommand_->isChecked())
+    if (followCommand_->isChecked() && players_->lead() == 0)
         mapView_->bringCellIntoView(QPoint(position.x, position.y));
     setWindowTitle(QStringLiteral("%1:%2").arg(position.x).arg(position.y));
 }

@@ -3,11 +3,13 @@
 // link memo and the player tracker, runs the commands, and is the one place
 // where failures are shown.
 
+#include "app/FollowedClient.h"
 #include "app/MainToolBar.h"
 #include "app/MapDocument.h"
 #include "app/OpenPath.h"
 #include "app/SaveDialog.h"
 #include "track/PlayerTrail.h"
+#include "track/ProcessList.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 
@@ -28,7 +30,9 @@ class MapFileList;
 class MapFollower;
 class MapKeyWindow;
 class MapView;
+class PlayerList;
 class PlayerTracker;
+class PlayersWindow;
 class ProcessPicker;
 class RoutePlanner;
 class LinkMemo;
@@ -106,6 +110,14 @@ private:
     void followMapKeyOf(const TrackingFileInClient& opened);
     void setBesideTheGame(const TrackingFile& file);
     void showTrail();
+    void showPlayersWindow();
+    void followClientToo();
+    void followTooFromTrackingFile(const ProcessEntry& process, const std::filesystem::path& file);
+    void addPlayer(const ClientSource& source, const TrackedPlayer* tracked);
+    void showFirstPlayerRow();
+    void showPlayers();
+    void showPlayer(int row);
+    std::filesystem::path firstPlayersMap() const;
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
@@ -152,6 +164,13 @@ private:
     QAction* startClientCommand_;
     QAction* openTrackingFileCommand_;
     QAction* helpCommand_;
+    QAction* playersCommand_;
+    QAction* followTooCommand_;
+    PlayerList* players_;
+    PlayersWindow* playersWindow_ = nullptr;
+    std::optional<ProcessAccess> firstAccess_; // as the first player's last read told
+    std::optional<QPoint> firstPosition_;
+    std::filesystem::path shownMapName_; // in the folder on show
     FinderWindow* finderWindow_ = nullptr;
     MapKeyWindow* mapKeyWindow_ = nullptr;
     std::optional<TrackedMapKey> mapKeyPath_; // of the map key in use, once found

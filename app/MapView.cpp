@@ -41,6 +41,7 @@ MapView::MapView(QWidget* parent)
       readout_(new CellReadout(viewport())),
       goToMarkTimer_(new QTimer(this)),
       overview_(new MapOverview(viewport())),
+      players_(new PlayersOverlay([this](QPoint cell) { return viewportRectOfCell(cell); }, viewport())),
       gridColumns_(new GridRuler(Qt::Horizontal, this)),
       gridRows_(new GridRuler(Qt::Vertical, this))
 {
@@ -259,7 +260,23 @@ void MapView::placeOverlays()
 {
     placeGridRulers();
     placeOverview();
+    players_->setGeometry(viewport()->rect());
+    players_->raise(); // over the picture
+    players_->update();
+    overview_->raise(); // over the players' names
     readout_->raise(); // over the overview
+}
+
+std::optional<QRectF> MapView::viewportRectOfCell(QPoint cell) const
+{
+    if (image_->picture().IsEmpty())
+        return std::nullopt;
+    return QRectF(image_->controlRectOf(QRect(cell, QSize(1, 1))).translated(image_->pos()));
+}
+
+void MapView::setPlayerMarks(std::vector<PlayerMark> marks)
+{
+    players_->setMarks(std::move(marks));
 }
 
 // Beside the map area, in margins the scroll area leaves for them, so that
@@ -462,6 +479,8 @@ void MapView::mouseReleaseEvent(QMouseEvent* event)
     pressed_ = false;
     if (dragging_)
         viewport()->unsetCursor();
+    else if (const std::optional<int> player = players_->playerAt(event->position().toPoint()))
+        emit playerClicked(*player);
     dragging_ = false;
 }
 

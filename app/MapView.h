@@ -12,6 +12,7 @@
 // cell under the mouse.
 
 #include "app/ImageControl.h"
+#include "app/PlayersOverlay.h"
 #include "map/IndexedImage.h"
 
 #include <QScrollArea>
@@ -70,6 +71,10 @@ public:
     void setStartMark(std::optional<QPoint> cell);
     // A ring around a cell, brought into view; none: no ring.
     void setSpotlight(std::optional<QPoint> cell);
+    // The players followed beside the first, ringed and named over the map
+    // (PlayersOverlay.h); empty: none.
+    void setPlayerMarks(std::vector<PlayerMark> marks);
+    const PlayersOverlay& playersOverlay() const { return *players_; }
 
     // The readout's text for the cell under the mouse; empty hides it.
     void setReadoutText(const QString& text);
@@ -90,6 +95,8 @@ signals:
     void menuRequested(QPoint globalPosition, std::optional<QPoint> cell);
     // The user moved the view: a drag, the wheel or a scroll bar.
     void userMoved();
+    // A click on a player's name or ring (PlayerMark::id).
+    void playerClicked(int id);
 
 protected:
     void paintEvent(QPaintEvent* event) override; // the line just outside the picture's edge
@@ -116,11 +123,14 @@ private:
     void placeOverview();
     void placeGridRulers();
     void centreOn(QPointF fraction);
+    // Where a cell is drawn, in the viewport's pixels; none: no picture.
+    std::optional<QRectF> viewportRectOfCell(QPoint cell) const;
 
     ImageControl* image_;
     CellReadout* readout_;
     QTimer* goToMarkTimer_; // takes the mark away
     MapOverview* overview_;
+    PlayersOverlay* players_;
     bool overviewWanted_ = true;
     GridRuler* gridColumns_;
     GridRuler* gridRows_;

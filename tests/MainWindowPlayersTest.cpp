@@ -1,0 +1,299 @@
+// Several clients followed at once: the players' window, each player on the
+// map in its colour, the lead whose map is shown, and tracking files of
+// several players.
+
+#include "tests/MainWindowFixture.h"
+
+#include "qtfiles/FileNames.h"
+#include "app/FollowClientDialog.h"
+#include "app/ImageControl.h"
+#include "app/PlayerList.h"
+#include "app/PlayerTracker.h"
+#include "app/PlayersWindow.h"
+#include "app/ProcessPicker.h"
+#include "tests/Sanitizer.h"
+#include "tests/ShortestPointerPath.h"
+#include "tests/StandInClient.h"
+#ifndef _WIN32
+#include "tests/Unprivileged.h"
+#endif
+#include "track/TrackingFile.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include <set>
+
+namespace {
+
+class MainWindowPlayersTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(QDir(maps_.path()).mkdir("world"));
+        world_ = maps_.filePath("world");
+    }
+
+    bool Answer(QDialog& dialog) override
+    {
+        if (auto* followToo = qobject_cast<FollowClientDialog*>(&dialog)) {
+            if (!followToo->chooseProcess(followToo_))
+                return false;
+            followToo->setAddressText(QString::number(followTooAddress_, 16));
+            return true;
+        }
+        return MainWindowTest::Answer(dialog);
+    }
+
+    PlayerList& Players() const { return *window_->findChild<PlayerList*>(); }
+    QAction* Command(const QString& text) const
+    {
+        for (QAction* action : window_->actions())
+            if (action->text() == text)
+                return action;
+        ADD_FAILURE() << text.toStdString();
+        return nullptr;
+    }
+    // The first player: the client picked in the process list, read at its address.
+    void Follow(const StandInClient& client)
+    {
+        Click("rtbBtnBtnExecute");
+        ASSERT_TRUE(Find<ProcessPicker>("lv1")->selectProcess(client.processId));
+        Find<QLineEdit>("edt1")->setText(QString::number(client.address, 16));
+        if (!Find<QCheckBox>("chk1")->isChecked())
+            Click("chk1");
+    }
+    void FollowToo(const StandInClient& client)
+    {
+        followToo_ = client.processId;
+        followTooAddress_ = client.address;
+        Command("Follow This Client Too...")->trigger();
+    }
+    // Every player's tracker ticks once, and what they read is shown.
+    void TickAll() const
+    {
+        const QList<PlayerTracker*> trackers = window_->findChildren<PlayerTracker*>();
+        for (PlayerTracker* tracker : trackers)
+            if (tracker->isRunning())
+                tracker->tick();
+        for (PlayerTracker* tracker : trackers)
+            QTRY_VERIFY(!tracker->isReading());
+    }
+    int RowOf(std::uint32_t processId) const
+    {
+        for (int row = 1; row < Players().rowCount(); ++row)
+            if (Players().client(row)->source().processId == processId)
+                return row;
+        return 0;
+    }
+    QString ShownMap() const { return FileList()->currentItem() ? FileList()->currentItem()->text() : QString(); }
+    // Maps of a world open in a band of columns each, so that every
+    // position names its map.
+    void WriteBandedWorld() const
+    {
+        for (int area = 0; area < 3; ++area) {
+            std::vector<std::string> rows(50, std::string(69, '#'));
+            for (std::string& row : rows)
+                row.replace(std::size_t(area) * 23, 23, 23, '.');
+            WriteBytes(ToFilesystemPath(world_ + QStringLiteral("/area%1.map").arg(area + 1)), MapFromRows(rows));
+        }
+    }
+
+    QString world_;
+    std::uint32_t followToo_ = 0;
+    std::uint32_t followTooAddress_ = 0;
+};
+
+// Three clients of one program from one tracking file: each found in a
+// client of its own, named and coloured as the file says, on its own map;
+// the lead's map is shown, and choosing another lead shows its map.
+TEST_F(MainWindowPlayersTest, ThreeClientsOfOneTrackingFileAreFollowedEachOnItsMapInItsColour)
+{
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
+    WriteBandedWorld();
+    // A program of its own name, so that stand-ins of other tests running
+    // meanwhile are never taken for these.
+    const QString suffix = QFileInfo(QStringLiteral(STAND_IN_CLIENT)).suffix();
+    const QString program = suffix.isEmpty() ? QStringLiteral("party_client") : "party_client." + suffix;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(STAND_IN_CLIENT), maps_.filePath(program)));
+    QFile(maps_.filePath(program)).setPermissions(QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+    const std::string arguments = "--chained --world \"" + world_.toStdString() + "\" --stay 100000 --pace 50";
+    StandInClient first(arguments, maps_.filePath(program).toStdString());
+    StandInClient second(arguments, maps_.filePath(program).toStdString());
+    StandInClient third(arguments, maps_.filePath(program).toStdString());
+    std::map<std::uint32_t, QString> mapOf;
+    for (StandInClient* client : {&first, &second, &third})
+        mapOf[client->processId] = QString::fromStdString(client->NextMap().name);
+    const std::optional<PointerPath> path = ShortestPointerPath(ProcessReader(std::int32_t(first.processId)), first.address);
+    ASSERT_TRUE(path);
+    TrackingFile tracking;
+    tracking.program = program.toStdString();
+    tracking.path = *path;
+    tracking.followAcrossMaps = true;
+    tracking.name = "Main";
+    TrackedPlayer scout{program.toStdString(), *path, {}, "Scout", 0x3366FFu};
+    TrackedPlayer mule{program.toStdString(), *path, {}, "Mule", 0xFFAA00u};
+    tracking.others = {scout, mule};
+    const QString file = maps_.filePath("party.tarvex-track");
+    WriteBytes(ToFilesystemPath(file), TrackingFileText(tracking));
+
+    EnterFolder(world_);
+    choiceAnswer_ = QStringLiteral("process %1").arg(first.processId);
+    OpenTrackingFile(file);
+    EXPECT_TRUE(boxes_.empty());
+    ASSERT_EQ(Players().rowCount(), 3);
+    EXPECT_EQ(Players().name(0), "Main");
+    EXPECT_EQ((std::set<std::uint32_t>{Players().client(1)->source().processId, Players().client(2)->source().processId}),
+              (std::set<std::uint32_t>{second.processId, third.processId}));
+    EXPECT_EQ(Players().name(1), "Scout");
+    EXPECT_EQ(Players().colour(1), QColor(0x33, 0x66, 0xFF));
+    EXPECT_EQ(Players().name(2), "Mule");
+
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, window_.get(), [this] {
+        for (PlayerTracker* tracker : window_->findChildren<PlayerTracker*>())
+            tracker->tick();
+    });
+    ticker.start(25);
+    // Each on its own map; the lead's (the first's) on show.
+    for (int row = 0; row < 3; ++row) {
+        const std::uint32_t process = row == 0 ? first.processId : Players().client(row)->source().processId;
+        QTRY_COMPARE_WITH_TIMEOUT(ShownFileName(Players().row(row).map), mapOf[process], 3000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), mapOf[first.processId], 2000);
+    const auto marksAgree = [&] {
+        const std::vector<PlayerMark>& marks = window_->mapView().playersOverlay().marks();
+        if (marks.size() != 3)
+            return false;
+        for (const PlayerMark& mark : marks) {
+            const QString map = ShownFileName(Players().row(mark.id).map);
+            const bool here = map == ShownMap();
+            if (here != mark.cell.has_value() || (!here && mark.elsewhere != map) || mark.colour != Players().colour(mark.id))
+                return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY(marksAgree());
+
+    // The Mule chosen in the players' window: its map is shown, its trail in its colour.
+    Command("Players...")->trigger();
+    auto* playersWindow = window_->findChild<PlayersWindow*>();
+    ASSERT_TRUE(playersWindow && playersWindow->isVisible());
+    auto* table = playersWindow->findChild<QTableView*>("playerTable");
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(Players().index(2, 1)).center());
+    EXPECT_EQ(Players().lead(), 2);
+    const std::uint32_t mulesProcess = Players().client(2)->source().processId;
+    QTRY_COMPARE_WITH_TIMEOUT(ShownMap(), mapOf[mulesProcess], 2000);
+    QTRY_VERIFY(marksAgree());
+    const auto* image = window_->findChild<ImageControl*>("img1");
+    QTRY_VERIFY(std::any_of(image->trails().begin(), image->trails().end(),
+                            [&](const Trail& trail) { return trail.colour == Players().colour(2); }));
+
+    // One client ends: its row says so, and the others go on.
+    (mulesProcess == third.processId ? third : second).End();
+    QTRY_COMPARE_WITH_TIMEOUT(Players().row(2).state, FollowedClient::State::Ended, 3000);
+    const QPoint before = *Players().row(1).position;
+    QTRY_VERIFY_WITH_TIMEOUT(Players().row(1).position != before, 2000);
+    EXPECT_EQ(Players().row(1).state, FollowedClient::State::Reading);
+    ticker.stop();
+    EXPECT_TRUE(boxes_.empty());
+}
+
+#ifndef _WIN32
+// Eight clients at once, the most there may be: the first follows the
+// toolbar's controls, one may not be read and says why, one ends; rows are
+// renamed and removed, and the lead goes back to the first with its row.
+TEST_F(MainWindowPlayersTest, EightClientsAreFollowedTheFirstByTheToolbarAndRowsRenamedAndRemoved)
+{
+    StandInClient main("--hold 30 20 --seconds 60");
+    Follow(main);
+    std::vector<std::unique_ptr<StandInClient>> others;
+    for (int i = 0; i < 7; ++i)
+        others.push_back(std::make_unique<StandInClient>("--hold " + std::to_string(40 + i) + " 10 --seconds 60" +
+                                                         (i == 1 ? " --private" : "")));
+    Command("Players...")->trigger();
+    auto* playersWindow = window_->findChild<PlayersWindow*>();
+    ASSERT_TRUE(playersWindow && playersWindow->isVisible());
+    for (const auto& other : others)
+        FollowToo(*other);
+    ASSERT_EQ(Players().rowCount(), 8);
+    // A ninth is refused with a reason, and nothing else changes.
+    StandInClient ninth("--hold 1 1 --seconds 60");
+    FollowToo(ninth);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_TRUE(boxes_[0].text.contains("at most 8")) << boxes_[0].text.toStdString();
+    EXPECT_EQ(Players().rowCount(), 8);
+    boxes_.clear();
+
+    TickAll();
+    const int secret = RowOf(others[1]->processId);
+    {
+        const Unprivileged asAnOrdinaryUser;
+        Players().client(secret)->tracker().tick();
+        QTRY_VERIFY(!Players().client(secret)->tracker().isReading());
+    }
+    EXPECT_EQ(Players().row(0).position, QPoint(30, 20));
+    EXPECT_EQ(Players().row(0).state, FollowedClient::State::Reading);
+    for (int i = 0; i < 7; ++i) {
+        const PlayerRow row = Players().row(RowOf(others[std::size_t(i)]->processId));
+        if (i == 1) {
+            EXPECT_EQ(row.state, FollowedClient::State::Unreadable);
+            EXPECT_TRUE(row.stateNote.contains("Permission to read another process")) << row.stateNote.toStdString();
+        } else {
+            EXPECT_EQ(row.state, FollowedClient::State::Reading) << i;
+            EXPECT_EQ(row.position, QPoint(40 + i, 10)) << i;
+        }
+    }
+    // Ringed and named on the map on show, each in a colour of its own.
+    ClickMap("Harbor2.map");
+    const std::vector<PlayerMark>& marks = window_->mapView().playersOverlay().marks();
+    ASSERT_EQ(marks.size(), 8u);
+    std::set<QRgb> colours;
+    for (const PlayerMark& mark : marks)
+        colours.insert(mark.colour.rgb());
+    EXPECT_EQ(colours.size(), 8u);
+
+    // One ends mid-way; the rest go on.
+    others[3]->End();
+    TickAll();
+    EXPECT_EQ(Players().row(RowOf(others[3]->processId)).state, FollowedClient::State::Ended);
+    EXPECT_EQ(Players().row(RowOf(others[4]->processId)).state, FollowedClient::State::Reading);
+
+    // The first row follows the process list and the address box.
+    Find<QLineEdit>("edt1")->setText(QString::number(main.address, 16).toUpper());
+    EXPECT_EQ(Players().row(0).source, "address " + QString::number(main.address, 16).toUpper());
+    EXPECT_TRUE(Players().row(0).process.contains(QString::number(main.processId)));
+
+    // Renamed in place, the name is the mark's.
+    const int helper = RowOf(others[0]->processId);
+    EXPECT_TRUE(Players().name(helper).contains(QString::number(others[0]->processId)));
+    ASSERT_TRUE(Players().setData(Players().index(helper, PlayerList::NameColumn), "  Helper ", Qt::EditRole));
+    EXPECT_EQ(Players().name(helper), "Helper");
+    EXPECT_EQ(window_->mapView().playersOverlay().marks()[std::size_t(helper)].name, "Helper");
+
+    // The first cannot be removed; a lead removed hands the lead back to the first.
+    QPushButton* remove = nullptr;
+    for (QPushButton* button : playersWindow->findChildren<QPushButton*>())
+        if (button->text() == "Remove")
+            remove = button;
+    ASSERT_TRUE(remove);
+    playersWindow->chooseRow(0);
+    EXPECT_FALSE(remove->isEnabled());
+    Players().setLead(helper);
+    playersWindow->chooseRow(helper);
+    ASSERT_TRUE(remove->isEnabled());
+    remove->click();
+    EXPECT_EQ(Players().rowCount(), 7);
+    EXPECT_EQ(Players().lead(), 0);
+    EXPECT_EQ(RowOf(others[0]->processId), 0);
+    EXPECT_EQ(window_->mapView().playersOverlay().marks().size(), 7u);
+    EXPECT_TRUE(boxes_.empty());
+}
+#endif
+
+} // namespace
