@@ -77,6 +77,7 @@ awk '
         ratio("pan 8 pixels 1600%, overlays / repaint natural", "map-area/pan-8-pixels-1600-percent-overlays", "map-area/repaint-natural", "<= 1.5")
         ratio("repaint 1600%: overview, grid, route / none", "map-area/repaint-1600-percent-overlays/manual_time", "beside_no_overlays", "<= 1.3")
         ratio("repaint natural: 8 trails of 600 steps / none", "map-area/repaint-8-trails/manual_time", "beside_no_trails", "<= 1.3")
+        ratio("tracker tick 1000x1000: 8 players / 1", "tracker-tick/8-players-1000x1000/manual_time", "beside_one_player", "<= 1.5")
         ratio("overview / load, 1000x1000", "overview/1000x1000/manual_time", "beside_load_overview_1000x1000", "<= 0.1")
         ratio("overview / load, 16384x16384", "overview/16384x16384/iterations:2/manual_time", "beside_load_overview_16384x16384", "<= 0.1")
         ratio("route areas / load, rooms 4000x4000", "areas/rooms-4000x4000/manual_time", "beside_load_rooms-4000x4000", "< 1")

@@ -1,6 +1,6 @@
 // How long the map area takes to repaint its visible part (511 x 428) of a
 // 4000 x 4000 map at natural size and after 20 Zoom In steps, and how long
-// one tracker tick takes on that map.
+// a tracker tick with eight players takes beside one with one.
 //
 //   view_bench [Google Benchmark options]
 
@@ -10,6 +10,7 @@
 #include "app/MapFileList.h"
 #include "app/MapOverview.h"
 #include "app/MapView.h"
+#include "app/PlayerList.h"
 #include "app/PlayerTracker.h"
 #include "app/ProcessPicker.h"
 #include "app/ScrollBarClipStyle.h"
@@ -17,6 +18,7 @@
 #include "bench/InTurn.h"
 #include "map/MapReader.h"
 #include "qtfiles/QtConversions.h"
+#include "track/ProcessStartTime.h"
 
 #include <benchmark/benchmark.h>
 
@@ -366,24 +368,100 @@ void StartBesideMinimalWindow(benchmark::State& state)
     state.counters["beside_minimal_cpu_s"] = average(minimalCpuSeconds);
 }
 
-// The viewer follows this very process, whose "player" stands at (1234, 2345).
-void TrackerTick(benchmark::State& state)
+// The viewer follows this very process: each player's x and y in a page of
+// its own memory below 4 GiB, moved one cell a tick.
+class PlayersInThisProcess {
+public:
+    explicit PlayersInThisProcess(int players) : players_(players)
+    {
+        page_ = static_cast<std::uint16_t*>(
+            ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0));
+        for (int player = 0; player < players_; ++player) {
+            page_[2 * player] = std::uint16_t(400 + 20 * player);
+            page_[2 * player + 1] = 500;
+        }
+    }
+    ~PlayersInThisProcess() { ::munmap(page_, 4096); }
+    PlayersInThisProcess(const PlayersInThisProcess&) = delete;
+    PlayersInThisProcess& operator=(const PlayersInThisProcess&) = delete;
+
+    std::uint32_t address(int player) const { return std::uint32_t(reinterpret_cast<std::uintptr_t>(page_ + 2 * player)); }
+    void step(int tick)
+    {
+        for (int player = 0; player < players_; ++player)
+            page_[2 * player + 1] = std::uint16_t(500 + tick % 100);
+    }
+
+private:
+    int players_;
+    std::uint16_t* page_;
+};
+
+// The window on the 1000 x 1000 map following `players` players in this
+// process: the first by the toolbar, the others as clients followed too,
+// their own timers stopped so that only the ticks timed read.
+class WindowFollowing {
+public:
+    WindowFollowing(benchmark::State& state, int players) : shown_(state, kClickedMap), positions_(players)
+    {
+        shown_.click();
+        MainWindow& window = shown_.window();
+        const auto self = std::uint32_t(::getpid());
+        window.findChild<ProcessPicker*>("lv1")->showProcesses({{"view_bench", self, ProcessStartTime(self)}});
+        window.findChild<ProcessPicker*>("lv1")->selectProcess(self);
+        window.findChild<QLineEdit*>("edt1")->setText(QString::number(positions_.address(0), 16));
+        auto* list = window.findChild<PlayerList*>();
+        for (int player = 1; player < players; ++player)
+            list->add(ClientSource{self, ProcessStartTime(self), "view_bench", positions_.address(player), {}, {}, {}})
+                .tracker()
+                .setRunning(false);
+        window.show();
+        trackers_ = window.findChildren<PlayerTracker*>();
+        tick();
+    }
+    // Every player read once, and what they read shown on the screen.
+    void tick()
+    {
+        positions_.step(ticks_++);
+        for (PlayerTracker* tracker : trackers_)
+            tracker->tick();
+        while (std::any_of(trackers_.begin(), trackers_.end(), [](const PlayerTracker* tracker) { return tracker->isReading(); }))
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QApplication::processEvents();
+    }
+    bool sawEveryone()
+    {
+        const auto* list = shown_.window().findChild<PlayerList*>();
+        for (int row = 0; row < list->rowCount(); ++row)
+            if (!list->row(row).position)
+                return false;
+        return true;
+    }
+
+private:
+    WindowOnMap shown_;
+    PlayersInThisProcess positions_;
+    QList<PlayerTracker*> trackers_;
+    int ticks_ = 0;
+};
+
+// A tick with eight players and one with one, in turn, on the 1000 x 1000
+// map: the reads, the marks, the trails and the repaint. The eight's time is
+// the benchmark's; the one's a counter.
+void TrackerTickEightBesideOne(benchmark::State& state)
 {
-    auto* position = static_cast<std::uint16_t*>(
-        ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0));
-    position[0] = 1234;
-    position[1] = 2345;
-    WindowOnMap shown(state, kMap);
-    shown.click();
-    MainWindow& window = shown.window();
-    window.findChild<ProcessPicker*>("lv1")->showProcesses({{"view_bench", std::uint32_t(::getpid())}});
-    window.findChild<QLineEdit*>("edt1")->setText(QString::number(reinterpret_cast<std::uintptr_t>(position), 16));
-    auto* tracker = window.findChild<PlayerTracker*>();
-    for (auto _ : state)
-        tracker->tick();
-    if (window.windowTitle() != "1234:2345")
-        state.SkipWithError("the tick did not read the position");
-    ::munmap(position, 4096);
+    WindowFollowing eight(state, 8);
+    WindowFollowing one(state, 1);
+    double oneSeconds = 0;
+    bool eightFirst = true;
+    for (auto _ : state) {
+        InTurn(
+            eightFirst, [&] { state.SetIterationTime(Timed([&] { eight.tick(); }).wallSeconds); },
+            [&] { oneSeconds += Timed([&] { one.tick(); }).wallSeconds; });
+    }
+    if (!eight.sawEveryone() || !one.sawEveryone())
+        state.SkipWithError("a tick did not read every position");
+    state.counters["beside_one_player_wall_s"] = benchmark::Counter(oneSeconds, benchmark::Counter::kAvgIterations);
 }
 
 } // namespace
@@ -418,7 +496,9 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("start/viewer", StartBesideMinimalWindow)
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime();
-    benchmark::RegisterBenchmark("tracker-tick/4000x4000", TrackerTick)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("tracker-tick/8-players-1000x1000", TrackerTickEightBesideOne)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -212,10 +212,12 @@ TEST_F(WhereCommandTest, ATrackingFileWithTheMapKeyTellsMapsAlikeApart)
     EXPECT_EQ(named, visited) << run.output;
 }
 
-// Two clients at once: each line names its client, a client that ends says
-// so, and the command ends when both have.
+// Two clients at once: each line names its client (by the name its
+// tracking file gives the player, or by program and process), a client that
+// ends says so, and the command ends when both have.
 TEST_F(WhereCommandTest, SeveralClientsAreFollowedAtOnceEachLineNamingItsOwn)
 {
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
     // Each map open in a band of columns of its own, so that every position
     // names its map: the test is about whose line it is, not about weighing.
     for (int area = 0; area < 3; ++area) {
@@ -225,7 +227,7 @@ TEST_F(WhereCommandTest, SeveralClientsAreFollowedAtOnceEachLineNamingItsOwn)
         WriteBytes(folder_ / ("area" + std::to_string(area + 1) + ".map"), MapFromRows(rows));
     }
     StandInClient first("--world '" + folder_.string() + "' --stay 40 --pace 50");
-    StandInClient second("--world '" + folder_.string() + "' --stay 40 --pace 50");
+    StandInClient second("--chained --world '" + folder_.string() + "' --stay 40 --pace 50");
     ASSERT_NE(first.address, 0u);
     ASSERT_NE(second.address, 0u);
     const auto client = [](const StandInClient& one) {
@@ -233,8 +235,18 @@ TEST_F(WhereCommandTest, SeveralClientsAreFollowedAtOnceEachLineNamingItsOwn)
         std::snprintf(address, sizeof address, "%X", one.address);
         return " --pid " + std::to_string(one.processId) + " --address " + address;
     };
+    TrackingFile helper;
+    helper.program = "stand_in_client";
+    helper.name = "Helper";
+    const std::optional<PointerPath> path = ShortestPointerPath(ProcessReader(std::int32_t(second.processId)), second.address);
+    ASSERT_TRUE(path);
+    helper.path = *path;
+    WriteBytes(folder_ / "helper.tarvex-track", TrackingFileText(helper));
     CommandRun run;
-    std::thread where([&] { run = RunWhere(Folder() + client(first) + " --interval 20" + client(second)); });
+    std::thread where([&] {
+        run = RunWhere(Folder() + client(first) + " --interval 20 --track '" + (folder_ / "helper.tarvex-track").string() +
+                       "' --pid " + std::to_string(second.processId));
+    });
     const std::string firstMap = first.NextMap().name;
     const std::string secondMap = second.NextMap().name;
     std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // both well into their first maps
@@ -244,7 +256,7 @@ TEST_F(WhereCommandTest, SeveralClientsAreFollowedAtOnceEachLineNamingItsOwn)
     where.join();
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string firstName = "stand_in_client " + std::to_string(first.processId) + ": ";
-    const std::string secondName = "stand_in_client " + std::to_string(second.processId) + ": ";
+    const std::string secondName = "Helper: ";
     std::vector<std::string> firstLines, secondLines;
     for (const std::string& line : Lines(run.output)) {
         if (line.rfind(firstName, 0) == 0)

@@ -293,6 +293,56 @@
     </message>
 </context>
 <context>
+    <name>FollowClientDialog</name>
+    <message>
+        <source>Follow a Client Too</source>
+        <translation>同时跟踪一个客户端</translation>
+    </message>
+    <message>
+        <source>%1, process %2</source>
+        <translation>%1，进程 %2</translation>
+    </message>
+    <message>
+        <source>hexadecimal, as in the toolbar</source>
+        <translation>十六进制，与工具栏相同</translation>
+    </message>
+    <message>
+        <source>Follow</source>
+        <translation>跟踪</translation>
+    </message>
+    <message>
+        <source>Tracking File...</source>
+        <translation>跟踪文件...</translation>
+    </message>
+    <message>
+        <source>Client:</source>
+        <translation>客户端：</translation>
+    </message>
+    <message>
+        <source>Address of x and y:</source>
+        <translation>x 和 y 的地址：</translation>
+    </message>
+    <message>
+        <source>Open Tracking File</source>
+        <translation>打开跟踪文件</translation>
+    </message>
+    <message>
+        <source>Tracking files (*%1)</source>
+        <translation>跟踪文件 (*%1)</translation>
+    </message>
+</context>
+<context>
+    <name>FollowedClient</name>
+    <message>
+        <source>The client has not answered the last read of its memory.</source>
+        <translation>客户端尚未回应上一次对其内存的读取。</translation>
+    </message>
+    <message>
+        <source>The position cannot be read from the client&apos;s memory.</source>
+        <translation>无法从客户端的内存读取坐标。</translation>
+    </message>
+</context>
+<context>
     <name>GoToCell</name>
     <message>
         <source>Go to Cell</source>
@@ -671,6 +721,38 @@
         <source>Trail</source>
         <translation>足迹</translation>
     </message>
+    <message>
+        <source>Players...</source>
+        <translation>玩家...</translation>
+    </message>
+    <message>
+        <source>Follow This Client Too...</source>
+        <translation>同时跟踪此客户端...</translation>
+    </message>
+    <message>
+        <source>no running process named &quot;%1&quot; is left to follow</source>
+        <translation>没有剩下名为 &quot;%1&quot; 的运行中进程可跟踪</translation>
+    </message>
+    <message>
+        <source>player %1: %2</source>
+        <translation>玩家 %1：%2</translation>
+    </message>
+    <message>
+        <source>Not every player of the tracking file is followed: %1.</source>
+        <translation>跟踪文件中的玩家未能全部跟踪：%1。</translation>
+    </message>
+    <message>
+        <source>The tracking file follows no client named &quot;%1&quot;.</source>
+        <translation>跟踪文件中没有名为 &quot;%1&quot; 的客户端。</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>address %1</source>
+        <translation>地址 %1</translation>
+    </message>
 </context>
 <context>
     <name>MapDocument</name>
@@ -855,6 +937,107 @@
     </message>
 </context>
 <context>
+    <name>PlayerList</name>
+    <message>
+        <source>The viewer follows at most %1 clients at once. Remove one in the players&apos; window first.</source>
+        <translation>查看器最多同时跟踪 %1 个客户端。请先在玩家窗口中移除一个。</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>tracking file %1</source>
+        <translation>跟踪文件 %1</translation>
+    </message>
+    <message>
+        <source>address %1</source>
+        <translation>地址 %1</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message>
+        <source>Player</source>
+        <translation>玩家</translation>
+    </message>
+    <message>
+        <source>not reading</source>
+        <translation>未读取</translation>
+    </message>
+    <message>
+        <source>starting</source>
+        <translation>正在开始</translation>
+    </message>
+    <message>
+        <source>following</source>
+        <translation>跟踪中</translation>
+    </message>
+    <message>
+        <source>ended</source>
+        <translation>已结束</translation>
+    </message>
+    <message>
+        <source>cannot be read</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <source>not answering</source>
+        <translation>无响应</translation>
+    </message>
+    <message>
+        <source>%1:%2</source>
+        <translation>%1:%2</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Process</source>
+        <translation>进程</translation>
+    </message>
+    <message>
+        <source>Position from</source>
+        <translation>坐标来源</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>地图</translation>
+    </message>
+    <message>
+        <source>x:y</source>
+        <translation>x:y</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+</context>
+<context>
+    <name>PlayersOverlay</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>PlayersWindow</name>
+    <message>
+        <source>Remove</source>
+        <translation>移除</translation>
+    </message>
+    <message>
+        <source>Players</source>
+        <translation>玩家</translation>
+    </message>
+    <message>
+        <source>Follow a Client Too...</source>
+        <translation>同时跟踪一个客户端...</translation>
+    </message>
+</context>
+<context>
     <name>PointerPath</name>
     <message>
         <source>A pointer path begins with a module and an offset, such as &quot;Client.exe+1A2B3C&quot;.</source>
@@ -1026,6 +1209,18 @@ Do you want to replace it?</source>
     <message>
         <source>The tracking file&apos;s opacity &quot;%1&quot; is not a number from 10 to 100.</source>
         <translation>跟踪文件的不透明度“%1”不是 10 到 100 之间的数。</translation>
+    </message>
+    <message>
+        <source>The tracking file&apos;s colour &quot;%1&quot; is not RRGGBB in hexadecimal.</source>
+        <translation>跟踪文件的颜色 &quot;%1&quot; 不是十六进制的 RRGGBB。</translation>
+    </message>
+    <message>
+        <source>The tracking file holds %1 players; the viewer follows at most %2.</source>
+        <translation>跟踪文件含有 %1 个玩家；查看器最多跟踪 %2 个。</translation>
+    </message>
+    <message>
+        <source>Player %1 of the tracking file: %2</source>
+        <translation>跟踪文件的玩家 %1：%2</translation>
     </message>
 </context>
 <context>

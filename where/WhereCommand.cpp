@@ -133,6 +133,7 @@ int PrintMapsFitting(const std::string& folder, const std::vector<std::string_vi
 
 struct Client {
     std::string program; // its name as the process list shows it
+    std::string name;    // the player's, as a tracking file names it; empty: none
     std::int32_t processId = 0;
     std::uint32_t address = 0;
     std::optional<MapKeyPlace> mapKey;
@@ -182,6 +183,7 @@ Client ClientOfTrackingFile(const std::string& file, std::optional<std::int32_t>
         throw Failure(file + ": " + read.failure);
     Client client;
     client.program = read.file->program;
+    client.name = read.file->name;
     client.processId = ClientOf(read.file->program, chosen);
     const ResolvedPointerPath resolved = ResolvePointerPathIn(client.processId, read.file->path);
     if (!resolved.address)
@@ -260,7 +262,9 @@ int Follow(const std::string& folder, std::vector<Client> clients, std::chrono::
         followed.push_back(std::make_unique<Followed>(client, atlas));
     }
     const auto tell = [several](const Followed& one, const std::string& line) {
-        PrintLine(several ? one.client.program + " " + std::to_string(one.client.processId) + ": " + line : line);
+        const std::string player =
+            one.client.name.empty() ? one.client.program + " " + std::to_string(one.client.processId) : one.client.name;
+        PrintLine(several ? player + ": " + line : line);
     };
     const int ticksBetweenLooks = int(std::max<long long>(1, 5000 / std::max<long long>(1, interval.count())));
     for (int tick = 1;; ++tick) {
