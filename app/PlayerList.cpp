@@ -1,5 +1,6 @@
 #include "app/PlayerList.h"
 
+#include "app/PlayerTracker.h"
 #include "qtfiles/FileNames.h"
 
 #include <algorithm>
@@ -59,6 +60,7 @@ void PlayerList::remove(int row)
     players_.erase(players_.begin() + row);
     endRemoveRows();
     client->disconnect(this);
+    client->tracker().setRunning(false);
     client->deleteLater();
     if (lead_ == row)
         setLead(0);
