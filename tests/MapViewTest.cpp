@@ -7,9 +7,11 @@
 #include "app/ImageControl.h"
 #include "app/ImageScaling.h"
 #include "app/MapOverview.h"
+#include "app/MapView.h"
 #include "app/RoutePlanner.h"
 
 #include <QLabel>
+#include <QSignalSpy>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
@@ -491,6 +493,74 @@ TEST_F(MapViewTest, ThePlayersRingAndTheRouteStandOutAtEveryZoom)
     const QImage picture = Shown();
     EXPECT_EQ(picture.pixel(1000, 1000), qRgb(0, 0, 0));
     EXPECT_EQ(picture.pixel(1000, 1010), qRgb(0, 0, 0));
+}
+
+// Other players: ringed in their colour and named where they stand in view,
+// listed at the edge with an arrow toward them when out of view, with their
+// map when elsewhere; a click on a name or a ring tells whose it is, a drag
+// over one does not.
+TEST_F(MapViewTest, OtherPlayersAreRingedInViewAndListedAtTheEdgeOtherwise)
+{
+    Write("Large.map", MapHeaderBytes(300, 200));
+    EnterFolder(maps_.path());
+    ClickMap("Large.map");
+    Repeat(10, "rtbtnBtnZoomIn");
+    auto& view = const_cast<MapView&>(window_->mapView());
+    const QRect area = Area()->viewport()->rect();
+    const std::optional<QPoint> middle = view.cellAt(area.center());
+    ASSERT_TRUE(middle);
+    const QColor scout(51, 102, 255), mule(255, 170, 0), far(255, 80, 255);
+    view.setPlayerMarks({{1, "Scout", scout, *middle, {}, true},
+                         {2, "Mule", mule, {}, "Plains.map", true},
+                         {3, "Far", far, QPoint(299, 199), {}, true}});
+    const std::vector<PlayersOverlay::Label> labels = view.playersOverlay().labels();
+    ASSERT_EQ(labels.size(), 3u);
+    ASSERT_TRUE(labels[0].ring);
+    EXPECT_LE((*labels[0].ring - QPointF(area.center())).manhattanLength(), 40.0);
+    EXPECT_GT(labels[0].rect.left(), labels[0].ring->x()); // the name beside its ring
+    EXPECT_FALSE(labels[1].ring || labels[1].arrow);
+    EXPECT_EQ(labels[1].text, "Mule (Plains.map)");
+    ASSERT_TRUE(labels[2].arrow && !labels[2].ring);
+    EXPECT_GT(*labels[2].arrow, 0.0); // down and to the right, toward the map's far corner
+    EXPECT_LT(*labels[2].arrow, 1.5708);
+    EXPECT_LT(labels[1].rect.bottom(), labels[2].rect.top()); // listed one below the other
+
+    QApplication::processEvents();
+    const QImage shown = Area()->viewport()->grab().toImage();
+    const auto near = [&](QRect where, QColor colour) { // smoothed edges: nearly the colour
+        int count = 0;
+        for (int y = std::max(0, where.top()); y <= std::min(shown.height() - 1, where.bottom()); ++y)
+            for (int x = std::max(0, where.left()); x <= std::min(shown.width() - 1, where.right()); ++x) {
+                const QColor pixel = shown.pixelColor(x, y);
+                count += std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                             std::abs(pixel.blue() - colour.blue()) < 60;
+            }
+        return count;
+    };
+    const QPoint middleOfRing = labels[0].ring->toPoint();
+    const int radius = int(labels[0].ringRadius);
+    EXPECT_GT(near(QRect(middleOfRing.x() - radius - 2, middleOfRing.y() - 3, 5, 6), scout), 0); // its ring's left
+    EXPECT_GT(near(labels[0].rect, scout), 0);
+    EXPECT_GT(near(labels[1].rect, mule), 0);
+    EXPECT_GT(near(labels[2].rect.adjusted(-14, 0, 0, 0), far), 0);
+
+    QSignalSpy clicked(&view, &MapView::playerClicked);
+    Mouse(QEvent::MouseButtonPress, labels[1].rect.center(), Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, labels[1].rect.center(), Qt::LeftButton);
+    ASSERT_EQ(clicked.size(), 1);
+    EXPECT_EQ(clicked.takeFirst().at(0).toInt(), 2);
+    const QPoint ring = labels[0].ring->toPoint();
+    Mouse(QEvent::MouseButtonPress, ring, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, ring, Qt::LeftButton);
+    ASSERT_EQ(clicked.size(), 1);
+    EXPECT_EQ(clicked.takeFirst().at(0).toInt(), 1);
+    Mouse(QEvent::MouseButtonPress, ring, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, ring + QPoint(30, 30), Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, ring + QPoint(30, 30), Qt::LeftButton);
+    EXPECT_TRUE(clicked.isEmpty());
+    // Nothing with no other player.
+    view.setPlayerMarks({});
+    EXPECT_TRUE(view.playersOverlay().labels().empty());
 }
 
 // Zoomed out, the edge of the picture at its earlier sizes goes from the
