@@ -14,14 +14,6 @@ namespace {
 
 class BesideTheGameTest : public MainWindowTest {
 protected:
-    QAction* Command(const QString& text) const
-    {
-        for (QAction* command : window_->actions())
-            if (command->text() == text)
-                return command;
-        ADD_FAILURE() << text.toStdString();
-        return nullptr;
-    }
     // Every control's place in the window, by its name.
     std::map<QString, QRect> Layout() const
     {

@@ -55,13 +55,6 @@ protected:
         const auto* readout = window_->findChild<CellReadout*>();
         return readout->isHidden() ? QString() : readout->text();
     }
-    QAction* Command(const QString& text) const
-    {
-        for (QAction* action : window_->actions())
-            if (action->text() == text)
-                return action;
-        return nullptr;
-    }
 
     QString world_;
 };

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QAction>
 #include <QListWidget>
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -123,6 +124,15 @@ protected:
         return control;
     }
     QListWidget* FileList() const { return Find<QListWidget>("fllst1"); }
+    // The window's command of that text.
+    QAction* Command(const QString& text) const
+    {
+        for (QAction* action : window_->actions())
+            if (action->text() == text)
+                return action;
+        ADD_FAILURE() << text.toStdString();
+        return nullptr;
+    }
     PlayerTracker* Tracker() const { return window_->findChild<PlayerTracker*>(); }
     // A tick, and what it read shown: the reads run off the window's thread.
     void Tick() const

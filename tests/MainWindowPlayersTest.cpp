@@ -32,13 +32,6 @@ namespace {
 
 class MainWindowPlayersTest : public MainWindowTest {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        ASSERT_TRUE(QDir(maps_.path()).mkdir("world"));
-        world_ = maps_.filePath("world");
-    }
-
     bool Answer(QDialog& dialog) override
     {
         if (auto* followToo = qobject_cast<FollowClientDialog*>(&dialog)) {
@@ -51,14 +44,6 @@ protected:
     }
 
     PlayerList& Players() const { return *window_->findChild<PlayerList*>(); }
-    QAction* Command(const QString& text) const
-    {
-        for (QAction* action : window_->actions())
-            if (action->text() == text)
-                return action;
-        ADD_FAILURE() << text.toStdString();
-        return nullptr;
-    }
     // The first player: the client picked in the process list, read at its address.
     void Follow(const StandInClient& client)
     {
@@ -94,8 +79,10 @@ protected:
     QString ShownMap() const { return FileList()->currentItem() ? FileList()->currentItem()->text() : QString(); }
     // Maps of a world open in a band of columns each, so that every
     // position names its map.
-    void WriteBandedWorld() const
+    void WriteBandedWorld()
     {
+        world_ = maps_.filePath("world");
+        ASSERT_TRUE(QDir(maps_.path()).mkdir("world"));
         for (int area = 0; area < 3; ++area) {
             std::vector<std::string> rows(50, std::string(69, '#'));
             for (std::string& row : rows)
