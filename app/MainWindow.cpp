@@ -603,7 +603,8 @@ void MainWindow::completeTrackingFile(TrackingFile& file) const
     for (const auto& [key, map] : follower_->learned(fileList_->directory()))
         file.learnedMaps.emplace_back(key, map.u8string());
     file.name = players_->givenName(0).toStdString();
-    file.colour = players_->colour(0).rgb() & 0xFFFFFFu;
+    if (players_->rowCount() > 1)
+        file.colour = players_->colour(0).rgb() & 0xFFFFFFu;
     for (int row = 1; row < players_->rowCount(); ++row) {
         const ClientSource& source = players_->client(row)->source();
         if (!source.tracked)
@@ -915,6 +916,14 @@ void MainWindow::followTooFromTrackingFile(const ProcessEntry& process, const st
     const QString program = ShownFileName(std::filesystem::path(process.exeFile));
     std::vector<TrackedPlayer> players = read.file->others;
     players.insert(players.begin(), *read.file);
+    // Of that program, and not named as a player followed now, when one is.
+    const auto named = [this](const TrackedPlayer& one) {
+        for (int row = 0; row < players_->rowCount(); ++row)
+            if (!one.name.empty() && players_->name(row) == QString::fromStdString(one.name))
+                return true;
+        return false;
+    };
+    std::stable_partition(players.begin(), players.end(), [&](const TrackedPlayer& one) { return !named(one); });
     const auto player = std::find_if(players.begin(), players.end(), [&](const TrackedPlayer& one) {
         return QString::fromStdString(one.program).compare(program, Qt::CaseInsensitive) == 0;
     });

@@ -37,6 +37,8 @@ protected:
         if (auto* followToo = qobject_cast<FollowClientDialog*>(&dialog)) {
             if (!followToo->chooseProcess(followToo_))
                 return false;
+            if (!followTooFile_.isEmpty())
+                followToo->chooseTrackingFile(followTooFile_);
             followToo->setAddressText(QString::number(followTooAddress_, 16));
             return true;
         }
@@ -94,6 +96,7 @@ protected:
     QString world_;
     std::uint32_t followToo_ = 0;
     std::uint32_t followTooAddress_ = 0;
+    QString followTooFile_;
 };
 
 // Three clients of one program from one tracking file: each found in a
@@ -187,6 +190,20 @@ TEST_F(MainWindowPlayersTest, ThreeClientsOfOneTrackingFileAreFollowedEachOnItsM
     const QPoint before = *Players().row(1).position;
     QTRY_VERIFY_WITH_TIMEOUT(Players().row(1).position != before, 2000);
     EXPECT_EQ(Players().row(1).state, FollowedClient::State::Reading);
+
+    // Removed, and followed again from the tracking file: the file's player
+    // of that program, where its path leads in that client.
+    const std::uint32_t scoutsProcess = Players().client(1)->source().processId;
+    const std::uint32_t scoutsAddress = Players().client(1)->source().address;
+    Players().remove(1);
+    followToo_ = scoutsProcess;
+    followTooFile_ = file;
+    Command("Follow This Client Too...")->trigger();
+    QTRY_COMPARE(Players().rowCount(), 3);
+    EXPECT_EQ(Players().client(2)->source().processId, scoutsProcess);
+    EXPECT_EQ(Players().client(2)->source().address, scoutsAddress);
+    EXPECT_EQ(Players().client(2)->source().trackingFile, "party.tarvex-track");
+    EXPECT_EQ(Players().name(2), "Scout"); // the file's player not followed now
     ticker.stop();
     EXPECT_TRUE(boxes_.empty());
 }
