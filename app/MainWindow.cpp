@@ -309,7 +309,12 @@ void MainWindow::connectParts()
         if (players_->lead() == 0)
             runCommand([this, name] { showPlayersMap(name); });
     });
-    connect(players_, &PlayerList::playersChanged, this, &MainWindow::showPlayers);
+    // Every player's read in a tick changes the list: they are shown once.
+    auto* showingPlayers = new QTimer(this);
+    showingPlayers->setSingleShot(true);
+    showingPlayers->setInterval(0);
+    connect(showingPlayers, &QTimer::timeout, this, &MainWindow::showPlayers);
+    connect(players_, &PlayerList::playersChanged, showingPlayers, qOverload<>(&QTimer::start));
     connect(mapView_, &MapView::playerClicked, this, [this](int row) { runCommand([this, row] { showPlayer(row); }); });
     connect(follower_, &MapFollower::mapChangeSeen, this, [this] {
         if (mapKeyWindow_ && mapKeyWindow_->isVisible() && mapKeyWindow_->process() == std::int32_t(tracker_->process().value_or(0)))

@@ -119,7 +119,9 @@ TEST_F(MainWindowPlayersTest, ThreeClientsOfOneTrackingFileAreFollowedEachOnItsM
     std::map<std::uint32_t, QString> mapOf;
     for (StandInClient* client : {&first, &second, &third})
         mapOf[client->processId] = QString::fromStdString(client->NextMap().name);
-    const std::optional<PointerPath> path = ShortestPointerPath(ProcessReader(std::int32_t(first.processId)), first.address);
+    const std::optional<PointerPath> path = PointerPathOfEvery({{std::int32_t(first.processId), first.address},
+                                                                {std::int32_t(second.processId), second.address},
+                                                                {std::int32_t(third.processId), third.address}});
     ASSERT_TRUE(path);
     TrackingFile tracking;
     tracking.program = program.toStdString();
@@ -256,7 +258,7 @@ TEST_F(MainWindowPlayersTest, EightClientsAreFollowedTheFirstByTheToolbarAndRows
     // Ringed and named on the map on show, each in a colour of its own.
     ClickMap("Harbor2.map");
     const std::vector<PlayerMark>& marks = window_->mapView().playersOverlay().marks();
-    ASSERT_EQ(marks.size(), 8u);
+    QTRY_COMPARE(marks.size(), 8u);
     std::set<QRgb> colours;
     for (const PlayerMark& mark : marks)
         colours.insert(mark.colour.rgb());
@@ -278,7 +280,7 @@ TEST_F(MainWindowPlayersTest, EightClientsAreFollowedTheFirstByTheToolbarAndRows
     EXPECT_TRUE(Players().name(helper).contains(QString::number(others[0]->processId)));
     ASSERT_TRUE(Players().setData(Players().index(helper, PlayerList::NameColumn), "  Helper ", Qt::EditRole));
     EXPECT_EQ(Players().name(helper), "Helper");
-    EXPECT_EQ(window_->mapView().playersOverlay().marks()[std::size_t(helper)].name, "Helper");
+    QTRY_COMPARE(window_->mapView().playersOverlay().marks()[std::size_t(helper)].name, "Helper");
 
     // The first cannot be removed; a lead removed hands the lead back to the first.
     QPushButton* remove = nullptr;
@@ -295,7 +297,7 @@ TEST_F(MainWindowPlayersTest, EightClientsAreFollowedTheFirstByTheToolbarAndRows
     EXPECT_EQ(Players().rowCount(), 7);
     EXPECT_EQ(Players().lead(), 0);
     EXPECT_EQ(RowOf(others[0]->processId), 0);
-    EXPECT_EQ(window_->mapView().playersOverlay().marks().size(), 7u);
+    QTRY_COMPARE(window_->mapView().playersOverlay().marks().size(), 7u);
     EXPECT_TRUE(boxes_.empty());
 }
 #endif
