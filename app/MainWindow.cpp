@@ -446,6 +446,7 @@ void MainWindow::openSelectedMap()
     for (int row = 1; row < players_->rowCount(); ++row)
         players_->client(row)->setShownMap(shownMapName_);
     showFirstPlayerRow();
+    showTrail(); // at once: the players follow a moment later
 }
 
 void MainWindow::openPath(const QString& path)

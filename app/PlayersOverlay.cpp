@@ -20,8 +20,22 @@ PlayersOverlay::PlayersOverlay(CellPlace place, QWidget* parent) : QWidget(paren
 
 void PlayersOverlay::setMarks(std::vector<PlayerMark> marks)
 {
+    const QRegion before = covered();
     marks_ = std::move(marks);
-    update();
+    update(before + covered()); // not the whole area: the map under it would be painted anew each tick
+}
+
+QRegion PlayersOverlay::covered() const
+{
+    QRegion region;
+    for (const Label& label : labels()) {
+        region += label.rect.adjusted(-kArrowRoom - 2, -2, 2, 2);
+        if (label.ring) {
+            const int reach = int(std::ceil(label.ringRadius)) + 3; // the pens' widths
+            region += QRect(label.ring->toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
+        }
+    }
+    return region;
 }
 
 std::vector<PlayersOverlay::Label> PlayersOverlay::labels() const

@@ -50,6 +50,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the marks cover of the overlay.
+    QRegion covered() const;
+
     CellPlace place_;
     std::vector<PlayerMark> marks_;
 };

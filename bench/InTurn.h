@@ -17,6 +17,15 @@ inline double ProcessCpuSeconds()
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
+// The calling thread's alone: what work costs the window's thread while
+// what it hands to other threads runs beside.
+inline double ThreadCpuSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
 // The wall time of a piece of work, and the CPU time cpuSeconds() counts.
 template <typename Work>
 Spent Timed(Work work, double (*cpuSeconds)() = ProcessCpuSeconds)

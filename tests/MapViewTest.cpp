@@ -510,6 +510,7 @@ TEST_F(MapViewTest, OtherPlayersAreRingedInViewAndListedAtTheEdgeOtherwise)
     const std::optional<QPoint> middle = view.cellAt(area.center());
     ASSERT_TRUE(middle);
     const QColor scout(51, 102, 255), mule(255, 170, 0), far(255, 80, 255);
+    QApplication::processEvents(); // the window's own marks (none: one player) first
     view.setPlayerMarks({{1, "Scout", scout, *middle, {}, true},
                          {2, "Mule", mule, {}, "Plains.map", true},
                          {3, "Far", far, QPoint(299, 199), {}, true}});
