@@ -1,5 +1,6 @@
 #include "app/PlayersOverlay.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -53,7 +54,7 @@ std::vector<PlayersOverlay::Label> PlayersOverlay::labels() const
             // The view's own ring of the first player is wider, around its letter.
             label.ringRadius = mark.ringed ? std::max(7.0, 1.5 * cellSize) : std::max(8.0, 7.0 * cellSize);
             const int left = int(std::ceil(cell->center().x() + label.ringRadius)) + 3;
-            label.rect = QRect(left, int(cell->center().y()) - lineHeight / 2, metrics.horizontalAdvance(mark.name) + 6, lineHeight);
+            label.rect = QRect(left, int(cell->center().y()) - lineHeight / 2, textWidth(mark.name) + 6, lineHeight);
             labels.push_back(label);
             continue;
         }
@@ -63,11 +64,27 @@ std::vector<PlayersOverlay::Label> PlayersOverlay::labels() const
         } else if (!mark.elsewhere.isEmpty()) {
             label.text = tr("%1 (%2)").arg(mark.name, mark.elsewhere);
         }
-        label.rect = QRect(kEdgeMargin + kArrowRoom, edgeTop, metrics.horizontalAdvance(label.text) + 6, lineHeight);
+        label.rect = QRect(kEdgeMargin + kArrowRoom, edgeTop, textWidth(label.text) + 6, lineHeight);
         edgeTop += lineHeight + 2;
         labels.push_back(label);
     }
     return labels;
+}
+
+// Names stay from tick to tick: each is measured once.
+int PlayersOverlay::textWidth(const QString& text) const
+{
+    auto known = textWidths_.constFind(text);
+    if (known == textWidths_.constEnd())
+        known = textWidths_.insert(text, fontMetrics().horizontalAdvance(text));
+    return *known;
+}
+
+void PlayersOverlay::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        textWidths_.clear();
+    QWidget::changeEvent(event);
 }
 
 std::optional<int> PlayersOverlay::playerAt(QPoint point) const

@@ -7,6 +7,7 @@
 // a click landed.
 
 #include <QColor>
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
@@ -48,11 +49,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // What the marks cover of the overlay.
     QRegion covered() const;
+    int textWidth(const QString& text) const;
 
     CellPlace place_;
     std::vector<PlayerMark> marks_;
+    mutable QHash<QString, int> textWidths_;
 };
