@@ -288,7 +288,6 @@ void ImageControl::setTrails(std::vector<Trail> trails)
 {
     const QRect before = trailBounds();
     trails_ = std::move(trails);
-    trailPixelsTarget_ = QRect();
     update(before | trailBounds());
 }
 
@@ -301,75 +300,30 @@ QRect ImageControl::trailBounds() const
     return cells.isEmpty() || picture_.IsEmpty() ? QRect() : controlRectOf(cells).adjusted(-2, -2, 2, 2);
 }
 
-namespace {
-
-// Farther than this from the step before, the player was carried (a door,
-// another map): no line between them.
-constexpr int kTrailJump = 8;
-
-bool Jumped(QPoint from, QPoint to)
-{
-    return std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y())) > kTrailJump;
-}
-
-} // namespace
-
 // Two pixels wide along each step, blended over the map by its age, straight
-// into the screen's pixels. The pixels are worked out once for each place of
-// the picture, so a repaint costs what they cost.
+// into the screen's pixels. Each trail's pixels are kept for the place of the
+// picture and follow its new steps (TrailShape.h), so a repaint costs what
+// they cost.
 void ImageControl::writeTrails(QImage& part, const QRect& exposed, const QRect& target) const
 {
-    if (trailPixelsTarget_ != target) {
-        trailPixels_ = pixelsOfTrails(target);
-        trailPixelsTarget_ = target;
-    }
+    trailShapes_.resize(trails_.size());
     uchar* const pixels = part.bits();
     const qsizetype stride = part.bytesPerLine();
-    for (const TrailPixel& trailPixel : trailPixels_) {
-        const int x = trailPixel.x - exposed.left();
-        const int y = trailPixel.y - exposed.top();
-        if (x < 0 || y < 0 || x >= part.width() || y >= part.height())
-            continue;
-        QRgb& pixel = reinterpret_cast<QRgb*>(pixels + y * stride)[x];
-        const int alpha = trailPixel.alpha;
-        const auto mix = [alpha](int over, int under) { return (over * alpha + under * (256 - alpha)) >> 8; };
-        pixel = qRgb(mix(qRed(trailPixel.colour), qRed(pixel)), mix(qGreen(trailPixel.colour), qGreen(pixel)),
-                     mix(qBlue(trailPixel.colour), qBlue(pixel)));
-    }
-}
-
-// Each trail's pixels once, the youngest step's where steps cross.
-std::vector<ImageControl::TrailPixel> ImageControl::pixelsOfTrails(const QRect& target) const
-{
-    std::vector<TrailPixel> all;
-    for (const Trail& trail : trails_) {
-        std::vector<TrailPixel> pixels;
+    for (std::size_t i = 0; i < trails_.size(); ++i) {
+        const Trail& trail = trails_[i];
+        trailShapes_[i].update(trail.cells, pictureSize(), target);
         const QRgb colour = trail.colour.rgb();
-        for (std::size_t i = 1; i < trail.cells.size(); ++i) {
-            if (Jumped(trail.cells[i - 1], trail.cells[i]))
+        for (const TrailPixel& trailPixel : trailShapes_[i].pixels()) {
+            const int x = trailPixel.x - exposed.left();
+            const int y = trailPixel.y - exposed.top();
+            if (x < 0 || y < 0 || x >= part.width() || y >= part.height())
                 continue;
-            const QPointF from = middleOf(trail.cells[i - 1], target);
-            const QPointF to = middleOf(trail.cells[i], target);
-            const int alpha = int(256 * (1.0 - 0.85 * trail.ages[i]));
-            const double dx = to.x() - from.x();
-            const double dy = to.y() - from.y();
-            const bool flat = std::abs(dx) > std::abs(dy);
-            const int steps = std::max(1, int(std::ceil(std::max(std::abs(dx), std::abs(dy)))));
-            for (int k = 0; k <= steps; ++k) {
-                const int x = int(std::floor(from.x() + dx * k / steps));
-                const int y = int(std::floor(from.y() + dy * k / steps));
-                pixels.push_back({x, y, alpha, colour});
-                pixels.push_back({flat ? x : x + 1, flat ? y + 1 : y, alpha, colour});
-            }
+            QRgb& pixel = reinterpret_cast<QRgb*>(pixels + y * stride)[x];
+            const int alpha = int(256 * (1.0 - 0.85 * trail.ages[std::size_t(trailPixel.step)]));
+            const auto mix = [alpha](int over, int under) { return (over * alpha + under * (256 - alpha)) >> 8; };
+            pixel = qRgb(mix(qRed(colour), qRed(pixel)), mix(qGreen(colour), qGreen(pixel)), mix(qBlue(colour), qBlue(pixel)));
         }
-        // Steps come oldest first: the last of each pixel is the youngest.
-        std::stable_sort(pixels.begin(), pixels.end(),
-                         [](const TrailPixel& a, const TrailPixel& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
-        for (std::size_t i = 0; i < pixels.size(); ++i)
-            if (i + 1 == pixels.size() || pixels[i + 1].x != pixels[i].x || pixels[i + 1].y != pixels[i].y)
-                all.push_back(pixels[i]);
     }
-    return all;
 }
 
 void ImageControl::setGoToMark(std::optional<QPoint> cell)

@@ -6,6 +6,7 @@
 // here costs what the exposed area costs, however large the control. What
 // the picture leaves free is black.
 
+#include "app/TrailShape.h"
 #include "map/IndexedImage.h"
 
 #include <QImage>
@@ -94,12 +95,6 @@ private:
     void paintPlayerRing(QPainter& painter, const QRect& target) const;
     void paintGoToMark(QPainter& painter) const;
     void writeTrails(QImage& part, const QRect& exposed, const QRect& target) const;
-    struct TrailPixel {
-        int x, y;
-        int alpha; // of 256
-        QRgb colour;
-    };
-    std::vector<TrailPixel> pixelsOfTrails(const QRect& target) const;
     // The control pixels the trails touch.
     QRect trailBounds() const;
     // The middle of a cell, in the control's pixels.
@@ -116,8 +111,7 @@ private:
     std::optional<QPoint> goToMark_;
     std::optional<QPoint> startMark_;
     std::vector<Trail> trails_;
-    mutable std::vector<TrailPixel> trailPixels_; // for the picture drawn at trailPixelsTarget_
-    mutable QRect trailPixelsTarget_;
+    mutable std::vector<TrailShape> trailShapes_; // one a trail, kept from one paint to the next
     bool gridShown_ = false;
     bool autoSize_ = true;
     bool stretch_ = false;
