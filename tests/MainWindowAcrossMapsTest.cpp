@@ -41,11 +41,7 @@ protected:
     // address, and the maps followed.
     void Follow(const StandInClient& client)
     {
-        Click("rtbBtnBtnExecute");
-        ASSERT_TRUE(Find<ProcessPicker>("lv1")->selectProcess(client.processId));
-        Find<QLineEdit>("edt1")->setText(QString::number(client.address, 16));
-        if (!Find<QCheckBox>("chk1")->isChecked())
-            Click("chk1");
+        FollowAt(client.processId, client.address);
         window_->setFollowingAcrossMaps(true);
     }
     QString ShownMap() const { return FileList()->currentItem() ? FileList()->currentItem()->text() : QString(); }

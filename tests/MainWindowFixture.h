@@ -8,15 +8,18 @@
 #include "app/MapFollower.h"
 #include "app/MapView.h"
 #include "app/PlayerTracker.h"
+#include "app/ProcessPicker.h"
 #include "qtfiles/QtConversions.h"
 #include "tests/MapBytes.h"
 #include "tests/Sanitizer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QAction>
 #include <QListWidget>
 #include <QAbstractButton>
@@ -124,6 +127,16 @@ protected:
         return control;
     }
     QListWidget* FileList() const { return Find<QListWidget>("fllst1"); }
+    // As a user follows a client: lists the processes, picks its row, types
+    // its address and ticks "读取坐标".
+    void FollowAt(std::uint32_t processId, std::uint32_t address)
+    {
+        Click("rtbBtnBtnExecute");
+        ASSERT_TRUE(window_->findChild<ProcessPicker*>("lv1")->selectProcess(processId));
+        Find<QLineEdit>("edt1")->setText(QString::number(address, 16));
+        if (!Find<QCheckBox>("chk1")->isChecked())
+            Click("chk1");
+    }
     // The window's command of that text.
     QAction* Command(const QString& text) const
     {

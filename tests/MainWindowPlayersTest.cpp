@@ -46,15 +46,6 @@ protected:
     }
 
     PlayerList& Players() const { return *window_->findChild<PlayerList*>(); }
-    // The first player: the client picked in the process list, read at its address.
-    void Follow(const StandInClient& client)
-    {
-        Click("rtbBtnBtnExecute");
-        ASSERT_TRUE(Find<ProcessPicker>("lv1")->selectProcess(client.processId));
-        Find<QLineEdit>("edt1")->setText(QString::number(client.address, 16));
-        if (!Find<QCheckBox>("chk1")->isChecked())
-            Click("chk1");
-    }
     void FollowToo(const StandInClient& client)
     {
         followToo_ = client.processId;
@@ -217,7 +208,7 @@ TEST_F(MainWindowPlayersTest, ThreeClientsOfOneTrackingFileAreFollowedEachOnItsM
 TEST_F(MainWindowPlayersTest, EightClientsAreFollowedTheFirstByTheToolbarAndRowsRenamedAndRemoved)
 {
     StandInClient main("--hold 30 20 --seconds 60");
-    Follow(main);
+    FollowAt(main.processId, main.address);
     std::vector<std::unique_ptr<StandInClient>> others;
     for (int i = 0; i < 7; ++i)
         others.push_back(std::make_unique<StandInClient>("--hold " + std::to_string(40 + i) + " 10 --seconds 60" +
