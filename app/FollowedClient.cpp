@@ -21,11 +21,10 @@ FollowedClient::FollowedClient(ClientSource source, QObject* parent)
         emit changed();
     });
     connect(follower_, &MapFollower::playerMapFound, this, [this](const std::filesystem::path& name) {
-        foundMap_ = name;
         follower_->showing(name); // it stays its map until the positions rule it out
         emit mapFound(name);
-        emit changed();
     });
+    connect(follower_, &MapFollower::changed, this, &FollowedClient::changed);
     if (source_.mapKey)
         follower_->setMapKey(std::int32_t(source_.processId), source_.mapKey);
     tracker_->setProcess(source_.processId, source_.startTime);

@@ -73,7 +73,6 @@ private:
     MapFollower* follower_;
     std::optional<PlayerPosition> position_;
     std::filesystem::path shownMap_;
-    std::filesystem::path foundMap_;
     State state_ = State::Starting;
     QString stateNote_;
     PlayerTrail trail_;
