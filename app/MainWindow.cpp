@@ -245,6 +245,7 @@ void MainWindow::connectParts()
             showTrail();
         }
         firstAccess_.reset();
+        firstPosition_.reset();
         showFirstPlayerRow();
         showTrackingNote();
     });
@@ -894,12 +895,12 @@ void MainWindow::showPlayersWindow()
 // Another running client, at an address typed or from a tracking file.
 void MainWindow::followClientToo()
 {
+    const std::optional<std::uint32_t> first = tracker_->process();
     std::vector<std::uint32_t> followed;
-    if (const std::optional<std::uint32_t> first = tracker_->process())
+    if (first)
         followed.push_back(*first);
     for (int row = 1; row < players_->rowCount(); ++row)
         followed.push_back(players_->client(row)->source().processId);
-    const std::optional<std::uint32_t> first = tracker_->process();
     FollowClientDialog dialog(SnapshotProcesses(), followed, first ? processPicker_->processName(*first) : QString(), this);
     if (!runModal_(dialog) || !dialog.process())
         return;
@@ -947,8 +948,10 @@ void MainWindow::followTooFromTrackingFile(const ProcessEntry& process, const st
         [this, source](const std::pair<ResolvedPointerPath, std::optional<ResolvedPointerPath>>& landed) {
             runCommand([&] {
                 if (!landed.first.address || *landed.first.address > 0xFFFFFFFFu)
-                    throw std::runtime_error(landed.first.address ? "The tracking file's path lands above 4 GiB, where the tracker cannot read."
-                                                                  : landed.first.failure);
+                    throw std::runtime_error(
+                        landed.first.address
+                            ? tr("The tracking file's path lands above 4 GiB, where the tracker cannot read.").toStdString()
+                            : landed.first.failure);
                 ClientSource found = source;
                 found.address = std::uint32_t(*landed.first.address);
                 if (landed.second && landed.second->address && *landed.second->address <= 0xFFFFFFFFu)
