@@ -32,11 +32,30 @@ FollowedClient::FollowedClient(ClientSource source, QObject* parent)
     tracker_->setRunning(true);
 }
 
+std::filesystem::path PlayersMap(const MapFollower& follower, const std::filesystem::path& shown)
+{
+    if (!follower.isOn())
+        return shown;
+    return follower.verdict() == MapVerdict::Known && follower.shownMap() ? *follower.shownMap() : std::filesystem::path();
+}
+
+FollowedClient::State StateOfAccess(ProcessAccess access)
+{
+    switch (access) {
+    case ProcessAccess::Open:
+        return FollowedClient::State::Reading;
+    case ProcessAccess::Ended:
+        return FollowedClient::State::Ended;
+    case ProcessAccess::Denied:
+    case ProcessAccess::Failed:
+        break;
+    }
+    return FollowedClient::State::Unreadable;
+}
+
 std::filesystem::path FollowedClient::map() const
 {
-    if (!follower_->isOn())
-        return shownMap_;
-    return follower_->verdict() == MapVerdict::Known && follower_->shownMap() ? *follower_->shownMap() : std::filesystem::path();
+    return PlayersMap(*follower_, shownMap_);
 }
 
 void FollowedClient::setShownMap(const std::filesystem::path& name)
@@ -47,7 +66,7 @@ void FollowedClient::setShownMap(const std::filesystem::path& name)
 void FollowedClient::onAccessRead(std::uint32_t processId, ProcessAccess access)
 {
     const State before = state_;
-    state_ = access == ProcessAccess::Open ? State::Reading : access == ProcessAccess::Ended ? State::Ended : State::Unreadable;
+    state_ = StateOfAccess(access);
     stateNote_ = ProcessAccessNote(processId, access);
     if (state_ == State::Unreadable && stateNote_.isEmpty())
         stateNote_ = tr("The position cannot be read from the client's memory.");

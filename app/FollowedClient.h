@@ -57,7 +57,6 @@ public:
 
     // Its steps on that map within the last ten minutes, with their ages.
     std::vector<TrailStep> trailOn(const std::filesystem::path& map, std::int64_t* nowMs) const;
-    void clearTrail() { trail_ = PlayerTrail(); }
 
 signals:
     void changed();
@@ -78,3 +77,9 @@ private:
     PlayerTrail trail_;
     QElapsedTimer clock_;
 };
+
+// The map a player is on: the one its follower singled out while following
+// across maps, the map on show otherwise; empty: not known.
+std::filesystem::path PlayersMap(const MapFollower& follower, const std::filesystem::path& shown);
+// What a read's answer about the process says of the player.
+FollowedClient::State StateOfAccess(ProcessAccess access);

@@ -245,6 +245,7 @@ void MainWindow::connectParts()
             showTrail();
         }
         firstAccess_.reset();
+        firstAccessNote_.clear();
         firstPosition_.reset();
         showFirstPlayerRow();
         showTrackingNote();
@@ -260,8 +261,9 @@ void MainWindow::connectParts()
             [this](bool ticked) { runCommand([this, ticked] { setTracking(ticked); }); });
     connect(tracker_, &PlayerTracker::processAccessRead, this, [this](std::uint32_t processId, ProcessAccess access) {
         processPicker_->showAccess(processId, access);
-        toolBar_->setTrackingNote(ProcessAccessNote(processId, access));
         firstAccess_ = access;
+        firstAccessNote_ = ProcessAccessNote(processId, access);
+        toolBar_->setTrackingNote(firstAccessNote_);
         showReadout(); // without the note of an unanswered read
     });
     connect(tracker_, &PlayerTracker::readUnanswered, this, [this] {
@@ -983,13 +985,6 @@ void MainWindow::addPlayer(const ClientSource& source, const TrackedPlayer* trac
     });
 }
 
-std::filesystem::path MainWindow::firstPlayersMap() const
-{
-    if (!follower_->isOn())
-        return shownMapName_;
-    return follower_->verdict() == MapVerdict::Known && follower_->shownMap() ? *follower_->shownMap() : std::filesystem::path();
-}
-
 void MainWindow::showFirstPlayerRow()
 {
     PlayerRow row;
@@ -997,17 +992,14 @@ void MainWindow::showFirstPlayerRow()
         row.process = tr("%1 (%2)").arg(processPicker_->processName(*process)).arg(*process);
     if (!toolBar_->addressText().isEmpty())
         row.source = tr("address %1").arg(toolBar_->addressText());
-    row.map = firstPlayersMap();
+    row.map = PlayersMap(*follower_, shownMapName_);
     row.position = firstPosition_;
     using State = FollowedClient::State;
-    row.state = !tracker_->isRunning()            ? State::Stopped
-                : tracker_->isUnanswered()        ? State::Unanswered
-                : !firstAccess_                   ? State::Starting
-                : *firstAccess_ == ProcessAccess::Open  ? State::Reading
-                : *firstAccess_ == ProcessAccess::Ended ? State::Ended
-                                                        : State::Unreadable;
-    if (tracker_->process() && firstAccess_)
-        row.stateNote = ProcessAccessNote(*tracker_->process(), *firstAccess_);
+    row.state = !tracker_->isRunning()     ? State::Stopped
+                : tracker_->isUnanswered() ? State::Unanswered
+                : firstAccess_             ? StateOfAccess(*firstAccess_)
+                                           : State::Starting;
+    row.stateNote = firstAccessNote_;
     players_->setFirst(std::move(row));
 }
 

@@ -117,7 +117,6 @@ private:
     void showFirstPlayerRow();
     void showPlayers();
     void showPlayer(int row);
-    std::filesystem::path firstPlayersMap() const;
     void startClient();
     void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
@@ -169,6 +168,7 @@ private:
     PlayerList* players_;
     PlayersWindow* playersWindow_ = nullptr;
     std::optional<ProcessAccess> firstAccess_; // as the first player's last read told
+    QString firstAccessNote_;                  // why, as the tracking box's tooltip tells it
     std::optional<QPoint> firstPosition_;
     std::filesystem::path shownMapName_; // in the folder on show
     FinderWindow* finderWindow_ = nullptr;

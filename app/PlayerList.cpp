@@ -124,7 +124,6 @@ void PlayerList::setLead(int row)
     if (row < 0 || row >= int(players_.size()) || row == lead_)
         return;
     lead_ = row;
-    emit leadChanged(row);
 }
 
 void PlayerList::rowChanged(int row)

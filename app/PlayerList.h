@@ -61,10 +61,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
-    static QString stateText(FollowedClient::State state);
-
 signals:
-    void leadChanged(int row);
     // A row was added, removed or changed: what the map shows follows.
     void playersChanged();
 
@@ -74,6 +71,7 @@ private:
         QString name;                     // empty: the default, after the process
         QColor colour;
     };
+    static QString stateText(FollowedClient::State state);
     QColor freeColour() const;
     void rowChanged(int row);
 
