@@ -65,6 +65,19 @@ TEST_F(ProcessNameTest, ProgramsUnderWineShowTheirExeName)
     EXPECT_EQ(NameOf("", "", "kthreadd"), "kthreadd"); // kernel threads have neither
 }
 
+// A process that ends while it is listed leaves files whose reading fails
+// (ESRCH); here a folder stands where the file was, whose reading fails too
+// (EISDIR). The name comes from what can still be read, and nothing throws.
+TEST_F(ProcessNameTest, AFileThatFailsToReadNamesFromTheRest)
+{
+    std::filesystem::create_directories(folder_ / "cmdline");
+    std::ofstream(folder_ / "comm") << "ending\n";
+    EXPECT_EQ(ProcessNameOf(folder_), "ending");
+    std::filesystem::create_directories(folder_ / "gone" / "comm");
+    std::filesystem::create_directories(folder_ / "gone" / "cmdline");
+    EXPECT_EQ(ProcessNameOf(folder_ / "gone"), "");
+}
+
 TEST_F(ProcessNameTest, NamesAreNeverCutInsideACharacter)
 {
     const std::string game = "\xE6\xB8\xB8\xE6\x88\x8F"; // 游戏, three bytes a character

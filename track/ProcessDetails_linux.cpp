@@ -6,22 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
 namespace {
-
-std::string ReadProcFile(const std::string& path, std::size_t maxBytes = std::size_t(-1))
-{
-    std::ifstream file(path, std::ios::binary);
-    std::string bytes;
-    char block[4096];
-    while (bytes.size() < maxBytes && file.read(block, sizeof block).gcount() > 0)
-        bytes.append(block, std::size_t(file.gcount()));
-    return bytes.substr(0, maxBytes);
-}
 
 // /proc/PID/cmdline holds the arguments each ended by a NUL. Only the start
 // of a long one is read: a tooltip shows it.

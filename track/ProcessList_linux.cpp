@@ -8,17 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadSmallFile(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 std::string BaseName(const std::string& path, const char* separators)
 {
@@ -59,9 +52,21 @@ std::string WholeCharacters(std::string bytes, std::size_t maxBytes)
     return bytes;
 }
 
+// istream::read turns a failed read into a stream state; istreambuf_iterator
+// would let the library's exception out.
+std::string ReadProcFile(const fs::path& path, std::size_t maxBytes)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string bytes;
+    char block[4096];
+    while (bytes.size() < maxBytes && file.read(block, sizeof block).gcount() > 0)
+        bytes.append(block, std::size_t(file.gcount()));
+    return bytes.substr(0, maxBytes);
+}
+
 std::string ProcessNameOf(const fs::path& folder)
 {
-    const std::string commandLine = ReadSmallFile(folder / "cmdline");
+    const std::string commandLine = ReadProcFile(folder / "cmdline");
     const std::string program = commandLine.substr(0, commandLine.find('\0'));
     if (EndsWithExe(program))
         return BaseName(program, "\\/");
@@ -69,7 +74,7 @@ std::string ProcessNameOf(const fs::path& folder)
     const std::string executable = BaseName(fs::read_symlink(folder / "exe", error).string(), "/");
     if (!error && !executable.empty() && !IsWineLoader(executable))
         return executable;
-    std::string shortName = ReadSmallFile(folder / "comm");
+    std::string shortName = ReadProcFile(folder / "comm");
     if (!shortName.empty() && shortName.back() == '\n')
         shortName.pop_back();
     return WholeCharacters(shortName, shortName.size());

@@ -11,6 +11,10 @@
 // name. Wine's loader never names a process.
 std::string ProcessNameOf(const std::filesystem::path& procFolder);
 
+// The bytes of a /proc file, at most maxBytes. A read that fails (the
+// process ended meanwhile) gives what was read before it, never an exception.
+std::string ReadProcFile(const std::filesystem::path& path, std::size_t maxBytes = std::size_t(-1));
+
 // UTF-8 bytes cut to at most maxBytes without leaving part of a character at
 // the end, also when they came cut already (the kernel's short names are cut
 // at 15 bytes wherever that falls).
