@@ -4,8 +4,8 @@
 #include "app/PlayerTracker.h"
 #include "app/ProcessPicker.h"
 
-FollowedClient::FollowedClient(ClientSource source, QObject* parent)
-    : QObject(parent), source_(std::move(source)), tracker_(new PlayerTracker(this)), follower_(new MapFollower(this))
+FollowedClient::FollowedClient(ClientSource source, QTimer* clock, QObject* parent)
+    : QObject(parent), source_(std::move(source)), tracker_(new PlayerTracker(this, clock)), follower_(new MapFollower(this))
 {
     clock_.start();
     connect(tracker_, &PlayerTracker::processAccessRead, this, &FollowedClient::onAccessRead);

@@ -1,6 +1,6 @@
 #pragma once
 // A client followed beside the first: its own tracker reading its position
-// once a second, the map it is on when following across maps (its own
+// once a second (with the clock of the clients beside it), the map it is on when following across maps (its own
 // MapFollower), and its trail. It tells changed() whenever what a row of
 // the players' list shows of it changes.
 
@@ -20,6 +20,7 @@
 
 class MapFollower;
 class PlayerTracker;
+class QTimer;
 
 // Which client, and where it keeps its position.
 struct ClientSource {
@@ -35,7 +36,7 @@ struct ClientSource {
 class FollowedClient : public QObject {
     Q_OBJECT
 public:
-    FollowedClient(ClientSource source, QObject* parent);
+    FollowedClient(ClientSource source, QTimer* clock, QObject* parent);
 
     const ClientSource& source() const { return source_; }
     // Following starts at once: the first read comes a second later.

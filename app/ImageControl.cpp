@@ -221,7 +221,7 @@ void ImageControl::paintEvent(QPaintEvent* event)
         paintRouteEnds(painter, target, event->rect());
     if (startMark_)
         PaintDot(painter, middleOf(*startMark_, target), Qt::white);
-    if (player_)
+    if (player_ && playerRingBounds(target).intersects(event->rect()))
         paintPlayerRing(painter, target);
     if (goToMark_)
         paintGoToMark(painter);
@@ -266,7 +266,14 @@ void ImageControl::setPlayer(std::optional<QPoint> cell)
         update(ringBounds(*player_, playerRingRadius()));
 }
 
+QRect ImageControl::playerRingBounds(const QRect& target) const
+{
+    const int reach = int(std::ceil(playerRingRadius())) + 3; // and half the outer pen
+    return QRect(middleOf(*player_, target).toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
+}
+
 // White inside black, so that it shows on every colour of the map.
+
 void ImageControl::paintPlayerRing(QPainter& painter, const QRect& target) const
 {
     const double radius = playerRingRadius();
@@ -286,18 +293,25 @@ void ImageControl::setStartMark(std::optional<QPoint> cell)
 
 void ImageControl::setTrails(std::vector<Trail> trails)
 {
-    const QRect before = trailBounds();
+    const QRegion before = trailsCovered();
     trails_ = std::move(trails);
-    update(before | trailBounds());
+    update(before + trailsCovered());
 }
 
-QRect ImageControl::trailBounds() const
+// Each trail's own bounds: players apart cover little of what lies between them.
+QRegion ImageControl::trailsCovered() const
 {
-    QRect cells;
-    for (const Trail& trail : trails_)
+    QRegion covered;
+    if (picture_.IsEmpty())
+        return covered;
+    for (const Trail& trail : trails_) {
+        QRect cells;
         for (const QPoint& cell : trail.cells)
             cells |= QRect(cell, QSize(1, 1));
-    return cells.isEmpty() || picture_.IsEmpty() ? QRect() : controlRectOf(cells).adjusted(-2, -2, 2, 2);
+        if (!cells.isEmpty())
+            covered += controlRectOf(cells).adjusted(-2, -2, 2, 2);
+    }
+    return covered;
 }
 
 // Two pixels wide along each step, blended over the map by its age, straight

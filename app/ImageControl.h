@@ -92,11 +92,12 @@ private:
     void writeRoute(QImage& part, const QRect& exposed, const QRect& target) const;
     void paintRouteEnds(QPainter& painter, const QRect& target, const QRect& exposed) const;
     void paintSpotlight(QPainter& painter, const QRect& target) const;
+    QRect playerRingBounds(const QRect& target) const;
     void paintPlayerRing(QPainter& painter, const QRect& target) const;
     void paintGoToMark(QPainter& painter) const;
     void writeTrails(QImage& part, const QRect& exposed, const QRect& target) const;
     // The control pixels the trails touch.
-    QRect trailBounds() const;
+    QRegion trailsCovered() const;
     // The middle of a cell, in the control's pixels.
     QPointF middleOf(QPoint cell, const QRect& target) const;
     double playerRingRadius() const;

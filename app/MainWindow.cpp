@@ -312,12 +312,13 @@ void MainWindow::connectParts()
         if (players_->lead() == 0)
             runCommand([this, name] { showPlayersMap(name); });
     });
-    // Every player's read in a tick changes the list: they are shown once.
-    auto* showingPlayers = new QTimer(this);
-    showingPlayers->setSingleShot(true);
-    showingPlayers->setInterval(0);
-    connect(showingPlayers, &QTimer::timeout, this, &MainWindow::showPlayers);
-    connect(players_, &PlayerList::playersChanged, showingPlayers, qOverload<>(&QTimer::start));
+    // Every player's read in a tick changes the list: they are shown once,
+    // before the repaint the reads asked for (it waits behind other events).
+    connect(players_, &PlayerList::playersChanged, this, [this] {
+        if (!playersShowing_)
+            QMetaObject::invokeMethod(this, &MainWindow::showPlayers, Qt::QueuedConnection);
+        playersShowing_ = true;
+    });
     connect(mapView_, &MapView::playerClicked, this, [this](int row) { runCommand([this, row] { showPlayer(row); }); });
     connect(follower_, &MapFollower::mapChangeSeen, this, [this] {
         if (mapKeyWindow_ && mapKeyWindow_->isVisible() && mapKeyWindow_->process() == std::int32_t(tracker_->process().value_or(0)))
@@ -536,6 +537,8 @@ void MainWindow::setTracking(bool on)
     if (!on)
         routes_->setPlayer(std::nullopt);
     tracker_->setRunning(on);
+    if (on)
+        players_->keepInStep(); // one pass reads them all
     showTrackingNote();
     showReadout();
 }
@@ -1007,16 +1010,17 @@ void MainWindow::showFirstPlayerRow()
 // edge; nothing while only the first is followed, which the view marks.
 void MainWindow::showPlayers()
 {
+    playersShowing_ = false;
     std::vector<PlayerMark> marks;
     for (int row = 0; players_->rowCount() > 1 && row < players_->rowCount(); ++row) {
-        const PlayerRow shown = players_->row(row);
+        const auto [map, position] = players_->where(row);
         PlayerMark mark{row, players_->name(row), players_->colour(row), {}, {}, row != 0};
         // The first's letter shows on any map; its name only where it is, or may be.
-        const bool here = shown.map == shownMapName_ || (row == 0 && shown.map.empty());
-        if (shown.position && here && !mapView_->picture().IsEmpty())
-            mark.cell = shown.position;
-        else if (!shown.map.empty() && !here)
-            mark.elsewhere = ShownFileName(shown.map);
+        const bool here = map == shownMapName_ || (row == 0 && map.empty());
+        if (position && here && !mapView_->picture().IsEmpty())
+            mark.cell = position;
+        else if (!map.empty() && !here)
+            mark.elsewhere = ShownFileName(map);
         marks.push_back(std::move(mark));
     }
     mapView_->setPlayerMarks(std::move(marks));

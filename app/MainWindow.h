@@ -178,6 +178,7 @@ private:
     StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;
     QElapsedTimer sincePlayersMapShown_; // "map: NAME" in the readout a few seconds after
+    bool playersShowing_ = false; // asked to show them, after the events waiting now
     std::shared_ptr<const TrackingFileInClient> openingTrackingFile_; // its paths are being followed
     PlayerTrail trail_;
     std::optional<std::uint32_t> trailProcess_; // whose trail it is

@@ -6,8 +6,8 @@
 // context is gone. Nothing waits for the work, neither a context that goes
 // nor the program's exit.
 //
-// The threads are kept for the next work (a tick of eight players starts
-// eight reads a second): a pool that is never deleted, so that its
+// The threads are kept for the next work (the players' reads, once a
+// second): a pool that is never deleted, so that its
 // destruction never waits for a read that does not answer, with room for
 // many such reads beside the ones that do.
 //

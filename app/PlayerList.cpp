@@ -3,17 +3,27 @@
 #include "app/PlayerTracker.h"
 #include "qtfiles/FileNames.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <stdexcept>
+#include <tuple>
 
 const std::array<QColor, PlayerList::kMostPlayers> PlayerList::kColours = {
     QColor(0, 255, 0),   QColor(255, 64, 64),  QColor(64, 200, 255), QColor(255, 220, 0),
     QColor(255, 80, 255), QColor(255, 150, 40), QColor(160, 120, 255), QColor(255, 255, 255),
 };
 
-PlayerList::PlayerList(QObject* parent) : QAbstractTableModel(parent)
+PlayerList::PlayerList(QObject* parent) : QAbstractTableModel(parent), clock_(new QTimer(this))
 {
+    clock_->setInterval(1000);
     players_.push_back(Player{nullptr, {}, kColours[0]});
+}
+
+void PlayerList::keepInStep()
+{
+    if (clock_->isActive())
+        clock_->start();
 }
 
 void PlayerList::setFirst(PlayerRow row)
@@ -39,7 +49,7 @@ FollowedClient& PlayerList::add(ClientSource source)
                                      .toStdString());
     const int row = int(players_.size());
     beginInsertRows(QModelIndex(), row, row);
-    auto* client = new FollowedClient(std::move(source), this);
+    auto* client = new FollowedClient(std::move(source), clock_, this);
     players_.push_back(Player{client, {}, freeColour()});
     endInsertRows();
     connect(client, &FollowedClient::changed, this, [this, client] {
@@ -84,12 +94,19 @@ PlayerRow PlayerList::row(int row) const
     shown.process = tr("%1 (%2)").arg(source.processName).arg(source.processId);
     shown.source = source.tracked ? tr("tracking file %1").arg(source.trackingFile)
                                   : tr("address %1").arg(source.address, 8, 16, QLatin1Char('0')).toUpper();
-    shown.map = followed->map();
-    if (followed->position())
-        shown.position = QPoint(followed->position()->x, followed->position()->y);
+    std::tie(shown.map, shown.position) = where(row);
     shown.state = followed->state();
     shown.stateNote = followed->stateNote();
     return shown;
+}
+
+std::pair<std::filesystem::path, std::optional<QPoint>> PlayerList::where(int row) const
+{
+    const FollowedClient* followed = client(row);
+    if (!followed)
+        return {first_.map, first_.position};
+    const std::optional<PlayerPosition>& position = followed->position();
+    return {followed->map(), position ? std::optional<QPoint>(QPoint(position->x, position->y)) : std::nullopt};
 }
 
 QString PlayerList::name(int row) const

@@ -14,7 +14,10 @@
 #include <array>
 #include <filesystem>
 #include <optional>
+#include <utility>
 #include <vector>
+
+class QTimer;
 
 // What a row shows besides the name and colour.
 struct PlayerRow {
@@ -37,6 +40,9 @@ public:
 
     // The first player's row; its name follows the process until renamed.
     void setFirst(PlayerRow row);
+    // The clients beside the first tick together, now in step with a timer
+    // of the same interval that has just started (the first player's).
+    void keepInStep();
     // Follows one more client. Throws when kMostPlayers are followed.
     FollowedClient& add(ClientSource source);
     // A row after the first: its client is followed no more.
@@ -44,6 +50,8 @@ public:
     // None for the first row.
     FollowedClient* client(int row) const;
     PlayerRow row(int row) const;
+    // Of row(): its map and position alone, without working out its texts.
+    std::pair<std::filesystem::path, std::optional<QPoint>> where(int row) const;
     QString name(int row) const;
     // The name the user gave; empty: the default, after the process.
     QString givenName(int row) const { return players_.at(std::size_t(row)).name; }
@@ -75,6 +83,7 @@ private:
     QColor freeColour() const;
     void rowChanged(int row);
 
+    QTimer* clock_; // of the clients after the first
     PlayerRow first_;
     std::vector<Player> players_;
     int lead_ = 0;

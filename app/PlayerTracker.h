@@ -9,15 +9,20 @@
 // first whether it could be opened, and if not, why.
 //
 // The reading runs off the caller's thread (app/OffThread.h): a tick starts
-// it and what it read comes a moment later. A tick that finds the last read
+// it and what it read comes a moment later. The trackers that tick in one
+// pass of the event loop read together, in one job: one thread woken and one
+// hand-over a tick, however many players. A tick that finds the last read
 // still waiting for its answer starts no other and tells readUnanswered();
-// choosing another process or address lets the waiting read go.
+// the reads queued behind it in its job are let go and read anew. Choosing
+// another process or address lets the waiting read go.
 
+#include "track/ProcessMemory.h"
 #include "track/Tracker.h"
 
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,7 +33,9 @@ class QTimer;
 class PlayerTracker : public QObject {
     Q_OBJECT
 public:
-    explicit PlayerTracker(QObject* parent);
+    // With a clock, it ticks with the clock's other trackers, in the same
+    // pass, instead of with a timer of its own.
+    explicit PlayerTracker(QObject* parent, QTimer* sharedClock = nullptr);
 
     // The process chosen, told apart by its start time (as the process list
     // saw it) from any later one that gets the same identifier: that one
@@ -59,14 +66,25 @@ signals:
 
 private:
     struct Reading;
+    struct Outcome;
+    struct Batch;
+    static Outcome ReadPosition(const Reading& reading);
+    static std::shared_ptr<Batch>& PendingBatch(); // that this pass's ticks join; none: no tick yet
+    static void StartPendingBatch();
     void read();
+    void finish(const Outcome& outcome);
     void letReadingGo();
 
     QTimer* timer_;
+    bool ownsTimer_;
+    bool running_ = false;
     std::optional<std::uint32_t> processId_;
     std::optional<std::uint64_t> startTime_; // none: it had ended when chosen
     std::optional<std::uint32_t> address_;
     std::string addressFailure_; // what a tick says when there is no address
     std::shared_ptr<const Reading> reading_; // the read under way; none: none, or let go
+    std::shared_ptr<Batch> batch_;           // the job it is read in, at this place
+    std::size_t placeInBatch_ = 0;
+    std::shared_ptr<const ProcessMemory> opened_; // the process as the last read left it open
     bool unanswered_ = false;
 };

@@ -1,15 +1,24 @@
 #include "app/PlayersOverlay.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
 constexpr int kEdgeMargin = 4;
 constexpr int kArrowRoom = 14; // before an edge name: its arrow
+
+bool SameLook(const PlayersOverlay::Label& one, const PlayersOverlay::Label& other)
+{
+    return one.text == other.text && one.rect == other.rect && one.ring == other.ring &&
+           one.ringRadius == other.ringRadius && one.arrow == other.arrow;
+}
 
 } // namespace
 
@@ -19,22 +28,33 @@ PlayersOverlay::PlayersOverlay(CellPlace place, QWidget* parent) : QWidget(paren
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
+// Only what changed is painted anew: the map under a name that stays is not
+// painted again each tick.
 void PlayersOverlay::setMarks(std::vector<PlayerMark> marks)
 {
-    const QRegion before = covered();
-    marks_ = std::move(marks);
-    update(before + covered()); // not the whole area: the map under it would be painted anew each tick
+    const std::vector<Label> before = labels();
+    const std::vector<PlayerMark> marksBefore = std::exchange(marks_, std::move(marks));
+    const std::vector<Label> after = labels();
+    QRegion changed;
+    for (std::size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
+        const bool same = i < before.size() && i < after.size() && SameLook(before[i], after[i]) &&
+                          marksBefore[i].colour == marks_[i].colour && marksBefore[i].ringed == marks_[i].ringed;
+        if (same)
+            continue;
+        if (i < before.size())
+            changed += coveredBy(before[i]);
+        if (i < after.size())
+            changed += coveredBy(after[i]);
+    }
+    update(changed);
 }
 
-QRegion PlayersOverlay::covered() const
+QRegion PlayersOverlay::coveredBy(const Label& label)
 {
-    QRegion region;
-    for (const Label& label : labels()) {
-        region += label.rect.adjusted(-kArrowRoom - 2, -2, 2, 2);
-        if (label.ring) {
-            const int reach = int(std::ceil(label.ringRadius)) + 3; // the pens' widths
-            region += QRect(label.ring->toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
-        }
+    QRegion region = label.rect.adjusted(-kArrowRoom - 2, -2, 2, 2);
+    if (label.ring) {
+        const int reach = int(std::ceil(label.ringRadius)) + 3; // the pens' widths
+        region += QRect(label.ring->toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
     }
     return region;
 }
@@ -98,7 +118,7 @@ std::optional<int> PlayersOverlay::playerAt(QPoint point) const
     return std::nullopt;
 }
 
-void PlayersOverlay::paintEvent(QPaintEvent*)
+void PlayersOverlay::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -106,6 +126,8 @@ void PlayersOverlay::paintEvent(QPaintEvent*)
     for (std::size_t i = 0; i < laidOut.size(); ++i) {
         const Label& label = laidOut[i];
         const PlayerMark& mark = marks_[i];
+        if (!event->region().intersects(coveredBy(label)))
+            continue;
         if (label.ring && mark.ringed) {
             painter.setBrush(Qt::NoBrush);
             painter.setPen(QPen(Qt::black, 4));

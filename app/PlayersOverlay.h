@@ -52,8 +52,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // What the marks cover of the overlay.
-    QRegion covered() const;
+    // What a label covers of the overlay.
+    static QRegion coveredBy(const Label& label);
     int textWidth(const QString& text) const;
 
     CellPlace place_;

@@ -22,6 +22,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -427,7 +428,10 @@ public:
             tracker->tick();
         while (std::any_of(trackers_.begin(), trackers_.end(), [](const PlayerTracker* tracker) { return tracker->isReading(); }))
             QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QApplication::processEvents();
+        // What the reads set going (the players shown, the repaint) is this
+        // tick's too, not the next one's.
+        while (QApplication::eventDispatcher()->processEvents(QEventLoop::AllEvents)) {
+        }
     }
     bool sawEveryone()
     {

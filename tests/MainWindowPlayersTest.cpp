@@ -53,11 +53,11 @@ protected:
         Command("Follow This Client Too...")->trigger();
     }
     // Every player's tracker ticks once, and what they read is shown.
-    void TickAll() const
+    void TickAll(const PlayerTracker* skipped = nullptr) const
     {
         const QList<PlayerTracker*> trackers = window_->findChildren<PlayerTracker*>();
         for (PlayerTracker* tracker : trackers)
-            if (tracker->isRunning())
+            if (tracker->isRunning() && tracker != skipped)
                 tracker->tick();
         for (PlayerTracker* tracker : trackers)
             QTRY_VERIFY(!tracker->isReading());
@@ -227,13 +227,15 @@ TEST_F(MainWindowPlayersTest, EightClientsAreFollowedTheFirstByTheToolbarAndRows
     EXPECT_EQ(Players().rowCount(), 8);
     boxes_.clear();
 
-    TickAll();
+    // The private one first read as a user the system does not let read it
+    // (a process once opened stays open from tick to tick).
     const int secret = RowOf(others[1]->processId);
     {
         const Unprivileged asAnOrdinaryUser;
         Players().client(secret)->tracker().tick();
         QTRY_VERIFY(!Players().client(secret)->tracker().isReading());
     }
+    TickAll(&Players().client(secret)->tracker());
     EXPECT_EQ(Players().row(0).position, QPoint(30, 20));
     EXPECT_EQ(Players().row(0).state, FollowedClient::State::Reading);
     for (int i = 0; i < 7; ++i) {

@@ -4,9 +4,13 @@
 #include "track/ProcessStartTime.h"
 
 #include <QSignalSpy>
+#include <QTimer>
 #include "tests/QTryInGoogleTest.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -105,6 +109,43 @@ TEST_F(PlayerTrackerTest, ABadAddressOrIdentifierFailsEveryTickWithItsText)
     EXPECT_EQ(positions_.count(), 0);
 }
 
+// Trackers ticking in one pass read in one job; each is told its own
+// client's position, a tracker gone meanwhile is told nothing, and those of
+// a shared clock tick when it does, a stopped one not.
+TEST_F(PlayerTrackerTest, TrackersTickingTogetherAreEachToldTheirOwnPosition)
+{
+    StandInClient first("--hold 11 12 --seconds 30");
+    StandInClient second("--hold 21 22 --seconds 30");
+    StandInClient third("--hold 31 32 --seconds 30");
+    QTimer clock;
+    clock.setInterval(50);
+    std::vector<std::unique_ptr<PlayerTracker>> trackers;
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (const StandInClient* client : {&first, &second, &third}) {
+        trackers.push_back(std::make_unique<PlayerTracker>(nullptr, &clock));
+        trackers.back()->setProcess(client->processId, ProcessStartTime(client->processId));
+        trackers.back()->setAddressText(QString::number(client->address, 16));
+        spies.push_back(std::make_unique<QSignalSpy>(trackers.back().get(), &PlayerTracker::positionRead));
+    }
+    for (const auto& tracker : trackers)
+        tracker->tick();
+    trackers[1].reset(); // before its read came back
+    QTRY_VERIFY(!trackers[0]->isReading() && !trackers[2]->isReading());
+    ASSERT_EQ(spies[0]->count(), 1);
+    ASSERT_EQ(spies[2]->count(), 1);
+    EXPECT_EQ(spies[0]->last().at(0).value<PlayerPosition>().x, 11);
+    EXPECT_EQ(spies[2]->last().at(0).value<PlayerPosition>().y, 32);
+
+    trackers[0]->setRunning(true);
+    trackers[2]->setRunning(true);
+    EXPECT_TRUE(clock.isActive());
+    trackers[2]->setRunning(false);
+    EXPECT_FALSE(trackers[2]->isRunning());
+    QTRY_VERIFY(spies[0]->count() >= 3);
+    EXPECT_EQ(spies[0]->last().at(0).value<PlayerPosition>().y, 12);
+    EXPECT_EQ(spies[2]->count(), 1);
+}
+
 // A read of memory the client never fills in waits on its own thread: the
 // ticks go on, tell that it has not answered and start no other read behind
 // it; the position's address, typed again, lets it go.
@@ -116,11 +157,22 @@ TEST_F(PlayerTrackerTest, AReadThatNeverAnswersHoldsNoTickAndIsLetGo)
     QSignalSpy unanswered(&tracker_, &PlayerTracker::readUnanswered);
     tracker_.setProcess(hostile.client.processId, ProcessStartTime(hostile.client.processId));
     tracker_.setAddressText(QString::number(hostile.block, 16));
+    // Another ticking in the same pass is read behind it, in the same job.
+    StandInClient other("--hold 7 8 --seconds 30");
+    PlayerTracker behind(nullptr);
+    behind.setProcess(other.processId, ProcessStartTime(other.processId));
+    behind.setAddressText(QString::number(other.address, 16));
+    QSignalSpy behindPositions(&behind, &PlayerTracker::positionRead);
     tracker_.tick();
+    behind.tick();
     QTest::qWait(300);
     if (positions_.count() == 1)
         GTEST_SKIP() << "this system fails such a read of /proc/PID/mem at once instead of waiting";
+    EXPECT_EQ(behindPositions.count(), 0);
     tracker_.tick();
+    behind.tick(); // let go there, and read anew
+    QTRY_COMPARE(behindPositions.count(), 1);
+    EXPECT_EQ(behindPositions.last().at(0).value<PlayerPosition>().x, 7);
     tracker_.tick();
     EXPECT_EQ(unanswered.count(), 2);
     EXPECT_TRUE(tracker_.isReading());
