@@ -117,6 +117,27 @@ TEST(ProcessModulesTest, EachMappedFileIsAModuleFromItsFirstMappingToItsLastAndI
     EXPECT_EQ(ModuleAt(modules, 0x7f1000011000), &modules[1]);
 }
 
+// Wine maps its data files with a reserved gap after each, and may keep a
+// heap right after the gap: the heap is no part of the file, or a path
+// would end in the heap as if it were a module's global and the paths
+// through the client's own globals be missed.
+TEST(ProcessModulesTest, OnlyTheZeroedDataRightAfterAModuleBelongsToIt)
+{
+    const char maps[] =
+        "00c70000-00c7f000 r--s 00000000 fe:00 1107570 /usr/share/wine/nls/normnfc.nls\n"
+        "00c7f000-00c80000 ---p 00000000 00:00 0 \n"
+        "00c80000-00ca0000 rw-p 00000000 00:00 0 \n"
+        "00ca0000-01080000 ---p 00000000 00:00 0 \n"
+        "55d0c0005000-55d0c0006000 rw-p 00005000 08:01 1234 /opt/game/stand_in_client\n"
+        "55d0c0006000-55d0c0008000 rw-p 00000000 00:00 0 \n"
+        "55d0c0008000-55d0c0009000 rw-p 00000000 00:00 0 \n";
+    const std::vector<ProcessModule> modules = ModulesFromMaps(maps);
+    ASSERT_EQ(modules.size(), 2u);
+    EXPECT_EQ(modules[0].size, 0xF000u);
+    EXPECT_EQ(ModuleAt(modules, 0xc808a8), nullptr);
+    EXPECT_EQ(modules[1].size, 0x3000u);
+}
+
 // Every name a module can have is written so that it reads back as itself
 // and resolves in the client it was listed in; the text stays UTF-8.
 TEST(ProcessModulesTest, EveryModuleNameFormReadsBackAsListedAndResolves)

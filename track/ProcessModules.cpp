@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -15,7 +16,8 @@ bool SameIgnoringCase(std::string_view a, std::string_view b)
 struct Mapping {
     std::uint64_t start = 0;
     std::uint64_t end = 0;
-    std::string path; // empty for memory of no file
+    std::string permissions; // "rw-p"; "---p" reserves addresses and holds nothing
+    std::string path;        // empty for memory of no file
 };
 
 std::vector<Mapping> Mappings(std::string_view maps)
@@ -27,8 +29,8 @@ std::vector<Mapping> Mappings(std::string_view maps)
         std::istringstream fields(line);
         Mapping mapping;
         char dash = 0;
-        std::string permissions, offset, device, inode;
-        if (!(fields >> std::hex >> mapping.start >> dash >> mapping.end >> permissions >> offset >> device >> inode))
+        std::string offset, device, inode;
+        if (!(fields >> std::hex >> mapping.start >> dash >> mapping.end >> mapping.permissions >> offset >> device >> inode))
             continue;
         std::getline(fields >> std::ws, mapping.path);
         mappings.push_back(std::move(mapping));
@@ -42,10 +44,15 @@ std::vector<ProcessModule> ModulesFromMaps(std::string_view maps)
 {
     std::vector<ProcessModule> modules;
     std::unordered_map<std::string, std::size_t> modulesByPath;
+    bool afterAFile = false; // the mapping before was of a file
     for (Mapping& mapping : Mappings(maps)) {
+        const bool fileBefore = std::exchange(afterAFile, !mapping.path.empty());
         if (mapping.path.empty()) {
-            // The zeroed data that follows a module's last mapping belongs to it.
-            if (!modules.empty() && modules.back().base + modules.back().size == mapping.start)
+            // The zeroed data right after a module's last mapping belongs to
+            // it; not what follows that (Wine keeps a heap after a reserved
+            // gap beside its data files), nor a mere reservation.
+            if (fileBefore && !modules.empty() && modules.back().base + modules.back().size == mapping.start &&
+                mapping.permissions.rfind("---", 0) != 0)
                 modules.back().size = mapping.end - modules.back().base;
             continue;
         }

@@ -7,8 +7,9 @@
 // to it. Nothing throws but std::bad_alloc.
 // - Linux: from /proc/PID/maps. Each mapped file is a module named by its
 //   file name (a Windows client's "Client.exe" and its DLLs as Wine maps
-//   them), from its first mapping to its last, with the nameless mapping
-//   right after it (its zeroed data). The pointer width comes from the class
+//   them), from its first mapping to its last, with the one nameless
+//   mapping right after it that is more than a reservation (its zeroed
+//   data). The pointer width comes from the class
 //   of /proc/PID/exe (4 for a 32-bit program, Wine's 32-bit loader too).
 // - Windows: the system's module list, 32-bit modules of a 32-bit process
 //   seen from the 64-bit viewer too; 4 bytes for a 32-bit process.
