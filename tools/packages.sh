@@ -12,3 +12,26 @@ EnsurePackages() {
     "${sudo[@]}" apt-get update -qq
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }
+
+# Installs packages of another architecture (i386), adding it to dpkg first.
+# Returns non-zero, and takes the architecture back, when the package
+# archive cannot give them, so that later installs are not held up by its
+# lists.
+EnsureForeignPackages() { # architecture, packages...
+    local architecture=$1 missing=() package
+    for package in "${@:2}"; do
+        dpkg-query -W -f='${Status}' "$package:$architecture" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package:$architecture")
+    done
+    ((${#missing[@]})) || return 0
+    local sudo=()
+    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" dpkg --add-architecture "$architecture"
+    if "${sudo[@]}" apt-get update -qq && "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"; then
+        return 0
+    fi
+    "${sudo[@]}" dpkg --remove-architecture "$architecture" 2>/dev/null || true
+    "${sudo[@]}" apt-get update -qq || true
+    return 1
+}

@@ -5,13 +5,17 @@
 #    a virtual screen;
 # 2. the Wine scenarios of the Linux build: the Windows stand-in client under
 #    Wine is listed by its ".exe" name and read at its Windows address, and
-#    one started from the Linux side runs as its descendant and is read;
+#    one started from the Linux side runs as its descendant and is read; the
+#    64-bit client and the 32-bit one (as the game client is built; when
+#    wine32 can be installed) are followed, found by their position and
+#    their map, and found again after a restart through a pointer path;
 # 3. packs the Windows zip into build-windows/packages/, unpacks it and drives
 #    the unpacked viewer under Wine with xdotool: title, a map drawn pixel for
 #    pixel, its MapInfo.txt lines, Save, the process list, the tracker and the
 #    About box. Screenshots are left in build-windows/screenshots/. Then the
-#    unpacked tarvex-find.exe under Wine finds the address the Windows
-#    stand-in client printed.
+#    unpacked tarvex-find.exe under Wine finds the address each Windows
+#    stand-in client printed, and a pointer path that leads to it after a
+#    restart.
 #
 # Qt for Windows comes from TARVEX_QT_MINGW_ARCHIVE, by default
 # ../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz beside the project folder.
@@ -19,7 +23,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source tools/packages.sh
-EnsurePackages cmake make g++-mingw-w64-x86-64-posix googletest qt6-base-dev qt6-base-dev-tools qt6-l10n-tools qt6-translations-l10n wine wine64 \
+EnsurePackages cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest qt6-base-dev qt6-base-dev-tools qt6-l10n-tools qt6-translations-l10n wine wine64 \
     xvfb xdotool xclip imagemagick fonts-wqy-zenhei locales unzip
 
 qt_archive=${TARVEX_QT_MINGW_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz}
@@ -36,10 +40,25 @@ if [[ $(cat "$qt/.unpacked-from" 2>/dev/null) != "$stamp" ]]; then
     echo "$stamp" > "$qt/.unpacked-from"
 fi
 
+# The game client as players run it is a 32-bit Windows program, which Wine
+# runs with its 32-bit part (Debian's i386 architecture), installed before
+# the prefix is made so that the prefix has its 32-bit system too. When the
+# package archive cannot give it, the 32-bit client's runs are skipped and
+# said so.
+if EnsureForeignPackages i386 wine32; then
+    wine32=yes
+else
+    wine32=no
+    echo "SKIPPED: wine32 cannot be installed here; the 32-bit Windows client is built but not run" >&2
+fi
+
 # Wine makes its prefix on first start: one of the build's own. Chinese file
 # names and the ANSI code page 936 need a Chinese UTF-8 locale, made here
 # rather than on the machine.
 export WINEPREFIX=$root/build-windows/wine-prefix WINEDEBUG=-all
+if [[ $wine32 == yes && -d $WINEPREFIX/drive_c && ! -e $WINEPREFIX/drive_c/windows/syswow64/kernel32.dll ]]; then
+    rm -rf "$WINEPREFIX" # made before Wine could run 32-bit programs
+fi
 mkdir -p "$WINEPREFIX"
 export LOCPATH=$root/build-windows/locale
 mkdir -p "$LOCPATH"
@@ -50,6 +69,11 @@ cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_
     -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_FIND_ROOT_PATH="$qt" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DTARVEX_BUILD_BENCHMARKS=OFF
 cmake --build build-windows --parallel "$(nproc)"
+# The 32-bit stand-in client, built as the game client is.
+cmake -S . -B build-windows32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+    -DTARVEX_BUILD_APP=OFF -DTARVEX_BUILD_TESTS=OFF -DTARVEX_BUILD_BENCHMARKS=OFF
+cmake --build build-windows32 --parallel "$(nproc)" --target stand_in_client
+client32=$root/build-windows32/bin/stand_in_client.exe
 
 # A drive letter that lists but cannot be entered, as a drive without a
 # medium: its folder does not exist.
@@ -72,9 +96,12 @@ echo "== The tests under Wine"
 # A test that hangs under Wine fails, with what it printed, rather than holding the checks.
 (cd build-windows && ctest --output-on-failure --timeout 900)
 
-echo "== The Windows client under Wine, followed and started from Linux"
+echo "== The Windows clients under Wine, followed, found and started from Linux"
+linux_filter='WineScenarioTest.*:ClientStartTest.AWindowsClientStartsUnderWineAsADescendant:Builds/OtherBuildClientTest.*'
+[[ $wine32 == yes ]] || linux_filter+='-*/Windows32UnderWine'
 TARVEX_REQUIRE_WINE=1 TARVEX_WINDOWS_CLIENT=$root/build-windows/bin/stand_in_client.exe \
-    build/tests/track_tests --gtest_filter='WineScenarioTest.*:ClientStartTest.AWindowsClientStartsUnderWineAsADescendant'
+    TARVEX_WINDOWS_CLIENT_32=$([[ $wine32 == yes ]] && echo "$client32") \
+    build/tests/track_tests --gtest_filter="$linux_filter"
 
 echo "== The Windows zip, unpacked and driven under Wine"
 (cd build-windows && cpack)
@@ -186,7 +213,7 @@ check "Exit ends the viewer" sh -c "! kill -0 $viewer 2>/dev/null"
 # process list would show these clients for a moment after they ended).
 start_client() { # arguments for the client; sets client, client_pid and client_address (as tarvex-find prints it)
     rm -f "$scratch/found-client.txt"
-    wine stand_in_client.exe "$@" --tell-address --seconds 120 >"$scratch/found-client.txt" 2>&1 &
+    wine "$client_program" "$@" --tell-address --seconds 120 >"$scratch/found-client.txt" 2>&1 &
     client=$!
     for _ in $(seq 100); do grep -qs '^pid ' "$scratch/found-client.txt" && break; sleep 0.2; done
     local first
@@ -215,30 +242,50 @@ ask() { # request; sets count (the count it printed) and listed (the addresses a
 stop_finder() { exec {to_finder}>&- {from_finder}<&-; wait "$finder_PID" 2>/dev/null || true; }
 is_listed() { [[ " ${listed[*]} " == *" $client_address "* ]]; }
 
-# A known position: the client's among its copies, which never move.
-start_client --hidden --hold 123 45
-start_finder "$client_pid"
-ask 123:45
-ask list
-check "tarvex-find.exe lists the held client's address among its copies ($count places)" is_listed
-stop_finder
-stop_client
-# A walking client, by its map and its moves alone, until one place is left.
-# On Village.map, whose border is wall, the client's own copies of x alone
-# (x:0, 0:x, left on its stack) do not lie on cells the player can stand on.
-start_client --hidden --map Village.map
-start_finder "$client_pid"
-ask "map Village.map"
-for _ in $(seq 8); do
-    [[ $count == 1 ]] && break
-    sleep 0.6 # the client steps every half second
-    ask moved
-done
-ask list
-check "tarvex-find.exe narrows the walking client to the address it printed" \
-    test "$count ${listed[*]}" = "1 $client_address"
-stop_finder
-stop_client
+finder_checks() { # the client's program, and its width in bits for the checks' names
+    client_program=$1
+    local bits=$2
+    # A known position: the client's among its copies, which never move.
+    start_client --hidden --hold 123 45
+    start_finder "$client_pid"
+    ask 123:45
+    ask list
+    check "tarvex-find.exe lists the held $bits-bit client's address among its copies ($count places)" is_listed
+    stop_finder
+    stop_client
+    # A walking client, by its map and its moves alone, until one place is left.
+    # On Village.map, whose border is wall, the client's own copies of x alone
+    # (x:0, 0:x, left on its stack) do not lie on cells the player can stand on.
+    start_client --hidden --map Village.map
+    start_finder "$client_pid"
+    ask "map Village.map"
+    for _ in $(seq 8); do
+        [[ $count == 1 ]] && break
+        sleep 0.6 # the client steps every half second
+        ask moved
+    done
+    ask list
+    check "tarvex-find.exe narrows the walking $bits-bit client to the address it printed" \
+        test "$count ${listed[*]}" = "1 $client_address"
+    stop_finder
+    stop_client
+    # A pointer path found in one run leads to the position in the next.
+    start_client --chained --hold 33 22
+    local path
+    path=$(wine tarvex-find.exe "$client_pid" --paths "$client_address" 2>>"$scratch/finder-errors.txt" |
+        tr -d '\r' | grep -m1 '^stand_in_client\.exe+' || true)
+    stop_client
+    start_client --chained --hold 33 22
+    local landed
+    landed=$(wine tarvex-find.exe "$client_pid" --resolve "$path" 2>>"$scratch/finder-errors.txt" | tr -d '\r')
+    check "a path tarvex-find.exe found in the $bits-bit client ($path) leads to its position after a restart" \
+        test -n "$path" -a "$(printf '%08X' "0x${landed:-0}")" = "$client_address"
+    stop_client
+}
+finder_checks stand_in_client.exe 64
+if [[ $wine32 == yes ]]; then
+    finder_checks "$client32" 32
+fi
 cat "$scratch/finder-errors.txt"
 
 # tarvex-where.exe follows the Windows stand-in walking through sample maps
