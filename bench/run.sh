@@ -20,6 +20,16 @@ command -v scanmem >/dev/null || { apt-get update && apt-get install -y scanmem;
     echo "scanmem could not be installed: finder/scanmem fails and its ratio is left out" >&2
 "$build/bench/finder_bench" "${aggregates[@]}" | tee -a "$out"
 "$build/bench/pointer_bench" "${aggregates[@]}" | tee -a "$out"
+# A 32-bit client's first scan beside a 64-bit one's, and under Wine when
+# tools/windows-checks.sh has built the Windows stand-ins (and Wine can run
+# the 32-bit one).
+windows=$PWD/build-windows
+if [[ -x $build/bench/width_bench ]]; then
+    WINEPREFIX=${WINEPREFIX:-$windows/wine-prefix} WINEDEBUG=-all \
+        TARVEX_WINDOWS_CLIENT=${TARVEX_WINDOWS_CLIENT:-$windows/bin/stand_in_client.exe} \
+        TARVEX_WINDOWS_CLIENT_32=${TARVEX_WINDOWS_CLIENT_32:-$PWD/build-windows32/bin/stand_in_client.exe} \
+        "$build/bench/width_bench" "${aggregates[@]}" | tee -a "$out"
+fi
 # Which map the player is on, in a folder of 1,000 maps (3.4 GB, made once).
 "$build/bench/where_bench" "${aggregates[@]}" | tee -a "$out"
 # Every route pair three times; the medians per pair and their ratios follow.
@@ -89,6 +99,8 @@ awk '
         ratio("finder first scan, 1 GiB / floor", "finder/first-scan/manual_time", "beside_finder_floor", "<= 1.25")
         ratio("scanmem first scan / finder first scan, 1 GiB", "finder/scanmem/manual_time", "beside_finder_for_scanmem", ">= 8")
         ratio("map key first look / finder first scan, 1 GiB", "mapkey/first-look/manual_time", "beside_finder_for_key", "<= 1")
+        ratio("first scan, 32-bit / 64-bit client, 256 MiB", "width/linux-first-scan/iterations:5/manual_time", "beside_64_bit", "none")
+        ratio("first scan, 32-bit / 64-bit client under Wine", "width/wine-first-scan/iterations:5/manual_time", "beside_64_bit", "none")
         print "Finder figures (medians):"
         figure("narrow 1M candidates spread over 1 GiB, ms", milliseconds("finder/narrow-1M/spread/real_time"), "%.1f", "< 50")
         figure("narrow 1M candidates packed in 64 MiB, ms", milliseconds("finder/narrow-1M/packed/real_time"), "%.1f", "< 50")

@@ -4,7 +4,7 @@
 // every half second, or holds a given position.
 //
 //   stand_in_client [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]]
-//                   [--hold X Y] [--seconds N] [--private] [--hidden [--tell-address] | --chained]
+//                   [--hold X Y] [--seconds N] [--private] [--hidden [--tell-address] [--block MIB] | --chained]
 //                   [--never-answering [--descriptor-in-child]]
 //
 // --private keeps other programs of the same user from reading its memory
@@ -14,12 +14,14 @@
 // among decoys: copies of the first position that never move, and pairs that
 // move but never onto a cell the player can stand on. It keeps the address
 // to itself, as a real client does, unless --tell-address (for tests) asks.
+// The block is 16 MiB unless --block tells its size (for benchmarks).
 //
 // --chained keeps the position as a program keeps a field of an object:
 // in an object at a place that differs from run to run, reached from a
 // global variable of the program through two pointers, so that the pointer
 // path "stand_in_client+<global> -> +18 -> +40" finds it after a restart
-// (a 64-bit build; the global's offset depends on the build).
+// (a 64-bit build, and "-> +C -> +40" a 32-bit one; the global's offset
+// depends on the build).
 //
 // --world walks through the maps of a folder as a player does: on cells it
 // can stand on, a step every half second in one direction until the way is
@@ -104,30 +106,29 @@ void Store(volatile std::uint8_t* at, Position position)
     at[3] = std::uint8_t(position.y >> 8);
 }
 
-// Where --hidden keeps the position and its decoys: a block of 16 MiB whose
-// place in memory and whose inner layout change from run to run.
+// Where --hidden keeps the position and its decoys: a block (16 MiB unless
+// told) whose place in memory and whose inner layout change from run to run.
 struct HiddenLayout {
     volatile std::uint8_t* position = nullptr;
     std::vector<volatile std::uint8_t*> stillCopies;
     std::vector<volatile std::uint8_t*> movingOffMap;
 };
 
-HiddenLayout HideIn(std::mt19937& random)
+HiddenLayout HideIn(std::mt19937& random, std::size_t blockBytes)
 {
-    constexpr std::size_t kBlock = std::size_t(16) << 20;
     HiddenLayout layout;
-    volatile std::uint8_t* block = LowMemory(kBlock, 0x10000000 + (random() % 0x4000) * 0x10000);
+    volatile std::uint8_t* block = LowMemory(blockBytes, 0x10000000 + (random() % 0x4000) * 0x10000);
     if (!block)
         return layout;
     // Other fields of the client's objects, as they surround a real position.
-    for (std::size_t at = 0; at < kBlock; at += 2) {
+    for (std::size_t at = 0; at < blockBytes; at += 2) {
         const unsigned value = random();
         block[at] = std::uint8_t(value);
         block[at + 1] = std::uint8_t(value >> 8);
     }
     // Each in a MiB of its own, so none overlaps another.
     constexpr std::size_t kSlot = std::size_t(1) << 20;
-    std::vector<std::size_t> slots(kBlock / kSlot);
+    std::vector<std::size_t> slots(blockBytes / kSlot);
     for (std::size_t i = 0; i < slots.size(); ++i)
         slots[i] = i;
     std::shuffle(slots.begin(), slots.end(), random);
@@ -269,6 +270,7 @@ int main(int argc, char** argv)
     bool readable = true;
     bool hidden = false;
     bool chained = false;
+    std::size_t blockMiB = 16;
     std::optional<std::string> worldFolder;
     int stay = 20;
     int pace = 500;
@@ -305,10 +307,13 @@ int main(int argc, char** argv)
             hidden = true;
         } else if (option == "--chained") {
             chained = true;
+        } else if (option == "--block" && i + 1 < argc) {
+            blockMiB = std::size_t(std::clamp(std::atoi(argv[++i]), 16, 512));
         } else {
             std::fprintf(stderr,
                          "usage: %s [--map FILE.map | --world FOLDER [--stay STEPS] [--pace MS] [--tell-key]] [--hold X Y] [--seconds N]\n"
-                         "          [--private] [--hidden [--tell-address] | --chained] [--never-answering [--descriptor-in-child]]\n",
+                         "          [--private] [--hidden [--tell-address] [--block MIB] | --chained]\n"
+                         "          [--never-answering [--descriptor-in-child]]\n",
                          argv[0]);
             return 2;
         }
@@ -316,7 +321,7 @@ int main(int argc, char** argv)
     std::mt19937 random(std::random_device{}() ^ unsigned(ProcessId()));
     HiddenLayout layout;
     if (hidden) {
-        layout = HideIn(random);
+        layout = HideIn(random, blockMiB << 20);
     } else if (chained) {
         layout.position = Chain(random);
     } else if (volatile std::uint8_t* page = LowMemory(4096)) {
