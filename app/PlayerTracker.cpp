@@ -28,7 +28,6 @@ struct PlayerTracker::Reading {
     std::uint32_t processId;
     std::optional<std::uint64_t> startTime;
     std::uint32_t address;
-    std::shared_ptr<const ProcessMemory> opened; // by a read before; none: open it
 };
 
 struct PlayerTracker::Outcome {
@@ -43,19 +42,24 @@ struct PlayerTracker::Outcome {
 struct PlayerTracker::Batch {
     std::vector<std::shared_ptr<const Reading>> readings;
     std::vector<QPointer<PlayerTracker>> trackers; // the window's thread's only
+    // Each process as the read before left it open (none: open it), the
+    // job's own once it starts.
+    std::vector<std::shared_ptr<const ProcessMemory>> opened;
     std::vector<Outcome> outcomes;
     std::atomic<std::size_t> done{0};
 };
 
 // The process stays open from tick to tick: opening it costs several times
 // the read. A read that fails there (0:0) opens it anew, which tells whether
-// it has ended meanwhile.
-PlayerTracker::Outcome PlayerTracker::ReadPosition(const Reading& reading)
+// it has ended meanwhile; it is closed first, since on Windows a handle still
+// open keeps an ended process there to be opened.
+PlayerTracker::Outcome PlayerTracker::ReadPosition(const Reading& reading, std::shared_ptr<const ProcessMemory> opened)
 {
-    if (reading.opened) {
-        const PlayerPosition position = ReadPlayerPosition(*reading.opened, reading.address);
+    if (opened) {
+        const PlayerPosition position = ReadPlayerPosition(*opened, reading.address);
         if (position.x != 0 || position.y != 0)
-            return Outcome{ProcessAccess::Open, position, reading.opened};
+            return Outcome{ProcessAccess::Open, position, std::move(opened)};
+        opened.reset();
     }
     Outcome outcome;
     try {
@@ -155,7 +159,7 @@ void PlayerTracker::read()
             return;
         }
         if (done > placeInBatch_)
-            finish(batch_->outcomes[placeInBatch_]); // read, and its job held up by a read after it
+            finish(std::move(batch_->outcomes[placeInBatch_])); // read, and its job held up by a read after it
         else
             letReadingGo(); // behind a read that does not answer: read anew
     }
@@ -164,11 +168,12 @@ void PlayerTracker::read()
         pending = std::make_shared<Batch>();
         QMetaObject::invokeMethod(QCoreApplication::instance(), &PlayerTracker::StartPendingBatch, Qt::QueuedConnection);
     }
-    reading_ = std::make_shared<const Reading>(Reading{*processId_, startTime_, *address_, opened_});
+    reading_ = std::make_shared<const Reading>(Reading{*processId_, startTime_, *address_});
     batch_ = pending;
     placeInBatch_ = pending->readings.size();
     pending->readings.push_back(reading_);
     pending->trackers.emplace_back(this);
+    pending->opened.push_back(std::move(opened_)); // the job's alone: it may close it
 }
 
 void PlayerTracker::StartPendingBatch()
@@ -179,7 +184,7 @@ void PlayerTracker::StartPendingBatch()
         QCoreApplication::instance(),
         [batch] {
             for (std::size_t place = 0; place < batch->readings.size(); ++place) {
-                batch->outcomes[place] = ReadPosition(*batch->readings[place]);
+                batch->outcomes[place] = ReadPosition(*batch->readings[place], std::move(batch->opened[place]));
                 batch->done.store(place + 1, std::memory_order_release);
             }
             return true;
@@ -188,16 +193,16 @@ void PlayerTracker::StartPendingBatch()
             for (std::size_t place = 0; place < batch->readings.size(); ++place) {
                 PlayerTracker* tracker = batch->trackers[place];
                 if (tracker && tracker->reading_ == batch->readings[place])
-                    tracker->finish(batch->outcomes[place]);
+                    tracker->finish(std::move(batch->outcomes[place]));
             }
         });
 }
 
-void PlayerTracker::finish(const Outcome& outcome)
+void PlayerTracker::finish(Outcome outcome)
 {
     const std::uint32_t processId = reading_->processId;
     letReadingGo();
-    opened_ = outcome.opened;
+    opened_ = std::move(outcome.opened);
     try {
         emit processAccessRead(processId, outcome.access);
         emit positionRead(outcome.position);

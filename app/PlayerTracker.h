@@ -68,11 +68,11 @@ private:
     struct Reading;
     struct Outcome;
     struct Batch;
-    static Outcome ReadPosition(const Reading& reading);
+    static Outcome ReadPosition(const Reading& reading, std::shared_ptr<const ProcessMemory> opened);
     static std::shared_ptr<Batch>& PendingBatch(); // that this pass's ticks join; none: no tick yet
     static void StartPendingBatch();
     void read();
-    void finish(const Outcome& outcome);
+    void finish(Outcome outcome);
     void letReadingGo();
 
     QTimer* timer_;
