@@ -291,7 +291,7 @@ for name in tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where s
     check "$name.exe is version $version of \"Tarvex 1.8 map viewer\"" test \
         "$(resource "$name" ProductName)|$(resource "$name" ProductVersion)|$(resource "$name" FileVersion)" \
         = "Tarvex 1.8 map viewer|$version|$version"
-    check "... also in numbers" test "$(resource "$name" 'FileVersion (fixed)')" = "$version.0"
+    check "... also in numbers ($version.0)" test "$(resource "$name" 'FileVersion (fixed)')" = "$version.0"
     check "$name.exe describes itself: ${descriptions[$name]}" test "$(resource "$name" FileDescription)" = "${descriptions[$name]}"
     check "$name.exe names its makers as packaging/copyright does" test \
         "$(resource "$name" CompanyName)|$(resource "$name" LegalCopyright)|$(resource "$name" OriginalFilename)" \
@@ -368,6 +368,8 @@ for _ in $(seq 50); do [[ -n $window ]] && xdotool getwindowname "$window" >/dev
 printf '[Harbor2 my own link\r\n' >>"$install_dir/MapInfo.txt"
 cp "$install_dir/MapInfo.txt" "$scratch/changed-MapInfo.txt"
 echo "my notes" >"$install_dir/notes.txt"
+check "installing again keeps the changed MapInfo.txt" \
+    eval 'timeout 300 wine "$setup" /S && cmp "$scratch/changed-MapInfo.txt" "$install_dir/MapInfo.txt"'
 # Run in place (_?=, which takes the rest of the command line as it is: the
 # folder's short name, which Wine would not quote) so that it is waited for
 # and its note on MapInfo.txt, given silently on its standard output, is read.
