@@ -9,13 +9,19 @@
 #    64-bit client and the 32-bit one (as the game client is built; when
 #    wine32 can be installed) are followed, found by their position and
 #    their map, and found again after a restart through a pointer path;
-# 3. packs the Windows zip into build-windows/packages/, unpacks it and drives
-#    the unpacked viewer under Wine with xdotool: title, a map drawn pixel for
-#    pixel, its MapInfo.txt lines, Save, the process list, the tracker and the
-#    About box. Screenshots are left in build-windows/screenshots/. Then the
-#    unpacked tarvex-find.exe under Wine finds the address each Windows
-#    stand-in client printed, and a pointer path that leads to it after a
-#    restart.
+# 3. packs the Windows zip and the installer into build-windows/packages/,
+#    unpacks the zip and drives the unpacked viewer under Wine with xdotool:
+#    title, a map drawn pixel for pixel, its MapInfo.txt lines, Save, the
+#    process list, the tracker and the About box. Screenshots are left in
+#    build-windows/screenshots/. Then the unpacked tarvex-find.exe under Wine
+#    finds the address each Windows stand-in client printed, and a pointer
+#    path that leads to it after a restart.
+# 4. reads the version resources and the icon back from the zip's programs;
+#    installs with the installer made beside the zip, silently, checks the
+#    files, the Start menu shortcut and the installed programs' entry, starts
+#    the installed viewer through its shortcut; uninstalls it, once with a
+#    changed MapInfo.txt and a file of the user's in its folder (both kept,
+#    the uninstaller saying so), once as installed (nothing left).
 #
 # Qt for Windows comes from TARVEX_QT_MINGW_ARCHIVE, by default
 # ../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz beside the project folder.
@@ -24,7 +30,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 source tools/packages.sh
 EnsurePackages cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix googletest qt6-base-dev qt6-base-dev-tools qt6-l10n-tools qt6-translations-l10n wine wine64 \
-    xvfb xdotool xclip imagemagick fonts-wqy-zenhei locales unzip
+    xvfb xdotool xclip imagemagick fonts-wqy-zenhei locales unzip nsis python3
 
 qt_archive=${TARVEX_QT_MINGW_ARCHIVE:-../shared/qt6-mingw/qt6-mingw-6.4.2.tar.xz}
 if [[ ! -f $qt_archive ]]; then
@@ -312,6 +318,132 @@ check "tarvex-where.exe names the maps the walking client was on, in turn" named
 echo "the client walked on: $(awk '$1 == "map" {printf "%s ", $3}' "$scratch/world-client.txt")"
 echo "tarvex-where.exe named: $(tr -d '\r' <"$scratch/where.txt" | awk '$1 != "?" && $1 != "-" && $1 != last {printf "%s ", $1; last = $1}')"
 cd "$root"
+
+echo "== The programs' version resources and icon"
+# Read back from the zip's programs (stripped, as shipped) by tools/windows-files.py.
+version=$(sed -n 's/^project(Tarvex VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+holder=$(sed -n 's/^Copyright: *//p' packaging/copyright | head -1) # "2026 Tarvex map viewer developers"
+declare -A descriptions=(
+    [tarvex-viewer]="Tarvex 1.8 map viewer"
+    [tarvex-map2bmp]="Tarvex map exporter: map files to pictures"
+    [tarvex-route]="Tarvex route finder: the shortest walk between two cells of a map"
+    [tarvex-find]="Tarvex address finder: where a game client keeps the player's position"
+    [tarvex-where]="Tarvex map finder: which map of a folder the player is on"
+    [stand_in_client]="Tarvex stand-in game client, for trying the viewer")
+resource() { # program, key: what the program's resources say for the key
+    sed -n "s/^$2: //p" "$scratch/resources-$1.txt"
+}
+for name in tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where stand_in_client; do
+    python3 tools/windows-files.py resources "$program/$name.exe" >"$scratch/resources-$name.txt" || true
+    check "$name.exe is version $version of \"Tarvex 1.8 map viewer\"" test \
+        "$(resource "$name" ProductName)|$(resource "$name" ProductVersion)|$(resource "$name" FileVersion)" \
+        = "Tarvex 1.8 map viewer|$version|$version"
+    check "... also in numbers ($version.0)" test "$(resource "$name" 'FileVersion (fixed)')" = "$version.0"
+    check "$name.exe describes itself: ${descriptions[$name]}" test "$(resource "$name" FileDescription)" = "${descriptions[$name]}"
+    check "$name.exe names its makers as packaging/copyright does" test \
+        "$(resource "$name" CompanyName)|$(resource "$name" LegalCopyright)|$(resource "$name" OriginalFilename)" \
+        = "${holder#* }|Copyright $holder|$name.exe"
+done
+check "tarvex-viewer.exe carries the viewer's icon in 16, 32 and 48 pixels" \
+    grep -qx 'icon group 1: 16x16 32x32 48x48' "$scratch/resources-tarvex-viewer.txt"
+same_icon() { # index in the .ico, size
+    test "$(compare -metric AE "packaging/windows/tarvex.ico[$1]" "app/icons/hicolor/tarvex-$2.png" null: 2>&1)" = 0
+}
+check "the Windows icon is the desktop icons (else run tools/windows-icon.sh)" \
+    eval 'same_icon 0 16 && same_icon 1 32 && same_icon 2 48'
+
+echo "== The Windows installer, installing and uninstalling under Wine"
+setup=$(ls build-windows/packages/tarvex-map-viewer-*-win64-setup.exe 2>/dev/null || true)
+check "the installer lies beside the zip: $(basename "$setup")" test "$setup" = "${zip%.zip}-setup.exe"
+# Wine would add the Start menu's shortcuts to the Linux desktop's menu.
+export WINEDLLOVERRIDES=winemenubuilder.exe=d
+windows_folder() { winepath -u "$(wine cmd /c echo "%$1%" | tr -d '\r')"; } # the Linux path of a Windows user folder
+install_dir=$(windows_folder LOCALAPPDATA)/Programs/"Tarvex map viewer"
+shortcut=$(windows_folder APPDATA)/"Microsoft/Windows/Start Menu/Programs/Tarvex 1.8 map viewer.lnk"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\TarvexMapViewer'
+unregistered() { ! wine reg query "$key" >/dev/null 2>&1; }
+registry_value() { # name: its data, as "reg query" prints it (DWORDs as 0x...)
+    { wine reg query "$key" /v "$1" 2>/dev/null || true; } | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+# Whatever an earlier run left in the build's own prefix goes first.
+rm -rf "$install_dir" "$shortcut"
+wine reg delete "$key" /f >/dev/null 2>&1 || true
+mkdir "$scratch/pristine"
+unzip -q "$zip" -d "$scratch/pristine"
+pristine=$(ls -d "$scratch"/pristine/tarvex-map-viewer-*-win64)
+
+check "the installer runs silently, for this user only (/S)" timeout 300 wine "$setup" /S
+windows_dir=$(winepath -w "$install_dir")
+files_in() { (cd "$1" && find . -type f "${@:2}" | LC_ALL=C sort); }
+check "it installs the zip's files and no others" diff <(files_in "$pristine") <(files_in "$install_dir" ! -name Uninstall.exe)
+check "... the same bytes" diff -r -x Uninstall.exe "$pristine" "$install_dir"
+check "... and Uninstall.exe" test -s "$install_dir/Uninstall.exe"
+python3 tools/windows-files.py shortcut "$shortcut" >"$scratch/shortcut.txt" 2>&1 || true
+shortcut_field() { sed -n "s/^$1: //p" "$scratch/shortcut.txt"; }
+target=$(shortcut_field target)
+check "the Start menu has a shortcut to the installed tarvex-viewer.exe ($target)" \
+    test -n "$target" -a "$(winepath -u "$target")" -ef "$install_dir/tarvex-viewer.exe"
+check "... started in its folder" test "$(winepath -u "$(shortcut_field 'working directory')")" -ef "$install_dir"
+check "... with its icon" test "$(shortcut_field icon)" = "$target"
+check "the installed programs list it: name, version, publisher, icon" test \
+    "$(registry_value DisplayName)|$(registry_value DisplayVersion)|$(registry_value Publisher)|$(registry_value DisplayIcon)" \
+    = "Tarvex 1.8 map viewer|$version|${holder#* }|$windows_dir\\tarvex-viewer.exe,0"
+check "... its folder and how to uninstall it, also silently" test \
+    "$(registry_value InstallLocation)|$(registry_value UninstallString)|$(registry_value QuietUninstallString)" \
+    = "$windows_dir|\"$windows_dir\\Uninstall.exe\"|\"$windows_dir\\Uninstall.exe\" /S"
+check "... with no Modify and no Repair" test "$(registry_value NoModify)|$(registry_value NoRepair)" = "0x1|0x1"
+installed_kb=$({ find "$install_dir" -type f ! -name Uninstall.exe -printf '%s\n' || true; } |
+    awk '{ n += $1 } END { printf "%d", (n + 1023) / 1024 }')
+check "... and its size, $installed_kb KB" test "$(registry_value EstimatedSize)" = "$(printf '%#x' "$installed_kb")"
+
+# The installed viewer, started as the Start menu starts it: through its shortcut.
+wine start /unix "$shortcut"
+window=$(timeout 60 xdotool search --sync --name 'Tarvex1\.8' | head -1 || true)
+sleep 2
+shot 7-installed
+check "the shortcut starts the installed viewer: its window opens" test -n "$window" -a "$(title)" = "Tarvex1.8地图查看器"
+viewer_pid=$( [[ -z $window ]] || xdotool getwindowpid "$window" || true)
+started_installed() { # Wine gives the process the Windows path of its program as its command line
+    [[ -n $viewer_pid ]] && test "$(tr '\0' '\n' <"/proc/$viewer_pid/cmdline" | head -1)" = "$windows_dir\tarvex-viewer.exe" &&
+        test "/proc/$viewer_pid/cwd" -ef "$install_dir"
+}
+check "... from the installed folder, in that folder" started_installed
+[[ -z $window ]] || click 198 14 # Exit
+for _ in $(seq 50); do [[ -n $window ]] && xdotool getwindowname "$window" >/dev/null 2>&1 || break; sleep 0.2; done
+
+# The user's own: a changed MapInfo.txt, a file of their own in the folder.
+printf '[Harbor2 my own link\r\n' >>"$install_dir/MapInfo.txt"
+cp "$install_dir/MapInfo.txt" "$scratch/changed-MapInfo.txt"
+echo "my notes" >"$install_dir/notes.txt"
+check "installing again keeps the changed MapInfo.txt" \
+    eval 'timeout 300 wine "$setup" /S && cmp "$scratch/changed-MapInfo.txt" "$install_dir/MapInfo.txt"'
+# Run in place (_?=, which takes the rest of the command line as it is: the
+# folder's short name, which Wine would not quote) so that it is waited for
+# and its note on MapInfo.txt, given silently on its standard output, is read.
+# In place it cannot remove itself: Uninstall.exe stays.
+short_dir=$(winepath -s "$windows_dir")
+(cd / && timeout 300 wine "$install_dir/Uninstall.exe" /S "_?=$short_dir" >"$scratch/uninstall.txt" 2>&1) || true
+left=$(cd "$pristine" && find . -type f ! -name MapInfo.txt | while read -r file; do [[ ! -e $install_dir/$file ]] || echo "$file"; done)
+check "uninstalling removes every file it installed${left:+, but not: $left}" test -z "$left"
+check "... the shortcut" test ! -e "$shortcut"
+check "... and the installed programs' entry" unregistered
+check "... keeps the changed MapInfo.txt" cmp "$scratch/changed-MapInfo.txt" "$install_dir/MapInfo.txt"
+says_kept() { grep -a 'MapInfo\.txt' "$scratch/uninstall.txt" | grep -qaF "$short_dir"; } # the note names the file and its folder
+check "... and says so" says_kept
+check "... keeps the user's own file" test "$(cat "$install_dir/notes.txt")" = "my notes"
+rm -rf "$install_dir"
+
+# Installed and uninstalled again, MapInfo.txt unchanged: nothing is left,
+# the uninstaller run as the installed programs list runs it (no waiting:
+# it copies itself away and returns at once, so its outcome is waited for).
+check "installing again" timeout 300 wine "$setup" /S
+quiet=$(registry_value QuietUninstallString)
+[[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]] && wine "${BASH_REMATCH[1]}" ${BASH_REMATCH[2]} || true
+for _ in $(seq 300); do [[ -e $install_dir ]] || break; sleep 0.2; done
+timeout 60 wineserver -w || true
+check "uninstalling an unchanged installation removes its folder" test ! -e "$install_dir"
+check "... the shortcut" test ! -e "$shortcut"
+check "... and the installed programs' entry" unregistered
 
 echo "screenshots: $shots"
 echo "windows-checks: $passes passed, $failures failed"
