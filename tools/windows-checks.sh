@@ -248,9 +248,9 @@ ask() { # request; sets count (the count it printed) and listed (the addresses a
 stop_finder() { exec {to_finder}>&- {from_finder}<&-; wait "$finder_PID" 2>/dev/null || true; }
 is_listed() { [[ " ${listed[*]} " == *" $client_address "* ]]; }
 
-finder_checks() { # the client's program, and its width in bits for the checks' names
+finder_checks() { # the client's program, its width in bits, its object's pointer field (hexadecimal)
     client_program=$1
-    local bits=$2
+    local bits=$2 field=$3
     # A known position: the client's among its copies, which never move.
     start_client --hidden --hold 123 45
     start_finder "$client_pid"
@@ -275,11 +275,12 @@ finder_checks() { # the client's program, and its width in bits for the checks' 
         test "$count ${listed[*]}" = "1 $client_address"
     stop_finder
     stop_client
-    # A pointer path found in one run leads to the position in the next.
+    # The client's own chain, from its global through an object of three
+    # pointers, found in one run leads to the position in the next.
     start_client --chained --hold 33 22
     local path
     path=$(wine tarvex-find.exe "$client_pid" --paths "$client_address" 2>>"$scratch/finder-errors.txt" |
-        tr -d '\r' | grep -m1 '^stand_in_client\.exe+' || true)
+        tr -d '\r' | grep -m1 -E "^stand_in_client\.exe\+[0-9A-F]+ -> \+$field -> \+40\$" || true)
     stop_client
     start_client --chained --hold 33 22
     local landed
@@ -288,9 +289,9 @@ finder_checks() { # the client's program, and its width in bits for the checks' 
         test -n "$path" -a "$(printf '%08X' "0x${landed:-0}")" = "$client_address"
     stop_client
 }
-finder_checks stand_in_client.exe 64
+finder_checks stand_in_client.exe 64 18
 if [[ $wine32 == yes ]]; then
-    finder_checks "$client32" 32
+    finder_checks "$client32" 32 C
 fi
 cat "$scratch/finder-errors.txt"
 
