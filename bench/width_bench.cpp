@@ -40,7 +40,7 @@ struct RunningClient {
     std::uint32_t process = 0;
 
     RunningClient(const std::string& program, bool underWine)
-        : client(std::make_unique<StandInClient>(kArguments, underWine ? "wine " + program : program))
+        : client(std::make_unique<StandInClient>(kArguments, underWine ? WineFor(program) + " " + program : program))
     {
         process = client->processId;
         if (!underWine)

@@ -48,7 +48,7 @@ struct OtherBuild {
         return 0;
     }
     std::string ModuleName() const { return underWine ? "stand_in_client.exe" : "stand_in_client"; }
-    std::string Command() const { return underWine ? "wine " + program : program; }
+    std::string Command() const { return underWine ? WineFor(program) + " " + program : program; }
 };
 
 void PrintTo(const OtherBuild& build, std::ostream* out)

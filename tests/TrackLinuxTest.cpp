@@ -279,7 +279,7 @@ TEST(WineScenarioTest, AWindowsClientUnderWineIsListedAndReadAtItsWindowsAddress
             FAIL() << "TARVEX_WINDOWS_CLIENT names no Windows stand-in client";
         GTEST_SKIP() << "TARVEX_WINDOWS_CLIENT is not set";
     }
-    StandInClient windowsClient("--hold 312 207 --seconds 120", std::string("wine ") + client);
+    StandInClient windowsClient("--hold 312 207 --seconds 120", WineFor(client) + " " + client);
     ASSERT_NE(windowsClient.address, 0u) << "the client under Wine printed no address";
 
     // The one this test started: other Windows stand-in clients may run on the machine.
@@ -342,6 +342,8 @@ TEST(ClientStartTest, AStartedClientIsAChildOfTheViewerAndReadable)
     EXPECT_EQ(missing.failure, "Cannot start \"/no/such/client\": No such file or directory");
 }
 
+// The 64-bit and the 32-bit Windows client (TARVEX_WINDOWS_CLIENT_32), also
+// where Wine's 32-bit part is installed beside its 64-bit one.
 TEST(ClientStartTest, AWindowsClientStartsUnderWineAsADescendant)
 {
     const char* client = std::getenv("TARVEX_WINDOWS_CLIENT");
@@ -351,6 +353,9 @@ TEST(ClientStartTest, AWindowsClientStartsUnderWineAsADescendant)
         GTEST_SKIP() << "TARVEX_WINDOWS_CLIENT is not set";
     }
     ExpectStartedClientReadable(client, "stand_in_client.exe");
+    const char* client32 = std::getenv("TARVEX_WINDOWS_CLIENT_32");
+    if (client32 && *client32)
+        ExpectStartedClientReadable(client32, "stand_in_client.exe");
 }
 
 // The stand-in keeps the position behind two pointers from a global of its

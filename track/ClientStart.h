@@ -5,7 +5,7 @@
 //
 // Contract: the program runs as a child of this process with the arguments
 // given, its standard streams those of this process; a ".exe" (any letter
-// case) runs through "wine" where the system is not Windows. It is never
+// case) runs through Wine (WineFor) where the system is not Windows. It is never
 // ended by the caller: it outlives the viewer if it is still running then.
 // On failure the identifier is 0 and `failure` tells why (the program
 // missing, not executable, Wine missing). Nothing throws but std::bad_alloc.
@@ -23,6 +23,12 @@ struct StartedClient {
 };
 
 StartedClient StartClient(const std::string& program, const std::vector<std::string>& arguments);
+
+// Not on Windows: what runs a Windows program here as a child of the caller,
+// "wine" or, for a 64-bit program, 64-bit Wine's own loader where there is
+// one (the full path; "wine" hands a 64-bit program to a process of its own
+// where Wine's 32-bit part is installed too).
+std::string WineFor(const std::string& program);
 
 // True when processId is ancestor or was started by it, directly or through
 // other processes; false for processes that have ended.
