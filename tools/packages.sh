@@ -9,7 +9,9 @@ EnsurePackages() {
     local sudo=()
     [[ $(id -u) -eq 0 ]] || sudo=(sudo)
     echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update -qq
+    # A list that cannot be fetched (another architecture's, say) leaves the
+    # others fetched: installing from them still tells what is missing.
+    "${sudo[@]}" apt-get update -qq || echo "Some package lists could not be fetched; installing from those that were" >&2
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }
 
