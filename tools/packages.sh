@@ -17,23 +17,13 @@ EnsurePackages() {
 
 # Installs packages of another architecture (i386), adding it to dpkg first.
 # Returns non-zero, and takes the architecture back, when the package
-# archive cannot give them, so that later installs are not held up by its
-# lists.
+# archive cannot give them.
 EnsureForeignPackages() { # architecture, packages...
-    local architecture=$1 missing=() package
-    for package in "${@:2}"; do
-        dpkg-query -W -f='${Status}' "$package:$architecture" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$package:$architecture")
-    done
-    ((${#missing[@]})) || return 0
-    local sudo=()
+    local architecture=$1 qualified=() package sudo=()
+    for package in "${@:2}"; do qualified+=("$package:$architecture"); done
     [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" dpkg --add-architecture "$architecture"
-    if "${sudo[@]}" apt-get update -qq && "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"; then
-        return 0
-    fi
+    dpkg --print-foreign-architectures | grep -qx "$architecture" || "${sudo[@]}" dpkg --add-architecture "$architecture"
+    EnsurePackages "${qualified[@]}" && return 0
     "${sudo[@]}" dpkg --remove-architecture "$architecture" 2>/dev/null || true
-    "${sudo[@]}" apt-get update -qq || true
     return 1
 }
