@@ -40,15 +40,9 @@ struct RunningClient {
     std::uint32_t process = 0;
 
     RunningClient(const std::string& program, bool underWine)
-        : client(std::make_unique<StandInClient>(kArguments, underWine ? WineFor(program) + " " + program : program))
+        : client(std::make_unique<StandInClient>(kArguments, underWine ? WineFor(program) + " " + program : program)),
+          process(FindStartedClient(SnapshotProcesses(), client->StartedProcessId(), program).value_or(0))
     {
-        process = client->processId;
-        if (!underWine)
-            return;
-        process = 0;
-        for (const ProcessEntry& entry : SnapshotProcesses())
-            if (entry.exeFile == "stand_in_client.exe" && IsDescendantOf(entry.processId, client->StartedProcessId()))
-                process = entry.processId;
     }
 };
 

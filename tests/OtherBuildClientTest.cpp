@@ -40,12 +40,7 @@ struct OtherBuild {
     // process identifier the client prints is Wine's own.
     std::uint32_t ProcessOf(const StandInClient& client) const
     {
-        if (!underWine)
-            return client.processId;
-        for (const ProcessEntry& process : SnapshotProcesses())
-            if (process.exeFile == "stand_in_client.exe" && IsDescendantOf(process.processId, client.StartedProcessId()))
-                return process.processId;
-        return 0;
+        return FindStartedClient(SnapshotProcesses(), client.StartedProcessId(), program).value_or(0);
     }
     std::string ModuleName() const { return underWine ? "stand_in_client.exe" : "stand_in_client"; }
     std::string Command() const { return underWine ? WineFor(program) + " " + program : program; }
