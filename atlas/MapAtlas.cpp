@@ -3,7 +3,7 @@
 #include "map/CellPainting.h"
 #include "map/MapFormat.h"
 #include "map/MapReader.h"
-#include "map/RegularFile.h"
+#include "base/RegularFile.h"
 
 #include <algorithm>
 #include <cstring>

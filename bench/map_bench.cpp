@@ -11,8 +11,8 @@
 #include "bench/InTurn.h"
 #include "map/MapFormat.h"
 #include "map/MapReader.h"
-#include "map/WalkableAreas.h"
-#include "tests/RouteMaps.h"
+#include "route/WalkableAreas.h"
+#include "tests/support/RouteMaps.h"
 
 #include <benchmark/benchmark.h>
 

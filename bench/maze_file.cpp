@@ -5,7 +5,7 @@
 //   maze_file PATH SIDE
 
 #include "map/MapFormat.h"
-#include "tests/RouteMaps.h"
+#include "tests/support/RouteMaps.h"
 
 #include <algorithm>
 #include <cstdint>

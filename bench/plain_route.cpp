@@ -7,7 +7,7 @@
 //   plain_route MAP X1 Y1 X2 Y2
 
 #include "map/MapFormat.h"
-#include "map/Route.h"
+#include "route/Route.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -21,11 +21,11 @@
 // together) and the ratios.
 
 #include "map/MapFormat.h"
-#include "map/Route.h"
-#include "map/RouteCore.h"
-#include "map/RouteGrid.h"
-#include "map/WalkableAreas.h"
-#include "tests/RouteMaps.h"
+#include "route/Route.h"
+#include "route/RouteCore.h"
+#include "route/RouteGrid.h"
+#include "route/WalkableAreas.h"
+#include "tests/support/RouteMaps.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,10 +9,10 @@
 //   startup_probe viewer [FILE.map...]
 //   startup_probe minimal
 
-#include "app/Language.h"
-#include "app/MainWindow.h"
-#include "app/MapView.h"
-#include "app/ScrollBarClipStyle.h"
+#include "app/window/Language.h"
+#include "app/window/MainWindow.h"
+#include "app/mapview/MapView.h"
+#include "app/window/ScrollBarClipStyle.h"
 #include "map/MapLinks.h"
 
 #include <QApplication>

@@ -16,7 +16,7 @@
 // beside it and the MiB of writable memory each client has.
 
 #include "bench/InTurn.h"
-#include "tests/StandInClient.h"
+#include "tests/support/StandInClient.h"
 #include "track/AddressFinder.h"
 #include "track/ClientStart.h"
 #include "track/ProcessList.h"

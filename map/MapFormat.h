@@ -11,6 +11,8 @@
 // format: the reader, the painter, the tests, the fuzzers, the sample maps
 // and the benchmarks all build and read maps through it.
 
+#include "base/UninitializedBytes.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -66,28 +68,6 @@ struct TMapCell {
 constexpr std::uint8_t kWalkOpen = 0;
 constexpr std::uint8_t kWalkBlocked = 220;
 constexpr std::uint8_t kWalkFlagged = 1;
-
-// A byte vector whose growth leaves the new bytes as they are, for memory
-// that is written in full right after it is had.
-template <typename T>
-struct UninitializedAllocator : std::allocator<T> {
-    template <typename U>
-    struct rebind {
-        using other = UninitializedAllocator<U>;
-    };
-    using std::allocator<T>::allocator;
-    template <typename U>
-    void construct(U* at) noexcept
-    {
-        ::new (static_cast<void*>(at)) U;
-    }
-    template <typename U, typename... Arguments>
-    void construct(U* at, Arguments&&... arguments)
-    {
-        ::new (static_cast<void*>(at)) U(std::forward<Arguments>(arguments)...);
-    }
-};
-using UninitializedBytes = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
 
 struct Uninitialized {};
 

@@ -1,7 +1,7 @@
 #include "map/MapLinks.h"
 
-#include "map/RegularFile.h"
-#include "map/UserText.h"
+#include "base/RegularFile.h"
+#include "base/UserText.h"
 
 std::string UpperCaseAsciiBytes(std::string_view bytes)
 {

@@ -22,8 +22,8 @@
 #include "map/IndexedImage.h"
 #include "map/MapFormat.h"
 
-#include "map/CpuLoad.h"
-#include "map/RegularFile.h"
+#include "base/CpuLoad.h"
+#include "base/RegularFile.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Writes app/IconPixels.cpp, the window's icons as pixels, from app/icons/*.png
+# Writes app/shared/IconPixels.cpp, the window's icons as pixels, from app/icons/*.png
 # (run it after changing an icon; a test checks that the two agree).
 #   bash tools/icon-pixels.sh
 set -euo pipefail
@@ -10,7 +10,7 @@ for png in app/icons/*.png; do icons+=("$(basename "$png" .png)"); done
 {
     echo "// Made by tools/icon-pixels.sh from app/icons/*.png: change those and run it."
     echo
-    echo '#include "IconPixels.h"'
+    echo '#include "app/shared/IconPixels.h"'
     echo
     echo "namespace {"
     for icon in "${icons[@]}"; do
@@ -31,4 +31,4 @@ for png in app/icons/*.png; do icons+=("$(basename "$png" .png)"); done
         echo "    {\"$icon\", $size, k${icon//-/_}},"
     done
     echo "}};"
-} >app/IconPixels.cpp
+} >app/shared/IconPixels.cpp

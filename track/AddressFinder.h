@@ -24,7 +24,7 @@
 // - Nothing throws but std::bad_alloc; the finder is used by one thread at a
 //   time (the one that runs the steps).
 
-#include "map/MapFormat.h"
+#include "base/StandableCells.h"
 #include "track/ProcessReader.h"
 
 #include <atomic>
@@ -33,33 +33,6 @@
 #include <optional>
 #include <string_view>
 #include <vector>
-
-// The cells a player can stand on, one bit each.
-class StandableCells {
-public:
-    StandableCells() = default;
-    StandableCells(int width, int height);
-
-    void Allow(int x, int y);
-    bool Contains(unsigned x, unsigned y) const
-    {
-        if (x >= width_ || y >= height_)
-            return false;
-        const std::size_t at = std::size_t(y) * width_ + x;
-        return (bits_[at >> 6] >> (at & 63) & 1) != 0;
-    }
-    unsigned Width() const { return width_; }
-    unsigned Height() const { return height_; }
-    bool IsEmpty() const { return width_ == 0 || height_ == 0; }
-
-private:
-    unsigned width_ = 0;
-    unsigned height_ = 0;
-    std::vector<std::uint64_t> bits_;
-};
-
-// The cells of a map that can be entered, as a route enters them.
-StandableCells StandableCellsOf(const TMatrix& walk);
 
 // "X:Y", also "X,Y" and "X Y", blanks around each number allowed; each from
 // 0 to 65535. std::nullopt for anything else.

@@ -25,7 +25,7 @@
 // - A step cancelled through its progress keeps the candidates of before; it
 //   never stops or writes into the client. Nothing throws but std::bad_alloc.
 
-#include "map/MapFormat.h"
+#include "base/UninitializedBytes.h"
 #include "track/AddressFinder.h"
 #include "track/ProcessReader.h"
 

@@ -1,6 +1,6 @@
 #include "track/PointerPath.h"
 
-#include "map/UserText.h"
+#include "base/UserText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "track/ProcessModules.h"
 
-#include "map/UserText.h"
+#include "base/UserText.h"
 
 #include "track/OwnedHandle_windows.h"
 #include "track/WhyUnreadable.h"

@@ -1,7 +1,7 @@
 #include "track/TrackingFile.h"
 
-#include "map/RegularFile.h"
-#include "map/UserText.h"
+#include "base/RegularFile.h"
+#include "base/UserText.h"
 
 #include <algorithm>
 #include <optional>

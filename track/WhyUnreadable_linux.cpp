@@ -1,4 +1,4 @@
-#include "map/UserText.h"
+#include "base/UserText.h"
 #include "track/ClientStart.h"
 #include "track/ProcessDetails.h"
 #include "track/ProcessList.h"

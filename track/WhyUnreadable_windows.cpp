@@ -1,6 +1,6 @@
 #include "track/WhyUnreadable.h"
 
-#include "map/UserText.h"
+#include "base/UserText.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Any line as a request of tarvex-find: a request read is written as a line
 // that reads back as the same request.
 
-#include "find/FindRequest.h"
+#include "programs/find/FindRequest.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // is not blocked (or flagged), and nothing outside the map may be.
 
 #include "atlas/MapAtlas.h"
-#include "tests/MapBytes.h"
+#include "tests/support/MapBytes.h"
 
 #include <cstdint>
 #include <cstdlib>

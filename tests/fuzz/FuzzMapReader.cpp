@@ -4,7 +4,7 @@
 // memory, and (FUZZ_THROUGH_FILE) written to a file and read by ReadMapFile.
 
 #include "map/MapReader.h"
-#include "tests/MapBytes.h"
+#include "tests/support/MapBytes.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -8,9 +8,9 @@
 // so that one cell past each edge is tried too), then one bit per cell,
 // column by column, set for blocked; cells past the input's end are open.
 
-#include "map/Route.h"
-#include "map/RouteCore.h"
-#include "tests/RouteMaps.h"
+#include "route/Route.h"
+#include "route/RouteCore.h"
+#include "tests/support/RouteMaps.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,0 @@
-#include "map2bmp/ExportPlan.h"
-
-std::string OutputKey(const std::filesystem::path& picture)
-{
-    return picture.lexically_normal().native();
-}

@@ -1,6 +1,0 @@
-#include "map2bmp/ExportPlan.h"
-
-std::string OutputKey(const std::filesystem::path& picture)
-{
-    return LowerAscii(picture.lexically_normal().u8string());
-}
