@@ -1,9 +1,9 @@
 #include "atlas/MapAtlas.h"
 
+#include "base/RegularFile.h"
 #include "map/CellPainting.h"
 #include "map/MapFormat.h"
 #include "map/MapReader.h"
-#include "base/RegularFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -25,7 +25,7 @@
 #include "bench/MemoryStatus.h"
 #include "track/AddressFinder.h"
 #include "track/MapKeyFinder.h"
-#include "track/ProcessReader.h"
+#include "process/ProcessReader.h"
 
 #include <benchmark/benchmark.h>
 

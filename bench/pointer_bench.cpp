@@ -22,8 +22,8 @@
 #include "bench/ForkedClient.h"
 #include "bench/MemoryStatus.h"
 #include "track/PointerScan.h"
-#include "track/ProcessModules.h"
-#include "track/ProcessReader.h"
+#include "process/ProcessModules.h"
+#include "process/ProcessReader.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,9 +9,9 @@
 //   startup_probe viewer [FILE.map...]
 //   startup_probe minimal
 
+#include "app/mapview/MapView.h"
 #include "app/window/Language.h"
 #include "app/window/MainWindow.h"
-#include "app/mapview/MapView.h"
 #include "app/window/ScrollBarClipStyle.h"
 #include "map/MapLinks.h"
 

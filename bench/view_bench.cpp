@@ -4,21 +4,21 @@
 //
 //   view_bench [Google Benchmark options]
 
-#include "app/mapview/ImageControl.h"
-#include "app/mapview/ImageScaling.h"
-#include "app/window/MainWindow.h"
 #include "app/browser/MapFileList.h"
-#include "app/mapview/MapOverview.h"
-#include "app/mapview/MapView.h"
 #include "app/following/PlayerList.h"
 #include "app/following/PlayerTracker.h"
 #include "app/following/ProcessPicker.h"
+#include "app/mapview/ImageControl.h"
+#include "app/mapview/ImageScaling.h"
+#include "app/mapview/MapOverview.h"
+#include "app/mapview/MapView.h"
+#include "app/window/MainWindow.h"
 #include "app/window/ScrollBarClipStyle.h"
 #include "bench/BenchMaps.h"
 #include "bench/InTurn.h"
 #include "map/MapReader.h"
 #include "qtfiles/QtConversions.h"
-#include "track/ProcessStartTime.h"
+#include "process/ProcessStartTime.h"
 
 #include <benchmark/benchmark.h>
 

@@ -18,9 +18,9 @@
 #include "bench/InTurn.h"
 #include "tests/support/StandInClient.h"
 #include "track/AddressFinder.h"
-#include "track/ClientStart.h"
-#include "track/ProcessList.h"
-#include "track/ProcessReader.h"
+#include "process/ClientStart.h"
+#include "process/ProcessList.h"
+#include "process/ProcessReader.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "map/MapReader.h"
 
-#include "map/CellPainting.h"
 #include "base/RegularFile.h"
+#include "map/CellPainting.h"
 
 #include <algorithm>
 #include <cstring>

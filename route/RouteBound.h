@@ -13,8 +13,8 @@
 //   without reaching `to`.
 // - Memory: a table of 16 to 32 bytes for each cell it looked at.
 
-#include "route/RouteSteps.h"
 #include "route/RouteGrid.h"
+#include "route/RouteSteps.h"
 
 #include <atomic>
 #include <cstddef>

@@ -15,8 +15,8 @@
 //   wave), taken fresh and zeroed by the system page by page as the waves
 //   reach them, and the two wave fronts at 16 bytes a tile of 64 cells.
 
-#include "route/RouteSteps.h"
 #include "route/RouteGrid.h"
+#include "route/RouteSteps.h"
 
 #include <atomic>
 #include <cstdint>

@@ -4,22 +4,23 @@
 #   cmake -DROOT=<source folder> -P tests/IncludeRules.cmake
 # Fails, naming each file and include that breaks the rule.
 cmake_minimum_required(VERSION 3.21)
-set(libraries base map route atlas track)
+set(libraries base map route atlas process track)
 set(may_use_base base)
 set(may_use_map map base)
 set(may_use_route route map base)
 set(may_use_atlas atlas map base)
-set(may_use_track track base)
+set(may_use_process process base)
+set(may_use_track track process base)
 set(may_use_qtfiles qtfiles map base)
 set(may_use_programs/route programs/route route map base)
-set(may_use_programs/find programs/find track route map base)
-set(may_use_programs/where programs/where atlas track map base)
+set(may_use_programs/find programs/find track process route map base)
+set(may_use_programs/where programs/where atlas track process map base)
 set(may_use_programs/map2bmp programs/map2bmp qtfiles map base)
 set(may_use_generators generators map base)
 set(may_use_peers peers map base)
 # The window's folders: each its own and app/shared; the routes lean on the
 # map document; app/window, on top, composes them all.
-set(app_below qtfiles track atlas route map base)
+set(app_below qtfiles track process atlas route map base)
 set(may_use_app/shared app/shared ${app_below})
 foreach(part mapview browser following finder)
   set(may_use_app/${part} app/${part} app/shared ${app_below})

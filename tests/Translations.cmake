@@ -10,7 +10,7 @@ set(updated ${WORK}/tarvex_zh_CN.ts)
 file(MAKE_DIRECTORY ${WORK})
 configure_file(${committed} ${updated} COPYONLY)
 execute_process(COMMAND ${LUPDATE} -silent -no-obsolete -locations none -I ${ROOT} -tr-function-alias translate+=UserText
-                        ${ROOT}/app ${ROOT}/track ${ROOT}/base ${ROOT}/map ${ROOT}/qtfiles -ts ${updated}
+                        ${ROOT}/app ${ROOT}/track ${ROOT}/process ${ROOT}/base ${ROOT}/map ${ROOT}/qtfiles -ts ${updated}
                 RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "lupdate failed")
@@ -20,7 +20,7 @@ file(READ ${updated} after)
 if(NOT before STREQUAL after)
   execute_process(COMMAND diff -u ${committed} ${updated})
   message(FATAL_ERROR "translations/tarvex_zh_CN.ts is not up to date with the sources: run "
-                      "lupdate -no-obsolete -locations none -I . -tr-function-alias translate+=UserText app track base map qtfiles -ts translations/tarvex_zh_CN.ts and translate what is new")
+                      "lupdate -no-obsolete -locations none -I . -tr-function-alias translate+=UserText app track process base map qtfiles -ts translations/tarvex_zh_CN.ts and translate what is new")
 endif()
 string(REGEX MATCHALL "<source>[^<]*</source>[ \n]*<translation type=\"unfinished\"" unfinished "${after}")
 if(unfinished)

@@ -1,7 +1,8 @@
 #include "track/AddressFinder.h"
 
+#include "base/CellText.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <thread>
 #include <unordered_map>
@@ -12,31 +13,12 @@
 
 std::optional<std::pair<std::uint16_t, std::uint16_t>> ParsePosition(std::string_view text)
 {
-    auto skipBlanks = [&text] {
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-            text.remove_prefix(1);
-    };
-    auto number = [&]() -> std::optional<std::uint16_t> {
-        skipBlanks();
-        std::uint16_t value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc() || end == text.data())
-            return std::nullopt;
-        text.remove_prefix(std::size_t(end - text.data()));
-        skipBlanks();
-        return value;
-    };
-    const std::optional<std::uint16_t> x = number();
-    if (!x || text.empty())
+    if (text.find('-') != std::string_view::npos)
+        return std::nullopt; // not even "-0"
+    const std::optional<Cell> cell = ParseCellText(text);
+    if (!cell || cell->x < 0 || cell->y < 0 || cell->x > 0xFFFF || cell->y > 0xFFFF)
         return std::nullopt;
-    if (text.front() == ':' || text.front() == ',')
-        text.remove_prefix(1);
-    else if (text.data()[-1] != ' ' && text.data()[-1] != '\t')
-        return std::nullopt;
-    const std::optional<std::uint16_t> y = number();
-    if (!y || !text.empty())
-        return std::nullopt;
-    return std::make_pair(*x, *y);
+    return std::make_pair(std::uint16_t(cell->x), std::uint16_t(cell->y));
 }
 
 namespace {

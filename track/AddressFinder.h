@@ -25,7 +25,7 @@
 //   time (the one that runs the steps).
 
 #include "base/StandableCells.h"
-#include "track/ProcessReader.h"
+#include "process/ProcessReader.h"
 
 #include <atomic>
 #include <cstddef>

@@ -27,7 +27,7 @@
 
 #include "base/UninitializedBytes.h"
 #include "track/AddressFinder.h"
-#include "track/ProcessReader.h"
+#include "process/ProcessReader.h"
 
 #include <cstddef>
 #include <cstdint>

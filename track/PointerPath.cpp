@@ -1,10 +1,10 @@
 #include "track/PointerPath.h"
 
+#include "base/HexText.h"
 #include "base/UserText.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -16,13 +16,6 @@ std::string_view Trimmed(std::string_view text)
         text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
         text.remove_suffix(1);
-    return text;
-}
-
-std::string Hex(std::uint64_t value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(value));
     return text;
 }
 
@@ -125,13 +118,9 @@ std::optional<std::uint64_t> ParseHexNumber(std::string_view text)
     text = Trimmed(text);
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         text.remove_prefix(2);
-    if (text.empty() || text.size() > 16)
+    if (text.size() > 16)
         return std::nullopt;
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return ParseHexDigits(text);
 }
 
 bool operator==(const PointerPath& a, const PointerPath& b)
@@ -187,9 +176,9 @@ ParsedPointerPath ParsePointerPath(std::string_view text)
 
 std::string FormatPointerPath(const PointerPath& path)
 {
-    std::string text = (WrittenInQuotes(path.module) ? QuotedName(path.module) : path.module) + "+" + Hex(path.moduleOffset);
+    std::string text = (WrittenInQuotes(path.module) ? QuotedName(path.module) : path.module) + "+" + HexText(path.moduleOffset);
     for (const std::uint64_t offset : path.offsets)
-        text += " -> +" + Hex(offset);
+        text += " -> +" + HexText(offset);
     return text;
 }
 
@@ -205,7 +194,7 @@ ResolvedPointerPath ResolvePointerPath(const PointerPath& path, const std::vecto
         if (!pointer)
             return {std::nullopt,
                     WithValues(UserText("PointerPath", "Step %1 of \"%2\" cannot be followed: nothing can be read at %3."),
-                               {std::to_string(step + 1), FormatPointerPath(path), Hex(address)})};
+                               {std::to_string(step + 1), FormatPointerPath(path), HexText(address)})};
         address = *pointer + path.offsets[step];
     }
     return {address, {}};

@@ -20,7 +20,7 @@
 //   pointer reader (4 or 8 bytes, little-endian); on failure, address is
 //   empty and failure names the step that could not be followed.
 
-#include "track/ProcessModules.h"
+#include "process/ProcessModules.h"
 
 #include <cstdint>
 #include <functional>

@@ -19,8 +19,8 @@
 // from the calling thread now and then.
 
 #include "track/PointerPath.h"
-#include "track/ProcessModules.h"
-#include "track/ProcessReader.h"
+#include "process/ProcessModules.h"
+#include "process/ProcessReader.h"
 
 #include <atomic>
 #include <cstdint>

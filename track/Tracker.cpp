@@ -1,18 +1,13 @@
 #include "track/Tracker.h"
 
-#include <charconv>
+#include "base/HexText.h"
 
-// from_chars takes no prefix, sign or blank for an unsigned number and
-// refuses values past 32 bits, as the address rule asks.
 std::optional<std::uint32_t> ParseHexAddress(std::string_view digits)
 {
-    if (digits.empty())
+    const std::optional<std::uint64_t> value = ParseHexDigits(digits);
+    if (!value || *value > 0xFFFFFFFFu)
         return std::nullopt;
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-    if (error != std::errc() || end != digits.data() + digits.size())
-        return std::nullopt;
-    return value;
+    return std::uint32_t(*value);
 }
 
 std::string NotAValidInteger(std::string_view text)

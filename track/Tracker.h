@@ -2,7 +2,7 @@
 // What one tracker tick works out: the address typed by the user, and the
 // player's position read there.
 
-#include "track/ProcessMemory.h"
+#include "process/ProcessMemory.h"
 
 #include <cstdint>
 #include <optional>

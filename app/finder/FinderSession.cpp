@@ -3,7 +3,7 @@
 #include "app/shared/OffThread.h"
 #include "route/RouteSteps.h"
 #include "track/PointerScan.h"
-#include "track/ProcessModules.h"
+#include "process/ProcessModules.h"
 
 #include <QPointer>
 #include <QTimer>

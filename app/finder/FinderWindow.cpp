@@ -2,9 +2,10 @@
 
 #include "app/finder/FinderSession.h"
 #include "app/shared/OffThread.h"
+#include "base/HexText.h"
 #include "qtfiles/FileReplacing.h"
 #include "track/PointerScan.h"
-#include "track/ProcessModules.h"
+#include "process/ProcessModules.h"
 #include "track/TrackingFile.h"
 
 #include <QEvent>
@@ -31,7 +32,7 @@ constexpr int kCellRole = Qt::UserRole + 1;
 
 QString HexAddress(std::uint32_t address)
 {
-    return QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper();
+    return QString::fromStdString(HexText(address, 8));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/finder/MapKeyWindow.h"
 
 #include "app/finder/FinderSession.h"
+#include "base/HexText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -200,7 +201,7 @@ void MapKeyWindow::showCandidates()
         return;
     for (const FoundMapKey& key : session_->firstMapKeys(kShownCandidates)) {
         auto* row = new QTreeWidgetItem(candidates_);
-        row->setText(0, QStringLiteral("%1").arg(key.place.address, 8, 16, QLatin1Char('0')).toUpper());
+        row->setText(0, QString::fromStdString(HexText(key.place.address, 8)));
         row->setText(1, QString::fromLatin1(MapKeyFormName(key.place.form)));
         row->setText(2, ShownKey(key));
         row->setData(0, kPlaceRole, key.place.address);

@@ -4,7 +4,7 @@
 // program's name is followed. The process list is the system's at the
 // moment it opens, without the processes already followed.
 
-#include "track/ProcessList.h"
+#include "process/ProcessList.h"
 
 #include <QDialog>
 

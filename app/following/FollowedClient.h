@@ -6,7 +6,7 @@
 
 #include "track/MapKeyFinder.h"
 #include "track/PlayerTrail.h"
-#include "track/ProcessMemory.h"
+#include "process/ProcessMemory.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 

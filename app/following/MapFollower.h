@@ -15,7 +15,7 @@
 #include "atlas/MapAtlas.h"
 #include "atlas/MapIdentifier.h"
 #include "track/MapKeyFinder.h"
-#include "track/ProcessReader.h"
+#include "process/ProcessReader.h"
 #include "track/Tracker.h"
 
 #include <QObject>

@@ -1,6 +1,7 @@
 #include "app/following/PlayerList.h"
 
 #include "app/following/PlayerTracker.h"
+#include "base/HexText.h"
 #include "qtfiles/FileNames.h"
 
 #include <QTimer>
@@ -93,7 +94,7 @@ PlayerRow PlayerList::row(int row) const
     PlayerRow shown;
     shown.process = tr("%1 (%2)").arg(source.processName).arg(source.processId);
     shown.source = source.tracked ? tr("tracking file %1").arg(source.trackingFile)
-                                  : tr("address %1").arg(source.address, 8, 16, QLatin1Char('0')).toUpper();
+                                  : tr("address %1").arg(QString::fromStdString(HexText(source.address, 8)));
     std::tie(shown.map, shown.position) = where(row);
     shown.state = followed->state();
     shown.stateNote = followed->stateNote();

@@ -16,7 +16,7 @@
 // the reads queued behind it in its job are let go and read anew. Choosing
 // another process or address lets the waiting read go.
 
-#include "track/ProcessMemory.h"
+#include "process/ProcessMemory.h"
 #include "track/Tracker.h"
 
 #include <QObject>

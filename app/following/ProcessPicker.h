@@ -11,8 +11,8 @@
 // way round; each refresh shows the system's order again. A selected row
 // that the filter hides is selected again when it shows again.
 
-#include "track/ProcessList.h"
-#include "track/ProcessMemory.h"
+#include "process/ProcessList.h"
+#include "process/ProcessMemory.h"
 
 #include <QTreeView>
 

@@ -3,9 +3,9 @@
 #include "app/browser/DirectoryList.h"
 #include "app/browser/DriveSelector.h"
 #include "app/browser/MapFileList.h"
-#include "app/window/PanelSplitter.h"
 #include "app/following/ProcessPicker.h"
 #include "app/shared/TightLayout.h"
+#include "app/window/PanelSplitter.h"
 
 BrowserPanel::BrowserPanel(DriveSelector* drives, DirectoryList* directories, MapFileList* files,
                            ProcessPicker* processes, QWidget* parent)

@@ -1,43 +1,44 @@
 #include "app/window/MainWindow.h"
 
+#include "app/browser/DirectoryList.h"
+#include "app/browser/DriveSelector.h"
+#include "app/browser/MapFileList.h"
+#include "app/browser/OpenPath.h"
+#include "app/browser/WorkingDirectory.h"
+#include "app/finder/FinderWindow.h"
+#include "app/finder/MapKeyWindow.h"
+#include "app/following/FollowClientDialog.h"
+#include "app/following/MapFollower.h"
+#include "app/following/PlayerList.h"
+#include "app/following/PlayersWindow.h"
+#include "app/following/PlayerTracker.h"
+#include "app/following/ProcessPicker.h"
+#include "app/following/StartClientDialog.h"
+#include "app/mapview/CellReadout.h"
+#include "app/mapview/GoToCell.h"
+#include "app/mapview/ImageControl.h"
+#include "app/mapview/LinkMemo.h"
+#include "app/mapview/MapView.h"
+#include "app/routes/DistanceMeasure.h"
+#include "app/routes/RoutePlanner.h"
+#include "app/shared/OffThread.h"
+#include "app/shared/TightLayout.h"
+#include "app/shared/WindowStyle.h"
 #include "app/window/AboutBox.h"
 #include "app/window/AccessibleRoles.h"
 #include "app/window/BesideTheGame.h"
 #include "app/window/BrowserPanel.h"
-#include "app/mapview/CellReadout.h"
-#include "app/browser/DirectoryList.h"
-#include "app/routes/DistanceMeasure.h"
-#include "app/browser/DriveSelector.h"
 #include "app/window/FailureBox.h"
-#include "app/finder/FinderWindow.h"
-#include "app/following/FollowClientDialog.h"
-#include "app/mapview/GoToCell.h"
 #include "app/window/HelpWindow.h"
-#include "app/mapview/ImageControl.h"
-#include "app/mapview/LinkMemo.h"
-#include "app/browser/MapFileList.h"
-#include "app/following/MapFollower.h"
-#include "app/shared/OffThread.h"
-#include "app/finder/MapKeyWindow.h"
 #include "app/window/MapMenu.h"
-#include "app/mapview/MapView.h"
-#include "app/browser/OpenPath.h"
 #include "app/window/PanelSplitter.h"
-#include "app/following/PlayerList.h"
-#include "app/following/PlayerTracker.h"
-#include "app/following/PlayersWindow.h"
-#include "app/following/ProcessPicker.h"
-#include "app/routes/RoutePlanner.h"
-#include "app/following/StartClientDialog.h"
-#include "app/shared/TightLayout.h"
 #include "app/window/WindowPlacement.h"
-#include "app/shared/WindowStyle.h"
-#include "app/browser/WorkingDirectory.h"
+#include "base/HexText.h"
 #include "map/MapReader.h"
 #include "qtfiles/BitmapFile.h"
 #include "qtfiles/FileNames.h"
 #include "qtfiles/QtConversions.h"
-#include "track/ClientStart.h"
+#include "process/ClientStart.h"
 #include "track/PointerScan.h"
 #include "track/TrackingFile.h"
 
@@ -571,7 +572,7 @@ void MainWindow::openFinder()
         finderWindow_ = new FinderWindow(this);
         connect(finderWindow_, &FinderWindow::candidateHovered, mapView_, &MapView::setSpotlight);
         connect(finderWindow_, &FinderWindow::addressChosen, this, [this](std::uint32_t address) {
-            toolBar_->useAddress(QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper());
+            toolBar_->useAddress(QString::fromStdString(HexText(address, 8)));
         });
         connect(finderWindow_, &FinderWindow::mapKeyWanted, mapKeyCommand_, &QAction::trigger);
         finderWindow_->setTrackingFileCompletion([this](TrackingFile& file) { completeTrackingFile(file); });
@@ -801,7 +802,7 @@ void MainWindow::followTrackingFile(const TrackingFileInClient& opened)
         throw std::runtime_error(tr("The tracking file's path lands above 4 GiB, where the tracker cannot read.").toStdString());
     processPicker_->refreshKeepingSelection();
     processPicker_->selectProcess(opened.client);
-    toolBar_->useAddress(QStringLiteral("%1").arg(quint32(*opened.position.address), 8, 16, QLatin1Char('0')).toUpper());
+    toolBar_->useAddress(QString::fromStdString(HexText(quint32(*opened.position.address), 8)));
     if (opened.file.followAcrossMaps)
         setFollowingAcrossMaps(true);
     setBesideTheGame(opened.file);

@@ -3,13 +3,13 @@
 // link memo and the player tracker, runs the commands, and is the one place
 // where failures are shown.
 
-#include "app/following/FollowedClient.h"
-#include "app/window/MainToolBar.h"
-#include "app/mapview/MapDocument.h"
 #include "app/browser/OpenPath.h"
+#include "app/following/FollowedClient.h"
+#include "app/mapview/MapDocument.h"
 #include "app/shared/SaveDialog.h"
+#include "app/window/MainToolBar.h"
 #include "track/PlayerTrail.h"
-#include "track/ProcessList.h"
+#include "process/ProcessList.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 

@@ -1,13 +1,14 @@
 // tarvex-find: finds where a game client keeps the player's position, one
 // request a line from standard input.
 
-#include "programs/find/FindRequest.h"
+#include "base/HexText.h"
 #include "map/MapReader.h"
+#include "programs/find/FindRequest.h"
 #include "route/RouteSteps.h"
 #include "track/AddressFinder.h"
 #include "track/MapKeyFinder.h"
 #include "track/PointerScan.h"
-#include "track/ProcessStartTime.h"
+#include "process/ProcessStartTime.h"
 
 #include <atomic>
 #include <charconv>
@@ -187,7 +188,7 @@ private:
             return std::nullopt;
         case FindRequest::Kind::List:
             for (const FoundPlace& place : finder_.First(kListed))
-                std::printf("%08X %u:%u\n", place.address, unsigned(place.x), unsigned(place.y));
+                std::printf("%s %u:%u\n", HexText(place.address, 8).c_str(), unsigned(place.x), unsigned(place.y));
             return std::nullopt;
         case FindRequest::Kind::Unknown:
             Complain("not a request: \"" + Escaped(request.text, false) + "\" (X:Y, map FILE.map, moved, still, list or reset)");
@@ -324,7 +325,7 @@ int FindMapKeyIn(std::int32_t processId)
         }
         if (request == "list")
             for (const FoundMapKey& found : finder.First(kListed))
-                std::printf("%08X %s %s\n", found.place.address, MapKeyFormName(found.place.form), ShownKey(found).c_str());
+                std::printf("%s %s %s\n", HexText(found.place.address, 8).c_str(), MapKeyFormName(found.place.form), ShownKey(found).c_str());
         std::printf("%llu\n", static_cast<unsigned long long>(finder.Count()));
         std::fflush(stdout);
     });
@@ -398,7 +399,7 @@ int PrintResolved(std::int32_t processId, std::string_view text)
         Complain(resolved.failure);
         return kNotFound;
     }
-    std::printf("%llX\n", static_cast<unsigned long long>(*resolved.address));
+    std::puts(HexText(*resolved.address).c_str());
     return kDone;
 }
 

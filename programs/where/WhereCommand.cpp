@@ -7,9 +7,9 @@
 #include "map/MapReader.h"
 #include "track/MapKeyFinder.h"
 #include "track/PointerScan.h"
-#include "track/ProcessList.h"
-#include "track/ProcessReader.h"
-#include "track/ProcessStartTime.h"
+#include "process/ProcessList.h"
+#include "process/ProcessReader.h"
+#include "process/ProcessStartTime.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 

@@ -1,9 +1,9 @@
 // What only Linux shows: FIFOs and devices where a map or "MapInfo.txt" is
 // expected, and a map file swapped for a FIFO while it is being opened.
 
+#include "base/RegularFile.h"
 #include "map/MapLinks.h"
 #include "map/MapReader.h"
-#include "base/RegularFile.h"
 #include "tests/support/AsOrdinaryUser.h"
 #include "tests/support/MapBytes.h"
 

@@ -4,7 +4,7 @@
 #include "tests/support/MapBytes.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/StandInClient.h"
-#include "track/ProcessMemory.h"
+#include "process/ProcessMemory.h"
 #include "track/Tracker.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #include "tests/support/MapBytes.h"
 #include "tests/support/Sanitizer.h"
-#include "tests/support/StandInClient.h"
 #include "tests/support/ShortestPointerPath.h"
+#include "tests/support/StandInClient.h"
 #include "track/TrackingFile.h"
 
 #include <gtest/gtest.h>

@@ -3,12 +3,12 @@
 // "MapInfo.txt"; message boxes and the save dialog are answered here.
 
 #include "app/browser/DirectoryList.h"
-#include "app/mapview/ImageControl.h"
-#include "app/window/MainWindow.h"
 #include "app/following/MapFollower.h"
-#include "app/mapview/MapView.h"
 #include "app/following/PlayerTracker.h"
 #include "app/following/ProcessPicker.h"
+#include "app/mapview/ImageControl.h"
+#include "app/mapview/MapView.h"
+#include "app/window/MainWindow.h"
 #include "qtfiles/QtConversions.h"
 #include "tests/support/MapBytes.h"
 #include "tests/support/Sanitizer.h"

@@ -3,7 +3,7 @@
 // finder's "Make It Last" finds it, for tests that write tracking files.
 
 #include "track/PointerScan.h"
-#include "track/ProcessModules.h"
+#include "process/ProcessModules.h"
 
 #include <algorithm>
 #include <atomic>

@@ -2,84 +2,18 @@
 // below 4 GiB at known places, among look-alikes, then changed, freed or
 // left alone between the steps.
 
+#include "tests/support/LowBlock.h"
 #include "tests/support/StandInClient.h"
-#ifndef _WIN32
-#include "tests/support/NeverAnsweringClient.h"
-#endif
 #include "track/AddressFinder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <set>
-#include <thread>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
-
-std::int32_t ThisProcess()
-{
-#ifdef _WIN32
-    return std::int32_t(::GetCurrentProcessId());
-#else
-    return std::int32_t(::getpid());
-#endif
-}
-
-// Writable memory below 4 GiB, filled with 0xFF (no pair a test looks for).
-class LowBlock {
-public:
-    explicit LowBlock(std::size_t size) : size_(size)
-    {
-#ifdef _WIN32
-        for (std::uintptr_t at = 0x20000000; !bytes_ && at < 0xF0000000; at += 0x10000)
-            bytes_ = static_cast<unsigned char*>(
-                ::VirtualAlloc(reinterpret_cast<void*>(at), size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-#else
-        void* block = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-        bytes_ = block == MAP_FAILED ? nullptr : static_cast<unsigned char*>(block);
-#endif
-        if (bytes_)
-            std::memset(bytes_, 0xFF, size);
-    }
-    ~LowBlock() { Free(); }
-    LowBlock(const LowBlock&) = delete;
-    LowBlock& operator=(const LowBlock&) = delete;
-
-    void Free()
-    {
-        if (!bytes_)
-            return;
-#ifdef _WIN32
-        ::VirtualFree(bytes_, 0, MEM_RELEASE);
-#else
-        ::munmap(bytes_, size_);
-#endif
-        bytes_ = nullptr;
-    }
-    std::uint32_t Address(std::size_t offset) const { return std::uint32_t(reinterpret_cast<std::uintptr_t>(bytes_ + offset)); }
-    void Put(std::size_t offset, std::uint16_t x, std::uint16_t y)
-    {
-        const unsigned char pair[4] = {std::uint8_t(x), std::uint8_t(x >> 8), std::uint8_t(y), std::uint8_t(y >> 8)};
-        std::memcpy(bytes_ + offset, pair, 4);
-    }
-    bool Holds(std::uint32_t address) const { return address >= Address(0) && address < Address(0) + size_; }
-    unsigned char* Bytes() { return bytes_; }
-
-private:
-    unsigned char* bytes_ = nullptr;
-    std::size_t size_;
-};
 
 constexpr std::size_t kMiB = std::size_t(1) << 20;
 
@@ -280,126 +214,6 @@ TEST_F(AddressFinderTest, ACancelledStepKeepsTheCandidatesOfBefore)
     EXPECT_FALSE(fresh.HasScanned());
 }
 
-TEST(ProcessReaderTest, APieceStopsAtAnUnmappedPageAndTheNextGoesOn)
-{
-    const ProcessReader reader(ThisProcess());
-    LowBlock first(64 * 1024);
-    LowBlock second(64 * 1024);
-    first.Put(100, 1, 2);
-    const std::uint32_t gone = second.Address(0);
-    second.Free();
-    unsigned char bytes[3][64] = {};
-    ReadPiece pieces[] = {{first.Address(64 * 1024 - 16), 64, bytes[0], 0},
-                          {gone, 64, bytes[1], 0},
-                          {first.Address(100), 4, bytes[2], 0}};
-    reader.ReadPieces(pieces, 3);
-    // The first piece runs on into whatever follows the block: all of it or its first 16 bytes.
-    EXPECT_GE(pieces[0].got, 16u);
-    EXPECT_EQ(pieces[1].got, 0u);
-    EXPECT_EQ(pieces[2].got, 4u);
-    EXPECT_EQ(bytes[2][0], 1);
-    EXPECT_EQ(bytes[2][2], 2);
-}
-
-TEST(ProcessReaderTest, AnEndedClientReadsNothingAndIsToldEnded)
-{
-    StandInClient client("--hidden --hold 5 6 --seconds 30");
-    ASSERT_NE(client.address, 0u);
-    const ProcessReader reader(std::int32_t(client.processId));
-    ASSERT_TRUE(reader.Refusal().empty()) << reader.Refusal();
-    AddressFinder finder(reader);
-    FinderProgress progress;
-    finder.KeepPosition(5, 6, progress);
-    EXPECT_GE(finder.Count(), 7u); // the position and its six copies
-
-    const std::uint64_t before = finder.Count();
-
-    client.End();
-    EXPECT_FALSE(reader.IsRunning());
-    // Told as ended, not as no candidate left: the places of before stay.
-    EXPECT_TRUE(finder.KeepStill(progress).processEnded);
-    EXPECT_EQ(finder.Count(), before);
-    EXPECT_EQ(ProcessReader(std::int32_t(client.processId)).Refusal(), "The process has ended.");
-}
-
-#ifndef _WIN32
-// Memory whose pages the client fills in itself, and never does, would hold
-// a read of it for ever: it is left out of the regions, with its size told.
-TEST(ProcessReaderTest, MemoryThatNeverAnswersIsLeftAloneAndTold)
-{
-    NeverAnsweringClient hostile("--hold 5 6");
-    if (hostile.block == 0)
-        GTEST_SKIP() << "the system refuses userfaultfd to the client here";
-    const ProcessReader reader(std::int32_t(hostile.client.processId));
-    ASSERT_TRUE(reader.Refusal().empty()) << reader.Refusal();
-    std::uint64_t leftAlone = 0;
-    for (const MemoryRegion& region : reader.WritableRegions(&leftAlone))
-        EXPECT_FALSE(region.start <= hostile.block && hostile.block < region.end);
-    EXPECT_GE(leftAlone, 1u << 20);
-
-    AddressFinder finder(reader);
-    FinderProgress progress;
-    const FinderOutcome outcome = finder.KeepPosition(5, 6, progress);
-    EXPECT_FALSE(hostile.WatchdogFired()) << "the scan waited on the memory that never answers";
-    EXPECT_GE(outcome.bytesNeverAnswering, 1u << 20);
-    EXPECT_GE(finder.Count(), 1u);
-}
-
-// Whether a process may be read is asked without reading its memory: the
-// first of its writable regions here never answers, and the client keeps
-// no descriptor that would tell so.
-TEST(ProcessReaderTest, AReaderReadsNoMemoryToKnowItMayRead)
-{
-    NeverAnsweringClient hostile("--hold 5 6 --descriptor-in-child");
-    if (hostile.block == 0)
-        GTEST_SKIP() << "the system refuses userfaultfd to the client here";
-    const ProcessReader reader(std::int32_t(hostile.client.processId));
-    EXPECT_TRUE(reader.Refusal().empty()) << reader.Refusal();
-    ASSERT_FALSE(reader.WritableRegions().empty());
-    EXPECT_EQ(reader.WritableRegions().front().start, hostile.block);
-    EXPECT_FALSE(hostile.WatchdogFired());
-}
-#endif
-
-// The finder only reads: a client goes on moving while it is scanned. First
-// scans run back to back until the position is seen to change between two
-// reads made during one and the same scan (the client steps every 0.5 s).
-TEST(ProcessReaderTest, AScannedClientGoesOnMoving)
-{
-    StandInClient client("--hidden --seconds 30");
-    ASSERT_NE(client.address, 0u);
-    const ProcessReader reader(std::int32_t(client.processId));
-    ASSERT_TRUE(reader.Refusal().empty()) << reader.Refusal();
-    std::atomic<unsigned> scans{0}; // odd while a scan runs
-    std::atomic<bool> stop{false};
-    std::thread scanner([&] {
-        while (!stop) {
-            AddressFinder finder(reader);
-            FinderProgress progress;
-            ++scans;
-            finder.KeepPosition(1, 2, progress);
-            ++scans;
-        }
-    });
-    bool movedDuringAScan = false;
-    unsigned lastScan = 0;
-    std::uint32_t lastPair = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!movedDuringAScan && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
-        const unsigned scan = scans;
-        std::uint32_t pair = 0;
-        if (reader.Read(client.address, &pair, 4) != 4 || scan % 2 == 0 || scans != scan)
-            continue;
-        movedDuringAScan = scan == lastScan && pair != lastPair;
-        lastScan = scan;
-        lastPair = pair;
-    }
-    stop = true;
-    scanner.join();
-    EXPECT_TRUE(movedDuringAScan);
-}
-
 TEST(PositionTextTest, ThreeWaysOfWritingACell)
 {
     using Pair = std::pair<std::uint16_t, std::uint16_t>;
@@ -408,7 +222,7 @@ TEST(PositionTextTest, ThreeWaysOfWritingACell)
     EXPECT_EQ(ParsePosition("312 207"), Pair(312, 207));
     EXPECT_EQ(ParsePosition("0:65535"), Pair(0, 65535));
     for (const char* wrong : {"", "312", "312:", ":207", "312:207:1", "312;207", "-1:2", "65536:0", "3 1 2", "0x10:2",
-                              "312207", "1:2x"})
+                              "312207", "1:2x", "-0:5", "5:-0"})
         EXPECT_EQ(ParsePosition(wrong), std::nullopt) << wrong;
 }
 

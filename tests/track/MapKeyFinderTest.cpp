@@ -1,6 +1,6 @@
-#include "track/MapKeyFinder.h"
 #include "tests/support/MapBytes.h"
 #include "tests/support/StandInClient.h"
+#include "track/MapKeyFinder.h"
 
 #include <gtest/gtest.h>
 

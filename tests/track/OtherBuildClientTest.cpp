@@ -10,13 +10,13 @@
 #include "tests/support/Sanitizer.h"
 #include "tests/support/StandInClient.h"
 #include "track/AddressFinder.h"
-#include "track/ClientStart.h"
+#include "process/ClientStart.h"
 #include "track/PointerPath.h"
 #include "track/PointerScan.h"
-#include "track/ProcessList.h"
-#include "track/ProcessMemory.h"
-#include "track/ProcessModules.h"
-#include "track/ProcessReader.h"
+#include "process/ProcessList.h"
+#include "process/ProcessMemory.h"
+#include "process/ProcessModules.h"
+#include "process/ProcessReader.h"
 #include "track/Tracker.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "track/PointerPath.h"
 #include "track/PointerScan.h"
-#include "track/ProcessModules.h"
+#include "process/ProcessModules.h"
 #include "track/TrackingFile.h"
 
 #include <gtest/gtest.h>

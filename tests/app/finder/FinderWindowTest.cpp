@@ -3,12 +3,12 @@
 
 #include "tests/support/MainWindowFixture.h"
 
-#include "app/window/BesideTheGame.h"
 #include "app/finder/FinderWindow.h"
 #include "app/following/ProcessPicker.h"
 #include "app/following/StartClientDialog.h"
+#include "app/window/BesideTheGame.h"
 #include "tests/support/StandInClient.h"
-#include "track/ClientStart.h"
+#include "process/ClientStart.h"
 
 #include <QCheckBox>
 #include <QLabel>

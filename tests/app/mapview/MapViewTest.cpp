@@ -1,13 +1,13 @@
 #include "tests/support/MainWindowFixture.h"
 
 #include "app/mapview/CellReadout.h"
-#include "app/routes/DistanceMeasure.h"
 #include "app/mapview/GoToCell.h"
 #include "app/mapview/GridRuler.h"
 #include "app/mapview/ImageControl.h"
 #include "app/mapview/ImageScaling.h"
 #include "app/mapview/MapOverview.h"
 #include "app/mapview/MapView.h"
+#include "app/routes/DistanceMeasure.h"
 #include "app/routes/RoutePlanner.h"
 
 #include <QLabel>

@@ -3,9 +3,9 @@
 #include "tests/support/DialogClosing.h"
 
 #include "app/finder/FinderWindow.h"
-#include "app/window/HelpWindow.h"
 #include "app/finder/MapKeyWindow.h"
 #include "app/following/StartClientDialog.h"
+#include "app/window/HelpWindow.h"
 
 #include <QAction>
 #include <QWidget>

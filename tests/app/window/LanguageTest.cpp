@@ -2,11 +2,11 @@
 // they have always read, English on request, and the help listing every
 // command the window has.
 
+#include "app/shared/WindowStyle.h"
 #include "app/window/HelpWindow.h"
 #include "app/window/Language.h"
 #include "app/window/MainWindow.h"
 #include "app/window/MapMenu.h"
-#include "app/shared/WindowStyle.h"
 #include "track/TrackingFile.h"
 
 #include <QAction>

@@ -2,10 +2,10 @@
 
 #include "tests/support/MainWindowFixture.h"
 
-#include "app/mapview/CellReadout.h"
-#include "app/following/MapFollower.h"
 #include "app/finder/MapKeyWindow.h"
+#include "app/following/MapFollower.h"
 #include "app/following/ProcessPicker.h"
+#include "app/mapview/CellReadout.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/ShortestPointerPath.h"
 #include "tests/support/StandInClient.h"

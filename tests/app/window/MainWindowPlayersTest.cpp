@@ -4,13 +4,13 @@
 
 #include "tests/support/MainWindowFixture.h"
 
-#include "qtfiles/FileNames.h"
 #include "app/following/FollowClientDialog.h"
-#include "app/mapview/ImageControl.h"
 #include "app/following/PlayerList.h"
-#include "app/following/PlayerTracker.h"
 #include "app/following/PlayersWindow.h"
+#include "app/following/PlayerTracker.h"
 #include "app/following/ProcessPicker.h"
+#include "app/mapview/ImageControl.h"
+#include "qtfiles/FileNames.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/ShortestPointerPath.h"
 #include "tests/support/StandInClient.h"

@@ -1,20 +1,20 @@
-#include "app/window/FailureBox.h"
 #include "app/shared/IconPixels.h"
 #include "app/shared/WindowStyle.h"
+#include "app/window/FailureBox.h"
 #include "tests/support/MainWindowFixture.h"
 
 #include "app/browser/Drives.h"
 #include "app/browser/DriveSelector.h"
-#include "app/mapview/ImageControl.h"
 #include "app/browser/MapFileList.h"
+#include "app/mapview/ImageControl.h"
 #ifndef _WIN32
 #include "tests/support/Unprivileged.h"
 
 #include <sys/stat.h>
 #endif
-#include "app/window/MapMenu.h"
 #include "app/following/ProcessPicker.h"
 #include "app/routes/RoutePlanner.h"
+#include "app/window/MapMenu.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

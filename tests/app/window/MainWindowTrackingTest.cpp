@@ -1,14 +1,14 @@
-#include "app/window/FailureBox.h"
 #include "app/shared/WindowStyle.h"
+#include "app/window/FailureBox.h"
 #include "tests/support/MainWindowFixture.h"
 
+#include "app/following/ProcessPicker.h"
 #include "app/mapview/ImageControl.h"
 #include "app/mapview/PlayerMarker.h"
-#include "app/following/ProcessPicker.h"
 #include "app/routes/RoutePlanner.h"
 #include "tests/support/StandInClient.h"
 #include "tests/support/Unprivileged.h"
-#include "track/ProcessStartTime.h"
+#include "process/ProcessStartTime.h"
 
 #include <QCheckBox>
 #include <QLabel>

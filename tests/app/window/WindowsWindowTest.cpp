@@ -3,10 +3,10 @@
 
 #include "app/browser/Drives.h"
 #include "app/browser/DriveSelector.h"
-#include "app/window/Language.h"
 #include "app/browser/MapFileList.h"
-#include "app/shared/WindowStyle.h"
 #include "app/browser/WorkingDirectory.h"
+#include "app/shared/WindowStyle.h"
+#include "app/window/Language.h"
 #include "qtfiles/FileNames.h"
 #include "tests/support/MainWindowFixture.h"
 

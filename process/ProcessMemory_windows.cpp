@@ -1,4 +1,4 @@
-#include "track/ProcessMemory.h"
+#include "process/ProcessMemory.h"
 
 #include <windows.h>
 

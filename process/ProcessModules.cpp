@@ -1,4 +1,4 @@
-#include "track/ProcessModules.h"
+#include "process/ProcessModules.h"
 
 #include <algorithm>
 #include <sstream>

@@ -1,6 +1,6 @@
-#include "track/ProcessDetails.h"
-#include "track/ProcessList.h"
-#include "track/ProcessName_linux.h"
+#include "process/ProcessDetails.h"
+#include "process/ProcessList.h"
+#include "process/ProcessName_linux.h"
 
 #include <pwd.h>
 #include <unistd.h>

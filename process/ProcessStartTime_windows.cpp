@@ -1,6 +1,6 @@
-#include "track/ProcessStartTime.h"
+#include "process/ProcessStartTime.h"
 
-#include "track/OwnedHandle_windows.h"
+#include "process/OwnedHandle_windows.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "track/ProcessReader.h"
+#include "process/ProcessReader.h"
 
-#include "track/ProcessStartTime.h"
-#include "track/WhyUnreadable.h"
+#include "process/ProcessStartTime.h"
+#include "process/WhyUnreadable.h"
 
 #include <fcntl.h>
 #include <sys/uio.h>

@@ -1,6 +1,6 @@
-#include "track/ProcessMemory.h"
+#include "process/ProcessMemory.h"
 
-#include "track/ProcStat_linux.h"
+#include "process/ProcStat_linux.h"
 
 #include <cerrno>
 

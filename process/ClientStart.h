@@ -10,7 +10,7 @@
 // On failure the identifier is 0 and `failure` tells why (the program
 // missing, not executable, Wine missing). Nothing throws but std::bad_alloc.
 
-#include "track/ProcessList.h"
+#include "process/ProcessList.h"
 
 #include <cstdint>
 #include <optional>

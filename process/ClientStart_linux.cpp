@@ -1,7 +1,7 @@
-#include "track/ClientStart.h"
+#include "process/ClientStart.h"
 
 #include "base/UserText.h"
-#include "track/WhyUnreadable.h"
+#include "process/WhyUnreadable.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-#include "track/ClientStart.h"
+#include "process/ClientStart.h"
 
 #include <algorithm>
 #include <cctype>

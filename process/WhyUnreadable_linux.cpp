@@ -1,10 +1,10 @@
 #include "base/UserText.h"
-#include "track/ClientStart.h"
-#include "track/ProcessDetails.h"
-#include "track/ProcessList.h"
-#include "track/ProcessName_linux.h"
-#include "track/ReadRefusal_linux.h"
-#include "track/WhyUnreadable.h"
+#include "process/ClientStart.h"
+#include "process/ProcessDetails.h"
+#include "process/ProcessList.h"
+#include "process/ProcessName_linux.h"
+#include "process/ReadRefusal_linux.h"
+#include "process/WhyUnreadable.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

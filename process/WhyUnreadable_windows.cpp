@@ -1,4 +1,4 @@
-#include "track/WhyUnreadable.h"
+#include "process/WhyUnreadable.h"
 
 #include "base/UserText.h"
 

@@ -1,7 +1,7 @@
-#include "track/ProcessList.h"
-#include "track/ProcessName_linux.h"
+#include "process/ProcessList.h"
+#include "process/ProcessName_linux.h"
 
-#include "track/ProcStat_linux.h"
+#include "process/ProcStat_linux.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,5 @@
-#include "track/ProcessStartTime.h"
-#include "track/ProcStat_linux.h"
+#include "process/ProcessStartTime.h"
+#include "process/ProcStat_linux.h"
 
 #include <charconv>
 #include <string>

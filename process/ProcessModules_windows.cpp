@@ -1,9 +1,9 @@
-#include "track/ProcessModules.h"
+#include "process/ProcessModules.h"
 
 #include "base/UserText.h"
 
-#include "track/OwnedHandle_windows.h"
-#include "track/WhyUnreadable.h"
+#include "process/OwnedHandle_windows.h"
+#include "process/WhyUnreadable.h"
 
 #include <windows.h>
 #include <psapi.h>

@@ -1,8 +1,8 @@
-#include "track/ClientStart.h"
+#include "process/ClientStart.h"
 
 #include "base/UserText.h"
-#include "track/OwnedHandle_windows.h"
-#include "track/WhyUnreadable.h"
+#include "process/OwnedHandle_windows.h"
+#include "process/WhyUnreadable.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

@@ -1,6 +1,6 @@
-#include "track/OwnedHandle_windows.h"
-#include "track/ProcessList.h"
-#include "track/ProcessStartTime.h"
+#include "process/OwnedHandle_windows.h"
+#include "process/ProcessList.h"
+#include "process/ProcessStartTime.h"
 
 #include <windows.h>
 #include <tlhelp32.h>

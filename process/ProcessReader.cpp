@@ -1,4 +1,4 @@
-#include "track/ProcessReader.h"
+#include "process/ProcessReader.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "track/ProcessReader.h"
+#include "process/ProcessReader.h"
 
-#include "track/WhyUnreadable.h"
+#include "process/WhyUnreadable.h"
 
 #include <windows.h>
 
