@@ -219,6 +219,8 @@ TEST_F(MainWindowPlayersTest, EightClientsAreFollowedTheFirstByTheToolbarAndRows
     for (const auto& other : others)
         FollowToo(*other);
     ASSERT_EQ(Players().rowCount(), 8);
+    EXPECT_EQ(Players().row(RowOf(others[0]->processId)).source,
+              "address " + QString::number(others[0]->address, 16).toUpper().rightJustified(8, '0'));
     // A ninth is refused with a reason, and nothing else changes.
     StandInClient ninth("--hold 1 1 --seconds 60");
     FollowToo(ninth);
