@@ -23,9 +23,9 @@
 #include "bench/ForkedClient.h"
 #include "bench/InTurn.h"
 #include "bench/MemoryStatus.h"
+#include "process/ProcessReader.h"
 #include "track/AddressFinder.h"
 #include "track/MapKeyFinder.h"
-#include "process/ProcessReader.h"
 
 #include <benchmark/benchmark.h>
 

@@ -21,9 +21,9 @@
 
 #include "bench/ForkedClient.h"
 #include "bench/MemoryStatus.h"
-#include "track/PointerScan.h"
 #include "process/ProcessModules.h"
 #include "process/ProcessReader.h"
+#include "track/PointerScan.h"
 
 #include <benchmark/benchmark.h>
 

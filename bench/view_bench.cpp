@@ -17,8 +17,8 @@
 #include "bench/BenchMaps.h"
 #include "bench/InTurn.h"
 #include "map/MapReader.h"
-#include "qtfiles/QtConversions.h"
 #include "process/ProcessStartTime.h"
+#include "qtfiles/QtConversions.h"
 
 #include <benchmark/benchmark.h>
 

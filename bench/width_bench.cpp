@@ -16,11 +16,11 @@
 // beside it and the MiB of writable memory each client has.
 
 #include "bench/InTurn.h"
-#include "tests/support/StandInClient.h"
-#include "track/AddressFinder.h"
 #include "process/ClientStart.h"
 #include "process/ProcessList.h"
 #include "process/ProcessReader.h"
+#include "tests/support/StandInClient.h"
+#include "track/AddressFinder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -26,8 +26,8 @@
 //   never stops or writes into the client. Nothing throws but std::bad_alloc.
 
 #include "base/UninitializedBytes.h"
-#include "track/AddressFinder.h"
 #include "process/ProcessReader.h"
+#include "track/AddressFinder.h"
 
 #include <cstddef>
 #include <cstdint>

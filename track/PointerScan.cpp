@@ -65,17 +65,6 @@ PointerReader PointersReadBy(const ProcessReader& reader, unsigned pointerWidth)
     };
 }
 
-ResolvedPointerPath ResolvePointerPathIn(std::int32_t processId, const PointerPath& path)
-{
-    const ProcessReader reader(processId);
-    if (!reader.Refusal().empty())
-        return {std::nullopt, reader.Refusal()};
-    const ModuleList modules = ListModules(processId);
-    if (!modules.failure.empty())
-        return {std::nullopt, modules.failure};
-    return ResolvePointerPath(path, modules.modules, PointersReadBy(reader, modules.pointerWidth));
-}
-
 std::vector<PointerAt> IndexPointers(const ProcessReader& reader, unsigned pointerWidth, const std::atomic<bool>& cancel,
                                      const std::function<void(std::uint64_t done, std::uint64_t total)>& progress)
 {

@@ -18,9 +18,9 @@
 // address, and returns what it has found. progress(done, total) is called
 // from the calling thread now and then.
 
-#include "track/PointerPath.h"
 #include "process/ProcessModules.h"
 #include "process/ProcessReader.h"
+#include "track/PointerPath.h"
 
 #include <atomic>
 #include <cstdint>
@@ -42,11 +42,6 @@ struct PointerAt {
 
 // The pointers of a client of that width, read by reader, for ResolvePointerPath.
 PointerReader PointersReadBy(const ProcessReader& reader, unsigned pointerWidth);
-
-// Where a path lands now in a running process: the process opened, its
-// modules listed and the path followed; or why not (the process cannot be
-// read, its modules cannot be listed, a step cannot be followed).
-ResolvedPointerPath ResolvePointerPathIn(std::int32_t processId, const PointerPath& path);
 
 // The index the search goes through, sorted by value: 16 bytes a pointer found.
 std::vector<PointerAt> IndexPointers(const ProcessReader& reader, unsigned pointerWidth, const std::atomic<bool>& cancel,

@@ -1,9 +1,9 @@
 #include "app/finder/FinderSession.h"
 
 #include "app/shared/OffThread.h"
+#include "process/ProcessModules.h"
 #include "route/RouteSteps.h"
 #include "track/PointerScan.h"
-#include "process/ProcessModules.h"
 
 #include <QPointer>
 #include <QTimer>

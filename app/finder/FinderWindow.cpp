@@ -3,9 +3,9 @@
 #include "app/finder/FinderSession.h"
 #include "app/shared/OffThread.h"
 #include "base/HexText.h"
+#include "process/ProcessModules.h"
 #include "qtfiles/FileReplacing.h"
 #include "track/PointerScan.h"
-#include "process/ProcessModules.h"
 #include "track/TrackingFile.h"
 
 #include <QEvent>

@@ -4,9 +4,9 @@
 // MapFollower), and its trail. It tells changed() whenever what a row of
 // the players' list shows of it changes.
 
+#include "process/ProcessMemory.h"
 #include "track/MapKeyFinder.h"
 #include "track/PlayerTrail.h"
-#include "process/ProcessMemory.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 

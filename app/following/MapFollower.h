@@ -14,8 +14,8 @@
 
 #include "atlas/MapAtlas.h"
 #include "atlas/MapIdentifier.h"
-#include "track/MapKeyFinder.h"
 #include "process/ProcessReader.h"
+#include "track/MapKeyFinder.h"
 #include "track/Tracker.h"
 
 #include <QObject>

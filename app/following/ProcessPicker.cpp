@@ -1,8 +1,8 @@
 #include "app/following/ProcessPicker.h"
 
-#include "qtfiles/FileNames.h"
 #include "process/ProcessDetails.h"
 #include "process/WhyUnreadable.h"
+#include "qtfiles/FileNames.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

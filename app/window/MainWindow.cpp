@@ -35,11 +35,11 @@
 #include "app/window/WindowPlacement.h"
 #include "base/HexText.h"
 #include "map/MapReader.h"
+#include "process/ClientStart.h"
 #include "qtfiles/BitmapFile.h"
 #include "qtfiles/FileNames.h"
 #include "qtfiles/QtConversions.h"
-#include "process/ClientStart.h"
-#include "track/PointerScan.h"
+#include "track/PathsInClient.h"
 #include "track/TrackingFile.h"
 
 #include <QAction>
@@ -654,17 +654,15 @@ std::optional<ClientSource> FindTrackedPlayer(const TrackedPlayer& player, const
         if (name.compare(program, Qt::CaseInsensitive) != 0 ||
             std::find(taken.begin(), taken.end(), process.processId) != taken.end())
             continue;
-        const ResolvedPointerPath position = ResolvePointerPathIn(std::int32_t(process.processId), player.path);
+        const TrackedPlayerPlaces places = ResolveTrackedPlayer(std::int32_t(process.processId), player);
+        const ResolvedPointerPath& position = places.position;
         if (!position.address || *position.address > 0xFFFFFFFFu) {
             *failure = QString::fromStdString(position.address ? "above 4 GiB" : position.failure);
             continue;
         }
         ClientSource source{process.processId, process.startTime, name, std::uint32_t(*position.address), {}, player, {}};
-        if (player.mapKey) {
-            const ResolvedPointerPath key = ResolvePointerPathIn(std::int32_t(process.processId), player.mapKey->path);
-            if (key.address && *key.address <= 0xFFFFFFFFu)
-                source.mapKey = MapKeyPlace{std::uint32_t(*key.address), player.mapKey->form};
-        }
+        if (places.mapKey && places.mapKey->address && *places.mapKey->address <= 0xFFFFFFFFu)
+            source.mapKey = MapKeyPlace{std::uint32_t(*places.mapKey->address), player.mapKey->form};
         return source;
     }
     return std::nullopt;
@@ -751,9 +749,9 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file, std::functi
         this,
         [opening] {
             TrackingFileInClient opened = *opening;
-            opened.position = ResolvePointerPathIn(std::int32_t(opened.client), opened.file.path);
-            if (opened.file.mapKey)
-                opened.mapKey = ResolvePointerPathIn(std::int32_t(opened.client), opened.file.mapKey->path);
+            TrackedPlayerPlaces places = ResolveTrackedPlayer(std::int32_t(opened.client), opened.file);
+            opened.position = std::move(places.position);
+            opened.mapKey = std::move(places.mapKey);
             const std::vector<ProcessEntry> processes = SnapshotProcesses();
             std::vector<std::uint32_t> taken{opened.client};
             for (std::size_t i = 0; i < opened.file.others.size(); ++i) {
@@ -945,23 +943,18 @@ void MainWindow::followTooFromTrackingFile(const ProcessEntry& process, const st
     ClientSource source{process.processId, process.startTime, program, 0, {}, *player, ShownFileName(file.filename())};
     RunOffThread(
         this,
-        [source] {
-            return std::make_pair(ResolvePointerPathIn(std::int32_t(source.processId), source.tracked->path),
-                                  source.tracked->mapKey ? std::optional(ResolvePointerPathIn(std::int32_t(source.processId),
-                                                                                              source.tracked->mapKey->path))
-                                                         : std::nullopt);
-        },
-        [this, source](const std::pair<ResolvedPointerPath, std::optional<ResolvedPointerPath>>& landed) {
+        [source] { return ResolveTrackedPlayer(std::int32_t(source.processId), *source.tracked); },
+        [this, source](const TrackedPlayerPlaces& landed) {
             runCommand([&] {
-                if (!landed.first.address || *landed.first.address > 0xFFFFFFFFu)
+                if (!landed.position.address || *landed.position.address > 0xFFFFFFFFu)
                     throw std::runtime_error(
-                        landed.first.address
+                        landed.position.address
                             ? tr("The tracking file's path lands above 4 GiB, where the tracker cannot read.").toStdString()
-                            : landed.first.failure);
+                            : landed.position.failure);
                 ClientSource found = source;
-                found.address = std::uint32_t(*landed.first.address);
-                if (landed.second && landed.second->address && *landed.second->address <= 0xFFFFFFFFu)
-                    found.mapKey = MapKeyPlace{std::uint32_t(*landed.second->address), source.tracked->mapKey->form};
+                found.address = std::uint32_t(*landed.position.address);
+                if (landed.mapKey && landed.mapKey->address && *landed.mapKey->address <= 0xFFFFFFFFu)
+                    found.mapKey = MapKeyPlace{std::uint32_t(*landed.mapKey->address), source.tracked->mapKey->form};
                 addPlayer(found, &*source.tracked);
             });
         });

@@ -8,8 +8,8 @@
 #include "app/mapview/MapDocument.h"
 #include "app/shared/SaveDialog.h"
 #include "app/window/MainToolBar.h"
-#include "track/PlayerTrail.h"
 #include "process/ProcessList.h"
+#include "track/PlayerTrail.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 

@@ -3,12 +3,13 @@
 
 #include "base/HexText.h"
 #include "map/MapReader.h"
+#include "process/ProcessStartTime.h"
 #include "programs/find/FindRequest.h"
 #include "route/RouteSteps.h"
 #include "track/AddressFinder.h"
 #include "track/MapKeyFinder.h"
+#include "track/PathsInClient.h"
 #include "track/PointerScan.h"
-#include "process/ProcessStartTime.h"
 
 #include <atomic>
 #include <charconv>
@@ -349,30 +350,25 @@ int FindIn(std::int32_t processId)
     return ServeRequests(*reader, [&session](std::optional<std::string_view> request) { session.Run(request); });
 }
 
-// The client's modules, or why they cannot be had (told on standard error).
-std::optional<ModuleList> ModulesOf(const ProcessReader& reader)
+// The client opened to follow paths in it, or why it cannot be (told on
+// standard error).
+bool CanFollowPathsIn(const PathsInClient& client)
 {
-    if (!reader.Refusal().empty()) {
-        Complain("cannot read process " + std::to_string(reader.ProcessId()) + ": " + reader.Refusal());
-        return std::nullopt;
-    }
-    ModuleList modules = ListModules(reader.ProcessId());
-    if (!modules.failure.empty()) {
-        Complain(modules.failure);
-        return std::nullopt;
-    }
-    return modules;
+    if (client.Failure().empty())
+        return true;
+    Complain(client.Refused() ? "cannot read process " + std::to_string(client.Reader().ProcessId()) + ": " + client.Failure()
+                              : client.Failure());
+    return false;
 }
 
 int PrintPaths(std::int32_t processId, std::uint64_t address)
 {
-    const ProcessReader reader(processId);
-    const std::optional<ModuleList> modules = ModulesOf(reader);
-    if (!modules)
+    const PathsInClient client(processId);
+    if (!CanFollowPathsIn(client))
         return kFailure;
     const std::atomic<bool> never{false};
-    const std::vector<PointerAt> pointers = IndexPointers(reader, modules->pointerWidth, never, {});
-    const std::vector<PointerPath> paths = FindPointerPaths(pointers, modules->modules, address, {}, never);
+    const std::vector<PointerAt> pointers = IndexPointers(client.Reader(), client.Modules().pointerWidth, never, {});
+    const std::vector<PointerPath> paths = FindPointerPaths(pointers, client.Modules().modules, address, {}, never);
     for (const PointerPath& path : paths)
         std::puts(FormatPointerPath(path).c_str());
     if (paths.empty()) {
@@ -389,12 +385,10 @@ int PrintResolved(std::int32_t processId, std::string_view text)
         Complain(parsed.failure);
         return kFailure;
     }
-    const ProcessReader reader(processId);
-    const std::optional<ModuleList> modules = ModulesOf(reader);
-    if (!modules)
+    const PathsInClient client(processId);
+    if (!CanFollowPathsIn(client))
         return kFailure;
-    const ResolvedPointerPath resolved =
-        ResolvePointerPath(*parsed.path, modules->modules, PointersReadBy(reader, modules->pointerWidth));
+    const ResolvedPointerPath resolved = client.Resolve(*parsed.path);
     if (!resolved.address) {
         Complain(resolved.failure);
         return kNotFound;

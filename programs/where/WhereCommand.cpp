@@ -5,11 +5,11 @@
 #include "atlas/MapIdentifier.h"
 #include "base/CellText.h"
 #include "map/MapReader.h"
-#include "track/MapKeyFinder.h"
-#include "track/PointerScan.h"
 #include "process/ProcessList.h"
 #include "process/ProcessReader.h"
 #include "process/ProcessStartTime.h"
+#include "track/MapKeyFinder.h"
+#include "track/PathsInClient.h"
 #include "track/Tracker.h"
 #include "track/TrackingFile.h"
 
@@ -185,14 +185,15 @@ Client ClientOfTrackingFile(const std::string& file, std::optional<std::int32_t>
     client.program = read.file->program;
     client.name = read.file->name;
     client.processId = ClientOf(read.file->program, chosen);
-    const ResolvedPointerPath resolved = ResolvePointerPathIn(client.processId, read.file->path);
+    const TrackedPlayerPlaces places = ResolveTrackedPlayer(client.processId, *read.file);
+    const ResolvedPointerPath& resolved = places.position;
     if (!resolved.address)
         throw Failure(resolved.failure);
     if (*resolved.address > 0xFFFFFFFFu)
         throw Failure("the tracking file's path lands above 4 GiB, where the position cannot be read");
     client.address = std::uint32_t(*resolved.address);
     if (read.file->mapKey) {
-        const ResolvedPointerPath key = ResolvePointerPathIn(client.processId, read.file->mapKey->path);
+        const ResolvedPointerPath& key = *places.mapKey;
         if (!key.address || *key.address > 0xFFFFFFFFu)
             throw Failure("the tracking file's map key cannot be followed: " + (key.address ? "it lies above 4 GiB" : key.failure));
         client.mapKey = MapKeyPlace{std::uint32_t(*key.address), read.file->mapKey->form};

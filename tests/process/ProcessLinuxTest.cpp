@@ -1,12 +1,7 @@
 // What only Linux has: process names, command lines and owners read from
 // /proc, and memory below 4 GiB of this very process.
 
-#include "tests/support/Sanitizer.h"
-#include "tests/support/StandInClient.h"
-#include "tests/support/Unprivileged.h"
-#include "track/AddressFinder.h"
 #include "process/ClientStart.h"
-#include "track/PointerScan.h"
 #include "process/ProcessDetails.h"
 #include "process/ProcessList.h"
 #include "process/ProcessMemory.h"
@@ -16,6 +11,11 @@
 #include "process/ProcessStartTime.h"
 #include "process/ProcStat_linux.h"
 #include "process/ReadRefusal_linux.h"
+#include "tests/support/Sanitizer.h"
+#include "tests/support/StandInClient.h"
+#include "tests/support/Unprivileged.h"
+#include "track/AddressFinder.h"
+#include "track/PointerScan.h"
 #include "track/Tracker.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "tests/support/StandInClient.h"
 #include "process/ProcessList.h"
 #include "process/ProcessMemory.h"
 #include "process/ProcessStartTime.h"
+#include "tests/support/StandInClient.h"
 #include "track/Tracker.h"
 
 #include <gtest/gtest.h>

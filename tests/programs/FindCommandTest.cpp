@@ -1,10 +1,10 @@
 // tarvex-find run as a player runs it, on the stand-in client that hides the
 // position among decoys: requests in, counts out.
 
+#include "process/ProcessMemory.h"
 #include "tests/support/MapBytes.h"
 #include "tests/support/Sanitizer.h"
 #include "tests/support/StandInClient.h"
-#include "process/ProcessMemory.h"
 #include "track/Tracker.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,9 @@
 // The shortest pointer path from a client's modules to an address, as the
 // finder's "Make It Last" finds it, for tests that write tracking files.
 
-#include "track/PointerScan.h"
 #include "process/ProcessModules.h"
+#include "track/PathsInClient.h"
+#include "track/PointerScan.h"
 
 #include <algorithm>
 #include <atomic>

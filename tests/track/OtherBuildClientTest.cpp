@@ -6,17 +6,17 @@
 // path of its own pointer width.
 
 #include "map/MapReader.h"
-#include "route/RouteSteps.h"
-#include "tests/support/Sanitizer.h"
-#include "tests/support/StandInClient.h"
-#include "track/AddressFinder.h"
 #include "process/ClientStart.h"
-#include "track/PointerPath.h"
-#include "track/PointerScan.h"
 #include "process/ProcessList.h"
 #include "process/ProcessMemory.h"
 #include "process/ProcessModules.h"
 #include "process/ProcessReader.h"
+#include "route/RouteSteps.h"
+#include "tests/support/Sanitizer.h"
+#include "tests/support/StandInClient.h"
+#include "track/AddressFinder.h"
+#include "track/PointerPath.h"
+#include "track/PointerScan.h"
 #include "track/Tracker.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
+#include "process/ProcessModules.h"
 #include "track/PointerPath.h"
 #include "track/PointerScan.h"
-#include "process/ProcessModules.h"
 #include "track/TrackingFile.h"
 
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include "app/following/ProcessPicker.h"
 #include "app/following/StartClientDialog.h"
 #include "app/window/BesideTheGame.h"
-#include "tests/support/StandInClient.h"
 #include "process/ClientStart.h"
+#include "tests/support/StandInClient.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "app/following/PlayerTracker.h"
+#include "process/ProcessStartTime.h"
 #include "tests/support/NeverAnsweringClient.h"
 #include "tests/support/StandInClient.h"
-#include "process/ProcessStartTime.h"
 
 #include <QSignalSpy>
 #include <QTimer>

@@ -6,9 +6,9 @@
 #include "app/mapview/ImageControl.h"
 #include "app/mapview/PlayerMarker.h"
 #include "app/routes/RoutePlanner.h"
+#include "process/ProcessStartTime.h"
 #include "tests/support/StandInClient.h"
 #include "tests/support/Unprivileged.h"
-#include "process/ProcessStartTime.h"
 
 #include <QCheckBox>
 #include <QLabel>

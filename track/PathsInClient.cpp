@@ -1,0 +1,34 @@
+#include "track/PathsInClient.h"
+
+#include "track/PointerScan.h"
+
+PathsInClient::PathsInClient(std::int32_t processId) : reader_(processId)
+{
+    if (!reader_.Refusal().empty()) {
+        failure_ = reader_.Refusal();
+        return;
+    }
+    modules_ = ListModules(processId);
+    failure_ = modules_.failure;
+}
+
+ResolvedPointerPath PathsInClient::Resolve(const PointerPath& path) const
+{
+    if (!failure_.empty())
+        return {std::nullopt, failure_};
+    return ResolvePointerPath(path, modules_.modules, PointersReadBy(reader_, modules_.pointerWidth));
+}
+
+ResolvedPointerPath ResolvePointerPathIn(std::int32_t processId, const PointerPath& path)
+{
+    return PathsInClient(processId).Resolve(path);
+}
+
+TrackedPlayerPlaces ResolveTrackedPlayer(std::int32_t processId, const TrackedPlayer& player)
+{
+    const PathsInClient client(processId);
+    TrackedPlayerPlaces places{client.Resolve(player.path), std::nullopt};
+    if (player.mapKey)
+        places.mapKey = client.Resolve(player.mapKey->path);
+    return places;
+}
