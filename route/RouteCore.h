@@ -43,11 +43,10 @@
 // - Memory: 5 bits a cell (whether the cell is core, and the way up), the
 //   crossings at 8 bytes and the strands at 8 bytes from each end; a search
 //   (RouteToGoal below) takes 8 bytes and a bit a crossing, the crossings
-//   waiting to be settled, and what it reaches on the way up. On the tight
-//   maze about 0.93 bytes a cell in all.
-// - Of() takes some 70 ns a walkable cell, 10 to 13 s on the 16384 x 16384
-//   tight maze: for a map that is searched many times. While it works it
-//   needs about 0.45 bytes a cell more (bits of its own, the cells waiting).
+//   waiting to be settled, and what it reaches on the way up.
+// - Of() takes many times one search's time (bench/RESULTS.md has the
+//   figures): it is for a map that is searched many times. While it works it
+//   needs bits of its own and a list of the cells waiting.
 
 #include "map/MapFormat.h"
 #include "route/RouteSteps.h"
