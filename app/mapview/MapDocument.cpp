@@ -30,7 +30,8 @@ void AppendShownLine(QString& text, const std::string& bytes)
 } // namespace
 
 MapDocument::MapDocument(std::filesystem::path mapInfoPath)
-    : mapInfoPath_(std::move(mapInfoPath)), walkability_(std::make_shared<const TMatrix>())
+    : mapInfoPath_(std::move(mapInfoPath)), walkability_(std::make_shared<const TMatrix>()),
+      routes_(std::make_shared<MapRoutes>(walkability_))
 {
 }
 
@@ -51,13 +52,16 @@ LoadedMap MapDocument::load(const std::filesystem::path& path, const std::functi
     MapLoad map = file.ReadCells();
     header_ = map.header;
     walkability_ = std::make_shared<const TMatrix>(std::move(map.matrix));
+    routes_ = std::make_shared<MapRoutes>(walkability_);
     return LoadedMap{std::move(map.image), std::move(linkText)};
 }
 
 void MapDocument::clearMap()
 {
     header_ = TMapHeader();
+    routes_.reset(); // its working out cancelled, before the map's values go
     walkability_ = std::make_shared<const TMatrix>();
+    routes_ = std::make_shared<MapRoutes>(walkability_);
 }
 
 std::optional<CellState> MapDocument::cellState(int x, int y) const

@@ -22,6 +22,7 @@
 
 #include "map/IndexedImage.h"
 #include "map/MapFormat.h"
+#include "route/MapRoutes.h"
 
 #include <QString>
 
@@ -47,6 +48,9 @@ public:
     const TMatrix& walkability() const { return *walkability_; }
     // The same values, for work on another thread that may outlive this map.
     std::shared_ptr<const TMatrix> sharedWalkability() const { return walkability_; }
+    // The routes of the map on show, shared by everyone who searches on it;
+    // nothing is worked out for them until a search or MapRoutes::Prepare().
+    std::shared_ptr<MapRoutes> routes() const { return routes_; }
 
     // The state of a cell as its picture shows it; none outside the map.
     std::optional<CellState> cellState(int x, int y) const;
@@ -58,4 +62,5 @@ private:
     std::filesystem::path mapInfoPath_;
     TMapHeader header_;
     std::shared_ptr<const TMatrix> walkability_;
+    std::shared_ptr<MapRoutes> routes_;
 };

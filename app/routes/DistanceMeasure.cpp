@@ -27,10 +27,9 @@ QString MeasureText(QPoint from, QPoint to, std::optional<int> walking, bool sea
     return DistanceMeasure::tr("from %1:%2: %3 straight, %4").arg(from.x()).arg(from.y()).arg(Steps(StraightSteps(from, to)), walked);
 }
 
-DistanceMeasure::DistanceMeasure(const MapDocument& document, RoutePlanner* routes, QObject* parent)
+DistanceMeasure::DistanceMeasure(const MapDocument& document, QObject* parent)
     : QObject(parent), walking_(new RoutePlanner(document, this))
 {
-    walking_->takeMapWorkFrom(routes);
     connect(walking_, &RoutePlanner::routeChanged, this, &DistanceMeasure::changed);
 }
 
@@ -49,7 +48,7 @@ void DistanceMeasure::stop()
         return;
     from_.reset();
     to_.reset();
-    walking_->clear();
+    walking_->letMapGo();
     emit changed();
 }
 

@@ -24,8 +24,8 @@ QString MeasureText(QPoint from, QPoint to, std::optional<int> walking, bool sea
 class DistanceMeasure : public QObject {
     Q_OBJECT
 public:
-    // The walking distances take the map's areas and core from `routes`.
-    DistanceMeasure(const MapDocument& document, RoutePlanner* routes, QObject* parent);
+    // The walking distances go through the document's routes of the map.
+    DistanceMeasure(const MapDocument& document, QObject* parent);
 
     void start(QPoint from);
     void stop();

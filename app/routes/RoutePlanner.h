@@ -5,25 +5,21 @@
 // picture: the map view draws it over the map.
 //
 // Searches run on threads of their own: the newest request wins and an
-// older search still running is cancelled. Once the player is first seen
-// on a map, or at the first route asked for, whichever comes first, a thread
-// of its own works out the map's walkable areas (WalkableAreas.h) and its
-// core (RouteCore.h), once for the map (not when the map is opened: a map
-// only looked at keeps its 1.5 bytes a cell). From then on a goal in another
-// area than the start is refused at once, without a search, and a search
-// goes through the core; the goal's side of it is kept for the next route
-// to the same goal, as the window asks again every second while the player
-// moves. A request before that waits for the preparation's areas; it, or a
-// request on a map whose core does not pay, works out the bits the waves
-// read (RouteGrid.h) itself, once for the map. clear() cancels every search
-// and waits for it; letMapGo() and the destructor cancel the preparation
-// too, so that the map's values can go.
+// older search still running is cancelled. They go through the map's routes
+// (MapRoutes.h, kept by the map document and shared with every other
+// planner on the map, the measure's among them): once the player is first
+// seen on a map, or at the first route asked for, whichever comes first,
+// the map's areas and core are worked out beside the searches, which never
+// wait for them (not when the map is opened: a map only looked at keeps its
+// 1.5 bytes a cell). A goal that the map's areas, once known, put in
+// another area than the start, or a blocked one, is refused at once without
+// a search. clear() cancels every search and waits for it; letMapGo() also
+// lets the map's routes go, so that the map's values can go.
 
 #include "app/mapview/MapDocument.h"
 
 #include <QObject>
 #include <QPoint>
-#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -32,10 +28,6 @@
 #include <vector>
 
 class QThread;
-class RouteCore;
-class RouteGrid;
-class RouteToGoal;
-class WalkableAreas;
 
 class RoutePlanner : public QObject {
     Q_OBJECT
@@ -46,14 +38,10 @@ public:
     // Starts working out the map's areas and core, unless that was done or
     // begun for this map.
     void prepareMap();
-    // Leaves working out the map's areas and core to that planner, and
-    // searches with what it has worked out: one core a map, however many
-    // planners.
-    void takeMapWorkFrom(RoutePlanner* planner) { mapWorkFrom_ = planner; }
-    bool isPreparing() const { return preparation_ != nullptr; }
+    bool isPreparing() const;
     // Whether searches on this map go through its core.
-    bool hasCore() const { return core_ && hasAreasOfThisMap(); }
-    // clear(), and the preparation cancelled: the map is about to go.
+    bool hasCore() const;
+    // clear(), and the map's routes let go: the map is about to go.
     void letMapGo();
     void routeFromPlayer(QPoint goal);
     // "Route from here": the start of the next routeTo().
@@ -79,20 +67,17 @@ signals:
 
 private:
     struct Search;
-    struct Preparation;
 
+    std::shared_ptr<MapRoutes> mapRoutes();
     void findRoute();
-    void startSearch(QPoint start, QPoint goal);
+    void startSearch(const std::shared_ptr<MapRoutes>& routes, QPoint start, QPoint goal);
     void searchEnded(const std::shared_ptr<Search>& search);
     void cancelSearches();
-    void cancelPreparation();
-    void preparationEnded(const std::shared_ptr<Preparation>& preparation);
-    bool hasAreasOfThisMap() const;
-    std::shared_ptr<Preparation> preparationOfThisMap() const;
-    void adoptMapWork();
     void show(std::vector<QPoint> route);
 
     const MapDocument& document_;
+    std::weak_ptr<MapRoutes> routes_; // of the map searched last; the document keeps them
+    MapRoutes::KeptGoal keptGoal_;
     std::optional<QPoint> chosenStart_;
     std::optional<QPoint> player_;
     std::optional<QPoint> goal_;
@@ -100,13 +85,4 @@ private:
     bool searching_ = false;
     std::vector<QPoint> route_;
     std::vector<std::pair<QThread*, std::shared_ptr<Search>>> running_;
-    std::weak_ptr<const TMatrix> areasMap_; // the map areas_, grid_ and core_ belong to, not kept alive by them
-    std::shared_ptr<const WalkableAreas> areas_;
-    std::shared_ptr<const RouteGrid> grid_;
-    std::shared_ptr<const RouteCore> core_; // none while not worked out, or when it does not pay
-    std::shared_ptr<const RouteToGoal> toGoal_; // through core_, to the last goal
-    std::weak_ptr<const TMatrix> preparedMap_; // the map the preparation was begun for
-    QPointer<RoutePlanner> mapWorkFrom_;
-    QThread* preparing_ = nullptr;
-    std::shared_ptr<Preparation> preparation_;
 };

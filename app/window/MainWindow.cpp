@@ -112,7 +112,7 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     linkMemo_ = new LinkMemo(this);
     tracker_ = new PlayerTracker(this);
     routes_ = new RoutePlanner(document_, this);
-    measure_ = new DistanceMeasure(document_, routes_, this);
+    measure_ = new DistanceMeasure(document_, this);
     follower_ = new MapFollower(this);
     players_ = new PlayerList(this);
 

@@ -117,8 +117,8 @@ TEST_F(RoutePlannerTest, ASearchCancelledJustAfterItEndedLeavesTheNextOneToEnd)
     }
 }
 
-// A route asked for while the map is worked out waits for its areas and is
-// as short as a plain search's; letting the map go meanwhile ends the wait.
+// A route asked for while the map is worked out does not wait for it and is
+// as short as a plain search's; letting the map go meanwhile ends the search.
 TEST_F(RoutePlannerTest, ARouteAskedWhileTheMapIsWorkedOutIsShortest)
 {
     const TMatrix walk = TightMaze(600, 500, 7);
@@ -174,7 +174,6 @@ TEST_F(RoutePlannerTest, OnAPreparedMazeTheRoutesFromThePlayerAreShortest)
 
     // A second planner, as the measure's, searches through the same core.
     RoutePlanner measuring(document_, nullptr);
-    measuring.takeMapWorkFrom(&routes_);
     measuring.startAt(QPoint(first.x, first.y));
     measuring.routeTo(QPoint(goal.x, goal.y));
     EXPECT_FALSE(measuring.isPreparing());
@@ -224,7 +223,8 @@ TEST_F(RoutePlannerTest, AGoalBehindAWallIsRefusedWithoutHoldingTheWindow)
     QTest::qWait(50);
     EXPECT_LT(longestWait, 200);
 
-    // From now on the areas are known: refused at once, with no search.
+    // Once the areas are known: refused at once, with no search.
+    QTRY_VERIFY_WITH_TIMEOUT(!routes_.isPreparing(), 10000);
     routes_.setPlayer(QPoint(kColumns / 2, kRows / 2));
     EXPECT_FALSE(routes_.isSearching());
     EXPECT_EQ(routes_.summary(), "no route");
@@ -250,7 +250,7 @@ TEST(MeasureTextTest, StraightStepsToAnyOfEightNeighboursAndTheWalk)
 
 TEST_F(RoutePlannerTest, MeasuringTellsTheWalkAroundTheWall)
 {
-    DistanceMeasure measure(document_, &routes_, nullptr);
+    DistanceMeasure measure(document_, nullptr);
     EXPECT_EQ(measure.note(), "");
     measure.measureTo(QPoint(2, 0)); // not measuring: nothing
     EXPECT_EQ(measure.note(), "");
