@@ -11,7 +11,7 @@ fi
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 
-EnsurePackages cmake make g++ g++-multilib qt6-base-dev qt6-l10n-tools qt6-translations-l10n libgtest-dev libbenchmark-dev fonts-wqy-zenhei imagemagick time
+EnsurePackages cmake make g++ g++-multilib qt6-base-dev qt6-l10n-tools qt6-translations-l10n libgtest-dev libbenchmark-dev fonts-wqy-zenhei imagemagick time man-db
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 if [[ $mode == run ]]; then
