@@ -28,6 +28,7 @@ list(TRANSFORM TARVEX_SAMPLE_MORE_FILES PREPEND ${TARVEX_SAMPLES_DIR}/more/ OUTP
 # "folder": the rest of the portable folder; the Debian package puts these
 # where Debian expects them instead.
 install(FILES ${TARVEX_BIN_DIR}/MapInfo.txt README.md DESTINATION . COMPONENT folder)
+install(FILES ${TARVEX_README_FILES} DESTINATION doc COMPONENT folder) # what the README links to
 install(FILES ${TARVEX_MAN_PAGES} DESTINATION man/man1 COMPONENT folder)
 install(FILES ${sample_files} DESTINATION samples COMPONENT folder)
 install(FILES ${sample_more_files} DESTINATION samples/more COMPONENT folder)
@@ -73,6 +74,7 @@ install(FILES ${TARVEX_PACKAGING_DIR}/tarvex-viewer.1.gz ${TARVEX_PACKAGING_DIR}
         DESTINATION ${system_share}/man/man1 COMPONENT system EXCLUDE_FROM_ALL)
 install(FILES ${TARVEX_PACKAGING_DIR}/changelog.gz packaging/copyright README.md
         DESTINATION ${TARVEX_DEB_DOC_DIR} COMPONENT system EXCLUDE_FROM_ALL)
+install(FILES ${TARVEX_README_FILES} DESTINATION ${TARVEX_DEB_DOC_DIR}/doc COMPONENT system EXCLUDE_FROM_ALL)
 
 install(FILES app/${TARVEX_APP_ID}.desktop DESTINATION ${system_share}/applications
         COMPONENT system EXCLUDE_FROM_ALL)

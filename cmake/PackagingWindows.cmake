@@ -6,6 +6,7 @@
 # the same files.
 install(TARGETS tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where stand_in_client RUNTIME DESTINATION .)
 install(FILES ${TARVEX_WINDOWS_DLLS} ${TARVEX_BIN_DIR}/MapInfo.txt README.md DESTINATION .)
+install(FILES ${TARVEX_README_FILES} DESTINATION doc) # what the README links to
 install(FILES ${TARVEX_PLATFORM_PLUGIN} DESTINATION platforms)
 install(FILES ${TARVEX_STYLE_PLUGIN} DESTINATION styles)
 # The viewer starts in its own folder when double-clicked: the maps are listed at once.

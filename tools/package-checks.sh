@@ -88,7 +88,7 @@ check "the archive is under 40 MB" test "$size" -lt $((40 * 1000 * 1000))
 check "the archive holds one program folder" test "$(tar tzf "$archive" | cut -d/ -f1 | sort -u | wc -l)" -eq 1
 check "a file a user left in the sample folder is not in the archive" \
     sh -c '! tar tzf "$1" | grep -q saved-by-a-user' sh "$archive"
-for file in tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where qt.conf MapInfo.txt README.md \
+for file in tarvex-viewer tarvex-map2bmp tarvex-route tarvex-find tarvex-where qt.conf MapInfo.txt README.md doc/MANUAL.md doc/screenshot.png \
     man/man1/tarvex-viewer.1 man/man1/tarvex-map2bmp.1 man/man1/tarvex-find.1 man/man1/tarvex-route.1 man/man1/tarvex-where.1 \
     lib/libQt6Core.so.6 lib/libQt6Gui.so.6 lib/libQt6Widgets.so.6 lib/libQt6XcbQpa.so.6 \
     plugins/platforms/libqxcb.so plugins/platforms/libqoffscreen.so samples/Harbor2.map samples/more/Crypt.map \
@@ -161,6 +161,7 @@ check "the sample maps are in /usr/share/tarvex/samples" \
     diff -r --exclude=.made build/samples "$root/usr/share/tarvex/samples"
 doc=$root/usr/share/doc/tarvex-map-viewer
 check "the copyright file is there" grep -q '^License: ' "$doc/copyright"
+check "the manual and the picture the README links to are beside it" test -s "$doc/doc/MANUAL.md" -a -s "$doc/doc/screenshot.png"
 check "the changelog names this version" sh -c 'zcat "$1" | head -n 1 | grep -qF "($2)"' sh "$doc/changelog.gz" \
     "$(dpkg-deb --field "$deb" Version)"
 for page in tarvex-viewer tarvex-map2bmp tarvex-find tarvex-route tarvex-where; do

@@ -134,7 +134,7 @@ click() { xdotool mousemove --window "$window" "$1" "$2" sleep 0.2 click 1 sleep
 title() { xdotool getwindowname "$window"; }
 
 for file in tarvex-viewer.exe tarvex-map2bmp.exe tarvex-find.exe tarvex-where.exe stand_in_client.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
-    libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll MapInfo.txt README.md Harbor2.map; do
+    libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll MapInfo.txt README.md doc/MANUAL.md doc/screenshot.png Harbor2.map; do
     check "the zip holds $file" test -s "$program/$file"
 done
 # Every DLL a program imports is in the folder or is part of Windows (the
