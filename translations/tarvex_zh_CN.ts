@@ -730,14 +730,6 @@
         <translation>同时跟踪此客户端...</translation>
     </message>
     <message>
-        <source>no running process named &quot;%1&quot; is left to follow</source>
-        <translation>没有剩下名为 &quot;%1&quot; 的运行中进程可跟踪</translation>
-    </message>
-    <message>
-        <source>player %1: %2</source>
-        <translation>玩家 %1：%2</translation>
-    </message>
-    <message>
         <source>Not every player of the tracking file is followed: %1.</source>
         <translation>跟踪文件中的玩家未能全部跟踪：%1。</translation>
     </message>
@@ -1221,6 +1213,17 @@ Do you want to replace it?</source>
     <message>
         <source>Player %1 of the tracking file: %2</source>
         <translation>跟踪文件的玩家 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>TrackingFileOpening</name>
+    <message>
+        <source>no running process named &quot;%1&quot; is left to follow</source>
+        <translation>没有剩下名为 &quot;%1&quot; 的运行中进程可跟踪</translation>
+    </message>
+    <message>
+        <source>player %1: %2</source>
+        <translation>玩家 %1：%2</translation>
     </message>
 </context>
 <context>

@@ -13,7 +13,8 @@
 #include "app/following/PlayersWindow.h"
 #include "app/following/PlayerTracker.h"
 #include "app/following/ProcessPicker.h"
-#include "app/following/StartClientDialog.h"
+#include "app/following/ClientStarter.h"
+#include "app/following/TrackingFileOpening.h"
 #include "app/mapview/CellReadout.h"
 #include "app/mapview/GoToCell.h"
 #include "app/mapview/ImageControl.h"
@@ -35,7 +36,6 @@
 #include "app/window/WindowPlacement.h"
 #include "base/HexText.h"
 #include "map/MapReader.h"
-#include "process/ClientStart.h"
 #include "qtfiles/BitmapFile.h"
 #include "qtfiles/FileNames.h"
 #include "qtfiles/QtConversions.h"
@@ -115,6 +115,8 @@ MainWindow::MainWindow(const QString& mapInfoPath, const QString& startDirectory
     measure_ = new DistanceMeasure(document_, this);
     follower_ = new MapFollower(this);
     players_ = new PlayerList(this);
+    trackingFileOpening_ = new TrackingFileOpening(this);
+    clientStarter_ = new ClientStarter(this);
 
     auto* column = TightLayout<QVBoxLayout>(this);
     column->addWidget(toolBar_);
@@ -190,7 +192,7 @@ void MainWindow::buildCommands()
     openTrackingFileCommand_ = addCommand(QT_TR_NOOP("Open Tracking File..."), nullptr, {}, [this] { askForTrackingFile(); });
     toolBar_->addAddressMenuCommand(openTrackingFileCommand_);
     toolBar_->addAddressMenuCommand(mapKeyCommand_);
-    startClientCommand_ = addCommand(QT_TR_NOOP("Start a Game Client..."), nullptr, {}, [this] { startClient(); });
+    startClientCommand_ = addCommand(QT_TR_NOOP("Start a Game Client..."), nullptr, {}, [this] { clientStarter_->start(runModal_); });
     helpCommand_ = addCommand(QT_TR_NOOP("Keyboard and Mouse"), nullptr, {Qt::SHIFT | Qt::Key_F1}, [this] { showHelp(); });
     trailCommand_ = addCommand(QT_TR_NOOP("Trail"), nullptr, {Qt::Key_T}, [this] { showTrail(); });
     trailCommand_->setCheckable(true);
@@ -253,6 +255,10 @@ void MainWindow::connectParts()
     });
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);
     connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::letTrackingFileGo);
+    connect(clientStarter_, &ClientStarter::clientListed, this, [this](std::uint32_t client) {
+        processPicker_->refreshKeepingSelection();
+        processPicker_->selectProcess(client);
+    });
     connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::showFirstPlayerRow);
     // Ages go on while no tick comes.
     auto* trailFading = new QTimer(this);
@@ -364,7 +370,7 @@ void MainWindow::showReadout()
         notes << tr("following paused (F resumes)");
     if (tracker_->isUnanswered())
         notes << tr("the client does not answer");
-    if (openingTrackingFile_)
+    if (trackingFileOpening_->isOpening())
         notes << tr("finding the tracking file's paths in the client...");
     if (const QString note = followingAcrossMapsNote(); !note.isEmpty())
         notes << note;
@@ -629,47 +635,6 @@ void MainWindow::completeTrackingFile(TrackingFile& file) const
     }
 }
 
-// A tracking file, its client, and where its paths land there now.
-struct MainWindow::TrackingFileInClient {
-    TrackingFile file;
-    std::uint32_t client;
-    ResolvedPointerPath position;
-    std::optional<ResolvedPointerPath> mapKey;
-    QString fileName;
-    std::vector<ClientSource> others; // the players after the first found in their clients
-    QStringList othersNotFound;       // why the others that were not
-};
-
-namespace {
-
-// The running processes of the program, but those taken, in ascending
-// identifiers: the first where the player's path lands is the player's.
-std::optional<ClientSource> FindTrackedPlayer(const TrackedPlayer& player, const std::vector<ProcessEntry>& processes,
-                                              const std::vector<std::uint32_t>& taken, QString* failure)
-{
-    const QString program = QString::fromStdString(player.program);
-    *failure = MainWindow::tr("no running process named \"%1\" is left to follow").arg(program);
-    for (const ProcessEntry& process : processes) {
-        const QString name = ShownFileName(std::filesystem::path(process.exeFile));
-        if (name.compare(program, Qt::CaseInsensitive) != 0 ||
-            std::find(taken.begin(), taken.end(), process.processId) != taken.end())
-            continue;
-        const TrackedPlayerPlaces places = ResolveTrackedPlayer(std::int32_t(process.processId), player);
-        const ResolvedPointerPath& position = places.position;
-        if (!position.address || *position.address > 0xFFFFFFFFu) {
-            *failure = QString::fromStdString(position.address ? "above 4 GiB" : position.failure);
-            continue;
-        }
-        ClientSource source{process.processId, process.startTime, name, std::uint32_t(*position.address), {}, player, {}};
-        if (places.mapKey && places.mapKey->address && *places.mapKey->address <= 0xFFFFFFFFu)
-            source.mapKey = MapKeyPlace{std::uint32_t(*places.mapKey->address), player.mapKey->form};
-        return source;
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 // The map key the tracking file names, where its path lands now, and the
 // maps learned for it.
 void MainWindow::followMapKeyOf(const TrackingFileInClient& opened)
@@ -689,36 +654,6 @@ void MainWindow::followMapKeyOf(const TrackingFileInClient& opened)
                                      .toStdString());
     follower_->setMapKey(std::int32_t(opened.client), MapKeyPlace{std::uint32_t(*resolved.address), file.mapKey->form});
     mapKeyPath_ = file.mapKey;
-}
-
-void MainWindow::startClient()
-{
-    if (!startClientDialog_)
-        startClientDialog_ = new StartClientDialog(this);
-    if (!runModal_(*startClientDialog_))
-        return;
-    std::vector<std::string> arguments;
-    for (const QString& argument : startClientDialog_->arguments())
-        arguments.push_back(argument.toLocal8Bit().toStdString());
-    const std::string program = startClientDialog_->program().toLocal8Bit().toStdString();
-    const StartedClient started = StartClient(program, arguments);
-    if (started.processId == 0)
-        throw std::runtime_error(started.failure);
-    selectStartedClient(started.processId, program, 40);
-}
-
-// A client takes a moment to show as itself (under Wine, seconds): the list
-// is made again every quarter of a second until its row can be selected.
-void MainWindow::selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft)
-{
-    const std::optional<std::uint32_t> client = FindStartedClient(SnapshotProcesses(), started, program);
-    if (client) {
-        processPicker_->refreshKeepingSelection();
-        processPicker_->selectProcess(*client);
-        return;
-    }
-    if (triesLeft > 0)
-        QTimer::singleShot(250, this, [=] { selectStartedClient(started, program, triesLeft - 1); });
 }
 
 void MainWindow::askForTrackingFile()
@@ -741,54 +676,33 @@ void MainWindow::openTrackingFile(const std::filesystem::path& file, std::functi
     const std::optional<std::uint32_t> client = pickClientNamed(QString::fromStdString(read.file->program));
     if (!client)
         return;
-    auto opening = std::make_shared<const TrackingFileInClient>(
-        TrackingFileInClient{*read.file, *client, {}, {}, ShownFileName(file.filename()), {}, {}});
-    openingTrackingFile_ = opening;
+    trackingFileOpening_->open(*read.file, *client, ShownFileName(file.filename()),
+                               [this, tellFailure](const TrackingFileInClient& opened) {
+                                   showReadout();
+                                   try {
+                                       followTrackingFile(opened);
+                                   } catch (const std::exception& failure) {
+                                       const QString message = QString::fromUtf8(failure.what());
+                                       if (tellFailure)
+                                           tellFailure(message);
+                                       else
+                                           showFailure(message);
+                                   }
+                               });
     showReadout();
-    RunOffThread(
-        this,
-        [opening] {
-            TrackingFileInClient opened = *opening;
-            TrackedPlayerPlaces places = ResolveTrackedPlayer(std::int32_t(opened.client), opened.file);
-            opened.position = std::move(places.position);
-            opened.mapKey = std::move(places.mapKey);
-            const std::vector<ProcessEntry> processes = SnapshotProcesses();
-            std::vector<std::uint32_t> taken{opened.client};
-            for (std::size_t i = 0; i < opened.file.others.size(); ++i) {
-                QString failure;
-                if (std::optional<ClientSource> found = FindTrackedPlayer(opened.file.others[i], processes, taken, &failure)) {
-                    found->trackingFile = opened.fileName;
-                    taken.push_back(found->processId);
-                    opened.others.push_back(std::move(*found));
-                } else {
-                    opened.othersNotFound << tr("player %1: %2").arg(i + 2).arg(failure);
-                }
-            }
-            return opened;
-        },
-        [this, opening, tellFailure](const TrackingFileInClient& opened) {
-            if (opening != openingTrackingFile_)
-                return; // another file since
-            openingTrackingFile_.reset();
-            showReadout();
-            try {
-                followTrackingFile(opened);
-            } catch (const std::exception& failure) {
-                const QString message = QString::fromUtf8(failure.what());
-                if (tellFailure)
-                    tellFailure(message);
-                else
-                    showFailure(message);
-            }
-        });
+}
+
+bool MainWindow::isOpeningTrackingFile() const
+{
+    return trackingFileOpening_->isOpening();
 }
 
 // The user chose a process or an address meanwhile: that choice stays.
 void MainWindow::letTrackingFileGo()
 {
-    if (!openingTrackingFile_)
+    if (!trackingFileOpening_->isOpening())
         return;
-    openingTrackingFile_.reset();
+    trackingFileOpening_->letGo();
     showReadout();
 }
 

@@ -24,7 +24,7 @@ class DirectoryList;
 class DistanceMeasure;
 class FinderWindow;
 class HelpWindow;
-class StartClientDialog;
+class ClientStarter;
 class DriveSelector;
 class MapFileList;
 class MapFollower;
@@ -35,6 +35,8 @@ class PlayerTracker;
 class PlayersWindow;
 class ProcessPicker;
 class RoutePlanner;
+class TrackingFileOpening;
+struct TrackingFileInClient;
 class LinkMemo;
 
 class MainWindow : public QWidget {
@@ -71,7 +73,7 @@ public:
     void openTrackingFile(const std::filesystem::path& file,
                           std::function<void(const QString&)> tellFailure = nullptr);
     // The paths of a tracking file are being followed in its client.
-    bool isOpeningTrackingFile() const { return openingTrackingFile_ != nullptr; }
+    bool isOpeningTrackingFile() const;
     // Shows the map the player is on, from the maps of the folder on show.
     void setFollowingAcrossMaps(bool on);
     bool isFollowingAcrossMaps() const;
@@ -104,7 +106,6 @@ private:
     void openFinder();
     void openMapKeyWindow();
     void completeTrackingFile(TrackingFile& file) const;
-    struct TrackingFileInClient;
     void followTrackingFile(const TrackingFileInClient& opened);
     void letTrackingFileGo();
     void followMapKeyOf(const TrackingFileInClient& opened);
@@ -117,8 +118,6 @@ private:
     void showFirstPlayerRow();
     void showPlayers();
     void showPlayer(int row);
-    void startClient();
-    void selectStartedClient(std::uint32_t started, const std::string& program, int triesLeft);
     void showMapToFinder();
     void askForTrackingFile();
     std::optional<std::uint32_t> pickClientNamed(const QString& program);
@@ -142,6 +141,8 @@ private:
     RoutePlanner* routes_;
     DistanceMeasure* measure_;
     MapFollower* follower_;
+    TrackingFileOpening* trackingFileOpening_;
+    ClientStarter* clientStarter_;
     ToolBarCommands commands_;
     QAction* fitCommand_;
     QAction* trailCommand_;
@@ -175,11 +176,9 @@ private:
     MapKeyWindow* mapKeyWindow_ = nullptr;
     std::optional<TrackedMapKey> mapKeyPath_; // of the map key in use, once found
     HelpWindow* helpWindow_ = nullptr;
-    StartClientDialog* startClientDialog_ = nullptr;
     bool failureBoxOpen_ = false;
     QElapsedTimer sincePlayersMapShown_; // "map: NAME" in the readout a few seconds after
     bool playersShowing_ = false; // asked to show them, after the events waiting now
-    std::shared_ptr<const TrackingFileInClient> openingTrackingFile_; // its paths are being followed
     PlayerTrail trail_;
     std::optional<std::uint32_t> trailProcess_; // whose trail it is
     QElapsedTimer trailClock_;
