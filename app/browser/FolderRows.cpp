@@ -1,9 +1,9 @@
 #include "app/browser/FolderRows.h"
 
-#include <QDeadlineTimer>
+#include "app/shared/WorkerThread.h"
+
 #include <QElapsedTimer>
 #include <QListWidget>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -48,8 +48,8 @@ struct FolderRows::Listing {
     Keep keep;
     std::shared_ptr<const std::vector<ShownEntry>> before;
     std::atomic<bool> cancel{false};
-    std::unique_ptr<QThread> thread;
-    // Made on the thread:
+    std::unique_ptr<WorkerThread> worker;
+    // Made on the worker's thread:
     ShownListing after;
     RowChanges changes;
     // Put in on the window's thread:
@@ -60,7 +60,7 @@ struct FolderRows::Listing {
     ~Listing()
     {
         cancel = true;
-        thread->wait();
+        worker.reset(); // waits for it
     }
 };
 
@@ -74,7 +74,7 @@ FolderRows::~FolderRows() = default; // each listing's thread stops at its next 
 
 void FolderRows::show(const std::filesystem::path& folder, int first)
 {
-    if (listing_ && listing_->thread->isRunning()) {
+    if (listing_ && listing_->worker->isRunning()) {
         listing_->cancel = true;
         givenUp_.push_back(listing_);
     }
@@ -103,11 +103,13 @@ void FolderRows::startListing()
     listing->folder = folder_;
     listing->keep = keep_;
     listing->before = shown_;
-    listing->thread.reset(QThread::create([listing] {
-        listing->after = ListShownEntries(listing->folder, listing->keep, &listing->cancel);
-        listing->changes = CompareEntries(*listing->before, listing->after.entries);
-    }));
-    connect(listing->thread.get(), &QThread::finished, this, [this, id = listing->id] {
+    listing->worker = std::make_unique<WorkerThread>(
+        [listing] {
+            listing->after = ListShownEntries(listing->folder, listing->keep, &listing->cancel);
+            listing->changes = CompareEntries(*listing->before, listing->after.entries);
+        },
+        nullptr);
+    connect(listing->worker.get(), &WorkerThread::ended, this, [this, id = listing->id] {
         if (listing_ && listing_->id == id) {
             take(listing_);
             return;
@@ -116,8 +118,7 @@ void FolderRows::startListing()
                                       [id](const std::shared_ptr<Listing>& kept) { return kept->id == id; }),
                        givenUp_.end());
     });
-    listing->thread->start();
-    if (listing->thread->wait(QDeadlineTimer(kWaitForListingMs)))
+    if (listing->worker->wait(kWaitForListingMs))
         take(listing_);
 }
 

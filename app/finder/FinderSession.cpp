@@ -1,6 +1,7 @@
 #include "app/finder/FinderSession.h"
 
 #include "app/shared/OffThread.h"
+#include "app/shared/WorkerThread.h"
 #include "process/ProcessModules.h"
 #include "route/RouteSteps.h"
 #include "track/PointerScan.h"
@@ -96,6 +97,8 @@ FinderSession::FinderSession(std::int32_t processId, QObject* parent)
 FinderSession::~FinderSession()
 {
     work_->progress.cancel = true; // a running step ends by itself; nothing waits for it
+    if (worker_)
+        worker_->letGo();
 }
 
 std::int32_t FinderSession::processId() const
@@ -187,8 +190,7 @@ bool FinderSession::run(const std::function<void(Work&)>& step, const std::funct
     ++steps_;
     letGo_ = false;
     readingFirst_.reset(); // what it reads is of before the step
-    RunOffThread(
-        this,
+    worker_ = new WorkerThread(
         [work = work_, step, whenMemoryRunsOut] {
             try {
                 step(*work);
@@ -199,9 +201,9 @@ bool FinderSession::run(const std::function<void(Work&)>& step, const std::funct
                 work->outcome.cancelled = true;
                 work->pathFailure = QString::fromStdString(failure.what());
             }
-            return work;
         },
-        [this](const std::shared_ptr<Work>& work) { finish(work); });
+        this);
+    connect(worker_, &WorkerThread::ended, this, [this, work = work_] { finish(work); });
     return true;
 }
 
@@ -217,6 +219,9 @@ void FinderSession::letGo(std::uint64_t step)
 {
     if (step != steps_ || !running_)
         return; // it ended by itself, and another may run
+    worker_->letGo();
+    delete worker_;
+    worker_ = nullptr;
     work_ = std::make_shared<Work>(work_->reader.ProcessId());
     work_->outcome.cancelled = true;
     work_->pathFailure = tr("The client did not answer a read of its memory, so the search was let go.");
@@ -261,6 +266,10 @@ void FinderSession::finish(const std::shared_ptr<Work>& work)
 {
     if (work != work_)
         return; // let go
+    if (worker_) {
+        worker_->deleteLater(); // its work has ended
+        worker_ = nullptr;
+    }
     running_ = false;
     if (scanningPaths_)
         emit pathsFound();

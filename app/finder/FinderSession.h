@@ -22,6 +22,8 @@
 #include <functional>
 #include <memory>
 
+class WorkerThread;
+
 enum class FinderStepKind { Position, OnMap, Moved, Still, MapKeyLook, MapChanged, MapSame };
 
 class FinderSession : public QObject {
@@ -79,6 +81,7 @@ private:
     void letGo(std::uint64_t step);
 
     std::shared_ptr<Work> work_; // shared with the step's thread
+    WorkerThread* worker_ = nullptr; // the running step's
     std::shared_ptr<const TMatrix> map_;
     bool scanningPaths_ = false;
     bool running_ = false;

@@ -1,6 +1,6 @@
 #include "app/routes/RoutePlanner.h"
 
-#include <QThread>
+#include "app/shared/WorkerThread.h"
 
 #include <algorithm>
 
@@ -119,7 +119,7 @@ QString RoutePlanner::summary() const
 
 void RoutePlanner::findRoute()
 {
-    for (auto& [thread, search] : running_)
+    for (auto& [worker, search] : running_)
         search->cancel = true; // the newest request wins
     searching_ = false;
     const std::optional<QPoint> start = fromPlayer_ ? player_ : chosenStart_;
@@ -139,22 +139,21 @@ void RoutePlanner::startSearch(const std::shared_ptr<MapRoutes>& routes, QPoint 
     search->kept = keptGoal_;
     search->start = CellOf(start);
     search->goal = CellOf(goal);
-    QThread* thread = QThread::create([search] {
-        search->found = search->routes->Find(search->start, search->goal, &search->cancel, &search->kept);
-    });
-    running_.emplace_back(thread, search);
-    // Known by its search: a thread cancelled and deleted by cancelSearches()
-    // may still have this handler queued, and a new thread may have its address.
-    connect(thread, &QThread::finished, this, [this, thread, search] {
+    auto* worker = new WorkerThread(
+        [search] { search->found = search->routes->Find(search->start, search->goal, &search->cancel, &search->kept); },
+        this);
+    running_.emplace_back(worker, search);
+    // Known by its search: a worker cancelled and deleted by cancelSearches()
+    // may still have this handler queued, and a new one may have its address.
+    connect(worker, &WorkerThread::ended, this, [this, worker, search] {
         const auto entry = std::find_if(running_.begin(), running_.end(), [&search](const auto& e) { return e.second == search; });
         if (entry == running_.end())
             return;
         running_.erase(entry);
-        thread->deleteLater();
+        worker->deleteLater();
         searchEnded(search);
     });
     searching_ = true;
-    thread->start();
     emit routeChanged();
 }
 
@@ -174,10 +173,9 @@ void RoutePlanner::searchEnded(const std::shared_ptr<Search>& search)
 
 void RoutePlanner::cancelSearches()
 {
-    for (auto& [thread, search] : running_) {
+    for (auto& [worker, search] : running_) {
         search->cancel = true;
-        thread->wait();
-        delete thread;
+        delete worker; // waits for it
     }
     running_.clear();
     searching_ = false;

@@ -27,7 +27,7 @@
 #include <optional>
 #include <vector>
 
-class QThread;
+class WorkerThread;
 
 class RoutePlanner : public QObject {
     Q_OBJECT
@@ -84,5 +84,5 @@ private:
     bool fromPlayer_ = false;
     bool searching_ = false;
     std::vector<QPoint> route_;
-    std::vector<std::pair<QThread*, std::shared_ptr<Search>>> running_;
+    std::vector<std::pair<WorkerThread*, std::shared_ptr<Search>>> running_;
 };
