@@ -35,6 +35,11 @@ struct FolderListing {
 };
 FolderListing ListFolder(const std::filesystem::path& folder, const std::atomic<bool>* cancel = nullptr);
 
+// A command-line argument as the system's bytes, as the file list reads
+// names: one in GBK bytes opens too (as text its bytes would be lost).
+// Windows hands a program its arguments as text in the first place.
+std::filesystem::path ArgumentBytes(int argc, char** argv, const QString& argument);
+
 // A file name's bytes in the GBK code page, as "MapInfo.txt" writes names:
 // a valid UTF-8 name converted, any other taken as GBK bytes already.
 std::string GbkFileName(const std::filesystem::path& name);

@@ -2,6 +2,7 @@
 
 #include "qtfiles/QtConversions.h"
 
+#include <QFile>
 #include <QStringDecoder>
 
 // Linux names files in bytes: UTF-8 mostly, GBK from the game's own folders,
@@ -88,4 +89,12 @@ QString ToQtPath(const std::filesystem::path& path)
 bool QtCanNamePath(const std::filesystem::path& path)
 {
     return ToQtPath(path).toStdString() == path.native();
+}
+
+std::filesystem::path ArgumentBytes(int argc, char** argv, const QString& argument)
+{
+    for (int i = 1; i < argc; ++i)
+        if (QFile::decodeName(argv[i]) == argument)
+            return std::filesystem::path(argv[i]);
+    return ToFilesystemPath(argument);
 }

@@ -40,3 +40,8 @@ bool QtCanNamePath(const std::filesystem::path&)
 {
     return true;
 }
+
+std::filesystem::path ArgumentBytes(int, char**, const QString& argument)
+{
+    return ToFilesystemPath(argument);
+}

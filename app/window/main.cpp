@@ -132,19 +132,6 @@ private:
     }
 };
 
-// The argument as the system's bytes, as the file list reads names: one in
-// GBK bytes opens too (as text its bytes would be lost). Windows hands the
-// program its arguments as text in the first place.
-std::filesystem::path ArgumentBytes([[maybe_unused]] int argc, [[maybe_unused]] char** argv, const QString& argument)
-{
-#ifndef Q_OS_WIN
-    for (int i = 1; i < argc; ++i)
-        if (QFile::decodeName(argv[i]) == argument)
-            return std::filesystem::path(argv[i]);
-#endif
-    return ToFilesystemPath(argument);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
