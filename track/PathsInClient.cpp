@@ -19,6 +19,14 @@ ResolvedPointerPath PathsInClient::Resolve(const PointerPath& path) const
     return ResolvePointerPath(path, modules_.modules, PointersReadBy(reader_, modules_.pointerWidth));
 }
 
+std::vector<PointerPath> PathsInClient::StillLeading(const std::vector<PointerPath>& paths,
+                                                     const std::function<bool(std::uint64_t address)>& leads) const
+{
+    if (!failure_.empty())
+        return {};
+    return PathsStillLeading(paths, modules_.modules, PointersReadBy(reader_, modules_.pointerWidth), leads);
+}
+
 ResolvedPointerPath ResolvePointerPathIn(std::int32_t processId, const PointerPath& path)
 {
     return PathsInClient(processId).Resolve(path);

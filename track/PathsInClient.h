@@ -13,8 +13,10 @@
 #include "track/TrackingFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class PathsInClient {
 public:
@@ -26,6 +28,10 @@ public:
     const ModuleList& Modules() const { return modules_; }
 
     ResolvedPointerPath Resolve(const PointerPath& path) const;
+    // Those of the paths that land on an address where `leads` says the
+    // player is (PathsStillLeading, PointerPath.h); none after a failure.
+    std::vector<PointerPath> StillLeading(const std::vector<PointerPath>& paths,
+                                          const std::function<bool(std::uint64_t address)>& leads) const;
 
 private:
     ProcessReader reader_;

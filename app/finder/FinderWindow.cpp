@@ -3,9 +3,8 @@
 #include "app/finder/FinderSession.h"
 #include "app/shared/OffThread.h"
 #include "base/HexText.h"
-#include "process/ProcessModules.h"
 #include "qtfiles/FileReplacing.h"
-#include "track/PointerScan.h"
+#include "track/PathsInClient.h"
 #include "track/TrackingFile.h"
 
 #include <QEvent>
@@ -346,18 +345,14 @@ void FinderWindow::checkPathsAfterRestart()
     checking_ = checking;
     RunOffThread(
         this,
-        [reader = session_->reader(), checking, isPlayer] {
-            Check check;
-            const ModuleList modules = ListModules(reader->ProcessId());
-            check.failure = modules.failure;
-            if (modules.failure.empty())
-                check.leading = PathsStillLeading(*checking, modules.modules, PointersReadBy(*reader, modules.pointerWidth),
-                                                  [&](std::uint64_t address) {
-                                                      std::uint16_t pair[2] = {};
-                                                      return address <= 0xFFFFFFFCu &&
-                                                             reader->Read(address, pair, sizeof pair) == sizeof pair &&
-                                                             isPlayer(pair[0], pair[1]); // little-endian, as the tracker reads them
-                                                  });
+        [processId = session_->processId(), checking, isPlayer] {
+            const PathsInClient client(processId);
+            Check check{client.Failure(), {}};
+            check.leading = client.StillLeading(*checking, [&](std::uint64_t address) {
+                std::uint16_t pair[2] = {};
+                return address <= 0xFFFFFFFCu && client.Reader().Read(address, pair, sizeof pair) == sizeof pair &&
+                       isPlayer(pair[0], pair[1]); // little-endian, as the tracker reads them
+            });
             return check;
         },
         [this, checking](const Check& check) {
