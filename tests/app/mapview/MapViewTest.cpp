@@ -18,40 +18,6 @@
 
 namespace {
 
-struct ZoomStep {
-    const char* name;
-    int size, zoomedIn, zoomedOut;
-};
-
-class ZoomStepTest : public ::testing::TestWithParam<ZoomStep> {};
-
-TEST_P(ZoomStepTest, AFifthOfTheSizeTruncated)
-{
-    EXPECT_EQ(ZoomedInSize(GetParam().size), GetParam().zoomedIn);
-    EXPECT_EQ(ZoomedOutSize(GetParam().size), GetParam().zoomedOut);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, ZoomStepTest,
-                         ::testing::Values(ZoomStep{"hundred", 100, 120, 80}, ZoomStep{"zoomed_once", 120, 144, 96},
-                                           ZoomStep{"eighty", 80, 96, 64}, ZoomStep{"ninety_six", 96, 115, 77},
-                                           ZoomStep{"nine", 9, 10, 8}, ZoomStep{"five", 5, 6, 4},
-                                           ZoomStep{"four_stays", 4, 4, 4}, ZoomStep{"one_stays", 1, 1, 1},
-                                           ZoomStep{"nothing", 0, 0, 0}, ZoomStep{"start_width", 257, 308, 206},
-                                           ZoomStep{"start_height", 245, 294, 196},
-                                           ZoomStep{"below_the_largest", kMaxControlSize - 1, kMaxControlSize, 13421772},
-                                           ZoomStep{"the_largest", kMaxControlSize, kMaxControlSize, 13421772}),
-                         [](const ::testing::TestParamInfo<ZoomStep>& step) { return std::string(step.param.name); });
-
-TEST(SourcePixelTest, WholePixelsAreRepeatedOrDropped)
-{
-    // 3 picture pixels over 7 screen pixels: 0 0 0 1 1 2 2.
-    const int expected[] = {0, 0, 0, 1, 1, 2, 2};
-    for (int at = 0; at < 7; ++at)
-        EXPECT_EQ(SourcePixel(at, 7, 3), expected[at]) << at;
-    EXPECT_EQ(SourcePixel(kMaxControlSize - 1, kMaxControlSize, 65535), 65534); // no overflow
-    EXPECT_EQ(SourcePixel(3, 4, 8), 6); // shrinking drops every other pixel
-}
-
 struct PaintCounter : QObject {
     explicit PaintCounter(QWidget* watched) { watched->installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* event) override
@@ -199,16 +165,6 @@ TEST_F(MapViewTest, AZoomedMapPaintsTheCellsUnderTheExposedArea)
             ASSERT_EQ(shown.pixel(x, y), entryColor[cellX % 3]) << x << "," << y;
         }
     }
-}
-
-TEST(CellReadoutTextTest, TellsCellStateSizeAndZoom)
-{
-    EXPECT_EQ(CellReadoutText({12, 34}, CellState::Blocked, {300, 200}, {300, 200}),
-              QStringLiteral("12:34 blocked  300 \u00D7 200 cells  100%"));
-    EXPECT_EQ(CellReadoutText({0, 0}, CellState::Flagged, {300, 200}, {360, 240}),
-              QStringLiteral("0:0 flagged  300 \u00D7 200 cells  120%"));
-    EXPECT_EQ(CellReadoutText({1, 2}, CellState::Open, {3, 200}, {4, 240}),
-              QStringLiteral("1:2 open  3 \u00D7 200 cells  133% \u00D7 120%"));
 }
 
 TEST_F(MapViewTest, TheReadoutTellsTheCellThePaintingShows)
@@ -619,40 +575,6 @@ TEST_F(MapViewTest, GoToCellPutsTheCellInTheMiddleAndMarksItForAMoment)
     EXPECT_FALSE(Image()->goToMark().has_value());
 }
 
-TEST(OverviewTest, TheRectangleInViewAtSeveralZoomsAndScrolls)
-{
-    // A 1000 x 800 map on an overview of 160 x 128, shown at three sizes.
-    EXPECT_EQ(OverviewRect({0, 0, 500, 400}, {1000, 800}, {160, 128}), QRect(0, 0, 80, 64));
-    EXPECT_EQ(OverviewRect({500, 400, 500, 400}, {1000, 800}, {160, 128}), QRect(80, 64, 80, 64));
-    EXPECT_EQ(OverviewRect({1000, 800, 511, 428}, {4000, 3200}, {160, 128}), QRect(40, 32, 20, 17));
-    EXPECT_EQ(OverviewRect({3489, 2772, 511, 428}, {4000, 3200}, {160, 128}), QRect(139, 110, 21, 18));
-    // Zoomed far in, the rectangle is still a pixel; an area larger than the control is cut to it.
-    EXPECT_EQ(OverviewRect({380000, 0, 511, 428}, {383333, 306666}, {160, 128}), QRect(158, 0, 1, 1));
-    EXPECT_EQ(OverviewRect({0, 0, 511, 428}, {300, 200}, {160, 106}), QRect(0, 0, 160, 106));
-}
-
-TEST(OverviewTest, TheWholeMapAtMost160PixelsWithItsProportions)
-{
-    const std::pair<QSize, QSize> sizes[] = {
-        {{1000, 500}, {160, 80}}, {{100, 80}, {100, 80}}, {{3, 2000}, {1, 160}}, {{16384, 16384}, {160, 160}}};
-    for (const auto& [map, overview] : sizes)
-        EXPECT_EQ(OverviewImage(IndexedImage(map.width(), map.height())).size(), overview) << map.width();
-
-    // Left half blocked, the bottom-right quarter flagged, the rest open.
-    IndexedImage picture(1600, 800);
-    for (int y = 0; y < 800; ++y)
-        for (int x = 0; x < 1600; ++x)
-            picture.SetPixel(x, y, x < 800 ? kEntryBlocked : y >= 400 ? kEntryFlagged : kEntryOpen);
-    const QImage image = OverviewImage(picture);
-    ASSERT_EQ(image.size(), QSize(160, 80));
-    for (const QPoint at : {QPoint(0, 0), QPoint(79, 79)})
-        EXPECT_EQ(image.pixel(at), qRgb(255, 0, 0));
-    for (const QPoint at : {QPoint(80, 0), QPoint(159, 39)})
-        EXPECT_EQ(image.pixel(at), qRgb(0, 0, 0));
-    for (const QPoint at : {QPoint(80, 40), QPoint(159, 79)})
-        EXPECT_EQ(image.pixel(at), qRgb(0, 0, 255));
-}
-
 TEST_F(MapViewTest, TheOverviewShowsTheViewAndMovesIt)
 {
     auto* overview = Find<MapOverview>("mapOverview");
@@ -691,25 +613,6 @@ TEST_F(MapViewTest, TheOverviewShowsTheViewAndMovesIt)
     EXPECT_TRUE(overview->isVisible());
     Click("rtbtnBtnView");
     EXPECT_FALSE(overview->isVisible());
-}
-
-TEST(GridLabelsTest, EveryTenthLineInViewFrom800PercentUp)
-{
-    const auto labels = [](int offset, int shown, int picture, int area) {
-        QList<QPoint> pairs; // (pixel, cell)
-        for (const GridLabel& label : GridLabels(offset, shown, picture, area))
-            pairs.append(QPoint(label.at, label.cell));
-        return pairs;
-    };
-    // 800%: 8 pixels a cell from the left edge.
-    EXPECT_EQ(labels(0, 800, 100, 511), QList<QPoint>({{0, 0}, {80, 10}, {160, 20}, {240, 30}, {320, 40}, {400, 50}, {480, 60}}));
-    // 1600%, scrolled 500 pixels on: cells 31 to 63 in view.
-    EXPECT_EQ(labels(-500, 1600, 100, 511), QList<QPoint>({{140, 40}, {300, 50}, {460, 60}}));
-    // Uneven stretch: 882 pixels over 100 cells, the lines where the cells start.
-    EXPECT_EQ(labels(-300, 882, 100, 300), QList<QPoint>({{53, 40}, {141, 50}, {230, 60}}));
-    // The far edge of the map gets its number when in view.
-    EXPECT_EQ(labels(-1400, 1600, 100, 511), QList<QPoint>({{40, 90}, {200, 100}}));
-    EXPECT_TRUE(labels(0, 799, 100, 511).isEmpty()); // below 800%
 }
 
 TEST_F(MapViewTest, TheGridShowsFrom800PercentAndNeverInThePicture)
