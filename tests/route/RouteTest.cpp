@@ -12,11 +12,6 @@
 #include <sstream>
 #include <stdexcept>
 
-void PrintTo(const Cell& cell, std::ostream* out)
-{
-    *out << CellText(cell);
-}
-
 namespace {
 
 constexpr std::uint8_t X = kWalkBlocked;
@@ -272,61 +267,6 @@ TEST(RouteLargeMapTest, LargeMapsOfEveryKindGetRoutesAsShortAsBreadthFirst)
     }
 }
 
-// The bits the search reads say of every cell what its value says, and of
-// every cell past the edges that it is blocked, whatever the map's size; a
-// tile's place and bit lead back to the cell.
-TEST(RouteGridTest, EveryCellsBitIsItsWalkability)
-{
-    std::mt19937 random(9);
-    for (const int columns : {1, 5, 8, 9, 17})
-        for (const int rows : {1, 7, 8, 9, 63, 64, 65, 130}) {
-            TMatrix walk = RandomMatrix(columns, rows, 0.4, random);
-            walk[columns / 2][rows / 2] = kWalkFlagged;
-            const RouteGrid grid(walk);
-            for (int x = -9; x <= columns + 8; ++x)
-                for (int y = -9; y <= rows + 8; ++y) {
-                    const Cell cell{x, y};
-                    ASSERT_EQ(grid.IsWalkable(cell), IsWalkable(walk, cell)) << columns << " x " << rows << ", " << CellText(cell);
-                    if (x >= 0 && y >= 0) {
-                        ASSERT_EQ(RouteGrid::CellOf(RouteGrid::TileOf(cell), RouteGrid::BitOf(cell)), cell);
-                    }
-                }
-        }
-}
-
-// The waves alone: a bound at or above the shortest length gives a shortest
-// route, one below it none.
-TEST(RouteWavesTest, ABoundGivesAShortestRouteOrNone)
-{
-    std::mt19937 random(21);
-    const TMatrix maps[] = {RandomMatrix(40, 40, 0.35, random), RandomMatrix(12, 300, 0.3, random),
-                            TightMaze(300, 200, 3), ChainedRooms(300, 200, 3)};
-    for (const TMatrix& walk : maps) {
-        const RouteGrid grid(walk);
-        for (int pair = 0; pair < 15; ++pair) {
-            const Cell from = RandomWalkableCell(walk, random), to = RandomWalkableCell(walk, random);
-            const std::optional<Route> reference = FindRouteBreadthFirst(walk, from, to);
-            if (from == to || !reference)
-                continue;
-            const std::int64_t shortest = std::int64_t(reference->size()) - 1;
-            const std::int64_t straight = std::max(std::abs(from.x - to.x), std::abs(from.y - to.y));
-            for (const std::optional<std::int64_t> bound :
-                 {std::optional<std::int64_t>(), std::optional<std::int64_t>(shortest), std::optional<std::int64_t>(shortest + 3),
-                  std::optional<std::int64_t>(shortest - 1), std::optional<std::int64_t>(straight)}) {
-                SCOPED_TRACE(CellText(from) + " to " + CellText(to) + ", bound " + (bound ? std::to_string(*bound) : "none"));
-                const std::optional<RouteSteps> steps = SearchWaves(grid, from, to, bound, nullptr, nullptr);
-                if (bound && *bound < shortest) {
-                    EXPECT_FALSE(steps);
-                    continue;
-                }
-                ASSERT_TRUE(steps);
-                EXPECT_EQ(std::int64_t(steps->Count()), shortest);
-                EXPECT_EQ(RouteFault(walk, steps->Cells(), from, to), "");
-            }
-        }
-    }
-}
-
 TEST(RouteMemoryTest, TheSearchKeepsToOneBytePerCell)
 {
     for (TMatrix (*make)(int, int, std::uint32_t) : {RoomMaze, TightMaze, ChainedRooms}) {
@@ -339,26 +279,6 @@ TEST(RouteMemoryTest, TheSearchKeepsToOneBytePerCell)
             EXPECT_LE(cost.memoryBytes + RouteGrid(walk).MemoryBytes(), 1000u * 800)
                 << CellText(from) << " to " << CellText(to);
         }
-    }
-}
-
-// A route kept as steps walks the same cells as the route of cells, at
-// half a byte a step.
-TEST(RouteStepsTest, StepsWalkTheRouteAtHalfAByteAStep)
-{
-    std::mt19937 random(3);
-    for (int round = 0; round < 30; ++round) {
-        const TMatrix walk = RandomMatrix(20, 15, 0.3, random);
-        const Cell from = RandomWalkableCell(walk, random), to = RandomWalkableCell(walk, random);
-        const std::optional<RouteSteps> steps = FindRouteSteps(walk, from, to);
-        const std::optional<Route> reference = FindRouteBreadthFirst(walk, from, to);
-        ASSERT_EQ(steps.has_value(), reference.has_value());
-        if (!steps)
-            continue;
-        const Route cells = steps->Cells();
-        EXPECT_EQ(cells.size(), reference->size());
-        EXPECT_EQ(RouteFault(walk, cells, from, to), "");
-        EXPECT_EQ(steps->MemoryBytes(), (steps->Count() + 1) / 2);
     }
 }
 

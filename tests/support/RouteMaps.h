@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +17,12 @@
 inline std::string CellText(Cell cell)
 {
     return std::to_string(cell.x) + ":" + std::to_string(cell.y);
+}
+
+// How GoogleTest prints a cell.
+inline void PrintTo(const Cell& cell, std::ostream* out)
+{
+    *out << CellText(cell);
 }
 
 // Empty when the route starts at `from`, ends at `to`, stays on walkable
