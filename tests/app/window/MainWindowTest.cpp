@@ -1,4 +1,3 @@
-#include "app/shared/IconPixels.h"
 #include "app/shared/WindowStyle.h"
 #include "app/window/FailureBox.h"
 #include "tests/support/MainWindowFixture.h"
@@ -102,22 +101,6 @@ TEST_F(MainWindowTest, CommandsHaveShortcutsTooltipsAndAccessibleNames)
     EXPECT_TRUE(boxes_[0].caption.startsWith(ApplicationTitle()));
     QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window_->isVisible());
-}
-
-// The icons are built from pixels compiled in, made from the PNG files by a
-// script: the two must not drift apart.
-TEST(WindowIconsTest, AreThePixelsOfTheirPngFiles)
-{
-    for (const IconPixels& icon : kIconPixels) {
-        const QImage png(QStringLiteral(ICONS_DIR "/%1.png").arg(QLatin1String(icon.name)));
-        ASSERT_FALSE(png.isNull()) << icon.name;
-        const QImage compiled(reinterpret_cast<const uchar*>(icon.pixels), icon.size, icon.size, QImage::Format_ARGB32);
-        const QImage decoded = png.convertToFormat(QImage::Format_ARGB32);
-        ASSERT_EQ(decoded.size(), compiled.size()) << icon.name;
-        for (int y = 0; y < icon.size; ++y)
-            for (int x = 0; x < icon.size; ++x)
-                ASSERT_EQ(decoded.pixel(x, y), compiled.pixel(x, y)) << icon.name << " " << x << "," << y;
-    }
 }
 
 // The window is built with its font as the application's for a while.
