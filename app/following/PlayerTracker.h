@@ -8,7 +8,7 @@
 // read gives the position 0:0; every tick that gets to the process tells
 // first whether it could be opened, and if not, why.
 //
-// The reading runs off the caller's thread (app/OffThread.h): a tick starts
+// The reading runs off the caller's thread (app/shared/OffThread.h): a tick starts
 // it and what it read comes a moment later. The trackers that tick in one
 // pass of the event loop read together, in one job: one thread woken and one
 // hand-over a tick, however many players. A tick that finds the last read
