@@ -2,6 +2,7 @@
 // the answer told once, and never for an opening dropped since.
 
 #include "app/following/TrackingFileOpening.h"
+#include "tests/support/Sanitizer.h"
 #include "tests/support/ShortestPointerPath.h"
 #include "tests/support/StandInClient.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 TEST(TrackingFileOpeningTest, TheNewestOpeningIsToldItsPlayersAndALetGoOneNothing)
 {
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
     // A program of its own name: stand-ins of other tests running beside are
     // no players of this file.
     QTemporaryDir folder;
