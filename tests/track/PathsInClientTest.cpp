@@ -1,6 +1,7 @@
 // Paths followed in a running client, as tracking files are: the position
 // and the map key of a player from one opening of the client.
 
+#include "tests/support/Sanitizer.h"
 #include "tests/support/ShortestPointerPath.h"
 #include "tests/support/StandInClient.h"
 #include "track/PathsInClient.h"
@@ -11,6 +12,7 @@ namespace {
 
 TEST(PathsInClientTest, ATrackedPlayersPathsLandInItsClientUntilItEnds)
 {
+    SKIP_POINTERS_UNDER_ADDRESS_SANITIZER();
     StandInClient client("--chained --seconds 60");
     ASSERT_NE(client.address, 0u);
     const std::optional<PointerPath> path = ShortestPointerPath(ProcessReader(std::int32_t(client.processId)), client.address);
