@@ -40,3 +40,10 @@ TrackedPlayerPlaces ResolveTrackedPlayer(std::int32_t processId, const TrackedPl
         places.mapKey = client.Resolve(player.mapKey->path);
     return places;
 }
+
+std::optional<MapKeyPlace> MapKeyPlaceOf(const TrackedPlayerPlaces& places, const TrackedPlayer& player)
+{
+    if (!player.mapKey || !places.mapKey || !places.mapKey->address || *places.mapKey->address > 0xFFFFFFFFu)
+        return std::nullopt;
+    return MapKeyPlace{std::uint32_t(*places.mapKey->address), player.mapKey->form};
+}

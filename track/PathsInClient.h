@@ -50,3 +50,6 @@ struct TrackedPlayerPlaces {
     std::optional<ResolvedPointerPath> mapKey;
 };
 TrackedPlayerPlaces ResolveTrackedPlayer(std::int32_t processId, const TrackedPlayer& player);
+// The map key's place there, when the player has one and it lands below
+// 4 GiB, where the tracker reads.
+std::optional<MapKeyPlace> MapKeyPlaceOf(const TrackedPlayerPlaces& places, const TrackedPlayer& player);

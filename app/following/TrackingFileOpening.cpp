@@ -27,10 +27,8 @@ std::optional<ClientSource> FindTrackedPlayer(const TrackedPlayer& player, const
             *failure = QString::fromStdString(position.address ? "above 4 GiB" : position.failure);
             continue;
         }
-        ClientSource source{process.processId, process.startTime, name, std::uint32_t(*position.address), {}, player, {}};
-        if (places.mapKey && places.mapKey->address && *places.mapKey->address <= 0xFFFFFFFFu)
-            source.mapKey = MapKeyPlace{std::uint32_t(*places.mapKey->address), player.mapKey->form};
-        return source;
+        return ClientSource{process.processId, process.startTime, name, std::uint32_t(*position.address),
+                            MapKeyPlaceOf(places, player), player, {}};
     }
     return std::nullopt;
 }

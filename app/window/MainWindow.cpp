@@ -255,11 +255,11 @@ void MainWindow::connectParts()
     });
     connect(toolBar_, &MainToolBar::addressTextChanged, tracker_, &PlayerTracker::setAddressText);
     connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::letTrackingFileGo);
+    connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::showFirstPlayerRow);
     connect(clientStarter_, &ClientStarter::clientListed, this, [this](std::uint32_t client) {
         processPicker_->refreshKeepingSelection();
         processPicker_->selectProcess(client);
     });
-    connect(toolBar_, &MainToolBar::addressTextChanged, this, &MainWindow::showFirstPlayerRow);
     // Ages go on while no tick comes.
     auto* trailFading = new QTimer(this);
     connect(trailFading, &QTimer::timeout, this, &MainWindow::showTrail);
@@ -867,8 +867,7 @@ void MainWindow::followTooFromTrackingFile(const ProcessEntry& process, const st
                             : landed.position.failure);
                 ClientSource found = source;
                 found.address = std::uint32_t(*landed.position.address);
-                if (landed.mapKey && landed.mapKey->address && *landed.mapKey->address <= 0xFFFFFFFFu)
-                    found.mapKey = MapKeyPlace{std::uint32_t(*landed.mapKey->address), source.tracked->mapKey->form};
+                found.mapKey = MapKeyPlaceOf(landed, *source.tracked);
                 addPlayer(found, &*source.tracked);
             });
         });
